@@ -1,0 +1,42 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+BUILD ?= build
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all deps configure build run run-client test bench format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	    echo "No display found. Run it under a virtual display instead:  xvfb-run -a $(BUILD)/bin/qorvil-server"; \
+	    echo "(or set DISPLAY to an X server you can see)."; \
+	    exit 1; \
+	fi
+	@$(BUILD)/bin/qorvil-server
+
+run-client: build
+	@$(BUILD)/bin/qorvil-client
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j2
+
+bench: deps
+	@cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVIL_BUILD_BENCH=ON -DQORVIL_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(BUILD)-bench
+	@$(BUILD)-bench/bench/run-bench
+
+format:
+	@command -v clang-format >/dev/null || scripts/install-deps clang-format
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	@rm -rf $(BUILD) $(BUILD)-bench

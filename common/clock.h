@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDateTime>
+
+// The one source of "now" for the programs' logic and windows; tests install a fixed clock.
+class Clock
+{
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0;
+
+    static const Clock& get();
+    // Installs a clock; nullptr restores the system clock. Not owned.
+    static void install(const Clock* clock);
+};
+
+inline QDateTime now()
+{
+    return Clock::get().now();
+}
+
+inline QDate today()
+{
+    return Clock::get().now().date();
+}

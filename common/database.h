@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// The program's one shared connection, opened at start-up and kept for the life of the process.
+extern QSqlDatabase gConn;
+
+namespace Database {
+
+enum class Kind { Server, Client };
+
+// The database file of each program, beside the executable.
+QString defaultPath(Kind kind);
+
+// Opens gConn on the file, creating it with the full schema when it is missing.
+// A file that exists but is not a readable database leaves gConn closed; the text says why.
+bool open(Kind kind, const QString& path, QString* error = nullptr);
+
+// Closes gConn and releases the driver's connection (tests and orderly shutdown).
+void close();
+
+inline bool isOpen()
+{
+    return gConn.isValid() && gConn.isOpen();
+}
+
+// Creates any missing table and index; safe to run on an existing file.
+bool createSchema(QSqlDatabase& db, Kind kind, QString* error = nullptr);
+
+// The initial administrator password of a new database.
+inline const QString kInitialAdminPassword = QStringLiteral("admin");
+
+} // namespace Database

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+#include <QVariant>
+#include <optional>
+
+// Text forms of dates, times and numbers: what people see and type, and what the store keeps.
+namespace ValueForms {
+
+// Shown to people.
+QString showDate(const QDate& date);         // MM/dd/yyyy
+QString showTime(const QTime& time);         // HH:mm:ss
+QString showDateTime(const QDateTime& when); // MM/dd/yyyy HH:mm:ss
+
+// The placeholder of an empty date box and the text of a blank time slot.
+inline const QString kDatePlaceholder = QStringLiteral("MM/DD/YYYY");
+inline const QString kBlankTime = QStringLiteral("00:00:00");
+
+// Typed by people: dates as M/d/yyyy, MM/dd/yyyy or yyyy-MM-dd; times as H:mm:ss; numbers as plain decimals.
+std::optional<QDate> readDate(const QString& text);
+std::optional<QTime> readTime(const QString& text);
+std::optional<double> readNumber(const QString& text);
+
+// Kept in the store: dates yyyy-MM-dd, times HH:mm:ss.
+QString storeDate(const QDate& date);
+QString storeTime(const QTime& time);
+
+// Shows any stored value as text for a box or a list cell: Null as empty, dates and times in their shown forms.
+QString showValue(const QVariant& value);
+
+} // namespace ValueForms

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QTime>
+
+class RecordSet;
+
+// What a punch came to.
+struct PunchResult
+{
+    enum class Outcome {
+        NotFound,    // no employee has the ID
+        SignedIn,    // an in slot was filled
+        SignedOut,   // an out slot was filled
+        NoFreeSlot,  // the day's six slots are used; nothing written
+        CaseOnly,    // the lookup matched only without regard to case; nothing written, nothing answered
+        StoreFailed, // the store refused the write; nothing was recorded
+    };
+
+    Outcome outcome = Outcome::NotFound;
+    QString name;  // first name, a blank, last name (when the employee was found)
+    QTime time;    // the punch time (signed in or out)
+    QString error; // why the store failed
+};
+
+namespace Punch {
+
+// The clock window's way: the employee is looked up, exactly, among the rows it read when it opened.
+PunchResult recordFromLoadedEmployees(RecordSet& employees, const QString& id);
+
+// A terminal's way: a fresh lookup of the employee in the store, then the exact comparison.
+PunchResult recordFromTerminal(const QString& id);
+
+// The employee's name as punches show it.
+QString employeeName(const RecordSet& employee);
+
+} // namespace Punch

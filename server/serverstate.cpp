@@ -1,0 +1,5 @@
+#include "server/serverstate.h"
+
+bool gLocked = true;
+QString gEmpID;
+QString gRecDate;

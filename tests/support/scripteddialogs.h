@@ -1,0 +1,56 @@
+#pragma once
+
+#include "common/dialogs.h"
+
+#include <QList>
+#include <QString>
+#include <deque>
+#include <functional>
+
+// Answers every box from a queue and records what was shown, so tests can check texts, titles and icons.
+class ScriptedDialogs : public Dialogs
+{
+public:
+    struct Box
+    {
+        QString kind; // "message", "input", "notice", "save", "print"
+        QString text;
+        QString title;
+        Buttons buttons = Buttons::Ok;
+        Icon icon = Icon::None;
+    };
+
+    ScriptedDialogs();  // installs itself
+    ~ScriptedDialogs() override; // restores the real boxes
+
+    Answer message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
+    QString input(const QString& prompt, const QString& title) override;
+    void notice(const QString& text, const QString& title, Icon icon, std::function<void()> onDismissed) override;
+    QString saveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
+    bool choosePrinter(QPrinter& printer) override;
+
+    // Queued answers; a Yes/No box with nothing queued is answered No, an input box with the empty text.
+    void queueAnswer(Answer answer) { m_answers.push_back(answer); }
+    void queueText(const QString& text) { m_texts.push_back(text); }
+    void queuePrinter(bool accept) { m_printers.push_back(accept); }
+
+    // Notices are dismissed at once unless held; held notices wait for dismissNotice().
+    void holdNotices(bool hold) { m_hold = hold; }
+    int pendingNotices() const { return int(m_pending.size()); }
+    bool dismissNotice();
+
+    // Runs when a modal box is shown, before it is answered (to look at the window behind it).
+    std::function<void(const Box&)> onShow;
+
+    QList<Box> boxes;
+    QStringList texts() const;
+    Box last() const { return boxes.isEmpty() ? Box{} : boxes.last(); }
+    void clear() { boxes.clear(); }
+
+private:
+    std::deque<Answer> m_answers;
+    std::deque<QString> m_texts;
+    std::deque<bool> m_printers;
+    std::deque<std::function<void()>> m_pending;
+    bool m_hold = false;
+};
