@@ -1,0 +1,297 @@
+#include "common/recordset.h"
+#include "server/punch/punchrules.h"
+#include "tests/support/fixedclock.h"
+#include "tests/support/tempdatabase.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTest>
+#include <csignal>
+
+using Outcome = PunchResult::Outcome;
+Q_DECLARE_METATYPE(Outcome)
+
+namespace {
+
+const QDate kToday(2026, 3, 2);
+
+QVariantList slotsOf(const QString& id, const QDate& day)
+{
+    QSqlQuery query(gConn);
+    query.prepare(QStringLiteral("select in1, out1, in2, out2, in3, out3 from timesheet where emp_id = ? and rsdate = ?"));
+    query.addBindValue(id);
+    query.addBindValue(day.toString(Qt::ISODate));
+    if (!query.exec() || !query.next())
+        return {};
+    QVariantList values;
+    for (int i = 0; i < 6; ++i)
+        values << query.value(i);
+    return values;
+}
+
+// Both callers apply the same slot rules.
+PunchResult punchBy(const QString& path, const QString& id)
+{
+    if (path == QLatin1String("terminal"))
+        return Punch::recordFromTerminal(id);
+    RecordSet employees;
+    employees.open(QStringLiteral("Select * from employee"));
+    return Punch::recordFromLoadedEmployees(employees, id);
+}
+
+} // namespace
+
+class TestPunch : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fullDaySequence_data();
+    void fullDaySequence();
+    void firstPunchOfDay_data();
+    void firstPunchOfDay();
+    void blankTimeCountsAsUsed();
+    void nullInBeforeFilledOut();
+    void unknownAndCaseOnlyIds();
+    void employeesLoadedEarlierAreTheClockWindowsView();
+    void quoteInIdIsData();
+    void storeFailureWritesNothing_data();
+    void storeFailureWritesNothing();
+    void answeredPunchesSurviveKill();
+};
+
+void TestPunch::fullDaySequence_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("clock window") << "clock";
+    QTest::newRow("terminal") << "terminal";
+}
+
+void TestPunch::fullDaySequence()
+{
+    QFETCH(QString, path);
+    TempDatabase db;
+    FixedClock clock(QDateTime(kToday, QTime(8, 0, 0)));
+    db.addEmployee(QStringLiteral("17"), QStringLiteral("Ann"), QStringLiteral("Lee"));
+    const Outcome expected[] = {Outcome::SignedIn, Outcome::SignedOut, Outcome::SignedIn,
+                                Outcome::SignedOut, Outcome::SignedIn, Outcome::SignedOut};
+    for (int i = 0; i < 6; ++i) {
+        const PunchResult result = punchBy(path, QStringLiteral("17"));
+        QCOMPARE(result.outcome, expected[i]);
+        QCOMPARE(result.name, QStringLiteral("Ann Lee"));
+        QCOMPARE(result.time, clock.now().time());
+        clock.advance(3600);
+    }
+    const QVariantList slots = slotsOf(QStringLiteral("17"), kToday);
+    QCOMPARE(slots.size(), 6);
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(slots.at(i).toString(), QTime(8 + i, 0).toString(QStringLiteral("HH:mm:ss")));
+
+    // The seventh punch of the day finds no free slot and changes nothing.
+    const PunchResult seventh = punchBy(path, QStringLiteral("17"));
+    QCOMPARE(seventh.outcome, Outcome::NoFreeSlot);
+    QCOMPARE(seventh.name, QStringLiteral("Ann Lee"));
+    QCOMPARE(slotsOf(QStringLiteral("17"), kToday), slots);
+    QCOMPARE(db.scalar(QStringLiteral("select count(*) from timesheet")).toInt(), 1);
+}
+
+void TestPunch::firstPunchOfDay_data()
+{
+    QTest::addColumn<QString>("history");
+    QTest::newRow("no rows at all") << "none";
+    QTest::newRow("earlier days only") << "earlier";
+    QTest::newRow("open pair yesterday") << "open";
+}
+
+void TestPunch::firstPunchOfDay()
+{
+    QFETCH(QString, history);
+    TempDatabase db;
+    FixedClock clock(QDateTime(kToday, QTime(0, 0, 30))); // just after midnight
+    db.addEmployee(QStringLiteral("5"), QStringLiteral("Bo"), QStringLiteral("Ek"));
+    if (history == QLatin1String("earlier"))
+        db.addTimesheet(QStringLiteral("5"), kToday.addDays(-3),
+                        {t("08:00:00"), t("12:00:00"), t("13:00:00"), t("17:00:00")});
+    if (history == QLatin1String("open"))
+        db.addTimesheet(QStringLiteral("5"), kToday.addDays(-1), {t("22:00:00")});
+    const int before = db.scalar(QStringLiteral("select count(*) from timesheet")).toInt();
+
+    const PunchResult result = Punch::recordFromTerminal(QStringLiteral("5"));
+    QCOMPARE(result.outcome, Outcome::SignedIn);
+    QCOMPARE(db.scalar(QStringLiteral("select count(*) from timesheet")).toInt(), before + 1);
+    const QVariantList slots = slotsOf(QStringLiteral("5"), kToday);
+    QCOMPARE(slots.at(0).toString(), QStringLiteral("00:00:30"));
+    for (int i = 1; i < 6; ++i)
+        QVERIFY(slots.at(i).isNull());
+    if (history == QLatin1String("open")) // yesterday's open pair is left for the administrator
+        QVERIFY(slotsOf(QStringLiteral("5"), kToday.addDays(-1)).at(1).isNull());
+}
+
+void TestPunch::blankTimeCountsAsUsed()
+{
+    TempDatabase db;
+    FixedClock clock(QDateTime(kToday, QTime(9, 0, 0)));
+    db.addEmployee(QStringLiteral("5"), QStringLiteral("Bo"), QStringLiteral("Ek"));
+    // A row saved by the time editor: blank boxes became "00:00:00".
+    db.addTimesheet(QStringLiteral("5"), kToday,
+                    {t("08:00:00"), t("00:00:00"), t("00:00:00"), t("00:00:00"), t("00:00:00"), t("00:00:00")});
+    QCOMPARE(Punch::recordFromTerminal(QStringLiteral("5")).outcome, Outcome::NoFreeSlot);
+    QCOMPARE(slotsOf(QStringLiteral("5"), kToday).at(1).toString(), QStringLiteral("00:00:00"));
+}
+
+void TestPunch::nullInBeforeFilledOut()
+{
+    TempDatabase db;
+    FixedClock clock(QDateTime(kToday, QTime(9, 0, 0)));
+    db.addEmployee(QStringLiteral("5"), QStringLiteral("Bo"), QStringLiteral("Ek"));
+    db.addTimesheet(QStringLiteral("5"), kToday, {QVariant(), t("12:00:00")});
+    QCOMPARE(Punch::recordFromTerminal(QStringLiteral("5")).outcome, Outcome::SignedIn);
+    const QVariantList slots = slotsOf(QStringLiteral("5"), kToday);
+    QCOMPARE(slots.at(0).toString(), QStringLiteral("09:00:00"));
+    QCOMPARE(slots.at(1).toString(), QStringLiteral("12:00:00"));
+    QVERIFY(slots.at(2).isNull());
+}
+
+void TestPunch::unknownAndCaseOnlyIds()
+{
+    TempDatabase db;
+    FixedClock clock(QDateTime(kToday, QTime(9, 0, 0)));
+    db.addEmployee(QStringLiteral("AB1"), QStringLiteral("Ann"), QStringLiteral("Lee"));
+
+    QCOMPARE(punchBy(QStringLiteral("clock"), QStringLiteral("ZZ")).outcome, Outcome::NotFound);
+    QCOMPARE(punchBy(QStringLiteral("terminal"), QStringLiteral("ZZ")).outcome, Outcome::NotFound);
+    QCOMPARE(punchBy(QStringLiteral("clock"), QString()).outcome, Outcome::NotFound);
+    // A different letter case: the clock window does not know the ID; the terminal's lookup finds the
+    // row, but the exact comparison fails and nothing is answered.
+    QCOMPARE(punchBy(QStringLiteral("clock"), QStringLiteral("ab1")).outcome, Outcome::NotFound);
+    QCOMPARE(punchBy(QStringLiteral("terminal"), QStringLiteral("ab1")).outcome, Outcome::CaseOnly);
+    // Blanks are part of the ID.
+    QCOMPARE(punchBy(QStringLiteral("terminal"), QStringLiteral("AB1 ")).outcome, Outcome::NotFound);
+    QCOMPARE(db.scalar(QStringLiteral("select count(*) from timesheet")).toInt(), 0);
+}
+
+void TestPunch::employeesLoadedEarlierAreTheClockWindowsView()
+{
+    TempDatabase db;
+    FixedClock clock(QDateTime(kToday, QTime(9, 0, 0)));
+    RecordSet loaded;
+    QVERIFY(loaded.open(QStringLiteral("Select * from employee")));
+    db.addEmployee(QStringLiteral("9"), QStringLiteral("New"), QStringLiteral("Hire"));
+    QCOMPARE(Punch::recordFromLoadedEmployees(loaded, QStringLiteral("9")).outcome, Outcome::NotFound);
+    QCOMPARE(Punch::recordFromTerminal(QStringLiteral("9")).outcome, Outcome::SignedIn);
+}
+
+void TestPunch::quoteInIdIsData()
+{
+    TempDatabase db;
+    FixedClock clock(QDateTime(kToday, QTime(9, 0, 0)));
+    db.addEmployee(QStringLiteral("O'1"), QStringLiteral("Pat"), QStringLiteral("O'Hara"));
+    const PunchResult result = Punch::recordFromTerminal(QStringLiteral("O'1"));
+    QCOMPARE(result.outcome, Outcome::SignedIn);
+    QCOMPARE(result.name, QStringLiteral("Pat O'Hara"));
+    QCOMPARE(Punch::recordFromTerminal(QStringLiteral("' or ''='")).outcome, Outcome::NotFound);
+    QCOMPARE(db.scalar(QStringLiteral("select emp_id from timesheet")).toString(), QStringLiteral("O'1"));
+}
+
+void TestPunch::storeFailureWritesNothing_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("existingRow");
+    QTest::newRow("read-only, new row") << "readonly" << false;
+    QTest::newRow("read-only, existing row") << "readonly" << true;
+    QTest::newRow("connection closed") << "closed" << false;
+}
+
+void TestPunch::storeFailureWritesNothing()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, existingRow);
+    TempDatabase db;
+    FixedClock clock(QDateTime(kToday, QTime(9, 0, 0)));
+    db.addEmployee(QStringLiteral("5"), QStringLiteral("Bo"), QStringLiteral("Ek"));
+    if (existingRow)
+        db.addTimesheet(QStringLiteral("5"), kToday, {t("08:00:00")});
+    RecordSet employees;
+    QVERIFY(employees.open(QStringLiteral("Select * from employee")));
+
+    if (how == QLatin1String("readonly"))
+        db.exec(QStringLiteral("PRAGMA query_only = ON"));
+    else
+        Database::close();
+
+    const PunchResult viaTerminal = Punch::recordFromTerminal(QStringLiteral("5"));
+    QCOMPARE(viaTerminal.outcome, Outcome::StoreFailed);
+    QVERIFY(!viaTerminal.error.isEmpty());
+    const PunchResult viaClock = Punch::recordFromLoadedEmployees(employees, QStringLiteral("5"));
+    QCOMPARE(viaClock.outcome, Outcome::StoreFailed);
+    QCOMPARE(viaClock.name, QStringLiteral("Bo Ek"));
+
+    if (how == QLatin1String("closed"))
+        QVERIFY(Database::open(Database::Kind::Server, db.path()));
+    else
+        db.exec(QStringLiteral("PRAGMA query_only = OFF"));
+    QCOMPARE(db.scalar(QStringLiteral("select count(*) from timesheet")).toInt(), existingRow ? 1 : 0);
+    if (existingRow)
+        QVERIFY(slotsOf(QStringLiteral("5"), kToday).at(1).isNull());
+    // Once the store is back, the same punch goes through.
+    QVERIFY(Punch::recordFromTerminal(QStringLiteral("5")).outcome != Outcome::StoreFailed);
+}
+
+void TestPunch::answeredPunchesSurviveKill()
+{
+    const QString helper = QCoreApplication::applicationDirPath() + QStringLiteral("/helper_punchcrash");
+    QVERIFY2(QFile::exists(helper), qPrintable(helper));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("punched.mdb"));
+    const int employees = 50;
+    {
+        QVERIFY(Database::open(Database::Kind::Server, path));
+        QSqlQuery insert(gConn);
+        insert.prepare(QStringLiteral("insert into Employee (emp_id, emp_fname, emp_lname) values (?, 'F', 'L')"));
+        for (int i = 0; i < employees; ++i) {
+            insert.addBindValue(QStringLiteral("E%1").arg(i));
+            QVERIFY(insert.exec());
+        }
+        Database::close();
+    }
+
+    QProcess child;
+    child.start(helper, {path, QString::number(employees)});
+    QVERIFY(child.waitForStarted());
+    QByteArray output;
+    // Let it record a few hundred punches, then cut it off mid-stream without warning.
+    while (output.count('\n') < 400) {
+        QVERIFY2(child.waitForReadyRead(20000), "the punching process stalled");
+        output += child.readAllStandardOutput();
+    }
+    ::kill(pid_t(child.processId()), SIGKILL);
+    QVERIFY(child.waitForFinished(10000));
+    output += child.readAllStandardOutput();
+
+    QVERIFY(Database::open(Database::Kind::Server, path));
+    QSqlQuery check(gConn);
+    QVERIFY(check.exec(QStringLiteral("PRAGMA integrity_check")) && check.next());
+    QCOMPARE(check.value(0).toString(), QStringLiteral("ok"));
+
+    int verified = 0;
+    for (const QByteArray& line : output.split('\n')) {
+        const QList<QByteArray> parts = line.split(' ');
+        if (parts.size() != 4)
+            continue; // the last line may have been cut
+        QSqlQuery row(gConn);
+        row.prepare(QStringLiteral("select %1 from timesheet where emp_id = ? and rsdate = ?")
+                        .arg(QString::fromLatin1(parts[2])));
+        row.addBindValue(QString::fromLatin1(parts[0]));
+        row.addBindValue(QString::fromLatin1(parts[1]));
+        QVERIFY(row.exec());
+        QVERIFY2(row.next(), line.constData());
+        QCOMPARE(row.value(0).toString(), QString::fromLatin1(parts[3]));
+        ++verified;
+    }
+    QVERIFY(verified >= 400);
+    Database::close();
+}
+
+QTEST_GUILESS_MAIN(TestPunch)
+#include "test_punch.moc"
