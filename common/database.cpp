@@ -120,8 +120,8 @@ bool createSchema(QSqlDatabase& db, Kind kind, QString* error)
             return false;
         }
     }
-    if (!seedRows(db, kind, error)
-        || !exec(db, QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion), error)) {
+    if (!seedRows(db, kind, error) ||
+        !exec(db, QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion), error)) {
         db.rollback();
         return false;
     }
@@ -155,7 +155,8 @@ bool open(Kind kind, const QString& path, QString* error)
     }
     if (ok) {
         QSqlQuery pragma(db);
-        ok = pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL")) && pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+        ok = pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL")) &&
+             pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"));
         if (!ok)
             why = pragma.lastError().text();
     }

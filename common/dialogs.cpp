@@ -48,9 +48,8 @@ public:
     QString input(const QString& prompt, const QString& title) override
     {
         bool accepted = false;
-        const QString text =
-            QInputDialog::getText(QApplication::activeWindow(), titleOrAppName(title), prompt, QLineEdit::Normal,
-                                  QString(), &accepted);
+        const QString text = QInputDialog::getText(QApplication::activeWindow(), titleOrAppName(title), prompt,
+                                                   QLineEdit::Normal, QString(), &accepted);
         return accepted ? text : QString();
     }
 

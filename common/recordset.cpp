@@ -20,8 +20,8 @@ Kind kindOf(const QString& declaredType)
         return Kind::Date;
     if (t.startsWith(QLatin1String("TIME")))
         return Kind::Time;
-    if (t == QLatin1String("REAL") || t == QLatin1String("DOUBLE") || t == QLatin1String("FLOAT")
-        || t.startsWith(QLatin1String("NUMERIC")))
+    if (t == QLatin1String("REAL") || t == QLatin1String("DOUBLE") || t == QLatin1String("FLOAT") ||
+        t.startsWith(QLatin1String("NUMERIC")))
         return Kind::Real;
     if (t.startsWith(QLatin1String("INT")))
         return Kind::Integer;
@@ -270,8 +270,8 @@ bool RecordSet::toStored(const QString& declaredType, const QVariant& value, QVa
         return false;
     };
     const bool isText = value.typeId() == QMetaType::QString;
-    if (value.isNull() || (isText && value.toString().trimmed().isEmpty() && kindOf(declaredType) != Kind::Text
-                           && kindOf(declaredType) != Kind::Other)) {
+    if (value.isNull() || (isText && value.toString().trimmed().isEmpty() && kindOf(declaredType) != Kind::Text &&
+                           kindOf(declaredType) != Kind::Other)) {
         *stored = QVariant();
         return true;
     }
@@ -390,10 +390,9 @@ bool RecordSet::update()
         QStringList marks;
         for (int i = 0; i < names.size(); ++i)
             marks << QStringLiteral("?");
-        query.prepare(names.isEmpty()
-                          ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
-                          : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(m_table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+        query.prepare(names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
+                                      : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                            .arg(m_table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
     } else {
         QStringList sets;
         for (const QString& name : names)

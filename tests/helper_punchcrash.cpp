@@ -30,8 +30,8 @@ int main(int argc, char* argv[])
         if (result.outcome != PunchResult::Outcome::SignedIn && result.outcome != PunchResult::Outcome::SignedOut)
             return 3;
         const int slot = used[id]++;
-        std::printf("%s %s %s %s\n", qPrintable(id), qPrintable(clock.now().date().toString(Qt::ISODate)),
-                    slots[slot], qPrintable(ValueForms::showTime(result.time)));
+        std::printf("%s %s %s %s\n", qPrintable(id), qPrintable(clock.now().date().toString(Qt::ISODate)), slots[slot],
+                    qPrintable(ValueForms::showTime(result.time)));
         std::fflush(stdout);
     }
 }

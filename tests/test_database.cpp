@@ -42,10 +42,28 @@ void TestDatabase::newFileGetsFullSchemaAndSeedRows()
 
     RecordSet employee;
     QVERIFY(employee.open(QStringLiteral("Select * from Employee")));
-    const QStringList expected = {"id", "emp_id", "emp_lname", "emp_fname", "emp_mname", "emp_sex", "emp_dob",
-                                  "emp_apt", "emp_address", "city", "emp_state", "zip", "emp_home_phone",
-                                  "emp_work_phone", "emp_cp", "sss", "Job_Description", "reg_wage", "ot_wage",
-                                  "date_hired", "status", "Notes"};
+    const QStringList expected = {"id",
+                                  "emp_id",
+                                  "emp_lname",
+                                  "emp_fname",
+                                  "emp_mname",
+                                  "emp_sex",
+                                  "emp_dob",
+                                  "emp_apt",
+                                  "emp_address",
+                                  "city",
+                                  "emp_state",
+                                  "zip",
+                                  "emp_home_phone",
+                                  "emp_work_phone",
+                                  "emp_cp",
+                                  "sss",
+                                  "Job_Description",
+                                  "reg_wage",
+                                  "ot_wage",
+                                  "date_hired",
+                                  "status",
+                                  "Notes"};
     QCOMPARE(employee.columns(), expected);
     for (const char* table : {"timesheet", "Terminal", "details", "summary"}) {
         RecordSet set;
@@ -279,10 +297,14 @@ void TestDatabase::unreadableTextIsRefusedAndNothingWritten_data()
     QTest::addColumn<QString>("column");
     QTest::addColumn<QString>("text");
     QTest::newRow("date placeholder") << "emp_dob" << ValueForms::kDatePlaceholder;
-    QTest::newRow("impossible date") << "date_hired" << "02/30/2026";
-    QTest::newRow("wage with letters") << "reg_wage" << "12.5O";
-    QTest::newRow("wage with comma") << "ot_wage" << "1,000";
-    QTest::newRow("status text") << "status" << "yes";
+    QTest::newRow("impossible date") << "date_hired"
+                                     << "02/30/2026";
+    QTest::newRow("wage with letters") << "reg_wage"
+                                       << "12.5O";
+    QTest::newRow("wage with comma") << "ot_wage"
+                                     << "1,000";
+    QTest::newRow("status text") << "status"
+                                 << "yes";
 }
 
 void TestDatabase::unreadableTextIsRefusedAndNothingWritten()
@@ -326,9 +348,9 @@ void TestDatabase::typedTextIsConverted()
     QVERIFY2(set.update(), qPrintable(set.lastError()));
     QCOMPARE(set.value(QStringLiteral("emp_dob")).toDate(), QDate(1990, 7, 4));
     QCOMPARE(set.value(QStringLiteral("reg_wage")).toDouble(), 12.75);
-    QCOMPARE(db.scalar(QStringLiteral("select emp_dob || '|' || date_hired || '|' || reg_wage from Employee"))
-                 .toString(),
-             QStringLiteral("1990-07-04|2024-01-15|12.75"));
+    QCOMPARE(
+        db.scalar(QStringLiteral("select emp_dob || '|' || date_hired || '|' || reg_wage from Employee")).toString(),
+        QStringLiteral("1990-07-04|2024-01-15|12.75"));
     QCOMPARE(db.scalar(QStringLiteral("select typeof(reg_wage) from Employee")).toString(), QStringLiteral("real"));
 }
 

@@ -19,7 +19,8 @@ const QDate kToday(2026, 3, 2);
 QVariantList slotsOf(const QString& id, const QDate& day)
 {
     QSqlQuery query(gConn);
-    query.prepare(QStringLiteral("select in1, out1, in2, out2, in3, out3 from timesheet where emp_id = ? and rsdate = ?"));
+    query.prepare(
+        QStringLiteral("select in1, out1, in2, out2, in3, out3 from timesheet where emp_id = ? and rsdate = ?"));
     query.addBindValue(id);
     query.addBindValue(day.toString(Qt::ISODate));
     if (!query.exec() || !query.next())
@@ -74,8 +75,8 @@ void TestPunch::fullDaySequence()
     TempDatabase db;
     FixedClock clock(QDateTime(kToday, QTime(8, 0, 0)));
     db.addEmployee(QStringLiteral("17"), QStringLiteral("Ann"), QStringLiteral("Lee"));
-    const Outcome expected[] = {Outcome::SignedIn, Outcome::SignedOut, Outcome::SignedIn,
-                                Outcome::SignedOut, Outcome::SignedIn, Outcome::SignedOut};
+    const Outcome expected[] = {Outcome::SignedIn,  Outcome::SignedOut, Outcome::SignedIn,
+                                Outcome::SignedOut, Outcome::SignedIn,  Outcome::SignedOut};
     for (int i = 0; i < 6; ++i) {
         const PunchResult result = punchBy(path, QStringLiteral("17"));
         QCOMPARE(result.outcome, expected[i]);

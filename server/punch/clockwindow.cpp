@@ -51,7 +51,8 @@ ClockWindow::ClockWindow(QWidget* parent) : FormWindow(parent)
     m_clock->setObjectName(QStringLiteral("Label1"));
     m_clock->setFont(QFont(QStringLiteral("Times New Roman"), 20, QFont::Bold));
     m_clock->setAlignment(Qt::AlignCenter);
-    m_clock->setMinimumWidth(QFontMetrics(m_clock->font()).horizontalAdvance(QStringLiteral("00/00/0000 00:00:00")) + 24);
+    m_clock->setMinimumWidth(QFontMetrics(m_clock->font()).horizontalAdvance(QStringLiteral("00/00/0000 00:00:00")) +
+                             24);
 
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Picture1"));
@@ -87,7 +88,8 @@ ClockWindow::ClockWindow(QWidget* parent) : FormWindow(parent)
     grid->addWidget(actionCaption, 2, 0);
     grid->addWidget(m_action, 2, 1);
 
-    m_close = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Close this Window"), this);
+    m_close =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Close this Window"), this);
     m_close->setObjectName(QStringLiteral("PushButton1"));
     m_close->setAutoDefault(false);
     usePointerOver(m_close);
@@ -167,8 +169,8 @@ void ClockWindow::punch()
     case Outcome::StoreFailed:
         // The ID stays in the box, so the employee can try again once the store is back.
         m_name->setText(result.name);
-        dialogs().ok(QStringLiteral("The punch was not recorded: ") + result.error
-                         + QStringLiteral("\nPlease try again or tell the administrator."),
+        dialogs().ok(QStringLiteral("The punch was not recorded: ") + result.error +
+                         QStringLiteral("\nPlease try again or tell the administrator."),
                      QStringLiteral("Punch Not Recorded"), Dialogs::Icon::Exclamation);
         return;
     }

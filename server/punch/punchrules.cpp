@@ -10,8 +10,8 @@ namespace Punch {
 namespace {
 
 // The slots of a day's row, filled strictly in this order; even positions are sign-ins.
-const std::array<QString, 6> kSlots = {QStringLiteral("in1"), QStringLiteral("out1"), QStringLiteral("in2"),
-                                       QStringLiteral("out2"), QStringLiteral("in3"), QStringLiteral("out3")};
+const std::array<QString, 6> kSlots = {QStringLiteral("in1"),  QStringLiteral("out1"), QStringLiteral("in2"),
+                                       QStringLiteral("out2"), QStringLiteral("in3"),  QStringLiteral("out3")};
 
 PunchResult storeFailed(PunchResult result, const QString& error)
 {
@@ -65,8 +65,8 @@ PunchResult recordForEmployee(const QString& id, const QString& name)
 
 QString employeeName(const RecordSet& employee)
 {
-    return employee.value(QStringLiteral("emp_fname")).toString() + QLatin1Char(' ')
-         + employee.value(QStringLiteral("emp_lname")).toString();
+    return employee.value(QStringLiteral("emp_fname")).toString() + QLatin1Char(' ') +
+           employee.value(QStringLiteral("emp_lname")).toString();
 }
 
 PunchResult recordFromLoadedEmployees(RecordSet& employees, const QString& id)

@@ -20,7 +20,7 @@ public:
         Icon icon = Icon::None;
     };
 
-    ScriptedDialogs();  // installs itself
+    ScriptedDialogs();           // installs itself
     ~ScriptedDialogs() override; // restores the real boxes
 
     Answer message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;

@@ -6,8 +6,8 @@
 
 TempDatabase::TempDatabase(Database::Kind kind)
 {
-    m_path = m_dir.filePath(kind == Database::Kind::Server ? QStringLiteral("punched.mdb")
-                                                           : QStringLiteral("client.mdb"));
+    m_path =
+        m_dir.filePath(kind == Database::Kind::Server ? QStringLiteral("punched.mdb") : QStringLiteral("client.mdb"));
     QString error;
     m_open = Database::open(kind, m_path, &error);
     if (!m_open)
