@@ -35,6 +35,19 @@ constexpr std::array<FieldInfo, 8> kFields = {{
     {"rDate", "Date", "rsdate"},
 }};
 
+// A locked field looks like the frame behind it, so the administrator sees at once what can be typed in.
+void setLocked(QLineEdit* field, bool locked)
+{
+    field->setReadOnly(locked);
+    if (!locked) {
+        field->setPalette(QPalette());
+        return;
+    }
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    field->setPalette(palette);
+}
+
 const QString kDeleteQuestion = QStringLiteral("Are You Sure to Delete This Time Record");
 const QString kDeleteTitle = QStringLiteral("Warning! Deletion in Progress");
 
@@ -162,7 +175,7 @@ void TimesheetEditor::activated()
 void TimesheetEditor::LockFields(bool locked)
 {
     for (QLineEdit* field : m_fields)
-        field->setReadOnly(locked);
+        setLocked(field, locked);
 }
 
 void TimesheetEditor::showRow()
@@ -327,8 +340,8 @@ void TimesheetEditor::searchOrFetch()
     if (!m_searching) {
         m_search->setText(QStringLiteral("Fetch"));
         m_searching = true;
-        m_fields[EmpID]->setReadOnly(false);
-        m_fields[RDate]->setReadOnly(false);
+        setLocked(m_fields[EmpID], false);
+        setLocked(m_fields[RDate], false);
         m_fields[EmpID]->setFocus();
         return;
     }
@@ -342,8 +355,8 @@ void TimesheetEditor::searchOrFetch()
     }
     for (int i = In1; i <= Out3; ++i)
         m_fields[i]->setText(ValueForms::showValue(m_records.value(QString::fromLatin1(kFields[i].column))));
-    m_fields[EmpID]->setReadOnly(true);
-    m_fields[RDate]->setReadOnly(true);
+    setLocked(m_fields[EmpID], true);
+    setLocked(m_fields[RDate], true);
 }
 
 void TimesheetEditor::moveOnFrom(Field field)
