@@ -20,6 +20,10 @@ const QStringList kFieldNames = {QStringLiteral("In1"),   QStringLiteral("Out1")
                                  QStringLiteral("Out2"),  QStringLiteral("In3"),  QStringLiteral("Out3"),
                                  QStringLiteral("EmpID"), QStringLiteral("rDate")};
 
+const QString kMidnight = QStringLiteral("00:00:00");
+// emp_id|rsdate|in1|out1|in2|out2|in3|out3 with the first pair and the last out given.
+const QString kRow = QStringLiteral("%1|%2|%3|%4|%5|00:00:00|00:00:00|%6");
+
 const QDate kDay1(2026, 2, 27);
 const QDate kDay2(2026, 3, 1);
 const QDate kDay3(2026, 3, 2);
@@ -97,6 +101,15 @@ private:
             rows << row.join(QLatin1Char('|'));
         }
         return rows;
+    }
+
+    // The last box as "text / title / icon".
+    QString lastBox() const
+    {
+        const auto& box = m_dialogs->last();
+        const char* icons[] = {"none", "information", "exclamation", "question"};
+        return box.text + QStringLiteral(" / ") + box.title + QStringLiteral(" / ") +
+               QLatin1String(icons[int(box.icon)]);
     }
 
     bool allLocked() const
@@ -198,9 +211,7 @@ private Q_SLOTS:
 
         next();
         QCOMPARE(m_dialogs->boxes.size(), 1);
-        QCOMPARE(m_dialogs->last().text, QStringLiteral("This is the Last Record"));
-        QCOMPARE(m_dialogs->last().title, QStringLiteral("EOF Reached"));
-        QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Exclamation);
+        QCOMPARE(lastBox(), QStringLiteral("This is the Last Record / EOF Reached / exclamation"));
         QCOMPARE(text("rDate"), QStringLiteral("03/02/2026"));
 
         // The last row stayed current: one step back is the middle row.
@@ -213,9 +224,7 @@ private Q_SLOTS:
 
         previous();
         QCOMPARE(m_dialogs->boxes.size(), 2);
-        QCOMPARE(m_dialogs->last().text, QStringLiteral("This is the First Record"));
-        QCOMPARE(m_dialogs->last().title, QStringLiteral("BOF Reached"));
-        QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Exclamation);
+        QCOMPARE(lastBox(), QStringLiteral("This is the First Record / BOF Reached / exclamation"));
         QCOMPARE(text("rDate"), QStringLiteral("02/27/2026"));
         next();
         QCOMPARE(text("rDate"), QStringLiteral("03/01/2026"));
@@ -237,9 +246,7 @@ private Q_SLOTS:
         searchOrFetch();
 
         QCOMPARE(m_dialogs->boxes.size(), 1);
-        QCOMPARE(m_dialogs->last().text, QStringLiteral("No Matching Record Found"));
-        QCOMPARE(m_dialogs->last().title, QStringLiteral("Re-Enter Filter Criteria"));
-        QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Exclamation);
+        QCOMPARE(lastBox(), QStringLiteral("No Matching Record Found / Re-Enter Filter Criteria / exclamation"));
         QCOMPARE(button(7)->text(), QStringLiteral("Search"));
         QVERIFY(!m_editor->isSearching());
         QVERIFY(!field(QStringLiteral("EmpID"))->isReadOnly());
@@ -318,110 +325,95 @@ private Q_SLOTS:
                               QStringLiteral("This is the First Record")}));
     }
 
-    void updateWithEmptyTimesStoresMidnightAndUsesTheSlots()
+    void updateWritesAtOnceWithMidnightForEmptyTimes()
     {
         seedThreeRows();
         QVERIFY(openEditor(QStringLiteral("E1"), QStringLiteral("03/02/2026")));
         editOrUpdate();
         QCOMPARE(button(5)->text(), QStringLiteral("Update"));
-        QVERIFY(m_editor->isEditing());
-        for (const QString& name : kFieldNames)
-            QVERIFY(!field(name)->isReadOnly());
-        for (int i = 0; i < 6; ++i)
-            type(kFieldNames.at(i), QString());
-        editOrUpdate();
-
-        QVERIFY(m_dialogs->boxes.isEmpty());
-        QCOMPARE(button(5)->text(), QStringLiteral("Edit"));
-        QVERIFY(!m_editor->isEditing());
-        QVERIFY(allLocked());
-        // Written at once, not only when the editor moves on.
-        QCOMPARE(storedRows().at(2),
-                 QStringLiteral("E1|2026-03-02|00:00:00|00:00:00|00:00:00|00:00:00|00:00:00|00:00:00"));
-        QCOMPARE(text("In1"), QStringLiteral("00:00:00"));
-
-        // A slot holding midnight counts as used, so the day is full.
-        QCOMPARE(Punch::recordFromTerminal(QStringLiteral("E1")).outcome, PunchResult::Outcome::NoFreeSlot);
-        QCOMPARE(m_db->scalar(QStringLiteral("select count(*) from timesheet")).toInt(), 3);
-    }
-
-    void updateWritesEveryField()
-    {
-        seedThreeRows();
-        QVERIFY(openEditor(QStringLiteral("E2"), QStringLiteral("03/01/2026")));
-        editOrUpdate();
-        type(QStringLiteral("Out3"), QStringLiteral("19:15:00"));
+        QVERIFY(m_editor->isEditing() && !field(QStringLiteral("rDate"))->isReadOnly());
         type(QStringLiteral("In1"), QStringLiteral("8:05:00"));
-        type(QStringLiteral("EmpID"), QStringLiteral("E1"));
+        type(QStringLiteral("Out3"), QStringLiteral("19:15:00"));
+        type(QStringLiteral("EmpID"), QStringLiteral("E2"));
         type(QStringLiteral("rDate"), QStringLiteral("3/3/2026"));
         editOrUpdate();
         QVERIFY(m_dialogs->boxes.isEmpty());
-        QCOMPARE(storedRows().at(1),
-                 QStringLiteral("E1|2026-03-03|08:05:00|17:00:00|18:00:00|00:00:00|00:00:00|19:15:00"));
-        QCOMPARE(texts(), (QStringList{"08:05:00", "17:00:00", "18:00:00", "00:00:00", "00:00:00", "19:15:00", "E1",
-                                       "03/03/2026"}));
-    }
+        QCOMPARE(button(5)->text(), QStringLiteral("Edit"));
+        QVERIFY(!m_editor->isEditing() && allLocked());
+        // Written at once, not only when the editor moves on; shown as stored.
+        QCOMPARE(storedRows().at(2), kRow.arg("E2", "2026-03-03", "08:05:00", kMidnight, kMidnight, "19:15:00"));
+        QCOMPARE(texts(),
+                 (QStringList{"08:05:00", kMidnight, kMidnight, kMidnight, kMidnight, "19:15:00", "E2", "03/03/2026"}));
 
-    void newFillsTheHintsAndWritesNothing()
-    {
-        seedThreeRows();
-        QVERIFY(openEditor(QStringLiteral("E2"), QStringLiteral("03/01/2026")));
-        const QStringList before = storedRows();
-        newRecord();
-        QCOMPARE(texts(), (QStringList{"00:00:00", "00:00:00", "00:00:00", "00:00:00", "00:00:00", "00:00:00", "",
-                                       "MM/DD/YYYY"}));
-        for (const QString& name : kFieldNames)
-            QVERIFY(!field(name)->isReadOnly());
-        QVERIFY(button(4)->isEnabled());
-        QCOMPARE(storedRows(), before);
-        // The current row did not change.
-        next();
-        QCOMPARE(text("rDate"), QStringLiteral("03/02/2026"));
+        editOrUpdate();
+        type(QStringLiteral("EmpID"), QStringLiteral("E1"));
+        type(QStringLiteral("rDate"), QString());
+        for (int i = 0; i < 6; ++i)
+            type(kFieldNames.at(i), QString());
+        editOrUpdate();
+        QCOMPARE(storedRows().at(2), kRow.arg("E1", "2026-03-02", kMidnight, kMidnight, kMidnight, kMidnight));
+        // A slot holding midnight counts as used, so the day is full.
+        QCOMPARE(Punch::recordFromTerminal(QStringLiteral("E1")).outcome, PunchResult::Outcome::NoFreeSlot);
+        QCOMPARE(storedRows().size(), 3);
     }
 
     void saveWithEveryFieldEmpty()
     {
         seedThreeRows();
-        QVERIFY(openEditor());
+        QVERIFY(openEditor(QStringLiteral("E2"), QStringLiteral("03/01/2026")));
+        const QStringList before = storedRows();
+        QVERIFY(!button(4)->isEnabled());
         newRecord();
+        QCOMPARE(texts(),
+                 (QStringList{kMidnight, kMidnight, kMidnight, kMidnight, kMidnight, kMidnight, "", "MM/DD/YYYY"}));
+        QVERIFY(button(4)->isEnabled() && !field(QStringLiteral("In1"))->isReadOnly());
+        QCOMPARE(storedRows(), before);
+
         for (const QString& name : kFieldNames)
             type(name, QString());
         save();
         QVERIFY(m_dialogs->boxes.isEmpty());
-        QCOMPARE(storedRows().size(), 4);
-        QCOMPARE(storedRows().at(3),
-                 QStringLiteral("|2026-03-02|00:00:00|00:00:00|00:00:00|00:00:00|00:00:00|00:00:00"));
-        QVERIFY(!button(4)->isEnabled());
-        QVERIFY(allLocked());
-        QCOMPARE(texts(), (QStringList{"00:00:00", "00:00:00", "00:00:00", "00:00:00", "00:00:00", "00:00:00", "",
-                                       "03/02/2026"}));
+        QCOMPARE(storedRows(),
+                 before + QStringList{kRow.arg("", "2026-03-02", kMidnight, kMidnight, kMidnight, kMidnight)});
+        QVERIFY(!button(4)->isEnabled() && allLocked());
+        QCOMPARE(text("rDate"), QStringLiteral("03/02/2026"));
+        // The new row is current, at the end of the set.
+        next();
+        QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("This is the Last Record")});
+        previous();
+        QCOMPARE(text("In1"), QStringLiteral("07:30:00"));
     }
 
-    void aSavedRowBecomesCurrent()
+    // The editor reads ids at open and a row when it becomes current: the set must still act as a snapshot.
+    void othersChangesAndReusedIds()
     {
         seedThreeRows();
         QVERIFY(openEditor(QStringLiteral("E1"), QStringLiteral("02/27/2026")));
-        newRecord();
-        type(QStringLiteral("EmpID"), QStringLiteral("E2"));
-        type(QStringLiteral("rDate"), QStringLiteral("03/02/2026"));
-        type(QStringLiteral("In1"), QStringLiteral("10:00:00"));
-        save();
-        QCOMPARE(storedRows().at(3),
-                 QStringLiteral("E2|2026-03-02|10:00:00|00:00:00|00:00:00|00:00:00|00:00:00|00:00:00"));
-        // At the end of the set: nothing after it, and the row before it is the last seeded one.
+        m_db->exec(QStringLiteral("delete from timesheet where emp_id = 'E2'"));
+        m_db->addTimesheet(QStringLiteral("E3"), kDay3, {t("11:00:00")});
         next();
-        QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("This is the Last Record")});
-        QCOMPARE(text("In1"), QStringLiteral("10:00:00"));
+        QCOMPARE(text("rDate"), QStringLiteral("03/02/2026"));
+        search(QStringLiteral("E3"), QStringLiteral("03/02/2026"));
+        QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("No Matching Record Found")});
+        QCOMPARE(m_editor->records().recordCount(), 2);
+
+        // After deletes, a saved row may get an id that the set already held for a deleted row.
+        m_dialogs->clear();
+        m_db->exec(QStringLiteral("delete from timesheet where emp_id = 'E3'"));
+        search(QStringLiteral("E1"), QStringLiteral("03/02/2026"));
+        m_dialogs->queueAnswer(Dialogs::Answer::Yes);
+        deleteRecord();
+        newRecord();
+        type(QStringLiteral("EmpID"), QStringLiteral("E4"));
+        type(QStringLiteral("rDate"), QStringLiteral("03/04/2026"));
+        save();
         previous();
-        QCOMPARE(text("In1"), QStringLiteral("07:30:00"));
-        // And it can be found and changed at once.
-        search(QStringLiteral("E2"), QStringLiteral("03/02/2026"));
-        QCOMPARE(text("In1"), QStringLiteral("10:00:00"));
-        editOrUpdate();
-        type(QStringLiteral("Out1"), QStringLiteral("11:00:00"));
-        editOrUpdate();
-        QCOMPARE(storedRows().at(3),
-                 QStringLiteral("E2|2026-03-02|10:00:00|11:00:00|00:00:00|00:00:00|00:00:00|00:00:00"));
+        QCOMPARE(text("rDate"), QStringLiteral("02/27/2026"));
+        search(QStringLiteral("E4"), QStringLiteral("03/04/2026"));
+        QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("Are You Sure to Delete This Time Record")});
+        next();
+        QCOMPARE(m_dialogs->last().text, QStringLiteral("This is the Last Record"));
+        QCOMPARE(m_editor->records().recordCount(), 2);
     }
 
     void unreadableTextIsRefused_data()
@@ -547,10 +539,9 @@ private Q_SLOTS:
         m_dialogs->queueAnswer(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
         deleteRecord();
         QCOMPARE(m_dialogs->boxes.size(), 1);
-        QCOMPARE(m_dialogs->last().text, QStringLiteral("Are You Sure to Delete This Time Record"));
-        QCOMPARE(m_dialogs->last().title, QStringLiteral("Warning! Deletion in Progress"));
+        QCOMPARE(lastBox(),
+                 QStringLiteral("Are You Sure to Delete This Time Record / Warning! Deletion in Progress / none"));
         QCOMPARE(m_dialogs->last().buttons, Dialogs::Buttons::YesNo);
-        QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::None);
         QCOMPARE(texts(), shown);
         if (!yes) {
             QCOMPARE(storedRows(), before);
@@ -570,8 +561,7 @@ private Q_SLOTS:
         Database::close();
         QVERIFY(!openEditor());
         QCOMPARE(m_dialogs->boxes.size(), 1);
-        QCOMPARE(m_dialogs->last().text, QStringLiteral("Could not open database ..."));
-        QCOMPARE(m_dialogs->last().title, QStringLiteral("Connection Failed"));
+        QCOMPARE(lastBox(), QStringLiteral("Could not open database ... / Connection Failed / exclamation"));
         QVERIFY(!ChildWindows::find(QStringLiteral("AddTime")));
     }
 
