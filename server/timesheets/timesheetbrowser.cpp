@@ -1,0 +1,250 @@
+#include "server/timesheets/timesheetbrowser.h"
+
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "common/valueforms.h"
+#include "server/serverstate.h"
+#include "server/shell/childwindows.h"
+#include "server/timesheets/timesheeteditor.h"
+
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QStringList kTimeColumns = {QStringLiteral("in1"),   QStringLiteral("out1"), QStringLiteral("in2"),
+                                  QStringLiteral("out2"),  QStringLiteral("in3"),  QStringLiteral("out3"),
+                                  QStringLiteral("rsdate")};
+constexpr int kDateColumn = 6;
+
+QTreeWidget* makeList(const QStringList& headers, const QString& name, QWidget* parent)
+{
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName(name);
+    list->setHeaderLabels(headers);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setAlternatingRowColors(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->header()->setSectionsMovable(false);
+    return list;
+}
+
+} // namespace
+
+TimesheetBrowser::TimesheetBrowser(QWidget* parent) : FormWindow(parent)
+{
+    setWindowTitle(QStringLiteral("Employee Timesheets"));
+
+    auto* filter = new QGroupBox(QStringLiteral("Filter Criteria"), this);
+    filter->setObjectName(QStringLiteral("GroupBox1"));
+    m_empList = makeList({QStringLiteral("Employee ID"), QStringLiteral("Name")}, QStringLiteral("EmpList"), filter);
+    m_empList->setColumnWidth(0, 110);
+    m_empList->setMinimumSize(380, 150);
+
+    m_from = new QDateEdit(filter);
+    m_from->setObjectName(QStringLiteral("DTPicker1"));
+    m_to = new QDateEdit(filter);
+    m_to->setObjectName(QStringLiteral("DTPicker2"));
+    for (QDateEdit* picker : {m_from, m_to}) {
+        picker->setCalendarPopup(true);
+        picker->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+        picker->setMinimumWidth(130);
+    }
+    auto* fromLabel = new QLabel(QStringLiteral("From"), filter);
+    fromLabel->setObjectName(QStringLiteral("Label1"));
+    fromLabel->setBuddy(m_from);
+    auto* toLabel = new QLabel(QStringLiteral("To"), filter);
+    toLabel->setObjectName(QStringLiteral("Label2"));
+    toLabel->setBuddy(m_to);
+
+    auto* range = new QFormLayout;
+    range->addRow(fromLabel, m_from);
+    range->addRow(toLabel, m_to);
+    auto* hint = new QLabel(QStringLiteral("Click an employee to list the time records of these days."), filter);
+    hint->setObjectName(QStringLiteral("Label3"));
+    hint->setWordWrap(true);
+    hint->setEnabled(false);
+    range->addRow(hint);
+    auto* filterLayout = new QHBoxLayout(filter);
+    filterLayout->addWidget(m_empList, 1);
+    filterLayout->addLayout(range);
+
+    auto* sheets = new QGroupBox(QStringLiteral("Timesheets"), this);
+    sheets->setObjectName(QStringLiteral("GroupBox2"));
+    m_timeList =
+        makeList({QStringLiteral("IN 1"), QStringLiteral("OUT 1"), QStringLiteral("IN 2"), QStringLiteral("OUT 2"),
+                  QStringLiteral("IN 3"), QStringLiteral("OUT 3"), QStringLiteral("DATE")},
+                 QStringLiteral("TimeList"), sheets);
+    const int timeWidth = QFontMetrics(font()).horizontalAdvance(QStringLiteral("00:00:00")) + 30;
+    for (int c = 0; c < kDateColumn; ++c)
+        m_timeList->setColumnWidth(c, timeWidth);
+    m_timeList->setMinimumSize(7 * timeWidth + 40, 180);
+    auto* sheetsLayout = new QVBoxLayout(sheets);
+    sheetsLayout->addWidget(m_timeList);
+
+    auto button = [this](const QString& text, int number) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(QStringLiteral("PushButton%1").arg(number));
+        b->setAutoDefault(false);
+        b->setMinimumWidth(84);
+        return b;
+    };
+    m_add = button(QStringLiteral("Add"), 1);
+    m_edit = button(QStringLiteral("Edit"), 2);
+    m_delete = button(QStringLiteral("Delete"), 3);
+    m_close = button(QStringLiteral("Close"), 4);
+    m_close->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    usePointerOver(m_close);
+    m_edit->setEnabled(false);
+    m_delete->setEnabled(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_add);
+    buttons->addWidget(m_edit);
+    buttons->addWidget(m_delete);
+    buttons->addStretch();
+    buttons->addWidget(m_close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(filter);
+    layout->addWidget(sheets, 1);
+    layout->addLayout(buttons);
+
+    connect(m_empList, &QTreeWidget::itemClicked, this, &TimesheetBrowser::chooseEmployee);
+    connect(m_empList, &QTreeWidget::itemActivated, this, &TimesheetBrowser::chooseEmployee);
+    // Once a row was clicked the two stay enabled, also after the list is rebuilt.
+    connect(m_timeList, &QTreeWidget::itemClicked, this, [this] {
+        m_edit->setEnabled(true);
+        m_delete->setEnabled(true);
+    });
+    connect(m_add, &QPushButton::clicked, this, &TimesheetBrowser::addRecord);
+    connect(m_edit, &QPushButton::clicked, this, &TimesheetBrowser::editRecord);
+    connect(m_delete, &QPushButton::clicked, this, &TimesheetBrowser::deleteRecord);
+    connect(m_close, &QPushButton::clicked, this, &TimesheetBrowser::closeWindow);
+}
+
+QString TimesheetBrowser::employeeName(const RecordSet& employee)
+{
+    auto text = [&](const char* column) { return ValueForms::showValue(employee.value(QLatin1String(column))); };
+    return text("emp_lname") + QStringLiteral(", ") + text("emp_fname") + QLatin1Char(' ') + text("emp_mname");
+}
+
+bool TimesheetBrowser::openTimeRows(RecordSet& rows, const QString& empId, const QDate& from, const QDate& to)
+{
+    return rows.open(QStringLiteral("Select * from timesheet where emp_id = ? and rsdate >= ? and rsdate <= ?"),
+                     {empId, ValueForms::storeDate(from), ValueForms::storeDate(to)});
+}
+
+bool TimesheetBrowser::load()
+{
+    if (!requireDatabase())
+        return false;
+    if (!m_employees.open(QStringLiteral("Select * from Employee"))) {
+        dialogs().ok(QStringLiteral("The employees could not be read: ") + m_employees.lastError(),
+                     QStringLiteral("Connection Failed"), Dialogs::Icon::Exclamation);
+        return false;
+    }
+    for (m_employees.moveFirst(); !m_employees.eof(); m_employees.moveNext()) {
+        auto* item = new QTreeWidgetItem(m_empList);
+        item->setText(0, ValueForms::showValue(m_employees.value(QStringLiteral("emp_id"))));
+        item->setText(1, employeeName(m_employees));
+    }
+    m_from->setDate(today());
+    m_to->setDate(today());
+    return true;
+}
+
+void TimesheetBrowser::activated()
+{
+    m_empList->setFocus();
+}
+
+void TimesheetBrowser::chooseEmployee(QTreeWidgetItem* item)
+{
+    m_timeList->clear();
+    m_listedId.clear();
+    m_times.close();
+    if (!item)
+        return;
+    const QDate from = m_from->date();
+    const QDate to = m_to->date();
+    const QString id = item->text(0);
+    if (!Database::isOpen()) {
+        showDatabaseNotOpen();
+        closeWindow();
+        return;
+    }
+    if (!openTimeRows(m_times, id, from, to)) {
+        dialogs().ok(QStringLiteral("The time records could not be read: ") + m_times.lastError(),
+                     QStringLiteral("Employee Timesheets"), Dialogs::Icon::Exclamation);
+        return;
+    }
+    m_listedId = id;
+    for (; !m_times.eof(); m_times.moveNext()) {
+        auto* row = new QTreeWidgetItem(m_timeList);
+        for (int c = 0; c < kTimeColumns.size(); ++c)
+            row->setText(c, ValueForms::showValue(m_times.value(kTimeColumns.at(c))));
+    }
+}
+
+bool TimesheetBrowser::haveSelection()
+{
+    if (m_times.isOpen() && m_timeList->currentItem() && m_timeList->currentItem()->isSelected())
+        return true;
+    dialogs().ok(QStringLiteral("Click an employee, then the time record in the list below."),
+                 QStringLiteral("Employee Timesheets"), Dialogs::Icon::Information);
+    return false;
+}
+
+void TimesheetBrowser::addRecord()
+{
+    ChildWindows::open<TimesheetEditor>(QStringLiteral("AddTime"));
+}
+
+void TimesheetBrowser::editRecord()
+{
+    if (!haveSelection())
+        return;
+    gEmpID = m_listedId;
+    gRecDate = m_timeList->currentItem()->text(kDateColumn);
+    ChildWindows::open<TimesheetEditor>(QStringLiteral("AddTime"));
+}
+
+void TimesheetBrowser::deleteRecord()
+{
+    if (!haveSelection())
+        return;
+    QTreeWidgetItem* line = m_timeList->currentItem();
+    const QString date = line->text(kDateColumn);
+    if (!dialogs().yesNo(QStringLiteral("Are You Sure to Delete This Time Record"),
+                         QStringLiteral("Warning! Deletion in Progress"), Dialogs::Icon::None))
+        return;
+    for (m_times.moveFirst(); !m_times.eof(); m_times.moveNext()) {
+        const QVariant emp = m_times.value(QStringLiteral("emp_id"));
+        if (emp.isNull() || emp.toString() != m_listedId ||
+            ValueForms::showValue(m_times.value(QStringLiteral("rsdate"))) != date)
+            continue;
+        if (!m_times.deleteCurrent()) {
+            dialogs().ok(QStringLiteral("The time record could not be deleted: ") + m_times.lastError(),
+                         QStringLiteral("Time Record Not Deleted"), Dialogs::Icon::Exclamation);
+            return;
+        }
+        delete line;
+        return;
+    }
+    // Listed through the case-blind query, but its ID is not written exactly like the employee's.
+    dialogs().ok(QStringLiteral("No time record of employee ID \"%1\" dated %2 is written exactly like that; "
+                                "nothing was deleted. Correct it in the time record editor.")
+                     .arg(m_listedId, date),
+                 QStringLiteral("Time Record Not Deleted"), Dialogs::Icon::Exclamation);
+}

@@ -1,0 +1,394 @@
+#include "server/timesheets/timesheeteditor.h"
+
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "common/valueforms.h"
+#include "server/serverstate.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+struct FieldInfo
+{
+    const char* name;
+    const char* label;
+    const char* column;
+};
+
+// In the order a row is shown.
+constexpr std::array<FieldInfo, 8> kFields = {{
+    {"In1", "In 1", "in1"},
+    {"Out1", "Out 1", "out1"},
+    {"In2", "In 2", "in2"},
+    {"Out2", "Out 2", "out2"},
+    {"In3", "In 3", "in3"},
+    {"Out3", "Out 3", "out3"},
+    {"EmpID", "Employee ID", "emp_id"},
+    {"rDate", "Date", "rsdate"},
+}};
+
+// A locked field looks like the frame behind it, so the administrator sees at once what can be typed in.
+void setLocked(QLineEdit* field, bool locked)
+{
+    field->setReadOnly(locked);
+    if (!locked) {
+        field->setPalette(QPalette());
+        return;
+    }
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    field->setPalette(palette);
+}
+
+const QString kDeleteQuestion = QStringLiteral("Are You Sure to Delete This Time Record");
+const QString kDeleteTitle = QStringLiteral("Warning! Deletion in Progress");
+
+} // namespace
+
+TimesheetEditor::TimesheetEditor(QWidget* parent) : FormWindow(parent)
+{
+    setWindowTitle(QStringLiteral("Add/Edit/Delete Timesheet"));
+
+    auto* record = new QGroupBox(QStringLiteral("In/Out Record"), this);
+    record->setObjectName(QStringLiteral("GroupBox1"));
+    auto* lookup = new QGroupBox(record);
+    lookup->setObjectName(QStringLiteral("GroupBox2"));
+
+    const int timeWidth = QFontMetrics(font()).horizontalAdvance(QStringLiteral("00:00:00")) + 28;
+    std::array<QLabel*, FieldCount> labels{};
+    for (int i = 0; i < FieldCount; ++i) {
+        QWidget* owner = i >= EmpID ? static_cast<QWidget*>(lookup) : record;
+        labels[i] = new QLabel(QString::fromLatin1(kFields[i].label), owner);
+        labels[i]->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        m_fields[i] = new QLineEdit(owner);
+        m_fields[i]->setObjectName(QString::fromLatin1(kFields[i].name));
+        m_fields[i]->installEventFilter(this);
+        labels[i]->setBuddy(m_fields[i]);
+        if (i < EmpID) {
+            m_fields[i]->setMinimumWidth(timeWidth);
+            m_fields[i]->setAlignment(Qt::AlignCenter);
+        }
+    }
+    m_fields[EmpID]->setMinimumWidth(timeWidth + 20);
+    m_fields[RDate]->setMinimumWidth(timeWidth + 20);
+    m_fields[RDate]->setPlaceholderText(ValueForms::kDatePlaceholder);
+
+    auto button = [this](const QString& text, int number, QWidget* owner) {
+        auto* b = new QPushButton(text, owner);
+        b->setObjectName(QStringLiteral("PushButton%1").arg(number));
+        b->setAutoDefault(false);
+        b->setMinimumWidth(84);
+        return b;
+    };
+    m_previous = button(QStringLiteral("Previous"), 1, record);
+    m_next = button(QStringLiteral("Next"), 2, record);
+    m_new = button(QStringLiteral("New"), 3, record);
+    m_save = button(QStringLiteral("Save"), 4, record);
+    m_edit = button(QStringLiteral("Edit"), 5, lookup);
+    m_delete = button(QStringLiteral("Delete"), 6, lookup);
+    m_search = button(QStringLiteral("Search"), 7, lookup);
+    m_save->setEnabled(false);
+
+    // Times in three in/out pairs, the way a day is punched.
+    auto* times = new QGridLayout;
+    times->setHorizontalSpacing(10);
+    for (int pair = 0; pair < 3; ++pair) {
+        const int in = In1 + 2 * pair;
+        times->addWidget(labels[in], pair, 0);
+        times->addWidget(m_fields[in], pair, 1);
+        times->addWidget(labels[in + 1], pair, 2);
+        times->addWidget(m_fields[in + 1], pair, 3);
+    }
+    times->setColumnMinimumWidth(2, 48);
+
+    auto* lookupGrid = new QGridLayout(lookup);
+    lookupGrid->addWidget(labels[EmpID], 0, 0);
+    lookupGrid->addWidget(m_fields[EmpID], 0, 1);
+    lookupGrid->addWidget(labels[RDate], 1, 0);
+    lookupGrid->addWidget(m_fields[RDate], 1, 1);
+    auto* lookupButtons = new QHBoxLayout;
+    lookupButtons->addWidget(m_search);
+    lookupButtons->addWidget(m_edit);
+    lookupButtons->addWidget(m_delete);
+    lookupGrid->addLayout(lookupButtons, 2, 0, 1, 2);
+
+    auto* moves = new QHBoxLayout;
+    moves->addWidget(m_previous);
+    moves->addWidget(m_next);
+    moves->addStretch();
+    moves->addWidget(m_new);
+    moves->addWidget(m_save);
+
+    auto* recordLayout = new QVBoxLayout(record);
+    recordLayout->addLayout(times);
+    recordLayout->addWidget(lookup);
+    recordLayout->addLayout(moves);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(record);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(m_next, &QPushButton::clicked, this, &TimesheetEditor::next);
+    connect(m_previous, &QPushButton::clicked, this, &TimesheetEditor::previous);
+    connect(m_new, &QPushButton::clicked, this, &TimesheetEditor::newRecord);
+    connect(m_save, &QPushButton::clicked, this, &TimesheetEditor::save);
+    connect(m_edit, &QPushButton::clicked, this, &TimesheetEditor::editOrUpdate);
+    connect(m_delete, &QPushButton::clicked, this, &TimesheetEditor::deleteRecord);
+    connect(m_search, &QPushButton::clicked, this, &TimesheetEditor::searchOrFetch);
+}
+
+bool TimesheetEditor::load()
+{
+    if (!requireDatabase())
+        return false;
+    if (!m_records.open()) {
+        dialogs().ok(QStringLiteral("The time records could not be read: ") + m_records.lastError(),
+                     QStringLiteral("Connection Failed"), Dialogs::Icon::Exclamation);
+        return false;
+    }
+    if (m_records.findFirst(gEmpID, gRecDate))
+        showRow();
+    LockFields(true);
+    m_editing = false;
+    m_searching = false;
+    return true;
+}
+
+void TimesheetEditor::activated()
+{
+    if (!m_fields[In1]->isReadOnly())
+        m_fields[In1]->setFocus();
+    else if (!m_fields[EmpID]->isReadOnly())
+        m_fields[EmpID]->setFocus();
+    else
+        m_next->setFocus();
+}
+
+void TimesheetEditor::LockFields(bool locked)
+{
+    for (QLineEdit* field : m_fields)
+        setLocked(field, locked);
+}
+
+void TimesheetEditor::showRow()
+{
+    for (int i = 0; i < FieldCount; ++i)
+        m_fields[i]->setText(ValueForms::showValue(m_records.value(QString::fromLatin1(kFields[i].column))));
+}
+
+void TimesheetEditor::next()
+{
+    const bool fromEnd = m_records.eof();
+    m_records.moveNext();
+    if (m_records.eof()) {
+        dialogs().ok(QStringLiteral("This is the Last Record"), QStringLiteral("EOF Reached"),
+                     Dialogs::Icon::Exclamation);
+        // The last row stays current; after a look-up that found nothing there is none to stay on.
+        if (fromEnd)
+            return;
+        m_records.movePrevious();
+    }
+    if (m_records.hasCurrent())
+        showRow();
+}
+
+void TimesheetEditor::previous()
+{
+    const bool fromStart = m_records.bof();
+    m_records.movePrevious();
+    if (m_records.bof()) {
+        dialogs().ok(QStringLiteral("This is the First Record"), QStringLiteral("BOF Reached"),
+                     Dialogs::Icon::Exclamation);
+        if (fromStart)
+            return;
+        m_records.moveNext();
+    }
+    if (m_records.hasCurrent())
+        showRow();
+}
+
+void TimesheetEditor::newRecord()
+{
+    LockFields(false);
+    m_save->setEnabled(true);
+    m_fields[EmpID]->clear();
+    m_fields[RDate]->setText(ValueForms::kDatePlaceholder);
+    for (int i = In1; i <= Out3; ++i)
+        m_fields[i]->setText(ValueForms::kBlankTime);
+    m_fields[EmpID]->setFocus();
+}
+
+bool TimesheetEditor::valuesFromFields(QVariantHash* values, const QString& notDone)
+{
+    const QString example = ValueForms::showDate(today());
+    auto refuse = [&](Field field, const QString& text) {
+        dialogs().ok(text + QLatin1Char(' ') + notDone, QStringLiteral("Invalid Entry"), Dialogs::Icon::Exclamation);
+        m_fields[field]->setFocus();
+        m_fields[field]->selectAll();
+        return false;
+    };
+    for (int i = In1; i <= Out3; ++i) {
+        const QString text = m_fields[i]->text();
+        if (text.trimmed().isEmpty()) {
+            values->insert(QString::fromLatin1(kFields[i].column), ValueForms::kBlankTime);
+            continue;
+        }
+        if (!ValueForms::readTime(text))
+            return refuse(Field(i), QStringLiteral("\"%1\" in %2 is not a time of day. Type it as HH:MM:SS "
+                                                   "(for example 08:30:00), or empty the box for 00:00:00.")
+                                        .arg(text, QString::fromLatin1(kFields[i].label)));
+        values->insert(QString::fromLatin1(kFields[i].column), text.trimmed());
+    }
+    const QString date = m_fields[RDate]->text();
+    if (date.trimmed().isEmpty()) {
+        values->insert(QStringLiteral("rsdate"), today());
+    } else if (date.trimmed() == ValueForms::kDatePlaceholder) {
+        return refuse(RDate, QStringLiteral("Type the date of the time record in place of %1 (for example %2), "
+                                            "or empty the box for today's date.")
+                                 .arg(ValueForms::kDatePlaceholder, example));
+    } else if (!ValueForms::readDate(date)) {
+        return refuse(RDate, QStringLiteral("\"%1\" in Date is not a date. Type it as %2 (for example %3), "
+                                            "or empty the box for today's date.")
+                                 .arg(date, ValueForms::kDatePlaceholder, example));
+    } else {
+        values->insert(QStringLiteral("rsdate"), date.trimmed());
+    }
+    values->insert(QStringLiteral("emp_id"), m_fields[EmpID]->text());
+    return true;
+}
+
+void TimesheetEditor::save()
+{
+    m_save->setEnabled(false);
+    LockFields(true);
+    QVariantHash values;
+    const QString notSaved = QStringLiteral("Nothing was saved.");
+    bool saved = valuesFromFields(&values, notSaved);
+    if (saved && !m_records.addRow(values)) {
+        saved = false;
+        dialogs().ok(QStringLiteral("The time record could not be saved: %1\n%2").arg(m_records.lastError(), notSaved),
+                     QStringLiteral("Time Record Not Saved"), Dialogs::Icon::Exclamation);
+    }
+    if (!saved) {
+        // The typed values stay for the user to correct and save again.
+        m_save->setEnabled(true);
+        LockFields(false);
+        return;
+    }
+    // Shows what was stored: blank times as 00:00:00, an empty date as today.
+    showRow();
+}
+
+void TimesheetEditor::editOrUpdate()
+{
+    if (!m_editing) {
+        m_edit->setText(QStringLiteral("Update"));
+        m_editing = true;
+        LockFields(false);
+        m_fields[In1]->setFocus();
+        return;
+    }
+    // A refused update keeps the editor editing, with the typed values in their boxes.
+    const QString notUpdated = QStringLiteral("Nothing was changed.");
+    if (!m_records.hasCurrent()) {
+        dialogs().ok(QStringLiteral("There is no current time record to update. Go to one with Next, Previous "
+                                    "or Search first. ") +
+                         notUpdated,
+                     QStringLiteral("No Current Record"), Dialogs::Icon::Exclamation);
+        return;
+    }
+    QVariantHash values;
+    if (!valuesFromFields(&values, notUpdated))
+        return;
+    if (!m_records.updateCurrent(values)) {
+        dialogs().ok(
+            QStringLiteral("The time record could not be updated: %1\n%2").arg(m_records.lastError(), notUpdated),
+            QStringLiteral("Time Record Not Updated"), Dialogs::Icon::Exclamation);
+        return;
+    }
+    m_editing = false;
+    m_edit->setText(QStringLiteral("Edit"));
+    LockFields(true);
+    showRow();
+}
+
+void TimesheetEditor::deleteRecord()
+{
+    if (!m_records.hasCurrent()) {
+        dialogs().ok(QStringLiteral("There is no current time record to delete. Go to one with Next, Previous "
+                                    "or Search first. Nothing was deleted."),
+                     QStringLiteral("No Current Record"), Dialogs::Icon::Exclamation);
+        return;
+    }
+    if (!dialogs().yesNo(kDeleteQuestion, kDeleteTitle, Dialogs::Icon::None))
+        return;
+    if (!m_records.deleteCurrent())
+        dialogs().ok(QStringLiteral("The time record could not be deleted: ") + m_records.lastError(),
+                     QStringLiteral("Time Record Not Deleted"), Dialogs::Icon::Exclamation);
+}
+
+void TimesheetEditor::searchOrFetch()
+{
+    if (!m_searching) {
+        m_search->setText(QStringLiteral("Fetch"));
+        m_searching = true;
+        setLocked(m_fields[EmpID], false);
+        setLocked(m_fields[RDate], false);
+        m_fields[EmpID]->setFocus();
+        return;
+    }
+    m_search->setText(QStringLiteral("Search"));
+    m_searching = false;
+    if (!m_records.findFirst(m_fields[EmpID]->text(), m_fields[RDate]->text())) {
+        dialogs().ok(QStringLiteral("No Matching Record Found"), QStringLiteral("Re-Enter Filter Criteria"),
+                     Dialogs::Icon::Exclamation);
+        m_fields[EmpID]->setFocus();
+        return;
+    }
+    for (int i = In1; i <= Out3; ++i)
+        m_fields[i]->setText(ValueForms::showValue(m_records.value(QString::fromLatin1(kFields[i].column))));
+    setLocked(m_fields[EmpID], true);
+    setLocked(m_fields[RDate], true);
+}
+
+void TimesheetEditor::moveOnFrom(Field field)
+{
+    if (field < RDate) {
+        m_fields[field + 1]->setFocus();
+        m_fields[field + 1]->selectAll();
+        return;
+    }
+    // From the last box to the button that finishes what is being typed.
+    if (m_searching)
+        m_search->setFocus();
+    else if (m_editing)
+        m_edit->setFocus();
+    else if (m_save->isEnabled())
+        m_save->setFocus();
+    else
+        m_next->setFocus();
+}
+
+bool TimesheetEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            for (int i = 0; i < FieldCount; ++i) {
+                if (watched == m_fields[i]) {
+                    moveOnFrom(Field(i));
+                    return true;
+                }
+            }
+        }
+    }
+    return FormWindow::eventFilter(watched, event);
+}

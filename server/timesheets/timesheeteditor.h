@@ -1,0 +1,61 @@
+#pragma once
+
+#include "common/formwindow.h"
+#include "server/timesheets/timesheetcursor.h"
+
+#include <QVariantHash>
+#include <array>
+
+class QLineEdit;
+class QPushButton;
+
+// The time record editor: one row of the whole timesheet table at a time, to step through, correct, add,
+// delete and look up by employee ID and date. It opens on the row handed over in gEmpID and gRecDate.
+class TimesheetEditor : public FormWindow
+{
+    Q_OBJECT
+public:
+    explicit TimesheetEditor(QWidget* parent = nullptr);
+
+    bool load() override;
+    void activated() override;
+
+    // Locks or unlocks all eight fields together.
+    void LockFields(bool locked);
+
+    bool isEditing() const { return m_editing; }
+    bool isSearching() const { return m_searching; }
+    const TimesheetCursor& records() const { return m_records; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum Field { In1, Out1, In2, Out2, In3, Out3, EmpID, RDate, FieldCount };
+
+    void showRow();
+    void next();
+    void previous();
+    void newRecord();
+    void save();
+    void editOrUpdate();
+    void deleteRecord();
+    void searchOrFetch();
+
+    // The columns to write from the fields, blanks filled by the rules for empty fields; or false after
+    // telling the user which field cannot be read.
+    bool valuesFromFields(QVariantHash* values, const QString& notDone);
+    void moveOnFrom(Field field);
+
+    TimesheetCursor m_records;
+    std::array<QLineEdit*, FieldCount> m_fields{};
+    QPushButton* m_previous;
+    QPushButton* m_next;
+    QPushButton* m_new;
+    QPushButton* m_save;
+    QPushButton* m_edit;
+    QPushButton* m_delete;
+    QPushButton* m_search;
+    bool m_editing = false;
+    bool m_searching = false;
+};
