@@ -628,8 +628,10 @@ private Q_SLOTS:
 
         qInfo("%d rows: editor opened in %lld ms, search in %lld ms (whole table read: %lld ms)", rows, openMs,
               searchMs, wholeMs);
-        QVERIFY2(openMs < 500, qPrintable(QStringLiteral("opening took %1 ms").arg(openMs)));
-        QVERIFY2(searchMs < 200, qPrintable(QStringLiteral("searching took %1 ms").arg(searchMs)));
+        // Measured against reading the whole table in the same run, so a busy machine does not fail it;
+        // absolute figures come from the benchmarks.
+        QVERIFY2(openMs < wholeMs / 4 + 100, qPrintable(QStringLiteral("opening took %1 ms").arg(openMs)));
+        QVERIFY2(searchMs < wholeMs / 4 + 100, qPrintable(QStringLiteral("searching took %1 ms").arg(searchMs)));
     }
 };
 
