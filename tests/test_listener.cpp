@@ -127,15 +127,6 @@ private Q_SLOTS:
                  QStringLiteral("12:00:00"));
     }
 
-    void namesTravelAsUtf8()
-    {
-        m_db->addEmployee(QStringLiteral("Ø7"), QStringLiteral("José"), QStringLiteral("Núñez"));
-        Terminal terminal(m_listener->port());
-        QVERIFY(terminal.connected());
-        terminal.send(QStringLiteral("Ø7").toUtf8());
-        QTRY_COMPARE(terminal.received, QByteArray("CRARIN") + QStringLiteral("José Núñez").toUtf8());
-    }
-
     void punchesThatRecordNothingGetNoReply_data()
     {
         QTest::addColumn<QString>("id");
