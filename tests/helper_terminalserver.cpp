@@ -57,9 +57,9 @@ int main(int argc, char* argv[])
     }
     for (const QString& arg : args.mid(1)) {
         const bool full = arg.startsWith(QStringLiteral("full="));
-        const QString spec = full ? arg.mid(5) : arg;
-        const QString id = spec.section(QLatin1Char('='), 0, 0);
-        if (!addEmployee(id, spec.section(QLatin1Char('='), 1)) || (full && !fillDay(id, clock.now().date()))) {
+        const QString entry = full ? arg.mid(5) : arg;
+        const QString id = entry.section(QLatin1Char('='), 0, 0);
+        if (!addEmployee(id, entry.section(QLatin1Char('='), 1)) || (full && !fillDay(id, clock.now().date()))) {
             std::fprintf(stderr, "could not seed %s\n", qPrintable(arg));
             return 1;
         }
