@@ -1,0 +1,29 @@
+#include "client/remotewindow.h"
+#include "common/database.h"
+#include "common/desktop.h"
+
+#include <QApplication>
+#include <QPointer>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Qorvil Client"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Qorvil Client"));
+    Desktop::applySkin(app);
+
+    // A database that cannot be opened is reported by the window's load.
+    Database::open(Database::Kind::Client, Database::defaultPath(Database::Kind::Client));
+
+    QPointer<RemoteWindow> remote = new RemoteWindow;
+    // Without its database the terminal has no server to talk to: the message was shown, the program ends.
+    if (!remote->load()) {
+        delete remote;
+        return 1;
+    }
+    QObject::connect(remote, &RemoteWindow::endRequested, &app, [] { QCoreApplication::exit(0); });
+    remote->show();
+    const int result = app.exec();
+    delete remote;
+    return result;
+}

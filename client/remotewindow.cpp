@@ -1,0 +1,290 @@
+#include "client/remotewindow.h"
+
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "common/valueforms.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const QColor kInk(30, 60, 120);
+
+// A terminal screen with a keypad, the window's decorative picture.
+QPixmap terminalPicture(int size)
+{
+    QPixmap picture(size, size);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(kInk, 2.5));
+    p.setBrush(QColor(235, 242, 252));
+    p.drawRoundedRect(QRectF(size * 0.08, size * 0.06, size * 0.84, size * 0.56), 5, 5);
+    p.setBrush(QColor(70, 140, 90));
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(size * 0.16, size * 0.14, size * 0.68, size * 0.40), 3, 3);
+    p.setPen(QPen(QColor(200, 255, 210), 2));
+    p.drawText(QRectF(size * 0.16, size * 0.14, size * 0.68, size * 0.40), Qt::AlignCenter, QStringLiteral("ID"));
+    p.setPen(QPen(kInk, 2.5));
+    p.setBrush(QColor(210, 220, 235));
+    p.drawRoundedRect(QRectF(size * 0.04, size * 0.70, size * 0.92, size * 0.24), 4, 4);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kInk);
+    for (int i = 0; i < 6; ++i)
+        p.drawRect(QRectF(size * (0.12 + i * 0.13), size * 0.77, size * 0.09, size * 0.09));
+    return picture;
+}
+
+// Two computers joined by a line: "Connect to Server".
+QIcon connectPicture()
+{
+    QPixmap picture(32, 32);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(kInk, 2));
+    p.setBrush(QColor(180, 210, 245));
+    p.drawRect(QRectF(2, 4, 11, 9));
+    p.drawRect(QRectF(19, 19, 11, 9));
+    p.setPen(QPen(QColor(40, 150, 60), 2.5));
+    p.drawLine(QPointF(8, 14), QPointF(8, 23));
+    p.drawLine(QPointF(8, 23), QPointF(18, 23));
+    p.setBrush(QColor(40, 150, 60));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QPointF(8, 23), 3, 3);
+    return QIcon(picture);
+}
+
+// A red disc with a white cross: "Close this Window".
+QIcon closePicture()
+{
+    QPixmap picture(32, 32);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(140, 20, 20), 1.5));
+    p.setBrush(QColor(210, 50, 45));
+    p.drawEllipse(QRectF(3, 3, 26, 26));
+    p.setPen(QPen(Qt::white, 3.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(11, 11), QPointF(21, 21));
+    p.drawLine(QPointF(21, 11), QPointF(11, 21));
+    return QIcon(picture);
+}
+
+QLabel* caption(const QString& text, const char* name, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+} // namespace
+
+RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), m_port(port)
+{
+    setObjectName(QStringLiteral("Remote"));
+    setWindowTitle(QStringLiteral("Qorvil Client"));
+    setWindowIcon(QIcon(terminalPicture(32)));
+
+    m_socket = new QTcpSocket(this);
+    m_socket->setObjectName(QStringLiteral("rsSock"));
+    connect(m_socket, &QTcpSocket::readyRead, this, &RemoteWindow::receive);
+    connect(m_socket, &QTcpSocket::disconnected, m_socket, &QTcpSocket::abort);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &RemoteWindow::socketError);
+
+    m_clock = caption(QString(), "Label1", this);
+    m_clock->setFont(QFont(QStringLiteral("Times New Roman"), 20, QFont::Bold));
+    m_clock->setAlignment(Qt::AlignCenter);
+    m_clock->setMinimumWidth(QFontMetrics(m_clock->font()).horizontalAdvance(QStringLiteral("00/00/0000 00:00:00")) +
+                             24);
+
+    auto* picture = caption(QString(), "Picture1", this);
+    picture->setPixmap(terminalPicture(64));
+
+    auto* frame = new QGroupBox(this);
+    frame->setObjectName(QStringLiteral("GroupBox1"));
+    m_id = new QLineEdit(frame);
+    m_id->setObjectName(QStringLiteral("Text1"));
+    m_id->installEventFilter(this);
+    m_name = caption(QString(), "Label5", frame);
+    m_action = caption(QString(), "Label6", frame);
+    for (QLabel* display : {m_name, m_action}) {
+        QFont bold = display->font();
+        bold.setBold(true);
+        display->setFont(bold);
+        display->setMinimumWidth(260);
+    }
+    auto* grid = new QGridLayout(frame);
+    grid->addWidget(caption(QStringLiteral("Employee ID"), "Label2", frame), 0, 0);
+    grid->addWidget(m_id, 0, 1);
+    grid->addWidget(caption(QStringLiteral("Name "), "Label3", frame), 1, 0);
+    grid->addWidget(m_name, 1, 1);
+    grid->addWidget(caption(QStringLiteral("Action "), "Label4", frame), 2, 0);
+    grid->addWidget(m_action, 2, 1);
+
+    m_connect = new QPushButton(connectPicture(), QStringLiteral("Connect to Server"), this);
+    m_connect->setObjectName(QStringLiteral("konek"));
+    m_close = new QPushButton(closePicture(), QStringLiteral("Close this Window"), this);
+    m_close->setObjectName(QStringLiteral("PushButton1"));
+    for (QPushButton* button : {m_connect, m_close}) {
+        button->setIconSize(QSize(24, 24));
+        button->setAutoDefault(false);
+        usePointerOver(button);
+    }
+    connect(m_connect, &QPushButton::clicked, this, &RemoteWindow::connectToServer);
+    connect(m_close, &QPushButton::clicked, this, &RemoteWindow::confirmClose);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(picture);
+    top->addWidget(m_clock, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_connect);
+    bottom->addStretch();
+    bottom->addWidget(m_close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(frame);
+    layout->addLayout(bottom);
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    connect(m_timer, &QTimer::timeout, this, &RemoteWindow::tick);
+}
+
+bool RemoteWindow::load()
+{
+    if (!requireDatabase())
+        return false;
+    if (!m_server.open(QStringLiteral("Select * from server"))) {
+        dialogs().ok(QStringLiteral("The server's address could not be read: ") + m_server.lastError(),
+                     QStringLiteral("Connection Failed"), Dialogs::Icon::Exclamation);
+        return false;
+    }
+    m_server.moveFirst();
+    m_address = m_server.eof() ? QString() : m_server.value(QStringLiteral("ip")).toString();
+    tick();
+    m_socket->connectToHost(m_address, m_port);
+    return true;
+}
+
+void RemoteWindow::activated()
+{
+    m_id->setFocus();
+}
+
+void RemoteWindow::tick()
+{
+    const QDateTime at = now();
+    m_clock->setText(ValueForms::showDateTime(at));
+    // The next tick lands just after the next whole second, so the seconds never lag.
+    m_timer->start(1000 - at.time().msec() + 5);
+}
+
+bool RemoteWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_id && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            sendId();
+            return true;
+        }
+    }
+    return FormWindow::eventFilter(watched, event);
+}
+
+void RemoteWindow::sendId()
+{
+    if (m_socket->state() != QAbstractSocket::ConnectedState || m_socket->write(Protocol::toWire(m_id->text())) < 0) {
+        // The ID stays in the box, so it can be sent again once the server is back.
+        dialogs().ok(QStringLiteral("Unable to Reach Server! Please Make Sure They're Connected."),
+                     QStringLiteral("Error In Connection"), Dialogs::Icon::Exclamation);
+        return;
+    }
+    m_id->clear();
+}
+
+void RemoteWindow::receive()
+{
+    // A box shown for one block holds up reading; what arrived meanwhile is read as the next block.
+    while (m_socket->bytesAvailable() > 0)
+        showReply(Protocol::decodeServerReply(Protocol::fromWire(m_socket->readAll())));
+}
+
+void RemoteWindow::showReply(const Protocol::ServerReply& reply)
+{
+    using Kind = Protocol::ServerReply::Kind;
+    switch (reply.kind) {
+    case Kind::Accepted:
+        dialogs().ok(QStringLiteral("Connection Request Accepted"), QStringLiteral("Remote Connected"),
+                     Dialogs::Icon::Information);
+        break;
+    case Kind::NotFound:
+        dialogs().ok(QStringLiteral("No Record of That ID Found"), QStringLiteral("ID Not Found"),
+                     Dialogs::Icon::Information);
+        break;
+    case Kind::SignedIn:
+        m_name->setText(reply.name);
+        m_action->setText(QStringLiteral("Signed In at ") + ValueForms::showTime(now().time()));
+        break;
+    case Kind::SignedOut:
+        m_name->setText(reply.name);
+        m_action->setText(QStringLiteral("Signed Out at ") + ValueForms::showTime(now().time()));
+        break;
+    case Kind::Ignored:
+        break;
+    }
+}
+
+void RemoteWindow::socketError(QAbstractSocket::SocketError error)
+{
+    // The server going away is a close, not an error: the socket just stays closed.
+    if (error == QAbstractSocket::RemoteHostClosedError) {
+        m_socket->abort();
+        return;
+    }
+    const QString description = m_socket->errorString();
+    m_socket->abort();
+    dialogs().ok(QStringLiteral("Socket Error ") + QString::number(int(error)) + QStringLiteral(": ") + description,
+                 QStringLiteral("Connection Error"), Dialogs::Icon::Information);
+}
+
+void RemoteWindow::connectToServer()
+{
+    // Blanks around a pasted address would only make the next start fail to connect.
+    const QString address =
+        dialogs()
+            .input(QStringLiteral("Please Enter the Server's IP Address"), QStringLiteral("Connect to Remote Server"))
+            .trimmed();
+    if (address.isEmpty())
+        return;
+    m_server.moveFirst();
+    if (m_server.eof())
+        m_server.addNew();
+    m_server.setValue(QStringLiteral("ip"), address);
+    if (!m_server.update()) {
+        dialogs().ok(QStringLiteral("The server's address could not be stored: ") + m_server.lastError(),
+                     QStringLiteral("Connect to Remote Server"), Dialogs::Icon::Exclamation);
+        return;
+    }
+    dialogs().ok(QStringLiteral("The System Needs to be Restarted"), QStringLiteral("Closing Client"),
+                 Dialogs::Icon::Information);
+    Q_EMIT endRequested();
+}
+
+void RemoteWindow::confirmClose()
+{
+    if (dialogs().yesNo(QStringLiteral("Are You Sure to Exit Qorvil"),
+                        QStringLiteral("You're About to Close Qorvil Client"), Dialogs::Icon::Question))
+        closeWindow();
+}

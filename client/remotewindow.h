@@ -1,0 +1,56 @@
+#pragma once
+
+#include "common/formwindow.h"
+#include "common/protocol.h"
+#include "common/recordset.h"
+
+#include <QAbstractSocket>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTcpSocket;
+class QTimer;
+
+// The punch terminal: sends each typed ID to the server and shows the answer with this computer's time.
+class RemoteWindow : public FormWindow
+{
+    Q_OBJECT
+public:
+    // The port is the server's; tests pass the one their listener was given.
+    explicit RemoteWindow(quint16 port = Protocol::kPort, QWidget* parent = nullptr);
+
+    // Reads the server's address and connects to it. False when the database is not open.
+    bool load() override;
+    void activated() override;
+
+    QString serverAddress() const { return m_address; }
+
+Q_SIGNALS:
+    // A new server address was stored: the program must end now and be started again to use it.
+    void endRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void tick();
+    void sendId();
+    void receive();
+    void showReply(const Protocol::ServerReply& reply);
+    void socketError(QAbstractSocket::SocketError error);
+    void connectToServer();
+    void confirmClose();
+
+    RecordSet m_server; // the one row of the server table, kept while the window is open
+    QString m_address;
+    quint16 m_port;
+    QTcpSocket* m_socket;
+    QLabel* m_clock;
+    QLineEdit* m_id;
+    QLabel* m_name;
+    QLabel* m_action;
+    QPushButton* m_connect;
+    QPushButton* m_close;
+    QTimer* m_timer;
+};

@@ -1,0 +1,249 @@
+#include "server/punch/terminallistener.h"
+
+#include "common/database.h"
+#include "common/dialogs.h"
+#include "common/protocol.h"
+#include "common/recordset.h"
+#include "server/shell/childwindows.h"
+#include "server/shell/terminalswindow.h"
+
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+
+constexpr int kDefaultRetryMs = 5000;
+
+QString socketErrorText(int error, const QString& description)
+{
+    return QStringLiteral("Socket Error ") + QString::number(error) + QStringLiteral(": ") + description;
+}
+
+// Empties the Terminal table and writes one row per address, in the order given.
+bool rewriteTerminalTable(const QStringList& addresses, QString* error)
+{
+    RecordSet terminals;
+    if (!terminals.open(QStringLiteral("Select * from Terminal"))) {
+        *error = terminals.lastError();
+        return false;
+    }
+    for (terminals.moveFirst(); !terminals.eof(); terminals.moveNext()) {
+        if (!terminals.deleteCurrent()) {
+            *error = terminals.lastError();
+            return false;
+        }
+    }
+    for (const QString& address : addresses) {
+        terminals.addNew();
+        terminals.setValue(QStringLiteral("ip"), address);
+        if (!terminals.update()) {
+            *error = terminals.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<QString> terminalReply(const PunchResult& result)
+{
+    using Outcome = PunchResult::Outcome;
+    switch (result.outcome) {
+    case Outcome::NotFound:
+        return Protocol::kNotFound;
+    case Outcome::SignedIn:
+        return Protocol::kSignedIn + result.name;
+    case Outcome::SignedOut:
+        return Protocol::kSignedOut + result.name;
+    case Outcome::NoFreeSlot:
+    case Outcome::CaseOnly:
+    case Outcome::StoreFailed:
+        break;
+    }
+    return std::nullopt;
+}
+
+QString dottedAddress(const QHostAddress& address)
+{
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    return isV4 ? QHostAddress(v4).toString() : address.toString();
+}
+
+TerminalListener::TerminalListener(quint16 port, QObject* parent)
+    : QObject(parent), m_server(new QTcpServer(this)), m_retry(new QTimer(this)), m_port(port)
+{
+    m_retry->setObjectName(QStringLiteral("listenRetry"));
+    m_retry->setInterval(kDefaultRetryMs);
+    connect(m_retry, &QTimer::timeout, this, &TerminalListener::tryListen);
+    connect(m_server, &QTcpServer::newConnection, this, &TerminalListener::acceptPending);
+    connect(m_server, &QTcpServer::acceptError, this, &TerminalListener::listenerError);
+}
+
+TerminalListener::~TerminalListener() = default;
+
+bool TerminalListener::start()
+{
+    tryListen();
+    return isListening();
+}
+
+bool TerminalListener::isListening() const
+{
+    return m_server->isListening();
+}
+
+quint16 TerminalListener::port() const
+{
+    return m_server->isListening() ? m_server->serverPort() : m_port;
+}
+
+void TerminalListener::setRetryInterval(int milliseconds)
+{
+    m_retry->setInterval(milliseconds);
+}
+
+void TerminalListener::tryListen()
+{
+    if (m_server->isListening())
+        return;
+    if (m_server->listen(QHostAddress::Any, m_port)) {
+        m_port = m_server->serverPort();
+        m_retry->stop();
+        m_failureShown = false;
+        return;
+    }
+    reportListenFailure(int(m_server->serverError()), m_server->errorString());
+    m_retry->start();
+}
+
+void TerminalListener::reportListenFailure(int error, const QString& description)
+{
+    // Shown once per outage; the retries that follow stay quiet so the operator is not buried in boxes.
+    if (m_failureShown)
+        return;
+    m_failureShown = true;
+    dialogs().notice(socketErrorText(error, description) + QStringLiteral("\nTerminals cannot connect until port ") +
+                         QString::number(m_port) + QStringLiteral(" is free; the server keeps trying."),
+                     QString(), Dialogs::Icon::None, {});
+}
+
+void TerminalListener::listenerError(QAbstractSocket::SocketError error)
+{
+    const QString description = m_server->errorString();
+    m_server->close();
+    reportListenFailure(int(error), description);
+    m_retry->start();
+}
+
+void TerminalListener::acceptPending()
+{
+    while (QTcpSocket* socket = m_server->nextPendingConnection()) {
+        const qint64 index = ++m_counter;
+        socket->setParent(this);
+        m_sockets.emplace(index, socket);
+        connect(socket, &QTcpSocket::readyRead, this, [this, index] { receive(index); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, index] { closeSocket(index); });
+        connect(socket, &QTcpSocket::errorOccurred, this,
+                [this, index](QAbstractSocket::SocketError error) { socketError(index, error); });
+        Q_EMIT accepted(index);
+
+        // The notice does not hold up this handler: punches from this and other terminals are served
+        // while it waits, and only this connection's "CRA" waits for its dismissal.
+        QPointer<QTcpSocket> guard(socket);
+        dialogs().notice(QStringLiteral("Connected with ") + dottedAddress(socket->peerAddress()),
+                         QStringLiteral("Client Accepted"), Dialogs::Icon::Information, [guard] {
+                             if (guard && guard->state() == QAbstractSocket::ConnectedState)
+                                 guard->write(Protocol::toWire(Protocol::kAccepted));
+                         });
+    }
+}
+
+void TerminalListener::receive(qint64 index)
+{
+    QTcpSocket* terminal = socket(index);
+    if (!terminal)
+        return;
+    const QString id = Protocol::fromWire(terminal->readAll());
+    const PunchResult result = Punch::recordFromTerminal(id);
+    // recordFromTerminal answers only after the row is stored, so a reply never claims an unrecorded punch.
+    if (const auto reply = terminalReply(result); reply && terminal->state() == QAbstractSocket::ConnectedState)
+        terminal->write(Protocol::toWire(*reply));
+    if (result.outcome == PunchResult::Outcome::StoreFailed) {
+        dialogs().notice(QStringLiteral("A punch from the terminal at ") + dottedAddress(terminal->peerAddress()) +
+                             QStringLiteral(" for ID \"") + id.left(40) +
+                             QStringLiteral("\" was not recorded, and the terminal was given no answer: ") +
+                             result.error,
+                         QStringLiteral("Punch Not Recorded"), Dialogs::Icon::Exclamation, {});
+    }
+    Q_EMIT punchHandled(index, id, result.outcome);
+}
+
+void TerminalListener::socketError(qint64 index, QAbstractSocket::SocketError error)
+{
+    QTcpSocket* terminal = socket(index);
+    if (!terminal)
+        return;
+    // A terminal that goes away is a close, not an error worth a box.
+    if (error != QAbstractSocket::RemoteHostClosedError) {
+        dialogs().notice(socketErrorText(int(error), terminal->errorString()), QString(), Dialogs::Icon::None, {});
+    }
+    closeSocket(index);
+}
+
+void TerminalListener::closeSocket(qint64 index)
+{
+    const auto it = m_sockets.find(index);
+    if (it == m_sockets.end())
+        return;
+    QTcpSocket* terminal = it->second;
+    m_sockets.erase(it);
+    terminal->disconnect(this);
+    terminal->abort();
+    terminal->deleteLater();
+    Q_EMIT socketClosed(index);
+}
+
+QTcpSocket* TerminalListener::socket(qint64 index) const
+{
+    const auto it = m_sockets.find(index);
+    return it == m_sockets.end() ? nullptr : it->second;
+}
+
+QList<qint64> TerminalListener::connectedIndexes() const
+{
+    QList<qint64> indexes;
+    for (const auto& [index, terminal] : m_sockets) {
+        if (terminal->state() == QAbstractSocket::ConnectedState)
+            indexes.append(index);
+    }
+    return indexes;
+}
+
+QStringList TerminalListener::connectedAddresses() const
+{
+    QStringList addresses;
+    for (const qint64 index : connectedIndexes())
+        addresses.append(dottedAddress(socket(index)->peerAddress()));
+    return addresses;
+}
+
+bool TerminalListener::refreshTerminalList()
+{
+    if (!Database::isOpen()) {
+        showDatabaseNotOpen();
+        Q_EMIT databaseNotOpen();
+        return false;
+    }
+    QString error;
+    if (!rewriteTerminalTable(connectedAddresses(), &error)) {
+        dialogs().ok(QStringLiteral("The list of terminals could not be written: ") + error,
+                     QStringLiteral("Terminals Connected"), Dialogs::Icon::Exclamation);
+        return false;
+    }
+    ChildWindows::open<TerminalsWindow>(QStringLiteral("Terminals"));
+    return true;
+}

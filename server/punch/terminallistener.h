@@ -1,0 +1,83 @@
+#pragma once
+
+#include "server/punch/punchrules.h"
+
+#include <QAbstractSocket>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <map>
+#include <optional>
+
+class QTcpServer;
+class QTcpSocket;
+class QTimer;
+
+// The reply a terminal gets for a punch, or nothing (a full day, a case-only match, a punch not stored).
+std::optional<QString> terminalReply(const PunchResult& result);
+
+// A peer address in dotted form: an IPv4 terminal reached over a dual-stack listener shows as 192.0.2.7.
+QString dottedAddress(const QHostAddress& address);
+
+// The server's side of the terminal protocol. Index 0 of the socket array rsSock is the listening socket;
+// each accepted connection takes the next index, never given out again. A connection that ends is
+// closed and its socket freed, so a long run with many terminals coming and going stays small.
+class TerminalListener : public QObject
+{
+    Q_OBJECT
+public:
+    // Port 0 lets the system choose one (tests); the server passes Protocol::kPort.
+    explicit TerminalListener(quint16 port, QObject* parent = nullptr);
+    ~TerminalListener() override;
+
+    // Starts listening on all addresses. When the port cannot be taken the failure is shown once and
+    // the listen is retried quietly until it succeeds. True when listening now.
+    bool start();
+    bool isListening() const;
+    // The port listened on (the one the system chose when constructed with 0).
+    quint16 port() const;
+
+    // How long to wait between quiet retries of a failed listen.
+    void setRetryInterval(int milliseconds);
+
+    // The connection counter: the highest index given out so far.
+    qint64 connectionCount() const { return m_counter; }
+    // The open socket of an index, or nullptr once it has closed (or was never given out).
+    QTcpSocket* socket(qint64 index) const;
+    // Indexes of the connected terminals, in increasing order.
+    QList<qint64> connectedIndexes() const;
+    // Their peer addresses, in the same order.
+    QStringList connectedAddresses() const;
+
+    // The terminals command: rewrites the Terminal table from the connected sockets in index order and
+    // opens the Terminals window. When the database is not open it says so and emits databaseNotOpen,
+    // after which the owner closes the main window. False when the list was not built.
+    bool refreshTerminalList();
+
+Q_SIGNALS:
+    // The database was not open when the terminal list was asked for.
+    void databaseNotOpen();
+    // A connection was accepted on this index.
+    void accepted(qint64 index);
+    // A received block was handled as a punch (after any reply was sent).
+    void punchHandled(qint64 index, const QString& id, PunchResult::Outcome outcome);
+    // A terminal's socket was closed and freed.
+    void socketClosed(qint64 index);
+
+private:
+    void tryListen();
+    void acceptPending();
+    void receive(qint64 index);
+    void closeSocket(qint64 index);
+    void socketError(qint64 index, QAbstractSocket::SocketError error);
+    void listenerError(QAbstractSocket::SocketError error);
+    void reportListenFailure(int error, const QString& description);
+
+    QTcpServer* m_server;
+    QTimer* m_retry;
+    quint16 m_port;
+    qint64 m_counter = 0;
+    std::map<qint64, QTcpSocket*> m_sockets; // open terminal sockets only
+    bool m_failureShown = false;
+};

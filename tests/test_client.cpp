@@ -1,0 +1,346 @@
+#include "client/remotewindow.h"
+#include "common/protocol.h"
+#include "common/valueforms.h"
+#include "tests/support/fixedclock.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/tempdatabase.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+Q_DECLARE_METATYPE(Protocol::ServerReply::Kind)
+
+class TestClient : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The real listener runs in a helper process with its own server database; its clock stands at 08:00:00.
+    void initTestCase()
+    {
+        QVERIFY(m_serverDir.isValid());
+        m_serverDb = m_serverDir.filePath(QStringLiteral("punched.mdb"));
+        connect(&m_server, &QProcess::readyReadStandardOutput, this,
+                [this] { m_serverOut += m_server.readAllStandardOutput(); });
+        m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_server.start(QCoreApplication::applicationDirPath() + QStringLiteral("/helper_terminalserver"),
+                       {m_serverDb, QStringLiteral("E100=Ann Lee"), QStringLiteral("É5=José Núñez"),
+                        QStringLiteral("full=E200=Bo Day")});
+        QVERIFY2(m_server.waitForStarted(10000), qPrintable(m_server.errorString()));
+        QTRY_VERIFY_WITH_TIMEOUT(m_serverOut.contains('\n'), 10000);
+        QVERIFY2(m_serverOut.startsWith("port "), m_serverOut.constData());
+        m_serverPort = quint16(m_serverOut.mid(5, m_serverOut.indexOf('\n') - 5).toUInt());
+        QVERIFY(m_serverPort != 0);
+    }
+
+    void cleanupTestCase()
+    {
+        m_server.kill();
+        m_server.waitForFinished();
+    }
+
+    void init()
+    {
+        m_db = std::make_unique<TempDatabase>(Database::Kind::Client);
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_clock = std::make_unique<FixedClock>(QDateTime(QDate(2026, 3, 2), QTime(9, 15, 30)));
+        m_quiet = std::make_unique<QTcpServer>();
+        QVERIFY(m_quiet->listen(QHostAddress::LocalHost, 0));
+    }
+
+    void cleanup()
+    {
+        delete m_window;
+        m_quiet.reset();
+        m_clock.reset();
+        m_dialogs.reset();
+        m_db.reset();
+    }
+
+    void decodesEachBlockAsAWhole_data()
+    {
+        using Kind = Protocol::ServerReply::Kind;
+        QTest::addColumn<QString>("block");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("accepted") << "CRA" << Kind::Accepted << QString();
+        QTest::newRow("not found") << "NRF" << Kind::NotFound << QString();
+        QTest::newRow("signed in") << "RINAnn Lee" << Kind::SignedIn << "Ann Lee";
+        QTest::newRow("signed out") << "OUTAnn Lee" << Kind::SignedOut << "Ann Lee";
+        QTest::newRow("non-ASCII name") << "RINJosé Núñez" << Kind::SignedIn << "José Núñez";
+        QTest::newRow("code alone") << "OUT" << Kind::SignedOut << QString();
+        QTest::newRow("greeting and answer run together") << "CRARINAnn Lee" << Kind::Ignored << QString();
+        QTest::newRow("two not-founds run together") << "NRFNRF" << Kind::Ignored << QString();
+        QTest::newRow("unknown code") << "XYZAnn" << Kind::Ignored << QString();
+        QTest::newRow("codes are exact") << "rinAnn Lee" << Kind::Ignored << QString();
+        QTest::newRow("short") << "RI" << Kind::Ignored << QString();
+        QTest::newRow("empty") << "" << Kind::Ignored << QString();
+    }
+
+    void decodesEachBlockAsAWhole()
+    {
+        QFETCH(QString, block);
+        QFETCH(Protocol::ServerReply::Kind, kind);
+        QFETCH(QString, name);
+        const Protocol::ServerReply reply = Protocol::decodeServerReply(block);
+        QCOMPARE(reply.kind, kind);
+        QCOMPARE(reply.name, name);
+    }
+
+    void punchRoadEndToEnd()
+    {
+        openWindow(m_serverPort);
+        QTRY_VERIFY(m_dialogs->texts().contains(QStringLiteral("Connection Request Accepted")));
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("Remote Connected"));
+        QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Information);
+
+        punch(QStringLiteral("E100"));
+        QCOMPARE(text1()->text(), QString());
+        QTRY_COMPARE(label("Label5")->text(), QStringLiteral("Ann Lee"));
+        // The terminal's own clock, not the server's 08:00:00.
+        QCOMPARE(label("Label6")->text(), QStringLiteral("Signed In at 09:15:30"));
+        QCOMPARE(serverValue(QStringLiteral("SELECT in1 FROM timesheet WHERE emp_id = 'E100'")),
+                 QStringLiteral("08:00:00"));
+
+        m_clock->advance(30);
+        punch(QStringLiteral("E100"));
+        QTRY_COMPARE(label("Label6")->text(), QStringLiteral("Signed Out at 09:16:00"));
+        QVERIFY(!serverValue(QStringLiteral("SELECT out1 FROM timesheet WHERE emp_id = 'E100'")).isEmpty());
+
+        punch(QStringLiteral("É5"));
+        QTRY_COMPARE(label("Label5")->text(), QStringLiteral("José Núñez"));
+        QCOMPARE(label("Label6")->text(), QStringLiteral("Signed In at 09:16:00"));
+
+        // A full day gets no answer and "NRF" only a message: the displays keep the last punch.
+        const int boxesBefore = int(m_dialogs->boxes.size());
+        punch(QStringLiteral("E200"));
+        QTRY_VERIFY(m_serverOut.contains("punch E200\n"));
+        punch(QStringLiteral("nobody"));
+        QTRY_COMPARE(int(m_dialogs->boxes.size()), boxesBefore + 1);
+        QCOMPARE(m_dialogs->last().text, QStringLiteral("No Record of That ID Found"));
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("ID Not Found"));
+        QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Information);
+        QCOMPARE(label("Label5")->text(), QStringLiteral("José Núñez"));
+        QCOMPARE(label("Label6")->text(), QStringLiteral("Signed In at 09:16:00"));
+        QCOMPARE(serverValue(QStringLiteral("SELECT COUNT(*) FROM timesheet WHERE emp_id = 'E200'")),
+                 QStringLiteral("1"));
+    }
+
+    void unreachableServerIsReportedAndEnterKeepsTheId()
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+        const quint16 nobodyListens = closed.serverPort();
+        closed.close();
+
+        openWindow(nobodyListens);
+        QTRY_COMPARE(m_dialogs->boxes.size(), 1);
+        QCOMPARE(
+            m_dialogs->last().text,
+            QStringLiteral("Socket Error %1: Connection refused").arg(int(QAbstractSocket::ConnectionRefusedError)));
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("Connection Error"));
+        QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Information);
+
+        punch(QStringLiteral("E100"));
+        QCOMPARE(m_dialogs->last().text, QStringLiteral("Unable to Reach Server! Please Make Sure They're Connected."));
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("Error In Connection"));
+        QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Exclamation);
+        QCOMPARE(text1()->text(), QStringLiteral("E100"));
+    }
+
+    void serverClosingTheConnectionIsNoError()
+    {
+        openWindow(m_quiet->serverPort());
+        QTRY_VERIFY(m_quiet->hasPendingConnections());
+        QTcpSocket* serverSide = m_quiet->nextPendingConnection();
+        serverSide->write("CRA");
+        QTRY_COMPARE(m_dialogs->boxes.size(), 1);
+        serverSide->disconnectFromHost();
+        auto* socket = m_window->findChild<QTcpSocket*>(QStringLiteral("rsSock"));
+        QTRY_COMPARE(socket->state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(m_dialogs->boxes.size(), 1);
+
+        punch(QStringLiteral("E100"));
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("Error In Connection"));
+        QCOMPARE(text1()->text(), QStringLiteral("E100"));
+    }
+
+    void textIsSentAsTypedInUtf8AndTheBoxEmptied()
+    {
+        openWindow(m_quiet->serverPort());
+        QTRY_VERIFY(m_quiet->hasPendingConnections());
+        QTcpSocket* serverSide = m_quiet->nextPendingConnection();
+        auto* socket = m_window->findChild<QTcpSocket*>(QStringLiteral("rsSock"));
+        QTRY_COMPARE(socket->state(), QAbstractSocket::ConnectedState);
+        punch(QStringLiteral(" o'Connor É "));
+        QCOMPARE(text1()->text(), QString());
+        QByteArray received;
+        QTRY_COMPARE((received += serverSide->readAll()), QStringLiteral(" o'Connor É ").toUtf8());
+    }
+
+    void cancellingTheAddressPromptChangesNothing()
+    {
+        openWindow(m_quiet->serverPort());
+        QSignalSpy ended(m_window.data(), &RemoteWindow::endRequested);
+        m_dialogs->queueText(QString());
+        QTest::mouseClick(button("konek"), Qt::LeftButton);
+        QCOMPARE(m_dialogs->last().kind, QStringLiteral("input"));
+        QCOMPARE(m_dialogs->last().text, QStringLiteral("Please Enter the Server's IP Address"));
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("Connect to Remote Server"));
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT ip FROM server")).toString(), QStringLiteral("127.0.0.1"));
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM server")), QVariant(1));
+        QCOMPARE(ended.count(), 0);
+        QVERIFY(m_window && m_window->isVisible());
+    }
+
+    void newAddressIsStoredAndTheProgramEnds()
+    {
+        openWindow(m_quiet->serverPort());
+        QSignalSpy ended(m_window.data(), &RemoteWindow::endRequested);
+        m_dialogs->queueText(QStringLiteral(" 192.168.1.20 "));
+        QTest::mouseClick(button("konek"), Qt::LeftButton);
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT ip FROM server")).toString(), QStringLiteral("192.168.1.20"));
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM server")), QVariant(1));
+        QCOMPARE(m_dialogs->last().text, QStringLiteral("The System Needs to be Restarted"));
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("Closing Client"));
+        QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Information);
+        QCOMPARE(ended.count(), 1);
+
+        // The next start reads the new address.
+        delete m_window;
+        auto next = std::make_unique<RemoteWindow>(m_quiet->serverPort());
+        QVERIFY(next->load());
+        QCOMPARE(next->serverAddress(), QStringLiteral("192.168.1.20"));
+    }
+
+    void addressThatCannotBeStoredKeepsTheProgramRunning()
+    {
+        openWindow(m_quiet->serverPort());
+        QSignalSpy ended(m_window.data(), &RemoteWindow::endRequested);
+        m_db->exec(QStringLiteral("DROP TABLE server"));
+        m_dialogs->queueText(QStringLiteral("10.1.1.1"));
+        QTest::mouseClick(button("konek"), Qt::LeftButton);
+        QVERIFY2(m_dialogs->last().text.startsWith(QStringLiteral("The server's address could not be stored")),
+                 qPrintable(m_dialogs->last().text));
+        QCOMPARE(ended.count(), 0);
+    }
+
+    void closeAsksFirst_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("no") << false;
+        QTest::newRow("yes") << true;
+    }
+
+    void closeAsksFirst()
+    {
+        QFETCH(bool, yes);
+        openWindow(m_quiet->serverPort());
+        m_dialogs->queueAnswer(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+        QTest::mouseClick(button("PushButton1"), Qt::LeftButton);
+        QCOMPARE(m_dialogs->last().text, QStringLiteral("Are You Sure to Exit Qorvil"));
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("You're About to Close Qorvil Client"));
+        QCOMPARE(m_dialogs->last().buttons, Dialogs::Buttons::YesNo);
+        QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Question);
+        if (yes)
+            QTRY_VERIFY(!m_window);
+        else
+            QVERIFY(m_window && m_window->isVisible());
+    }
+
+    void windowShowsItsControlsAndTheTerminalsClock()
+    {
+        openWindow(m_quiet->serverPort());
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Qorvil Client"));
+        QCOMPARE(m_window->objectName(), QStringLiteral("Remote"));
+        QCOMPARE(label("Label1")->text(), QStringLiteral("03/02/2026 09:15:30"));
+        QVERIFY(label("Label1")->font().bold());
+        QCOMPARE(label("Label1")->font().family(), QStringLiteral("Times New Roman"));
+        QCOMPARE(label("Label2")->text(), QStringLiteral("Employee ID"));
+        QCOMPARE(label("Label3")->text(), QStringLiteral("Name "));
+        QCOMPARE(label("Label4")->text(), QStringLiteral("Action "));
+        QVERIFY(m_window->findChild<QGroupBox*>(QStringLiteral("GroupBox1")));
+        QVERIFY(!label("Picture1")->pixmap().isNull());
+        QCOMPARE(button("konek")->text(), QStringLiteral("Connect to Server"));
+        QCOMPARE(button("PushButton1")->text(), QStringLiteral("Close this Window"));
+        QVERIFY(!button("konek")->icon().isNull() && !button("PushButton1")->icon().isNull());
+
+        auto* timer = m_window->findChild<QTimer*>(QStringLiteral("Timer1"));
+        QVERIFY(timer);
+        m_clock->advance(61);
+        QTRY_COMPARE(label("Label1")->text(), QStringLiteral("03/02/2026 09:16:31"));
+    }
+
+    void withoutDatabaseTheWindowDoesNotOpen()
+    {
+        Database::close();
+        RemoteWindow window(m_quiet->serverPort());
+        QVERIFY(!window.load());
+        QCOMPARE(m_dialogs->last().text, QStringLiteral("Could not open database ..."));
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("Connection Failed"));
+        QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Exclamation);
+        QVERIFY(!m_quiet->waitForNewConnection(0));
+    }
+
+private:
+    void openWindow(quint16 port)
+    {
+        m_window = new RemoteWindow(port);
+        QVERIFY(m_window->load());
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    }
+
+    QLineEdit* text1() const { return m_window->findChild<QLineEdit*>(QStringLiteral("Text1")); }
+    QLabel* label(const char* name) const { return m_window->findChild<QLabel*>(QLatin1String(name)); }
+    QPushButton* button(const char* name) const { return m_window->findChild<QPushButton*>(QLatin1String(name)); }
+
+    void punch(const QString& id)
+    {
+        QTest::keyClicks(text1(), id);
+        QTest::keyClick(text1(), Qt::Key_Return);
+    }
+
+    // Reads the server's database through a connection of its own, as the administrator would.
+    QString serverValue(const QString& sql)
+    {
+        QString value;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("serverCheck"));
+            db.setDatabaseName(m_serverDb);
+            if (db.open()) {
+                QSqlQuery query(db);
+                if (query.exec(sql) && query.next())
+                    value = query.value(0).toString();
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("serverCheck"));
+        return value;
+    }
+
+    QTemporaryDir m_serverDir;
+    QString m_serverDb;
+    QProcess m_server;
+    QByteArray m_serverOut;
+    quint16 m_serverPort = 0;
+
+    std::unique_ptr<TempDatabase> m_db;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<FixedClock> m_clock;
+    std::unique_ptr<QTcpServer> m_quiet; // accepts terminals and says nothing
+    QPointer<RemoteWindow> m_window;
+};
+
+QTEST_MAIN(TestClient)
+#include "test_client.moc"

@@ -1,0 +1,409 @@
+#include "common/database.h"
+#include "common/formwindow.h"
+#include "server/punch/terminallistener.h"
+#include "server/shell/childwindows.h"
+#include "tests/support/fixedclock.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/tempdatabase.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <memory>
+
+namespace {
+
+// A terminal as the server sees one: a socket that collects every byte the server sends.
+class Terminal
+{
+public:
+    explicit Terminal(quint16 port, const QString& from = QString())
+    {
+        QObject::connect(&socket, &QTcpSocket::readyRead, [this] { received += socket.readAll(); });
+        if (!from.isEmpty())
+            socket.bind(QHostAddress(from));
+        socket.connectToHost(QHostAddress::LocalHost, port);
+    }
+
+    bool connected() { return socket.waitForConnected(5000); }
+    void send(const QByteArray& bytes)
+    {
+        socket.write(bytes);
+        socket.flush();
+    }
+
+    QTcpSocket socket;
+    QByteArray received;
+};
+
+qint64 residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+
+} // namespace
+
+class TestListener : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_db = std::make_unique<TempDatabase>();
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_clock = std::make_unique<FixedClock>(QDateTime(QDate(2026, 3, 2), QTime(8, 0, 0)));
+        m_db->addEmployee(QStringLiteral("E100"), QStringLiteral("Ann"), QStringLiteral("Lee"));
+        m_listener = std::make_unique<TerminalListener>(0);
+        QVERIFY(m_listener->start());
+        QVERIFY(m_listener->port() != 0);
+    }
+
+    void cleanup()
+    {
+        if (FormWindow* window = ChildWindows::find(QStringLiteral("Terminals")))
+            delete window;
+        m_listener.reset();
+        m_clock.reset();
+        m_dialogs.reset();
+        m_db.reset();
+    }
+
+    void idSentBeforeTheNoticeIsDismissedIsAnsweredAndCraFollowsOnce()
+    {
+        m_dialogs->holdNotices(true);
+        Terminal terminal(m_listener->port());
+        QVERIFY(terminal.connected());
+        QTRY_COMPARE(m_dialogs->pendingNotices(), 1);
+        const ScriptedDialogs::Box notice = m_dialogs->last();
+        QCOMPARE(notice.kind, QStringLiteral("notice"));
+        QCOMPARE(notice.text, QStringLiteral("Connected with 127.0.0.1"));
+        QCOMPARE(notice.title, QStringLiteral("Client Accepted"));
+        QCOMPARE(notice.icon, Dialogs::Icon::Information);
+
+        // The notice is still up: the punch is served, the greeting waits.
+        terminal.send("nobody");
+        QTRY_COMPARE(terminal.received, QByteArray("NRF"));
+
+        QVERIFY(m_dialogs->dismissNotice());
+        QTRY_COMPARE(terminal.received, QByteArray("NRFCRA"));
+
+        QSignalSpy handled(m_listener.get(), &TerminalListener::punchHandled);
+        terminal.send("stranger");
+        QVERIFY(handled.wait());
+        QTRY_COMPARE(terminal.received, QByteArray("NRFCRANRF"));
+    }
+
+    void firstPunchSignsInSecondSignsOut()
+    {
+        Terminal terminal(m_listener->port());
+        QVERIFY(terminal.connected());
+        QTRY_COMPARE(terminal.received, QByteArray("CRA"));
+
+        terminal.send("E100");
+        QTRY_COMPARE(terminal.received, QByteArray("CRARINAnn Lee"));
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT in1 FROM timesheet WHERE emp_id = 'E100' AND rsdate = "
+                                             "'2026-03-02'"))
+                     .toString(),
+                 QStringLiteral("08:00:00"));
+
+        m_clock->advance(4 * 3600);
+        terminal.send("E100");
+        QTRY_COMPARE(terminal.received, QByteArray("CRARINAnn LeeOUTAnn Lee"));
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT out1 FROM timesheet WHERE emp_id = 'E100'")).toString(),
+                 QStringLiteral("12:00:00"));
+    }
+
+    void punchesThatRecordNothingGetNoReply_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QVariantList>("today");
+        QTest::addColumn<int>("outcome");
+        const QVariantList full = {t("08:00:00"), t("12:00:00"), t("13:00:00"),
+                                   t("17:00:00"), t("18:00:00"), t("19:00:00")};
+        QTest::newRow("full day") << "E100" << full << int(PunchResult::Outcome::NoFreeSlot);
+        const QVariantList blanks(6, t("00:00:00"));
+        QTest::newRow("editor's blank slots") << "E100" << blanks << int(PunchResult::Outcome::NoFreeSlot);
+        QTest::newRow("case-only match") << "e100" << QVariantList() << int(PunchResult::Outcome::CaseOnly);
+    }
+
+    void punchesThatRecordNothingGetNoReply()
+    {
+        QFETCH(QString, id);
+        QFETCH(QVariantList, today);
+        QFETCH(int, outcome);
+        if (!today.isEmpty())
+            m_db->addTimesheet(QStringLiteral("E100"), QDate(2026, 3, 2), today);
+        const QVariant rowsBefore = m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM timesheet"));
+
+        Terminal terminal(m_listener->port());
+        QVERIFY(terminal.connected());
+        QTRY_COMPARE(terminal.received, QByteArray("CRA"));
+        QSignalSpy handled(m_listener.get(), &TerminalListener::punchHandled);
+        terminal.send(id.toUtf8());
+        QVERIFY(handled.wait());
+        QCOMPARE(handled.first().at(2).value<PunchResult::Outcome>(), PunchResult::Outcome(outcome));
+
+        // Whatever the server sent for the punch would arrive before the answer to this probe.
+        terminal.send("nobody");
+        QTRY_COMPARE(terminal.received, QByteArray("CRANRF"));
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM timesheet")), rowsBefore);
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM timesheet WHERE in1 = '08:00:00' AND out3 IS "
+                                             "NULL")),
+                 QVariant(0));
+    }
+
+    void punchTheStoreRefusedGetsNoReplyAndIsReported()
+    {
+        m_db->exec(QStringLiteral("DROP TABLE timesheet"));
+        Terminal terminal(m_listener->port());
+        QVERIFY(terminal.connected());
+        QTRY_COMPARE(terminal.received, QByteArray("CRA"));
+        QSignalSpy handled(m_listener.get(), &TerminalListener::punchHandled);
+        terminal.send("E100");
+        QVERIFY(handled.wait());
+        QCOMPARE(handled.first().at(2).value<PunchResult::Outcome>(), PunchResult::Outcome::StoreFailed);
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("Punch Not Recorded"));
+        QVERIFY(m_dialogs->last().text.contains(QStringLiteral("E100")));
+
+        terminal.send("nobody");
+        QTRY_COMPARE(terminal.received, QByteArray("CRANRF"));
+    }
+
+    void socketsAreNumberedInArrivalAndNeverReused()
+    {
+        QSignalSpy accepted(m_listener.get(), &TerminalListener::accepted);
+        std::vector<std::unique_ptr<Terminal>> terminals;
+        for (const char* from : {"127.0.0.11", "127.0.0.12", "127.0.0.13"}) {
+            terminals.push_back(std::make_unique<Terminal>(m_listener->port(), QString::fromLatin1(from)));
+            QVERIFY(terminals.back()->connected());
+            QTRY_COMPARE(accepted.count(), int(terminals.size()));
+        }
+        QCOMPARE(accepted.at(0).at(0).toLongLong(), 1);
+        QCOMPARE(accepted.at(1).at(0).toLongLong(), 2);
+        QCOMPARE(accepted.at(2).at(0).toLongLong(), 3);
+
+        terminals[1]->socket.disconnectFromHost();
+        QTRY_COMPARE(m_listener->connectedIndexes(), QList<qint64>({1, 3}));
+        QCOMPARE(m_listener->socket(2), nullptr);
+
+        terminals[1] = std::make_unique<Terminal>(m_listener->port(), QStringLiteral("127.0.0.12"));
+        QVERIFY(terminals[1]->connected());
+        QTRY_COMPARE(accepted.count(), 4);
+        QCOMPARE(accepted.at(3).at(0).toLongLong(), 4);
+        QCOMPARE(m_listener->connectionCount(), 4);
+
+        QVERIFY(m_listener->refreshTerminalList());
+        QSqlQuery rows(gConn);
+        QVERIFY(rows.exec(QStringLiteral("SELECT ip FROM Terminal ORDER BY id")));
+        QStringList stored;
+        while (rows.next())
+            stored << rows.value(0).toString();
+        const QStringList expected = {QStringLiteral("127.0.0.11"), QStringLiteral("127.0.0.13"),
+                                      QStringLiteral("127.0.0.12")};
+        QCOMPARE(stored, expected);
+
+        auto* window = ChildWindows::find(QStringLiteral("Terminals"));
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Terminals Connected"));
+        auto* list = window->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+        QVERIFY(list);
+        QCOMPARE(list->headerItem()->text(0), QStringLiteral("IP Address"));
+        QStringList shown;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            shown << list->topLevelItem(i)->text(0);
+        QCOMPARE(shown, expected);
+
+        // A terminal leaving is a close, not an error.
+        for (const ScriptedDialogs::Box& box : m_dialogs->boxes)
+            QVERIFY2(!box.text.startsWith(QStringLiteral("Socket Error")), qPrintable(box.text));
+    }
+
+    void noTerminalLeavesTheListEmpty()
+    {
+        m_db->exec(QStringLiteral("INSERT INTO Terminal (ip) VALUES ('10.0.0.9'), ('10.0.0.10')"));
+        QVERIFY(m_listener->refreshTerminalList());
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM Terminal")), QVariant(0));
+        auto* window = ChildWindows::find(QStringLiteral("Terminals"));
+        QVERIFY(window);
+        QCOMPARE(window->findChild<QTreeWidget*>(QStringLiteral("ListView1"))->topLevelItemCount(), 0);
+
+        QPointer<FormWindow> guard(window);
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("PushButton1")), Qt::LeftButton);
+        QTRY_VERIFY(!guard);
+    }
+
+    void terminalListWithoutDatabaseTellsTheOwner()
+    {
+        Database::close();
+        QSignalSpy notOpen(m_listener.get(), &TerminalListener::databaseNotOpen);
+        QVERIFY(!m_listener->refreshTerminalList());
+        QCOMPARE(notOpen.count(), 1);
+        QCOMPARE(m_dialogs->last().text, QStringLiteral("Could not open database ..."));
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("Connection Failed"));
+        QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Exclamation);
+        QVERIFY(!ChildWindows::find(QStringLiteral("Terminals")));
+    }
+
+    void socketErrorIsShownAndClosesOnlyThatTerminal()
+    {
+        Terminal first(m_listener->port());
+        QVERIFY(first.connected());
+        QTRY_COMPARE(first.received, QByteArray("CRA"));
+        QTcpSocket* serverSide = m_listener->socket(1);
+        QVERIFY(serverSide);
+        Q_EMIT serverSide->errorOccurred(QAbstractSocket::NetworkError);
+
+        const ScriptedDialogs::Box box = m_dialogs->last();
+        QCOMPARE(box.kind, QStringLiteral("notice"));
+        QVERIFY2(box.text.startsWith(QStringLiteral("Socket Error %1: ").arg(int(QAbstractSocket::NetworkError))),
+                 qPrintable(box.text));
+        QCOMPARE(box.title, QString());
+        QCOMPARE(box.icon, Dialogs::Icon::None);
+        QCOMPARE(m_listener->socket(1), nullptr);
+        QTRY_COMPARE(first.socket.state(), QAbstractSocket::UnconnectedState);
+
+        Terminal second(m_listener->port());
+        QVERIFY(second.connected());
+        second.send("E100");
+        QTRY_COMPARE(second.received, QByteArray("CRARINAnn Lee"));
+        QCOMPARE(m_listener->connectedIndexes(), QList<qint64>({2}));
+    }
+
+    void badInputNeverCrashesOrWritesARow_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("1 MiB block") << QByteArray(1 << 20, 'A');
+        QTest::newRow("binary and NULs") << QByteArray("\x00\x01\xff\xfe\x7f\x00"
+                                                       "E100\x00\x1b[2J",
+                                                       15);
+        QTest::newRow("known ID then NUL") << QByteArray("E100\0", 5);
+        QTest::newRow("invalid UTF-8") << QByteArray("\xc3\x28\xa0\xa1\xf0\x28\x8c\x28");
+        QTest::newRow("quote") << QByteArray("O'Brien");
+        QTest::newRow("always-true condition") << QByteArray("' OR '1'='1");
+        QTest::newRow("statement after a quote") << QByteArray("E100'; DROP TABLE Employee; --");
+        QTest::newRow("double quotes") << QByteArray("\"E100\"");
+    }
+
+    void badInputNeverCrashesOrWritesARow()
+    {
+        QFETCH(QByteArray, bytes);
+        QSignalSpy handled(m_listener.get(), &TerminalListener::punchHandled);
+        QSignalSpy closed(m_listener.get(), &TerminalListener::socketClosed);
+        {
+            Terminal bad(m_listener->port());
+            QVERIFY(bad.connected());
+            bad.send(bytes);
+            // The server reads everything sent before it sees the terminal leave.
+            bad.socket.disconnectFromHost();
+            QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 20000);
+            QVERIFY(!bad.received.contains("RIN") && !bad.received.contains("OUT"));
+        }
+        QVERIFY(handled.count() >= 1);
+        for (const QList<QVariant>& punch : handled) {
+            const auto outcome = punch.at(2).value<PunchResult::Outcome>();
+            QVERIFY(outcome == PunchResult::Outcome::NotFound || outcome == PunchResult::Outcome::CaseOnly);
+        }
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM timesheet")), QVariant(0));
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM Employee")), QVariant(1));
+
+        Terminal good(m_listener->port());
+        QVERIFY(good.connected());
+        good.send("E100");
+        QTRY_COMPARE(good.received, QByteArray("CRARINAnn Lee"));
+    }
+
+    void floodOfConnectionsLeavesTheServerServingAndSmall()
+    {
+        constexpr int kConnections = 2000;
+        constexpr int kBatch = 25; // below the listen backlog, so no connect waits on an unanswered handshake
+        m_dialogs->holdNotices(true);
+        QSignalSpy accepted(m_listener.get(), &TerminalListener::accepted);
+        QSignalSpy closed(m_listener.get(), &TerminalListener::socketClosed);
+        const qint64 before = residentKiB();
+
+        for (int done = 0; done < kConnections; done += kBatch) {
+            std::vector<std::unique_ptr<Terminal>> batch;
+            for (int i = 0; i < kBatch; ++i) {
+                batch.push_back(std::make_unique<Terminal>(m_listener->port()));
+                QVERIFY(batch.back()->connected());
+            }
+            QTRY_COMPARE(accepted.count(), done + kBatch);
+            for (auto& terminal : batch)
+                terminal->socket.abort();
+            QTRY_COMPARE(closed.count(), done + kBatch);
+        }
+        QCOMPARE(m_listener->connectionCount(), kConnections);
+        QCOMPARE(m_listener->connectedIndexes(), QList<qint64>());
+        QTRY_COMPARE(m_listener->findChildren<QTcpSocket*>().size(), 0);
+
+        // The notices of terminals that already left greet nobody.
+        QCOMPARE(m_dialogs->pendingNotices(), kConnections);
+        while (m_dialogs->dismissNotice()) {
+        }
+        m_dialogs->holdNotices(false);
+
+        Terminal late(m_listener->port());
+        QVERIFY(late.connected());
+        late.send("E100");
+        QTRY_VERIFY(late.received == "CRARINAnn Lee" || late.received == "RINAnn LeeCRA");
+        QCOMPARE(accepted.last().at(0).toLongLong(), kConnections + 1);
+
+        const qint64 grownKiB = residentKiB() - before;
+        qInfo("resident memory grew by %lld KiB over %d connections", grownKiB, kConnections);
+        QVERIFY2(grownKiB < 32 * 1024, qPrintable(QString::number(grownKiB)));
+    }
+
+    void portInUseIsReportedOnceThenRetriedQuietly()
+    {
+        QTcpServer blocker;
+        QVERIFY(blocker.listen(QHostAddress::Any, 0));
+        const quint16 taken = blocker.serverPort();
+        m_dialogs->clear();
+
+        TerminalListener listener(taken);
+        listener.setRetryInterval(20);
+        QVERIFY(!listener.start());
+        QCOMPARE(m_dialogs->boxes.size(), 1);
+        QVERIFY2(m_dialogs->last().text.startsWith(QStringLiteral("Socket Error ")),
+                 qPrintable(m_dialogs->last().text));
+        QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::None);
+
+        auto* retry = listener.findChild<QTimer*>(QStringLiteral("listenRetry"));
+        QVERIFY(retry);
+        QSignalSpy retries(retry, &QTimer::timeout);
+        QTRY_VERIFY(retries.count() >= 3);
+        QVERIFY(!listener.isListening());
+        QCOMPARE(m_dialogs->boxes.size(), 1);
+
+        blocker.close();
+        QTRY_VERIFY(listener.isListening());
+        QCOMPARE(listener.port(), taken);
+        Terminal terminal(taken);
+        QVERIFY(terminal.connected());
+        QTRY_COMPARE(terminal.received, QByteArray("CRA"));
+        QCOMPARE(m_dialogs->boxes.size(), 2); // the greeting's notice, nothing more
+    }
+
+private:
+    std::unique_ptr<TempDatabase> m_db;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<FixedClock> m_clock;
+    std::unique_ptr<TerminalListener> m_listener;
+};
+
+QTEST_MAIN(TestListener)
+#include "test_listener.moc"
