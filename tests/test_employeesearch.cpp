@@ -93,8 +93,8 @@ void TestEmployeeSearch::opensWithEmptyKeysAndList()
     auto* list = control<QTreeWidget>(w, "ListView1");
     QCOMPARE(list->topLevelItemCount(), 0);
     QCOMPARE(list->columnCount(), 4);
-    const QStringList headings = {list->headerItem()->text(0), list->headerItem()->text(1),
-                                  list->headerItem()->text(2), list->headerItem()->text(3)};
+    const QStringList headings = {list->headerItem()->text(0), list->headerItem()->text(1), list->headerItem()->text(2),
+                                  list->headerItem()->text(3)};
     QCOMPARE(headings, (QStringList{"Employee ID", "Last Name", "First Name", "Middle Name"}));
     QCOMPARE(control<QPushButton>(w, "PushButton3")->toolTip(), QStringLiteral("Upload this Record"));
     QCOMPARE(control<QPushButton>(w, "PushButton4")->toolTip(), QStringLiteral("Delete this Record"));
@@ -183,7 +183,8 @@ void TestEmployeeSearch::enterMovesToTheSearchButton()
     SearchIdWindow* w = openSearch();
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w));
-    for (const auto& [box, button] : {std::pair{"Srch_Emp_ID", "PushButton1"}, std::pair{"Srch_LName", "PushButton2"}}) {
+    for (const auto& [box, button] :
+         {std::pair{"Srch_Emp_ID", "PushButton1"}, std::pair{"Srch_LName", "PushButton2"}}) {
         auto* key = control<QLineEdit>(w, box);
         key->setFocus();
         QTest::keyClicks(key, QStringLiteral("E1"));

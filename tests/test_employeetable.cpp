@@ -89,8 +89,8 @@ void TestEmployeeTable::showsEveryEmployeeUnderElevenHeadings()
     QStringList first;
     for (int c = 0; c < model->columnCount(); ++c)
         first << model->index(0, c).data().toString();
-    QCOMPARE(first, (QStringList{"E3", "Cole", "Ann", "M", "Female", "05/17/1990", "1 Elm St", "2A", "Salem", "OR",
-                                 "97301"}));
+    QCOMPARE(first,
+             (QStringList{"E3", "Cole", "Ann", "M", "Female", "05/17/1990", "1 Elm St", "2A", "Salem", "OR", "97301"}));
     QCOMPARE(model->index(1, 5).data().toString(), QString()); // a Null birth date shows empty
     QCOMPARE(currentLine(w), 0);
     QCOMPARE(w->records().absolutePosition(), 0);
@@ -156,8 +156,8 @@ void TestEmployeeTable::emptyTableNeverFails()
     click(w, "PushButton2");
     click(w, "PushButton1");
     click(w, "PushButton2");
-    QCOMPARE(m_dialogs->texts(), (QStringList{"You're At The Last Record", "You're At The First Record",
-                                              "You're At The Last Record"}));
+    QCOMPARE(m_dialogs->texts(),
+             (QStringList{"You're At The Last Record", "You're At The First Record", "You're At The Last Record"}));
 }
 
 void TestEmployeeTable::isASnapshotTakenAtOpening()

@@ -7,6 +7,7 @@
 #include "server/serverstate.h"
 #include "server/shell/childwindows.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -250,6 +251,15 @@ void EmployeeWindow::LockFields(bool lock)
     m_jobDescription->setReadOnly(lock);
     m_notes->setReadOnly(lock);
     static_cast<LockableComboBox*>(m_sex)->setReadOnly(lock);
+    // Locked boxes take the window's colour, so the mode shows at a glance.
+    QList<QWidget*> boxes(m_lineBoxes.cbegin(), m_lineBoxes.cend());
+    boxes << m_jobDescription << m_notes << m_sex;
+    for (QWidget* box : std::as_const(boxes)) {
+        QPalette look = QApplication::palette(box);
+        if (lock)
+            look.setColor(QPalette::Base, look.color(QPalette::Window));
+        box->setPalette(look);
+    }
     m_active->setEnabled(!lock);
 }
 

@@ -26,7 +26,7 @@ EmpTableWindow::EmpTableWindow(QWidget* parent) : FormWindow(parent)
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 8);
     m_grid->verticalHeader()->setFixedWidth(18);
     m_grid->horizontalHeader()->setStretchLastSection(true);
-    m_grid->setMinimumSize(880, 300);
+    m_grid->setMinimumSize(600, 300);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { lineChosen(current); });
 
@@ -76,8 +76,13 @@ bool EmpTableWindow::load()
                      QStringLiteral("Employee Table"), Dialogs::Icon::Exclamation);
     m_model->refresh();
     m_grid->resizeColumnsToContents();
-    for (int column = 0; column < m_model->columnCount(); ++column)
-        m_grid->setColumnWidth(column, qMax(m_grid->columnWidth(column), 70));
+    int width = m_grid->verticalHeader()->width() + 2 * m_grid->frameWidth();
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        m_grid->setColumnWidth(column, qMax(m_grid->columnWidth(column) + 16, 80));
+        width += m_grid->columnWidth(column);
+    }
+    // Wide enough to show every heading without scrolling, unless the addresses are very long.
+    m_grid->setMinimumWidth(qBound(600, width, 1060));
     showCurrentLine();
     return true;
 }
