@@ -30,6 +30,7 @@ private Q_SLOTS:
     void uploadAndDeleteNeedASelectedLine();
     void deleteRemovesEveryRowWithThatIdExactly();
     void pointerChangesOverButtonsOnly();
+    void searchWithoutDatabaseClosesTheWindow();
 
 private:
     SearchIdWindow* openSearch();
@@ -290,6 +291,17 @@ void TestEmployeeSearch::pointerChangesOverButtonsOnly()
         QVERIFY2(control<QPushButton>(w, button)->cursor().shape() == Qt::BitmapCursor, button);
     for (const char* group : {"GroupBox1", "GroupBox2", "GroupBox3"})
         QVERIFY2(control<QGroupBox>(w, group)->cursor().shape() == Qt::ArrowCursor, group);
+}
+
+void TestEmployeeSearch::searchWithoutDatabaseClosesTheWindow()
+{
+    SearchIdWindow* w = openSearch();
+    Database::close();
+    typeInto(w, "Srch_Emp_ID", QStringLiteral("E1"));
+    click(w, "PushButton1");
+    QCOMPARE(m_dialogs->texts(), QStringList{"Could not open database ..."});
+    QCOMPARE(m_dialogs->last().title, QStringLiteral("Connection Failed"));
+    QVERIFY(!ChildWindows::find(QStringLiteral("SearchID")));
 }
 
 QTEST_MAIN(TestEmployeeSearch)

@@ -361,17 +361,23 @@ void TestEmployeeWindow::saveRefusesUnreadableText_data()
 {
     QTest::addColumn<QByteArray>("box");
     QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("caption");
 
-    QTest::newRow("date of birth") << QByteArray("emp_dob") << "31/31/1990";
-    QTest::newRow("date hired") << QByteArray("date_hired") << "yesterday";
-    QTest::newRow("regular wage") << QByteArray("reg_wage") << "12,50";
-    QTest::newRow("overtime wage") << QByteArray("ot_wage") << "$20";
+    QTest::newRow("date of birth") << QByteArray("emp_dob") << "31/31/1990"
+                                   << "Date of Birth";
+    QTest::newRow("date hired") << QByteArray("date_hired") << "yesterday"
+                                << "Date Hired";
+    QTest::newRow("regular wage") << QByteArray("reg_wage") << "12,50"
+                                  << "Regular Wage";
+    QTest::newRow("overtime wage") << QByteArray("ot_wage") << "$20"
+                                   << "Overtime Wage";
 }
 
 void TestEmployeeWindow::saveRefusesUnreadableText()
 {
     QFETCH(QByteArray, box);
     QFETCH(QString, typed);
+    QFETCH(QString, caption);
     EmployeeWindow* w = openWindow();
     click(w, "PushButton1");
     typeInto(w, "emp_id", QStringLiteral("E5"));
@@ -384,6 +390,7 @@ void TestEmployeeWindow::saveRefusesUnreadableText()
     QCOMPARE(m_dialogs->last().title, QStringLiteral("Record Not Saved"));
     QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Exclamation);
     QVERIFY2(m_dialogs->last().text.contains(typed), qPrintable(m_dialogs->last().text));
+    QVERIFY2(m_dialogs->last().text.contains(caption), qPrintable(m_dialogs->last().text));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM Employee")).toInt(), 0);
     QCOMPARE(boxText(w, box.constData()), typed);
     QCOMPARE(boxText(w, "emp_id"), QStringLiteral("E5"));

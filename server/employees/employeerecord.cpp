@@ -30,6 +30,19 @@ QString shownWage(const QVariant& value)
     return value.isNull() ? QStringLiteral("0") : ValueForms::showValue(value);
 }
 
+// The store names the column it refused; people know the box by its caption.
+QString inCaptions(QString error)
+{
+    static const std::pair<const char*, const char*> captions[] = {
+        {"emp_dob", "Date of Birth"}, {"date_hired", "Date Hired"}, {"reg_wage", "Regular Wage"},
+        {"ot_wage", "Overtime Wage"}, {"status", "Current Status"},
+    };
+    for (const auto& [column, caption] : captions)
+        error.replace(QStringLiteral(" for %1.").arg(QLatin1String(column)),
+                      QStringLiteral(" for %1.").arg(QLatin1String(caption)));
+    return error;
+}
+
 } // namespace
 
 ColumnValues columnValues(const Fields& f, Write write, const QDate& today)
@@ -131,7 +144,7 @@ bool write(RecordSet& rs, const Fields& fields, Write mode, const QDate& today, 
     }
     if (!rs.update()) {
         if (error)
-            *error = rs.lastError();
+            *error = inCaptions(rs.lastError());
         rs.cancelUpdate();
         return false;
     }
