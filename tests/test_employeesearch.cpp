@@ -29,7 +29,6 @@ private Q_SLOTS:
     void uploadBringsAnOpenRecordWindowForward();
     void uploadAndDeleteNeedASelectedLine();
     void deleteRemovesEveryRowWithThatIdExactly();
-    void pointerChangesOverButtonsOnly();
     void searchWithoutDatabaseClosesTheWindow();
 
 private:
@@ -282,15 +281,6 @@ void TestEmployeeSearch::deleteRemovesEveryRowWithThatIdExactly()
     click(w, "PushButton4");
     QCOMPARE(listedIds(w), QStringList{"e5"});
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM Employee")).toInt(), 6);
-}
-
-void TestEmployeeSearch::pointerChangesOverButtonsOnly()
-{
-    SearchIdWindow* w = openSearch();
-    for (const char* button : {"PushButton1", "PushButton2", "PushButton3", "PushButton4"})
-        QVERIFY2(control<QPushButton>(w, button)->cursor().shape() == Qt::BitmapCursor, button);
-    for (const char* group : {"GroupBox1", "GroupBox2", "GroupBox3"})
-        QVERIFY2(control<QGroupBox>(w, group)->cursor().shape() == Qt::ArrowCursor, group);
 }
 
 void TestEmployeeSearch::searchWithoutDatabaseClosesTheWindow()
