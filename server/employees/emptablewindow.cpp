@@ -1,0 +1,130 @@
+#include "server/employees/emptablewindow.h"
+
+#include "common/database.h"
+#include "common/dialogs.h"
+#include "server/employees/recordsetmodel.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+EmpTableWindow::EmpTableWindow(QWidget* parent) : FormWindow(parent)
+{
+    setWindowTitle(QStringLiteral("Employee Table"));
+
+    m_model = new RecordSetModel(m_employees, this);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("DataGrid1"));
+    m_grid->setModel(m_model);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setAlternatingRowColors(true);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 8);
+    m_grid->verticalHeader()->setFixedWidth(18);
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_grid->setMinimumSize(600, 300);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { lineChosen(current); });
+
+    auto button = [this](const char* name, const QString& text) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        b->setMinimumWidth(90);
+        return b;
+    };
+    m_previous = button("PushButton1", QStringLiteral("Previous"));
+    m_next = button("PushButton2", QStringLiteral("Next"));
+    m_close = button("PushButton3", QStringLiteral("Close"));
+    usePointerOver(m_close);
+    connect(m_previous, &QPushButton::clicked, this, &EmpTableWindow::previous);
+    connect(m_next, &QPushButton::clicked, this, &EmpTableWindow::next);
+    connect(m_close, &QPushButton::clicked, this, &EmpTableWindow::closeWindow);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_previous);
+    buttons->addWidget(m_next);
+    buttons->addStretch();
+    buttons->addWidget(m_close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_grid, 1);
+    layout->addLayout(buttons);
+}
+
+QString EmpTableWindow::query()
+{
+    return QStringLiteral("Select emp_id as [Employee ID], emp_lname as [Last Name], ") +
+           QStringLiteral("emp_fname as [First Name], emp_mname as [Middle Name], emp_sex as Sex, ") +
+           QStringLiteral("emp_dob as [Birth Date], emp_address as Address, emp_apt as Apartment, ") +
+           QStringLiteral("city as City, emp_state as [State], Zip as Zip ") + QStringLiteral("from Employee ");
+}
+
+bool EmpTableWindow::load()
+{
+    // Unlike the other windows this one stays open, with an empty grid, when there is no database.
+    if (!Database::isOpen()) {
+        dialogs().message(QStringLiteral("Could not open database ..."), QString(), Dialogs::Buttons::Ok,
+                          Dialogs::Icon::None);
+        return true;
+    }
+    if (!m_employees.open(query()))
+        dialogs().ok(QStringLiteral("The employees could not be read:\n") + m_employees.lastError(),
+                     QStringLiteral("Employee Table"), Dialogs::Icon::Exclamation);
+    m_model->refresh();
+    m_grid->resizeColumnsToContents();
+    int width = m_grid->verticalHeader()->width() + 2 * m_grid->frameWidth();
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        m_grid->setColumnWidth(column, qMax(m_grid->columnWidth(column) + 16, 80));
+        width += m_grid->columnWidth(column);
+    }
+    // Wide enough to show every heading without scrolling, unless the addresses are very long.
+    m_grid->setMinimumWidth(qBound(600, width, 1060));
+    showCurrentLine();
+    return true;
+}
+
+void EmpTableWindow::previous()
+{
+    m_employees.movePrevious();
+    showCurrentLine();
+    if (m_employees.bof())
+        dialogs().ok(QStringLiteral("You're At The First Record"), QStringLiteral("BOF Reached"),
+                     Dialogs::Icon::Exclamation);
+}
+
+void EmpTableWindow::next()
+{
+    m_employees.moveNext();
+    showCurrentLine();
+    if (m_employees.eof())
+        dialogs().ok(QStringLiteral("You're At The Last Record"), QStringLiteral("EOF Reached"),
+                     Dialogs::Icon::Exclamation);
+}
+
+void EmpTableWindow::showCurrentLine()
+{
+    m_following = true;
+    QItemSelectionModel* selection = m_grid->selectionModel();
+    if (m_employees.bof() || m_employees.eof()) {
+        // Before the first or after the last line no line is current.
+        selection->clear();
+    } else {
+        const int row = m_employees.absolutePosition();
+        const int column = qMax(0, m_grid->currentIndex().column());
+        selection->setCurrentIndex(m_model->index(row, column),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_grid->scrollTo(m_model->index(row, column));
+    }
+    m_following = false;
+}
+
+void EmpTableWindow::lineChosen(const QModelIndex& current)
+{
+    if (m_following || !current.isValid())
+        return;
+    m_employees.setAbsolutePosition(current.row());
+}

@@ -1,0 +1,256 @@
+#include "server/employees/searchidwindow.h"
+
+#include "common/database.h"
+#include "common/dialogs.h"
+#include "common/valueforms.h"
+#include "server/employees/employeerecord.h"
+#include "server/employees/employeewindow.h"
+#include "server/serverstate.h"
+#include "server/shell/childwindows.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// The two picture buttons' pictures, drawn in code so they look the same under every style.
+QIcon uploadPicture()
+{
+    QPixmap picture(32, 32);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 70, 130), 1.5));
+    p.setBrush(QColor(250, 250, 245));
+    p.drawRect(QRectF(5.5, 3.5, 17, 23));
+    for (int y = 9; y <= 21; y += 4)
+        p.drawLine(QPointF(9, y), QPointF(19, y));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 140, 60));
+    const QPointF arrow[] = {{18, 20}, {30, 20}, {24, 12}};
+    p.drawPolygon(arrow, 3);
+    p.drawRect(QRectF(21.5, 20, 5, 9));
+    return QIcon(picture);
+}
+
+QIcon deletePicture()
+{
+    QPixmap picture(32, 32);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 70, 130), 1.5));
+    p.setBrush(QColor(250, 250, 245));
+    p.drawRect(QRectF(5.5, 3.5, 17, 23));
+    for (int y = 9; y <= 21; y += 4)
+        p.drawLine(QPointF(9, y), QPointF(19, y));
+    p.setPen(QPen(QColor(200, 30, 30), 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(17, 17), QPointF(28, 28));
+    p.drawLine(QPointF(28, 17), QPointF(17, 28));
+    return QIcon(picture);
+}
+
+} // namespace
+
+SearchIdWindow::SearchIdWindow(QWidget* parent) : FormWindow(parent)
+{
+    setWindowTitle(QStringLiteral("Search Employee"));
+
+    auto searchButton = [this](const char* name) {
+        auto* b = new QPushButton(QStringLiteral("Search"), this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        usePointerOver(b);
+        return b;
+    };
+    // Each search key sits in its own captioned frame inside a group box of the window.
+    auto keyPart = [this](const char* groupName, const QString& frameCaption, QLineEdit* key, QPushButton* button) {
+        auto* group = new QGroupBox(this);
+        group->setObjectName(QLatin1String(groupName));
+        group->setCursor(Qt::ArrowCursor);
+        auto* frame = new QGroupBox(frameCaption, group);
+        auto* row = new QHBoxLayout(frame);
+        row->addWidget(key, 1);
+        row->addWidget(button);
+        auto* groupLayout = new QVBoxLayout(group);
+        groupLayout->addWidget(frame);
+        return group;
+    };
+
+    m_idKey = new QLineEdit(this);
+    m_idKey->setObjectName(QStringLiteral("Srch_Emp_ID"));
+    m_idKey->installEventFilter(this);
+    m_idSearch = searchButton("PushButton1");
+    m_nameKey = new QLineEdit(this);
+    m_nameKey->setObjectName(QStringLiteral("Srch_LName"));
+    m_nameKey->installEventFilter(this);
+    m_nameSearch = searchButton("PushButton2");
+    QGroupBox* idPart = keyPart("GroupBox3", QStringLiteral("Employee ID"), m_idKey, m_idSearch);
+    QGroupBox* namePart = keyPart("GroupBox1", QStringLiteral("Last Name"), m_nameKey, m_nameSearch);
+
+    m_list = new QTreeWidget(this);
+    m_list->setObjectName(QStringLiteral("ListView1"));
+    m_list->setHeaderLabels({QStringLiteral("Employee ID"), QStringLiteral("Last Name"), QStringLiteral("First Name"),
+                             QStringLiteral("Middle Name")});
+    m_list->setRootIsDecorated(false);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setMinimumSize(460, 200);
+    m_list->header()->setDefaultSectionSize(115);
+    m_list->header()->setStretchLastSection(true);
+
+    auto pictureButton = [this](const char* name, const QIcon& icon, const QString& tip) {
+        auto* b = new QPushButton(this);
+        b->setObjectName(QLatin1String(name));
+        b->setIcon(icon);
+        b->setIconSize(QSize(32, 32));
+        b->setFixedSize(48, 48);
+        b->setToolTip(tip);
+        b->setAutoDefault(false);
+        usePointerOver(b);
+        return b;
+    };
+    m_upload = pictureButton("PushButton3", uploadPicture(), QStringLiteral("Upload this Record"));
+    m_delete = pictureButton("PushButton4", deletePicture(), QStringLiteral("Delete this Record"));
+
+    auto* resultPart = new QGroupBox(this);
+    resultPart->setObjectName(QStringLiteral("GroupBox2"));
+    resultPart->setCursor(Qt::ArrowCursor);
+    auto* resultFrame = new QGroupBox(QStringLiteral("Result"), resultPart);
+    auto* pictures = new QVBoxLayout;
+    pictures->addWidget(m_upload);
+    pictures->addWidget(m_delete);
+    pictures->addStretch();
+    auto* resultRow = new QHBoxLayout(resultFrame);
+    resultRow->addWidget(m_list, 1);
+    resultRow->addLayout(pictures);
+    auto* resultLayout = new QVBoxLayout(resultPart);
+    resultLayout->addWidget(resultFrame);
+
+    auto* keys = new QHBoxLayout;
+    keys->addWidget(idPart);
+    keys->addWidget(namePart);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(keys);
+    layout->addWidget(resultPart, 1);
+
+    connect(m_idSearch, &QPushButton::clicked, this, &SearchIdWindow::searchById);
+    connect(m_nameSearch, &QPushButton::clicked, this, &SearchIdWindow::searchByLastName);
+    connect(m_upload, &QPushButton::clicked, this, &SearchIdWindow::uploadRecord);
+    connect(m_delete, &QPushButton::clicked, this, &SearchIdWindow::deleteRecord);
+}
+
+bool SearchIdWindow::load()
+{
+    if (!requireDatabase())
+        return false;
+    m_employees.open(QStringLiteral("Select * from employee"));
+    return true;
+}
+
+bool SearchIdWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter only moves on to the box's own "Search" button; it does not search.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == m_idKey) {
+                m_idSearch->setFocus();
+                return true;
+            }
+            if (watched == m_nameKey) {
+                m_nameSearch->setFocus();
+                return true;
+            }
+        }
+    }
+    return FormWindow::eventFilter(watched, event);
+}
+
+void SearchIdWindow::closeEvent(QCloseEvent* event)
+{
+    if (QMdiArea* area = ChildWindows::area())
+        area->window()->setFocus();
+    FormWindow::closeEvent(event);
+}
+
+void SearchIdWindow::searchById()
+{
+    search(m_idKey->text(), QStringLiteral("Select * from employee where emp_id = ?"), false);
+}
+
+void SearchIdWindow::searchByLastName()
+{
+    // The store compares case-blind, so the capitals still find names stored in any case.
+    search(m_nameKey->text(), QStringLiteral("Select * from employee where emp_lname = ?"), true);
+}
+
+void SearchIdWindow::search(const QString& typed, const QString& sql, bool capitals)
+{
+    if (typed.isEmpty()) {
+        dialogs().ok(QStringLiteral("Unable to Search Empty Field"), QStringLiteral("Search Key Empty"),
+                     Dialogs::Icon::Exclamation);
+        return;
+    }
+    const QString key = capitals ? typed.trimmed().toUpper() : typed.trimmed();
+    if (!requireDatabase()) {
+        closeWindow();
+        return;
+    }
+    RecordSet found;
+    if (!found.open(sql, {key})) {
+        dialogs().ok(QStringLiteral("The search could not be made:\n") + found.lastError(),
+                     QStringLiteral("Search Failed"), Dialogs::Icon::Exclamation);
+        return;
+    }
+    m_employees = found;
+    m_list->clear();
+    for (int i = 0; i < m_employees.recordCount(); ++i) {
+        auto* line = new QTreeWidgetItem(m_list);
+        line->setText(0, ValueForms::showValue(m_employees.valueAt(i, QStringLiteral("emp_id"))));
+        line->setText(1, ValueForms::showValue(m_employees.valueAt(i, QStringLiteral("emp_lname"))));
+        line->setText(2, ValueForms::showValue(m_employees.valueAt(i, QStringLiteral("emp_fname"))));
+        line->setText(3, ValueForms::showValue(m_employees.valueAt(i, QStringLiteral("emp_mname"))));
+    }
+}
+
+void SearchIdWindow::uploadRecord()
+{
+    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+    if (selected.isEmpty())
+        return;
+    gEmpID = selected.first()->text(0);
+    auto* record = ChildWindows::open<EmployeeWindow>(QStringLiteral("Employee"));
+    if (!record)
+        return;
+    record->allowEdit();
+    closeWindow();
+}
+
+void SearchIdWindow::deleteRecord()
+{
+    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+    if (selected.isEmpty())
+        return;
+    QTreeWidgetItem* line = selected.first();
+    const QString key = line->text(0);
+    QString why;
+    if (!EmployeeRecord::deleteExact(m_employees, key, &why)) {
+        // The line stays, so the list never shows as gone an employee who is still stored.
+        dialogs().ok(QStringLiteral("The employee could not be deleted:\n") + why, QStringLiteral("Delete Failed"),
+                     Dialogs::Icon::Exclamation);
+        return;
+    }
+    delete line;
+}
