@@ -18,8 +18,7 @@ QMdiArea* area();
 // returned) and shown inside the main window.
 FormWindow* open(const QString& name, const std::function<FormWindow*()>& create);
 
-template <class W>
-W* open(const QString& name)
+template <class W> W* open(const QString& name)
 {
     return static_cast<W*>(open(name, [] { return new W; }));
 }
