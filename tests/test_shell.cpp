@@ -20,11 +20,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -489,10 +491,66 @@ private Q_SLOTS:
     }
 };
 
+// This program started again as a server: "--serve <database> exit|close" starts the server, opens two windows
+// and a notice, and then ends it by the Exit command or by closing the main window's frame. The run must end by itself.
+int serve(const QString& databasePath, const QString& how)
+{
+    MainWindow* window = Startup::run(databasePath);
+    window->executeCommand(Commands::Clock);
+    window->executeCommand(Commands::About);
+    // A notice still waiting to be dismissed does not hold the server up.
+    dialogs().notice(QStringLiteral("A terminal connected"), QStringLiteral("Terminal"), Dialogs::Icon::Information,
+                     [] {});
+    QTimer::singleShot(0, window, [window, how] {
+        if (how == QStringLiteral("exit"))
+            window->executeCommand(Commands::Exit);
+        else
+            window->close();
+    });
+    return QApplication::exec();
+}
+
+class TestStop : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void serverEndsAtOnce_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Exit command") << "exit";
+        QTest::newRow("frame closed") << "close";
+    }
+
+    void serverEndsAtOnce()
+    {
+        QFETCH(QString, how);
+        QTemporaryDir dir;
+        QProcess server;
+        server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        server.start(QCoreApplication::applicationFilePath(),
+                     {QStringLiteral("--serve"), dir.filePath(QStringLiteral("punched.mdb")), how});
+        QVERIFY(server.waitForStarted());
+        const bool ended = server.waitForFinished(30000);
+        if (!ended)
+            server.kill();
+        QVERIFY2(ended, "the server kept running after it was told to end");
+        QCOMPARE(server.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(server.exitCode(), 0);
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("punched.mdb"))));
+    }
+};
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    if (argc == 4 && QByteArray(argv[1]) == "--serve")
+        return serve(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     int status = 0;
+    {
+        TestStop stop;
+        status |= QTest::qExec(&stop, argc, argv);
+    }
     {
         TestShell shell;
         status |= QTest::qExec(&shell, argc, argv);

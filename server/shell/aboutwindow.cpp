@@ -53,6 +53,7 @@ AboutWindow::AboutWindow(QWidget* parent) : FormWindow(parent)
     bottom->addWidget(m_close);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addStretch();
     layout->addLayout(bottom);
 }
 

@@ -55,6 +55,7 @@ AdminPassWindow::AdminPassWindow(QWidget* parent) : FormWindow(parent)
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
+    layout->addStretch();
     layout->addLayout(buttons);
     setTabOrder(m_current, m_new);
     setTabOrder(m_new, m_confirm);

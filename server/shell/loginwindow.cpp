@@ -44,6 +44,7 @@ LoginWindow::LoginWindow(QWidget* parent) : FormWindow(parent)
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
+    layout->addStretch();
     layout->addLayout(buttons);
     setTabOrder(m_password, m_ok);
     setTabOrder(m_ok, cancel);
