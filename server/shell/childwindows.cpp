@@ -20,10 +20,16 @@ void setArea(QMdiArea* area)
     g_area = area;
     if (!area)
         return;
-    // Child windows inside the area never receive a window activation of their own.
+    // Child windows inside the area never receive a window activation of their own. A window becomes active
+    // only when it takes over from another window: the main frame losing and regaining the focus (a message
+    // box, another program) hands the same window back and does not count.
     QObject::connect(area, &QMdiArea::subWindowActivated, area, [](QMdiSubWindow* sub) {
-        if (auto* window = sub ? qobject_cast<FormWindow*>(sub->widget()) : nullptr)
-            window->activated();
+        static QPointer<FormWindow> lastActive;
+        auto* window = sub ? qobject_cast<FormWindow*>(sub->widget()) : nullptr;
+        if (!window || window == lastActive)
+            return;
+        lastActive = window;
+        window->activated();
     });
 }
 

@@ -1,0 +1,69 @@
+#include "server/shell/aboutwindow.h"
+
+#include "server/shell/logo.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+AboutWindow::AboutWindow(QWidget* parent) : FormWindow(parent)
+{
+    setWindowTitle(QStringLiteral("About Qorvil Clock System"));
+
+    auto* image = new QLabel(this);
+    image->setObjectName(QStringLiteral("Image1"));
+    image->setPixmap(qorvilLogo(96));
+    image->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+
+    m_frame = new QGroupBox(this);
+    m_frame->setObjectName(QStringLiteral("GroupBox1"));
+    auto* name = new QLabel(QStringLiteral("Qorvil Clock System"), m_frame);
+    name->setObjectName(QStringLiteral("Label1"));
+    name->setFont(QFont(QStringLiteral("Arial"), 22, QFont::Bold));
+    auto* version = new QLabel(QStringLiteral("Version 1.0"), m_frame);
+    version->setObjectName(QStringLiteral("Label2"));
+    auto* texts = new QVBoxLayout(m_frame);
+    texts->addWidget(name);
+    texts->addWidget(version);
+    texts->addStretch();
+
+    m_close = new QPushButton(this);
+    m_close->setObjectName(QStringLiteral("PushButton1"));
+    m_close->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    m_close->setIconSize(QSize(24, 24));
+    m_close->setToolTip(QStringLiteral("Close this window"));
+    m_close->setAccessibleName(QStringLiteral("Close this window"));
+    connect(m_close, &QPushButton::clicked, this, &AboutWindow::closeWindow);
+
+    // The window's pointer changes as the mouse passes over these two, and stays changed in between.
+    m_close->setMouseTracking(true);
+    m_frame->setMouseTracking(true);
+    m_close->installEventFilter(this);
+    m_frame->installEventFilter(this);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(image);
+    top->addWidget(m_frame, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(m_close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addStretch();
+    layout->addLayout(bottom);
+}
+
+bool AboutWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
+        if (watched == m_close)
+            setCursor(customPointer());
+        else if (watched == m_frame)
+            unsetCursor();
+    }
+    return FormWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "common/formwindow.h"
+
+class QGroupBox;
+class QPushButton;
+
+// "About Qorvil Clock System": name, version and logo.
+class AboutWindow : public FormWindow
+{
+    Q_OBJECT
+public:
+    explicit AboutWindow(QWidget* parent = nullptr);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPushButton* m_close;
+    QGroupBox* m_frame;
+};

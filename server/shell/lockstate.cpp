@@ -1,0 +1,15 @@
+#include "server/shell/lockstate.h"
+
+#include "server/serverstate.h"
+
+LockState& LockState::instance()
+{
+    static LockState state;
+    return state;
+}
+
+void LockState::set(bool locked)
+{
+    gLocked = locked;
+    Q_EMIT instance().changed(locked);
+}

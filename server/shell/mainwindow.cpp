@@ -1,0 +1,361 @@
+#include "server/shell/mainwindow.h"
+
+#include "common/desktop.h"
+#include "server/punch/clockwindow.h"
+#include "server/serverstate.h"
+#include "server/shell/aboutwindow.h"
+#include "server/shell/adminpasswindow.h"
+#include "server/shell/childwindows.h"
+#include "server/shell/commands.h"
+#include "server/shell/lockstate.h"
+#include "server/shell/loginwindow.h"
+#include "server/shell/logo.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPointer>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+namespace {
+
+// The area behind the child windows: a quiet gradient with the logo and the system's name.
+class BackgroundArea : public QMdiArea
+{
+public:
+    using QMdiArea::QMdiArea;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(viewport());
+        const QRect all = viewport()->rect();
+        QLinearGradient sky(all.topLeft(), all.bottomLeft());
+        sky.setColorAt(0, QColor(58, 92, 150));
+        sky.setColorAt(1, QColor(22, 44, 88));
+        p.fillRect(all, sky);
+
+        const int size = qBound(96, std::min(all.width(), all.height()) / 3, 320);
+        const QRect logo(all.center().x() - size / 2, all.center().y() - size / 2 - size / 6, size, size);
+        p.setOpacity(0.35);
+        p.drawPixmap(logo, m_logo.isNull() || m_logo.width() != size ? (m_logo = qorvilLogo(size)) : m_logo);
+        p.setOpacity(0.5);
+        p.setPen(Qt::white);
+        QFont font(QStringLiteral("Arial"));
+        font.setPixelSize(std::max(14, size / 7));
+        font.setBold(true);
+        p.setFont(font);
+        p.drawText(QRect(all.left(), logo.bottom() + size / 12, all.width(), size / 4), Qt::AlignHCenter | Qt::AlignTop,
+                   QStringLiteral("Qorvil Clock System"));
+    }
+
+private:
+    mutable QPixmap m_logo;
+};
+
+// Icons the desktop theme may lack get one drawn here: the standard set has no clock and no padlock.
+QIcon padlockIcon()
+{
+    QPixmap image(32, 32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(90, 90, 100), 3));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(9, 3, 14, 18), 7, 7);
+    p.setPen(QPen(QColor(140, 100, 10), 1.5));
+    p.setBrush(QColor(236, 170, 40));
+    p.drawRoundedRect(QRectF(5, 13, 22, 16), 3, 3);
+    p.setBrush(QColor(90, 60, 10));
+    p.drawEllipse(QPointF(16, 20), 2.5, 2.5);
+    return QIcon(image);
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Qorvil"));
+    setWindowTitle(QStringLiteral("Qorvil Clock System"));
+    setWindowIcon(QIcon(qorvilLogo(64)));
+    resize(1024, 720);
+
+    m_area = new BackgroundArea(this);
+    m_area->setObjectName(QStringLiteral("MdiArea"));
+    m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_area);
+    ChildWindows::setArea(m_area);
+
+    buildToolBar();
+    buildMenus();
+
+    m_lockIndicator = new QLabel(this);
+    m_lockIndicator->setObjectName(QStringLiteral("LockIndicator"));
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->addPermanentWidget(m_lockIndicator);
+
+    connect(&LockState::instance(), &LockState::changed, this, &MainWindow::applyCommandStates);
+    // Every run starts locked; nothing of an earlier run is remembered.
+    LockState::set(true);
+
+    // TERMINAL LISTENER: the integrator starts the listener here (port 50505, owned by this window).
+}
+
+MainWindow::~MainWindow()
+{
+    if (ChildWindows::area() == m_area)
+        ChildWindows::setArea(nullptr);
+}
+
+QAction* MainWindow::makeAction(int id)
+{
+    const Commands::Design* design = Commands::design(id);
+    auto* action = new QAction(design->caption, this);
+    action->setData(id);
+    action->setObjectName(QStringLiteral("Command%1").arg(id));
+    action->setToolTip(design->toolTip);
+    action->setStatusTip(design->description);
+    if (!design->shortcut.isEmpty())
+        action->setShortcut(QKeySequence(design->shortcut, QKeySequence::PortableText));
+
+    const QHash<int, QStyle::StandardPixmap> fallbacks = {
+        {Commands::Help, QStyle::SP_DialogHelpButton},
+        {Commands::Manual, QStyle::SP_FileDialogContentsView},
+        {Commands::LogIn, QStyle::SP_DialogOkButton},
+        {Commands::NewEmployee, QStyle::SP_FileIcon},
+        {Commands::TimeSheets, QStyle::SP_FileDialogDetailedView},
+        {Commands::About, QStyle::SP_MessageBoxInformation},
+        {Commands::ChangeAdminPassword, QStyle::SP_DialogResetButton},
+        {Commands::Exit, QStyle::SP_DialogCloseButton},
+        {Commands::PayrollReports, QStyle::SP_FileDialogInfoView},
+        {Commands::EmployeeTable, QStyle::SP_FileDialogListView},
+        {Commands::ChangeEmployeeId, QStyle::SP_FileDialogContentsView},
+        {Commands::Terminals, QStyle::SP_DriveNetIcon},
+        {Commands::Undo, QStyle::SP_ArrowBack},
+    };
+    QIcon fallback;
+    if (id == Commands::Clock)
+        fallback = QIcon(qorvilLogo(32));
+    else if (id == Commands::Lock)
+        fallback = padlockIcon();
+    else if (fallbacks.contains(id))
+        fallback = style()->standardIcon(fallbacks.value(id));
+    if (!design->themeIcon.isEmpty())
+        action->setIcon(QIcon::fromTheme(design->themeIcon, fallback));
+    else if (!fallback.isNull())
+        action->setIcon(fallback);
+
+    connect(action, &QAction::triggered, this, [this, id] { executeCommand(id); });
+    m_actions.insert(id, action);
+    return action;
+}
+
+void MainWindow::buildToolBar()
+{
+    m_toolBar = addToolBar(QStringLiteral("Standard"));
+    m_toolBar->setObjectName(QStringLiteral("Standard"));
+    m_toolBar->setIconSize(QSize(24, 24));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    for (int id : {Commands::LogIn, Commands::NewEmployee, Commands::TimeSheets, Commands::Clock, Commands::Lock,
+                   Commands::Help})
+        m_toolBar->addAction(makeAction(id));
+}
+
+void MainWindow::buildMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("FileMenu"));
+    file->addAction(makeAction(Commands::Terminals));
+    file->addSeparator();
+    file->addAction(action(Commands::TimeSheets));
+    file->addAction(makeAction(Commands::ChangeAdminPassword));
+    file->addSeparator();
+    file->addAction(makeAction(Commands::Exit));
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("EditMenu"));
+    edit->addAction(makeAction(Commands::Undo));
+    edit->addSeparator();
+    edit->addAction(makeAction(Commands::Cut));
+    edit->addAction(makeAction(Commands::Copy));
+    edit->addAction(makeAction(Commands::Paste));
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("ViewMenu"));
+    const Commands::Design* toolbarsDesign = Commands::design(Commands::Toolbars);
+    QMenu* toolbars = view->addMenu(toolbarsDesign->caption);
+    toolbars->setObjectName(QStringLiteral("ToolbarsMenu"));
+    toolbars->menuAction()->setData(int(Commands::Toolbars));
+    toolbars->menuAction()->setToolTip(toolbarsDesign->toolTip);
+    toolbars->menuAction()->setStatusTip(toolbarsDesign->description);
+    QAction* standard = m_toolBar->toggleViewAction();
+    standard->setText(QStringLiteral("Standard"));
+    standard->setStatusTip(toolbarsDesign->description);
+    toolbars->addAction(standard);
+    m_actions.insert(Commands::Toolbars, toolbars->menuAction());
+
+    const Commands::Design* statusDesign = Commands::design(Commands::StatusBar);
+    auto* statusItem = new QAction(statusDesign->caption, this);
+    statusItem->setData(int(Commands::StatusBar));
+    statusItem->setObjectName(QStringLiteral("Command%1").arg(Commands::StatusBar));
+    statusItem->setToolTip(statusDesign->toolTip);
+    statusItem->setStatusTip(statusDesign->description);
+    statusItem->setCheckable(true);
+    statusItem->setChecked(true);
+    connect(statusItem, &QAction::toggled, this, [this](bool shown) { statusBar()->setVisible(shown); });
+    view->addAction(statusItem);
+    m_actions.insert(Commands::StatusBar, statusItem);
+
+    QMenu* admin = menuBar()->addMenu(QStringLiteral("Administrator"));
+    admin->setObjectName(QStringLiteral("AdministratorMenu"));
+    admin->menuAction()->setData(int(Commands::AdministratorMenu));
+    admin->addAction(makeAction(Commands::PayrollReports));
+    admin->addAction(makeAction(Commands::EmployeeTable));
+    admin->addSeparator();
+    admin->addAction(action(Commands::NewEmployee));
+    admin->addSeparator();
+    admin->addAction(makeAction(Commands::ChangeEmployeeId));
+
+    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+    window->setObjectName(QStringLiteral("WindowMenu"));
+    window->addAction(makeAction(Commands::Cascade));
+    window->addAction(makeAction(Commands::Tile));
+    window->addAction(makeAction(Commands::ArrangeIcons));
+    connect(window, &QMenu::aboutToShow, this, [this, window] { fillWindowList(window); });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("HelpMenu"));
+    help->menuAction()->setData(int(Commands::HelpMenu));
+    help->addAction(makeAction(Commands::Manual));
+    help->addSeparator();
+    help->addAction(makeAction(Commands::About));
+}
+
+void MainWindow::fillWindowList(QMenu* menu)
+{
+    // The list of open windows follows the arrange items, numbered with access keys like any desktop program.
+    qDeleteAll(m_windowList);
+    m_windowList.clear();
+    const QList<QMdiSubWindow*> windows = m_area->subWindowList();
+    if (windows.isEmpty())
+        return;
+    m_windowList << menu->addSeparator();
+    auto* group = new QActionGroup(menu);
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* sub = windows.at(i);
+        const QString number = i < 9 ? QStringLiteral("&%1 ").arg(i + 1) : QStringLiteral("%1 ").arg(i + 1);
+        QAction* entry = menu->addAction(number + sub->windowTitle());
+        entry->setData(int(Commands::WindowList));
+        entry->setCheckable(true);
+        entry->setChecked(sub == m_area->activeSubWindow());
+        entry->setStatusTip(QStringLiteral("Bring this window to the front"));
+        entry->setActionGroup(group);
+        connect(entry, &QAction::triggered, m_area, [this, sub = QPointer<QMdiSubWindow>(sub)] {
+            if (!sub)
+                return;
+            if (sub->isMinimized())
+                sub->showNormal();
+            m_area->setActiveSubWindow(sub);
+        });
+        m_windowList << entry;
+    }
+}
+
+void MainWindow::arrangeIcons()
+{
+    const QRect room = m_area->viewport()->rect();
+    int x = 0;
+    int y = room.bottom() + 1;
+    for (QMdiSubWindow* sub : m_area->subWindowList()) {
+        if (!sub->isMinimized())
+            continue;
+        const QSize size = sub->size();
+        if (x > 0 && x + size.width() > room.width()) {
+            x = 0;
+            y -= size.height();
+        }
+        sub->move(x, y - size.height());
+        x += size.width();
+    }
+}
+
+void MainWindow::applyCommandStates()
+{
+    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
+        if (const std::optional<bool> enabled = Commands::enabledState(it.key(), gLocked))
+            it.value()->setEnabled(*enabled);
+    }
+    m_lockIndicator->setText(gLocked ? QStringLiteral("Locked") : QStringLiteral("Administrator logged in"));
+    m_lockIndicator->setToolTip(gLocked ? QStringLiteral("Log in to open the administrative commands")
+                                        : QStringLiteral("Choose Lock to close the administrative commands"));
+}
+
+void MainWindow::executeCommand(int id)
+{
+    if (!Commands::enabledState(id, gLocked).value_or(true))
+        return;
+    switch (id) {
+    case Commands::Help:
+        Desktop::openDocument(Desktop::besideProgram(QStringLiteral("help.hlp")));
+        break;
+    case Commands::Manual:
+        Desktop::openDocument(Desktop::besideProgram(QStringLiteral("help.doc")));
+        break;
+    case Commands::LogIn:
+        ChildWindows::open<LoginWindow>(QStringLiteral("LogIn"));
+        break;
+    case Commands::Clock:
+        ChildWindows::open<ClockWindow>(QStringLiteral("Clock"));
+        break;
+    case Commands::Lock:
+        LockState::set(true);
+        break;
+    case Commands::About:
+        ChildWindows::open<AboutWindow>(QStringLiteral("About"));
+        break;
+    case Commands::ChangeAdminPassword:
+        ChildWindows::open<AdminPassWindow>(QStringLiteral("AdminPass"));
+        break;
+    case Commands::Exit:
+        close();
+        break;
+    case Commands::Cascade:
+        m_area->cascadeSubWindows();
+        break;
+    case Commands::Tile:
+        m_area->tileSubWindows();
+        break;
+    case Commands::ArrangeIcons:
+        arrangeIcons();
+        break;
+
+    // ---- Windows built in their own areas: one call each, through ChildWindows::open. ----
+    case Commands::TimeSheets:       // `Timesheets`
+    case Commands::NewEmployee:      // `Employee`
+    case Commands::PayrollReports:   // `Payroll`
+    case Commands::EmployeeTable:    // `EmpTable`
+    case Commands::ChangeEmployeeId: // `SearchID`
+    case Commands::Terminals:        // refresh the terminal list, then `Terminals`
+        break;
+        // ---- end of the windows built elsewhere ----
+
+    default:
+        break;
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // Ends the server at once: no question, and the child windows go with the frame.
+    m_area->closeAllSubWindows();
+    event->accept();
+    QCoreApplication::quit();
+}

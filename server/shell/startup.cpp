@@ -1,0 +1,18 @@
+#include "server/shell/startup.h"
+
+#include "server/serverstate.h"
+#include "server/shell/mainwindow.h"
+
+namespace Startup {
+
+MainWindow* run(const QString& databasePath)
+{
+    Database::open(Database::Kind::Server, databasePath);
+    gEmpID.clear();
+    auto* window = new MainWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    return window;
+}
+
+} // namespace Startup

@@ -1,0 +1,527 @@
+#include "common/database.h"
+#include "common/formwindow.h"
+#include "server/serverstate.h"
+#include "server/shell/childwindows.h"
+#include "server/shell/commands.h"
+#include "server/shell/lockstate.h"
+#include "server/shell/mainwindow.h"
+#include "server/shell/startup.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/tempdatabase.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <memory>
+
+using Commands::Id;
+
+namespace {
+
+// Each command as "caption:id", separators as "-".
+QStringList describe(const QMenu* menu)
+{
+    QStringList items;
+    for (QAction* action : menu->actions())
+        items << (action->isSeparator() ? QStringLiteral("-")
+                                        : action->text() + QLatin1Char(':') + action->data().toString());
+    return items;
+}
+
+QMenu* menuNamed(MainWindow& window, const QString& caption)
+{
+    for (QAction* action : window.menuBar()->actions())
+        if (action->text() == caption)
+            return action->menu();
+    return nullptr;
+}
+
+// Every command the locked state decides, and those it must leave usable.
+const QList<int> kAdministrative = {Commands::TimeSheets,     Commands::NewEmployee,   Commands::ChangeAdminPassword,
+                                    Commands::PayrollReports, Commands::EmployeeTable, Commands::ChangeEmployeeId};
+const QList<int> kAlwaysOpen = {Commands::Terminals, Commands::Exit, Commands::LogIn,        Commands::Clock,
+                                Commands::Lock,      Commands::Help, Commands::Manual,       Commands::About,
+                                Commands::Cascade,   Commands::Tile, Commands::ArrangeIcons, Commands::StatusBar,
+                                Commands::Toolbars};
+const QList<int> kClipboard = {Commands::Undo, Commands::Cut, Commands::Copy, Commands::Paste};
+
+// Receives the documents the desktop is asked to open, instead of starting a viewer.
+class OpenedUrls : public QObject
+{
+    Q_OBJECT
+public:
+    OpenedUrls() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+    ~OpenedUrls() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl& url) { urls << url; }
+};
+
+} // namespace
+
+class TestShell : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempDatabase> m_db;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<MainWindow> m_window;
+
+    MainWindow& window() { return *m_window; }
+
+    void logIn(const QString& password = QStringLiteral("admin"))
+    {
+        window().executeCommand(Commands::LogIn);
+        FormWindow* login = ChildWindows::find(QStringLiteral("LogIn"));
+        QVERIFY(login);
+        auto* field = login->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        field->clear();
+        QTest::keyClicks(field, password);
+        QTest::mouseClick(login->findChild<QPushButton*>(QStringLiteral("PushButton1")), Qt::LeftButton);
+    }
+
+    void checkStates(bool locked)
+    {
+        for (int id : kAdministrative + kAlwaysOpen + kClipboard) {
+            QAction* action = window().action(id);
+            QVERIFY2(action, qPrintable(QString::number(id)));
+            const bool expected = kAdministrative.contains(id) ? !locked : !kClipboard.contains(id);
+            QVERIFY2(action->isEnabled() == expected, qPrintable(QStringLiteral("command %1").arg(id)));
+            // The toolbar shows the same state as the menus.
+            if (auto* button = qobject_cast<QToolButton*>(window().standardToolBar()->widgetForAction(action)))
+                QVERIFY2(button->isEnabled() == expected, qPrintable(QStringLiteral("button %1").arg(id)));
+        }
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_db = std::make_unique<TempDatabase>();
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        gLocked = false; // whatever an earlier run left, the main window starts locked
+        m_window = std::make_unique<MainWindow>();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_dialogs.reset();
+        m_db.reset();
+    }
+
+    void menuBarFollowsTheCommandDesign()
+    {
+        QCOMPARE(window().objectName(), QStringLiteral("Qorvil"));
+        QCOMPARE(window().windowTitle(), QStringLiteral("Qorvil Clock System"));
+        QStringList menus;
+        for (QAction* action : window().menuBar()->actions())
+            menus << action->text();
+        QCOMPARE(menus, QStringList({"&File", "&Edit", "&View", "Administrator", "&Window", "Help"}));
+
+        QCOMPARE(describe(menuNamed(window(), "&File")), QStringList({"Terminals:1038", "-", "Time Sheets:1023",
+                                                                      "Change Admin Password:1033", "-", "Exit:1034"}));
+        QCOMPARE(describe(menuNamed(window(), "&Edit")),
+                 QStringList({"&Undo:57643", "-", "Cu&t:57635", "&Copy:57634", "&Paste:57637"}));
+        QCOMPARE(describe(menuNamed(window(), "&View")), QStringList({"&Toolbars:59392", "&Status Bar:59393"}));
+        QCOMPARE(describe(menuNamed(window(), "Administrator")),
+                 QStringList({"Payroll Reports:1035", "Employee Table:1036", "-", "New Employee:1024", "-",
+                              "Change Employee ID:1037"}));
+        QCOMPARE(describe(menuNamed(window(), "&Window")),
+                 QStringList({"&Cascade:57650", "&Tile:57651", "&Arrange Icons:57649"}));
+        QCOMPARE(describe(menuNamed(window(), "Help")), QStringList({"Manual:1030", "-", "About Qorvil Clock:1029"}));
+        QCOMPARE(menuNamed(window(), "Administrator")->menuAction()->data().toInt(), 1031);
+        QCOMPARE(menuNamed(window(), "Help")->menuAction()->data().toInt(), 1028);
+
+        QStringList buttons;
+        for (QAction* action : window().standardToolBar()->actions())
+            buttons << action->text() + QLatin1Char(':') + action->data().toString();
+        QCOMPARE(window().standardToolBar()->windowTitle(), QStringLiteral("Standard"));
+        QCOMPARE(buttons, QStringList({"Log-In:1022", "New Employee:1024", "Time Sheets:1023", "Clock:1026",
+                                       "Lock:1027", "Help:1020"}));
+        for (QAction* action : window().standardToolBar()->actions())
+            QVERIFY2(!action->icon().isNull(), qPrintable(action->text()));
+    }
+
+    void commandStatesFollowTheLock()
+    {
+        QVERIFY(gLocked);
+        checkStates(true);
+        QCOMPARE(window().statusBar()->findChild<QLabel*>(QStringLiteral("LockIndicator"))->text(),
+                 QStringLiteral("Locked"));
+
+        logIn();
+        QVERIFY(!gLocked);
+        checkStates(false);
+
+        window().action(Commands::Lock)->trigger();
+        QVERIFY(gLocked);
+        checkStates(true);
+
+        // A second Lock changes nothing; a second login opens the commands again.
+        window().action(Commands::Lock)->trigger();
+        checkStates(true);
+        logIn();
+        checkStates(false);
+    }
+
+    void clipboardKeysStillWorkInsideChildWindows()
+    {
+        // The disabled Edit items carry Ctrl+X/C/V/Z; they must not take those keys from a text box.
+        window().action(Commands::Clock)->trigger();
+        auto* id = ChildWindows::find(QStringLiteral("Clock"))->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        QTest::keyClicks(id, "E-1042");
+        QTest::keyClick(id, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(id, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(id->text(), QString());
+        QTest::keyClick(id, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(id, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(id->text(), QStringLiteral("E-1042E-1042"));
+        QTest::keyClick(id, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(id->text(), QStringLiteral("E-1042"));
+    }
+
+    void lockedCommandsDoNothingWhenAskedDirectly()
+    {
+        window().executeCommand(Commands::ChangeAdminPassword);
+        QVERIFY(!ChildWindows::find(QStringLiteral("AdminPass")));
+        logIn();
+        window().executeCommand(Commands::ChangeAdminPassword);
+        QVERIFY(ChildWindows::find(QStringLiteral("AdminPass")));
+    }
+
+    void windowsOpenedWhileUnlockedStayUsableAfterLock()
+    {
+        logIn();
+        window().action(Commands::ChangeAdminPassword)->trigger();
+        QPointer<FormWindow> pass = ChildWindows::find(QStringLiteral("AdminPass"));
+        QVERIFY(pass);
+        window().action(Commands::Lock)->trigger();
+        QVERIFY(pass);
+        QVERIFY(pass->isVisible());
+        QVERIFY(pass->isEnabled());
+
+        QTest::keyClicks(pass->findChild<QLineEdit*>("Text1"), "admin");
+        QTest::keyClicks(pass->findChild<QLineEdit*>("Text2"), "n3w");
+        QTest::keyClicks(pass->findChild<QLineEdit*>("Text3"), "n3w");
+        m_dialogs->clear();
+        QTest::mouseClick(pass->findChild<QPushButton*>("PushButton1"), Qt::LeftButton);
+        QCOMPARE(m_dialogs->last().text, QStringLiteral("Admin Password Updated"));
+        QVERIFY(gLocked);
+    }
+
+    void oneWindowPerKind()
+    {
+        window().action(Commands::Clock)->trigger();
+        QPointer<FormWindow> clock = ChildWindows::find(QStringLiteral("Clock"));
+        QVERIFY(clock);
+        window().action(Commands::About)->trigger();
+        QCOMPARE(window().area()->activeSubWindow()->widget()->objectName(), QStringLiteral("About"));
+
+        // Chosen again: the same window, brought forward.
+        window().action(Commands::Clock)->trigger();
+        QCOMPARE(window().area()->subWindowList().size(), 2);
+        QCOMPARE(ChildWindows::find(QStringLiteral("Clock")), clock.data());
+        QCOMPARE(window().area()->activeSubWindow()->widget(), clock.data());
+        QVERIFY(clock->parentWidget()->isVisible());
+
+        // Closed: the next command loads a new one.
+        clock->closeWindow();
+        QTRY_VERIFY(!clock);
+        window().action(Commands::Clock)->trigger();
+        FormWindow* again = ChildWindows::find(QStringLiteral("Clock"));
+        QVERIFY(again);
+        QCOMPARE(window().area()->subWindowList().size(), 2);
+    }
+
+    void childWindowsLiveInsideTheMainWindow()
+    {
+        window().action(Commands::LogIn)->trigger();
+        FormWindow* login = ChildWindows::find(QStringLiteral("LogIn"));
+        QVERIFY(login);
+        QCOMPARE(login->window(), &window());
+        QVERIFY(qobject_cast<QMdiSubWindow*>(login->parentWidget()));
+    }
+
+    void exitEndsEverythingWithoutAQuestion()
+    {
+        window().action(Commands::Clock)->trigger();
+        window().action(Commands::About)->trigger();
+        QPointer<FormWindow> clock = ChildWindows::find(QStringLiteral("Clock"));
+        QPointer<FormWindow> about = ChildWindows::find(QStringLiteral("About"));
+        QVERIFY(clock && about);
+
+        window().action(Commands::Exit)->trigger();
+        QVERIFY(!window().isVisible());
+        QTRY_VERIFY(!clock && !about);
+        QVERIFY(m_dialogs->boxes.isEmpty());
+    }
+
+    void helpDocumentsOpenBesideTheProgram_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("help") << int(Commands::Help) << "help.hlp";
+        QTest::newRow("manual") << int(Commands::Manual) << "help.doc";
+    }
+
+    void helpDocumentsOpenBesideTheProgram()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, file);
+        OpenedUrls opened;
+        const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(file);
+        QFile::remove(path);
+
+        // Missing: nothing happens and nothing is said.
+        window().action(id)->trigger();
+        QVERIFY(opened.urls.isEmpty());
+        QVERIFY(m_dialogs->boxes.isEmpty());
+
+        QFile document(path);
+        QVERIFY(document.open(QIODevice::WriteOnly));
+        document.write("manual");
+        document.close();
+        window().action(id)->trigger();
+        QFile::remove(path);
+        QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(path)});
+        QVERIFY(m_dialogs->boxes.isEmpty());
+    }
+
+    void viewItemsShowAndHideBars()
+    {
+        QAction* statusBarItem = window().action(Commands::StatusBar);
+        QVERIFY(statusBarItem->isChecked());
+        QVERIFY(window().statusBar()->isVisible());
+        statusBarItem->trigger();
+        QVERIFY(!window().statusBar()->isVisible());
+        statusBarItem->trigger();
+        QVERIFY(window().statusBar()->isVisible());
+
+        QMenu* toolbars = window().action(Commands::Toolbars)->menu();
+        QVERIFY(toolbars);
+        QCOMPARE(toolbars->actions().size(), 1);
+        QAction* standard = toolbars->actions().constFirst();
+        QCOMPARE(standard->text(), QStringLiteral("Standard"));
+        standard->trigger();
+        QVERIFY(!window().standardToolBar()->isVisible());
+        standard->trigger();
+        QVERIFY(window().standardToolBar()->isVisible());
+    }
+
+    void windowMenuArrangesAndListsWindows()
+    {
+        window().action(Commands::Clock)->trigger();
+        window().action(Commands::About)->trigger();
+        window().action(Commands::LogIn)->trigger();
+        const QList<QMdiSubWindow*> subs = window().area()->subWindowList();
+        QCOMPARE(subs.size(), 3);
+
+        window().action(Commands::Tile)->trigger();
+        for (int i = 0; i < subs.size(); ++i)
+            for (int j = i + 1; j < subs.size(); ++j)
+                QVERIFY(!subs[i]->geometry().intersects(subs[j]->geometry()));
+
+        window().action(Commands::Cascade)->trigger();
+        QVERIFY(subs[0]->geometry().intersects(subs[1]->geometry()));
+
+        // Minimized windows line up along the bottom of the area.
+        subs[0]->showMinimized();
+        subs[1]->showMinimized();
+        window().action(Commands::ArrangeIcons)->trigger();
+        const int bottom = window().area()->viewport()->rect().bottom();
+        QCOMPARE(subs[0]->geometry().bottom(), bottom);
+        QCOMPARE(subs[1]->geometry().bottom(), bottom);
+        QVERIFY(!subs[0]->geometry().intersects(subs[1]->geometry()));
+
+        // The list of open windows, and choosing one brings it back.
+        QMenu* menu = menuNamed(window(), "&Window");
+        Q_EMIT menu->aboutToShow();
+        QStringList listed;
+        for (QAction* entry : menu->actions())
+            if (entry->data().toInt() == Commands::WindowList)
+                listed << entry->text();
+        QCOMPARE(listed, QStringList({"&1 " + subs[0]->windowTitle(), "&2 " + subs[1]->windowTitle(),
+                                      "&3 " + subs[2]->windowTitle()}));
+        for (QAction* entry : menu->actions())
+            if (entry->text() == listed.first())
+                entry->trigger();
+        QVERIFY(!subs[0]->isMinimized());
+        QCOMPARE(window().area()->activeSubWindow(), subs[0]);
+
+        // Listing again does not pile up entries.
+        Q_EMIT menu->aboutToShow();
+        int entries = 0;
+        for (QAction* entry : menu->actions())
+            entries += entry->data().toInt() == Commands::WindowList ? 1 : 0;
+        QCOMPARE(entries, 3);
+    }
+};
+
+// The start-up routine against a database it cannot use: the server still comes up, locked, and each window
+// that needs the database says so.
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { Database::close(); }
+
+    void serverStartsWithoutItsDatabase_data()
+    {
+        QTest::addColumn<bool>("garbage");
+        QTest::newRow("unreadable file") << true;
+        QTest::newRow("missing, cannot be created") << false;
+    }
+
+    void serverStartsWithoutItsDatabase()
+    {
+        QFETCH(bool, garbage);
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("no such folder/punched.mdb"));
+        if (garbage) {
+            path = dir.filePath(QStringLiteral("punched.mdb"));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QByteArray noise(8192, Qt::Uninitialized);
+            for (char& byte : noise)
+                byte = char(QRandomGenerator::global()->bounded(256));
+            file.write(noise);
+        }
+        ScriptedDialogs dialogs;
+        gEmpID = QStringLiteral("left over");
+        std::unique_ptr<MainWindow> window(Startup::run(path));
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+
+        QVERIFY(!Database::isOpen());
+        QVERIFY(gEmpID.isEmpty());
+        QVERIFY(window->isVisible());
+        QVERIFY(gLocked);
+        QCOMPARE(window->menuBar()->actions().size(), 6);
+        QVERIFY(!window->action(Commands::TimeSheets)->isEnabled());
+        QVERIFY(dialogs.boxes.isEmpty()); // the start itself says nothing
+
+        for (int id : {int(Commands::LogIn), int(Commands::Clock)}) {
+            dialogs.clear();
+            window->executeCommand(id);
+            QCOMPARE(dialogs.boxes.size(), 1);
+            QCOMPARE(dialogs.last().text, QStringLiteral("Could not open database ..."));
+            QCOMPARE(dialogs.last().title, QStringLiteral("Connection Failed"));
+            QCOMPARE(dialogs.last().icon, Dialogs::Icon::Exclamation);
+        }
+        QVERIFY(window->area()->subWindowList().isEmpty());
+
+        // The about window needs no database.
+        dialogs.clear();
+        window->executeCommand(Commands::About);
+        QVERIFY(ChildWindows::find(QStringLiteral("About")));
+        QVERIFY(dialogs.boxes.isEmpty());
+    }
+
+    void startUpOpensTheDatabaseAndTheLockedMainWindow()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("punched.mdb"));
+        gLocked = false;
+        std::unique_ptr<MainWindow> window(Startup::run(path));
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        QVERIFY(Database::isOpen());
+        QVERIFY(QFile::exists(path));
+        QVERIFY(gLocked);
+        QVERIFY(window->isVisible());
+    }
+};
+
+// This program started again as a server: "--serve <database> exit|close" starts the server, opens two windows
+// and a notice, and then ends it by the Exit command or by closing the main window's frame. The run must end by itself.
+int serve(const QString& databasePath, const QString& how)
+{
+    MainWindow* window = Startup::run(databasePath);
+    window->executeCommand(Commands::Clock);
+    window->executeCommand(Commands::About);
+    // A notice still waiting to be dismissed does not hold the server up.
+    dialogs().notice(QStringLiteral("A terminal connected"), QStringLiteral("Terminal"), Dialogs::Icon::Information,
+                     [] {});
+    QTimer::singleShot(0, window, [window, how] {
+        if (how == QStringLiteral("exit"))
+            window->executeCommand(Commands::Exit);
+        else
+            window->close();
+    });
+    return QApplication::exec();
+}
+
+class TestStop : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void serverEndsAtOnce_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Exit command") << "exit";
+        QTest::newRow("frame closed") << "close";
+    }
+
+    void serverEndsAtOnce()
+    {
+        QFETCH(QString, how);
+        QTemporaryDir dir;
+        QProcess server;
+        server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        server.start(QCoreApplication::applicationFilePath(),
+                     {QStringLiteral("--serve"), dir.filePath(QStringLiteral("punched.mdb")), how});
+        QVERIFY(server.waitForStarted());
+        const bool ended = server.waitForFinished(30000);
+        if (!ended)
+            server.kill();
+        QVERIFY2(ended, "the server kept running after it was told to end");
+        QCOMPARE(server.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(server.exitCode(), 0);
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("punched.mdb"))));
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc == 4 && QByteArray(argv[1]) == "--serve")
+        return serve(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    int status = 0;
+    {
+        TestStop stop;
+        status |= QTest::qExec(&stop, argc, argv);
+    }
+    {
+        TestShell shell;
+        status |= QTest::qExec(&shell, argc, argv);
+    }
+    {
+        TestStartup startup;
+        status |= QTest::qExec(&startup, argc, argv);
+    }
+    return status;
+}
+
+#include "test_shell.moc"
