@@ -71,7 +71,7 @@ private Q_SLOTS:
     {
         m_db = std::make_unique<TempDatabase>();
         m_dialogs = std::make_unique<ScriptedDialogs>();
-        m_window = std::make_unique<MainWindow>();
+        m_window = std::make_unique<MainWindow>(0);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }

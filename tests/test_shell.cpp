@@ -118,7 +118,7 @@ private Q_SLOTS:
         m_db = std::make_unique<TempDatabase>();
         m_dialogs = std::make_unique<ScriptedDialogs>();
         gLocked = false; // whatever an earlier run left, the main window starts locked
-        m_window = std::make_unique<MainWindow>();
+        m_window = std::make_unique<MainWindow>(0);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
@@ -411,7 +411,7 @@ private Q_SLOTS:
         }
         ScriptedDialogs dialogs;
         gEmpID = QStringLiteral("left over");
-        std::unique_ptr<MainWindow> window(Startup::run(path));
+        std::unique_ptr<MainWindow> window(Startup::run(path, 0));
         window->setAttribute(Qt::WA_DeleteOnClose, false);
 
         QVERIFY(!Database::isOpen());
@@ -444,7 +444,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("punched.mdb"));
         gLocked = false;
-        std::unique_ptr<MainWindow> window(Startup::run(path));
+        std::unique_ptr<MainWindow> window(Startup::run(path, 0));
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         QVERIFY(Database::isOpen());
         QVERIFY(QFile::exists(path));
@@ -457,7 +457,7 @@ private Q_SLOTS:
 // and a notice, and then ends it by the Exit command or by closing the main window's frame. The run must end by itself.
 int serve(const QString& databasePath, const QString& how)
 {
-    MainWindow* window = Startup::run(databasePath);
+    MainWindow* window = Startup::run(databasePath, 0);
     window->executeCommand(Commands::Clock);
     window->executeCommand(Commands::About);
     // A notice still waiting to be dismissed does not hold the server up.

@@ -1,7 +1,12 @@
 #include "server/shell/mainwindow.h"
 
 #include "common/desktop.h"
+#include "common/protocol.h"
+#include "server/employees/employeewindow.h"
+#include "server/employees/emptablewindow.h"
+#include "server/employees/searchidwindow.h"
 #include "server/punch/clockwindow.h"
+#include "server/punch/terminallistener.h"
 #include "server/serverstate.h"
 #include "server/shell/aboutwindow.h"
 #include "server/shell/adminpasswindow.h"
@@ -10,6 +15,7 @@
 #include "server/shell/lockstate.h"
 #include "server/shell/loginwindow.h"
 #include "server/shell/logo.h"
+#include "server/timesheets/timesheetbrowser.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -80,7 +86,7 @@ QIcon padlockIcon()
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(quint16 listenPort, QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Qorvil"));
     setWindowTitle(QStringLiteral("Qorvil Clock System"));
@@ -106,7 +112,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     // Every run starts locked; nothing of an earlier run is remembered.
     LockState::set(true);
 
-    // TERMINAL LISTENER: the integrator starts the listener here (port 50505, owned by this window).
+    m_listener = new TerminalListener(listenPort, this);
+    // Without a database the terminal list cannot be built, and the server ends.
+    connect(m_listener, &TerminalListener::databaseNotOpen, this, &QWidget::close);
+    m_listener->start();
 }
 
 MainWindow::~MainWindow()
@@ -337,15 +346,23 @@ void MainWindow::executeCommand(int id)
         arrangeIcons();
         break;
 
-    // ---- Windows built in their own areas: one call each, through ChildWindows::open. ----
-    case Commands::TimeSheets:       // `Timesheets`
-    case Commands::NewEmployee:      // `Employee`
-    case Commands::PayrollReports:   // `Payroll`
-    case Commands::EmployeeTable:    // `EmpTable`
-    case Commands::ChangeEmployeeId: // `SearchID`
-    case Commands::Terminals:        // refresh the terminal list, then `Terminals`
+    case Commands::TimeSheets:
+        ChildWindows::open<TimesheetBrowser>(QStringLiteral("Timesheets"));
         break;
-        // ---- end of the windows built elsewhere ----
+    case Commands::NewEmployee:
+        ChildWindows::open<EmployeeWindow>(QStringLiteral("Employee"));
+        break;
+    case Commands::PayrollReports:
+        break;
+    case Commands::EmployeeTable:
+        ChildWindows::open<EmpTableWindow>(QStringLiteral("EmpTable"));
+        break;
+    case Commands::ChangeEmployeeId:
+        ChildWindows::open<SearchIdWindow>(QStringLiteral("SearchID"));
+        break;
+    case Commands::Terminals:
+        m_listener->refreshTerminalList();
+        break;
 
     default:
         break;

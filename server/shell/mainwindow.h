@@ -8,6 +8,7 @@ class QLabel;
 class QMdiArea;
 class QMenu;
 class QToolBar;
+class TerminalListener;
 
 // The main window `Qorvil`: the frame that holds every other window of the server, the menus and the
 // "Standard" toolbar, and the administrator lock's effect on the commands.
@@ -15,7 +16,8 @@ class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    // The terminal listener takes the port; the server passes 50505, tests and benchmarks their own.
+    explicit MainWindow(quint16 listenPort = 50505, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Performs a command by its identifier; an identifier without an action, or a command the lock
@@ -26,6 +28,7 @@ public:
     QAction* action(int id) const { return m_actions.value(id); }
     QMdiArea* area() const { return m_area; }
     QToolBar* standardToolBar() const { return m_toolBar; }
+    TerminalListener* listener() const { return m_listener; }
 
     // Puts minimized child windows in a row along the bottom of the area.
     void arrangeIcons();
@@ -43,6 +46,7 @@ private:
     QMdiArea* m_area;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_lockIndicator = nullptr;
+    TerminalListener* m_listener = nullptr;
     QHash<int, QAction*> m_actions;
     QList<QAction*> m_windowList;
 };

@@ -5,11 +5,11 @@
 
 namespace Startup {
 
-MainWindow* run(const QString& databasePath)
+MainWindow* run(const QString& databasePath, quint16 listenPort)
 {
     Database::open(Database::Kind::Server, databasePath);
     gEmpID.clear();
-    auto* window = new MainWindow;
+    auto* window = new MainWindow(listenPort);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;
