@@ -2,7 +2,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build run run-client test bench format clean
+.PHONY: all deps configure build run run-client test soak bench format clean
 
 all: build
 
@@ -28,6 +28,10 @@ run-client: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j2
+
+# The hardening suite's long cases (thousands of connections, kill loops), bounded to a few minutes.
+soak: build
+	@cd $(BUILD) && QORVIL_SOAK=1 ctest --output-on-failure -R hardening
 
 bench: deps
 	@cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVIL_BUILD_BENCH=ON -DQORVIL_BUILD_TESTS=OFF >/dev/null
