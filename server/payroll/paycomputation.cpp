@@ -1,0 +1,83 @@
+#include "server/payroll/paycomputation.h"
+
+#include "common/valueforms.h"
+
+#include <QTime>
+
+namespace Pay {
+
+namespace {
+
+QTime timeOf(const QVariant& value)
+{
+    if (value.isNull())
+        return QTime();
+    if (value.typeId() == QMetaType::QTime)
+        return value.toTime();
+    if (value.typeId() == QMetaType::QDateTime)
+        return value.toDateTime().time();
+    return ValueForms::readTime(value.toString()).value_or(QTime());
+}
+
+} // namespace
+
+double round4(double hours)
+{
+    return QString::number(hours, 'f', 4).toDouble();
+}
+
+bool pairCounts(const QVariant& in)
+{
+    return !in.isNull();
+}
+
+PairHours pairHours(const QVariant& in, const QVariant& out)
+{
+    PairHours pair;
+    const QTime from = timeOf(in);
+    const QTime to = timeOf(out);
+    if (!from.isValid() || !to.isValid() || to < from)
+        return pair;
+    const int minutes = from.secsTo(to) / 60;
+    pair.raw = minutes / 60 + (minutes % 60) / 60.0;
+    pair.hours = round4(pair.raw);
+    if (pair.raw > kRegularHoursPerPair) {
+        pair.regular = kRegularHoursPerPair;
+        pair.overtime = round4(pair.raw - kRegularHoursPerPair);
+    } else {
+        pair.regular = pair.hours;
+    }
+    return pair;
+}
+
+void Totals::add(const PairHours& pair)
+{
+    work += pair.hours;
+    regular += pair.regular;
+    overtime += pair.overtime;
+}
+
+double wage(const QVariant& stored)
+{
+    return stored.isNull() ? 0.0 : stored.toDouble();
+}
+
+Earnings detailEarnings(const Totals& totals, double regWage, double otWage)
+{
+    Earnings earnings;
+    earnings.regular = totals.regular * regWage;
+    earnings.overtime = totals.overtime * otWage;
+    earnings.total = earnings.regular + earnings.overtime;
+    return earnings;
+}
+
+Earnings summaryEarnings(const Totals& totals, double regWage, double otWage)
+{
+    Earnings earnings;
+    earnings.regular = round4(totals.regular) * regWage;
+    earnings.overtime = round4(totals.overtime) * otWage;
+    earnings.total = earnings.overtime + earnings.regular;
+    return earnings;
+}
+
+} // namespace Pay
