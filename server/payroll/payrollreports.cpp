@@ -132,7 +132,7 @@ QString textTable(const QStringList& header, const QList<QStringList>& rows, con
     for (const QStringList& row : rows)
         for (int i = 0; i < row.size() && i < widths.size(); ++i)
             widths[i] = qMax(widths[i], int(row[i].size()));
-    auto format = [&](const QStringList& row) {
+    auto format = [&](const QStringList& row) -> QString {
         QStringList cells;
         for (int i = 0; i < widths.size(); ++i) {
             const QString cell = row.value(i);
