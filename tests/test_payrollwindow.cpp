@@ -19,6 +19,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -160,6 +161,7 @@ private Q_SLOTS:
     void pagesShowCaptionsAndValues();
     void longReportBreaksIntoPages();
     void exportsPdfAndCsv();
+    void navigatesPages();
     void exportFailureAndCancelledPrint();
 
 private:
@@ -487,6 +489,51 @@ void TestPayrollWindow::exportsPdfAndCsv()
     QVERIFY(
         content.contains(QStringLiteral("1001,Ann Avery,40,2.3335,42.3335,10.5,15.75,420,36.752625,456.752625\r\n")));
     QVERIFY(content.contains(QStringLiteral("1002,Bob Brown,20,20,40,12,18,240,360,600")));
+}
+
+void TestPayrollWindow::navigatesPages()
+{
+    FixedClock clock;
+    ScriptedDialogs dialogs;
+    TempDatabase& db = *m_db;
+    db.addEmployee(QStringLiteral("1001"), QStringLiteral("Ann"), QStringLiteral("Avery"));
+    for (int day = 0; day < 40; ++day)
+        db.addTimesheet(QStringLiteral("1001"), kMonday.addDays(day),
+                        {t("08:00:00"), t("10:00:00"), t("10:15:00"), t("12:00:00"), t("13:00:00"), t("17:00:00")});
+    Payroll::DetailReport detail;
+    QString error;
+    QVERIFY(Payroll::runDetail({kMonday, kMonday.addDays(39), {{QString(), QStringLiteral("1001"), true}}, QString()},
+                               &detail, &error));
+    QCOMPARE(detail.rows.size(), 120);
+    ReportWindow* window = ReportWindow::show(detail);
+    const int pages = Report::Renderer(detail.layout, detail.rows).pageCount();
+    QVERIFY(pages > 2);
+    QCOMPARE(window->pageCount(), pages);
+    auto* label = window->findChild<QLabel*>(QStringLiteral("PageNumber"));
+    QCOMPARE(label->text(), QStringLiteral("Page 1 of %1").arg(pages));
+    QVERIFY(!window->findChild<QAction*>(QStringLiteral("PreviousPage"))->isEnabled());
+
+    window->findChild<QAction*>(QStringLiteral("NextPage"))->trigger();
+    QCOMPARE(window->currentPage(), 2);
+    QCOMPARE(label->text(), QStringLiteral("Page 2 of %1").arg(pages));
+    window->findChild<QAction*>(QStringLiteral("LastPage"))->trigger();
+    QCOMPARE(window->currentPage(), pages);
+    QVERIFY(!window->findChild<QAction*>(QStringLiteral("NextPage"))->isEnabled());
+    window->findChild<QAction*>(QStringLiteral("FirstPage"))->trigger();
+    QCOMPARE(window->currentPage(), 1);
+
+    auto* preview = window->findChild<QPrintPreviewWidget*>(QStringLiteral("Preview"));
+    const qreal zoom = preview->zoomFactor();
+    window->findChild<QAction*>(QStringLiteral("ZoomIn"))->trigger();
+    QVERIFY(preview->zoomFactor() > zoom);
+
+    // A PDF of the report has as many pages as the viewer.
+    const QString pdf = QDir(db.dir()).filePath(QStringLiteral("long.pdf"));
+    dialogs.queueText(pdf);
+    QVERIFY(window->exportPdf());
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().count("/Type /Page\n"), pages);
 }
 
 void TestPayrollWindow::exportFailureAndCancelledPrint()

@@ -65,7 +65,7 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     m_list->setUniformRowHeights(true);
     m_list->setAllColumnsShowFocus(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->header()->resizeSection(0, 110);
+    m_list->header()->resizeSection(0, 100);
 
     auto* label1 = new QLabel(
         QStringLiteral("Select the period date range by start date and end date from the 'From' and 'To'  dropdowns"),

@@ -3,6 +3,7 @@
 #include "common/valueforms.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -16,8 +17,10 @@ constexpr int kShapeRadius = 90;
 
 QFont reportFont(const Control& control)
 {
-    QFont font(QStringLiteral("Arial"));
-    font.setStyleHint(QFont::SansSerif);
+    QFont font;
+    // Where Arial itself is missing, a font with its metrics keeps the columns where they were drawn.
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                      QStringLiteral("Helvetica")});
     font.setBold(true);
     font.setItalic(control.italic);
     // One point is 20 twips, and the painter works in twips.
@@ -152,10 +155,14 @@ void Renderer::paintSection(QPainter& painter, const Section& section, int top, 
                 text = QStringLiteral("Page %1 of %2").arg(page + 1).arg(pageCount());
             if (text.isEmpty())
                 break;
-            painter.setFont(reportFont(control));
+            QFont font = reportFont(control);
+            // A value wider than its box is narrowed to fit, never cut off or run into its neighbour.
+            const qreal natural = QFontMetricsF(font).horizontalAdvance(text);
+            if (control.width > 0 && natural > control.width)
+                font.setStretch(qMax(50, int(100.0 * control.width / natural)));
+            painter.setFont(font);
             painter.setPen(Qt::black);
             const int height = control.height > 0 ? control.height : qRound(control.points * 20 * 1.4);
-            // Values wider than their box are shown whole rather than cut off.
             painter.drawText(QRect(box.left(), box.top(), control.width, height),
                              int(control.align | Qt::AlignTop) | Qt::TextSingleLine | Qt::TextDontClip, text);
             break;

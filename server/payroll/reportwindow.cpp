@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPageLayout>
 #include <QPdfWriter>
@@ -30,13 +31,21 @@ ReportWindow::ReportWindow(QWidget* parent) : FormWindow(parent), m_printer(new 
 {
     m_printer->setPageLayout(reportPage());
 
-    auto* toolbar = new QToolBar(this);
-    toolbar->setObjectName(QStringLiteral("ReportToolBar"));
-    toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    toolbar->setIconSize(QSize(18, 18));
-    auto add = [&](const QString& name, QStyle::StandardPixmap icon, const QString& text, auto slot) {
-        QAction* action = toolbar->addAction(style()->standardIcon(icon), text);
+    // Output on the left with captions; the view controls on the right as icons with tool tips.
+    auto* output = new QToolBar(this);
+    output->setObjectName(QStringLiteral("ReportToolBar"));
+    output->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    auto* view = new QToolBar(this);
+    view->setObjectName(QStringLiteral("ViewToolBar"));
+    view->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (QToolBar* bar : {output, view})
+        bar->setIconSize(QSize(18, 18));
+    auto add = [&](QToolBar* toolbar, const QString& name, const char* theme, QStyle::StandardPixmap fallback,
+                   const QString& text, auto slot) {
+        QAction* action =
+            toolbar->addAction(QIcon::fromTheme(QLatin1String(theme), style()->standardIcon(fallback)), text);
         action->setObjectName(name);
+        action->setToolTip(text);
         connect(action, &QAction::triggered, this, slot);
         return action;
     };
@@ -46,36 +55,45 @@ ReportWindow::ReportWindow(QWidget* parent) : FormWindow(parent), m_printer(new 
     connect(m_preview, &QPrintPreviewWidget::paintRequested, this, &ReportWindow::paintPreview);
     connect(m_preview, &QPrintPreviewWidget::previewChanged, this, &ReportWindow::updatePageActions);
 
-    add(QStringLiteral("Print"), QStyle::SP_DialogSaveButton, tr("Print..."), [this] {
+    add(output, QStringLiteral("Print"), "document-print", QStyle::SP_DialogSaveButton, tr("Print..."), [this] {
         print();
     })->setShortcut(QKeySequence::Print);
-    add(QStringLiteral("ExportPdf"), QStyle::SP_FileIcon, tr("Export PDF..."), [this] { exportPdf(); });
-    add(QStringLiteral("ExportCsv"), QStyle::SP_FileDialogDetailedView, tr("Export CSV..."), [this] { exportCsv(); });
-    toolbar->addSeparator();
-    add(QStringLiteral("ZoomOut"), QStyle::SP_ArrowDown, tr("Zoom Out"), [this] {
+    add(output, QStringLiteral("ExportPdf"), "application-pdf", QStyle::SP_FileIcon, tr("Export PDF..."),
+        [this] { exportPdf(); });
+    add(output, QStringLiteral("ExportCsv"), "text-csv", QStyle::SP_FileDialogDetailedView, tr("Export CSV..."),
+        [this] { exportCsv(); });
+    add(view, QStringLiteral("ZoomOut"), "zoom-out", QStyle::SP_ArrowDown, tr("Zoom Out"), [this] {
         m_preview->zoomOut();
     })->setShortcut(QKeySequence::ZoomOut);
-    add(QStringLiteral("ZoomIn"), QStyle::SP_ArrowUp, tr("Zoom In"), [this] {
+    add(view, QStringLiteral("ZoomIn"), "zoom-in", QStyle::SP_ArrowUp, tr("Zoom In"), [this] {
         m_preview->zoomIn();
     })->setShortcut(QKeySequence::ZoomIn);
-    add(QStringLiteral("FitWidth"), QStyle::SP_TitleBarMaxButton, tr("Fit Width"), [this] { m_preview->fitToWidth(); });
-    toolbar->addSeparator();
-    m_first = add(QStringLiteral("FirstPage"), QStyle::SP_MediaSkipBackward, tr("First"),
-                  [this] { m_preview->setCurrentPage(1); });
-    m_previous = add(QStringLiteral("PreviousPage"), QStyle::SP_MediaSeekBackward, tr("Previous"),
-                     [this] { m_preview->setCurrentPage(m_preview->currentPage() - 1); });
+    add(view, QStringLiteral("FitWidth"), "zoom-fit-width", QStyle::SP_TitleBarMaxButton, tr("Fit Width"),
+        [this] { m_preview->fitToWidth(); });
+    view->addSeparator();
+    m_first = add(view, QStringLiteral("FirstPage"), "go-first", QStyle::SP_MediaSkipBackward, tr("First Page"),
+                  [this] { goToPage(1); });
+    m_previous = add(view, QStringLiteral("PreviousPage"), "go-previous", QStyle::SP_MediaSeekBackward,
+                     tr("Previous Page"), [this] { goToPage(m_preview->currentPage() - 1); });
     m_page = new QLabel(this);
     m_page->setObjectName(QStringLiteral("PageNumber"));
     m_page->setContentsMargins(8, 0, 8, 0);
-    toolbar->addWidget(m_page);
-    m_next = add(QStringLiteral("NextPage"), QStyle::SP_MediaSeekForward, tr("Next"),
-                 [this] { m_preview->setCurrentPage(m_preview->currentPage() + 1); });
-    m_last = add(QStringLiteral("LastPage"), QStyle::SP_MediaSkipForward, tr("Last"),
-                 [this] { m_preview->setCurrentPage(m_preview->pageCount()); });
+    view->addWidget(m_page);
+    m_next = add(view, QStringLiteral("NextPage"), "go-next", QStyle::SP_MediaSeekForward, tr("Next Page"),
+                 [this] { goToPage(m_preview->currentPage() + 1); });
+    m_last = add(view, QStringLiteral("LastPage"), "go-last", QStyle::SP_MediaSkipForward, tr("Last Page"),
+                 [this] { goToPage(m_preview->pageCount()); });
+
+    auto* bars = new QHBoxLayout;
+    bars->setContentsMargins(0, 0, 0, 0);
+    bars->setSpacing(0);
+    bars->addWidget(output);
+    bars->addStretch();
+    bars->addWidget(view);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(toolbar);
+    layout->addLayout(bars);
     layout->addWidget(m_preview, 1);
     updatePageActions();
 }
@@ -118,6 +136,13 @@ void ReportWindow::paintPreview(QPrinter* printer)
 {
     Report::Renderer renderer(m_report.layout, m_report.rows);
     renderer.render(printer);
+}
+
+void ReportWindow::goToPage(int page)
+{
+    // Scrolling reports a new page by itself; a jump does not.
+    m_preview->setCurrentPage(page);
+    updatePageActions();
 }
 
 void ReportWindow::updatePageActions()

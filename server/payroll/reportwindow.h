@@ -36,6 +36,7 @@ public:
 
 private:
     void paintPreview(QPrinter* printer);
+    void goToPage(int page);
     void updatePageActions();
     void exportFailed(const QString& what, const QString& reason);
     QString suggestedName(const QString& extension) const;
