@@ -2,11 +2,13 @@
 
 #include "common/valueforms.h"
 
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPdfWriter>
 
 namespace Report {
 
@@ -81,6 +83,13 @@ QString controlText(const Control& control, const Row& row)
 QSizeF defaultPaperInches()
 {
     return QSizeF(8.5, 11.0);
+}
+
+QPageLayout pageLayout()
+{
+    const double margin = kMarginInches * 72;
+    return QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(margin, margin, margin, margin),
+                       QPageLayout::Point);
 }
 
 Renderer::Renderer(const Layout& layout, const QList<Row>& rows) : m_layout(layout), m_rows(rows)
@@ -185,6 +194,24 @@ bool Renderer::render(QPagedPaintDevice* device)
         paintPage(painter, page);
     }
     return painter.end();
+}
+
+bool Renderer::writePdf(const QString& path, const QString& title, QString* error)
+{
+    bool written = false;
+    {
+        QPdfWriter writer(path);
+        writer.setResolution(int(kTwipsPerInch));
+        writer.setPageLayout(pageLayout());
+        writer.setTitle(title);
+        writer.setCreator(QStringLiteral("Qorvil"));
+        written = render(&writer);
+    }
+    if (written && QFileInfo(path).size() > 0)
+        return true;
+    if (error)
+        *error = QStringLiteral("could not write ") + path;
+    return false;
 }
 
 } // namespace Report

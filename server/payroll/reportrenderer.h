@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariantMap>
 
+class QPageLayout;
 class QPagedPaintDevice;
 class QPainter;
 
@@ -74,6 +75,7 @@ QString controlText(const Control& control, const Row& row);
 // The default page: US Letter, portrait, one inch margins.
 QSizeF defaultPaperInches();
 inline constexpr double kMarginInches = 1.0;
+QPageLayout pageLayout();
 
 class Renderer
 {
@@ -89,6 +91,8 @@ public:
 
     // Paints every page on the device (a printer, a PDF writer), page breaks between bands.
     bool render(QPagedPaintDevice* device);
+    // Writes the pages to a PDF file; false with the reason when it could not be written.
+    bool writePdf(const QString& path, const QString& title, QString* error = nullptr);
 
 private:
     struct Band

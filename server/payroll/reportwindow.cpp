@@ -8,7 +8,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPageLayout>
-#include <QPdfWriter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QSaveFile>
@@ -16,20 +15,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-namespace {
-
-QPageLayout reportPage()
-{
-    const double margin = Report::kMarginInches * 72;
-    return QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(margin, margin, margin, margin),
-                       QPageLayout::Point);
-}
-
-} // namespace
-
 ReportWindow::ReportWindow(QWidget* parent) : FormWindow(parent), m_printer(new QPrinter(QPrinter::HighResolution))
 {
-    m_printer->setPageLayout(reportPage());
+    m_printer->setPageLayout(Report::pageLayout());
 
     // Output on the left with captions; the view controls on the right as icons with tool tips.
     auto* output = new QToolBar(this);
@@ -169,7 +157,7 @@ void ReportWindow::exportFailed(const QString& what, const QString& reason)
 bool ReportWindow::print()
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(reportPage());
+    printer.setPageLayout(Report::pageLayout());
     printer.setDocName(m_report.layout.title);
     if (!dialogs().choosePrinter(printer))
         return false;
@@ -188,17 +176,9 @@ bool ReportWindow::exportPdf()
     if (path.isEmpty())
         return false;
     Report::Renderer renderer(m_report.layout, m_report.rows);
-    bool written = false;
-    {
-        QPdfWriter writer(path);
-        writer.setResolution(1440);
-        writer.setPageLayout(reportPage());
-        writer.setTitle(m_report.layout.title);
-        writer.setCreator(QStringLiteral("Qorvil"));
-        written = renderer.render(&writer);
-    }
-    if (!written || QFileInfo(path).size() == 0) {
-        exportFailed(QStringLiteral("Export PDF"), QStringLiteral("could not write ") + path);
+    QString error;
+    if (!renderer.writePdf(path, m_report.layout.title, &error)) {
+        exportFailed(QStringLiteral("Export PDF"), error);
         return false;
     }
     return true;
