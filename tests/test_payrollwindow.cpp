@@ -20,7 +20,9 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintPreviewWidget>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTreeWidget>
 #include <optional>
@@ -222,6 +224,8 @@ void TestPayrollWindow::loadFillsTheWindow()
 
     if (const QString dir = qEnvironmentVariable("QORVIL_SHOT_DIR"); !dir.isEmpty()) {
         list->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QCoreApplication::processEvents();
         window->grab().save(QDir(dir).filePath(QStringLiteral("payroll-window.png")));
     }
 }
@@ -407,6 +411,8 @@ void TestPayrollWindow::pagesShowCaptionsAndValues()
     if (const QString dir = qEnvironmentVariable("QORVIL_SHOT_DIR"); !dir.isEmpty()) {
         savePage(detailPages, 0, QDir(dir).filePath(QStringLiteral("detail-page.png")));
         savePage(summaryPages, 0, QDir(dir).filePath(QStringLiteral("summary-page.png")));
+        QVERIFY(detailPages.writePdf(QDir(dir).filePath(QStringLiteral("detail.pdf")), detail.layout.title));
+        QVERIFY(summaryPages.writePdf(QDir(dir).filePath(QStringLiteral("summary.pdf")), summary.layout.title));
     }
 }
 
@@ -465,6 +471,16 @@ void TestPayrollWindow::exportsPdfAndCsv()
     QCOMPARE(bytes.count("/Type /Page\n"), 1);
     // One page object per rendered page.
     QCOMPARE(bytes.count("/Type /Page\n"), window->pageCount());
+    // The text of the page, where the poppler tools are at hand.
+    if (const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext")); !pdftotext.isEmpty()) {
+        QProcess process;
+        process.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(process.waitForFinished(30000));
+        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        for (const char* expected : {"Detailed Timesheet Report", "Pay Period", "Ann Avery", "07:58:12", "4.4167",
+                                     "Work week totals", "Total Earnings", "456.752625"})
+            QVERIFY2(text.contains(QLatin1String(expected)), expected);
+    }
 
     const QString csv = QDir(db.dir()).filePath(QStringLiteral("detail.csv"));
     dialogs.queueText(csv);

@@ -65,7 +65,11 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     m_list->setUniformRowHeights(true);
     m_list->setAllColumnsShowFocus(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->header()->resizeSection(0, 100);
+    m_list->header()->setMinimumSectionSize(40);
+    m_list->header()->resizeSection(0, 96);
+    m_list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // The two columns share the width; long names are elided rather than scrolled.
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     auto* label1 = new QLabel(
         QStringLiteral("Select the period date range by start date and end date from the 'From' and 'To'  dropdowns"),
