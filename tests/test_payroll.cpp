@@ -165,6 +165,16 @@ void TestPayroll::roundingAndWages()
     QCOMPARE(Pay::round4(29.0 / 60.0 + 4), 4.4833);
     QCOMPARE(Pay::round4(25.0 / 60.0 + 4), 4.4167);
     QCOMPARE(Pay::round4(0.1 + 0.2), 0.3);
+    // Every span of a day, its overtime part and a running total round exactly as the text form does.
+    double total = 0;
+    for (int minutes = 0; minutes < 24 * 60; ++minutes) {
+        const double raw = minutes / 60 + (minutes % 60) / 60.0;
+        total += Pay::round4(raw);
+        for (double value : {raw, raw - 4, total})
+            QCOMPARE(Pay::round4(value), QString::number(value, 'f', 4).toDouble());
+    }
+    QCOMPARE(Pay::round4(0.00005), QString::number(0.00005, 'f', 4).toDouble());
+    QCOMPARE(Pay::round4(2.71828182), 2.7183);
     QCOMPARE(Pay::wage(QVariant()), 0.0);
     QCOMPARE(Pay::wage(12.25), 12.25);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTime>
 #include <QVariant>
 
 // The arithmetic that turns in/out pairs into worked, regular and overtime hours and earnings.
@@ -23,6 +24,7 @@ struct PairHours
 // or whose out time is earlier than its in time, counts 0 hours, so it shows up for correction instead of
 // being paid by guesswork.
 PairHours pairHours(const QVariant& in, const QVariant& out);
+PairHours pairHours(const QTime& in, const QTime& out);
 
 // Whether a pair takes part at all: only its in time decides.
 bool pairCounts(const QVariant& in);

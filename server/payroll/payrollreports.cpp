@@ -79,22 +79,6 @@ QString nameOf(const QVariant& first, const QVariant& last)
     return first.toString() + QLatin1Char(' ') + last.toString();
 }
 
-// Times as the store keeps them ("HH:mm:ss") are read without the general parser: the summary of a large
-// staff reads hundreds of thousands of them.
-QVariant storedTime(const QVariant& value)
-{
-    if (value.isNull())
-        return value;
-    const QString text = value.toString();
-    if (text.size() == 8 && text[2] == QLatin1Char(':') && text[5] == QLatin1Char(':')) {
-        auto two = [&](int at) { return (text[at].unicode() - '0') * 10 + (text[at + 1].unicode() - '0'); };
-        const QTime time(two(0), two(3), two(6));
-        if (time.isValid())
-            return time;
-    }
-    return text;
-}
-
 QString csvField(const QString& text)
 {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
@@ -177,6 +161,9 @@ QList<Row> readRows(const QString& sql)
 
 const QString kTimesheetSql = QStringLiteral("Select in1, out1, in2, out2, in3, out3, rsdate, emp_id from timesheet"
                                              " where emp_id = ? and rsdate >= ? and rsdate <= ? order by rsdate, id");
+// The summary needs the pairs only.
+const QString kPairsSql = QStringLiteral("Select in1, out1, in2, out2, in3, out3 from timesheet"
+                                         " where emp_id = ? and rsdate >= ? and rsdate <= ? order by rsdate, id");
 const QString kEmployeeSql = QStringLiteral("Select * from employee where emp_id = ?");
 
 } // namespace
@@ -343,7 +330,7 @@ bool runDetail(const Request& request, DetailReport* report, QString* error)
                 if (!Pay::pairCounts(in))
                     continue;
                 const QVariant out = sheets.value(2 * pair + 1);
-                const Pay::PairHours hours = Pay::pairHours(storedTime(in), storedTime(out));
+                const Pay::PairHours hours = Pay::pairHours(in, out);
                 for (const QVariant& value : {in, out, sheets.value(6), sheets.value(7), QVariant(hours.hours),
                                               QVariant(hours.overtime), QVariant(hours.regular)})
                     insert.addBindValue(value);
@@ -454,7 +441,7 @@ bool runSummary(const Request& request, SummaryReport* report, QString* error)
     QSqlQuery employee(gConn);
     employee.setForwardOnly(true);
     QSqlQuery insert(gConn);
-    if (!sheets.prepare(kTimesheetSql) || !employee.prepare(kEmployeeSql) ||
+    if (!sheets.prepare(kPairsSql) || !employee.prepare(kEmployeeSql) ||
         !insert.prepare(
             QStringLiteral("Insert into summary (emp_id, emp_name, work_hours, wage, ot_wage, regular, ot,"
                            " tot_earnings, ot_earnings, reg_earnings) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")))
@@ -476,7 +463,7 @@ bool runSummary(const Request& request, SummaryReport* report, QString* error)
             for (int pair = 0; pair < 3; ++pair) {
                 const QVariant in = sheets.value(2 * pair);
                 if (Pay::pairCounts(in))
-                    totals.add(Pay::pairHours(storedTime(in), storedTime(sheets.value(2 * pair + 1))));
+                    totals.add(Pay::pairHours(in, sheets.value(2 * pair + 1)));
             }
         }
         sheets.finish();
