@@ -63,6 +63,7 @@ private Q_SLOTS:
     void summaryEarningsFromRoundedTotals();
     void summaryMissingEmployeeAndNothingChecked();
     void exportsHoldRowsAndTotals();
+    void failedStoreChangesNothing();
 
     void summaryOfLargeStaff();
 };
@@ -459,6 +460,38 @@ void TestPayroll::exportsHoldRowsAndTotals()
                                 "Overtime Earnings,Total Earnings"),
                  QStringLiteral("E1,\"Ann, Jr. Avery\",8,0.4667,8.4667,10.5,15.75,84,7.350525,91.350525"),
              }));
+}
+
+void TestPayroll::failedStoreChangesNothing()
+{
+    FixedClock clock;
+    TempDatabase db;
+    db.addEmployee(QStringLiteral("E1"), QStringLiteral("Ann"), QStringLiteral("Avery"));
+    db.addEmployee(QStringLiteral("E2"), QStringLiteral("Bob"), QStringLiteral("Brown"));
+    db.addTimesheet(QStringLiteral("E2"), kMonday, {t("08:00:00"), t("12:00:00"), t("13:00:00"), t("14:00:00")});
+    const QList<ListEntry> both = {{QString(), QStringLiteral("E1"), true}, {QString(), QStringLiteral("E2"), true}};
+    Payroll::SummaryReport summary;
+    Payroll::DetailReport detail;
+    QString error;
+    QVERIFY(Payroll::runSummary(request(both), &summary, &error));
+    QVERIFY(Payroll::runDetail(request({both[1]}), &detail, &error));
+
+    // The store refuses the second employee's summary row and the detail report's second pair.
+    db.exec(QStringLiteral("Create trigger refuse_summary before insert on summary when new.emp_id = 'E2'"
+                           " begin select raise(abort, 'disk full'); end"));
+    db.exec(QStringLiteral("Create trigger refuse_details before insert on details when new.in1 = '13:00:00'"
+                           " begin select raise(abort, 'disk full'); end"));
+    QVERIFY(!Payroll::runSummary(request(both), &summary, &error));
+    QVERIFY2(error.contains(QStringLiteral("disk full")), qPrintable(error));
+    QCOMPARE(tableRows(QStringLiteral("summary"), {QStringLiteral("emp_id")}),
+             (QStringList{QStringLiteral("E1"), QStringLiteral("E2")}));
+    error.clear();
+    QVERIFY(!Payroll::runDetail(request({both[1]}), &detail, &error));
+    QVERIFY(error.contains(QStringLiteral("disk full")));
+    QCOMPARE(db.scalar(QStringLiteral("Select count(*) from details")).toInt(), 2);
+    // No transaction is left open behind the failure.
+    QVERIFY(gConn.transaction());
+    QVERIFY(gConn.rollback());
 }
 
 // Seeds a year of punches for 1,000 employees and times the summary over all of them. Run with

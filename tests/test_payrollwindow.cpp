@@ -455,7 +455,7 @@ void TestPayrollWindow::exportsPdfAndCsv()
     QString error;
     QList<Payroll::ListEntry> list = {{QStringLiteral("Ann Avery"), QStringLiteral("1001"), true}};
     QVERIFY(Payroll::runDetail({kMonday, kMonday.addDays(4), list, QStringLiteral("Ann Avery")}, &detail, &error));
-    ReportWindow* window = ReportWindow::show(detail);
+    ReportWindow* window = ReportWindow::openReport(detail);
     QVERIFY(window);
 
     const QString pdf = QDir(db.dir()).filePath(QStringLiteral("detail.pdf"));
@@ -496,7 +496,7 @@ void TestPayrollWindow::exportsPdfAndCsv()
     list.append({QStringLiteral("Bob Brown"), QStringLiteral("1002"), true});
     Payroll::SummaryReport summary;
     QVERIFY(Payroll::runSummary({kMonday, kMonday.addDays(4), list, QString()}, &summary, &error));
-    ReportWindow* summaryWindow = ReportWindow::show(summary);
+    ReportWindow* summaryWindow = ReportWindow::openReport(summary);
     dialogs.queueText(csv);
     QVERIFY(summaryWindow->exportCsv());
     csvFile.close();
@@ -521,7 +521,7 @@ void TestPayrollWindow::navigatesPages()
     QVERIFY(Payroll::runDetail({kMonday, kMonday.addDays(39), {{QString(), QStringLiteral("1001"), true}}, QString()},
                                &detail, &error));
     QCOMPARE(detail.rows.size(), 120);
-    ReportWindow* window = ReportWindow::show(detail);
+    ReportWindow* window = ReportWindow::openReport(detail);
     const int pages = Report::Renderer(detail.layout, detail.rows).pageCount();
     QVERIFY(pages > 2);
     QCOMPARE(window->pageCount(), pages);
@@ -561,7 +561,7 @@ void TestPayrollWindow::exportFailureAndCancelledPrint()
     QString error;
     QVERIFY(
         Payroll::runSummary({kMonday, kMonday, {{QString(), QStringLiteral("X"), true}}, QString()}, &summary, &error));
-    ReportWindow* window = ReportWindow::show(summary);
+    ReportWindow* window = ReportWindow::openReport(summary);
 
     dialogs.queueText(QDir(db.dir()).filePath(QStringLiteral("missing/folder/summary.csv")));
     QVERIFY(!window->exportCsv());

@@ -74,11 +74,6 @@ QString number(double value)
     return ValueForms::showValue(value);
 }
 
-QString nameOf(const QVariant& first, const QVariant& last)
-{
-    return first.toString() + QLatin1Char(' ') + last.toString();
-}
-
 QString csvField(const QString& text)
 {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
@@ -167,6 +162,11 @@ const QString kPairsSql = QStringLiteral("Select in1, out1, in2, out2, in3, out3
 const QString kEmployeeSql = QStringLiteral("Select * from employee where emp_id = ?");
 
 } // namespace
+
+QString employeeName(const QVariant& first, const QVariant& last)
+{
+    return first.toString() + QLatin1Char(' ') + last.toString();
+}
 
 Report::Layout detailLayout()
 {
@@ -476,7 +476,8 @@ bool runSummary(const Request& request, SummaryReport* report, QString* error)
         if (!employee.exec())
             return fail(error, employee.lastError().text());
         if (employee.next()) {
-            name = nameOf(employee.value(QStringLiteral("emp_fname")), employee.value(QStringLiteral("emp_lname")));
+            name =
+                employeeName(employee.value(QStringLiteral("emp_fname")), employee.value(QStringLiteral("emp_lname")));
             regWage = Pay::wage(employee.value(QStringLiteral("reg_wage")));
             otWage = Pay::wage(employee.value(QStringLiteral("ot_wage")));
             earnings = Pay::summaryEarnings(totals, regWage.toDouble(), otWage.toDouble());

@@ -51,6 +51,9 @@ struct SummaryReport : PreparedReport
     bool anyChecked = false;
 };
 
+// "First Last" as lists and reports show an employee; a missing part leaves its blank in place.
+QString employeeName(const QVariant& first, const QVariant& last);
+
 // The layouts with their design captions; run-time captions are empty until a report sets them.
 Report::Layout detailLayout();
 Report::Layout summaryLayout();

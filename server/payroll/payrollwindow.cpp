@@ -129,8 +129,8 @@ bool PayrollWindow::load()
     m_employees.open(QStringLiteral("Select * from employee"));
     for (m_employees.moveFirst(); !m_employees.eof(); m_employees.moveNext()) {
         auto* item = new QTreeWidgetItem(m_list);
-        item->setText(0, m_employees.value(QStringLiteral("emp_fname")).toString() + QLatin1Char(' ') +
-                             m_employees.value(QStringLiteral("emp_lname")).toString());
+        item->setText(0, Payroll::employeeName(m_employees.value(QStringLiteral("emp_fname")),
+                                               m_employees.value(QStringLiteral("emp_lname"))));
         item->setText(1, m_employees.value(QStringLiteral("emp_id")).toString());
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Unchecked);
@@ -176,7 +176,7 @@ void PayrollWindow::fullDetailReport()
         reportFailed(QStringLiteral("full detail report"), error);
         return;
     }
-    ReportWindow::show(report);
+    ReportWindow::openReport(report);
 }
 
 void PayrollWindow::summaryReport()
@@ -188,5 +188,5 @@ void PayrollWindow::summaryReport()
         return;
     }
     if (report.anyChecked)
-        ReportWindow::show(report);
+        ReportWindow::openReport(report);
 }

@@ -139,15 +139,15 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return Failed;
         }
         for (employees.moveFirst(); !employees.eof(); employees.moveNext())
-            request.list.append({employees.value(QStringLiteral("emp_fname")).toString() + QLatin1Char(' ') +
-                                     employees.value(QStringLiteral("emp_lname")).toString(),
+            request.list.append({Payroll::employeeName(employees.value(QStringLiteral("emp_fname")),
+                                                       employees.value(QStringLiteral("emp_lname"))),
                                  employees.value(QStringLiteral("emp_id")).toString(), true});
     } else {
         for (const QString& id : options.employees) {
             QString name;
             if (employees.open(QStringLiteral("Select * from employee where emp_id = ?"), {id}) && !employees.eof())
-                name = employees.value(QStringLiteral("emp_fname")).toString() + QLatin1Char(' ') +
-                       employees.value(QStringLiteral("emp_lname")).toString();
+                name = Payroll::employeeName(employees.value(QStringLiteral("emp_fname")),
+                                             employees.value(QStringLiteral("emp_lname")));
             else
                 err << "qorvil-report: note: no employee has the ID " << id << "\n";
             request.list.append({name, id, true});

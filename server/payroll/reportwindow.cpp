@@ -93,7 +93,7 @@ QSize ReportWindow::sizeHint() const
     return QSize(900, 760);
 }
 
-ReportWindow* ReportWindow::show(const Payroll::PreparedReport& report)
+ReportWindow* ReportWindow::openReport(const Payroll::PreparedReport& report)
 {
     auto* window = static_cast<ReportWindow*>(ChildWindows::open(report.layout.name, [] { return new ReportWindow; }));
     if (window)

@@ -32,7 +32,7 @@ public:
     QSize sizeHint() const override;
 
     // Opens (or refills) the report window of the report's layout.
-    static ReportWindow* show(const Payroll::PreparedReport& report);
+    static ReportWindow* openReport(const Payroll::PreparedReport& report);
 
 private:
     void paintPreview(QPrinter* printer);
