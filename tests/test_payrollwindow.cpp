@@ -160,6 +160,7 @@ private Q_SLOTS:
     void markAllAndManualUncheck();
     void detailPressOpensAndRefillsOneWindow();
     void summaryPressWithNothingCheckedOpensNothing();
+    void refusedStoreIsReported();
     void pagesShowCaptionsAndValues();
     void longReportBreaksIntoPages();
     void exportsPdfAndCsv();
@@ -338,6 +339,24 @@ void TestPayrollWindow::summaryPressWithNothingCheckedOpensNothing()
     auto* detail = qobject_cast<ReportWindow*>(ChildWindows::find(QStringLiteral("Detail")));
     QVERIFY(detail);
     QVERIFY(detail->report().rows.isEmpty());
+}
+
+void TestPayrollWindow::refusedStoreIsReported()
+{
+    FixedClock clock;
+    ScriptedDialogs dialogs;
+    TempDatabase& db = *m_db;
+    seedWeek(db);
+    db.exec(QStringLiteral("Create trigger refuse_summary before insert on summary"
+                           " begin select raise(abort, 'database is full'); end"));
+    auto* window = ChildWindows::open<PayrollWindow>(QStringLiteral("Payroll"));
+    QTest::mouseClick(window->findChild<QCheckBox*>(QStringLiteral("CheckBox1")), Qt::LeftButton);
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("PushButton2")), Qt::LeftButton);
+    QCOMPARE(dialogs.boxes.size(), 1);
+    QCOMPARE(dialogs.last().text, QStringLiteral("The summary report could not be prepared: database is full"));
+    QCOMPARE(dialogs.last().title, QStringLiteral("Payroll Report"));
+    QCOMPARE(dialogs.last().icon, Dialogs::Icon::Exclamation);
+    QVERIFY(!ChildWindows::find(QStringLiteral("Summary")));
 }
 
 void TestPayrollWindow::pagesShowCaptionsAndValues()

@@ -129,6 +129,12 @@ QString textTable(const QStringList& header, const QList<QStringList>& rows, con
     return out;
 }
 
+// The store's own words where it gave any; the driver's step ("Unable to fetch row") says nothing to a user.
+QString storeError(const QSqlError& error)
+{
+    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+}
+
 bool fail(QString* error, const QString& text)
 {
     if (error)
@@ -307,10 +313,10 @@ bool runDetail(const Request& request, DetailReport* report, QString* error)
 
     // The work table is replaced as a whole or not at all.
     if (!gConn.transaction())
-        return fail(error, gConn.lastError().text());
+        return fail(error, storeError(gConn.lastError()));
     QSqlQuery query(gConn);
     if (!query.exec(QStringLiteral("Delete from details")))
-        return fail(error, query.lastError().text());
+        return fail(error, storeError(query.lastError()));
     if (report->anyChecked) {
         QSqlQuery sheets(gConn);
         sheets.setForwardOnly(true);
@@ -318,12 +324,12 @@ bool runDetail(const Request& request, DetailReport* report, QString* error)
         if (!sheets.prepare(kTimesheetSql) ||
             !insert.prepare(QStringLiteral("Insert into details (in1, out1, rsdate, emp_id, work_hours, rsot, regular)"
                                            " values (?, ?, ?, ?, ?, ?, ?)")))
-            return fail(error, sheets.lastError().text() + insert.lastError().text());
+            return fail(error, storeError(sheets.lastError()) + storeError(insert.lastError()));
         sheets.addBindValue(report->empId);
         sheets.addBindValue(ValueForms::storeDate(request.from));
         sheets.addBindValue(ValueForms::storeDate(request.to));
         if (!sheets.exec())
-            return fail(error, sheets.lastError().text());
+            return fail(error, storeError(sheets.lastError()));
         while (sheets.next()) {
             for (int pair = 0; pair < 3; ++pair) {
                 const QVariant in = sheets.value(2 * pair);
@@ -335,13 +341,13 @@ bool runDetail(const Request& request, DetailReport* report, QString* error)
                                               QVariant(hours.overtime), QVariant(hours.regular)})
                     insert.addBindValue(value);
                 if (!insert.exec())
-                    return fail(error, insert.lastError().text());
+                    return fail(error, storeError(insert.lastError()));
                 report->totals.add(hours);
             }
         }
     }
     if (!gConn.commit())
-        return fail(error, gConn.lastError().text());
+        return fail(error, storeError(gConn.lastError()));
 
     report->rows = readRows(QStringLiteral("Select * from details"));
 
@@ -431,10 +437,10 @@ bool runSummary(const Request& request, SummaryReport* report, QString* error)
     if (!Database::isOpen())
         return fail(error, QStringLiteral("The database is not open."));
     if (!gConn.transaction())
-        return fail(error, gConn.lastError().text());
+        return fail(error, storeError(gConn.lastError()));
     QSqlQuery query(gConn);
     if (!query.exec(QStringLiteral("Delete from summary")))
-        return fail(error, query.lastError().text());
+        return fail(error, storeError(query.lastError()));
 
     QSqlQuery sheets(gConn);
     sheets.setForwardOnly(true);
@@ -445,7 +451,8 @@ bool runSummary(const Request& request, SummaryReport* report, QString* error)
         !insert.prepare(
             QStringLiteral("Insert into summary (emp_id, emp_name, work_hours, wage, ot_wage, regular, ot,"
                            " tot_earnings, ot_earnings, reg_earnings) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")))
-        return fail(error, sheets.lastError().text() + employee.lastError().text() + insert.lastError().text());
+        return fail(error,
+                    storeError(sheets.lastError()) + storeError(employee.lastError()) + storeError(insert.lastError()));
     const QString from = ValueForms::storeDate(request.from);
     const QString to = ValueForms::storeDate(request.to);
 
@@ -458,7 +465,7 @@ bool runSummary(const Request& request, SummaryReport* report, QString* error)
         sheets.addBindValue(from);
         sheets.addBindValue(to);
         if (!sheets.exec())
-            return fail(error, sheets.lastError().text());
+            return fail(error, storeError(sheets.lastError()));
         while (sheets.next()) {
             for (int pair = 0; pair < 3; ++pair) {
                 const QVariant in = sheets.value(2 * pair);
@@ -474,7 +481,7 @@ bool runSummary(const Request& request, SummaryReport* report, QString* error)
         Pay::Earnings earnings;
         employee.addBindValue(entry.empId);
         if (!employee.exec())
-            return fail(error, employee.lastError().text());
+            return fail(error, storeError(employee.lastError()));
         if (employee.next()) {
             name =
                 employeeName(employee.value(QStringLiteral("emp_fname")), employee.value(QStringLiteral("emp_lname")));
@@ -490,10 +497,10 @@ bool runSummary(const Request& request, SummaryReport* report, QString* error)
               QVariant(earnings.overtime), QVariant(earnings.regular)})
             insert.addBindValue(value);
         if (!insert.exec())
-            return fail(error, insert.lastError().text());
+            return fail(error, storeError(insert.lastError()));
     }
     if (!gConn.commit())
-        return fail(error, gConn.lastError().text());
+        return fail(error, storeError(gConn.lastError()));
 
     report->rows = readRows(QStringLiteral("Select * from summary"));
     Report::Layout& layout = report->layout;
