@@ -1,0 +1,192 @@
+#include "server/payroll/payrollwindow.h"
+
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "server/payroll/reportwindow.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+// The window's places are given in twips; at 96 dpi a pixel is 15 twips.
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+// Small report pictures for the two buttons: a page with lines of figures, and a page with totals blocks.
+QIcon reportIcon(bool detail)
+{
+    QPixmap picture(32, 32);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(90, 90, 110), 1.2));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(6.5, 2.5, 20, 27));
+    p.setBrush(QColor(255, 192, 192));
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(9, 5, 15, 4), 1.5, 1.5);
+    p.setPen(QPen(QColor(60, 80, 140), 1.4));
+    if (detail) {
+        for (int y = 12; y <= 26; y += 3)
+            p.drawLine(QPointF(9, y), QPointF(24, y));
+    } else {
+        for (int y : {13, 21}) {
+            p.drawLine(QPointF(9, y), QPointF(16, y));
+            p.drawLine(QPointF(12, y + 3), QPointF(24, y + 3));
+        }
+    }
+    return QIcon(picture);
+}
+
+} // namespace
+
+PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
+{
+    setWindowTitle(QStringLiteral("Payroll Report"));
+    setFixedSize(twips(0, 0, 6855, 5700).size());
+
+    auto* frame1 = new QGroupBox(QStringLiteral("Employee List"), this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    frame1->setGeometry(twips(120, 120, 3015, 5415));
+    m_list = new QTreeWidget(frame1);
+    m_list->setObjectName(QStringLiteral("ListView1"));
+    m_list->setGeometry(twips(120, 240, 2775, 5055));
+    m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Employee ID")});
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->header()->setMinimumSectionSize(40);
+    m_list->header()->resizeSection(0, 96);
+    m_list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // The two columns share the width; long names are elided rather than scrolled.
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    auto* label1 = new QLabel(
+        QStringLiteral("Select the period date range by start date and end date from the 'From' and 'To'  dropdowns"),
+        this);
+    label1->setObjectName(QStringLiteral("Label1"));
+    label1->setWordWrap(true);
+    label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label1->setGeometry(twips(3360, 360, 3375, 615));
+
+    auto* label2 = new QLabel(QStringLiteral("From"), this);
+    label2->setObjectName(QStringLiteral("Label2"));
+    label2->move(twips(3360, 1080, 0, 0).topLeft());
+    m_from = new QDateEdit(this);
+    m_from->setObjectName(QStringLiteral("DTPicker1"));
+    m_from->setGeometry(twips(3360, 1320, 2175, 375));
+
+    auto* label3 = new QLabel(QStringLiteral("To"), this);
+    label3->setObjectName(QStringLiteral("Label3"));
+    label3->move(twips(3360, 1800, 0, 0).topLeft());
+    m_to = new QDateEdit(this);
+    m_to->setObjectName(QStringLiteral("DTPicker2"));
+    m_to->setGeometry(twips(3360, 2040, 2175, 375));
+    for (QDateEdit* picker : {m_from, m_to}) {
+        picker->setCalendarPopup(true);
+        picker->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+    }
+
+    auto* frame2 = new QGroupBox(QStringLiteral("Report Type"), this);
+    frame2->setObjectName(QStringLiteral("Frame2"));
+    frame2->setGeometry(twips(3240, 2640, 3375, 1695));
+    m_detail = new QPushButton(reportIcon(true), QStringLiteral("Full Detail Report"), frame2);
+    m_detail->setObjectName(QStringLiteral("PushButton1"));
+    m_detail->setGeometry(twips(720, 360, 2415, 495));
+    m_summary = new QPushButton(reportIcon(false), QStringLiteral("Summary Report"), frame2);
+    m_summary->setObjectName(QStringLiteral("PushButton2"));
+    m_summary->setGeometry(twips(720, 960, 2415, 495));
+    for (QPushButton* button : {m_detail, m_summary}) {
+        button->setIconSize(QSize(22, 22));
+        button->setAutoDefault(false);
+    }
+
+    m_markAll = new QCheckBox(QStringLiteral("Mark All Employee"), this);
+    m_markAll->setObjectName(QStringLiteral("CheckBox1"));
+    m_markAll->setGeometry(twips(3360, 4680, 2535, 255));
+
+    connect(m_markAll, &QCheckBox::clicked, this, &PayrollWindow::markAll);
+    connect(m_detail, &QPushButton::clicked, this, &PayrollWindow::fullDetailReport);
+    connect(m_summary, &QPushButton::clicked, this, &PayrollWindow::summaryReport);
+}
+
+bool PayrollWindow::load()
+{
+    m_from->setDate(today());
+    m_to->setDate(today());
+    if (!requireDatabase())
+        return false;
+    m_employees.open(QStringLiteral("Select * from employee"));
+    for (m_employees.moveFirst(); !m_employees.eof(); m_employees.moveNext()) {
+        auto* item = new QTreeWidgetItem(m_list);
+        item->setText(0, Payroll::employeeName(m_employees.value(QStringLiteral("emp_fname")),
+                                               m_employees.value(QStringLiteral("emp_lname"))));
+        item->setText(1, m_employees.value(QStringLiteral("emp_id")).toString());
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, Qt::Unchecked);
+    }
+    // A list always has a highlighted row once it has rows; the detail report prints its name.
+    if (m_list->topLevelItemCount() > 0)
+        m_list->setCurrentItem(m_list->topLevelItem(0));
+    return true;
+}
+
+Payroll::Request PayrollWindow::request() const
+{
+    Payroll::Request request;
+    request.from = m_from->date();
+    request.to = m_to->date();
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = m_list->topLevelItem(i);
+        request.list.append({item->text(0), item->text(1), item->checkState(0) == Qt::Checked});
+    }
+    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+    if (!selected.isEmpty())
+        request.selectedName = selected.first()->text(0);
+    return request;
+}
+
+void PayrollWindow::markAll(bool checked)
+{
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i)
+        m_list->topLevelItem(i)->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+}
+
+void PayrollWindow::reportFailed(const QString& report, const QString& error)
+{
+    dialogs().ok(QStringLiteral("The ") + report + QStringLiteral(" could not be prepared: ") + error,
+                 QStringLiteral("Payroll Report"), Dialogs::Icon::Exclamation);
+}
+
+void PayrollWindow::fullDetailReport()
+{
+    Payroll::DetailReport report;
+    QString error;
+    if (!Payroll::runDetail(request(), &report, &error)) {
+        reportFailed(QStringLiteral("full detail report"), error);
+        return;
+    }
+    ReportWindow::openReport(report);
+}
+
+void PayrollWindow::summaryReport()
+{
+    Payroll::SummaryReport report;
+    QString error;
+    if (!Payroll::runSummary(request(), &report, &error)) {
+        reportFailed(QStringLiteral("summary report"), error);
+        return;
+    }
+    if (report.anyChecked)
+        ReportWindow::openReport(report);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "common/formwindow.h"
+#include "common/recordset.h"
+#include "server/payroll/payrollreports.h"
+
+class QCheckBox;
+class QDateEdit;
+class QPushButton;
+class QTreeWidget;
+
+// "Payroll Report": choose the period and the employees, then run the full detail or the summary report.
+class PayrollWindow : public FormWindow
+{
+    Q_OBJECT
+public:
+    explicit PayrollWindow(QWidget* parent = nullptr);
+
+    bool load() override;
+
+    // What the two reports read from the window: the dates, the list's checks and IDs, the highlighted name.
+    Payroll::Request request() const;
+
+    void fullDetailReport();
+    void summaryReport();
+
+private:
+    void markAll(bool checked);
+    void reportFailed(const QString& report, const QString& error);
+
+    RecordSet m_employees; // kept for the window's life, as read at load
+    QTreeWidget* m_list;
+    QDateEdit* m_from;
+    QDateEdit* m_to;
+    QCheckBox* m_markAll;
+    QPushButton* m_detail;
+    QPushButton* m_summary;
+};

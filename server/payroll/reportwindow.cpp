@@ -1,0 +1,199 @@
+#include "server/payroll/reportwindow.h"
+
+#include "common/dialogs.h"
+#include "server/shell/childwindows.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPageLayout>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+ReportWindow::ReportWindow(QWidget* parent) : FormWindow(parent), m_printer(new QPrinter(QPrinter::HighResolution))
+{
+    m_printer->setPageLayout(Report::pageLayout());
+
+    // Output on the left with captions; the view controls on the right as icons with tool tips.
+    auto* output = new QToolBar(this);
+    output->setObjectName(QStringLiteral("ReportToolBar"));
+    output->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    auto* view = new QToolBar(this);
+    view->setObjectName(QStringLiteral("ViewToolBar"));
+    view->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (QToolBar* bar : {output, view})
+        bar->setIconSize(QSize(18, 18));
+    auto add = [&](QToolBar* toolbar, const QString& name, const char* theme, QStyle::StandardPixmap fallback,
+                   const QString& text, auto slot) {
+        QAction* action =
+            toolbar->addAction(QIcon::fromTheme(QLatin1String(theme), style()->standardIcon(fallback)), text);
+        action->setObjectName(name);
+        action->setToolTip(text);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+
+    m_preview = new QPrintPreviewWidget(m_printer.get(), this);
+    m_preview->setObjectName(QStringLiteral("Preview"));
+    connect(m_preview, &QPrintPreviewWidget::paintRequested, this, &ReportWindow::paintPreview);
+    connect(m_preview, &QPrintPreviewWidget::previewChanged, this, &ReportWindow::updatePageActions);
+
+    add(output, QStringLiteral("Print"), "document-print", QStyle::SP_DialogSaveButton, tr("Print..."), [this] {
+        print();
+    })->setShortcut(QKeySequence::Print);
+    add(output, QStringLiteral("ExportPdf"), "application-pdf", QStyle::SP_FileIcon, tr("Export PDF..."),
+        [this] { exportPdf(); });
+    add(output, QStringLiteral("ExportCsv"), "text-csv", QStyle::SP_FileDialogDetailedView, tr("Export CSV..."),
+        [this] { exportCsv(); });
+    add(view, QStringLiteral("ZoomOut"), "zoom-out", QStyle::SP_ArrowDown, tr("Zoom Out"), [this] {
+        m_preview->zoomOut();
+    })->setShortcut(QKeySequence::ZoomOut);
+    add(view, QStringLiteral("ZoomIn"), "zoom-in", QStyle::SP_ArrowUp, tr("Zoom In"), [this] {
+        m_preview->zoomIn();
+    })->setShortcut(QKeySequence::ZoomIn);
+    add(view, QStringLiteral("FitWidth"), "zoom-fit-width", QStyle::SP_TitleBarMaxButton, tr("Fit Width"),
+        [this] { m_preview->fitToWidth(); });
+    view->addSeparator();
+    m_first = add(view, QStringLiteral("FirstPage"), "go-first", QStyle::SP_MediaSkipBackward, tr("First Page"),
+                  [this] { goToPage(1); });
+    m_previous = add(view, QStringLiteral("PreviousPage"), "go-previous", QStyle::SP_MediaSeekBackward,
+                     tr("Previous Page"), [this] { goToPage(m_preview->currentPage() - 1); });
+    m_page = new QLabel(this);
+    m_page->setObjectName(QStringLiteral("PageNumber"));
+    m_page->setContentsMargins(8, 0, 8, 0);
+    view->addWidget(m_page);
+    m_next = add(view, QStringLiteral("NextPage"), "go-next", QStyle::SP_MediaSeekForward, tr("Next Page"),
+                 [this] { goToPage(m_preview->currentPage() + 1); });
+    m_last = add(view, QStringLiteral("LastPage"), "go-last", QStyle::SP_MediaSkipForward, tr("Last Page"),
+                 [this] { goToPage(m_preview->pageCount()); });
+
+    auto* bars = new QHBoxLayout;
+    bars->setContentsMargins(0, 0, 0, 0);
+    bars->setSpacing(0);
+    bars->addWidget(output);
+    bars->addStretch();
+    bars->addWidget(view);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(bars);
+    layout->addWidget(m_preview, 1);
+    updatePageActions();
+}
+
+ReportWindow::~ReportWindow() = default;
+
+QSize ReportWindow::sizeHint() const
+{
+    return QSize(900, 760);
+}
+
+ReportWindow* ReportWindow::openReport(const Payroll::PreparedReport& report)
+{
+    auto* window = static_cast<ReportWindow*>(ChildWindows::open(report.layout.name, [] { return new ReportWindow; }));
+    if (window)
+        window->setReport(report);
+    return window;
+}
+
+void ReportWindow::setReport(const Payroll::PreparedReport& report)
+{
+    m_report = report;
+    setWindowTitle(report.layout.title);
+    m_preview->updatePreview();
+    m_preview->setCurrentPage(1);
+    updatePageActions();
+}
+
+int ReportWindow::pageCount() const
+{
+    return m_preview->pageCount();
+}
+
+int ReportWindow::currentPage() const
+{
+    return m_preview->currentPage();
+}
+
+void ReportWindow::paintPreview(QPrinter* printer)
+{
+    Report::Renderer renderer(m_report.layout, m_report.rows);
+    renderer.render(printer);
+}
+
+void ReportWindow::goToPage(int page)
+{
+    // Scrolling reports a new page by itself; a jump does not.
+    m_preview->setCurrentPage(page);
+    updatePageActions();
+}
+
+void ReportWindow::updatePageActions()
+{
+    const int count = m_preview->pageCount();
+    const int page = m_preview->currentPage();
+    m_page->setText(tr("Page %1 of %2").arg(count > 0 ? page : 0).arg(count));
+    m_first->setEnabled(page > 1);
+    m_previous->setEnabled(page > 1);
+    m_next->setEnabled(page < count);
+    m_last->setEnabled(page < count);
+}
+
+QString ReportWindow::suggestedName(const QString& extension) const
+{
+    return m_report.layout.title + QLatin1Char('.') + extension;
+}
+
+void ReportWindow::exportFailed(const QString& what, const QString& reason)
+{
+    dialogs().ok(what + QStringLiteral(" failed: ") + reason, what, Dialogs::Icon::Exclamation);
+}
+
+bool ReportWindow::print()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(Report::pageLayout());
+    printer.setDocName(m_report.layout.title);
+    if (!dialogs().choosePrinter(printer))
+        return false;
+    Report::Renderer renderer(m_report.layout, m_report.rows);
+    if (!renderer.render(&printer)) {
+        exportFailed(QStringLiteral("Printing"), QStringLiteral("the printer could not be started."));
+        return false;
+    }
+    return true;
+}
+
+bool ReportWindow::exportPdf()
+{
+    const QString path = dialogs().saveFileName(QStringLiteral("Export PDF"), suggestedName(QStringLiteral("pdf")),
+                                                QStringLiteral("PDF files (*.pdf)"));
+    if (path.isEmpty())
+        return false;
+    Report::Renderer renderer(m_report.layout, m_report.rows);
+    QString error;
+    if (!renderer.writePdf(path, m_report.layout.title, &error)) {
+        exportFailed(QStringLiteral("Export PDF"), error);
+        return false;
+    }
+    return true;
+}
+
+bool ReportWindow::exportCsv()
+{
+    const QString path = dialogs().saveFileName(QStringLiteral("Export CSV"), suggestedName(QStringLiteral("csv")),
+                                                QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(m_report.csv.toUtf8()) < 0 || !file.commit()) {
+        exportFailed(QStringLiteral("Export CSV"), file.errorString());
+        return false;
+    }
+    return true;
+}
