@@ -106,9 +106,20 @@ int main(int argc, char** argv)
     char buffer[4096];
     epoll_event events[256];
     int active = count;
+    bool stopping = false;
     while (active > 0) {
         const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-        if (elapsed > limit)
+        // At the time limit no new punch is sent; the ones in flight still get their answers.
+        if (elapsed > limit && !stopping) {
+            stopping = true;
+            for (Terminal& t : terminals) {
+                if (!t.done && !t.waiting) {
+                    t.done = true;
+                    --active;
+                }
+            }
+        }
+        if (elapsed > limit + 10)
             break;
         const int n = epoll_wait(ep, events, 256, 1000);
         for (int k = 0; k < n; ++k) {
@@ -131,11 +142,16 @@ int main(int argc, char** argv)
                 answers[t.pendingId].push_back(reply.substr(0, 3));
                 t.waiting = false;
             }
-            if (!t.done) {
-                sendNext(t);
-                if (t.done)
-                    --active;
+            if (t.done)
+                continue;
+            if (stopping) {
+                t.done = true;
+                --active;
+                continue;
             }
+            sendNext(t);
+            if (t.done)
+                --active;
         }
     }
     const auto finish = Clock::now();

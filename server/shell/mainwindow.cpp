@@ -5,6 +5,7 @@
 #include "server/employees/employeewindow.h"
 #include "server/employees/emptablewindow.h"
 #include "server/employees/searchidwindow.h"
+#include "server/payroll/payrollwindow.h"
 #include "server/punch/clockwindow.h"
 #include "server/punch/terminallistener.h"
 #include "server/serverstate.h"
@@ -353,6 +354,7 @@ void MainWindow::executeCommand(int id)
         ChildWindows::open<EmployeeWindow>(QStringLiteral("Employee"));
         break;
     case Commands::PayrollReports:
+        ChildWindows::open<PayrollWindow>(QStringLiteral("Payroll"));
         break;
     case Commands::EmployeeTable:
         ChildWindows::open<EmpTableWindow>(QStringLiteral("EmpTable"));
