@@ -17,6 +17,8 @@ QTime timeOf(const QVariant& value)
         return value.toTime();
     if (value.typeId() == QMetaType::QDateTime)
         return value.toDateTime().time();
+    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
+        return QTime::fromMSecsSinceStartOfDay(int(value.toLongLong() % 86400) * 1000); // seconds of the day
     const QString text = value.toString();
     // The stored form "HH:mm:ss" is read directly: a summary of a large staff reads hundreds of thousands.
     if (text.size() == 8 && text[2] == QLatin1Char(':') && text[5] == QLatin1Char(':')) {
