@@ -36,7 +36,7 @@ soak: build
 bench: deps
 	@cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVIL_BUILD_BENCH=ON -DQORVIL_BUILD_TESTS=OFF >/dev/null
 	@cmake --build $(BUILD)-bench
-	@$(BUILD)-bench/bench/run-bench
+	@bench/run-bench $(BUILD)-bench
 
 format:
 	@command -v clang-format >/dev/null || scripts/install-deps clang-format
