@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -15,6 +16,13 @@ namespace {
 
 const QString kConnectionName = QStringLiteral("gConn");
 constexpr int kSchemaVersion = 1;
+constexpr int kMaxCachedStatements = 64;
+
+QHash<QString, std::shared_ptr<QSqlQuery>>& statementCache()
+{
+    static QHash<QString, std::shared_ptr<QSqlQuery>> cache;
+    return cache;
+}
 
 // Text columns compare case-blind in SQL, as the windows' queries expect.
 const QStringList kServerSchema = {
@@ -173,8 +181,30 @@ bool open(Kind kind, const QString& path, QString* error)
     return true;
 }
 
+std::shared_ptr<QSqlQuery> prepare(const QSqlDatabase& db, const QString& sql, QString* error)
+{
+    const bool shared = db.connectionName() == kConnectionName && gConn.isOpen();
+    if (shared) {
+        if (auto found = statementCache().value(sql))
+            return found;
+    }
+    auto query = std::make_shared<QSqlQuery>(db);
+    query->setForwardOnly(true);
+    if (!query->prepare(sql)) {
+        fail(error, query->lastError().text());
+        return nullptr;
+    }
+    if (shared) {
+        if (statementCache().size() >= kMaxCachedStatements)
+            statementCache().clear();
+        statementCache().insert(sql, query);
+    }
+    return query;
+}
+
 void close()
 {
+    statementCache().clear();
     if (gConn.isValid())
         gConn.close();
     gConn = QSqlDatabase();

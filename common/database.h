@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
+#include <memory>
 
 // The program's one shared connection, opened at start-up and kept for the life of the process.
 extern QSqlDatabase gConn;
@@ -24,6 +26,12 @@ inline bool isOpen()
 {
     return gConn.isValid() && gConn.isOpen();
 }
+
+// A prepared statement for the SQL text on the connection. Statements on gConn are kept and reused,
+// so the punch path and the reports do not compile the same SQL again and again; the caller binds,
+// executes and finishes it before anyone else asks for the same text.
+// Null with the reason on failure.
+std::shared_ptr<QSqlQuery> prepare(const QSqlDatabase& db, const QString& sql, QString* error = nullptr);
 
 // Creates any missing table and index; safe to run on an existing file.
 bool createSchema(QSqlDatabase& db, Kind kind, QString* error = nullptr);

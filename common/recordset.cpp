@@ -83,14 +83,17 @@ bool RecordSet::open(const QString& sql, const QVariantList& binds)
     m_error.clear();
     if (!m_db.isValid() || !m_db.isOpen())
         return fail(QStringLiteral("The database is not open."));
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        return fail(query.lastError().text());
+    QString why;
+    const auto statement = Database::prepare(m_db, sql, &why);
+    if (!statement)
+        return fail(why);
+    QSqlQuery& query = *statement;
     for (const QVariant& bind : binds)
         query.addBindValue(bind);
-    if (!query.exec())
+    if (!query.exec()) {
+        query.finish();
         return fail(query.lastError().text());
+    }
 
     const QSqlRecord record = query.record();
     for (int i = 0; i < record.count(); ++i) {
@@ -105,8 +108,10 @@ bool RecordSet::open(const QString& sql, const QVariantList& binds)
             row.values << fromStored(m_types.at(i), query.value(i));
         m_rows.push_back(std::move(row));
     }
-    if (query.lastError().isValid())
-        return fail(query.lastError().text());
+    const QSqlError readError = query.lastError();
+    query.finish();
+    if (readError.isValid())
+        return fail(readError.text());
     m_table = tableOf(sql);
     m_live = int(m_rows.size());
     m_pos = 0;
@@ -385,33 +390,43 @@ bool RecordSet::update()
         stored.insert(it.key(), value);
     }
 
-    QSqlQuery query(m_db);
+    QString sql;
     if (m_adding) {
         QStringList marks;
         for (int i = 0; i < names.size(); ++i)
             marks << QStringLiteral("?");
-        query.prepare(names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
-                                      : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                            .arg(m_table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+        sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
+                              : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                    .arg(m_table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     } else {
         QStringList sets;
         for (const QString& name : names)
             sets << name + QStringLiteral(" = ?");
-        query.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE id = ?").arg(m_table, sets.join(QLatin1Char(','))));
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE id = ?").arg(m_table, sets.join(QLatin1Char(',')));
         values << m_rows[m_pos].values.at(idColumn);
     }
+    QString why;
+    const auto statement = Database::prepare(m_db, sql, &why);
+    if (!statement)
+        return fail(why);
+    QSqlQuery& query = *statement;
     for (const QVariant& value : values)
         query.addBindValue(value);
-    if (!query.exec())
-        return fail(query.lastError().text());
-    if (!m_adding && query.numRowsAffected() != 1)
+    const bool written = query.exec();
+    const QString writeError = query.lastError().text();
+    const int affected = query.numRowsAffected();
+    const qlonglong newId = query.lastInsertId().toLongLong();
+    query.finish();
+    if (!written)
+        return fail(writeError);
+    if (!m_adding && affected != 1)
         return fail(QStringLiteral("The record was removed by someone else; nothing was changed."));
 
     if (m_adding) {
         Row row;
         for (int i = 0; i < m_columns.size(); ++i)
             row.values << QVariant();
-        row.values[idColumn] = query.lastInsertId().toLongLong();
+        row.values[idColumn] = newId;
         for (auto it = stored.cbegin(); it != stored.cend(); ++it)
             row.values[it.key()] = fromStored(m_types.at(it.key()), it.value());
         m_rows.push_back(std::move(row));
@@ -435,11 +450,17 @@ bool RecordSet::deleteCurrent()
     const int idColumn = columnIndex(QStringLiteral("id"));
     if (m_table.isEmpty() || idColumn < 0)
         return fail(QStringLiteral("These records cannot be deleted."));
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("DELETE FROM %1 WHERE id = ?").arg(m_table));
+    QString why;
+    const auto statement = Database::prepare(m_db, QStringLiteral("DELETE FROM %1 WHERE id = ?").arg(m_table), &why);
+    if (!statement)
+        return fail(why);
+    QSqlQuery& query = *statement;
     query.addBindValue(m_rows[m_pos].values.at(idColumn));
-    if (!query.exec())
-        return fail(query.lastError().text());
+    const bool deleted = query.exec();
+    const QString deleteError = query.lastError().text();
+    query.finish();
+    if (!deleted)
+        return fail(deleteError);
     m_rows[m_pos].deleted = true;
     --m_live;
     return true;
