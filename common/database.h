@@ -25,6 +25,12 @@ inline bool isOpen()
     return gConn.isValid() && gConn.isOpen();
 }
 
+// Whether the file the connection opened is still the one at its path. A database file deleted or replaced
+// under a running program keeps taking writes that are gone at the next start, so every write is refused
+// while this is false. When a file is back at the path, the connection moves to it; the write that noticed
+// is still refused, since it was based on rows read from the old file.
+bool fileInPlace(const QSqlDatabase& db = gConn, QString* error = nullptr);
+
 // Creates any missing table and index; safe to run on an existing file.
 bool createSchema(QSqlDatabase& db, Kind kind, QString* error = nullptr);
 
