@@ -214,21 +214,26 @@ bool fileInPlace(const QSqlDatabase& db, QString* error)
     if (!hasMoved(handle))
         return true;
     const QString path = db.databaseName();
-    fail(error, QStringLiteral("The database file %1 is no longer where it was opened, so nothing was written. "
-                               "Put the file back; the server uses it again as soon as it is there.")
-                    .arg(path));
     // Moving to the file now at the path closes the old one; never in the middle of someone's transaction.
-    if (!QFileInfo(path).isFile() || !sqlite3_get_autocommit(handle))
+    if (!QFileInfo(path).isFile() || !sqlite3_get_autocommit(handle)) {
+        fail(error, QStringLiteral("The database file %1 is no longer where it was opened, so nothing was written. "
+                                   "Put the file back; the server uses it again as soon as it is there.")
+                        .arg(path));
         return false;
+    }
     QSqlDatabase connection = db; // shares the driver with every copy, so all of them follow
     connection.close();
     QString why;
-    if (!connection.open() || !configure(connection, &why)) {
+    if (!connection.open())
+        why = connection.lastError().text();
+    else if (!configure(connection, &why))
         connection.close();
-        fail(error, QStringLiteral("The database file %1 was replaced and cannot be read (%2), so nothing was "
-                                   "written.")
-                        .arg(path, why.isEmpty() ? connection.lastError().text() : why));
-    }
+    fail(error, why.isEmpty() ? QStringLiteral("The database file %1 was replaced while the server was running, so "
+                                               "nothing was written. Please try again.")
+                                    .arg(path)
+                              : QStringLiteral("The database file %1 was replaced and cannot be read (%2), so "
+                                               "nothing was written.")
+                                    .arg(path, why));
     return false;
 }
 
