@@ -4,9 +4,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QVariant>
+#include <sqlite3.h>
 
 QSqlDatabase gConn;
 
@@ -98,6 +101,50 @@ void fail(QString* error, const QString& text)
         *error = text;
 }
 
+sqlite3* handleOf(const QSqlDatabase& db)
+{
+    if (!db.isValid() || !db.isOpen() || !db.driver())
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+bool hasMoved(sqlite3* handle)
+{
+    int moved = 0;
+    return handle && sqlite3_file_control(handle, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0;
+}
+
+// The last guard for writes that do not go through a record set: a commit into a file that is no longer
+// at its path is turned into a rollback.
+int refuseCommitWhenMoved(void* handle)
+{
+    return hasMoved(static_cast<sqlite3*>(handle)) ? 1 : 0;
+}
+
+// What every opening of a connection does after the driver opened the file.
+bool configure(QSqlDatabase& db, QString* why)
+{
+    // Reading the header is what tells a database from random bytes.
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) || !probe.next()) {
+        fail(why, probe.lastError().text());
+        return false;
+    }
+    probe.finish();
+    QSqlQuery pragma(db);
+    if (!pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL")) ||
+        !pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"))) {
+        fail(why, pragma.lastError().text());
+        return false;
+    }
+    if (sqlite3* handle = handleOf(db))
+        sqlite3_commit_hook(handle, refuseCommitWhenMoved, handle);
+    return true;
+}
+
 } // namespace
 
 QString defaultPath(Kind kind)
@@ -154,20 +201,8 @@ bool open(Kind kind, const QString& path, QString* error)
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     bool ok = db.open();
     QString why = ok ? QString() : db.lastError().text();
-    if (ok) {
-        // Reading the header is what tells a database from random bytes.
-        QSqlQuery probe(db);
-        ok = probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) && probe.next();
-        if (!ok)
-            why = probe.lastError().text();
-    }
-    if (ok) {
-        QSqlQuery pragma(db);
-        ok = pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL")) &&
-             pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"));
-        if (!ok)
-            why = pragma.lastError().text();
-    }
+    if (ok)
+        ok = configure(db, &why);
     if (ok)
         ok = createSchema(db, kind, &why);
     if (!ok) {
@@ -200,6 +235,36 @@ std::shared_ptr<QSqlQuery> prepare(const QSqlDatabase& db, const QString& sql, Q
         statementCache().insert(sql, query);
     }
     return query;
+}
+
+bool fileInPlace(const QSqlDatabase& db, QString* error)
+{
+    sqlite3* handle = handleOf(db);
+    if (!hasMoved(handle))
+        return true;
+    const QString path = db.databaseName();
+    // Moving to the file now at the path closes the old one; never in the middle of someone's transaction.
+    if (!QFileInfo(path).isFile() || !sqlite3_get_autocommit(handle)) {
+        fail(error, QStringLiteral("The database file %1 is no longer where it was opened, so nothing was written. "
+                                   "Put the file back; the server uses it again as soon as it is there.")
+                        .arg(path));
+        return false;
+    }
+    QSqlDatabase connection = db; // shares the driver with every copy, so all of them follow
+    statementCache().clear();     // statements prepared on the old file go with it
+    connection.close();
+    QString why;
+    if (!connection.open())
+        why = connection.lastError().text();
+    else if (!configure(connection, &why))
+        connection.close();
+    fail(error, why.isEmpty() ? QStringLiteral("The database file %1 was replaced while the server was running, so "
+                                               "nothing was written. Please try again.")
+                                    .arg(path)
+                              : QStringLiteral("The database file %1 was replaced and cannot be read (%2), so "
+                                               "nothing was written.")
+                                    .arg(path, why));
+    return false;
 }
 
 void close()

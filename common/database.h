@@ -33,6 +33,12 @@ inline bool isOpen()
 // Null with the reason on failure.
 std::shared_ptr<QSqlQuery> prepare(const QSqlDatabase& db, const QString& sql, QString* error = nullptr);
 
+// Whether the file the connection opened is still the one at its path. A database file deleted or replaced
+// under a running program keeps taking writes that are gone at the next start, so every write is refused
+// while this is false. When a file is back at the path, the connection moves to it; the write that noticed
+// is still refused, since it was based on rows read from the old file.
+bool fileInPlace(const QSqlDatabase& db = gConn, QString* error = nullptr);
+
 // Creates any missing table and index; safe to run on an existing file.
 bool createSchema(QSqlDatabase& db, Kind kind, QString* error = nullptr);
 

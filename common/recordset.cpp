@@ -81,6 +81,8 @@ bool RecordSet::open(const QString& sql, const QVariantList& binds)
 {
     close();
     m_error.clear();
+    // Reads follow a database file that was put back at its path; reads from a deleted one still see its rows.
+    Database::fileInPlace(m_db);
     if (!m_db.isValid() || !m_db.isOpen())
         return fail(QStringLiteral("The database is not open."));
     QString why;
@@ -374,6 +376,8 @@ bool RecordSet::update()
     const int idColumn = columnIndex(QStringLiteral("id"));
     if (m_table.isEmpty() || idColumn < 0)
         return fail(QStringLiteral("These records cannot be changed."));
+    if (QString why; !Database::fileInPlace(m_db, &why))
+        return fail(why);
 
     QStringList names;
     QVariantList values;
@@ -450,6 +454,8 @@ bool RecordSet::deleteCurrent()
     const int idColumn = columnIndex(QStringLiteral("id"));
     if (m_table.isEmpty() || idColumn < 0)
         return fail(QStringLiteral("These records cannot be deleted."));
+    if (QString why; !Database::fileInPlace(m_db, &why))
+        return fail(why);
     QString why;
     const auto statement = Database::prepare(m_db, QStringLiteral("DELETE FROM %1 WHERE id = ?").arg(m_table), &why);
     if (!statement)
