@@ -46,6 +46,33 @@ QStringList declaredTypes(const QSqlQuery& query, int count)
     return types;
 }
 
+// The store's own forms, read without the general parser: every open reads many of them.
+int digits(const QString& text, int at, int count)
+{
+    int value = 0;
+    for (int i = at; i < at + count; ++i) {
+        const int digit = text.at(i).unicode() - '0';
+        if (digit < 0 || digit > 9)
+            return -1;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+QDate storedDate(const QString& text)
+{
+    if (text.size() == 10 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-'))
+        return QDate(digits(text, 0, 4), digits(text, 5, 2), digits(text, 8, 2));
+    return ValueForms::readDate(text).value_or(QDate());
+}
+
+QTime storedTime(const QString& text)
+{
+    if (text.size() == 8 && text.at(2) == QLatin1Char(':') && text.at(5) == QLatin1Char(':'))
+        return QTime(digits(text, 0, 2), digits(text, 3, 2), digits(text, 6, 2));
+    return ValueForms::readTime(text).value_or(QTime());
+}
+
 QString tableOf(const QString& sql)
 {
     static const QRegularExpression from(QStringLiteral("\\bfrom\\s+\\[?([A-Za-z_][A-Za-z0-9_]*)\\]?"),
@@ -345,12 +372,12 @@ QVariant RecordSet::fromStored(const QString& declaredType, const QVariant& stor
         return {};
     switch (kindOf(declaredType)) {
     case Kind::Date:
-        if (const auto date = ValueForms::readDate(stored.toString()))
-            return *date;
+        if (const QDate date = storedDate(stored.toString()); date.isValid())
+            return date;
         return stored;
     case Kind::Time:
-        if (const auto time = ValueForms::readTime(stored.toString()))
-            return *time;
+        if (const QTime time = storedTime(stored.toString()); time.isValid())
+            return time;
         return stored;
     case Kind::Real:
         return stored.toDouble();

@@ -80,8 +80,10 @@ PunchResult recordFromLoadedEmployees(RecordSet& employees, const QString& id)
 
 PunchResult recordFromTerminal(const QString& id)
 {
+    // A fresh lookup at every punch, so employees added a moment ago can punch; only the columns a punch
+    // needs are read, since every terminal punch pays for this.
     RecordSet employee;
-    if (!employee.open(QStringLiteral("Select * from Employee where emp_id = ?"), {id})) {
+    if (!employee.open(QStringLiteral("Select emp_id, emp_fname, emp_lname from Employee where emp_id = ?"), {id})) {
         PunchResult failed;
         return storeFailed(failed, employee.lastError());
     }

@@ -144,6 +144,8 @@ void TerminalListener::acceptPending()
     while (QTcpSocket* socket = m_server->nextPendingConnection()) {
         const qint64 index = ++m_counter;
         socket->setParent(this);
+        // Answers are a few bytes each and a terminal waits for them: send them at once.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_sockets.emplace(index, socket);
         connect(socket, &QTcpSocket::readyRead, this, [this, index] { receive(index); });
         connect(socket, &QTcpSocket::disconnected, this, [this, index] { closeSocket(index); });
@@ -156,8 +158,10 @@ void TerminalListener::acceptPending()
         QPointer<QTcpSocket> guard(socket);
         dialogs().notice(QStringLiteral("Connected with ") + dottedAddress(socket->peerAddress()),
                          QStringLiteral("Client Accepted"), Dialogs::Icon::Information, [guard] {
-                             if (guard && guard->state() == QAbstractSocket::ConnectedState)
+                             if (guard && guard->state() == QAbstractSocket::ConnectedState) {
                                  guard->write(Protocol::toWire(Protocol::kAccepted));
+                                 guard->flush();
+                             }
                          });
     }
 }
@@ -170,8 +174,10 @@ void TerminalListener::receive(qint64 index)
     const QString id = Protocol::fromWire(terminal->readAll());
     const PunchResult result = Punch::recordFromTerminal(id);
     // recordFromTerminal answers only after the row is stored, so a reply never claims an unrecorded punch.
-    if (const auto reply = terminalReply(result); reply && terminal->state() == QAbstractSocket::ConnectedState)
+    if (const auto reply = terminalReply(result); reply && terminal->state() == QAbstractSocket::ConnectedState) {
         terminal->write(Protocol::toWire(*reply));
+        terminal->flush(); // now, not on the next turn of the event loop
+    }
     if (result.outcome == PunchResult::Outcome::StoreFailed) {
         dialogs().notice(QStringLiteral("A punch from the terminal at ") + dottedAddress(terminal->peerAddress()) +
                              QStringLiteral(" for ID \"") + id.left(40) +
