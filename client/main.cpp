@@ -8,8 +8,8 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // No display name: the desktop would add it to every box title, and titles are shown exactly as given.
     QApplication::setApplicationName(QStringLiteral("Qorvil Client"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Qorvil Client"));
     Desktop::applySkin(app);
 
     // A database that cannot be opened is reported by the window's load.

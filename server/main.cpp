@@ -6,8 +6,8 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Qorvil"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Qorvil Clock System"));
+    // No display name: the desktop would add it to every box title, and titles are shown exactly as given.
+    QApplication::setApplicationName(QStringLiteral("Qorvil Clock System"));
     Desktop::applySkin(app);
 
     Startup::run();

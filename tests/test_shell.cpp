@@ -255,6 +255,39 @@ private Q_SLOTS:
         QCOMPARE(window().area()->subWindowList().size(), 2);
     }
 
+    // Each administrative command opens its own window inside the main window, once logged in.
+    void administrativeCommandsOpenTheirWindows_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("Time Sheets") << int(Commands::TimeSheets) << "Timesheets" << "Employee Timesheets";
+        QTest::newRow("New Employee") << int(Commands::NewEmployee) << "Employee" << "Employee Form/Records";
+        QTest::newRow("Payroll Reports") << int(Commands::PayrollReports) << "Payroll" << "Payroll Report";
+        QTest::newRow("Employee Table") << int(Commands::EmployeeTable) << "EmpTable" << "Employee Table";
+        QTest::newRow("Change Employee ID") << int(Commands::ChangeEmployeeId) << "SearchID" << "Search Employee";
+        QTest::newRow("Terminals") << int(Commands::Terminals) << "Terminals" << "Terminals Connected";
+    }
+
+    void administrativeCommandsOpenTheirWindows()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, name);
+        QFETCH(QString, title);
+        if (id != Commands::Terminals) {
+            window().executeCommand(id); // locked: nothing opens
+            QVERIFY(!ChildWindows::find(name));
+            logIn();
+        }
+        window().executeCommand(id);
+        FormWindow* opened = ChildWindows::find(name);
+        QVERIFY(opened);
+        QCOMPARE(opened->windowTitle(), title);
+        QVERIFY(window().area()->subWindowList().contains(qobject_cast<QMdiSubWindow*>(opened->parentWidget())));
+        window().executeCommand(id);
+        QCOMPARE(ChildWindows::find(name), opened);
+    }
+
     void childWindowsLiveInsideTheMainWindow()
     {
         window().action(Commands::LogIn)->trigger();

@@ -66,7 +66,7 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     m_list->setAllColumnsShowFocus(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->header()->setMinimumSectionSize(40);
-    m_list->header()->resizeSection(0, 96);
+    m_list->header()->resizeSection(0, 116);
     m_list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     // The two columns share the width; long names are elided rather than scrolled.
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -132,6 +132,7 @@ bool PayrollWindow::load()
         item->setText(0, Payroll::employeeName(m_employees.value(QStringLiteral("emp_fname")),
                                                m_employees.value(QStringLiteral("emp_lname"))));
         item->setText(1, m_employees.value(QStringLiteral("emp_id")).toString());
+        item->setToolTip(0, item->text(0)); // the whole name, where the column elides it
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Unchecked);
     }
