@@ -1,6 +1,7 @@
 #include "client/remotewindow.h"
 
 #include "common/clock.h"
+#include "common/clockdisplay.h"
 #include "common/dialogs.h"
 #include "common/valueforms.h"
 
@@ -103,11 +104,7 @@ RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), 
     connect(m_socket, &QTcpSocket::disconnected, m_socket, &QTcpSocket::abort);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &RemoteWindow::socketError);
 
-    m_clock = caption(QString(), "Label1", this);
-    m_clock->setFont(QFont(QStringLiteral("Times New Roman"), 20, QFont::Bold));
-    m_clock->setAlignment(Qt::AlignCenter);
-    m_clock->setMinimumWidth(QFontMetrics(m_clock->font()).horizontalAdvance(QStringLiteral("00/00/0000 00:00:00")) +
-                             24);
+    m_clock = new ClockDisplay(this);
 
     auto* picture = caption(QString(), "Picture1", this);
     picture->setPixmap(terminalPicture(64));
@@ -116,7 +113,7 @@ RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), 
     frame->setObjectName(QStringLiteral("GroupBox1"));
     m_id = new QLineEdit(frame);
     m_id->setObjectName(QStringLiteral("Text1"));
-    m_id->installEventFilter(this);
+    connect(m_id, &QLineEdit::returnPressed, this, &RemoteWindow::sendId);
     m_name = caption(QString(), "Label5", frame);
     m_action = caption(QString(), "Label6", frame);
     for (QLabel* display : {m_name, m_action}) {
@@ -156,10 +153,6 @@ RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), 
     layout->addLayout(top);
     layout->addWidget(frame);
     layout->addLayout(bottom);
-
-    m_timer = new QTimer(this);
-    m_timer->setObjectName(QStringLiteral("Timer1"));
-    connect(m_timer, &QTimer::timeout, this, &RemoteWindow::tick);
 }
 
 bool RemoteWindow::load()
@@ -173,7 +166,7 @@ bool RemoteWindow::load()
     }
     m_server.moveFirst();
     m_address = m_server.eof() ? QString() : m_server.value(QStringLiteral("ip")).toString();
-    tick();
+    m_clock->start();
     m_socket->connectToHost(m_address, m_port);
     return true;
 }
@@ -181,26 +174,6 @@ bool RemoteWindow::load()
 void RemoteWindow::activated()
 {
     m_id->setFocus();
-}
-
-void RemoteWindow::tick()
-{
-    const QDateTime at = now();
-    m_clock->setText(ValueForms::showDateTime(at));
-    // The next tick lands just after the next whole second, so the seconds never lag.
-    m_timer->start(1000 - at.time().msec() + 5);
-}
-
-bool RemoteWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_id && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            sendId();
-            return true;
-        }
-    }
-    return FormWindow::eventFilter(watched, event);
 }
 
 void RemoteWindow::sendId()

@@ -10,7 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTcpSocket;
-class QTimer;
+class ClockDisplay;
 
 // The punch terminal: sends each typed ID to the server and shows the answer with this computer's time.
 class RemoteWindow : public FormWindow
@@ -30,11 +30,7 @@ Q_SIGNALS:
     // A new server address was stored: the program must end now and be started again to use it.
     void endRequested();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void tick();
     void sendId();
     void receive();
     void showReply(const Protocol::ServerReply& reply);
@@ -46,11 +42,10 @@ private:
     QString m_address;
     quint16 m_port;
     QTcpSocket* m_socket;
-    QLabel* m_clock;
+    ClockDisplay* m_clock;
     QLineEdit* m_id;
     QLabel* m_name;
     QLabel* m_action;
     QPushButton* m_connect;
     QPushButton* m_close;
-    QTimer* m_timer;
 };

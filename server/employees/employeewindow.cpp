@@ -84,7 +84,8 @@ EmployeeWindow::EmployeeWindow(QWidget* parent) : FormWindow(parent)
         box->setObjectName(QLatin1String(name));
         if (width > 0)
             box->setMaximumWidth(width);
-        box->installEventFilter(this);
+        // Enter moves on to the next box; it never saves.
+        connect(box, &QLineEdit::returnPressed, this, [this] { focusNextChild(); });
         m_lineBoxes << box;
         return box;
     };
@@ -272,19 +273,6 @@ void EmployeeWindow::closeEvent(QCloseEvent* event)
 {
     gEmpID.clear();
     FormWindow::closeEvent(event);
-}
-
-bool EmployeeWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    // Enter moves on to the next box; it never saves.
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && m_lineBoxes.contains(watched)) {
-            focusNextChild();
-            return true;
-        }
-    }
-    return FormWindow::eventFilter(watched, event);
 }
 
 EmployeeRecord::Fields EmployeeWindow::fields() const

@@ -90,12 +90,13 @@ SearchIdWindow::SearchIdWindow(QWidget* parent) : FormWindow(parent)
 
     m_idKey = new QLineEdit(this);
     m_idKey->setObjectName(QStringLiteral("Srch_Emp_ID"));
-    m_idKey->installEventFilter(this);
     m_idSearch = searchButton("PushButton1");
+    // Enter only moves on to the box's own "Search" button; it does not search.
+    connect(m_idKey, &QLineEdit::returnPressed, m_idSearch, [this] { m_idSearch->setFocus(); });
     m_nameKey = new QLineEdit(this);
     m_nameKey->setObjectName(QStringLiteral("Srch_LName"));
-    m_nameKey->installEventFilter(this);
     m_nameSearch = searchButton("PushButton2");
+    connect(m_nameKey, &QLineEdit::returnPressed, m_nameSearch, [this] { m_nameSearch->setFocus(); });
     QGroupBox* idPart = keyPart("GroupBox3", QStringLiteral("Employee ID"), m_idKey, m_idSearch);
     QGroupBox* namePart = keyPart("GroupBox1", QStringLiteral("Last Name"), m_nameKey, m_nameSearch);
 
@@ -157,25 +158,6 @@ bool SearchIdWindow::load()
         return false;
     m_employees.open(QStringLiteral("Select * from employee"));
     return true;
-}
-
-bool SearchIdWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    // Enter only moves on to the box's own "Search" button; it does not search.
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (watched == m_idKey) {
-                m_idSearch->setFocus();
-                return true;
-            }
-            if (watched == m_nameKey) {
-                m_nameSearch->setFocus();
-                return true;
-            }
-        }
-    }
-    return FormWindow::eventFilter(watched, event);
 }
 
 void SearchIdWindow::closeEvent(QCloseEvent* event)

@@ -1,6 +1,6 @@
 #include "server/punch/clockwindow.h"
 
-#include "common/clock.h"
+#include "common/clockdisplay.h"
 #include "common/dialogs.h"
 #include "common/valueforms.h"
 #include "server/punch/punchrules.h"
@@ -8,13 +8,11 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -47,12 +45,7 @@ ClockWindow::ClockWindow(QWidget* parent) : FormWindow(parent)
 {
     setWindowTitle(QStringLiteral("Qorvil Clock System"));
 
-    m_clock = new QLabel(this);
-    m_clock->setObjectName(QStringLiteral("Label1"));
-    m_clock->setFont(QFont(QStringLiteral("Times New Roman"), 20, QFont::Bold));
-    m_clock->setAlignment(Qt::AlignCenter);
-    m_clock->setMinimumWidth(QFontMetrics(m_clock->font()).horizontalAdvance(QStringLiteral("00/00/0000 00:00:00")) +
-                             24);
+    m_clock = new ClockDisplay(this);
 
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Picture1"));
@@ -64,7 +57,7 @@ ClockWindow::ClockWindow(QWidget* parent) : FormWindow(parent)
     idCaption->setObjectName(QStringLiteral("Label2"));
     m_id = new QLineEdit(frame);
     m_id->setObjectName(QStringLiteral("Text1"));
-    m_id->installEventFilter(this);
+    connect(m_id, &QLineEdit::returnPressed, this, &ClockWindow::punch);
     auto* nameCaption = new QLabel(QStringLiteral("Name "), frame);
     nameCaption->setObjectName(QStringLiteral("Label3"));
     m_name = new QLabel(frame);
@@ -105,10 +98,6 @@ ClockWindow::ClockWindow(QWidget* parent) : FormWindow(parent)
     layout->addLayout(top);
     layout->addWidget(frame);
     layout->addLayout(bottom);
-
-    m_timer = new QTimer(this);
-    m_timer->setObjectName(QStringLiteral("Timer1"));
-    connect(m_timer, &QTimer::timeout, this, &ClockWindow::tick);
 }
 
 bool ClockWindow::load()
@@ -116,33 +105,13 @@ bool ClockWindow::load()
     if (!requireDatabase())
         return false;
     m_employees.open(QStringLiteral("Select * from employee"));
-    tick();
+    m_clock->start();
     return true;
 }
 
 void ClockWindow::activated()
 {
     m_id->setFocus();
-}
-
-void ClockWindow::tick()
-{
-    const QDateTime at = now();
-    m_clock->setText(ValueForms::showDateTime(at));
-    // The next tick lands just after the next whole second, so the seconds never lag.
-    m_timer->start(1000 - at.time().msec() + 5);
-}
-
-bool ClockWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_id && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            punch();
-            return true;
-        }
-    }
-    return FormWindow::eventFilter(watched, event);
 }
 
 void ClockWindow::punch()

@@ -6,7 +6,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTimer;
+class ClockDisplay;
 
 // The server's own punch station: an ID typed and confirmed with Enter records a punch.
 class ClockWindow : public FormWindow
@@ -18,18 +18,13 @@ public:
     bool load() override;
     void activated() override;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void tick();
     void punch();
 
     RecordSet m_employees; // read once at load: employees added later are not seen until reopened
-    QLabel* m_clock;
+    ClockDisplay* m_clock;
     QLineEdit* m_id;
     QLabel* m_name;
     QLabel* m_action;
     QPushButton* m_close;
-    QTimer* m_timer;
 };

@@ -70,7 +70,7 @@ TimesheetEditor::TimesheetEditor(QWidget* parent) : FormWindow(parent)
         labels[i]->setObjectName(QStringLiteral("Label%1").arg(i + 1));
         m_fields[i] = new QLineEdit(owner);
         m_fields[i]->setObjectName(QString::fromLatin1(kFields[i].name));
-        m_fields[i]->installEventFilter(this);
+        connect(m_fields[i], &QLineEdit::returnPressed, this, [this, i] { moveOnFrom(Field(i)); });
         labels[i]->setBuddy(m_fields[i]);
         if (i < EmpID) {
             m_fields[i]->setMinimumWidth(timeWidth);
@@ -375,20 +375,4 @@ void TimesheetEditor::moveOnFrom(Field field)
         m_save->setFocus();
     else
         m_next->setFocus();
-}
-
-bool TimesheetEditor::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            for (int i = 0; i < FieldCount; ++i) {
-                if (watched == m_fields[i]) {
-                    moveOnFrom(Field(i));
-                    return true;
-                }
-            }
-        }
-    }
-    return FormWindow::eventFilter(watched, event);
 }

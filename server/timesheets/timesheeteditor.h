@@ -27,9 +27,6 @@ public:
     bool isSearching() const { return m_searching; }
     const TimesheetCursor& records() const { return m_records; }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     enum Field { In1, Out1, In2, Out2, In3, Out3, EmpID, RDate, FieldCount };
 
