@@ -4,6 +4,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 
 namespace {
 
@@ -22,7 +23,7 @@ bool TimesheetCursor::open()
     m_open = false;
     m_ids.clear();
     m_deleted.clear();
-    m_positionOf.clear();
+    m_readAtOpen = 0;
     m_live = 0;
     m_pos = 0;
     m_loaded = -1;
@@ -41,9 +42,7 @@ bool TimesheetCursor::open()
         return fail(query.lastError().text());
 
     m_deleted.assign(m_ids.size(), 0);
-    m_positionOf.reserve(qsizetype(m_ids.size()));
-    for (int i = 0; i < int(m_ids.size()); ++i)
-        m_positionOf.insert(m_ids[i], i);
+    m_readAtOpen = m_ids.size();
     m_live = int(m_ids.size());
     m_open = true;
     m_pos = -1;
@@ -125,7 +124,7 @@ bool TimesheetCursor::findFirst(const QString& empId, const QString& shownDate)
             if (emp.isNull() || emp.toString() != empId ||
                 ValueForms::showValue(candidates.value(QStringLiteral("rsdate"))) != shownDate)
                 continue;
-            const int pos = m_positionOf.value(id.toLongLong(), -1);
+            const int pos = positionOf(id.toLongLong());
             if (pos >= 0 && !m_deleted[pos] && (best < 0 || pos < best))
                 best = pos;
         }
@@ -138,6 +137,18 @@ bool TimesheetCursor::findFirst(const QString& empId, const QString& shownDate)
     }
     moveToEnd();
     return false;
+}
+
+int TimesheetCursor::positionOf(qint64 id) const
+{
+    // Rows added since the open are few and may reuse an id; the ones read at open are found by halving.
+    for (std::size_t i = m_ids.size(); i > m_readAtOpen; --i) {
+        if (m_ids[i - 1] == id)
+            return int(i - 1);
+    }
+    const auto end = m_ids.begin() + std::ptrdiff_t(m_readAtOpen);
+    const auto found = std::lower_bound(m_ids.begin(), end, id);
+    return found != end && *found == id ? int(found - m_ids.begin()) : -1;
 }
 
 bool TimesheetCursor::write(RecordSet& row, const QVariantHash& values, QString* error)
@@ -174,7 +185,6 @@ bool TimesheetCursor::addRow(const QVariantHash& values)
     const qint64 id = added.value(QStringLiteral("id")).toLongLong();
     m_ids.push_back(id);
     m_deleted.push_back(0);
-    m_positionOf.insert(id, int(m_ids.size()) - 1);
     ++m_live;
     m_pos = int(m_ids.size()) - 1;
     m_row = std::move(added);

@@ -2,7 +2,6 @@
 
 #include "common/recordset.h"
 
-#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <vector>
@@ -52,11 +51,13 @@ private:
     void step(int direction);
     bool fail(const QString& error);
     static bool write(RecordSet& row, const QVariantHash& values, QString* error);
+    // The position of a row id in the set (the latest one added, should the store have reused the id), or -1.
+    int positionOf(qint64 id) const;
 
     bool m_open = false;
     std::vector<qint64> m_ids;
     std::vector<char> m_deleted;
-    QHash<qint64, int> m_positionOf;
+    std::size_t m_readAtOpen = 0; // m_ids[0, m_readAtOpen) came from the table in id order, so sorted
     int m_live = 0;
     int m_pos = 0;     // -1 before the first row, m_ids.size() after the last
     int m_loaded = -1; // the position whose columns m_row holds
