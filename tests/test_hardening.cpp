@@ -10,6 +10,7 @@
 #include "server/serverstate.h"
 #include "server/shell/childwindows.h"
 #include "tests/support/fixedclock.h"
+#include "tests/support/loopbackterminal.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
 
@@ -42,39 +43,6 @@ constexpr int kWait = 60000;
 bool soak()
 {
     return qEnvironmentVariableIsSet("QORVIL_SOAK");
-}
-
-// A terminal as the server sees one: a socket that collects every byte the server sends.
-class Terminal
-{
-public:
-    explicit Terminal(quint16 port)
-    {
-        QObject::connect(&socket, &QTcpSocket::readyRead, [this] { received += socket.readAll(); });
-        socket.connectToHost(QHostAddress::LocalHost, port);
-    }
-
-    bool connected() { return socket.waitForConnected(kWait); }
-    void send(const QByteArray& bytes)
-    {
-        socket.write(bytes);
-        socket.flush();
-    }
-
-    QTcpSocket socket;
-    QByteArray received;
-};
-
-qint64 residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
 }
 
 // Every row of a table, every column, in id order: what "nothing already stored is damaged" compares.
@@ -234,16 +202,16 @@ void TestHardening::protocolFuzz()
                     violations << QStringLiteral("store failed for ") + id.left(40);
             });
 
-    std::vector<std::unique_ptr<Terminal>> terminals;
+    std::vector<std::unique_ptr<LoopbackTerminal>> terminals;
     for (int i = 0; i < kConnections; ++i) {
-        terminals.push_back(std::make_unique<Terminal>(listener.port()));
-        QVERIFY(terminals.back()->connected());
+        terminals.push_back(std::make_unique<LoopbackTerminal>(listener.port()));
+        QVERIFY(terminals.back()->connected(kWait));
         QTRY_COMPARE_WITH_TIMEOUT(terminals.back()->received, QByteArray("CRA"), kWait);
     }
     // Connections are numbered in arrival order: terminal c is socket c + 1.
     // A real terminal punches now and then, each time on a new day, so every one of its punches signs in.
-    Terminal control(listener.port());
-    QVERIFY(control.connected());
+    LoopbackTerminal control(listener.port());
+    QVERIFY(control.connected(kWait));
     QTRY_COMPARE_WITH_TIMEOUT(control.received, QByteArray("CRA"), kWait);
     QByteArray controlExpected("CRA");
     int controlPunches = 0;
@@ -334,8 +302,8 @@ void TestHardening::connectionFlood()
     connect(&listener, &TerminalListener::accepted, this, [&](qint64 index) { accepted << index; });
     connect(&listener, &TerminalListener::socketClosed, this, [&] { ++closed; });
 
-    Terminal control(listener.port());
-    QVERIFY(control.connected());
+    LoopbackTerminal control(listener.port());
+    QVERIFY(control.connected(kWait));
     QTRY_COMPARE_WITH_TIMEOUT(control.received, QByteArray("CRA"), kWait);
     QByteArray controlExpected("CRA");
     int controlPunches = 0;
@@ -346,10 +314,10 @@ void TestHardening::connectionFlood()
     QElapsedTimer elapsed;
     elapsed.start();
     for (int done = 0; done < total; done += kBatch) {
-        std::vector<std::unique_ptr<Terminal>> batch;
+        std::vector<std::unique_ptr<LoopbackTerminal>> batch;
         for (int i = 0; i < kBatch; ++i) {
-            batch.push_back(std::make_unique<Terminal>(listener.port()));
-            QVERIFY(batch.back()->connected());
+            batch.push_back(std::make_unique<LoopbackTerminal>(listener.port()));
+            QVERIFY(batch.back()->connected(kWait));
         }
         QTRY_COMPARE_WITH_TIMEOUT(int(accepted.size()), 1 + done + kBatch, kWait);
         for (int i = 0; i < kBatch; ++i) {
@@ -410,8 +378,8 @@ void TestHardening::connectionFlood()
     QCOMPARE(socketErrorBoxes, 0); // terminals that go away, even abruptly, are closes
     QVERIFY2(afterKiB - idleKiB < 8 * 1024, qPrintable(QString::number(afterKiB - idleKiB)));
 
-    Terminal late(listener.port());
-    QVERIFY(late.connected());
+    LoopbackTerminal late(listener.port());
+    QVERIFY(late.connected(kWait));
     late.send("Ab7");
     QTRY_VERIFY_WITH_TIMEOUT(late.received == "CRARINBo Ek" || late.received == "RINBo EkCRA", kWait);
     QCOMPARE(accepted.last(), qint64(total + 2));
@@ -457,7 +425,7 @@ void TestHardening::crashLoop()
         // Each terminal punches for its own employees, one punch at a time, each answer awaited.
         struct Load
         {
-            std::unique_ptr<Terminal> terminal;
+            std::unique_ptr<LoopbackTerminal> terminal;
             int next = 0;        // punches sent so far
             QString pending;     // the employee whose punch is unanswered
             QByteArray expected; // the answer it must get
@@ -479,8 +447,8 @@ void TestHardening::crashLoop()
         int answered = 0;
         QStringList wrong;
         for (int t = 0; t < kTerminals; ++t) {
-            loads[t].terminal = std::make_unique<Terminal>(port);
-            QVERIFY(loads[t].terminal->connected());
+            loads[t].terminal = std::make_unique<LoopbackTerminal>(port);
+            QVERIFY(loads[t].terminal->connected(kWait));
             QTRY_COMPARE_WITH_TIMEOUT(loads[t].terminal->received, QByteArray("CRA"), kWait);
             loads[t].terminal->received.clear();
             QObject::connect(&loads[t].terminal->socket, &QTcpSocket::readyRead, [&, t] {
@@ -583,8 +551,8 @@ void TestHardening::storeFaults()
     QList<PunchResult::Outcome> outcomes;
     connect(&listener, &TerminalListener::punchHandled, this,
             [&](qint64, const QString&, PunchResult::Outcome outcome) { outcomes << outcome; });
-    Terminal terminal(listener.port());
-    QVERIFY(terminal.connected());
+    LoopbackTerminal terminal(listener.port());
+    QVERIFY(terminal.connected(kWait));
     QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
 
     auto* clockWindow = ChildWindows::open<ClockWindow>(QStringLiteral("Clock"));

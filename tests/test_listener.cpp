@@ -3,6 +3,7 @@
 #include "server/punch/terminallistener.h"
 #include "server/shell/childwindows.h"
 #include "tests/support/fixedclock.h"
+#include "tests/support/loopbackterminal.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
 
@@ -18,41 +19,6 @@
 #include <memory>
 
 namespace {
-
-// A terminal as the server sees one: a socket that collects every byte the server sends.
-class Terminal
-{
-public:
-    explicit Terminal(quint16 port, const QString& from = QString())
-    {
-        QObject::connect(&socket, &QTcpSocket::readyRead, [this] { received += socket.readAll(); });
-        if (!from.isEmpty())
-            socket.bind(QHostAddress(from));
-        socket.connectToHost(QHostAddress::LocalHost, port);
-    }
-
-    bool connected() { return socket.waitForConnected(5000); }
-    void send(const QByteArray& bytes)
-    {
-        socket.write(bytes);
-        socket.flush();
-    }
-
-    QTcpSocket socket;
-    QByteArray received;
-};
-
-qint64 residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -85,7 +51,7 @@ private Q_SLOTS:
     void idSentBeforeTheNoticeIsDismissedIsAnsweredAndCraFollowsOnce()
     {
         m_dialogs->holdNotices(true);
-        Terminal terminal(m_listener->port());
+        LoopbackTerminal terminal(m_listener->port());
         QVERIFY(terminal.connected());
         QTRY_COMPARE(m_dialogs->pendingNotices(), 1);
         const ScriptedDialogs::Box notice = m_dialogs->last();
@@ -109,7 +75,7 @@ private Q_SLOTS:
 
     void firstPunchSignsInSecondSignsOut()
     {
-        Terminal terminal(m_listener->port());
+        LoopbackTerminal terminal(m_listener->port());
         QVERIFY(terminal.connected());
         QTRY_COMPARE(terminal.received, QByteArray("CRA"));
 
@@ -149,7 +115,7 @@ private Q_SLOTS:
             m_db->addTimesheet(QStringLiteral("E100"), QDate(2026, 3, 2), today);
         const QVariant rowsBefore = m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM timesheet"));
 
-        Terminal terminal(m_listener->port());
+        LoopbackTerminal terminal(m_listener->port());
         QVERIFY(terminal.connected());
         QTRY_COMPARE(terminal.received, QByteArray("CRA"));
         QSignalSpy handled(m_listener.get(), &TerminalListener::punchHandled);
@@ -169,7 +135,7 @@ private Q_SLOTS:
     void punchTheStoreRefusedGetsNoReplyAndIsReported()
     {
         m_db->exec(QStringLiteral("DROP TABLE timesheet"));
-        Terminal terminal(m_listener->port());
+        LoopbackTerminal terminal(m_listener->port());
         QVERIFY(terminal.connected());
         QTRY_COMPARE(terminal.received, QByteArray("CRA"));
         QSignalSpy handled(m_listener.get(), &TerminalListener::punchHandled);
@@ -186,9 +152,9 @@ private Q_SLOTS:
     void socketsAreNumberedInArrivalAndNeverReused()
     {
         QSignalSpy accepted(m_listener.get(), &TerminalListener::accepted);
-        std::vector<std::unique_ptr<Terminal>> terminals;
+        std::vector<std::unique_ptr<LoopbackTerminal>> terminals;
         for (const char* from : {"127.0.0.11", "127.0.0.12", "127.0.0.13"}) {
-            terminals.push_back(std::make_unique<Terminal>(m_listener->port(), QString::fromLatin1(from)));
+            terminals.push_back(std::make_unique<LoopbackTerminal>(m_listener->port(), QString::fromLatin1(from)));
             QVERIFY(terminals.back()->connected());
             QTRY_COMPARE(accepted.count(), int(terminals.size()));
         }
@@ -200,7 +166,7 @@ private Q_SLOTS:
         QTRY_COMPARE(m_listener->connectedIndexes(), QList<qint64>({1, 3}));
         QCOMPARE(m_listener->socket(2), nullptr);
 
-        terminals[1] = std::make_unique<Terminal>(m_listener->port(), QStringLiteral("127.0.0.12"));
+        terminals[1] = std::make_unique<LoopbackTerminal>(m_listener->port(), QStringLiteral("127.0.0.12"));
         QVERIFY(terminals[1]->connected());
         QTRY_COMPARE(accepted.count(), 4);
         QCOMPARE(accepted.at(3).at(0).toLongLong(), 4);
@@ -260,7 +226,7 @@ private Q_SLOTS:
 
     void socketErrorIsShownAndClosesOnlyThatTerminal()
     {
-        Terminal first(m_listener->port());
+        LoopbackTerminal first(m_listener->port());
         QVERIFY(first.connected());
         QTRY_COMPARE(first.received, QByteArray("CRA"));
         QTcpSocket* serverSide = m_listener->socket(1);
@@ -276,7 +242,7 @@ private Q_SLOTS:
         QCOMPARE(m_listener->socket(1), nullptr);
         QTRY_COMPARE(first.socket.state(), QAbstractSocket::UnconnectedState);
 
-        Terminal second(m_listener->port());
+        LoopbackTerminal second(m_listener->port());
         QVERIFY(second.connected());
         second.send("E100");
         QTRY_COMPARE(second.received, QByteArray("CRARINAnn Lee"));
@@ -304,7 +270,7 @@ private Q_SLOTS:
         QSignalSpy handled(m_listener.get(), &TerminalListener::punchHandled);
         QSignalSpy closed(m_listener.get(), &TerminalListener::socketClosed);
         {
-            Terminal bad(m_listener->port());
+            LoopbackTerminal bad(m_listener->port());
             QVERIFY(bad.connected());
             bad.send(bytes);
             // The server reads everything sent before it sees the terminal leave.
@@ -320,7 +286,7 @@ private Q_SLOTS:
         QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM timesheet")), QVariant(0));
         QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM Employee")), QVariant(1));
 
-        Terminal good(m_listener->port());
+        LoopbackTerminal good(m_listener->port());
         QVERIFY(good.connected());
         good.send("E100");
         QTRY_COMPARE(good.received, QByteArray("CRARINAnn Lee"));
@@ -336,9 +302,9 @@ private Q_SLOTS:
         const qint64 before = residentKiB();
 
         for (int done = 0; done < kConnections; done += kBatch) {
-            std::vector<std::unique_ptr<Terminal>> batch;
+            std::vector<std::unique_ptr<LoopbackTerminal>> batch;
             for (int i = 0; i < kBatch; ++i) {
-                batch.push_back(std::make_unique<Terminal>(m_listener->port()));
+                batch.push_back(std::make_unique<LoopbackTerminal>(m_listener->port()));
                 QVERIFY(batch.back()->connected());
             }
             QTRY_COMPARE(accepted.count(), done + kBatch);
@@ -356,7 +322,7 @@ private Q_SLOTS:
         }
         m_dialogs->holdNotices(false);
 
-        Terminal late(m_listener->port());
+        LoopbackTerminal late(m_listener->port());
         QVERIFY(late.connected());
         late.send("E100");
         QTRY_VERIFY(late.received == "CRARINAnn Lee" || late.received == "RINAnn LeeCRA");
@@ -392,7 +358,7 @@ private Q_SLOTS:
         blocker.close();
         QTRY_VERIFY(listener.isListening());
         QCOMPARE(listener.port(), taken);
-        Terminal terminal(taken);
+        LoopbackTerminal terminal(taken);
         QVERIFY(terminal.connected());
         QTRY_COMPARE(terminal.received, QByteArray("CRA"));
         QCOMPARE(m_dialogs->boxes.size(), 2); // the greeting's notice, nothing more

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTcpSocket>
+
+// A terminal as the server sees one: a socket on 127.0.0.1 that collects every byte the server sends.
+class LoopbackTerminal
+{
+public:
+    // `from` binds the socket to another loopback address first, so terminals can differ by address.
+    explicit LoopbackTerminal(quint16 port, const QString& from = QString());
+
+    bool connected(int waitMs = 5000) { return socket.waitForConnected(waitMs); }
+    void send(const QByteArray& bytes);
+
+    QTcpSocket socket;
+    QByteArray received;
+};
+
+// This process's resident memory in KiB, from /proc/self/status.
+qint64 residentKiB();
