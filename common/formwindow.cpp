@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPushButton>
 
 FormWindow::FormWindow(QWidget* parent) : QWidget(parent)
 {
@@ -32,6 +33,15 @@ void FormWindow::closeWindow()
         frame->close();
     else
         close();
+}
+
+QPushButton* FormWindow::makeButton(const char* name, const QString& caption, int minimumWidth)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    button->setMinimumWidth(minimumWidth);
+    return button;
 }
 
 bool FormWindow::requireDatabase()

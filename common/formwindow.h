@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class QPushButton;
+
 // Base of every window of both programs: load runs once when the window is created (false means the
 // window refused to open, for example because the database is not open, and it is then discarded);
 // activated runs each time the window comes to the front.
@@ -22,6 +24,9 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+
+    // A push button of this window, named and captioned; Enter in a box never presses it.
+    QPushButton* makeButton(const char* name, const QString& caption, int minimumWidth = 90);
 
     // True when gConn is open; otherwise shows the "Could not open database ..." message.
     static bool requireDatabase();

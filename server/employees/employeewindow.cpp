@@ -194,18 +194,11 @@ EmployeeWindow::EmployeeWindow(QWidget* parent) : FormWindow(parent)
     otherGrid->setColumnStretch(1, 1);
     m_tabs->addTab(other, QStringLiteral("Other Information"));
 
-    auto button = [this](const char* name, const QString& text) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        b->setMinimumWidth(90);
-        return b;
-    };
-    m_addNew = button("PushButton1", QStringLiteral("Add New"));
-    m_save = button("PushButton3", QStringLiteral("Save"));
-    m_edit = button("PushButton4", QStringLiteral("Edit"));
-    m_search = button("PushButton5", QStringLiteral("Search"));
-    m_close = button("PushButton2", QStringLiteral("Close"));
+    m_addNew = makeButton("PushButton1", QStringLiteral("Add New"));
+    m_save = makeButton("PushButton3", QStringLiteral("Save"));
+    m_edit = makeButton("PushButton4", QStringLiteral("Edit"));
+    m_search = makeButton("PushButton5", QStringLiteral("Search"));
+    m_close = makeButton("PushButton2", QStringLiteral("Close"));
     m_save->setEnabled(false);
     m_edit->setEnabled(false);
     usePointerOver(m_close);

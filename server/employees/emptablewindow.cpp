@@ -30,16 +30,9 @@ EmpTableWindow::EmpTableWindow(QWidget* parent) : FormWindow(parent)
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { lineChosen(current); });
 
-    auto button = [this](const char* name, const QString& text) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        b->setMinimumWidth(90);
-        return b;
-    };
-    m_previous = button("PushButton1", QStringLiteral("Previous"));
-    m_next = button("PushButton2", QStringLiteral("Next"));
-    m_close = button("PushButton3", QStringLiteral("Close"));
+    m_previous = makeButton("PushButton1", QStringLiteral("Previous"));
+    m_next = makeButton("PushButton2", QStringLiteral("Next"));
+    m_close = makeButton("PushButton3", QStringLiteral("Close"));
     usePointerOver(m_close);
     connect(m_previous, &QPushButton::clicked, this, &EmpTableWindow::previous);
     connect(m_next, &QPushButton::clicked, this, &EmpTableWindow::next);

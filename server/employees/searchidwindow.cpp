@@ -25,17 +25,23 @@
 namespace {
 
 // The two picture buttons' pictures, drawn in code so they look the same under every style.
-QIcon uploadPicture()
+// A record card; each button adds its own mark to it.
+void drawCard(QPainter& p)
 {
-    QPixmap picture(32, 32);
-    picture.fill(Qt::transparent);
-    QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(40, 70, 130), 1.5));
     p.setBrush(QColor(250, 250, 245));
     p.drawRect(QRectF(5.5, 3.5, 17, 23));
     for (int y = 9; y <= 21; y += 4)
         p.drawLine(QPointF(9, y), QPointF(19, y));
+}
+
+QIcon uploadPicture()
+{
+    QPixmap picture(32, 32);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    drawCard(p);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(40, 140, 60));
     const QPointF arrow[] = {{18, 20}, {30, 20}, {24, 12}};
@@ -49,12 +55,7 @@ QIcon deletePicture()
     QPixmap picture(32, 32);
     picture.fill(Qt::transparent);
     QPainter p(&picture);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(40, 70, 130), 1.5));
-    p.setBrush(QColor(250, 250, 245));
-    p.drawRect(QRectF(5.5, 3.5, 17, 23));
-    for (int y = 9; y <= 21; y += 4)
-        p.drawLine(QPointF(9, y), QPointF(19, y));
+    drawCard(p);
     p.setPen(QPen(QColor(200, 30, 30), 4, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(17, 17), QPointF(28, 28));
     p.drawLine(QPointF(28, 17), QPointF(17, 28));
