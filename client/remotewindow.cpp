@@ -3,20 +3,15 @@
 #include "common/clock.h"
 #include "common/clockdisplay.h"
 #include "common/dialogs.h"
+#include "common/punchstation.h"
 #include "common/valueforms.h"
 
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QTcpSocket>
-#include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -83,13 +78,6 @@ QIcon closePicture()
     return QIcon(picture);
 }
 
-QLabel* caption(const QString& text, const char* name, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    return label;
-}
-
 } // namespace
 
 RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), m_port(port)
@@ -104,32 +92,6 @@ RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), 
     connect(m_socket, &QTcpSocket::disconnected, m_socket, &QTcpSocket::abort);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &RemoteWindow::socketError);
 
-    m_clock = new ClockDisplay(this);
-
-    auto* picture = caption(QString(), "Picture1", this);
-    picture->setPixmap(terminalPicture(64));
-
-    auto* frame = new QGroupBox(this);
-    frame->setObjectName(QStringLiteral("GroupBox1"));
-    m_id = new QLineEdit(frame);
-    m_id->setObjectName(QStringLiteral("Text1"));
-    connect(m_id, &QLineEdit::returnPressed, this, &RemoteWindow::sendId);
-    m_name = caption(QString(), "Label5", frame);
-    m_action = caption(QString(), "Label6", frame);
-    for (QLabel* display : {m_name, m_action}) {
-        QFont bold = display->font();
-        bold.setBold(true);
-        display->setFont(bold);
-        display->setMinimumWidth(260);
-    }
-    auto* grid = new QGridLayout(frame);
-    grid->addWidget(caption(QStringLiteral("Employee ID"), "Label2", frame), 0, 0);
-    grid->addWidget(m_id, 0, 1);
-    grid->addWidget(caption(QStringLiteral("Name "), "Label3", frame), 1, 0);
-    grid->addWidget(m_name, 1, 1);
-    grid->addWidget(caption(QStringLiteral("Action "), "Label4", frame), 2, 0);
-    grid->addWidget(m_action, 2, 1);
-
     m_connect = new QPushButton(connectPicture(), QStringLiteral("Connect to Server"), this);
     m_connect->setObjectName(QStringLiteral("konek"));
     m_close = new QPushButton(closePicture(), QStringLiteral("Close this Window"), this);
@@ -142,17 +104,12 @@ RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), 
     connect(m_connect, &QPushButton::clicked, this, &RemoteWindow::connectToServer);
     connect(m_close, &QPushButton::clicked, this, &RemoteWindow::confirmClose);
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(picture);
-    top->addWidget(m_clock, 1);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(m_connect);
-    bottom->addStretch();
-    bottom->addWidget(m_close);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(frame);
-    layout->addLayout(bottom);
+    const PunchStation station(this, terminalPicture(64), {m_connect}, {m_close});
+    m_clock = station.clock;
+    m_id = station.id;
+    m_name = station.name;
+    m_action = station.action;
+    connect(m_id, &QLineEdit::returnPressed, this, &RemoteWindow::sendId);
 }
 
 bool RemoteWindow::load()

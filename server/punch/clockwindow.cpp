@@ -2,18 +2,15 @@
 
 #include "common/clockdisplay.h"
 #include "common/dialogs.h"
+#include "common/punchstation.h"
 #include "common/valueforms.h"
 #include "server/punch/punchrules.h"
 
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -45,42 +42,6 @@ ClockWindow::ClockWindow(QWidget* parent) : FormWindow(parent)
 {
     setWindowTitle(QStringLiteral("Qorvil Clock System"));
 
-    m_clock = new ClockDisplay(this);
-
-    auto* picture = new QLabel(this);
-    picture->setObjectName(QStringLiteral("Picture1"));
-    picture->setPixmap(clockPicture(64));
-
-    auto* frame = new QGroupBox(this);
-    frame->setObjectName(QStringLiteral("GroupBox1"));
-    auto* idCaption = new QLabel(QStringLiteral("Employee ID"), frame);
-    idCaption->setObjectName(QStringLiteral("Label2"));
-    m_id = new QLineEdit(frame);
-    m_id->setObjectName(QStringLiteral("Text1"));
-    connect(m_id, &QLineEdit::returnPressed, this, &ClockWindow::punch);
-    auto* nameCaption = new QLabel(QStringLiteral("Name "), frame);
-    nameCaption->setObjectName(QStringLiteral("Label3"));
-    m_name = new QLabel(frame);
-    m_name->setObjectName(QStringLiteral("Label5"));
-    auto* actionCaption = new QLabel(QStringLiteral("Action "), frame);
-    actionCaption->setObjectName(QStringLiteral("Label4"));
-    m_action = new QLabel(frame);
-    m_action->setObjectName(QStringLiteral("Label6"));
-    for (QLabel* display : {m_name, m_action}) {
-        QFont bold = display->font();
-        bold.setBold(true);
-        display->setFont(bold);
-        display->setMinimumWidth(260);
-    }
-
-    auto* grid = new QGridLayout(frame);
-    grid->addWidget(idCaption, 0, 0);
-    grid->addWidget(m_id, 0, 1);
-    grid->addWidget(nameCaption, 1, 0);
-    grid->addWidget(m_name, 1, 1);
-    grid->addWidget(actionCaption, 2, 0);
-    grid->addWidget(m_action, 2, 1);
-
     m_close =
         new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Close this Window"), this);
     m_close->setObjectName(QStringLiteral("PushButton1"));
@@ -88,16 +49,12 @@ ClockWindow::ClockWindow(QWidget* parent) : FormWindow(parent)
     usePointerOver(m_close);
     connect(m_close, &QPushButton::clicked, this, &ClockWindow::closeWindow);
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(picture);
-    top->addWidget(m_clock, 1);
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch();
-    bottom->addWidget(m_close);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(frame);
-    layout->addLayout(bottom);
+    const PunchStation station(this, clockPicture(64), {}, {m_close});
+    m_clock = station.clock;
+    m_id = station.id;
+    m_name = station.name;
+    m_action = station.action;
+    connect(m_id, &QLineEdit::returnPressed, this, &ClockWindow::punch);
 }
 
 bool ClockWindow::load()

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QList>
+
+class ClockDisplay;
+class QLabel;
+class QLineEdit;
+class QPixmap;
+class QPushButton;
+class QWidget;
+
+// The face both punch stations share, built onto their window: the picture and the clock display on
+// top, the ID frame with the name and action displays, and a row with the window's own buttons (the
+// left ones at the left edge, the right ones at the right edge).
+struct PunchStation
+{
+    PunchStation(QWidget* window, const QPixmap& picture, const QList<QPushButton*>& leftButtons,
+                 const QList<QPushButton*>& rightButtons);
+
+    ClockDisplay* clock;
+    QLineEdit* id;
+    QLabel* name;
+    QLabel* action;
+};
