@@ -21,9 +21,9 @@ const QString kConnectionName = QStringLiteral("gConn");
 constexpr int kSchemaVersion = 1;
 constexpr int kMaxCachedStatements = 64;
 
-QHash<QString, std::shared_ptr<QSqlQuery>>& statementCache()
+QHash<QString, std::shared_ptr<Statement>>& statementCache()
 {
-    static QHash<QString, std::shared_ptr<QSqlQuery>> cache;
+    static QHash<QString, std::shared_ptr<Statement>> cache;
     return cache;
 }
 
@@ -216,25 +216,25 @@ bool open(Kind kind, const QString& path, QString* error)
     return true;
 }
 
-std::shared_ptr<QSqlQuery> prepare(const QSqlDatabase& db, const QString& sql, QString* error)
+std::shared_ptr<Statement> prepare(const QSqlDatabase& db, const QString& sql, QString* error)
 {
     const bool shared = db.connectionName() == kConnectionName && gConn.isOpen();
     if (shared) {
         if (auto found = statementCache().value(sql))
             return found;
     }
-    auto query = std::make_shared<QSqlQuery>(db);
-    query->setForwardOnly(true);
-    if (!query->prepare(sql)) {
-        fail(error, query->lastError().text());
+    auto statement = std::make_shared<Statement>(db);
+    statement->query.setForwardOnly(true);
+    if (!statement->query.prepare(sql)) {
+        fail(error, statement->query.lastError().text());
         return nullptr;
     }
     if (shared) {
         if (statementCache().size() >= kMaxCachedStatements)
             statementCache().clear();
-        statementCache().insert(sql, query);
+        statementCache().insert(sql, statement);
     }
-    return query;
+    return statement;
 }
 
 bool fileInPlace(const QSqlDatabase& db, QString* error)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QHash>
 #include <QSqlQuery>
+#include <QStringList>
 #include <QString>
 #include <memory>
 
@@ -31,7 +33,19 @@ inline bool isOpen()
 // so the punch path and the reports do not compile the same SQL again and again; the caller binds,
 // executes and finishes it before anyone else asks for the same text.
 // Null with the reason on failure.
-std::shared_ptr<QSqlQuery> prepare(const QSqlDatabase& db, const QString& sql, QString* error = nullptr);
+struct Statement
+{
+    explicit Statement(const QSqlDatabase& db) : query(db) {}
+
+    QSqlQuery query;
+    // Filled by the first reader: the result columns' names and declared types, and each lower-case
+    // name's column, so later runs of the same statement need not describe their results again.
+    bool described = false;
+    QStringList columns;
+    QStringList types;
+    QHash<QString, int> index;
+};
+std::shared_ptr<Statement> prepare(const QSqlDatabase& db, const QString& sql, QString* error = nullptr);
 
 // Whether the file the connection opened is still the one at its path. A database file deleted or replaced
 // under a running program keeps taking writes that are gone at the next start, so every write is refused

@@ -116,7 +116,7 @@ bool RecordSet::open(const QString& sql, const QVariantList& binds)
     const auto statement = Database::prepare(m_db, sql, &why);
     if (!statement)
         return fail(why);
-    QSqlQuery& query = *statement;
+    QSqlQuery& query = statement->query;
     for (const QVariant& bind : binds)
         query.addBindValue(bind);
     if (!query.exec()) {
@@ -124,16 +124,23 @@ bool RecordSet::open(const QString& sql, const QVariantList& binds)
         return fail(query.lastError().text());
     }
 
-    const QSqlRecord record = query.record();
-    for (int i = 0; i < record.count(); ++i) {
-        m_columns << record.fieldName(i);
-        m_index.insert(record.fieldName(i).toLower(), i);
+    if (!statement->described) {
+        const QSqlRecord record = query.record();
+        for (int i = 0; i < record.count(); ++i) {
+            statement->columns << record.fieldName(i);
+            statement->index.insert(record.fieldName(i).toLower(), i);
+        }
+        statement->types = declaredTypes(query, record.count());
+        statement->described = true;
     }
-    m_types = declaredTypes(query, record.count());
+    m_columns = statement->columns;
+    m_index = statement->index;
+    m_types = statement->types;
+    const int count = int(m_columns.size());
     while (query.next()) {
         Row row;
-        row.values.reserve(record.count());
-        for (int i = 0; i < record.count(); ++i)
+        row.values.reserve(count);
+        for (int i = 0; i < count; ++i)
             row.values << fromStored(m_types.at(i), query.value(i));
         m_rows.push_back(std::move(row));
     }
@@ -240,7 +247,9 @@ void RecordSet::setAbsolutePosition(int position)
 
 int RecordSet::columnIndex(const QString& column) const
 {
-    return m_index.value(column.toLower(), -1);
+    // Most callers already write the name in lower case; only the others pay for the conversion.
+    const auto found = m_index.constFind(column);
+    return found != m_index.cend() ? *found : m_index.value(column.toLower(), -1);
 }
 
 QVariant RecordSet::value(const QString& column) const
@@ -440,7 +449,7 @@ bool RecordSet::update()
     const auto statement = Database::prepare(m_db, sql, &why);
     if (!statement)
         return fail(why);
-    QSqlQuery& query = *statement;
+    QSqlQuery& query = statement->query;
     for (const QVariant& value : values)
         query.addBindValue(value);
     const bool written = query.exec();
@@ -487,7 +496,7 @@ bool RecordSet::deleteCurrent()
     const auto statement = Database::prepare(m_db, QStringLiteral("DELETE FROM %1 WHERE id = ?").arg(m_table), &why);
     if (!statement)
         return fail(why);
-    QSqlQuery& query = *statement;
+    QSqlQuery& query = statement->query;
     query.addBindValue(m_rows[m_pos].values.at(idColumn));
     const bool deleted = query.exec();
     const QString deleteError = query.lastError().text();

@@ -53,14 +53,39 @@ std::optional<double> readNumber(const QString& text)
     return value;
 }
 
+namespace {
+
+// Writes a number as fixed-width decimal digits; the store's forms are written at every punch.
+void putDigits(QChar* at, int value, int width)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        at[i] = QChar(u'0' + value % 10);
+        value /= 10;
+    }
+}
+
+} // namespace
+
 QString storeDate(const QDate& date)
 {
-    return date.toString(Qt::ISODate);
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999)
+        return date.toString(Qt::ISODate);
+    QString text(10, u'-');
+    putDigits(text.data(), date.year(), 4);
+    putDigits(text.data() + 5, date.month(), 2);
+    putDigits(text.data() + 8, date.day(), 2);
+    return text;
 }
 
 QString storeTime(const QTime& time)
 {
-    return time.toString(QStringLiteral("HH:mm:ss"));
+    if (!time.isValid())
+        return QString();
+    QString text(8, u':');
+    putDigits(text.data(), time.hour(), 2);
+    putDigits(text.data() + 3, time.minute(), 2);
+    putDigits(text.data() + 6, time.second(), 2);
+    return text;
 }
 
 QString showValue(const QVariant& value)

@@ -371,6 +371,10 @@ void TestDatabase::valueForms()
     QCOMPARE(readNumber(QStringLiteral("10.5")), std::optional<double>(10.5));
     QVERIFY(!readNumber(QStringLiteral("ten")));
     QVERIFY(!readNumber(QStringLiteral("inf")));
+    QCOMPARE(storeDate(QDate(2026, 3, 2)), QStringLiteral("2026-03-02"));
+    QCOMPARE(storeDate(QDate(987, 12, 31)), QDate(987, 12, 31).toString(Qt::ISODate));
+    QCOMPARE(storeTime(QTime(7, 5, 9)), QStringLiteral("07:05:09"));
+    QCOMPARE(storeTime(QTime(23, 59, 59, 999)), QStringLiteral("23:59:59"));
     QCOMPARE(showValue(QVariant()), QString());
     QCOMPARE(showValue(QDate(2026, 3, 2)), QStringLiteral("03/02/2026"));
 }

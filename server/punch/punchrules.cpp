@@ -2,6 +2,7 @@
 
 #include "common/clock.h"
 #include "common/recordset.h"
+#include "common/valueforms.h"
 
 #include <array>
 
@@ -32,7 +33,7 @@ PunchResult recordForEmployee(const QString& id, const QString& name)
     // Only today's rows of this employee are read; the (emp_id, rsdate) index finds them directly.
     RecordSet sheet;
     if (!sheet.open(QStringLiteral("Select * from timesheet where emp_id = ? and rsdate = ?"),
-                    {id, day.toString(Qt::ISODate)}))
+                    {id, ValueForms::storeDate(day)}))
         return storeFailed(result, sheet.lastError());
 
     if (sheet.recordCount() > 0 && sheet.find(QStringLiteral("rsdate"), day)) {
