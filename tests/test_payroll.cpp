@@ -447,6 +447,8 @@ void TestPayroll::exportsHoldRowsAndTotals()
                  QStringLiteral("Wages Per Hour,,,,10.5,15.75,"),
                  QStringLiteral("Total Earnings,,,,84,7.350525,91.350525"),
              }));
+    QVERIFY(detail.text.contains(QStringLiteral("Name Ann, Jr. Avery")));
+    QVERIFY(detail.text.contains(QStringLiteral("03/02/2026  12:45:00  17:10:00")));
 
     Payroll::SummaryReport summary;
     QVERIFY(Payroll::runSummary(request(list), &summary, &error));

@@ -7,6 +7,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTextStream>
 
 namespace Payroll {
 
@@ -99,6 +100,33 @@ QString csvValue(const QVariant& value)
     if (value.typeId() == QMetaType::QDate)
         return ValueForms::storeDate(value.toDate());
     return ValueForms::showValue(value);
+}
+
+// A plain text table, every column as wide as its widest cell; numbers right-aligned.
+QString textTable(const QStringList& header, const QList<QStringList>& rows, const QList<bool>& rightAligned)
+{
+    QList<int> widths;
+    for (const QString& cell : header)
+        widths << int(cell.size());
+    for (const QStringList& row : rows)
+        for (int i = 0; i < row.size() && i < widths.size(); ++i)
+            widths[i] = qMax(widths[i], int(row[i].size()));
+    auto format = [&](const QStringList& row) -> QString {
+        QStringList cells;
+        for (int i = 0; i < widths.size(); ++i) {
+            const QString cell = row.value(i);
+            cells << (rightAligned.value(i) ? cell.rightJustified(widths[i]) : cell.leftJustified(widths[i]));
+        }
+        return cells.join(QStringLiteral("  ")).trimmed() + QLatin1Char('\n');
+    };
+    QString out = format(header);
+    int total = 0;
+    for (int width : widths)
+        total += width;
+    out += QString(total + 2 * (int(widths.size()) - 1), QLatin1Char('-')) + QLatin1Char('\n');
+    for (const QStringList& row : rows)
+        out += format(row);
+    return out;
 }
 
 // The store's own words where it gave any; the driver's step ("Unable to fetch row") says nothing to a user.
@@ -359,12 +387,14 @@ bool runDetail(const Request& request, DetailReport* report, QString* error)
                                 QStringLiteral("Time Out"),    QStringLiteral("Regular"), QStringLiteral("Overtime"),
                                 QStringLiteral("Work Hours")};
     QString csv = csvLine(header);
+    QList<QStringList> lines;
     for (const Row& row : report->rows) {
         QStringList fields;
         for (const char* column : {"emp_id", "rsdate", "in1", "out1", "regular", "rsot", "work_hours"})
             fields << csvValue(row.value(QLatin1String(column)));
         csv += csvLine(fields);
         fields[1] = ValueForms::showValue(row.value(QStringLiteral("rsdate")));
+        lines << fields;
     }
     csv += csvLine({QStringLiteral("Pay Period Hours"), QString(), QString(), QString(), number(report->totals.regular),
                     number(report->totals.overtime), number(report->totals.work)});
@@ -375,6 +405,32 @@ bool runDetail(const Request& request, DetailReport* report, QString* error)
                     shown(QStringLiteral("Label30")), shown(QStringLiteral("Label31"))});
     report->csv = csv;
 
+    lines << QStringList{QStringLiteral("Pay Period Hours"),
+                         QString(),
+                         QString(),
+                         QString(),
+                         number(report->totals.regular),
+                         number(report->totals.overtime),
+                         number(report->totals.work)};
+    lines << QStringList{
+        QStringLiteral("Wages Per Hour"), QString(), QString(), QString(), shown(QStringLiteral("Label26")),
+        shown(QStringLiteral("Label27")), QString()};
+    lines << QStringList{QStringLiteral("Total Earnings"),
+                         QString(),
+                         QString(),
+                         QString(),
+                         shown(QStringLiteral("Label29")),
+                         shown(QStringLiteral("Label30")),
+                         shown(QStringLiteral("Label31"))};
+    QString text;
+    QTextStream out(&text);
+    out << "Detailed Timesheet Report\n"
+        << "Pay Period From " << shown(QStringLiteral("Label5")) << " To " << shown(QStringLiteral("Label6")) << '\n'
+        << "Date " << shown(QStringLiteral("Label8")) << '\n'
+        << "Name " << request.selectedName << "\n\n";
+    out.flush();
+    text += textTable(header, lines, {false, false, false, false, true, true, true});
+    report->text = text;
     return true;
 }
 
@@ -462,14 +518,21 @@ bool runSummary(const Request& request, SummaryReport* report, QString* error)
                                 QStringLiteral("Overtime Wage"),     QStringLiteral("Regular Earnings"),
                                 QStringLiteral("Overtime Earnings"), QStringLiteral("Total Earnings")};
     QString csv = csvLine(header);
+    QList<QStringList> lines;
     for (const Row& row : report->rows) {
         QStringList fields;
         for (const char* column : {"emp_id", "emp_name", "regular", "ot", "work_hours", "wage", "ot_wage",
                                    "reg_earnings", "ot_earnings", "tot_earnings"})
             fields << csvValue(row.value(QLatin1String(column)));
         csv += csvLine(fields);
+        lines << fields;
     }
     report->csv = csv;
+    report->text = QStringLiteral("Timesheet Report Summary\nPay Period From ") +
+                   layout.caption(QStringLiteral("Label5")) + QStringLiteral(" To ") +
+                   layout.caption(QStringLiteral("Label6")) + QStringLiteral("\nDate ") +
+                   layout.caption(QStringLiteral("Label8")) + QStringLiteral("\n\n") +
+                   textTable(header, lines, {false, false, true, true, true, true, true, true, true, true});
     return true;
 }
 

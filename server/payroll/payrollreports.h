@@ -32,6 +32,7 @@ struct PreparedReport
     Report::Layout layout;
     QList<Report::Row> rows; // the work table's rows, as the report's bands show them
     QString csv;             // rows and totals, for payroll software
+    QString text;            // the report as aligned plain text
 };
 
 struct DetailReport : PreparedReport

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QStringList>
+
+class QTextStream;
+
+// qorvil-report: the payroll reports from the command line, for accountants' scripts.
+//   qorvil-report summary|detail --from MM/DD/YYYY --to MM/DD/YYYY (--employee ID ... | --all)
+//                 [--database FILE] [--csv FILE | --pdf FILE]
+// Without a file the report is printed as aligned text. It changes nothing but the report work tables.
+namespace ReportCommand {
+
+// The arguments after the program name; returns the exit status (0 done, 1 database or output failed,
+// 2 bad arguments). PDF output needs a running QGuiApplication.
+int run(const QStringList& arguments, QTextStream& out, QTextStream& err);
+
+QString usage();
+
+} // namespace ReportCommand
