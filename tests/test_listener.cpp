@@ -93,6 +93,47 @@ private Q_SLOTS:
                  QStringLiteral("12:00:00"));
     }
 
+    // Terminals whose IDs arrive together are stored together; a punch the store refuses costs no
+    // other punch of its group, and gets no answer itself.
+    void punchesArrivingTogether()
+    {
+        m_db->addEmployee(QStringLiteral("E200"), QStringLiteral("Bo"), QStringLiteral("Ek"));
+        m_db->addEmployee(QStringLiteral("BAD"), QStringLiteral("Cy"), QStringLiteral("Ng"));
+        m_db->exec(QStringLiteral("CREATE TRIGGER refuse_bad BEFORE INSERT ON timesheet WHEN NEW.emp_id = 'BAD' "
+                                  "BEGIN SELECT RAISE(ABORT, 'refused for the test'); END"));
+        std::vector<std::unique_ptr<LoopbackTerminal>> terminals;
+        for (int i = 0; i < 3; ++i) {
+            terminals.push_back(std::make_unique<LoopbackTerminal>(m_listener->port()));
+            QVERIFY(terminals.back()->connected());
+            QTRY_COMPARE(terminals.back()->received, QByteArray("CRA"));
+        }
+        QSignalSpy handled(m_listener.get(), &TerminalListener::punchHandled);
+        // All three are in the server's receive buffers before its event loop looks again.
+        terminals[0]->send("E100");
+        terminals[1]->send("BAD");
+        terminals[2]->send("E200");
+        QTRY_COMPARE(handled.count(), 3);
+        QTRY_COMPARE(terminals[0]->received, QByteArray("CRARINAnn Lee"));
+        QTRY_COMPARE(terminals[2]->received, QByteArray("CRARINBo Ek"));
+        QCOMPARE(terminals[1]->received, QByteArray("CRA"));
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT group_concat(emp_id) FROM (SELECT emp_id FROM timesheet "
+                                             "ORDER BY emp_id)"))
+                     .toString(),
+                 QStringLiteral("E100,E200"));
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("Punch Not Recorded"));
+
+        // A second round: the same three again, now signing out; still nothing for the refused one.
+        m_clock->advance(3600);
+        terminals[0]->send("E100");
+        terminals[1]->send("BAD");
+        terminals[2]->send("E200");
+        QTRY_COMPARE(handled.count(), 6);
+        QTRY_COMPARE(terminals[0]->received, QByteArray("CRARINAnn LeeOUTAnn Lee"));
+        QTRY_COMPARE(terminals[2]->received, QByteArray("CRARINBo EkOUTBo Ek"));
+        QCOMPARE(terminals[1]->received, QByteArray("CRA"));
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM timesheet WHERE out1 = '09:00:00'")).toInt(), 2);
+    }
+
     void punchesThatRecordNothingGetNoReply_data()
     {
         QTest::addColumn<QString>("id");

@@ -171,21 +171,61 @@ void TerminalListener::receive(qint64 index)
     QTcpSocket* terminal = socket(index);
     if (!terminal)
         return;
-    const QString id = Protocol::fromWire(terminal->readAll());
-    const PunchResult result = Punch::recordFromTerminal(id);
-    // recordFromTerminal answers only after the row is stored, so a reply never claims an unrecorded punch.
-    if (const auto reply = terminalReply(result); reply && terminal->state() == QAbstractSocket::ConnectedState) {
-        terminal->write(Protocol::toWire(*reply));
-        terminal->flush(); // now, not on the next turn of the event loop
+    // Every terminal whose ID arrived in this turn of the event loop is punched in the next one.
+    if (m_received.empty())
+        QMetaObject::invokeMethod(this, &TerminalListener::punchReceived, Qt::QueuedConnection);
+    m_received.push_back({index, Protocol::fromWire(terminal->readAll())});
+}
+
+void TerminalListener::punchReceived()
+{
+    const std::vector<Received> batch = std::move(m_received);
+    m_received.clear();
+    std::vector<PunchResult> results;
+    results.reserve(batch.size());
+
+    // Several punches share one transaction, and so one wait for the disk. Should any of them fail, the
+    // whole group is undone and every punch is recorded on its own, so one failure costs no other punch.
+    bool grouped = batch.size() > 1 && gConn.transaction();
+    if (grouped) {
+        for (const Received& received : batch) {
+            results.push_back(Punch::recordFromTerminal(received.id));
+            if (results.back().outcome == PunchResult::Outcome::StoreFailed)
+                break;
+        }
+        const bool allStored =
+            results.size() == batch.size() && results.back().outcome != PunchResult::Outcome::StoreFailed;
+        if (!allStored || !gConn.commit()) {
+            gConn.rollback();
+            results.clear();
+            grouped = false;
+        }
     }
-    if (result.outcome == PunchResult::Outcome::StoreFailed) {
-        dialogs().notice(QStringLiteral("A punch from the terminal at ") + dottedAddress(terminal->peerAddress()) +
-                             QStringLiteral(" for ID \"") + id.left(40) +
-                             QStringLiteral("\" was not recorded, and the terminal was given no answer: ") +
-                             result.error,
-                         QStringLiteral("Punch Not Recorded"), Dialogs::Icon::Exclamation, {});
+    if (!grouped) {
+        for (const Received& received : batch)
+            results.push_back(Punch::recordFromTerminal(received.id));
     }
-    Q_EMIT punchHandled(index, id, result.outcome);
+
+    // Answers go out only now that the rows are stored, so an answer never claims an unrecorded punch.
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        const qint64 index = batch[i].index;
+        const PunchResult& result = results[i];
+        QTcpSocket* terminal = socket(index);
+        if (const auto reply = terminalReply(result);
+            reply && terminal && terminal->state() == QAbstractSocket::ConnectedState) {
+            terminal->write(Protocol::toWire(*reply));
+            terminal->flush(); // now, not on the next turn of the event loop
+        }
+        if (result.outcome == PunchResult::Outcome::StoreFailed) {
+            const QString from = terminal ? dottedAddress(terminal->peerAddress()) : QStringLiteral("a terminal");
+            dialogs().notice(QStringLiteral("A punch from the terminal at ") + from + QStringLiteral(" for ID \"") +
+                                 batch[i].id.left(40) +
+                                 QStringLiteral("\" was not recorded, and the terminal was given no answer: ") +
+                                 result.error,
+                             QStringLiteral("Punch Not Recorded"), Dialogs::Icon::Exclamation, {});
+        }
+        Q_EMIT punchHandled(index, batch[i].id, result.outcome);
+    }
 }
 
 void TerminalListener::socketError(qint64 index, QAbstractSocket::SocketError error)

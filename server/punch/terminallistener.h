@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <map>
 #include <optional>
+#include <vector>
 
 class QTcpServer;
 class QTcpSocket;
@@ -69,6 +70,7 @@ private:
     void tryListen();
     void acceptPending();
     void receive(qint64 index);
+    void punchReceived();
     void closeSocket(qint64 index);
     void socketError(qint64 index, QAbstractSocket::SocketError error);
     void listenerError(QAbstractSocket::SocketError error);
@@ -80,4 +82,12 @@ private:
     qint64 m_counter = 0;
     std::map<qint64, QTcpSocket*> m_sockets; // open terminal sockets only
     bool m_failureShown = false;
+    // IDs received and not yet punched, in order of arrival: those that arrive together are stored
+    // together, with one wait for the disk.
+    struct Received
+    {
+        qint64 index;
+        QString id;
+    };
+    std::vector<Received> m_received;
 };
