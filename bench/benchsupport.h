@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/dialogs.h"
+#include "widgets/dialogs.h"
 
 #include <QFile>
 #include <QString>

@@ -2,13 +2,13 @@
 //   reportbench <database> <from yyyy-mm-dd> <to yyyy-mm-dd>
 // Prints one "name value" line per figure: times in ms, memory in KiB, and the summary's check sums.
 #include "bench/benchsupport.h"
-#include "common/recordset.h"
-#include "server/payroll/payrollreports.h"
+#include "core/store/recordset.h"
+#include "report/payrollreports.h"
 #include "server/payroll/reportwindow.h"
 #include "server/serverstate.h"
-#include "server/shell/childwindows.h"
 #include "server/timesheets/timesheetbrowser.h"
 #include "server/timesheets/timesheeteditor.h"
+#include "widgets/childwindows.h"
 
 #include <QApplication>
 #include <QDateEdit>

@@ -2,7 +2,7 @@
 // timesheet rows with one to three pairs each, a few open pairs and a few odd ones.
 //   seed <path> [employees=1000] [days=365]
 // The days end yesterday, so today's punches start on empty rows.
-#include "common/database.h"
+#include "core/store/database.h"
 
 #include <QCoreApplication>
 #include <QDate>

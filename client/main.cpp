@@ -1,6 +1,6 @@
 #include "client/remotewindow.h"
-#include "common/database.h"
-#include "common/desktop.h"
+#include "core/store/database.h"
+#include "widgets/desktop.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -1,10 +1,10 @@
 #include "client/remotewindow.h"
 
-#include "common/clock.h"
-#include "common/clockdisplay.h"
-#include "common/dialogs.h"
-#include "common/punchstation.h"
-#include "common/valueforms.h"
+#include "core/clock.h"
+#include "core/valueforms.h"
+#include "widgets/clockdisplay.h"
+#include "widgets/dialogs.h"
+#include "widgets/punchstation.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "common/formwindow.h"
-#include "common/protocol.h"
-#include "common/recordset.h"
+#include "core/protocol.h"
+#include "core/store/recordset.h"
+#include "widgets/formwindow.h"
 
 #include <QAbstractSocket>
 

@@ -1,5 +1,5 @@
-#include "common/desktop.h"
 #include "server/shell/startup.h"
+#include "widgets/desktop.h"
 
 #include <QApplication>
 

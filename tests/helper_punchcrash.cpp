@@ -1,8 +1,8 @@
 // Records punches without end into the database given on the command line and prints one line per
 // punch the rules reported as recorded: "<emp_id> <yyyy-MM-dd> <slot> <HH:mm:ss>". A test kills it.
-#include "common/database.h"
-#include "common/valueforms.h"
-#include "server/punch/punchrules.h"
+#include "core/punch/punchrules.h"
+#include "core/store/database.h"
+#include "core/valueforms.h"
 #include "tests/support/fixedclock.h"
 
 #include <QCoreApplication>

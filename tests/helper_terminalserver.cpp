@@ -6,7 +6,7 @@
 // Notices are dismissed at once, as by an operator who is always there. The server's clock stands at
 // 08:00:00 on 2026-03-02, so a test can tell the server's time from the terminal's.
 
-#include "common/database.h"
+#include "core/store/database.h"
 #include "server/punch/terminallistener.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/scripteddialogs.h"

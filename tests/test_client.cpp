@@ -1,6 +1,6 @@
 #include "client/remotewindow.h"
-#include "common/protocol.h"
-#include "common/valueforms.h"
+#include "core/protocol.h"
+#include "core/valueforms.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"

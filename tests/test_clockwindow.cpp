@@ -1,8 +1,8 @@
 #include "server/punch/clockwindow.h"
-#include "server/shell/childwindows.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
+#include "widgets/childwindows.h"
 
 #include <QLabel>
 #include <QLineEdit>

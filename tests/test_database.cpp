@@ -1,6 +1,6 @@
-#include "common/database.h"
-#include "common/recordset.h"
-#include "common/valueforms.h"
+#include "core/store/database.h"
+#include "core/store/recordset.h"
+#include "core/valueforms.h"
 #include "tests/support/tempdatabase.h"
 
 #include <QDir>

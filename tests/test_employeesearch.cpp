@@ -1,10 +1,10 @@
 #include "server/employees/employeewindow.h"
 #include "server/employees/searchidwindow.h"
 #include "server/serverstate.h"
-#include "server/shell/childwindows.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
 #include "tests/test_employeeshared.h"
+#include "widgets/childwindows.h"
 
 #include <QGroupBox>
 #include <QTreeWidget>

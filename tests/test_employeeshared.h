@@ -2,7 +2,7 @@
 
 // What the employee window tests share: closing every window between tests and reading a control's state.
 
-#include "common/formwindow.h"
+#include "widgets/formwindow.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,11 +1,11 @@
 #include "server/employees/employeewindow.h"
 #include "server/employees/emptablewindow.h"
 #include "server/serverstate.h"
-#include "server/shell/childwindows.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
 #include "tests/test_employeeshared.h"
+#include "widgets/childwindows.h"
 
 #include <QHeaderView>
 #include <QTableView>

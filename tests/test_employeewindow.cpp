@@ -1,12 +1,12 @@
-#include "server/employees/employeerecord.h"
+#include "core/employees/employeerecord.h"
 #include "server/employees/employeewindow.h"
 #include "server/employees/searchidwindow.h"
 #include "server/serverstate.h"
-#include "server/shell/childwindows.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
 #include "tests/test_employeeshared.h"
+#include "widgets/childwindows.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -135,10 +135,10 @@ void TestEmployeeWindow::opensEmptyAndLocked()
 
     for (const char* name : kTextBoxes) {
         QVERIFY2(isReadOnly(w, name), name);
-        const QString expected = QByteArray(name) == "emp_dob" || QByteArray(name) == "date_hired" ? "MM/DD/YYYY"
-                                 : QByteArray(name) == "reg_wage" || QByteArray(name) == "ot_wage" ? "0.00"
-                                                                                                   : "";
-        QCOMPARE(boxText(w, name), expected);
+        const char* expected = QByteArray(name) == "emp_dob" || QByteArray(name) == "date_hired" ? "MM/DD/YYYY"
+                               : QByteArray(name) == "reg_wage" || QByteArray(name) == "ot_wage" ? "0.00"
+                                                                                                 : "";
+        QCOMPARE(boxText(w, name), QLatin1String(expected));
     }
     auto* sex = control<QComboBox>(w, "emp_sex1");
     QCOMPARE(sex->currentText(), QStringLiteral("Male"));

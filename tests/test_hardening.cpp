@@ -1,18 +1,18 @@
 // The server under attack: bad input on the terminal port, floods of connections, kills under load and a
 // failing store. `make test` runs each case at a small scale; QORVIL_SOAK=1 (`make soak`) at full scale.
 
-#include "common/database.h"
-#include "common/protocol.h"
-#include "common/recordset.h"
+#include "core/protocol.h"
+#include "core/store/database.h"
+#include "core/store/recordset.h"
 #include "server/employees/employeewindow.h"
 #include "server/punch/clockwindow.h"
 #include "server/punch/terminallistener.h"
 #include "server/serverstate.h"
-#include "server/shell/childwindows.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/loopbackterminal.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
+#include "widgets/childwindows.h"
 
 #include <QDir>
 #include <QElapsedTimer>

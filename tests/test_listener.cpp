@@ -1,11 +1,12 @@
-#include "common/database.h"
-#include "common/formwindow.h"
+#include "core/store/database.h"
 #include "server/punch/terminallistener.h"
-#include "server/shell/childwindows.h"
+#include "server/shell/terminalswindow.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/loopbackterminal.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
+#include "widgets/childwindows.h"
+#include "widgets/formwindow.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -213,7 +214,7 @@ private Q_SLOTS:
         QCOMPARE(accepted.at(3).at(0).toLongLong(), 4);
         QCOMPARE(m_listener->connectionCount(), 4);
 
-        QVERIFY(m_listener->refreshTerminalList());
+        QCOMPARE(TerminalsWindow::showConnected(m_listener->connectedAddresses()), TerminalsWindow::Shown::Yes);
         QSqlQuery rows(gConn);
         QVERIFY(rows.exec(QStringLiteral("SELECT ip FROM Terminal ORDER BY id")));
         QStringList stored;
@@ -242,7 +243,7 @@ private Q_SLOTS:
     void noTerminalLeavesTheListEmpty()
     {
         m_db->exec(QStringLiteral("INSERT INTO Terminal (ip) VALUES ('10.0.0.9'), ('10.0.0.10')"));
-        QVERIFY(m_listener->refreshTerminalList());
+        QCOMPARE(TerminalsWindow::showConnected(m_listener->connectedAddresses()), TerminalsWindow::Shown::Yes);
         QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM Terminal")), QVariant(0));
         auto* window = ChildWindows::find(QStringLiteral("Terminals"));
         QVERIFY(window);
@@ -256,9 +257,8 @@ private Q_SLOTS:
     void terminalListWithoutDatabaseTellsTheOwner()
     {
         Database::close();
-        QSignalSpy notOpen(m_listener.get(), &TerminalListener::databaseNotOpen);
-        QVERIFY(!m_listener->refreshTerminalList());
-        QCOMPARE(notOpen.count(), 1);
+        QCOMPARE(TerminalsWindow::showConnected(m_listener->connectedAddresses()),
+                 TerminalsWindow::Shown::DatabaseNotOpen);
         QCOMPARE(m_dialogs->last().text, QStringLiteral("Could not open database ..."));
         QCOMPARE(m_dialogs->last().title, QStringLiteral("Connection Failed"));
         QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Exclamation);

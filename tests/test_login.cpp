@@ -1,16 +1,16 @@
-#include "common/formwindow.h"
+#include "core/admin/adminpassword.h"
 #include "server/punch/clockwindow.h"
 #include "server/serverstate.h"
 #include "server/shell/aboutwindow.h"
 #include "server/shell/adminpasswindow.h"
-#include "server/shell/adminpassword.h"
-#include "server/shell/childwindows.h"
 #include "server/shell/commands.h"
 #include "server/shell/lockstate.h"
 #include "server/shell/loginwindow.h"
 #include "server/shell/mainwindow.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
+#include "widgets/childwindows.h"
+#include "widgets/formwindow.h"
 
 #include <QElapsedTimer>
 #include <QGroupBox>
@@ -50,10 +50,13 @@ private:
         return ChildWindows::find(QStringLiteral("AdminPass"));
     }
 
-    static QLineEdit* field(FormWindow* window, const char* name) { return window->findChild<QLineEdit*>(name); }
+    static QLineEdit* field(FormWindow* window, const char* name)
+    {
+        return window->findChild<QLineEdit*>(QLatin1String(name));
+    }
     static void press(FormWindow* window, const char* name)
     {
-        QTest::mouseClick(window->findChild<QPushButton*>(name), Qt::LeftButton);
+        QTest::mouseClick(window->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
     }
 
     void checkBox(const QString& text, const QString& title, Icon icon)

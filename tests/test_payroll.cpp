@@ -1,6 +1,6 @@
-#include "common/valueforms.h"
-#include "server/payroll/paycomputation.h"
-#include "server/payroll/payrollreports.h"
+#include "core/payroll/paycomputation.h"
+#include "core/valueforms.h"
+#include "report/payrollreports.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/tempdatabase.h"
 
@@ -63,7 +63,6 @@ private Q_SLOTS:
     void summaryMissingEmployeeAndNothingChecked();
     void exportsHoldRowsAndTotals();
     void failedStoreChangesNothing();
-
 };
 
 void TestPayroll::pairHours_data()

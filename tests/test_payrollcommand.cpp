@@ -1,4 +1,4 @@
-#include "server/payroll/reportcommand.h"
+#include "report/reportcommand.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/tempdatabase.h"
 

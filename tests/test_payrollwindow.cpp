@@ -1,12 +1,12 @@
-#include "common/valueforms.h"
-#include "server/payroll/payrollreports.h"
+#include "core/valueforms.h"
+#include "report/payrollreports.h"
+#include "report/reportrenderer.h"
 #include "server/payroll/payrollwindow.h"
-#include "server/payroll/reportrenderer.h"
 #include "server/payroll/reportwindow.h"
-#include "server/shell/childwindows.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
+#include "widgets/childwindows.h"
 
 #include <QAction>
 #include <QCheckBox>

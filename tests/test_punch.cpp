@@ -1,5 +1,5 @@
-#include "common/recordset.h"
-#include "server/punch/punchrules.h"
+#include "core/punch/punchrules.h"
+#include "core/store/recordset.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/tempdatabase.h"
 

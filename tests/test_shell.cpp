@@ -1,13 +1,13 @@
-#include "common/database.h"
-#include "common/formwindow.h"
+#include "core/store/database.h"
 #include "server/serverstate.h"
-#include "server/shell/childwindows.h"
 #include "server/shell/commands.h"
 #include "server/shell/lockstate.h"
 #include "server/shell/mainwindow.h"
 #include "server/shell/startup.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
+#include "widgets/childwindows.h"
+#include "widgets/formwindow.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -261,12 +261,18 @@ private Q_SLOTS:
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("title");
-        QTest::newRow("Time Sheets") << int(Commands::TimeSheets) << "Timesheets" << "Employee Timesheets";
-        QTest::newRow("New Employee") << int(Commands::NewEmployee) << "Employee" << "Employee Form/Records";
-        QTest::newRow("Payroll Reports") << int(Commands::PayrollReports) << "Payroll" << "Payroll Report";
-        QTest::newRow("Employee Table") << int(Commands::EmployeeTable) << "EmpTable" << "Employee Table";
-        QTest::newRow("Change Employee ID") << int(Commands::ChangeEmployeeId) << "SearchID" << "Search Employee";
-        QTest::newRow("Terminals") << int(Commands::Terminals) << "Terminals" << "Terminals Connected";
+        QTest::newRow("Time Sheets") << int(Commands::TimeSheets) << "Timesheets"
+                                     << "Employee Timesheets";
+        QTest::newRow("New Employee") << int(Commands::NewEmployee) << "Employee"
+                                      << "Employee Form/Records";
+        QTest::newRow("Payroll Reports") << int(Commands::PayrollReports) << "Payroll"
+                                         << "Payroll Report";
+        QTest::newRow("Employee Table") << int(Commands::EmployeeTable) << "EmpTable"
+                                        << "Employee Table";
+        QTest::newRow("Change Employee ID") << int(Commands::ChangeEmployeeId) << "SearchID"
+                                            << "Search Employee";
+        QTest::newRow("Terminals") << int(Commands::Terminals) << "Terminals"
+                                   << "Terminals Connected";
     }
 
     void administrativeCommandsOpenTheirWindows()

@@ -1,10 +1,10 @@
 #include "server/serverstate.h"
-#include "server/shell/childwindows.h"
 #include "server/timesheets/timesheetbrowser.h"
 #include "server/timesheets/timesheeteditor.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
+#include "widgets/childwindows.h"
 
 #include <QDateEdit>
 #include <QDir>

@@ -1,11 +1,11 @@
-#include "common/valueforms.h"
-#include "server/punch/punchrules.h"
+#include "core/punch/punchrules.h"
+#include "core/valueforms.h"
 #include "server/serverstate.h"
-#include "server/shell/childwindows.h"
 #include "server/timesheets/timesheeteditor.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
+#include "widgets/childwindows.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -341,7 +341,9 @@ private Q_SLOTS:
         QCOMPARE(button(5)->text(), QStringLiteral("Edit"));
         QVERIFY(!m_editor->isEditing() && allLocked());
         // Written at once, not only when the editor moves on; shown as stored.
-        QCOMPARE(storedRows().at(2), kRow.arg("E2", "2026-03-03", "08:05:00", kMidnight, kMidnight, "19:15:00"));
+        QCOMPARE(storedRows().at(2),
+                 kRow.arg(QStringLiteral("E2"), QStringLiteral("2026-03-03"), QStringLiteral("08:05:00"), kMidnight,
+                          kMidnight, QStringLiteral("19:15:00")));
         QCOMPARE(texts(),
                  (QStringList{"08:05:00", kMidnight, kMidnight, kMidnight, kMidnight, "19:15:00", "E2", "03/03/2026"}));
 
@@ -351,7 +353,8 @@ private Q_SLOTS:
         for (int i = 0; i < 6; ++i)
             type(kFieldNames.at(i), QString());
         editOrUpdate();
-        QCOMPARE(storedRows().at(2), kRow.arg("E1", "2026-03-02", kMidnight, kMidnight, kMidnight, kMidnight));
+        QCOMPARE(storedRows().at(2), kRow.arg(QStringLiteral("E1"), QStringLiteral("2026-03-02"), kMidnight, kMidnight,
+                                              kMidnight, kMidnight));
         // A slot holding midnight counts as used, so the day is full.
         QCOMPARE(Punch::recordFromTerminal(QStringLiteral("E1")).outcome, PunchResult::Outcome::NoFreeSlot);
         QCOMPARE(storedRows().size(), 3);
@@ -373,8 +376,8 @@ private Q_SLOTS:
             type(name, QString());
         save();
         QVERIFY(m_dialogs->boxes.isEmpty());
-        QCOMPARE(storedRows(),
-                 before + QStringList{kRow.arg("", "2026-03-02", kMidnight, kMidnight, kMidnight, kMidnight)});
+        QCOMPARE(storedRows(), before + QStringList{kRow.arg(QStringLiteral(""), QStringLiteral("2026-03-02"),
+                                                             kMidnight, kMidnight, kMidnight, kMidnight)});
         QVERIFY(!button(4)->isEnabled() && allLocked());
         QCOMPARE(text("rDate"), QStringLiteral("03/02/2026"));
         // The new row is current, at the end of the set.

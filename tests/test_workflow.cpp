@@ -1,16 +1,16 @@
 // A working day end to end through the real pieces: punches from a terminal's path, the day listed in
 // the timesheet browser, a forgotten punch corrected in the time record editor, the corrected hours in
 // the detail report, and the row deleted again.
-#include "common/valueforms.h"
-#include "server/payroll/payrollreports.h"
-#include "server/punch/punchrules.h"
+#include "core/punch/punchrules.h"
+#include "core/valueforms.h"
+#include "report/payrollreports.h"
 #include "server/serverstate.h"
-#include "server/shell/childwindows.h"
 #include "server/timesheets/timesheetbrowser.h"
 #include "server/timesheets/timesheeteditor.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
+#include "widgets/childwindows.h"
 
 #include <QLineEdit>
 #include <QPushButton>

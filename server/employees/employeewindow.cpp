@@ -1,11 +1,11 @@
 #include "server/employees/employeewindow.h"
 
-#include "common/clock.h"
-#include "common/dialogs.h"
-#include "common/valueforms.h"
+#include "core/clock.h"
+#include "core/valueforms.h"
 #include "server/employees/searchidwindow.h"
 #include "server/serverstate.h"
-#include "server/shell/childwindows.h"
+#include "widgets/childwindows.h"
+#include "widgets/dialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>

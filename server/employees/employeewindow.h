@@ -1,8 +1,8 @@
 #pragma once
 
-#include "common/formwindow.h"
-#include "common/recordset.h"
-#include "server/employees/employeerecord.h"
+#include "core/employees/employeerecord.h"
+#include "core/store/recordset.h"
+#include "widgets/formwindow.h"
 
 #include <QList>
 

@@ -1,8 +1,8 @@
 #include "server/employees/emptablewindow.h"
 
-#include "common/database.h"
-#include "common/dialogs.h"
+#include "core/store/database.h"
 #include "server/employees/recordsetmodel.h"
+#include "widgets/dialogs.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

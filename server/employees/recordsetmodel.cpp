@@ -1,7 +1,7 @@
 #include "server/employees/recordsetmodel.h"
 
-#include "common/recordset.h"
-#include "common/valueforms.h"
+#include "core/store/recordset.h"
+#include "core/valueforms.h"
 
 RecordSetModel::RecordSetModel(const RecordSet& records, QObject* parent)
     : QAbstractTableModel(parent), m_records(records)

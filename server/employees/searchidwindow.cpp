@@ -1,12 +1,12 @@
 #include "server/employees/searchidwindow.h"
 
-#include "common/database.h"
-#include "common/dialogs.h"
-#include "common/valueforms.h"
-#include "server/employees/employeerecord.h"
+#include "core/employees/employeerecord.h"
+#include "core/store/database.h"
+#include "core/valueforms.h"
 #include "server/employees/employeewindow.h"
 #include "server/serverstate.h"
-#include "server/shell/childwindows.h"
+#include "widgets/childwindows.h"
+#include "widgets/dialogs.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

@@ -1,8 +1,8 @@
 #include "server/payroll/payrollwindow.h"
 
-#include "common/clock.h"
-#include "common/dialogs.h"
+#include "core/clock.h"
 #include "server/payroll/reportwindow.h"
+#include "widgets/dialogs.h"
 
 #include <QCheckBox>
 #include <QDateEdit>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "common/formwindow.h"
-#include "common/recordset.h"
-#include "server/payroll/payrollreports.h"
+#include "core/store/recordset.h"
+#include "report/payrollreports.h"
+#include "widgets/formwindow.h"
 
 class QCheckBox;
 class QDateEdit;

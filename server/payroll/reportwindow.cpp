@@ -1,7 +1,7 @@
 #include "server/payroll/reportwindow.h"
 
-#include "common/dialogs.h"
-#include "server/shell/childwindows.h"
+#include "widgets/childwindows.h"
+#include "widgets/dialogs.h"
 
 #include <QAction>
 #include <QFileInfo>

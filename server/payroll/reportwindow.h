@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/formwindow.h"
-#include "server/payroll/payrollreports.h"
+#include "report/payrollreports.h"
+#include "widgets/formwindow.h"
 
 #include <memory>
 

@@ -1,10 +1,10 @@
 #include "server/punch/clockwindow.h"
 
-#include "common/clockdisplay.h"
-#include "common/dialogs.h"
-#include "common/punchstation.h"
-#include "common/valueforms.h"
-#include "server/punch/punchrules.h"
+#include "core/punch/punchrules.h"
+#include "core/valueforms.h"
+#include "widgets/clockdisplay.h"
+#include "widgets/dialogs.h"
+#include "widgets/punchstation.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,11 +1,7 @@
 #include "server/punch/terminallistener.h"
 
-#include "common/database.h"
-#include "common/dialogs.h"
-#include "common/protocol.h"
-#include "common/recordset.h"
-#include "server/shell/childwindows.h"
-#include "server/shell/terminalswindow.h"
+#include "core/protocol.h"
+#include "widgets/dialogs.h"
 
 #include <QPointer>
 #include <QTcpServer>
@@ -21,50 +17,7 @@ QString socketErrorText(int error, const QString& description)
     return QStringLiteral("Socket Error ") + QString::number(error) + QStringLiteral(": ") + description;
 }
 
-// Empties the Terminal table and writes one row per address, in the order given.
-bool rewriteTerminalTable(const QStringList& addresses, QString* error)
-{
-    RecordSet terminals;
-    if (!terminals.open(QStringLiteral("Select * from Terminal"))) {
-        *error = terminals.lastError();
-        return false;
-    }
-    for (terminals.moveFirst(); !terminals.eof(); terminals.moveNext()) {
-        if (!terminals.deleteCurrent()) {
-            *error = terminals.lastError();
-            return false;
-        }
-    }
-    for (const QString& address : addresses) {
-        terminals.addNew();
-        terminals.setValue(QStringLiteral("ip"), address);
-        if (!terminals.update()) {
-            *error = terminals.lastError();
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
-
-std::optional<QString> terminalReply(const PunchResult& result)
-{
-    using Outcome = PunchResult::Outcome;
-    switch (result.outcome) {
-    case Outcome::NotFound:
-        return Protocol::kNotFound;
-    case Outcome::SignedIn:
-        return Protocol::kSignedIn + result.name;
-    case Outcome::SignedOut:
-        return Protocol::kSignedOut + result.name;
-    case Outcome::NoFreeSlot:
-    case Outcome::CaseOnly:
-    case Outcome::StoreFailed:
-        break;
-    }
-    return std::nullopt;
-}
 
 QString dottedAddress(const QHostAddress& address)
 {
@@ -181,37 +134,18 @@ void TerminalListener::punchReceived()
 {
     const std::vector<Received> batch = std::move(m_received);
     m_received.clear();
-    std::vector<PunchResult> results;
-    results.reserve(batch.size());
-
-    // Several punches share one transaction, and so one wait for the disk. Should any of them fail, the
-    // whole group is undone and every punch is recorded on its own, so one failure costs no other punch.
-    bool grouped = batch.size() > 1 && gConn.transaction();
-    if (grouped) {
-        for (const Received& received : batch) {
-            results.push_back(Punch::recordFromTerminal(received.id));
-            if (results.back().outcome == PunchResult::Outcome::StoreFailed)
-                break;
-        }
-        const bool allStored =
-            results.size() == batch.size() && results.back().outcome != PunchResult::Outcome::StoreFailed;
-        if (!allStored || !gConn.commit()) {
-            gConn.rollback();
-            results.clear();
-            grouped = false;
-        }
-    }
-    if (!grouped) {
-        for (const Received& received : batch)
-            results.push_back(Punch::recordFromTerminal(received.id));
-    }
+    QStringList ids;
+    ids.reserve(qsizetype(batch.size()));
+    for (const Received& received : batch)
+        ids.append(received.id);
+    const std::vector<PunchResult> results = Punch::recordBatchFromTerminals(ids);
 
     // Answers go out only now that the rows are stored, so an answer never claims an unrecorded punch.
     for (std::size_t i = 0; i < batch.size(); ++i) {
         const qint64 index = batch[i].index;
         const PunchResult& result = results[i];
         QTcpSocket* terminal = socket(index);
-        if (const auto reply = terminalReply(result);
+        if (const auto reply = Protocol::replyFor(result);
             reply && terminal && terminal->state() == QAbstractSocket::ConnectedState) {
             terminal->write(Protocol::toWire(*reply));
             terminal->flush(); // now, not on the next turn of the event loop
@@ -275,21 +209,4 @@ QStringList TerminalListener::connectedAddresses() const
     for (const qint64 index : connectedIndexes())
         addresses.append(dottedAddress(socket(index)->peerAddress()));
     return addresses;
-}
-
-bool TerminalListener::refreshTerminalList()
-{
-    if (!Database::isOpen()) {
-        showDatabaseNotOpen();
-        Q_EMIT databaseNotOpen();
-        return false;
-    }
-    QString error;
-    if (!rewriteTerminalTable(connectedAddresses(), &error)) {
-        dialogs().ok(QStringLiteral("The list of terminals could not be written: ") + error,
-                     QStringLiteral("Terminals Connected"), Dialogs::Icon::Exclamation);
-        return false;
-    }
-    ChildWindows::open<TerminalsWindow>(QStringLiteral("Terminals"));
-    return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/punch/punchrules.h"
+#include "core/punch/punchrules.h"
 
 #include <QAbstractSocket>
 #include <QHostAddress>
@@ -14,9 +14,6 @@
 class QTcpServer;
 class QTcpSocket;
 class QTimer;
-
-// The reply a terminal gets for a punch, or nothing (a full day, a case-only match, a punch not stored).
-std::optional<QString> terminalReply(const PunchResult& result);
 
 // A peer address in dotted form: an IPv4 terminal reached over a dual-stack listener shows as 192.0.2.7.
 QString dottedAddress(const QHostAddress& address);
@@ -51,14 +48,7 @@ public:
     // Their peer addresses, in the same order.
     QStringList connectedAddresses() const;
 
-    // The terminals command: rewrites the Terminal table from the connected sockets in index order and
-    // opens the Terminals window. When the database is not open it says so and emits databaseNotOpen,
-    // after which the owner closes the main window. False when the list was not built.
-    bool refreshTerminalList();
-
 Q_SIGNALS:
-    // The database was not open when the terminal list was asked for.
-    void databaseNotOpen();
     // A connection was accepted on this index.
     void accepted(qint64 index);
     // A received block was handled as a punch (after any reply was sent).

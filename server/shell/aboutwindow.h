@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/formwindow.h"
+#include "widgets/formwindow.h"
 
 class QGroupBox;
 class QPushButton;

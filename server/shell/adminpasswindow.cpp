@@ -1,8 +1,8 @@
 #include "server/shell/adminpasswindow.h"
 
-#include "common/dialogs.h"
-#include "server/shell/adminpassword.h"
+#include "core/admin/adminpassword.h"
 #include "server/shell/passwordfield.h"
+#include "widgets/dialogs.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/formwindow.h"
-#include "common/recordset.h"
+#include "core/store/recordset.h"
+#include "widgets/formwindow.h"
 
 class QLineEdit;
 class QPushButton;

@@ -1,9 +1,9 @@
 #include "server/shell/loginwindow.h"
 
-#include "common/dialogs.h"
-#include "server/shell/adminpassword.h"
+#include "core/admin/adminpassword.h"
 #include "server/shell/lockstate.h"
 #include "server/shell/passwordfield.h"
+#include "widgets/dialogs.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,7 +1,6 @@
 #include "server/shell/mainwindow.h"
 
-#include "common/desktop.h"
-#include "common/protocol.h"
+#include "core/protocol.h"
 #include "server/employees/employeewindow.h"
 #include "server/employees/emptablewindow.h"
 #include "server/employees/searchidwindow.h"
@@ -11,12 +10,14 @@
 #include "server/serverstate.h"
 #include "server/shell/aboutwindow.h"
 #include "server/shell/adminpasswindow.h"
-#include "server/shell/childwindows.h"
 #include "server/shell/commands.h"
 #include "server/shell/lockstate.h"
 #include "server/shell/loginwindow.h"
 #include "server/shell/logo.h"
+#include "server/shell/terminalswindow.h"
 #include "server/timesheets/timesheetbrowser.h"
+#include "widgets/childwindows.h"
+#include "widgets/desktop.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -114,8 +115,6 @@ MainWindow::MainWindow(quint16 listenPort, QWidget* parent) : QMainWindow(parent
     LockState::set(true);
 
     m_listener = new TerminalListener(listenPort, this);
-    // Without a database the terminal list cannot be built, and the server ends.
-    connect(m_listener, &TerminalListener::databaseNotOpen, this, &QWidget::close);
     m_listener->start();
 }
 
@@ -363,7 +362,9 @@ void MainWindow::executeCommand(int id)
         ChildWindows::open<SearchIdWindow>(QStringLiteral("SearchID"));
         break;
     case Commands::Terminals:
-        m_listener->refreshTerminalList();
+        // Without a database the terminal list cannot be built, and the server ends.
+        if (TerminalsWindow::showConnected(m_listener->connectedAddresses()) == TerminalsWindow::Shown::DatabaseNotOpen)
+            close();
         break;
 
     default:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/protocol.h"
+
 #include <QHash>
 #include <QMainWindow>
 
@@ -16,8 +18,8 @@ class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    // The terminal listener takes the port; the server passes 50505, tests and benchmarks their own.
-    explicit MainWindow(quint16 listenPort = 50505, QWidget* parent = nullptr);
+    // The terminal listener takes the port; the server passes Protocol::kPort, tests and benchmarks their own.
+    explicit MainWindow(quint16 listenPort = Protocol::kPort, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Performs a command by its identifier; an identifier without an action, or a command the lock

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "common/database.h"
+#include "core/protocol.h"
+#include "core/store/database.h"
 
 #include <QString>
 
@@ -11,6 +12,7 @@ namespace Startup {
 // The server's start: opens gConn on the database (a failure is not reported here: each window that needs
 // the database says so when it loads), empties gEmpID and shows the main window, which ends the run when
 // it closes.
-MainWindow* run(const QString& databasePath = Database::defaultPath(Database::Kind::Server), quint16 listenPort = 50505);
+MainWindow* run(const QString& databasePath = Database::defaultPath(Database::Kind::Server),
+                quint16 listenPort = Protocol::kPort);
 
 } // namespace Startup

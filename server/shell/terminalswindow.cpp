@@ -1,7 +1,8 @@
 #include "server/shell/terminalswindow.h"
 
-#include "common/dialogs.h"
-#include "common/recordset.h"
+#include "core/store/recordset.h"
+#include "widgets/childwindows.h"
+#include "widgets/dialogs.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -9,6 +10,50 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+// Empties the Terminal table and writes one row per address, in the order given.
+bool rewriteTerminalTable(const QStringList& addresses, QString* error)
+{
+    RecordSet terminals;
+    if (!terminals.open(QStringLiteral("Select * from Terminal"))) {
+        *error = terminals.lastError();
+        return false;
+    }
+    for (terminals.moveFirst(); !terminals.eof(); terminals.moveNext()) {
+        if (!terminals.deleteCurrent()) {
+            *error = terminals.lastError();
+            return false;
+        }
+    }
+    for (const QString& address : addresses) {
+        terminals.addNew();
+        if (!terminals.setValue(QStringLiteral("ip"), address) || !terminals.update()) {
+            *error = terminals.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+TerminalsWindow::Shown TerminalsWindow::showConnected(const QStringList& addresses)
+{
+    if (!Database::isOpen()) {
+        showDatabaseNotOpen();
+        return Shown::DatabaseNotOpen;
+    }
+    QString error;
+    if (!rewriteTerminalTable(addresses, &error)) {
+        dialogs().ok(QStringLiteral("The list of terminals could not be written: ") + error,
+                     QStringLiteral("Terminals Connected"), Dialogs::Icon::Exclamation);
+        return Shown::NotWritten;
+    }
+    ChildWindows::open<TerminalsWindow>(QStringLiteral("Terminals"));
+    return Shown::Yes;
+}
 
 TerminalsWindow::TerminalsWindow(QWidget* parent) : FormWindow(parent)
 {

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "common/formwindow.h"
+#include "widgets/formwindow.h"
+
+#include <QStringList>
 
 class QPushButton;
 class QTreeWidget;
@@ -11,6 +13,11 @@ class TerminalsWindow : public FormWindow
     Q_OBJECT
 public:
     explicit TerminalsWindow(QWidget* parent = nullptr);
+
+    enum class Shown { Yes, NotWritten, DatabaseNotOpen };
+    // The Terminals command: rewrites the Terminal table from the connected terminals' addresses, in
+    // connection order, and opens the window. Without a database it says so; the server then ends.
+    static Shown showConnected(const QStringList& addresses);
 
     bool load() override;
     void activated() override;

@@ -1,11 +1,11 @@
 #include "server/timesheets/timesheetbrowser.h"
 
-#include "common/clock.h"
-#include "common/dialogs.h"
-#include "common/valueforms.h"
+#include "core/clock.h"
+#include "core/valueforms.h"
 #include "server/serverstate.h"
-#include "server/shell/childwindows.h"
 #include "server/timesheets/timesheeteditor.h"
+#include "widgets/childwindows.h"
+#include "widgets/dialogs.h"
 
 #include <QDateEdit>
 #include <QFormLayout>

@@ -1,9 +1,9 @@
 #include "server/timesheets/timesheeteditor.h"
 
-#include "common/clock.h"
-#include "common/dialogs.h"
-#include "common/valueforms.h"
+#include "core/clock.h"
+#include "core/valueforms.h"
 #include "server/serverstate.h"
+#include "widgets/dialogs.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/formwindow.h"
-#include "server/timesheets/timesheetcursor.h"
+#include "core/timesheets/timesheetcursor.h"
+#include "widgets/formwindow.h"
 
 #include <QVariantHash>
 #include <array>

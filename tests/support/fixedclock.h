@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/clock.h"
+#include "core/clock.h"
 
 // A clock that stands still until a test moves it.
 class FixedClock : public Clock

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/database.h"
+#include "core/store/database.h"
 
 #include <QDate>
 #include <QTemporaryDir>

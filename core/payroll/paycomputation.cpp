@@ -1,0 +1,107 @@
+#include "core/payroll/paycomputation.h"
+
+#include "core/valueforms.h"
+
+#include <QTime>
+#include <cmath>
+
+namespace Pay {
+
+namespace {
+
+QTime timeOf(const QVariant& value)
+{
+    if (value.isNull())
+        return QTime();
+    if (value.typeId() == QMetaType::QTime)
+        return value.toTime();
+    if (value.typeId() == QMetaType::QDateTime)
+        return value.toDateTime().time();
+    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
+        return QTime::fromMSecsSinceStartOfDay(int(value.toLongLong() % 86400) * 1000); // seconds of the day
+    const QString text = value.toString();
+    // The stored form "HH:mm:ss" is read directly: a summary of a large staff reads hundreds of thousands.
+    if (text.size() == 8 && text[2] == QLatin1Char(':') && text[5] == QLatin1Char(':')) {
+        auto two = [&](int at) {
+            const int high = text[at].unicode() - '0';
+            const int low = text[at + 1].unicode() - '0';
+            return high >= 0 && high <= 9 && low >= 0 && low <= 9 ? high * 10 + low : -1;
+        };
+        const QTime time(two(0), two(3), two(6));
+        if (time.isValid())
+            return time;
+    }
+    return ValueForms::readTime(text).value_or(QTime());
+}
+
+} // namespace
+
+double round4(double hours)
+{
+    // Scaling gives the same 4 decimals as the text form, and is much cheaper, unless the value lies
+    // within a hair of a tie; those few go through the text form itself.
+    const double scaled = hours * 10000;
+    const double fraction = scaled - std::floor(scaled);
+    if (std::isfinite(scaled) && std::abs(scaled) < 1e12 && std::abs(fraction - 0.5) > 1e-6)
+        return std::round(scaled) / 10000;
+    return QString::number(hours, 'f', 4).toDouble();
+}
+
+bool pairCounts(const QVariant& in)
+{
+    return !in.isNull();
+}
+
+PairHours pairHours(const QVariant& in, const QVariant& out)
+{
+    return pairHours(timeOf(in), timeOf(out));
+}
+
+PairHours pairHours(const QTime& from, const QTime& to)
+{
+    PairHours pair;
+    if (!from.isValid() || !to.isValid() || to < from)
+        return pair;
+    const int minutes = from.secsTo(to) / 60;
+    pair.raw = minutes / 60 + (minutes % 60) / 60.0;
+    pair.hours = round4(pair.raw);
+    if (pair.raw > kRegularHoursPerPair) {
+        pair.regular = kRegularHoursPerPair;
+        pair.overtime = round4(pair.raw - kRegularHoursPerPair);
+    } else {
+        pair.regular = pair.hours;
+    }
+    return pair;
+}
+
+void Totals::add(const PairHours& pair)
+{
+    work += pair.hours;
+    regular += pair.regular;
+    overtime += pair.overtime;
+}
+
+double wage(const QVariant& stored)
+{
+    return stored.isNull() ? 0.0 : stored.toDouble();
+}
+
+Earnings detailEarnings(const Totals& totals, double regWage, double otWage)
+{
+    Earnings earnings;
+    earnings.regular = totals.regular * regWage;
+    earnings.overtime = totals.overtime * otWage;
+    earnings.total = earnings.regular + earnings.overtime;
+    return earnings;
+}
+
+Earnings summaryEarnings(const Totals& totals, double regWage, double otWage)
+{
+    Earnings earnings;
+    earnings.regular = round4(totals.regular) * regWage;
+    earnings.overtime = round4(totals.overtime) * otWage;
+    earnings.total = earnings.overtime + earnings.regular;
+    return earnings;
+}
+
+} // namespace Pay

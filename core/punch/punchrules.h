@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTime>
+#include <vector>
+
+class RecordSet;
+
+// What a punch came to.
+struct PunchResult
+{
+    enum class Outcome {
+        NotFound,    // no employee has the ID
+        SignedIn,    // an in slot was filled
+        SignedOut,   // an out slot was filled
+        NoFreeSlot,  // the day's six slots are used; nothing written
+        CaseOnly,    // the lookup matched only without regard to case; nothing written, nothing answered
+        StoreFailed, // the store refused the write; nothing was recorded
+    };
+
+    Outcome outcome = Outcome::NotFound;
+    QString name;  // first name, a blank, last name (when the employee was found)
+    QTime time;    // the punch time (signed in or out)
+    QString error; // why the store failed
+};
+
+namespace Punch {
+
+// The clock window's way: the employee is looked up, exactly, among the rows it read when it opened.
+PunchResult recordFromLoadedEmployees(RecordSet& employees, const QString& id);
+
+// A terminal's way: a fresh lookup of the employee in the store, then the exact comparison.
+PunchResult recordFromTerminal(const QString& id);
+
+// Terminal punches that arrived together, in order, stored in one transaction and so with one wait for the
+// disk. Should any of them fail, the group is undone and every punch is recorded on its own, so one failure
+// costs no other punch. One result per ID, in the same order.
+std::vector<PunchResult> recordBatchFromTerminals(const QStringList& ids);
+
+// The employee's name as punches show it.
+QString employeeName(const RecordSet& employee);
+
+} // namespace Punch

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// The program's one shared connection, opened at start-up and kept for the life of the process.
+extern QSqlDatabase gConn;
+
+namespace Database {
+
+enum class Kind { Server, Client };
+
+// The database file of each program, beside the executable.
+QString defaultPath(Kind kind);
+
+// Opens gConn on the file, creating it with the full schema when it is missing.
+// A file that exists but is not a readable database leaves gConn closed; the text says why.
+bool open(Kind kind, const QString& path, QString* error = nullptr);
+
+// Closes gConn and releases the driver's connection (tests and orderly shutdown).
+void close();
+
+inline bool isOpen()
+{
+    return gConn.isValid() && gConn.isOpen();
+}
+
+// A prepared statement for the SQL text on the connection. Statements on gConn are kept and reused,
+// so the punch path and the reports do not compile the same SQL again and again; the caller binds,
+// executes and finishes it before anyone else asks for the same text.
+// Null with the reason on failure.
+struct Statement
+{
+    explicit Statement(const QSqlDatabase& db) : query(db) {}
+
+    QSqlQuery query;
+    // Filled by the first reader: the result columns' names and declared types, and each lower-case
+    // name's column, so later runs of the same statement need not describe their results again.
+    bool described = false;
+    QStringList columns;
+    QStringList types;
+    QHash<QString, int> index;
+};
+std::shared_ptr<Statement> prepare(const QSqlDatabase& db, const QString& sql, QString* error = nullptr);
+
+// Whether the file the connection opened is still the one at its path. A database file deleted or replaced
+// under a running program keeps taking writes that are gone at the next start, so every write is refused
+// while this is false. When a file is back at the path, the connection moves to it; the write that noticed
+// is still refused, since it was based on rows read from the old file.
+bool fileInPlace(const QSqlDatabase& db = gConn, QString* error = nullptr);
+
+// Creates any missing table and index; safe to run on an existing file.
+bool createSchema(QSqlDatabase& db, Kind kind, QString* error = nullptr);
+
+// The initial administrator password of a new database.
+inline const QString kInitialAdminPassword = QStringLiteral("admin");
+
+} // namespace Database

@@ -1,0 +1,109 @@
+#include "core/valueforms.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace ValueForms {
+
+QString showDate(const QDate& date)
+{
+    return date.toString(QStringLiteral("MM/dd/yyyy"));
+}
+
+QString showTime(const QTime& time)
+{
+    return time.toString(QStringLiteral("HH:mm:ss"));
+}
+
+QString showDateTime(const QDateTime& when)
+{
+    return when.toString(QStringLiteral("MM/dd/yyyy HH:mm:ss"));
+}
+
+std::optional<QDate> readDate(const QString& text)
+{
+    const QString t = text.trimmed();
+    for (const auto* format : {"M/d/yyyy", "MM/dd/yyyy", "yyyy-MM-dd"}) {
+        const QDate date = QDate::fromString(t, QLatin1String(format));
+        if (date.isValid())
+            return date;
+    }
+    return std::nullopt;
+}
+
+std::optional<QTime> readTime(const QString& text)
+{
+    const QString t = text.trimmed();
+    for (const auto* format : {"H:mm:ss", "HH:mm:ss"}) {
+        const QTime time = QTime::fromString(t, QLatin1String(format));
+        if (time.isValid())
+            return time;
+    }
+    return std::nullopt;
+}
+
+std::optional<double> readNumber(const QString& text)
+{
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double value = c.toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+namespace {
+
+// Writes a number as fixed-width decimal digits; the store's forms are written at every punch.
+void putDigits(QChar* at, int value, int width)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        at[i] = QChar(u'0' + value % 10);
+        value /= 10;
+    }
+}
+
+} // namespace
+
+QString storeDate(const QDate& date)
+{
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999)
+        return date.toString(Qt::ISODate);
+    QString text(10, u'-');
+    putDigits(text.data(), date.year(), 4);
+    putDigits(text.data() + 5, date.month(), 2);
+    putDigits(text.data() + 8, date.day(), 2);
+    return text;
+}
+
+QString storeTime(const QTime& time)
+{
+    if (!time.isValid())
+        return QString();
+    QString text(8, u':');
+    putDigits(text.data(), time.hour(), 2);
+    putDigits(text.data() + 3, time.minute(), 2);
+    putDigits(text.data() + 6, time.second(), 2);
+    return text;
+}
+
+QString showValue(const QVariant& value)
+{
+    if (value.isNull())
+        return QString();
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        return showDate(value.toDate());
+    case QMetaType::QTime:
+        return showTime(value.toTime());
+    case QMetaType::QDateTime:
+        return showDateTime(value.toDateTime());
+    case QMetaType::Double:
+        return QString::number(value.toDouble(), 'g', 15);
+    default:
+        return value.toString();
+    }
+}
+
+} // namespace ValueForms
