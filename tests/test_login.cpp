@@ -7,6 +7,7 @@
 #include "server/shell/lockstate.h"
 #include "server/shell/loginwindow.h"
 #include "server/shell/mainwindow.h"
+#include "tests/support/mainwindowfixture.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
 #include "widgets/childwindows.h"
@@ -26,14 +27,11 @@
 using Box = ScriptedDialogs::Box;
 using Icon = Dialogs::Icon;
 
-class TestLogin : public QObject
+class TestLogin : public QObject, MainWindowFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempDatabase> m_db;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<MainWindow> m_window;
 
     QString storedPassword() { return m_db->scalar(QStringLiteral("select password from admin")).toString(); }
 
@@ -70,22 +68,8 @@ private:
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_db = std::make_unique<TempDatabase>();
-        m_dialogs = std::make_unique<ScriptedDialogs>();
-        m_window = std::make_unique<MainWindow>(0);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    }
-
-    void cleanup()
-    {
-        m_window.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        m_dialogs.reset();
-        m_db.reset();
-    }
+    void init() { QVERIFY(setUp()); }
+    void cleanup() { tearDown(); }
 
     // ---- the stored password ----
 

@@ -4,6 +4,7 @@
 #include "server/shell/lockstate.h"
 #include "server/shell/mainwindow.h"
 #include "server/shell/startup.h"
+#include "tests/support/mainwindowfixture.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
 #include "widgets/childwindows.h"
@@ -77,16 +78,11 @@ public Q_SLOTS:
 
 } // namespace
 
-class TestShell : public QObject
+class TestShell : public QObject, MainWindowFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempDatabase> m_db;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<MainWindow> m_window;
-
-    MainWindow& window() { return *m_window; }
 
     void logIn(const QString& password = QStringLiteral("admin"))
     {
@@ -113,23 +109,8 @@ private:
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_db = std::make_unique<TempDatabase>();
-        m_dialogs = std::make_unique<ScriptedDialogs>();
-        gLocked = false; // whatever an earlier run left, the main window starts locked
-        m_window = std::make_unique<MainWindow>(0);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    }
-
-    void cleanup()
-    {
-        m_window.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        m_dialogs.reset();
-        m_db.reset();
-    }
+    void init() { QVERIFY(setUp()); }
+    void cleanup() { tearDown(); }
 
     void menuBarFollowsTheCommandDesign()
     {
