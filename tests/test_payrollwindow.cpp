@@ -22,6 +22,7 @@
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTreeWidget>
@@ -163,6 +164,8 @@ private Q_SLOTS:
     void refusedStoreIsReported();
     void pagesShowCaptionsAndValues();
     void longReportBreaksIntoPages();
+    void summaryPagesAllShowEmployees_data();
+    void summaryPagesAllShowEmployees();
     void exportsPdfAndCsv();
     void navigatesPages();
     void exportFailureAndCancelledPrint();
@@ -469,6 +472,57 @@ void TestPayrollWindow::longReportBreaksIntoPages()
     QCOMPARE(dates.first(), ValueForms::showDate(kMonday));
     QCOMPARE(dates.last(), ValueForms::showDate(kMonday.addDays(119)));
     QCOMPARE(QSet<QString>(dates.begin(), dates.end()).size(), 120);
+}
+
+void TestPayrollWindow::summaryPagesAllShowEmployees_data()
+{
+    QTest::addColumn<int>("employees");
+    QTest::newRow("4, the last band just short of the page's end") << 4;
+    QTest::newRow("60, many pages") << 60;
+}
+
+void TestPayrollWindow::summaryPagesAllShowEmployees()
+{
+    QFETCH(int, employees);
+    FixedClock clock;
+    ScriptedDialogs dialogs;
+    TempDatabase& db = *m_db;
+    QList<Payroll::ListEntry> list;
+    for (int i = 0; i < employees; ++i) {
+        const QString id = QString::number(1001 + i);
+        db.addEmployee(id, QStringLiteral("First%1").arg(i), QStringLiteral("Last%1").arg(i));
+        list.append({QString(), id, true});
+    }
+    Payroll::SummaryReport summary;
+    QString error;
+    QVERIFY(Payroll::runSummary({kMonday, kMonday, list}, &summary, &error));
+    ReportWindow* window = ReportWindow::openReport(summary);
+    const Report::Renderer renderer(window->layout(), summary.rows);
+    QCOMPARE(window->pageCount(), renderer.pageCount());
+
+    // No page is left with nothing but its page number.
+    const QRegularExpression name(QStringLiteral("^First\\d+ Last\\d+$"));
+    int names = 0;
+    for (int page = 0; page < renderer.pageCount(); ++page) {
+        const int onPage = int(textsOf(pageText(renderer, page)).filter(name).size());
+        QVERIFY2(onPage > 0, qPrintable(QStringLiteral("page %1 of %2").arg(page + 1).arg(renderer.pageCount())));
+        names += onPage;
+    }
+    QCOMPARE(names, employees);
+
+    // Printed and exported, the report has the pages of the preview.
+    const auto pdfPages = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? int(file.readAll().count("/Type /Page\n")) : -1;
+    };
+    const QString pdf = QDir(db.dir()).filePath(QStringLiteral("summary.pdf"));
+    dialogs.queueText(pdf);
+    QVERIFY(window->exportPdf());
+    QCOMPARE(pdfPages(pdf), window->pageCount());
+    const QString printed = QDir(db.dir()).filePath(QStringLiteral("printed.pdf"));
+    dialogs.queuePrinter(true, printed);
+    QVERIFY(window->print());
+    QCOMPARE(pdfPages(printed), window->pageCount());
 }
 
 void TestPayrollWindow::exportsPdfAndCsv()
