@@ -2,8 +2,8 @@
 //   reportbench <database> <from yyyy-mm-dd> <to yyyy-mm-dd>
 // Prints one "name value" line per figure: times in ms, memory in KiB, and the summary's check sums.
 #include "bench/benchsupport.h"
+#include "core/payroll/payrollreports.h"
 #include "core/store/recordset.h"
-#include "report/payrollreports.h"
 #include "server/payroll/reportwindow.h"
 #include "server/serverstate.h"
 #include "server/timesheets/timesheetbrowser.h"
@@ -53,7 +53,6 @@ int main(int argc, char* argv[])
             request.list.append({Payroll::employeeName(employees.value(QStringLiteral("emp_fname")),
                                                        employees.value(QStringLiteral("emp_lname"))),
                                  employees.value(QStringLiteral("emp_id")).toString(), true});
-        request.selectedName = request.list.value(0).name;
     }
     QString error;
     QElapsedTimer timer;

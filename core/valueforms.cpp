@@ -88,6 +88,21 @@ QString storeTime(const QTime& time)
     return text;
 }
 
+QTime storedTime(const QString& text)
+{
+    // The stored form is read directly: a year of a large staff is hundreds of thousands of slots.
+    if (text.size() == 8 && text.at(2) == QLatin1Char(':') && text.at(5) == QLatin1Char(':')) {
+        auto two = [&](int at) {
+            const int high = text.at(at).unicode() - u'0';
+            const int low = text.at(at + 1).unicode() - u'0';
+            return high >= 0 && high <= 9 && low >= 0 && low <= 9 ? high * 10 + low : -1;
+        };
+        if (const QTime time(two(0), two(3), two(6)); time.isValid())
+            return time;
+    }
+    return readTime(text).value_or(QTime());
+}
+
 QString showValue(const QVariant& value)
 {
     if (value.isNull())

@@ -28,6 +28,11 @@ std::optional<double> readNumber(const QString& text);
 QString storeDate(const QDate& date);
 QString storeTime(const QTime& time);
 
+// A time of day as the store holds it: the stored form, or any form a person may have typed ("8:00:00").
+// Invalid when the text is neither. Every reader of stored times goes through this one, so a window and
+// both reports always agree on what a slot says.
+QTime storedTime(const QString& text);
+
 // Shows any stored value as text for a box or a list cell: Null as empty, dates and times in their shown forms.
 QString showValue(const QVariant& value);
 

@@ -3,7 +3,7 @@
 #include "core/store/database.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
-#include "report/payrollreports.h"
+#include "report/payrolllayouts.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -131,7 +131,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return Failed;
     }
 
-    Payroll::Request request{options.from, options.to, {}, QString()};
+    Payroll::Request request{options.from, options.to, {}};
     RecordSet employees;
     if (options.all) {
         if (!employees.open(QStringLiteral("Select * from employee"))) {
@@ -153,20 +153,13 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             request.list.append({name, id, true});
         }
     }
-    if (!request.list.isEmpty())
-        request.selectedName = request.list.first().name;
 
-    Payroll::PreparedReport report;
-    bool ok = false;
-    if (options.kind == QLatin1String("detail")) {
-        Payroll::DetailReport detail;
-        ok = Payroll::runDetail(request, &detail, &error);
-        report = detail;
-    } else {
-        Payroll::SummaryReport summary;
-        ok = Payroll::runSummary(request, &summary, &error);
-        report = summary;
-    }
+    Payroll::DetailReport detail;
+    Payroll::SummaryReport summary;
+    const bool isDetail = options.kind == QLatin1String("detail");
+    const bool ok =
+        isDetail ? Payroll::runDetail(request, &detail, &error) : Payroll::runSummary(request, &summary, &error);
+    const Payroll::PreparedReport& report = isDetail ? static_cast<const Payroll::PreparedReport&>(detail) : summary;
     if (!ok) {
         err << "qorvil-report: the report could not be prepared: " << error << "\n";
         return Failed;
@@ -178,8 +171,9 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return Failed;
         }
     } else if (!options.pdf.isEmpty()) {
-        Report::Renderer renderer(report.layout, report.rows);
-        if (!renderer.writePdf(options.pdf, report.layout.title, &error)) {
+        const Report::Layout layout = isDetail ? Payroll::layoutOf(detail) : Payroll::layoutOf(summary);
+        Report::Renderer renderer(layout, report.rows);
+        if (!renderer.writePdf(options.pdf, layout.title, &error)) {
             err << "qorvil-report: " << error << "\n";
             return Failed;
         }

@@ -106,8 +106,11 @@ void Renderer::paginate(const QSizeF& areaTwips)
     Page page;
     int y = m_layout.pageHeader.height;
     // A band that does not fit in what is left of the page starts the next one; a band taller than a
-    // whole page is printed anyway rather than looping for ever.
+    // whole page is printed anyway rather than looping for ever. A band with nothing on it is only space,
+    // and never starts a page that would show nothing else.
     auto place = [&](const Section& section, int row) {
+        if (y + section.height > bodyBottom && section.controls.isEmpty())
+            return;
         if (y + section.height > bodyBottom && y > m_layout.pageHeader.height) {
             m_pages.append(page);
             page = Page();

@@ -1,6 +1,8 @@
 #include "core/payroll/paycomputation.h"
+#include "core/payroll/payrollreports.h"
+#include "core/store/recordset.h"
 #include "core/valueforms.h"
-#include "report/payrollreports.h"
+#include "report/payrolllayouts.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/tempdatabase.h"
 
@@ -18,10 +20,9 @@ QString shown(double value)
 
 const QDate kMonday(2026, 3, 2);
 
-Payroll::Request request(const QList<ListEntry>& list, QDate from = kMonday, QDate to = kMonday.addDays(6),
-                         const QString& selected = QString())
+Payroll::Request request(const QList<ListEntry>& list, QDate from = kMonday, QDate to = kMonday.addDays(6))
 {
-    return {from, to, list, selected};
+    return {from, to, list};
 }
 
 // The rows of a work table as text, one "col=value" list per row, in table order.
@@ -63,6 +64,10 @@ private Q_SLOTS:
     void summaryMissingEmployeeAndNothingChecked();
     void exportsHoldRowsAndTotals();
     void failedStoreChangesNothing();
+    void storedTimeFormsCountAlike_data();
+    void storedTimeFormsCountAlike();
+    void unreadableRowsFailTheReport_data();
+    void unreadableRowsFailTheReport();
 };
 
 void TestPayroll::pairHours_data()
@@ -261,15 +266,15 @@ void TestPayroll::detailCaptionsAndTotals()
 
     Payroll::DetailReport report;
     QString error;
-    // The name printed is the highlighted row's, even when another row is the checked one.
-    QVERIFY(Payroll::runDetail(request({{QStringLiteral("Ann Avery"), QStringLiteral("E1"), true},
-                                        {QStringLiteral("Zed Zane"), QStringLiteral("E9"), false}},
-                                       kMonday, kMonday.addDays(4), QStringLiteral("Zed Zane")),
+    QVERIFY(Payroll::runDetail(request({{QStringLiteral("Zed Zane"), QStringLiteral("E9"), false},
+                                        {QStringLiteral("Ann Avery"), QStringLiteral("E1"), true}},
+                                       kMonday, kMonday.addDays(4)),
                                &report, &error));
-    const Report::Layout& layout = report.layout;
+    const Report::Layout layout = Payroll::layoutOf(report);
     QCOMPARE(layout.title, QStringLiteral("Full Detail Report"));
+    // The heading names the employee whose rows are listed, whichever row is highlighted in the window.
     const QList<QPair<const char*, const char*>> captions = {
-        {"Label5", "03/02/2026"}, {"Label6", "03/06/2026"}, {"Label8", "03/09/2026"}, {"Label16", "Zed Zane"},
+        {"Label5", "03/02/2026"}, {"Label6", "03/06/2026"}, {"Label8", "03/09/2026"}, {"Label16", "Ann Avery"},
         {"Label17", "8"},         {"Label18", "0.4667"},    {"Label19", "8.4667"},    {"Label26", "10.5"},
         {"Label27", "15.75"},     {"Label29", "84"},        {"Label30", "7.350525"},  {"Label31", "91.350525"},
     };
@@ -292,25 +297,26 @@ void TestPayroll::detailWithoutCheckedRowOrEmployee()
 
     Payroll::DetailReport report;
     QString error;
-    QVERIFY(Payroll::runDetail(request({{QStringLiteral("Ann Avery"), QStringLiteral("E1"), false}}, kMonday, kMonday,
-                                       QStringLiteral("Ann Avery")),
+    QVERIFY(Payroll::runDetail(request({{QStringLiteral("Ann Avery"), QStringLiteral("E1"), false}}, kMonday, kMonday),
                                &report, &error));
     QVERIFY(!report.anyChecked);
     QCOMPARE(db.scalar(QStringLiteral("Select count(*) from details")).toInt(), 0);
     QVERIFY(report.rows.isEmpty());
+    Report::Layout layout = Payroll::layoutOf(report);
     for (const char* name : {"Label17", "Label18", "Label19", "Label23", "Label24", "Label25", "Label31"})
-        QCOMPARE(report.layout.caption(QLatin1String(name)), QStringLiteral("0"));
-    QCOMPARE(report.layout.caption(QStringLiteral("Label16")), QStringLiteral("Ann Avery"));
-    QCOMPARE(report.layout.caption(QStringLiteral("Label26")), QString());
+        QCOMPARE(layout.caption(QLatin1String(name)), QStringLiteral("0"));
+    QCOMPARE(layout.caption(QStringLiteral("Label16")), QString());
+    QCOMPARE(layout.caption(QStringLiteral("Label26")), QString());
 
     // An ID whose employee row is gone: its hours are listed, wages and earnings stay empty, the total 0.
     QVERIFY(Payroll::runDetail(request({{QString(), QStringLiteral("GONE"), true}}), &report, &error));
     QCOMPARE(report.rows.size(), 1);
     QVERIFY(!report.employeeFound);
-    QCOMPARE(report.layout.caption(QStringLiteral("Label19")), QStringLiteral("8"));
-    QCOMPARE(report.layout.caption(QStringLiteral("Label27")), QString());
-    QCOMPARE(report.layout.caption(QStringLiteral("Label29")), QString());
-    QCOMPARE(report.layout.caption(QStringLiteral("Label31")), QStringLiteral("0"));
+    layout = Payroll::layoutOf(report);
+    QCOMPARE(layout.caption(QStringLiteral("Label19")), QStringLiteral("8"));
+    QCOMPARE(layout.caption(QStringLiteral("Label27")), QString());
+    QCOMPARE(layout.caption(QStringLiteral("Label29")), QString());
+    QCOMPARE(layout.caption(QStringLiteral("Label31")), QStringLiteral("0"));
 }
 
 void TestPayroll::detailSecondPressReplacesRows()
@@ -327,8 +333,8 @@ void TestPayroll::detailSecondPressReplacesRows()
     QVERIFY(Payroll::runDetail(request({{QString(), QStringLiteral("O'Neil"), true}}), &report, &error));
     QCOMPARE(report.rows.size(), 2);
     // A Null wage reads as 0.
-    QCOMPARE(report.layout.caption(QStringLiteral("Label26")), QStringLiteral("0"));
-    QCOMPARE(report.layout.caption(QStringLiteral("Label31")), QStringLiteral("0"));
+    QCOMPARE(Payroll::layoutOf(report).caption(QStringLiteral("Label26")), QStringLiteral("0"));
+    QCOMPARE(Payroll::layoutOf(report).caption(QStringLiteral("Label31")), QStringLiteral("0"));
 
     QVERIFY(Payroll::runDetail(request({{QString(), QStringLiteral("E2"), true}}), &report, &error));
     QCOMPARE(tableRows(QStringLiteral("details"), {QStringLiteral("emp_id"), QStringLiteral("work_hours")}),
@@ -369,10 +375,11 @@ void TestPayroll::summaryRowsPerCheckedEmployee()
             QStringLiteral("E1|First1 Last1|5|5|0|10|20|50|0|50"),
         }));
     QCOMPARE(report.rows.size(), 3);
-    QCOMPARE(report.layout.title, QStringLiteral("Timesheet Report Summary"));
-    QCOMPARE(report.layout.caption(QStringLiteral("Label5")), QStringLiteral("03/02/2026"));
-    QCOMPARE(report.layout.caption(QStringLiteral("Label6")), QStringLiteral("03/08/2026"));
-    QCOMPARE(report.layout.caption(QStringLiteral("Label8")), ValueForms::showDate(clock.now().date()));
+    const Report::Layout layout = Payroll::layoutOf(report);
+    QCOMPARE(layout.title, QStringLiteral("Timesheet Report Summary"));
+    QCOMPARE(layout.caption(QStringLiteral("Label5")), QStringLiteral("03/02/2026"));
+    QCOMPARE(layout.caption(QStringLiteral("Label6")), QStringLiteral("03/08/2026"));
+    QCOMPARE(layout.caption(QStringLiteral("Label8")), ValueForms::showDate(clock.now().date()));
 }
 
 void TestPayroll::summaryEarningsFromRoundedTotals()
@@ -380,7 +387,10 @@ void TestPayroll::summaryEarningsFromRoundedTotals()
     FixedClock clock;
     TempDatabase db;
     db.addEmployee(QStringLiteral("E1"), QStringLiteral("Ann"), QStringLiteral("Avery"), 10.5, 15.75);
-    db.addTimesheet(QStringLiteral("E1"), kMonday, {t("07:58:12"), t("12:01:45"), t("12:45:00"), t("17:10:00")});
+    // Three pairs of 4 h 01 min: each pair's minute over is rounded to 0.0167 h before it is added, so the
+    // period pays 0.0501 overtime hours where exact arithmetic would pay 0.05.
+    db.addTimesheet(QStringLiteral("E1"), kMonday, {t("08:00:00"), t("12:01:00"), t("13:00:00"), t("17:01:00")});
+    db.addTimesheet(QStringLiteral("E1"), kMonday.addDays(1), {t("08:00:00"), t("12:01:00")});
     db.exec(QStringLiteral("Insert into Employee (emp_id, emp_lname) values ('E2', 'Nofirst')"));
 
     Payroll::SummaryReport report;
@@ -389,12 +399,12 @@ void TestPayroll::summaryEarningsFromRoundedTotals()
         request({{QString(), QStringLiteral("E1"), true}, {QString(), QStringLiteral("E2"), true}}), &report, &error));
     QCOMPARE(report.rows.size(), 2);
     const Report::Row& row = report.rows.first();
-    for (const auto& [column, value] : QList<QPair<const char*, const char*>>{{"work_hours", "8.4667"},
-                                                                              {"regular", "8"},
-                                                                              {"ot", "0.4667"},
-                                                                              {"reg_earnings", "84"},
-                                                                              {"ot_earnings", "7.350525"},
-                                                                              {"tot_earnings", "91.350525"}})
+    for (const auto& [column, value] : QList<QPair<const char*, const char*>>{{"work_hours", "12.0501"},
+                                                                              {"regular", "12"},
+                                                                              {"ot", "0.0501"},
+                                                                              {"reg_earnings", "126"},
+                                                                              {"ot_earnings", "0.789075"},
+                                                                              {"tot_earnings", "126.789075"}})
         QCOMPARE(ValueForms::showValue(row.value(QLatin1String(column))), QLatin1String(value));
     // No period rows: a row with 0 hours, name and (Null, so 0) wages.
     const Report::Row& idle = report.rows.last();
@@ -436,7 +446,7 @@ void TestPayroll::exportsHoldRowsAndTotals()
 
     Payroll::DetailReport detail;
     QString error;
-    QVERIFY(Payroll::runDetail(request(list, kMonday, kMonday, QStringLiteral("Ann, Jr. Avery")), &detail, &error));
+    QVERIFY(Payroll::runDetail(request(list, kMonday, kMonday), &detail, &error));
     QCOMPARE(detail.csv.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts),
              (QStringList{
                  QStringLiteral("Employee ID,Date,Time In,Time Out,Regular,Overtime,Work Hours"),
@@ -489,6 +499,80 @@ void TestPayroll::failedStoreChangesNothing()
     // No transaction is left open behind the failure.
     QVERIFY(gConn.transaction());
     QVERIFY(gConn.rollback());
+}
+
+void TestPayroll::storedTimeFormsCountAlike_data()
+{
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<double>("hours");
+    QTest::newRow("stored form") << "08:00:00" << 4.5;
+    QTest::newRow("no leading zero") << "8:00:00" << 4.5;
+    QTest::newRow("spaces around") << " 8:00:00 " << 4.5;
+    // Not a time the store reads: 0 hours, and the pair is listed so it can be corrected.
+    QTest::newRow("no seconds") << "08:00" << 0.0;
+}
+
+void TestPayroll::storedTimeFormsCountAlike()
+{
+    QFETCH(QString, in);
+    QFETCH(double, hours);
+    FixedClock clock;
+    TempDatabase db;
+    db.addEmployee(QStringLiteral("E1"), QStringLiteral("Ann"), QStringLiteral("Avery"));
+    db.addTimesheet(QStringLiteral("E1"), kMonday, {in, t("12:30:00")});
+    const QList<ListEntry> list = {{QStringLiteral("Ann Avery"), QStringLiteral("E1"), true}};
+
+    Payroll::DetailReport detail;
+    Payroll::SummaryReport summary;
+    QString error;
+    QVERIFY2(Payroll::runDetail(request(list), &detail, &error), qPrintable(error));
+    QVERIFY2(Payroll::runSummary(request(list), &summary, &error), qPrintable(error));
+    QCOMPARE(detail.rows.size(), 1);
+    QCOMPARE(detail.totals.work, hours);
+    QCOMPARE(summary.rows.value(0).value(QStringLiteral("work_hours")).toDouble(), hours);
+    // The windows read the slot as the reports do.
+    RecordSet sheet;
+    QVERIFY(sheet.open(QStringLiteral("Select in1 from timesheet")));
+    QCOMPARE(sheet.value(QStringLiteral("in1")).typeId() == QMetaType::QTime, hours > 0);
+}
+
+void TestPayroll::unreadableRowsFailTheReport_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::newRow("detail") << "details";
+    QTest::newRow("summary") << "summary";
+}
+
+void TestPayroll::unreadableRowsFailTheReport()
+{
+    QFETCH(QString, table);
+    FixedClock clock;
+    TempDatabase db;
+    db.addEmployee(QStringLiteral("E1"), QStringLiteral("Ann"), QStringLiteral("Avery"));
+    db.addTimesheet(QStringLiteral("E1"), kMonday, {t("08:00:00"), t("12:00:00")});
+    const QList<ListEntry> list = {{QStringLiteral("Ann Avery"), QStringLiteral("E1"), true}};
+    const auto run = [&](Payroll::PreparedReport* shown, QString* error) {
+        if (table == QLatin1String("details")) {
+            Payroll::DetailReport report;
+            const bool done = Payroll::runDetail(request(list), &report, error);
+            *shown = report;
+            return done;
+        }
+        Payroll::SummaryReport report;
+        const bool done = Payroll::runSummary(request(list), &report, error);
+        *shown = report;
+        return done;
+    };
+    Payroll::PreparedReport report;
+    QString error;
+    QVERIFY2(run(&report, &error), qPrintable(error));
+
+    // A work table that takes rows but cannot give them back in their order.
+    db.exec(QStringLiteral("Alter table %1 rename column id to row_key").arg(table));
+    QVERIFY(!run(&report, &error));
+    QVERIFY2(error.contains(QStringLiteral("no such column: id")), qPrintable(error));
+    QVERIFY(report.rows.isEmpty());
+    QCOMPARE(db.scalar(QStringLiteral("Select count(*) from %1").arg(table)).toInt(), 1);
 }
 
 QTEST_MAIN(TestPayroll)

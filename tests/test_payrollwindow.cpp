@@ -1,5 +1,5 @@
 #include "core/valueforms.h"
-#include "report/payrollreports.h"
+#include "report/payrolllayouts.h"
 #include "report/reportrenderer.h"
 #include "server/payroll/payrollwindow.h"
 #include "server/payroll/reportwindow.h"
@@ -22,6 +22,7 @@
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTreeWidget>
@@ -163,6 +164,8 @@ private Q_SLOTS:
     void refusedStoreIsReported();
     void pagesShowCaptionsAndValues();
     void longReportBreaksIntoPages();
+    void summaryPagesAllShowEmployees_data();
+    void summaryPagesAllShowEmployees();
     void exportsPdfAndCsv();
     void navigatesPages();
     void exportFailureAndCancelledPrint();
@@ -292,16 +295,16 @@ void TestPayrollWindow::detailPressOpensAndRefillsOneWindow()
     QCOMPARE(report->windowTitle(), QStringLiteral("Full Detail Report"));
     QCOMPARE(report->report().rows.size(), 5);
     QCOMPARE(report->report().rows.first().value(QStringLiteral("emp_id")).toString(), QStringLiteral("1002"));
-    // The highlighted row (the first) names the report, not the checked one.
-    QCOMPARE(report->report().layout.caption(QStringLiteral("Label16")), QStringLiteral("Ann Avery"));
-    QCOMPARE(report->report().layout.caption(QStringLiteral("Label31")), QStringLiteral("600"));
+    // The report is headed by the employee whose rows it lists, not by the highlighted row (the first).
+    QCOMPARE(report->layout().caption(QStringLiteral("Label16")), QStringLiteral("Bob Brown"));
+    QCOMPARE(report->layout().caption(QStringLiteral("Label31")), QStringLiteral("600"));
 
     list->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
     list->setCurrentItem(list->topLevelItem(2));
     QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("PushButton1")), Qt::LeftButton);
     QCOMPARE(qobject_cast<ReportWindow*>(ChildWindows::find(QStringLiteral("Detail"))), report);
     QCOMPARE(report->report().rows.size(), 1);
-    QCOMPARE(report->report().layout.caption(QStringLiteral("Label16")), QStringLiteral(" Cole"));
+    QCOMPARE(report->layout().caption(QStringLiteral("Label16")), QStringLiteral(" Cole"));
     QCOMPARE(db.scalar(QStringLiteral("Select count(*) from details")).toInt(), 1);
 
     // The summary covers both checked rows in its own window.
@@ -334,11 +337,13 @@ void TestPayrollWindow::summaryPressWithNothingCheckedOpensNothing()
     QCOMPARE(db.scalar(QStringLiteral("Select count(*) from summary")).toInt(), 0);
     QVERIFY(dialogs.boxes.isEmpty());
 
-    // The detail report opens even then, empty.
+    // The detail report says what is missing instead of printing a nameless report of 0 hours.
     QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("PushButton1")), Qt::LeftButton);
-    auto* detail = qobject_cast<ReportWindow*>(ChildWindows::find(QStringLiteral("Detail")));
-    QVERIFY(detail);
-    QVERIFY(detail->report().rows.isEmpty());
+    QVERIFY(!ChildWindows::find(QStringLiteral("Detail")));
+    QCOMPARE(dialogs.boxes.size(), 1);
+    QCOMPARE(dialogs.last().text,
+             QStringLiteral("Check the employee whose full detail report you want in the Employee List."));
+    QCOMPARE(dialogs.last().title, QStringLiteral("Payroll Report"));
 }
 
 void TestPayrollWindow::refusedStoreIsReported()
@@ -353,7 +358,10 @@ void TestPayrollWindow::refusedStoreIsReported()
     QTest::mouseClick(window->findChild<QCheckBox*>(QStringLiteral("CheckBox1")), Qt::LeftButton);
     QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("PushButton2")), Qt::LeftButton);
     QCOMPARE(dialogs.boxes.size(), 1);
-    QCOMPARE(dialogs.last().text, QStringLiteral("The summary report could not be prepared: database is full"));
+    // The store's reason, as the store gives it.
+    QVERIFY2(
+        dialogs.last().text.startsWith(QStringLiteral("The summary report could not be prepared: database is full")),
+        qPrintable(dialogs.last().text));
     QCOMPARE(dialogs.last().title, QStringLiteral("Payroll Report"));
     QCOMPARE(dialogs.last().icon, Dialogs::Icon::Exclamation);
     QVERIFY(!ChildWindows::find(QStringLiteral("Summary")));
@@ -368,8 +376,8 @@ void TestPayrollWindow::pagesShowCaptionsAndValues()
                                             {QStringLiteral("Bob Brown"), QStringLiteral("1002"), true}};
     Payroll::DetailReport detail;
     QString error;
-    QVERIFY(Payroll::runDetail({kMonday, kMonday.addDays(4), list, QStringLiteral("Ann Avery")}, &detail, &error));
-    Report::Renderer detailPages(detail.layout, detail.rows);
+    QVERIFY(Payroll::runDetail({kMonday, kMonday.addDays(4), list}, &detail, &error));
+    Report::Renderer detailPages(Payroll::layoutOf(detail), detail.rows);
     QCOMPARE(detailPages.pageCount(), 1);
     const auto texts = pageText(detailPages, 0);
     const QStringList shown = textsOf(texts);
@@ -416,8 +424,8 @@ void TestPayrollWindow::pagesShowCaptionsAndValues()
     QVERIFY(inRows.first() > 3075 && inRows.first() < 3075 + 288);
 
     Payroll::SummaryReport summary;
-    QVERIFY(Payroll::runSummary({kMonday, kMonday.addDays(4), list, QString()}, &summary, &error));
-    Report::Renderer summaryPages(summary.layout, summary.rows);
+    QVERIFY(Payroll::runSummary({kMonday, kMonday.addDays(4), list}, &summary, &error));
+    Report::Renderer summaryPages(Payroll::layoutOf(summary), summary.rows);
     const QStringList summaryText = textsOf(pageText(summaryPages, 0));
     for (const char* expected : {"Timesheet Report Summary", "Ann Avery", "Bob Brown", "42.3335", "2.3335", "40", "20",
                                  "Wages Per Hour", "456.752625", "360", "600"})
@@ -430,8 +438,10 @@ void TestPayrollWindow::pagesShowCaptionsAndValues()
     if (const QString dir = qEnvironmentVariable("QORVIL_SHOT_DIR"); !dir.isEmpty()) {
         savePage(detailPages, 0, QDir(dir).filePath(QStringLiteral("detail-page.png")));
         savePage(summaryPages, 0, QDir(dir).filePath(QStringLiteral("summary-page.png")));
-        QVERIFY(detailPages.writePdf(QDir(dir).filePath(QStringLiteral("detail.pdf")), detail.layout.title));
-        QVERIFY(summaryPages.writePdf(QDir(dir).filePath(QStringLiteral("summary.pdf")), summary.layout.title));
+        QVERIFY(
+            detailPages.writePdf(QDir(dir).filePath(QStringLiteral("detail.pdf")), Payroll::layoutOf(detail).title));
+        QVERIFY(
+            summaryPages.writePdf(QDir(dir).filePath(QStringLiteral("summary.pdf")), Payroll::layoutOf(summary).title));
     }
 }
 
@@ -464,6 +474,57 @@ void TestPayrollWindow::longReportBreaksIntoPages()
     QCOMPARE(QSet<QString>(dates.begin(), dates.end()).size(), 120);
 }
 
+void TestPayrollWindow::summaryPagesAllShowEmployees_data()
+{
+    QTest::addColumn<int>("employees");
+    QTest::newRow("4, the last band just short of the page's end") << 4;
+    QTest::newRow("60, many pages") << 60;
+}
+
+void TestPayrollWindow::summaryPagesAllShowEmployees()
+{
+    QFETCH(int, employees);
+    FixedClock clock;
+    ScriptedDialogs dialogs;
+    TempDatabase& db = *m_db;
+    QList<Payroll::ListEntry> list;
+    for (int i = 0; i < employees; ++i) {
+        const QString id = QString::number(1001 + i);
+        db.addEmployee(id, QStringLiteral("First%1").arg(i), QStringLiteral("Last%1").arg(i));
+        list.append({QString(), id, true});
+    }
+    Payroll::SummaryReport summary;
+    QString error;
+    QVERIFY(Payroll::runSummary({kMonday, kMonday, list}, &summary, &error));
+    ReportWindow* window = ReportWindow::openReport(summary);
+    const Report::Renderer renderer(window->layout(), summary.rows);
+    QCOMPARE(window->pageCount(), renderer.pageCount());
+
+    // No page is left with nothing but its page number.
+    const QRegularExpression name(QStringLiteral("^First\\d+ Last\\d+$"));
+    int names = 0;
+    for (int page = 0; page < renderer.pageCount(); ++page) {
+        const int onPage = int(textsOf(pageText(renderer, page)).filter(name).size());
+        QVERIFY2(onPage > 0, qPrintable(QStringLiteral("page %1 of %2").arg(page + 1).arg(renderer.pageCount())));
+        names += onPage;
+    }
+    QCOMPARE(names, employees);
+
+    // Printed and exported, the report has the pages of the preview.
+    const auto pdfPages = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? int(file.readAll().count("/Type /Page\n")) : -1;
+    };
+    const QString pdf = QDir(db.dir()).filePath(QStringLiteral("summary.pdf"));
+    dialogs.queueText(pdf);
+    QVERIFY(window->exportPdf());
+    QCOMPARE(pdfPages(pdf), window->pageCount());
+    const QString printed = QDir(db.dir()).filePath(QStringLiteral("printed.pdf"));
+    dialogs.queuePrinter(true, printed);
+    QVERIFY(window->print());
+    QCOMPARE(pdfPages(printed), window->pageCount());
+}
+
 void TestPayrollWindow::exportsPdfAndCsv()
 {
     FixedClock clock;
@@ -473,7 +534,7 @@ void TestPayrollWindow::exportsPdfAndCsv()
     Payroll::DetailReport detail;
     QString error;
     QList<Payroll::ListEntry> list = {{QStringLiteral("Ann Avery"), QStringLiteral("1001"), true}};
-    QVERIFY(Payroll::runDetail({kMonday, kMonday.addDays(4), list, QStringLiteral("Ann Avery")}, &detail, &error));
+    QVERIFY(Payroll::runDetail({kMonday, kMonday.addDays(4), list}, &detail, &error));
     ReportWindow* window = ReportWindow::openReport(detail);
     QVERIFY(window);
 
@@ -513,7 +574,7 @@ void TestPayrollWindow::exportsPdfAndCsv()
     // The summary window exports its own rows.
     list.append({QStringLiteral("Bob Brown"), QStringLiteral("1002"), true});
     Payroll::SummaryReport summary;
-    QVERIFY(Payroll::runSummary({kMonday, kMonday.addDays(4), list, QString()}, &summary, &error));
+    QVERIFY(Payroll::runSummary({kMonday, kMonday.addDays(4), list}, &summary, &error));
     ReportWindow* summaryWindow = ReportWindow::openReport(summary);
     dialogs.queueText(csv);
     QVERIFY(summaryWindow->exportCsv());
@@ -534,11 +595,11 @@ void TestPayrollWindow::navigatesPages()
                         {t("08:00:00"), t("10:00:00"), t("10:15:00"), t("12:00:00"), t("13:00:00"), t("17:00:00")});
     Payroll::DetailReport detail;
     QString error;
-    QVERIFY(Payroll::runDetail({kMonday, kMonday.addDays(39), {{QString(), QStringLiteral("1001"), true}}, QString()},
-                               &detail, &error));
+    QVERIFY(Payroll::runDetail({kMonday, kMonday.addDays(39), {{QString(), QStringLiteral("1001"), true}}}, &detail,
+                               &error));
     QCOMPARE(detail.rows.size(), 120);
     ReportWindow* window = ReportWindow::openReport(detail);
-    const int pages = Report::Renderer(detail.layout, detail.rows).pageCount();
+    const int pages = Report::Renderer(Payroll::layoutOf(detail), detail.rows).pageCount();
     QVERIFY(pages > 2);
     QCOMPARE(window->pageCount(), pages);
     auto* label = window->findChild<QLabel*>(QStringLiteral("PageNumber"));
@@ -575,8 +636,7 @@ void TestPayrollWindow::exportFailureAndCancelledPrint()
     TempDatabase& db = *m_db;
     Payroll::SummaryReport summary;
     QString error;
-    QVERIFY(
-        Payroll::runSummary({kMonday, kMonday, {{QString(), QStringLiteral("X"), true}}, QString()}, &summary, &error));
+    QVERIFY(Payroll::runSummary({kMonday, kMonday, {{QString(), QStringLiteral("X"), true}}}, &summary, &error));
     ReportWindow* window = ReportWindow::openReport(summary);
 
     dialogs.queueText(QDir(db.dir()).filePath(QStringLiteral("missing/folder/summary.csv")));

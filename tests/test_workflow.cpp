@@ -1,9 +1,9 @@
 // A working day end to end through the real pieces: punches from a terminal's path, the day listed in
 // the timesheet browser, a forgotten punch corrected in the time record editor, the corrected hours in
 // the detail report, and the row deleted again.
+#include "core/payroll/payrollreports.h"
 #include "core/punch/punchrules.h"
 #include "core/valueforms.h"
-#include "report/payrollreports.h"
 #include "server/serverstate.h"
 #include "server/timesheets/timesheetbrowser.h"
 #include "server/timesheets/timesheeteditor.h"
@@ -40,7 +40,6 @@ Payroll::DetailReport detailFor(const QString& id)
     request.from = kDay;
     request.to = kDay;
     request.list = {{QStringLiteral("Ann Lee"), id, true}};
-    request.selectedName = QStringLiteral("Ann Lee");
     Payroll::DetailReport report;
     QString error;
     if (!Payroll::runDetail(request, &report, &error))

@@ -15,23 +15,7 @@ QTime timeOf(const QVariant& value)
         return QTime();
     if (value.typeId() == QMetaType::QTime)
         return value.toTime();
-    if (value.typeId() == QMetaType::QDateTime)
-        return value.toDateTime().time();
-    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
-        return QTime::fromMSecsSinceStartOfDay(int(value.toLongLong() % 86400) * 1000); // seconds of the day
-    const QString text = value.toString();
-    // The stored form "HH:mm:ss" is read directly: a summary of a large staff reads hundreds of thousands.
-    if (text.size() == 8 && text[2] == QLatin1Char(':') && text[5] == QLatin1Char(':')) {
-        auto two = [&](int at) {
-            const int high = text[at].unicode() - '0';
-            const int low = text[at + 1].unicode() - '0';
-            return high >= 0 && high <= 9 && low >= 0 && low <= 9 ? high * 10 + low : -1;
-        };
-        const QTime time(two(0), two(3), two(6));
-        if (time.isValid())
-            return time;
-    }
-    return ValueForms::readTime(text).value_or(QTime());
+    return ValueForms::storedTime(value.toString());
 }
 
 } // namespace

@@ -66,13 +66,6 @@ QDate storedDate(const QString& text)
     return ValueForms::readDate(text).value_or(QDate());
 }
 
-QTime storedTime(const QString& text)
-{
-    if (text.size() == 8 && text.at(2) == QLatin1Char(':') && text.at(5) == QLatin1Char(':'))
-        return QTime(digits(text, 0, 2), digits(text, 3, 2), digits(text, 6, 2));
-    return ValueForms::readTime(text).value_or(QTime());
-}
-
 QString tableOf(const QString& sql)
 {
     static const QRegularExpression from(QStringLiteral("\\bfrom\\s+\\[?([A-Za-z_][A-Za-z0-9_]*)\\]?"),
@@ -385,7 +378,7 @@ QVariant RecordSet::fromStored(const QString& declaredType, const QVariant& stor
             return date;
         return stored;
     case Kind::Time:
-        if (const QTime time = storedTime(stored.toString()); time.isValid())
+        if (const QTime time = ValueForms::storedTime(stored.toString()); time.isValid())
             return time;
         return stored;
     case Kind::Real:

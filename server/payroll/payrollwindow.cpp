@@ -136,7 +136,7 @@ bool PayrollWindow::load()
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Unchecked);
     }
-    // A list always has a highlighted row once it has rows; the detail report prints its name.
+    // A list always has a highlighted row once it has rows.
     if (m_list->topLevelItemCount() > 0)
         m_list->setCurrentItem(m_list->topLevelItem(0));
     return true;
@@ -151,9 +151,6 @@ Payroll::Request PayrollWindow::request() const
         const QTreeWidgetItem* item = m_list->topLevelItem(i);
         request.list.append({item->text(0), item->text(1), item->checkState(0) == Qt::Checked});
     }
-    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
-    if (!selected.isEmpty())
-        request.selectedName = selected.first()->text(0);
     return request;
 }
 
@@ -175,6 +172,12 @@ void PayrollWindow::fullDetailReport()
     QString error;
     if (!Payroll::runDetail(request(), &report, &error)) {
         reportFailed(QStringLiteral("full detail report"), error);
+        return;
+    }
+    // A report headed by nobody, with 0 hours, would pass for a real one.
+    if (!report.anyChecked) {
+        dialogs().ok(QStringLiteral("Check the employee whose full detail report you want in the Employee List."),
+                     QStringLiteral("Payroll Report"), Dialogs::Icon::Information);
         return;
     }
     ReportWindow::openReport(report);

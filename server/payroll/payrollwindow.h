@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/payroll/payrollreports.h"
 #include "core/store/recordset.h"
-#include "report/payrollreports.h"
 #include "widgets/formwindow.h"
 
 class QCheckBox;
@@ -18,7 +18,7 @@ public:
 
     bool load() override;
 
-    // What the two reports read from the window: the dates, the list's checks and IDs, the highlighted name.
+    // What the two reports read from the window: the dates, the list's checks, names and IDs.
     Payroll::Request request() const;
 
     void fullDetailReport();

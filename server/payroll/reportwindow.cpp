@@ -93,18 +93,29 @@ QSize ReportWindow::sizeHint() const
     return QSize(900, 760);
 }
 
-ReportWindow* ReportWindow::openReport(const Payroll::PreparedReport& report)
+ReportWindow* ReportWindow::openReport(const Payroll::DetailReport& report)
 {
-    auto* window = static_cast<ReportWindow*>(ChildWindows::open(report.layout.name, [] { return new ReportWindow; }));
+    return open(Payroll::layoutOf(report), report);
+}
+
+ReportWindow* ReportWindow::openReport(const Payroll::SummaryReport& report)
+{
+    return open(Payroll::layoutOf(report), report);
+}
+
+ReportWindow* ReportWindow::open(const Report::Layout& layout, const Payroll::PreparedReport& report)
+{
+    auto* window = static_cast<ReportWindow*>(ChildWindows::open(layout.name, [] { return new ReportWindow; }));
     if (window)
-        window->setReport(report);
+        window->setReport(layout, report);
     return window;
 }
 
-void ReportWindow::setReport(const Payroll::PreparedReport& report)
+void ReportWindow::setReport(const Report::Layout& layout, const Payroll::PreparedReport& report)
 {
+    m_layout = layout;
     m_report = report;
-    setWindowTitle(report.layout.title);
+    setWindowTitle(layout.title);
     m_preview->updatePreview();
     m_preview->setCurrentPage(1);
     updatePageActions();
@@ -122,7 +133,7 @@ int ReportWindow::currentPage() const
 
 void ReportWindow::paintPreview(QPrinter* printer)
 {
-    Report::Renderer renderer(m_report.layout, m_report.rows);
+    Report::Renderer renderer(m_layout, m_report.rows);
     renderer.render(printer);
 }
 
@@ -146,7 +157,7 @@ void ReportWindow::updatePageActions()
 
 QString ReportWindow::suggestedName(const QString& extension) const
 {
-    return m_report.layout.title + QLatin1Char('.') + extension;
+    return m_layout.title + QLatin1Char('.') + extension;
 }
 
 void ReportWindow::exportFailed(const QString& what, const QString& reason)
@@ -158,10 +169,10 @@ bool ReportWindow::print()
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(Report::pageLayout());
-    printer.setDocName(m_report.layout.title);
+    printer.setDocName(m_layout.title);
     if (!dialogs().choosePrinter(printer))
         return false;
-    Report::Renderer renderer(m_report.layout, m_report.rows);
+    Report::Renderer renderer(m_layout, m_report.rows);
     if (!renderer.render(&printer)) {
         exportFailed(QStringLiteral("Printing"), QStringLiteral("the printer could not be started."));
         return false;
@@ -175,9 +186,9 @@ bool ReportWindow::exportPdf()
                                                 QStringLiteral("PDF files (*.pdf)"));
     if (path.isEmpty())
         return false;
-    Report::Renderer renderer(m_report.layout, m_report.rows);
+    Report::Renderer renderer(m_layout, m_report.rows);
     QString error;
-    if (!renderer.writePdf(path, m_report.layout.title, &error)) {
+    if (!renderer.writePdf(path, m_layout.title, &error)) {
         exportFailed(QStringLiteral("Export PDF"), error);
         return false;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/payrollreports.h"
+#include "report/payrolllayouts.h"
 #include "widgets/formwindow.h"
 
 #include <memory>
@@ -19,8 +19,9 @@ public:
     explicit ReportWindow(QWidget* parent = nullptr);
     ~ReportWindow() override;
 
-    void setReport(const Payroll::PreparedReport& report);
+    void setReport(const Report::Layout& layout, const Payroll::PreparedReport& report);
     const Payroll::PreparedReport& report() const { return m_report; }
+    const Report::Layout& layout() const { return m_layout; }
     int pageCount() const;
     int currentPage() const;
 
@@ -32,7 +33,8 @@ public:
     QSize sizeHint() const override;
 
     // Opens (or refills) the report window of the report's layout.
-    static ReportWindow* openReport(const Payroll::PreparedReport& report);
+    static ReportWindow* openReport(const Payroll::DetailReport& report);
+    static ReportWindow* openReport(const Payroll::SummaryReport& report);
 
 private:
     void paintPreview(QPrinter* printer);
@@ -41,6 +43,9 @@ private:
     void exportFailed(const QString& what, const QString& reason);
     QString suggestedName(const QString& extension) const;
 
+    static ReportWindow* open(const Report::Layout& layout, const Payroll::PreparedReport& report);
+
+    Report::Layout m_layout;
     Payroll::PreparedReport m_report;
     std::unique_ptr<QPrinter> m_printer;
     QPrintPreviewWidget* m_preview;

@@ -1,5 +1,7 @@
 #include "tests/support/scripteddialogs.h"
 
+#include <QPrinter>
+
 ScriptedDialogs::ScriptedDialogs()
 {
     Dialogs::install(this);
@@ -69,12 +71,13 @@ QString ScriptedDialogs::saveFileName(const QString& caption, const QString& sug
 
 bool ScriptedDialogs::choosePrinter(QPrinter& printer)
 {
-    Q_UNUSED(printer);
     boxes.append({QStringLiteral("print"), QString(), QString(), Buttons::Ok, Icon::None});
     if (m_printers.empty())
         return false;
-    const bool accept = m_printers.front();
+    const auto [accept, outputFile] = m_printers.front();
     m_printers.pop_front();
+    if (accept && !outputFile.isEmpty())
+        printer.setOutputFileName(outputFile);
     return accept;
 }
 

@@ -32,7 +32,11 @@ public:
     // Queued answers; a Yes/No box with nothing queued is answered No, an input box with the empty text.
     void queueAnswer(Answer answer) { m_answers.push_back(answer); }
     void queueText(const QString& text) { m_texts.push_back(text); }
-    void queuePrinter(bool accept) { m_printers.push_back(accept); }
+    // An accepted printer with an output file prints into that PDF file.
+    void queuePrinter(bool accept, const QString& outputFile = QString())
+    {
+        m_printers.push_back({accept, outputFile});
+    }
 
     // Notices are dismissed at once unless held; held notices wait for dismissNotice().
     void holdNotices(bool hold) { m_hold = hold; }
@@ -50,7 +54,7 @@ public:
 private:
     std::deque<Answer> m_answers;
     std::deque<QString> m_texts;
-    std::deque<bool> m_printers;
+    std::deque<std::pair<bool, QString>> m_printers;
     std::deque<std::function<void()>> m_pending;
     bool m_hold = false;
 };

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "core/payroll/paycomputation.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QVariantMap>
+
+// The data of the two payroll reports: each replaces its work table with the rows of the chosen employees
+// and period, reads them back, and computes its totals and export forms once. The banded layouts that
+// print them live with the renderer.
+namespace Payroll {
+
+// One row of the payroll window's employee list.
+struct ListEntry
+{
+    QString name;
+    QString empId;
+    bool checked = false;
+};
+
+struct Request
+{
+    QDate from;
+    QDate to;
+    QList<ListEntry> list;
+};
+
+// The reports' headings, on the page and at the top of the text form.
+inline const QString kDetailHeading = QStringLiteral("Detailed Timesheet Report");
+inline const QString kSummaryHeading = QStringLiteral("Timesheet Report Summary");
+
+// One column of a report. The work table's INSERT, the band's text box, the CSV and text exports and their
+// alignment all come from this table, so a column is added or moved in one place.
+struct Column
+{
+    QString name;   // in the work table, lower case
+    QString header; // the exports' heading, and the page heading where the band has one
+    int left = 0;   // the text box in the band, in twips from the band's top left
+    int top = 0;
+    int width = 0; // 0: exported only, not printed
+    bool numeric = false;
+    QString box; // the text box's name
+};
+
+const QList<Column>& detailColumns();
+const QList<Column>& summaryColumns();
+
+// One row of a work table by lower-case column name, values in their column's type.
+using Row = QVariantMap;
+
+struct PreparedReport
+{
+    QDate from;
+    QDate to;
+    QDate printed;   // the day the report was made
+    QList<Row> rows; // the work table's rows, as the report's bands show them
+    QString csv;     // rows and totals, for payroll software
+    QString text;    // the report as aligned plain text
+};
+
+struct DetailReport : PreparedReport
+{
+    bool anyChecked = false;
+    QString empId;
+    QString name; // the employee whose rows are listed
+    bool employeeFound = false;
+    // The totals, computed once; the footer's captions and the exports both show these.
+    Pay::Totals totals;
+    double regWage = 0; // wages and earnings are unknown (shown empty) unless the employee was found
+    double otWage = 0;
+    Pay::Earnings earnings;
+};
+
+struct SummaryReport : PreparedReport
+{
+    bool anyChecked = false;
+};
+
+// "First Last" as lists and reports show an employee; a missing part leaves its blank in place.
+QString employeeName(const QVariant& first, const QVariant& last);
+
+// The full detail report of the first checked employee in list order. A failure of the store leaves the
+// work table as it was and returns false with the store's reason.
+bool runDetail(const Request& request, DetailReport* report, QString* error);
+
+// The summary report: one row per checked employee, in list order. Fails as the detail report does.
+bool runSummary(const Request& request, SummaryReport* report, QString* error);
+
+} // namespace Payroll
