@@ -1,6 +1,7 @@
 #include "core/punch/punchrules.h"
 
 #include "core/clock.h"
+#include "core/store/query.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
 
@@ -103,25 +104,24 @@ std::vector<PunchResult> recordBatchFromTerminals(const QStringList& ids)
 {
     std::vector<PunchResult> results;
     results.reserve(ids.size());
-    bool grouped = ids.size() > 1 && gConn.transaction();
-    if (grouped) {
-        for (const QString& id : ids) {
-            results.push_back(recordFromTerminal(id));
-            if (results.back().outcome == PunchResult::Outcome::StoreFailed)
-                break;
-        }
-        const bool allStored =
-            results.size() == std::size_t(ids.size()) && results.back().outcome != PunchResult::Outcome::StoreFailed;
-        if (!allStored || !gConn.commit()) {
-            gConn.rollback();
+    if (ids.size() > 1) {
+        Transaction group;
+        if (group.isActive()) {
+            for (const QString& id : ids) {
+                results.push_back(recordFromTerminal(id));
+                if (results.back().outcome == PunchResult::Outcome::StoreFailed)
+                    break;
+            }
+            const bool allStored = results.size() == std::size_t(ids.size()) &&
+                                   results.back().outcome != PunchResult::Outcome::StoreFailed;
+            if (allStored && group.commit())
+                return results;
             results.clear();
-            grouped = false;
         }
     }
-    if (!grouped) {
-        for (const QString& id : ids)
-            results.push_back(recordFromTerminal(id));
-    }
+    // One at a time: a lone punch, or a group that could not be stored together (undone as it left scope).
+    for (const QString& id : ids)
+        results.push_back(recordFromTerminal(id));
     return results;
 }
 

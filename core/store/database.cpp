@@ -218,10 +218,13 @@ bool open(Kind kind, const QString& path, QString* error)
 
 std::shared_ptr<Statement> prepare(const QSqlDatabase& db, const QString& sql, QString* error)
 {
-    const bool shared = db.connectionName() == kConnectionName && gConn.isOpen();
+    bool shared = db.connectionName() == kConnectionName && gConn.isOpen();
     if (shared) {
-        if (auto found = statementCache().value(sql))
+        // One still stepping through its rows (a Query in use) is left alone; this caller gets its own.
+        if (auto found = statementCache().value(sql); found && !found->query.isActive())
             return found;
+        if (statementCache().contains(sql))
+            shared = false;
     }
     auto statement = std::make_shared<Statement>(db);
     statement->query.setForwardOnly(true);

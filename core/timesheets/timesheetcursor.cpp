@@ -1,9 +1,8 @@
 #include "core/timesheets/timesheetcursor.h"
 
+#include "core/store/query.h"
 #include "core/valueforms.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
 #include <algorithm>
 
 namespace {
@@ -32,14 +31,13 @@ bool TimesheetCursor::open()
         return fail(QStringLiteral("The database is not open."));
 
     // In id order, the order in which the whole table is read; without it SQLite may walk an index instead.
-    QSqlQuery query(gConn);
-    query.setForwardOnly(true);
+    Query query;
     if (!query.exec(QStringLiteral("Select id from TimeSheet order by id")))
-        return fail(query.lastError().text());
+        return fail(query.error());
     while (query.next())
         m_ids.push_back(query.value(0).toLongLong());
-    if (query.lastError().isValid())
-        return fail(query.lastError().text());
+    if (!query.error().isEmpty())
+        return fail(query.error());
 
     m_deleted.assign(m_ids.size(), 0);
     m_readAtOpen = m_ids.size();
