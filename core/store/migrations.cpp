@@ -5,7 +5,6 @@
 #include "core/store/storedriver.h"
 
 #include <QSqlError>
-#include <QSqlField>
 #include <QSqlRecord>
 #include <algorithm>
 #include <atomic>

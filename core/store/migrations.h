@@ -16,7 +16,9 @@ struct Migration
 {
     int version;
     QString description;
-    // Changes the schema (and seeds what a new file needs); false with the reason when it cannot.
+    // Changes the schema (and seeds what a new file needs); false with the reason when it cannot. It touches
+    // nothing but the database it is given: it also runs on an empty one in memory, where the steps up to a
+    // version tell which tables and columns a file at that version must have.
     std::function<bool(QSqlDatabase& db, QString* error)> apply;
 };
 
