@@ -48,7 +48,10 @@ int main(int argc, char* argv[])
     {
         // Everybody checked, in the payroll window's list order.
         RecordSet employees;
-        employees.open(QStringLiteral("Select * from Employee"));
+        if (!employees.open(QStringLiteral("Select * from Employee"))) {
+            std::fprintf(stderr, "reportbench: %s\n", qPrintable(employees.lastError()));
+            return 1;
+        }
         for (; !employees.eof(); employees.moveNext())
             request.list.append({Payroll::employeeName(employees.value(QStringLiteral("emp_fname")),
                                                        employees.value(QStringLiteral("emp_lname"))),

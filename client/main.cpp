@@ -3,6 +3,7 @@
 #include "widgets/desktop.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QPointer>
 
 int main(int argc, char* argv[])
@@ -12,8 +13,9 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Qorvil Client"));
     Desktop::applySkin(app);
 
-    // A database that cannot be opened is reported by the window's load.
-    Database::open(Database::Kind::Client, Database::defaultPath(Database::Kind::Client));
+    // A database that cannot be opened is reported by the window's load; the reason also goes to the log.
+    if (QString error; !Database::open(Database::Kind::Client, Database::defaultPath(Database::Kind::Client), &error))
+        qWarning().noquote() << error;
 
     QPointer<RemoteWindow> remote = new RemoteWindow;
     // Without its database the terminal has no server to talk to: the message was shown, the program ends.

@@ -1,12 +1,99 @@
 #include "core/store/database.h"
+#include "core/store/migrations.h"
+#include "core/store/query.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
+#include "tests/support/fixedclock.h"
 #include "tests/support/tempdatabase.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
+
+Q_DECLARE_METATYPE(Database::Kind)
+
+namespace {
+
+// The schema files of the release before the version history have, as that release created it.
+const QStringList kPreviousServerSchema = {
+    "CREATE TABLE IF NOT EXISTS Employee (id INTEGER PRIMARY KEY, emp_id TEXT COLLATE NOCASE, emp_lname TEXT COLLATE "
+    "NOCASE, emp_fname TEXT COLLATE NOCASE, emp_mname TEXT COLLATE NOCASE, emp_sex TEXT COLLATE NOCASE, emp_dob DATE, "
+    "emp_apt TEXT COLLATE NOCASE, emp_address TEXT COLLATE NOCASE, city TEXT COLLATE NOCASE, emp_state TEXT COLLATE "
+    "NOCASE, zip TEXT COLLATE NOCASE, emp_home_phone TEXT COLLATE NOCASE, emp_work_phone TEXT COLLATE NOCASE, emp_cp "
+    "TEXT COLLATE NOCASE, sss TEXT COLLATE NOCASE, Job_Description TEXT COLLATE NOCASE, reg_wage REAL, ot_wage REAL, "
+    "date_hired DATE, status INTEGER, Notes TEXT COLLATE NOCASE)",
+    "CREATE INDEX IF NOT EXISTS Employee_emp_id ON Employee(emp_id)",
+    "CREATE TABLE IF NOT EXISTS timesheet (id INTEGER PRIMARY KEY, emp_id TEXT COLLATE NOCASE, rsdate DATE, in1 TIME, "
+    "out1 TIME, in2 TIME, out2 TIME, in3 TIME, out3 TIME)",
+    "CREATE INDEX IF NOT EXISTS timesheet_emp_id_rsdate ON timesheet(emp_id, rsdate)",
+    "CREATE TABLE IF NOT EXISTS Terminal (id INTEGER PRIMARY KEY, ip TEXT COLLATE NOCASE)",
+    "CREATE TABLE IF NOT EXISTS admin (id INTEGER PRIMARY KEY, password TEXT)",
+    "CREATE TABLE IF NOT EXISTS details (id INTEGER PRIMARY KEY, emp_id TEXT COLLATE NOCASE, rsdate DATE, in1 TIME, "
+    "out1 TIME, work_hours REAL, regular REAL, rsot REAL)",
+    "CREATE TABLE IF NOT EXISTS summary (id INTEGER PRIMARY KEY, emp_id TEXT COLLATE NOCASE, emp_name TEXT COLLATE "
+    "NOCASE, work_hours REAL, regular REAL, ot REAL, wage REAL, ot_wage REAL, reg_earnings REAL, ot_earnings REAL, "
+    "tot_earnings REAL)",
+    "PRAGMA user_version = 1",
+    "INSERT INTO admin (password) VALUES ('kept secret')",
+    "INSERT INTO Employee (emp_id, emp_fname, emp_lname, reg_wage, date_hired) VALUES ('E1', 'Ann', 'Lee', 12.5, "
+    "'2024-01-15')",
+    "INSERT INTO timesheet (emp_id, rsdate, in1, out1) VALUES ('E1', '2026-03-02', '08:00:00', '12:00:00')",
+    "INSERT INTO Terminal (ip) VALUES ('10.0.0.7')",
+    "INSERT INTO details (emp_id, work_hours) VALUES ('E1', 4)",
+    "INSERT INTO summary (emp_id, tot_earnings) VALUES ('E1', 50)",
+};
+const QStringList kPreviousClientSchema = {
+    "CREATE TABLE IF NOT EXISTS server (id INTEGER PRIMARY KEY, ip TEXT COLLATE NOCASE)",
+    "PRAGMA user_version = 1",
+    "INSERT INTO server (ip) VALUES ('192.168.1.10')",
+};
+
+// Writes a database file with plain SQL, independent of the code under test.
+void makeFile(const QString& path, const QStringList& statements)
+{
+    {
+        QSqlDatabase maker = QSqlDatabase::addDatabase("QSQLITE", "maker");
+        maker.setDatabaseName(path);
+        QVERIFY(maker.open());
+        for (const QString& statement : QStringList{"PRAGMA synchronous=OFF"} + statements) {
+            QSqlQuery query(maker);
+            QVERIFY2(query.exec(statement), qPrintable(statement + ": " + query.lastError().text()));
+        }
+        maker.close();
+    }
+    QSqlDatabase::removeDatabase("maker");
+}
+
+// Every row of every table but the version history, as text.
+QStringList rowsOf(const QSqlDatabase& db)
+{
+    QStringList rows;
+    for (const QString& table : db.tables()) {
+        if (table == "schema_migrations")
+            continue;
+        QSqlQuery query(db);
+        query.exec("SELECT * FROM " + table + " ORDER BY id");
+        while (query.next()) {
+            QStringList values{table};
+            for (int i = 0; i < query.record().count(); ++i)
+                values << query.value(i).toString();
+            rows << values.join('|');
+        }
+    }
+    rows.sort();
+    return rows;
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
 
 class TestDatabase : public QObject
 {
@@ -14,7 +101,15 @@ class TestDatabase : public QObject
 
 private Q_SLOTS:
     void newFileGetsFullSchemaAndSeedRows();
-    void schemaCreationIsIdempotent();
+    void newFileGetsEveryMigration_data();
+    void newFileGetsEveryMigration();
+    void previousReleaseFileIsRecordedAsVersionOne_data();
+    void previousReleaseFileIsRecordedAsVersionOne();
+    void foreignOrIncompleteFileIsRefusedUntouched_data();
+    void foreignOrIncompleteFileIsRefusedUntouched();
+    void failingMigrationLeavesTheFileAtItsLastStep();
+    void emptiedAdminTableStaysEmpty();
+    void transactionsAndQueries();
     void unreadableFileLeavesConnectionClosed_data();
     void unreadableFileLeavesConnectionClosed();
     void tableAndColumnNamesAreCaseBlind();
@@ -79,15 +174,209 @@ void TestDatabase::newFileGetsFullSchemaAndSeedRows()
     QCOMPARE(client.scalar(QStringLiteral("select ip from server")).toString(), QStringLiteral("127.0.0.1"));
 }
 
-void TestDatabase::schemaCreationIsIdempotent()
+void TestDatabase::newFileGetsEveryMigration_data()
+{
+    QTest::addColumn<Database::Kind>("kind");
+    QTest::addColumn<bool>("emptyFile");
+    QTest::addColumn<QString>("seeded");
+    QTest::newRow("server, no file") << Database::Kind::Server << false << "select password from admin";
+    QTest::newRow("server, empty file") << Database::Kind::Server << true << "select password from admin";
+    QTest::newRow("client, no file") << Database::Kind::Client << false << "select ip from server";
+    QTest::newRow("client, empty file") << Database::Kind::Client << true << "select ip from server";
+}
+
+void TestDatabase::newFileGetsEveryMigration()
+{
+    QFETCH(Database::Kind, kind);
+    QFETCH(bool, emptyFile);
+    QFETCH(QString, seeded);
+    FixedClock clock;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("new.mdb");
+    if (emptyFile) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QString error;
+    QVERIFY2(Database::open(kind, path, &error), qPrintable(error));
+    Query history;
+    QVERIFY(history.exec("SELECT version, description, applied_at FROM schema_migrations ORDER BY version"));
+    int count = 0;
+    for (const Migrations::Migration& step : Migrations::forKind(kind)) {
+        QVERIFY(history.next());
+        QCOMPARE(history.value(0).toInt(), step.version);
+        QCOMPARE(history.text(1), step.description);
+        QVERIFY2(history.text(2).endsWith('Z'), qPrintable(history.text(2))); // UTC
+        QCOMPARE(QDateTime::fromString(history.text(2), Qt::ISODate), clock.now());
+        ++count;
+    }
+    QVERIFY(!history.next() && history.error().isEmpty());
+    QVERIFY(count > 0);
+    Query seed;
+    QVERIFY(seed.exec(seeded) && seed.next());
+    QVERIFY(!seed.isNull(0));
+    Database::close();
+}
+
+void TestDatabase::previousReleaseFileIsRecordedAsVersionOne_data()
+{
+    QTest::addColumn<Database::Kind>("kind");
+    QTest::addColumn<QStringList>("statements");
+    QTest::newRow("punched.mdb") << Database::Kind::Server << kPreviousServerSchema;
+    QTest::newRow("client.mdb") << Database::Kind::Client << kPreviousClientSchema;
+}
+
+void TestDatabase::previousReleaseFileIsRecordedAsVersionOne()
+{
+    QFETCH(Database::Kind, kind);
+    QFETCH(QStringList, statements);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("previous.mdb");
+    makeFile(path, statements + QStringList{"PRAGMA journal_mode=WAL"});
+    QStringList before;
+    {
+        QSqlDatabase reader = QSqlDatabase::addDatabase("QSQLITE", "reader");
+        reader.setDatabaseName(path);
+        QVERIFY(reader.open());
+        before = rowsOf(reader);
+        reader.close();
+    }
+    QSqlDatabase::removeDatabase("reader");
+    QVERIFY(!before.isEmpty());
+
+    // Opened twice, as at two starts: recorded once, every row kept.
+    for (int start = 0; start < 2; ++start) {
+        QString error;
+        QVERIFY2(Database::open(kind, path, &error), qPrintable(error));
+        QCOMPARE(rowsOf(gConn), before);
+        Query history;
+        QVERIFY(history.exec("SELECT group_concat(version) FROM schema_migrations") && history.next());
+        QCOMPARE(history.text(0), QStringLiteral("1"));
+        Database::close();
+    }
+}
+
+void TestDatabase::foreignOrIncompleteFileIsRefusedUntouched_data()
+{
+    QTest::addColumn<Database::Kind>("kind");
+    QTest::addColumn<QStringList>("statements");
+    QTest::addColumn<QString>("named");
+    QStringList lacking = kPreviousServerSchema;
+    lacking.first().remove(" emp_cp TEXT COLLATE NOCASE,");
+    QStringList newer = kPreviousClientSchema;
+    newer << "CREATE TABLE schema_migrations (version INTEGER PRIMARY KEY, description TEXT, applied_at TEXT)"
+          << "INSERT INTO schema_migrations VALUES (99, 'later', '2030-01-01T00:00:00Z')";
+    QTest::newRow("another program's database") << Database::Kind::Server
+                                                << QStringList{"CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT)",
+                                                               "INSERT INTO notes (body) VALUES ('mine')"}
+                                                << "table Employee";
+    QTest::newRow("a column missing") << Database::Kind::Server << lacking << "column Employee.emp_cp";
+    QTest::newRow("the client's file opened as the server's")
+        << Database::Kind::Server << kPreviousClientSchema << "table admin";
+    QTest::newRow("a newer release's file") << Database::Kind::Client << newer << "version 99";
+}
+
+void TestDatabase::foreignOrIncompleteFileIsRefusedUntouched()
+{
+    QFETCH(Database::Kind, kind);
+    QFETCH(QStringList, statements);
+    QFETCH(QString, named);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("other.mdb");
+    makeFile(path, statements);
+    const QByteArray before = bytesOf(path);
+    QString error;
+    QVERIFY(!Database::open(kind, path, &error));
+    QVERIFY(!Database::isOpen());
+    QVERIFY2(error.contains(named), qPrintable(error));
+    QVERIFY2(Database::refusal().contains(named), qPrintable(Database::refusal()));
+    QCOMPARE(bytesOf(path), before);
+    QVERIFY(!QFile::exists(path + "-wal"));
+}
+
+void TestDatabase::failingMigrationLeavesTheFileAtItsLastStep()
 {
     TempDatabase db;
-    db.addEmployee(QStringLiteral("7"), QStringLiteral("Ann"), QStringLiteral("Lee"));
-    const QString path = db.path();
+    const QString tablesBefore = db.scalar("SELECT group_concat(name) FROM sqlite_master").toString();
+    auto steps = Migrations::forKind(Database::Kind::Server);
+    steps.push_back({2, "a table", [](QSqlDatabase& conn, QString* error) {
+                         QSqlQuery query(conn);
+                         const bool made = query.exec("CREATE TABLE added (id INTEGER PRIMARY KEY)");
+                         *error = query.lastError().text();
+                         return made;
+                     }});
+    steps.push_back({3, "fails half way", [](QSqlDatabase& conn, QString* error) {
+                         QSqlQuery query(conn);
+                         query.exec("CREATE TABLE half (id INTEGER PRIMARY KEY)");
+                         query.exec("INSERT INTO Employee (emp_id) VALUES ('half')");
+                         *error = "planned failure";
+                         return false;
+                     }});
+    QString error;
+    QCOMPARE(Migrations::migrate(gConn, steps, &error), Migrations::Outcome::Failed);
+    QVERIFY2(error.contains("version 3") && error.contains("planned failure"), qPrintable(error));
+    QCOMPARE(db.scalar("SELECT group_concat(version) FROM schema_migrations").toString(), QStringLiteral("1,2"));
+    QCOMPARE(db.scalar("SELECT group_concat(name) FROM sqlite_master").toString(), tablesBefore + ",added");
+    QCOMPARE(db.scalar("SELECT COUNT(*) FROM Employee").toInt(), 0);
+}
+
+void TestDatabase::emptiedAdminTableStaysEmpty()
+{
+    TempDatabase db;
+    db.exec("DELETE FROM admin");
     Database::close();
-    QVERIFY(Database::open(Database::Kind::Server, path));
-    QCOMPARE(db.scalar(QStringLiteral("select count(*) from Employee")).toInt(), 1);
-    QCOMPARE(db.scalar(QStringLiteral("select count(*) from admin")).toInt(), 1);
+    QVERIFY(Database::open(Database::Kind::Server, db.path()));
+    QCOMPARE(db.scalar("SELECT COUNT(*) FROM admin").toInt(), 0);
+}
+
+void TestDatabase::transactionsAndQueries()
+{
+    TempDatabase db;
+    {
+        Transaction undone;
+        QVERIFY(undone.isActive());
+        Query insert;
+        QVERIFY(insert.exec("INSERT INTO Terminal (ip) VALUES (?)", {"10.0.0.1"}));
+        QCOMPARE(insert.rowsAffected(), 1);
+    } // left without commit
+    QCOMPARE(db.scalar("SELECT COUNT(*) FROM Terminal").toInt(), 0);
+    {
+        Transaction kept;
+        Query insert;
+        QVERIFY(insert.exec("INSERT INTO Terminal (ip) VALUES (?), (?)", {"10.0.0.2", QVariant()}));
+        QVERIFY(kept.commit());
+    }
+    // Two queries of the same text step side by side, each through its own rows.
+    Query outer;
+    Query inner;
+    QVERIFY(outer.exec("SELECT ip FROM Terminal ORDER BY id"));
+    QVERIFY(outer.next());
+    QVERIFY(inner.exec("SELECT ip FROM Terminal ORDER BY id"));
+    QVERIFY(inner.next() && inner.next());
+    QVERIFY(inner.isNull(0));
+    QCOMPARE(outer.text(0), QStringLiteral("10.0.0.2"));
+    QVERIFY(outer.next() && outer.isNull(0) && !outer.next());
+    QVERIFY(outer.error().isEmpty());
+
+    Query broken;
+    QVERIFY(!broken.exec("SELECT nothing FROM nowhere"));
+    QVERIFY(!broken.error().isEmpty());
+    QVERIFY(!broken.next());
+
+    // A set opened for reading refuses writes; one opened for its table writes there.
+    RecordSet reading;
+    QVERIFY(reading.open("Select * from Terminal"));
+    QVERIFY(reading.setValue("ip", "10.9.9.9"));
+    QVERIFY(!reading.update());
+    QVERIFY(!reading.lastError().isEmpty());
+    QVERIFY(!reading.deleteCurrent());
+    QCOMPARE(db.scalar("SELECT COUNT(*) FROM Terminal WHERE ip = '10.9.9.9'").toInt(), 0);
+    RecordSet writing;
+    QVERIFY(!writing.openWritable("Terminal; DROP TABLE admin", "Select * from Terminal"));
+    QVERIFY(writing.openWritable("Terminal", "Select * from Terminal"));
+    QVERIFY(writing.setValue("ip", "10.9.9.9"));
+    QVERIFY(writing.update());
+    QCOMPARE(db.scalar("SELECT COUNT(*) FROM Terminal WHERE ip = '10.9.9.9'").toInt(), 1);
 }
 
 void TestDatabase::unreadableFileLeavesConnectionClosed_data()
@@ -151,7 +440,7 @@ void TestDatabase::snapshotDoesNotSeeLaterRows()
     RecordSet before;
     QVERIFY(before.open(QStringLiteral("Select * from Employee")));
     RecordSet writer;
-    QVERIFY(writer.open(QStringLiteral("Select * from Employee")));
+    QVERIFY(writer.openWritable("Employee", QStringLiteral("Select * from Employee")));
     writer.addNew();
     writer.setValue(QStringLiteral("emp_id"), QStringLiteral("2"));
     QVERIFY(writer.update());
@@ -190,7 +479,7 @@ void TestDatabase::newRowReadsNullInUnwrittenSlots()
 {
     TempDatabase db;
     RecordSet sheet;
-    QVERIFY(sheet.open(QStringLiteral("Select * from timesheet")));
+    QVERIFY(sheet.openWritable("timesheet", QStringLiteral("Select * from timesheet")));
     QVERIFY(sheet.eof() && sheet.bof());
     sheet.addNew();
     sheet.setValue(QStringLiteral("rsdate"), QDate(2026, 3, 2));
@@ -225,7 +514,7 @@ void TestDatabase::quotesAreDataNotSql()
     const QString id = QStringLiteral("O'Brien' OR '1'='1");
     db.addEmployee(QStringLiteral("X"), QStringLiteral("Other"), QStringLiteral("Person"));
     RecordSet writer;
-    QVERIFY(writer.open(QStringLiteral("Select * from Employee where emp_id = ?"), {id}));
+    QVERIFY(writer.openWritable("Employee", QStringLiteral("Select * from Employee where emp_id = ?"), {id}));
     QCOMPARE(writer.recordCount(), 0);
     writer.addNew();
     writer.setValue(QStringLiteral("emp_id"), id);
@@ -270,7 +559,7 @@ void TestDatabase::updateAndDeleteWriteThrough()
     for (const char* id : {"1", "2", "3"})
         db.addEmployee(QLatin1String(id), QStringLiteral("F"), QStringLiteral("L"));
     RecordSet set;
-    QVERIFY(set.open(QStringLiteral("Select * from Employee")));
+    QVERIFY(set.openWritable("Employee", QStringLiteral("Select * from Employee")));
     set.moveNext();
     set.setValue(QStringLiteral("emp_fname"), QStringLiteral("Bea"));
     QVERIFY(set.update());
@@ -314,7 +603,7 @@ void TestDatabase::unreadableTextIsRefusedAndNothingWritten()
     TempDatabase db;
     db.addEmployee(QStringLiteral("1"), QStringLiteral("Ann"), QStringLiteral("Lee"), 10.0, 15.0);
     RecordSet set;
-    QVERIFY(set.open(QStringLiteral("Select * from Employee")));
+    QVERIFY(set.openWritable("Employee", QStringLiteral("Select * from Employee")));
     set.setValue(QStringLiteral("emp_fname"), QStringLiteral("Changed"));
     set.setValue(column, text);
     QVERIFY(!set.update());
@@ -328,7 +617,7 @@ void TestDatabase::unreadableTextIsRefusedAndNothingWritten()
     QCOMPARE(db.scalar(QStringLiteral("select count(*) from Employee")).toInt(), 1);
 
     RecordSet sheet;
-    QVERIFY(sheet.open(QStringLiteral("Select * from timesheet")));
+    QVERIFY(sheet.openWritable("timesheet", QStringLiteral("Select * from timesheet")));
     sheet.addNew();
     sheet.setValue(QStringLiteral("in1"), QStringLiteral("25:00:00"));
     QVERIFY(!sheet.update());
@@ -339,7 +628,7 @@ void TestDatabase::typedTextIsConverted()
 {
     TempDatabase db;
     RecordSet set;
-    QVERIFY(set.open(QStringLiteral("Select * from Employee")));
+    QVERIFY(set.openWritable("Employee", QStringLiteral("Select * from Employee")));
     set.addNew();
     set.setValue(QStringLiteral("emp_dob"), QStringLiteral("7/4/1990"));
     set.setValue(QStringLiteral("date_hired"), QStringLiteral("2024-01-15"));

@@ -194,11 +194,27 @@ private Q_SLOTS:
         QVERIFY(m_dialogs->boxes.isEmpty());
     }
 
-    void nullPasswordRefusesEveryLogin()
+    // No usable stored password: a Null one, or none at all (an emptied table stays empty when the file is
+    // opened again, at the next start).
+    void missingPasswordRefusesEveryLogin_data()
     {
-        m_db->exec(QStringLiteral("update admin set password = null"));
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("Null password") << "update admin set password = null" << 1;
+        QTest::newRow("no admin row") << "delete from admin" << 0;
+    }
+
+    void missingPasswordRefusesEveryLogin()
+    {
+        QFETCH(QString, sql);
+        QFETCH(int, rows);
+        m_db->exec(sql);
+        Database::close();
+        QVERIFY(Database::open(Database::Kind::Server, m_db->path()));
+        QCOMPARE(m_db->scalar(QStringLiteral("select count(*) from admin")).toInt(), rows);
         for (const QString& typed : {QString(), QStringLiteral("admin")}) {
             FormWindow* login = openLogin();
+            QVERIFY(login);
             field(login, "Text1")->setText(typed);
             press(login, "PushButton1");
             QCOMPARE(m_dialogs->last().text, QStringLiteral("Incorrect Password"));

@@ -24,6 +24,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -275,6 +277,49 @@ private Q_SLOTS:
         QCOMPARE(ChildWindows::find(name), opened);
     }
 
+    // A window whose first read fails says so, instead of opening with empty boxes.
+    void windowsSayWhenTheirFirstReadFails_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("what");
+        QTest::newRow("employee record") << int(Commands::NewEmployee) << "Employee"
+                                         << "Employee"
+                                         << "The employees";
+        QTest::newRow("search") << int(Commands::ChangeEmployeeId) << "SearchID"
+                                << "Employee"
+                                << "The employees";
+        QTest::newRow("payroll") << int(Commands::PayrollReports) << "Payroll"
+                                 << "Employee"
+                                 << "The employees";
+        QTest::newRow("clock") << int(Commands::Clock) << "Clock"
+                               << "Employee"
+                               << "The employees";
+        QTest::newRow("admin password") << int(Commands::ChangeAdminPassword) << "AdminPass"
+                                        << "admin"
+                                        << "The administrator password";
+        QTest::newRow("log-in") << int(Commands::LogIn) << "LogIn"
+                                << "admin"
+                                << "The administrator password";
+    }
+
+    void windowsSayWhenTheirFirstReadFails()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, name);
+        QFETCH(QString, table);
+        QFETCH(QString, what);
+        LockState::set(false);
+        m_db->exec(QStringLiteral("ALTER TABLE %1 RENAME TO %1_elsewhere").arg(table));
+        window().executeCommand(id);
+        QCOMPARE(m_dialogs->boxes.size(), 1);
+        QVERIFY2(m_dialogs->last().text.startsWith(what + QStringLiteral(" could not be read: ")),
+                 qPrintable(m_dialogs->last().text));
+        QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Exclamation);
+        QVERIFY(!ChildWindows::find(name));
+    }
+
     void childWindowsLiveInsideTheMainWindow()
     {
         window().action(Commands::LogIn)->trigger();
@@ -410,24 +455,39 @@ private Q_SLOTS:
 
     void serverStartsWithoutItsDatabase_data()
     {
-        QTest::addColumn<bool>("garbage");
-        QTest::newRow("unreadable file") << true;
-        QTest::newRow("missing, cannot be created") << false;
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("reason"); // what the windows add to their message
+        QTest::newRow("unreadable file") << "garbage"
+                                         << "";
+        QTest::newRow("missing, cannot be created") << "missing"
+                                                    << "";
+        QTest::newRow("another program's database") << "foreign"
+                                                    << "table Employee";
     }
 
     void serverStartsWithoutItsDatabase()
     {
-        QFETCH(bool, garbage);
+        QFETCH(QString, file);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
         QString path = dir.filePath(QStringLiteral("no such folder/punched.mdb"));
-        if (garbage) {
+        if (file == "garbage") {
             path = dir.filePath(QStringLiteral("punched.mdb"));
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            QFile bytes(path);
+            QVERIFY(bytes.open(QIODevice::WriteOnly));
             QByteArray noise(8192, Qt::Uninitialized);
             for (char& byte : noise)
                 byte = char(QRandomGenerator::global()->bounded(256));
-            file.write(noise);
+            bytes.write(noise);
+        } else if (file == "foreign") {
+            path = dir.filePath(QStringLiteral("punched.mdb"));
+            {
+                QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+                other.setDatabaseName(path);
+                QVERIFY(other.open());
+                QVERIFY(QSqlQuery(other).exec("CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT)"));
+            }
+            QSqlDatabase::removeDatabase("other");
         }
         ScriptedDialogs dialogs;
         gEmpID = QStringLiteral("left over");
@@ -446,7 +506,12 @@ private Q_SLOTS:
             dialogs.clear();
             window->executeCommand(id);
             QCOMPARE(dialogs.boxes.size(), 1);
-            QCOMPARE(dialogs.last().text, QStringLiteral("Could not open database ..."));
+            if (reason.isEmpty())
+                QCOMPARE(dialogs.last().text, QStringLiteral("Could not open database ..."));
+            else
+                QVERIFY2(dialogs.last().text.startsWith("Could not open database ...\n\n") &&
+                             dialogs.last().text.contains(reason),
+                         qPrintable(dialogs.last().text));
             QCOMPARE(dialogs.last().title, QStringLiteral("Connection Failed"));
             QCOMPARE(dialogs.last().icon, Dialogs::Icon::Exclamation);
         }

@@ -33,8 +33,9 @@ PunchResult recordForEmployee(const QString& id, const QString& name)
 
     // Only today's rows of this employee are read; the (emp_id, rsdate) index finds them directly.
     RecordSet sheet;
-    if (!sheet.open(QStringLiteral("Select * from timesheet where emp_id = ? and rsdate = ?"),
-                    {id, ValueForms::storeDate(day)}))
+    if (!sheet.openWritable(QStringLiteral("timesheet"),
+                            QStringLiteral("Select * from timesheet where emp_id = ? and rsdate = ?"),
+                            {id, ValueForms::storeDate(day)}))
         return storeFailed(result, sheet.lastError());
 
     if (sheet.recordCount() > 0 && sheet.find(QStringLiteral("rsdate"), day)) {

@@ -7,6 +7,7 @@
 
 namespace {
 
+const QString kTable = QStringLiteral("timesheet");
 const QString kRowSql = QStringLiteral("Select * from TimeSheet where id = ?");
 
 } // namespace
@@ -56,7 +57,7 @@ bool TimesheetCursor::hasCurrent() const
 bool TimesheetCursor::load(int pos)
 {
     m_loaded = -1;
-    if (!m_row.open(kRowSql, {m_ids[pos]}))
+    if (!m_row.openWritable(kTable, kRowSql, {m_ids[pos]}))
         return fail(m_row.lastError());
     if (m_row.recordCount() == 0) {
         // Deleted elsewhere since the editor opened.
@@ -175,7 +176,7 @@ bool TimesheetCursor::addRow(const QVariantHash& values)
         return fail(QStringLiteral("The time records are not open."));
     // A set of no rows that knows the table's columns and their types; it takes the new row.
     RecordSet added;
-    if (!added.open(kRowSql, {QVariant(qint64(-1))}))
+    if (!added.openWritable(kTable, kRowSql, {QVariant(qint64(-1))}))
         return fail(added.lastError());
     added.addNew();
     if (!write(added, values, &m_error))
