@@ -39,6 +39,7 @@ private:
     void goToPage(int page);
     void updatePageActions();
     void exportFailed(const QString& what, const QString& reason);
+    void exported(const QString& format, const QString& path);
     QString suggestedName(const QString& extension) const;
 
     Payroll::PreparedReport m_report;
