@@ -6,12 +6,15 @@
 #include "widgets/dialogs.h"
 #include "widgets/punchstation.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QTcpSocket>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -98,7 +101,7 @@ RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), 
     m_close->setObjectName(QStringLiteral("PushButton1"));
     for (QPushButton* button : {m_connect, m_close}) {
         button->setIconSize(QSize(24, 24));
-        button->setAutoDefault(false);
+        button->setAutoDefault(true);
         usePointerOver(button);
     }
     connect(m_connect, &QPushButton::clicked, this, &RemoteWindow::connectToServer);
@@ -185,8 +188,65 @@ void RemoteWindow::socketError(QAbstractSocket::SocketError error)
     }
     const QString description = m_socket->errorString();
     m_socket->abort();
-    dialogs().ok(QStringLiteral("Socket Error ") + QString::number(int(error)) + QStringLiteral(": ") + description,
-                 QStringLiteral("Connection Error"), Dialogs::Icon::Information);
+    dialogs().ok(socketErrorText(error, description, m_address, m_port), QStringLiteral("Connection Error"),
+                 Dialogs::Icon::Information);
+}
+
+QString RemoteWindow::socketErrorText(QAbstractSocket::SocketError error, const QString& description,
+                                      const QString& address, quint16 port)
+{
+    // The system's own error number and text, as the operating system reports them; a name the resolver
+    // does not know has no error number of its own.
+    const int number = systemErrorNumber(error, description);
+    const QString what =
+        number > 0
+            ? QStringLiteral("Socket Error %1: %2").arg(number).arg(QString::fromLocal8Bit(std::strerror(number)))
+            : QStringLiteral("Socket Error: ") + description;
+    return what + QStringLiteral("\n\nThe server address stored in this terminal is %1 (port %2).")
+                      .arg(address.isEmpty() ? QStringLiteral("empty") : address)
+                      .arg(port);
+}
+
+int RemoteWindow::systemErrorNumber(QAbstractSocket::SocketError error, const QString& description)
+{
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return ECONNREFUSED;
+    case QAbstractSocket::RemoteHostClosedError:
+        return ECONNRESET;
+    case QAbstractSocket::SocketAccessError:
+        return EACCES;
+    case QAbstractSocket::SocketResourceError:
+        return EMFILE;
+    case QAbstractSocket::SocketTimeoutError:
+        return ETIMEDOUT;
+    case QAbstractSocket::AddressInUseError:
+        return EADDRINUSE;
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        return EADDRNOTAVAIL;
+    case QAbstractSocket::UnsupportedSocketOperationError:
+        return EAFNOSUPPORT;
+    case QAbstractSocket::NetworkError:
+        // One error of the toolkit for several of the system; its description tells them apart.
+        if (description.contains(QLatin1String("Host unreachable"), Qt::CaseInsensitive))
+            return EHOSTUNREACH;
+        if (description.contains(QLatin1String("timed out"), Qt::CaseInsensitive))
+            return ETIMEDOUT;
+        return ENETUNREACH;
+    default:
+        return 0;
+    }
+}
+
+void RemoteWindow::closeEvent(QCloseEvent* event)
+{
+    // However the window is closed (its button, the frame, the desktop), the terminal asks first.
+    if (!dialogs().yesNo(QStringLiteral("Are You Sure to Exit Qorvil"),
+                         QStringLiteral("You're About to Close Qorvil Client"), Dialogs::Icon::Question)) {
+        event->ignore();
+        return;
+    }
+    FormWindow::closeEvent(event);
 }
 
 void RemoteWindow::connectToServer()
@@ -214,7 +274,5 @@ void RemoteWindow::connectToServer()
 
 void RemoteWindow::confirmClose()
 {
-    if (dialogs().yesNo(QStringLiteral("Are You Sure to Exit Qorvil"),
-                        QStringLiteral("You're About to Close Qorvil Client"), Dialogs::Icon::Question))
-        closeWindow();
+    close(); // the question comes with every close
 }

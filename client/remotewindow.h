@@ -26,6 +26,13 @@ public:
 
     QString serverAddress() const { return m_address; }
 
+    // "Socket Error " with the system's error number and text, and the stored server address.
+    static QString socketErrorText(QAbstractSocket::SocketError error, const QString& description,
+                                   const QString& address, quint16 port);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 Q_SIGNALS:
     // A new server address was stored: the program must end now and be started again to use it.
     void endRequested();
@@ -37,6 +44,7 @@ private:
     void socketError(QAbstractSocket::SocketError error);
     void connectToServer();
     void confirmClose();
+    static int systemErrorNumber(QAbstractSocket::SocketError error, const QString& description);
 
     RecordSet m_server; // the one row of the server table, kept while the window is open
     QString m_address;

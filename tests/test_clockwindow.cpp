@@ -4,6 +4,7 @@
 #include "tests/support/tempdatabase.h"
 #include "widgets/childwindows.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -84,10 +85,19 @@ void TestClockWindow::opensWithItsControls()
     QCOMPARE(QApplication::focusWidget(), f.id());
     // A second open brings the same window forward.
     QCOMPARE(ChildWindows::open<ClockWindow>(QStringLiteral("Clock")), f.window.data());
-    // The close button closes it, with the window's own pointer over it.
+    // The window's own pointer over the close button, kept until the mouse passes over the ID frame.
     auto* close = f.window->findChild<QPushButton*>(QStringLiteral("PushButton1"));
-    QCOMPARE(close->cursor().shape(), Qt::BitmapCursor);
-    QTest::mouseClick(close, Qt::LeftButton);
+    auto* frame = f.window->findChild<QGroupBox*>(QStringLiteral("GroupBox1"));
+    QCOMPARE(f.window->cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseMove(close);
+    QTRY_COMPARE(f.window->cursor().shape(), Qt::BitmapCursor);
+    QTest::mouseMove(display);
+    QCOMPARE(f.window->cursor().shape(), Qt::BitmapCursor);
+    QTest::mouseMove(frame, QPoint(frame->width() / 2, frame->height() - 3));
+    QTRY_COMPARE(f.window->cursor().shape(), Qt::ArrowCursor);
+    // Enter on the focused close button closes the window, as Space does.
+    close->setFocus();
+    QTest::keyClick(close, Qt::Key_Return);
     QTRY_VERIFY(f.window.isNull());
 }
 

@@ -371,6 +371,13 @@ void TestEmployeeWindow::saveRefusesUnreadableText_data()
                                   << "Regular Wage";
     QTest::newRow("overtime wage") << QByteArray("ot_wage") << "$20"
                                    << "Overtime Wage";
+    // Stored, an empty box would be no value at all, and a wage without a value pays nothing.
+    QTest::newRow("regular wage emptied") << QByteArray("reg_wage") << ""
+                                          << "Regular Wage is empty";
+    QTest::newRow("overtime wage of blanks") << QByteArray("ot_wage") << "  "
+                                             << "Overtime Wage is empty";
+    QTest::newRow("date of birth emptied") << QByteArray("emp_dob") << ""
+                                           << "Date of Birth is empty";
 }
 
 void TestEmployeeWindow::saveRefusesUnreadableText()
@@ -389,7 +396,7 @@ void TestEmployeeWindow::saveRefusesUnreadableText()
     QCOMPARE(m_dialogs->boxes.size(), 1);
     QCOMPARE(m_dialogs->last().title, QStringLiteral("Record Not Saved"));
     QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Exclamation);
-    QVERIFY2(m_dialogs->last().text.contains(typed), qPrintable(m_dialogs->last().text));
+    QVERIFY2(m_dialogs->last().text.contains(typed.trimmed()), qPrintable(m_dialogs->last().text));
     QVERIFY2(m_dialogs->last().text.contains(caption), qPrintable(m_dialogs->last().text));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM Employee")).toInt(), 0);
     QCOMPARE(boxText(w, box.constData()), typed);
@@ -455,8 +462,21 @@ void TestEmployeeWindow::updateAfterSaveChangesTheNewRow()
     typeInto(w, "emp_id", QStringLiteral("E3"));
     typeInto(w, "emp_lname", QStringLiteral("Park"));
     typeInto(w, "emp_fname", QStringLiteral("Bo"));
+    // Save emptied every box: the dates and wages must be typed again before the row can change.
     click(w, "PushButton4");
-    QVERIFY(m_dialogs->boxes.isEmpty());
+    QCOMPARE(m_dialogs->boxes.size(), 1);
+    QVERIFY2(m_dialogs->last().text.contains(QStringLiteral("Date of Birth is empty")),
+             qPrintable(m_dialogs->last().text));
+    QCOMPARE(storedRow(QStringLiteral("emp_fname = 'Bo'")).value("emp_id").toString(), QStringLiteral("E2"));
+    QCOMPARE(storedRow(QStringLiteral("emp_fname = 'Bo'")).value("reg_wage").toDouble(), 0.0);
+    QVERIFY(!storedRow(QStringLiteral("emp_fname = 'Bo'")).value("reg_wage").isNull());
+    for (const char* box : {"emp_dob", "date_hired"})
+        typeInto(w, box, QStringLiteral("MM/DD/YYYY"));
+    for (const char* box : {"reg_wage", "ot_wage"})
+        typeInto(w, box, QStringLiteral("14"));
+    click(w, "PushButton4");
+    QCOMPARE(m_dialogs->boxes.size(), 1);
+    QCOMPARE(storedRow(QStringLiteral("emp_fname = 'Bo'")).value("reg_wage").toDouble(), 14.0);
     QCOMPARE(storedRow(QStringLiteral("emp_fname = 'Ann'")).value("emp_id").toString(), QStringLiteral("E1"));
     QCOMPARE(storedRow(QStringLiteral("emp_fname = 'Bo'")).value("emp_id").toString(), QStringLiteral("E3"));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM Employee")).toInt(), 2);
@@ -507,12 +527,20 @@ void TestEmployeeWindow::enterMovesToTheNextBox()
 {
     EmployeeWindow* w = openWindow();
     w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
     click(w, "PushButton1");
     auto* id = control<QLineEdit>(w, "emp_id");
     id->setFocus();
     QTest::keyClicks(id, QStringLiteral("E1"));
     QTest::keyClick(id, Qt::Key_Return);
     QVERIFY(!id->hasFocus());
+    // The Sex drop-down moves on like the boxes, so the next typing lands in the date of birth.
+    control<QComboBox>(w, "emp_sex1")->setFocus();
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Female"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(w, "emp_dob"));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("01/02/1990"));
+    QCOMPARE(boxText(w, "emp_sex1"), QStringLiteral("Female"));
     QVERIFY(control<QPushButton>(w, "PushButton3")->isEnabled());
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM Employee")).toInt(), 0);
     QVERIFY(m_dialogs->boxes.isEmpty());

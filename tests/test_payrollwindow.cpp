@@ -14,8 +14,11 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
@@ -24,6 +27,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTest>
 #include <QTreeWidget>
 #include <optional>
@@ -225,6 +229,15 @@ void TestPayrollWindow::loadFillsTheWindow()
     QCOMPARE(list->topLevelItem(2)->text(0), QStringLiteral(" Cole"));
     for (int i = 0; i < 3; ++i)
         QCOMPARE(list->topLevelItem(i)->checkState(0), Qt::Unchecked);
+    // Whole names and the whole "Employee ID" heading, both in sight while the names are short.
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QHeaderView* header = list->header();
+    const int checkBox = list->style()->pixelMetric(QStyle::PM_IndicatorWidth);
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(header->sectionSize(0) >=
+                list->fontMetrics().horizontalAdvance(list->topLevelItem(i)->text(0)) + checkBox);
+    QVERIFY(header->sectionSize(1) >= header->sectionSizeHint(1));
+    QVERIFY(header->sectionPosition(1) + header->sectionSizeHint(1) <= list->viewport()->width());
 
     if (const QString dir = qEnvironmentVariable("QORVIL_SHOT_DIR"); !dir.isEmpty()) {
         list->topLevelItem(0)->setCheckState(0, Qt::Checked);
@@ -535,6 +548,13 @@ void TestPayrollWindow::exportsPdfAndCsv()
     QString error;
     QList<Payroll::ListEntry> list = {{QStringLiteral("Ann Avery"), QStringLiteral("1001"), true}};
     QVERIFY(Payroll::runDetail({kMonday, kMonday.addDays(4), list}, &detail, &error));
+    // Inside a main window, whose status bar says where each export went.
+    QMainWindow main;
+    auto* area = new QMdiArea;
+    main.setCentralWidget(area);
+    main.resize(1000, 700);
+    main.show();
+    ChildWindows::setArea(area);
     ReportWindow* window = ReportWindow::openReport(detail);
     QVERIFY(window);
 
@@ -551,6 +571,8 @@ void TestPayrollWindow::exportsPdfAndCsv()
     QCOMPARE(bytes.count("/Type /Page\n"), 1);
     // One page object per rendered page.
     QCOMPARE(bytes.count("/Type /Page\n"), window->pageCount());
+    QCOMPARE(main.statusBar()->currentMessage(),
+             QStringLiteral("Full Detail Report exported as PDF: ") + QDir::toNativeSeparators(pdf));
     // The text of the page, where the poppler tools are at hand.
     if (const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext")); !pdftotext.isEmpty()) {
         QProcess process;
@@ -569,6 +591,8 @@ void TestPayrollWindow::exportsPdfAndCsv()
     QVERIFY(csvFile.open(QIODevice::ReadOnly));
     // The rows and totals the report prepared (their forms are checked with the reports themselves).
     QCOMPARE(QString::fromUtf8(csvFile.readAll()), detail.csv);
+    QCOMPARE(main.statusBar()->currentMessage(),
+             QStringLiteral("Full Detail Report exported as CSV: ") + QDir::toNativeSeparators(csv));
     QVERIFY(detail.csv.contains(QStringLiteral("Total Earnings,,,,420,36.752625,456.752625\r\n")));
 
     // The summary window exports its own rows.
@@ -582,6 +606,8 @@ void TestPayrollWindow::exportsPdfAndCsv()
     QVERIFY(csvFile.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(csvFile.readAll()), summary.csv);
     QVERIFY(summary.csv.contains(QStringLiteral("1002,Bob Brown,20,20,40,12,18,240,360,600\r\n")));
+    closeAll();
+    ChildWindows::setArea(nullptr);
 }
 
 void TestPayrollWindow::navigatesPages()
@@ -615,7 +641,9 @@ void TestPayrollWindow::navigatesPages()
     window->findChild<QAction*>(QStringLiteral("FirstPage"))->trigger();
     QCOMPARE(window->currentPage(), 1);
 
+    // Opened at the page's width, where the small figures can be read.
     auto* preview = window->findChild<QPrintPreviewWidget*>(QStringLiteral("Preview"));
+    QCOMPARE(preview->zoomMode(), QPrintPreviewWidget::FitToWidth);
     const qreal zoom = preview->zoomFactor();
     window->findChild<QAction*>(QStringLiteral("ZoomIn"))->trigger();
     QVERIFY(preview->zoomFactor() > zoom);

@@ -10,6 +10,7 @@
 #include "widgets/childwindows.h"
 #include "widgets/formwindow.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -228,6 +229,12 @@ private Q_SLOTS:
         QCOMPARE(ChildWindows::find(QStringLiteral("Clock")), clock.data());
         QCOMPARE(window().area()->activeSubWindow()->widget(), clock.data());
         QVERIFY(clock->parentWidget()->isVisible());
+        // A maximised window asked for again stays maximised; it is only brought forward.
+        ChildWindows::frameOf(clock)->showMaximized();
+        window().action(Commands::About)->trigger();
+        window().action(Commands::Clock)->trigger();
+        QVERIFY(ChildWindows::frameOf(clock)->isMaximized());
+        QCOMPARE(window().area()->activeSubWindow(), ChildWindows::frameOf(clock));
 
         // Closed: the next command loads a new one.
         clock->closeWindow();
@@ -320,6 +327,188 @@ private Q_SLOTS:
         QVERIFY(!ChildWindows::find(name));
     }
 
+    void closingGivesTheFocusBack_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("clockOpen"); // which then comes forward with the focus
+        QTest::newRow("Time Sheets") << int(Commands::TimeSheets) << "Timesheets" << false;
+        QTest::newRow("Payroll Reports") << int(Commands::PayrollReports) << "Payroll" << false;
+        QTest::newRow("Change Employee ID") << int(Commands::ChangeEmployeeId) << "SearchID" << false;
+        QTest::newRow("Time Sheets, clock open") << int(Commands::TimeSheets) << "Timesheets" << true;
+    }
+
+    void closingGivesTheFocusBack()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, name);
+        QFETCH(bool, clockOpen);
+        logIn();
+        if (clockOpen)
+            window().executeCommand(Commands::Clock);
+        window().executeCommand(id);
+        QPointer<FormWindow> opened = ChildWindows::find(name);
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        QVERIFY(opened->isAncestorOf(QApplication::focusWidget()));
+        opened->closeWindow();
+        QTRY_VERIFY(!opened);
+        QCoreApplication::processEvents();
+        if (clockOpen)
+            QCOMPARE(QApplication::focusWidget(),
+                     ChildWindows::find(QStringLiteral("Clock"))->findChild<QLineEdit*>("Text1"));
+        else
+            QCOMPARE(QApplication::focusWidget(), &window());
+    }
+
+    void enterPressesTheFocusedButton_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("box"); // the box the press shows; none: the press closes the window
+        QTest::newRow("search") << int(Commands::ChangeEmployeeId) << "SearchID"
+                                << "PushButton1"
+                                << "Unable to Search Empty Field";
+        QTest::newRow("clock") << int(Commands::Clock) << "Clock"
+                               << "PushButton1" << QString();
+        QTest::newRow("time sheets") << int(Commands::TimeSheets) << "Timesheets"
+                                     << "PushButton4" << QString();
+        QTest::newRow("employee") << int(Commands::NewEmployee) << "Employee"
+                                  << "PushButton2" << QString();
+    }
+
+    void enterPressesTheFocusedButton()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, name);
+        QFETCH(QString, button);
+        QFETCH(QString, box);
+        logIn();
+        m_dialogs->clear();
+        window().executeCommand(id);
+        QPointer<FormWindow> opened = ChildWindows::find(name);
+        auto* pressed = opened->findChild<QPushButton*>(button);
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        pressed->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        if (box.isEmpty()) {
+            QTRY_VERIFY(!opened);
+        } else {
+            QCOMPARE(m_dialogs->texts(), QStringList{box});
+        }
+    }
+
+    // At any size of the main window, every window opens inside the visible part of its area, never larger;
+    // a window whose content needs more room scrolls inside its frame.
+    void windowsOpenInsideTheWorkArea_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("640x480") << QSize(640, 480);
+        QTest::newRow("800x600") << QSize(800, 600);
+        QTest::newRow("1024x720") << QSize(1024, 720);
+    }
+
+    void windowsOpenInsideTheWorkArea()
+    {
+        QFETCH(QSize, size);
+        m_db->addEmployee(QString(300, QLatin1Char('X')), QStringLiteral("Long"), QStringLiteral("Identifier"));
+        m_db->addEmployee(QStringLiteral("1001"), QStringLiteral("Maximiliana"),
+                          QStringLiteral("Featherstonehaugh-Worthington"));
+        m_db->addTimesheet(QStringLiteral("1001"), QDate::currentDate(), {t("08:00:00"), t("17:00:00")});
+        logIn();
+        window().resize(size);
+        QTRY_COMPARE(window().size(), size);
+        QCoreApplication::processEvents();
+        QWidget* viewport = window().area()->viewport();
+        const QRect room = viewport->rect();
+        const QList<std::pair<int, QString>> windows = {{Commands::Clock, "Clock"},
+                                                        {Commands::LogIn, "LogIn"},
+                                                        {Commands::About, "About"},
+                                                        {Commands::ChangeAdminPassword, "AdminPass"},
+                                                        {Commands::NewEmployee, "Employee"},
+                                                        {Commands::ChangeEmployeeId, "SearchID"},
+                                                        {Commands::EmployeeTable, "EmpTable"},
+                                                        {Commands::TimeSheets, "Timesheets"},
+                                                        {Commands::PayrollReports, "Payroll"}};
+        auto check = [&](FormWindow* opened, const QString& name) {
+            QMdiSubWindow* frame = ChildWindows::frameOf(opened);
+            QVERIFY2(frame, qPrintable(name));
+            QVERIFY2(room.contains(frame->geometry()), qPrintable(name));
+            const bool scrolls = frame->widget() != opened;
+            for (QPushButton* button : opened->findChildren<QPushButton*>()) {
+                const QRect at(button->mapTo(viewport, QPoint()), button->size());
+                QVERIFY2(scrolls || room.contains(at), qPrintable(name + QLatin1Char(' ') + button->objectName()));
+            }
+        };
+        for (const auto& [id, name] : windows) {
+            window().executeCommand(id);
+            QPointer<FormWindow> opened = ChildWindows::find(name);
+            check(opened, name);
+            if (name == QLatin1String("Payroll")) {
+                opened->findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->click();
+                opened->findChild<QPushButton*>(QStringLiteral("PushButton1"))->click();
+                check(ChildWindows::find(QStringLiteral("Detail")), QStringLiteral("Detail"));
+                window().executeCommand(Commands::Tile);
+                for (QMdiSubWindow* frame : window().area()->subWindowList())
+                    QVERIFY2(room.contains(frame->geometry()), "after Tile");
+            }
+            window().area()->closeAllSubWindows();
+            QTRY_VERIFY(window().area()->subWindowList().isEmpty());
+        }
+    }
+
+    void newReportOpensBesideTheEmployeeList()
+    {
+        m_db->addEmployee(QStringLiteral("1001"), QStringLiteral("Ann"), QStringLiteral("Smith"));
+        logIn();
+        window().resize(1024, 720);
+        QTRY_COMPARE(window().size(), QSize(1024, 720));
+        window().executeCommand(Commands::PayrollReports);
+        FormWindow* payroll = ChildWindows::find(QStringLiteral("Payroll"));
+        payroll->findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->click();
+        payroll->findChild<QPushButton*>(QStringLiteral("PushButton1"))->click();
+        QWidget* viewport = window().area()->viewport();
+        auto* list = payroll->findChild<QWidget*>(QStringLiteral("ListView1"));
+        const QRect listRect(list->mapTo(viewport, QPoint()), list->size());
+        FormWindow* detail = ChildWindows::find(QStringLiteral("Detail"));
+        QVERIFY(detail);
+        QVERIFY(!ChildWindows::frameOf(detail)->geometry().intersects(listRect));
+        QVERIFY(viewport->rect().contains(ChildWindows::frameOf(detail)->geometry()));
+    }
+
+    void boxesAreWideEnoughForTheirTitles_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("login") << "Incorrect Password"
+                               << "Access Denied";
+        QTest::newRow("password") << "Some Fields are Empty"
+                                  << "Incomplete Information";
+        QTest::newRow("delete") << "Are You Sure to Delete This Time Record"
+                                << "Warning! Deletion in Progress";
+    }
+
+    void boxesAreWideEnoughForTheirTitles()
+    {
+        // The real boxes: the title bar's bold text and the frame's buttons must fit beside each other.
+        QFETCH(QString, text);
+        QFETCH(QString, title);
+        Dialogs::install(nullptr);
+        int width = 0;
+        int needed = 0;
+        QTimer::singleShot(0, this, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            QFont bold = box->font();
+            bold.setBold(true);
+            needed = QFontMetrics(bold).horizontalAdvance(title) + 90;
+            width = box->width();
+            box->close();
+        });
+        dialogs().ok(text, title, Dialogs::Icon::Exclamation);
+        Dialogs::install(m_dialogs.get());
+        QVERIFY2(width >= needed, qPrintable(QStringLiteral("%1 < %2").arg(width).arg(needed)));
+    }
+
     void childWindowsLiveInsideTheMainWindow()
     {
         window().action(Commands::LogIn)->trigger();
@@ -397,6 +586,7 @@ private Q_SLOTS:
 
     void windowMenuArrangesAndListsWindows()
     {
+        window().resize(1024, 720); // room for three tiles side by side
         window().action(Commands::Clock)->trigger();
         window().action(Commands::About)->trigger();
         window().action(Commands::LogIn)->trigger();

@@ -240,6 +240,33 @@ private Q_SLOTS:
         QCOMPARE(listedDates(), (QStringList{"02/27/2026", "03/02/2026"}));
     }
 
+    void listIsReadAgainWhenTheBrowserComesBack()
+    {
+        // A correction in the editor shows as soon as the browser is in front again, for the days listed.
+        seedWeek();
+        QVERIFY(openBrowser());
+        chooseEmployee(QStringLiteral("E1"), QDate(2026, 2, 27), kToday);
+        picker(1)->setDate(kToday);
+        clickRow(timeList(), 1);
+        press(QStringLiteral("Edit"));
+        auto* editor = qobject_cast<TimesheetEditor*>(ChildWindows::find(QStringLiteral("AddTime")));
+        QVERIFY(QTest::qWaitForWindowActive(editor));
+        auto* editButton = editor->findChild<QPushButton*>(QStringLiteral("PushButton5"));
+        QTest::mouseClick(editButton, Qt::LeftButton);
+        auto* in1 = editor->findChild<QLineEdit*>(QStringLiteral("In1"));
+        in1->clear();
+        QTest::keyClicks(in1, QStringLiteral("08:15:00"));
+        QTest::mouseClick(editButton, Qt::LeftButton);
+        QVERIFY(m_dialogs->boxes.isEmpty());
+        QCOMPARE(timeList()->topLevelItem(1)->text(0), QStringLiteral("08:05:00"));
+
+        m_browser->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_browser));
+        QCOMPARE(listedDates(), (QStringList{"02/27/2026", "03/01/2026", "03/02/2026"}));
+        QCOMPARE(timeList()->topLevelItem(1)->text(0), QStringLiteral("08:15:00"));
+        QCOMPARE(timeList()->currentItem(), timeList()->topLevelItem(1));
+    }
+
     void editAndDeleteWaitForATimeRow()
     {
         seedWeek();

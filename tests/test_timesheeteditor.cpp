@@ -469,9 +469,16 @@ private Q_SLOTS:
         if (typed != text(field))
             type(field, typed);
         const QStringList typedTexts = texts();
+        // While the refusal is up the editor must not look as if the record was stored.
+        bool openWhileShown = false;
+        m_dialogs->onShow = [&](const ScriptedDialogs::Box&) {
+            openWhileShown = !this->field(field)->isReadOnly() && (!saving || button(4)->isEnabled());
+        };
         saving ? save() : editOrUpdate();
+        m_dialogs->onShow = nullptr;
 
         QCOMPARE(m_dialogs->boxes.size(), 1);
+        QVERIFY(openWhileShown);
         QVERIFY2(m_dialogs->last().text.contains(mentioned), qPrintable(m_dialogs->last().text));
         QVERIFY(m_dialogs->last().text.contains(saving ? QStringLiteral("Nothing was saved.")
                                                        : QStringLiteral("Nothing was changed.")));

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -33,6 +34,18 @@ QString titleOrAppName(const QString& title)
     return title.isEmpty() ? QApplication::applicationDisplayName() : title;
 }
 
+// A box as wide as its title: window managers cut a title that does not fit ("Warning! De...n in Progress").
+// The title bar's font is the desktop's, often bold; its buttons take room beside it.
+void widenForTitle(QMessageBox& box)
+{
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 120;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
+
 class QtDialogs final : public Dialogs
 {
 public:
@@ -41,6 +54,7 @@ public:
         QMessageBox box(toQt(icon), titleOrAppName(title), text,
                         buttons == Buttons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                         QApplication::activeWindow());
+        widenForTitle(box);
         const int chosen = box.exec();
         if (buttons == Buttons::Ok)
             return Answer::Ok;
@@ -96,6 +110,7 @@ private:
                                     QApplication::activeWindow());
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::ApplicationModal);
+        widenForTitle(*box);
         auto done = next.onDismissed;
         QObject::connect(box, &QMessageBox::finished, box, [this, done]() {
             if (done)

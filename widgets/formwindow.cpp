@@ -1,8 +1,10 @@
 #include "widgets/formwindow.h"
 
 #include "core/store/database.h"
+#include "widgets/childwindows.h"
 #include "widgets/dialogs.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QMdiSubWindow>
 #include <QPainter>
@@ -17,7 +19,10 @@ FormWindow::FormWindow(QWidget* parent) : QWidget(parent)
 
 bool FormWindow::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate)
+    // Inside the main window every child widget hears the frame's own activation too (a message box
+    // closing, another program left): that is no return to this window. The child windows' area says
+    // when one of them takes over from another.
+    if (event->type() == QEvent::WindowActivate && isWindow())
         activated();
     return QWidget::event(event);
 }
@@ -27,9 +32,37 @@ void FormWindow::usePointerOver(QWidget* widget)
     widget->setCursor(customPointer());
 }
 
+void FormWindow::switchPointerOver(const QList<QWidget*>& custom, const QList<QWidget*>& arrow)
+{
+    for (QWidget* widget : custom + arrow) {
+        widget->setMouseTracking(true);
+        widget->installEventFilter(this);
+    }
+    m_customPointerOver.append(QList<QObject*>(custom.cbegin(), custom.cend()));
+    m_arrowPointerOver.append(QList<QObject*>(arrow.cbegin(), arrow.cend()));
+}
+
+bool FormWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
+        if (m_customPointerOver.contains(watched))
+            setCursor(customPointer());
+        else if (m_arrowPointerOver.contains(watched))
+            unsetCursor();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FormWindow::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted() && m_focusBackOnClose)
+        ChildWindows::focusMainWindow();
+}
+
 void FormWindow::closeWindow()
 {
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+    if (QMdiSubWindow* frame = ChildWindows::frameOf(this))
         frame->close();
     else
         close();
@@ -39,7 +72,7 @@ QPushButton* FormWindow::makeButton(const char* name, const QString& caption, in
 {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
+    button->setAutoDefault(true);
     button->setMinimumWidth(minimumWidth);
     return button;
 }

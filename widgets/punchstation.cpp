@@ -28,7 +28,7 @@ PunchStation::PunchStation(QWidget* window, const QPixmap& picture, const QList<
     QLabel* pictureBox = caption(QString(), "Picture1", window);
     pictureBox->setPixmap(picture);
 
-    auto* frame = new QGroupBox(window);
+    frame = new QGroupBox(window);
     frame->setObjectName(QStringLiteral("GroupBox1"));
     id = new QLineEdit(frame);
     id->setObjectName(QStringLiteral("Text1"));

@@ -3,6 +3,7 @@
 #include <QList>
 
 class ClockDisplay;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPixmap;
@@ -18,6 +19,7 @@ struct PunchStation
                  const QList<QPushButton*>& rightButtons);
 
     ClockDisplay* clock;
+    QGroupBox* frame; // around the ID entry
     QLineEdit* id;
     QLabel* name;
     QLabel* action;

@@ -3,6 +3,8 @@
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
 
+#include <tuple>
+
 namespace EmployeeRecord {
 
 namespace {
@@ -41,6 +43,27 @@ QString inCaptions(QString error)
         error.replace(QStringLiteral(" for %1.").arg(QLatin1String(column)),
                       QStringLiteral(" for %1.").arg(QLatin1String(caption)));
     return error;
+}
+
+// The store keeps an empty date or wage box as no value at all, and a wage without a value pays 0: an
+// empty box is refused like any other text the store cannot read. The untouched placeholder still means
+// today's date.
+QString emptyNumberOrDate(const Fields& f)
+{
+    const QString date = QStringLiteral("a date such as 01/31/1990, or leave %1 in the box for today's date")
+                             .arg(ValueForms::kDatePlaceholder);
+    const QString wage = QStringLiteral("a plain decimal number such as 12.50, or 0 for no wage");
+    const std::tuple<const QString&, const char*, const QString&> boxes[] = {
+        {f.birthDate, "Date of Birth", date},
+        {f.regularWage, "Regular Wage", wage},
+        {f.overtimeWage, "Overtime Wage", wage},
+        {f.dateHired, "Date Hired", date},
+    };
+    for (const auto& [text, caption, form] : boxes) {
+        if (text.trimmed().isEmpty())
+            return QStringLiteral("%1 is empty. Type it as %2.").arg(QLatin1String(caption), form);
+    }
+    return QString();
 }
 
 } // namespace
@@ -130,6 +153,11 @@ bool write(RecordSet& rs, const Fields& fields, Write mode, const QDate& today, 
         if (error)
             *error = QStringLiteral("No employee is loaded, so there is nothing to update. "
                                     "Find the employee with Search first.");
+        return false;
+    }
+    if (const QString empty = emptyNumberOrDate(fields); !empty.isEmpty()) {
+        if (error)
+            *error = empty;
         return false;
     }
     if (mode == Write::Save)

@@ -110,6 +110,8 @@ EmployeeWindow::EmployeeWindow(QWidget* parent) : FormWindow(parent)
     sex->addItems({QStringLiteral("Male"), QStringLiteral("Female")});
     sex->setMaximumWidth(160);
     sex->setInsertPolicy(QComboBox::NoInsert);
+    // Enter moves on here too, so the next typing does not land in the drop-down.
+    connect(sex->lineEdit(), &QLineEdit::returnPressed, this, [this] { focusNextChild(); });
     m_sex = sex;
     m_birthDate = lineBox("emp_dob", 160);
     m_apartment = lineBox("emp_apt", 160);

@@ -26,7 +26,7 @@ EmpTableWindow::EmpTableWindow(QWidget* parent) : FormWindow(parent)
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 8);
     m_grid->verticalHeader()->setFixedWidth(18);
     m_grid->horizontalHeader()->setStretchLastSection(true);
-    m_grid->setMinimumSize(600, 300);
+    m_grid->setMinimumSize(360, 200);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { lineChosen(current); });
 
@@ -69,15 +69,25 @@ bool EmpTableWindow::load()
                      QStringLiteral("Employee Table"), Dialogs::Icon::Exclamation);
     m_model->refresh();
     m_grid->resizeColumnsToContents();
+    // Columns fit their headings and ordinary contents; a very long text is cut at a sensible width and
+    // shown whole in its tool tip, so one odd record does not push the others out of sight.
+    const int widest = m_grid->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 18;
     int width = m_grid->verticalHeader()->width() + 2 * m_grid->frameWidth();
     for (int column = 0; column < m_model->columnCount(); ++column) {
-        m_grid->setColumnWidth(column, qMax(m_grid->columnWidth(column) + 16, 80));
+        const int heading = m_grid->horizontalHeader()->sectionSizeHint(column);
+        m_grid->setColumnWidth(column, std::max(std::min(m_grid->columnWidth(column) + 16, widest), heading + 8));
         width += m_grid->columnWidth(column);
     }
-    // Wide enough to show every heading without scrolling, unless the addresses are very long.
-    m_grid->setMinimumWidth(qBound(600, width, 1060));
+    m_width = width;
     showCurrentLine();
     return true;
+}
+
+QSize EmpTableWindow::sizeHint() const
+{
+    // As wide as the columns where there is room; the main window bounds it, and the grid scrolls.
+    const QSize hint = FormWindow::sizeHint();
+    return QSize(std::max(hint.width(), m_width + 24), std::max(hint.height(), 360));
 }
 
 void EmpTableWindow::previous()

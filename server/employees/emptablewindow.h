@@ -22,6 +22,8 @@ public:
 
     const RecordSet& records() const { return m_employees; }
 
+    QSize sizeHint() const override;
+
 private:
     void previous();
     void next();
@@ -34,5 +36,6 @@ private:
     QPushButton* m_previous;
     QPushButton* m_next;
     QPushButton* m_close;
+    int m_width = 0;          // of all columns side by side
     bool m_following = false; // set while the grid is moved to the record set's row, not by the user
 };

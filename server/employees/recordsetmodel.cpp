@@ -20,7 +20,8 @@ int RecordSetModel::columnCount(const QModelIndex& parent) const
 
 QVariant RecordSetModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || role != Qt::DisplayRole)
+    // The tool tip carries the whole text where a narrow column cuts it.
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return {};
     return ValueForms::showValue(m_records.valueAt(index.row(), m_records.columns().at(index.column())));
 }

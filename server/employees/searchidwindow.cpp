@@ -8,14 +8,12 @@
 #include "widgets/childwindows.h"
 #include "widgets/dialogs.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
@@ -71,15 +69,13 @@ SearchIdWindow::SearchIdWindow(QWidget* parent) : FormWindow(parent)
     auto searchButton = [this](const char* name) {
         auto* b = new QPushButton(QStringLiteral("Search"), this);
         b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        usePointerOver(b);
+        b->setAutoDefault(true);
         return b;
     };
     // Each search key sits in its own captioned frame inside a group box of the window.
     auto keyPart = [this](const char* groupName, const QString& frameCaption, QLineEdit* key, QPushButton* button) {
         auto* group = new QGroupBox(this);
         group->setObjectName(QLatin1String(groupName));
-        group->setCursor(Qt::ArrowCursor);
         auto* frame = new QGroupBox(frameCaption, group);
         auto* row = new QHBoxLayout(frame);
         row->addWidget(key, 1);
@@ -119,8 +115,7 @@ SearchIdWindow::SearchIdWindow(QWidget* parent) : FormWindow(parent)
         b->setIconSize(QSize(32, 32));
         b->setFixedSize(48, 48);
         b->setToolTip(tip);
-        b->setAutoDefault(false);
-        usePointerOver(b);
+        b->setAutoDefault(true);
         return b;
     };
     m_upload = pictureButton("PushButton3", uploadPicture(), QStringLiteral("Upload this Record"));
@@ -128,7 +123,6 @@ SearchIdWindow::SearchIdWindow(QWidget* parent) : FormWindow(parent)
 
     auto* resultPart = new QGroupBox(this);
     resultPart->setObjectName(QStringLiteral("GroupBox2"));
-    resultPart->setCursor(Qt::ArrowCursor);
     auto* resultFrame = new QGroupBox(QStringLiteral("Result"), resultPart);
     auto* pictures = new QVBoxLayout;
     pictures->addWidget(m_upload);
@@ -147,6 +141,10 @@ SearchIdWindow::SearchIdWindow(QWidget* parent) : FormWindow(parent)
     layout->addLayout(keys);
     layout->addWidget(resultPart, 1);
 
+    giveFocusBackOnClose();
+    // The window's pointer changes over the buttons and returns to the arrow over the group boxes.
+    switchPointerOver({m_idSearch, m_nameSearch, m_upload, m_delete}, {idPart, namePart, resultPart});
+
     connect(m_idSearch, &QPushButton::clicked, this, &SearchIdWindow::searchById);
     connect(m_nameSearch, &QPushButton::clicked, this, &SearchIdWindow::searchByLastName);
     connect(m_upload, &QPushButton::clicked, this, &SearchIdWindow::uploadRecord);
@@ -162,13 +160,6 @@ bool SearchIdWindow::load()
         return false;
     }
     return true;
-}
-
-void SearchIdWindow::closeEvent(QCloseEvent* event)
-{
-    if (QMdiArea* area = ChildWindows::area())
-        area->window()->setFocus();
-    FormWindow::closeEvent(event);
 }
 
 void SearchIdWindow::searchById()

@@ -17,9 +17,6 @@ public:
 
     bool load() override;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     void searchById();
     void searchByLastName();

@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "server/payroll/reportwindow.h"
+#include "widgets/childwindows.h"
 #include "widgets/dialogs.h"
 
 #include <QCheckBox>
@@ -9,6 +10,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -65,10 +67,12 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     m_list->setUniformRowHeights(true);
     m_list->setAllColumnsShowFocus(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->header()->setMinimumSectionSize(40);
-    m_list->header()->resizeSection(0, 116);
-    m_list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
-    // The two columns share the width; long names are elided rather than scrolled.
+    // Both headings whole and in sight: the IDs as wide as their heading, the names in the rest. A longer
+    // name or ID is cut with "..." and shown whole in its tool tip.
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_list->header()->setSectionResizeMode(1, QHeaderView::Fixed);
+    m_list->header()->resizeSection(1, m_list->header()->sectionSizeHint(1));
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     auto* label1 = new QLabel(
@@ -108,13 +112,14 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     m_summary->setGeometry(twips(720, 960, 2415, 495));
     for (QPushButton* button : {m_detail, m_summary}) {
         button->setIconSize(QSize(22, 22));
-        button->setAutoDefault(false);
+        button->setAutoDefault(true);
     }
 
     m_markAll = new QCheckBox(QStringLiteral("Mark All Employee"), this);
     m_markAll->setObjectName(QStringLiteral("CheckBox1"));
     m_markAll->setGeometry(twips(3360, 4680, 2535, 255));
 
+    giveFocusBackOnClose();
     connect(m_markAll, &QCheckBox::clicked, this, &PayrollWindow::markAll);
     connect(m_detail, &QPushButton::clicked, this, &PayrollWindow::fullDetailReport);
     connect(m_summary, &QPushButton::clicked, this, &PayrollWindow::summaryReport);
@@ -135,7 +140,8 @@ bool PayrollWindow::load()
         item->setText(0, Payroll::employeeName(m_employees.value(QStringLiteral("emp_fname")),
                                                m_employees.value(QStringLiteral("emp_lname"))));
         item->setText(1, m_employees.value(QStringLiteral("emp_id")).toString());
-        item->setToolTip(0, item->text(0)); // the whole name, where the column elides it
+        item->setToolTip(0, item->text(0)); // the whole text, where a column elides it
+        item->setToolTip(1, item->text(1));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Unchecked);
     }
@@ -183,7 +189,25 @@ void PayrollWindow::fullDetailReport()
                      QStringLiteral("Payroll Report"), Dialogs::Icon::Information);
         return;
     }
-    ReportWindow::openReport(report);
+    showReport(report);
+}
+
+template <class R> void PayrollWindow::showReport(const R& report)
+{
+    const bool wasOpen = ChildWindows::find(Payroll::layoutOf(report).name) != nullptr;
+    ReportWindow* shown = ReportWindow::openReport(report);
+    QMdiSubWindow* own = ChildWindows::frameOf(this);
+    QMdiSubWindow* frame = ChildWindows::frameOf(shown);
+    if (wasOpen || !own || !frame)
+        return;
+    // A new report window opens beside the employee list rather than over it, where there is room.
+    const QRect room = frame->parentWidget()->rect();
+    const int listRight = own->mapTo(frame->parentWidget(), m_list->parentWidget()->geometry().topRight()).x();
+    const int left = listRight + 8;
+    if (room.width() - left < 480)
+        return;
+    const int top = room.height() - own->y() >= 360 ? own->y() : 0;
+    frame->setGeometry(left, top, room.width() - left, room.height() - top);
 }
 
 void PayrollWindow::summaryReport()
@@ -195,5 +219,5 @@ void PayrollWindow::summaryReport()
         return;
     }
     if (report.anyChecked)
-        ReportWindow::openReport(report);
+        showReport(report);
 }

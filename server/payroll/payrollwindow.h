@@ -26,6 +26,7 @@ public:
 
 private:
     void markAll(bool checked);
+    template <class R> void showReport(const R& report);
     void reportFailed(const QString& report, const QString& error);
 
     RecordSet m_employees; // kept for the window's life, as read at load

@@ -4,16 +4,58 @@
 #include "widgets/dialogs.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPageLayout>
+#include <QPainter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+namespace {
+
+enum class Zoom { In, Out, FitWidth };
+
+// The zoom pictures, drawn here where the desktop's icon theme has none: a magnifying glass with a plus
+// or a minus, and a page between two arrows for the page width.
+QIcon zoomPicture(Zoom kind)
+{
+    QPixmap picture(32, 32);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(40, 60, 110);
+    if (kind == Zoom::FitWidth) {
+        p.setPen(QPen(ink, 1.5));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(9.5, 4.5, 13, 23));
+        p.setPen(QPen(QColor(30, 120, 60), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawLine(QPointF(2, 16), QPointF(30, 16));
+        for (const qreal tip : {2.0, 30.0}) {
+            const qreal back = tip < 16 ? tip + 5 : tip - 5;
+            p.drawLine(QPointF(tip, 16), QPointF(back, 11));
+            p.drawLine(QPointF(tip, 16), QPointF(back, 21));
+        }
+        return QIcon(picture);
+    }
+    p.setPen(QPen(ink, 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(19, 19), QPointF(28, 28));
+    p.setPen(QPen(ink, 2.5));
+    p.setBrush(QColor(225, 238, 252));
+    p.drawEllipse(QPointF(13, 13), 9.5, 9.5);
+    p.setPen(QPen(ink, 2.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(8.5, 13), QPointF(17.5, 13));
+    if (kind == Zoom::In)
+        p.drawLine(QPointF(13, 8.5), QPointF(13, 17.5));
+    return QIcon(picture);
+}
+
+} // namespace
 
 ReportWindow::ReportWindow(QWidget* parent) : FormWindow(parent), m_printer(new QPrinter(QPrinter::HighResolution))
 {
@@ -28,10 +70,9 @@ ReportWindow::ReportWindow(QWidget* parent) : FormWindow(parent), m_printer(new 
     view->setToolButtonStyle(Qt::ToolButtonIconOnly);
     for (QToolBar* bar : {output, view})
         bar->setIconSize(QSize(18, 18));
-    auto add = [&](QToolBar* toolbar, const QString& name, const char* theme, QStyle::StandardPixmap fallback,
+    auto add = [&](QToolBar* toolbar, const QString& name, const char* theme, const QIcon& fallback,
                    const QString& text, auto slot) {
-        QAction* action =
-            toolbar->addAction(QIcon::fromTheme(QLatin1String(theme), style()->standardIcon(fallback)), text);
+        QAction* action = toolbar->addAction(QIcon::fromTheme(QLatin1String(theme), fallback), text);
         action->setObjectName(name);
         action->setToolTip(text);
         connect(action, &QAction::triggered, this, slot);
@@ -42,34 +83,37 @@ ReportWindow::ReportWindow(QWidget* parent) : FormWindow(parent), m_printer(new 
     m_preview->setObjectName(QStringLiteral("Preview"));
     connect(m_preview, &QPrintPreviewWidget::paintRequested, this, &ReportWindow::paintPreview);
     connect(m_preview, &QPrintPreviewWidget::previewChanged, this, &ReportWindow::updatePageActions);
+    // Eight-point figures are only readable at the page's width; whole pages are a zoom-out away.
+    m_preview->setZoomMode(QPrintPreviewWidget::FitToWidth);
+    auto standard = [this](QStyle::StandardPixmap pixmap) { return style()->standardIcon(pixmap); };
 
-    add(output, QStringLiteral("Print"), "document-print", QStyle::SP_DialogSaveButton, tr("Print..."), [this] {
-        print();
-    })->setShortcut(QKeySequence::Print);
-    add(output, QStringLiteral("ExportPdf"), "application-pdf", QStyle::SP_FileIcon, tr("Export PDF..."),
+    add(output, QStringLiteral("Print"), "document-print", standard(QStyle::SP_DialogSaveButton), tr("Print..."),
+        [this] { print(); })
+        ->setShortcut(QKeySequence::Print);
+    add(output, QStringLiteral("ExportPdf"), "application-pdf", standard(QStyle::SP_FileIcon), tr("Export PDF..."),
         [this] { exportPdf(); });
-    add(output, QStringLiteral("ExportCsv"), "text-csv", QStyle::SP_FileDialogDetailedView, tr("Export CSV..."),
-        [this] { exportCsv(); });
-    add(view, QStringLiteral("ZoomOut"), "zoom-out", QStyle::SP_ArrowDown, tr("Zoom Out"), [this] {
+    add(output, QStringLiteral("ExportCsv"), "text-csv", standard(QStyle::SP_FileDialogDetailedView),
+        tr("Export CSV..."), [this] { exportCsv(); });
+    add(view, QStringLiteral("ZoomOut"), "zoom-out", zoomPicture(Zoom::Out), tr("Zoom Out"), [this] {
         m_preview->zoomOut();
     })->setShortcut(QKeySequence::ZoomOut);
-    add(view, QStringLiteral("ZoomIn"), "zoom-in", QStyle::SP_ArrowUp, tr("Zoom In"), [this] {
+    add(view, QStringLiteral("ZoomIn"), "zoom-in", zoomPicture(Zoom::In), tr("Zoom In"), [this] {
         m_preview->zoomIn();
     })->setShortcut(QKeySequence::ZoomIn);
-    add(view, QStringLiteral("FitWidth"), "zoom-fit-width", QStyle::SP_TitleBarMaxButton, tr("Fit Width"),
+    add(view, QStringLiteral("FitWidth"), "zoom-fit-width", zoomPicture(Zoom::FitWidth), tr("Fit Width"),
         [this] { m_preview->fitToWidth(); });
     view->addSeparator();
-    m_first = add(view, QStringLiteral("FirstPage"), "go-first", QStyle::SP_MediaSkipBackward, tr("First Page"),
-                  [this] { goToPage(1); });
-    m_previous = add(view, QStringLiteral("PreviousPage"), "go-previous", QStyle::SP_MediaSeekBackward,
+    m_first = add(view, QStringLiteral("FirstPage"), "go-first", standard(QStyle::SP_MediaSkipBackward),
+                  tr("First Page"), [this] { goToPage(1); });
+    m_previous = add(view, QStringLiteral("PreviousPage"), "go-previous", standard(QStyle::SP_MediaSeekBackward),
                      tr("Previous Page"), [this] { goToPage(m_preview->currentPage() - 1); });
     m_page = new QLabel(this);
     m_page->setObjectName(QStringLiteral("PageNumber"));
     m_page->setContentsMargins(8, 0, 8, 0);
     view->addWidget(m_page);
-    m_next = add(view, QStringLiteral("NextPage"), "go-next", QStyle::SP_MediaSeekForward, tr("Next Page"),
+    m_next = add(view, QStringLiteral("NextPage"), "go-next", standard(QStyle::SP_MediaSeekForward), tr("Next Page"),
                  [this] { goToPage(m_preview->currentPage() + 1); });
-    m_last = add(view, QStringLiteral("LastPage"), "go-last", QStyle::SP_MediaSkipForward, tr("Last Page"),
+    m_last = add(view, QStringLiteral("LastPage"), "go-last", standard(QStyle::SP_MediaSkipForward), tr("Last Page"),
                  [this] { goToPage(m_preview->pageCount()); });
 
     auto* bars = new QHBoxLayout;
@@ -165,6 +209,12 @@ void ReportWindow::exportFailed(const QString& what, const QString& reason)
     dialogs().ok(what + QStringLiteral(" failed: ") + reason, what, Dialogs::Icon::Exclamation);
 }
 
+void ReportWindow::exported(const QString& format, const QString& path)
+{
+    ChildWindows::showStatus(
+        QStringLiteral("%1 exported as %2: %3").arg(m_layout.title, format, QDir::toNativeSeparators(path)));
+}
+
 bool ReportWindow::print()
 {
     QPrinter printer(QPrinter::HighResolution);
@@ -192,6 +242,7 @@ bool ReportWindow::exportPdf()
         exportFailed(QStringLiteral("Export PDF"), error);
         return false;
     }
+    exported(QStringLiteral("PDF"), path);
     return true;
 }
 
@@ -206,5 +257,6 @@ bool ReportWindow::exportCsv()
         exportFailed(QStringLiteral("Export CSV"), file.errorString());
         return false;
     }
+    exported(QStringLiteral("CSV"), path);
     return true;
 }

@@ -41,6 +41,7 @@ private:
     void goToPage(int page);
     void updatePageActions();
     void exportFailed(const QString& what, const QString& reason);
+    void exported(const QString& format, const QString& path);
     QString suggestedName(const QString& extension) const;
 
     static ReportWindow* open(const Report::Layout& layout, const Payroll::PreparedReport& report);

@@ -6,6 +6,7 @@
 #include "widgets/dialogs.h"
 #include "widgets/punchstation.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -45,11 +46,12 @@ ClockWindow::ClockWindow(QWidget* parent) : FormWindow(parent)
     m_close =
         new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Close this Window"), this);
     m_close->setObjectName(QStringLiteral("PushButton1"));
-    m_close->setAutoDefault(false);
-    usePointerOver(m_close);
+    m_close->setAutoDefault(true); // Enter on the focused button presses it, as Space does
     connect(m_close, &QPushButton::clicked, this, &ClockWindow::closeWindow);
 
     const PunchStation station(this, clockPicture(64), {}, {m_close});
+    // The pointer changes over the close button and stays changed until it passes over the ID frame.
+    switchPointerOver({m_close}, {station.frame});
     m_clock = station.clock;
     m_id = station.id;
     m_name = station.name;

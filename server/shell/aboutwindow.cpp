@@ -2,7 +2,6 @@
 
 #include "server/shell/logo.h"
 
-#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,10 +39,7 @@ AboutWindow::AboutWindow(QWidget* parent) : FormWindow(parent)
     connect(m_close, &QPushButton::clicked, this, &AboutWindow::closeWindow);
 
     // The window's pointer changes as the mouse passes over these two, and stays changed in between.
-    m_close->setMouseTracking(true);
-    m_frame->setMouseTracking(true);
-    m_close->installEventFilter(this);
-    m_frame->installEventFilter(this);
+    switchPointerOver({m_close}, {m_frame});
 
     auto* top = new QHBoxLayout;
     top->addWidget(image);
@@ -55,15 +51,4 @@ AboutWindow::AboutWindow(QWidget* parent) : FormWindow(parent)
     layout->addLayout(top);
     layout->addStretch();
     layout->addLayout(bottom);
-}
-
-bool AboutWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
-        if (watched == m_close)
-            setCursor(customPointer());
-        else if (watched == m_frame)
-            unsetCursor();
-    }
-    return FormWindow::eventFilter(watched, event);
 }

@@ -12,9 +12,6 @@ class AboutWindow : public FormWindow
 public:
     explicit AboutWindow(QWidget* parent = nullptr);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     QPushButton* m_close;
     QGroupBox* m_frame;

@@ -28,6 +28,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -86,6 +87,51 @@ QIcon padlockIcon()
     return QIcon(image);
 }
 
+// A person with a green plus: "New Employee". Coloured, so that the greyed picture of a disabled command
+// differs at a glance from the enabled one.
+QIcon newEmployeeIcon()
+{
+    QPixmap image(32, 32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(30, 60, 120), 1.5));
+    p.setBrush(QColor(70, 120, 200));
+    p.drawChord(QRectF(3, 17, 22, 24), 0, 180 * 16);
+    p.setBrush(QColor(245, 205, 160));
+    p.drawEllipse(QRectF(8, 4, 12, 13));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 160, 60));
+    p.drawEllipse(QRectF(18, 16, 14, 14));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(24, 18.5, 2, 9));
+    p.drawRect(QRectF(20.5, 22, 9, 2));
+    return QIcon(image);
+}
+
+// A ruled time sheet with a clock face: "Time Sheets".
+QIcon timeSheetsIcon()
+{
+    QPixmap image(32, 32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(60, 90, 60), 1.5));
+    p.setBrush(QColor(250, 252, 240));
+    p.drawRect(QRectF(3.5, 2.5, 20, 26));
+    p.fillRect(QRectF(4.5, 3.5, 18.5, 5), QColor(90, 170, 90));
+    p.setPen(QPen(QColor(90, 140, 90), 1));
+    for (int y = 12; y <= 25; y += 4)
+        p.drawLine(QPointF(6, y), QPointF(21, y));
+    p.drawLine(QPointF(12, 10), QPointF(12, 27));
+    p.setPen(QPen(QColor(30, 60, 120), 1.5));
+    p.setBrush(QColor(255, 215, 90));
+    p.drawEllipse(QRectF(16, 16, 15, 15));
+    p.drawLine(QPointF(23.5, 23.5), QPointF(23.5, 18.5));
+    p.drawLine(QPointF(23.5, 23.5), QPointF(27, 25));
+    return QIcon(image);
+}
+
 } // namespace
 
 MainWindow::MainWindow(quint16 listenPort, QWidget* parent) : QMainWindow(parent)
@@ -93,7 +139,8 @@ MainWindow::MainWindow(quint16 listenPort, QWidget* parent) : QMainWindow(parent
     setObjectName(QStringLiteral("Qorvil"));
     setWindowTitle(QStringLiteral("Qorvil Clock System"));
     setWindowIcon(QIcon(qorvilLogo(64)));
-    resize(1024, 720);
+    // Room on the screen for the window manager's frame around the window.
+    resize(QSize(1024, 720).boundedTo(screen()->availableGeometry().size() - QSize(16, 56)));
 
     m_area = new BackgroundArea(this);
     m_area->setObjectName(QStringLiteral("MdiArea"));
@@ -139,8 +186,6 @@ QAction* MainWindow::makeAction(int id)
         {Commands::Help, QStyle::SP_DialogHelpButton},
         {Commands::Manual, QStyle::SP_FileDialogContentsView},
         {Commands::LogIn, QStyle::SP_DialogOkButton},
-        {Commands::NewEmployee, QStyle::SP_FileIcon},
-        {Commands::TimeSheets, QStyle::SP_FileDialogDetailedView},
         {Commands::About, QStyle::SP_MessageBoxInformation},
         {Commands::ChangeAdminPassword, QStyle::SP_DialogResetButton},
         {Commands::Exit, QStyle::SP_DialogCloseButton},
@@ -155,6 +200,10 @@ QAction* MainWindow::makeAction(int id)
         fallback = QIcon(qorvilLogo(32));
     else if (id == Commands::Lock)
         fallback = padlockIcon();
+    else if (id == Commands::NewEmployee)
+        fallback = newEmployeeIcon();
+    else if (id == Commands::TimeSheets)
+        fallback = timeSheetsIcon();
     else if (fallbacks.contains(id))
         fallback = style()->standardIcon(fallbacks.value(id));
     if (!design->themeIcon.isEmpty())
@@ -338,9 +387,11 @@ void MainWindow::executeCommand(int id)
         break;
     case Commands::Cascade:
         m_area->cascadeSubWindows();
+        ChildWindows::keepInside(); // a window that cannot shrink to its place stays inside all the same
         break;
     case Commands::Tile:
         m_area->tileSubWindows();
+        ChildWindows::keepInside();
         break;
     case Commands::ArrangeIcons:
         arrangeIcons();

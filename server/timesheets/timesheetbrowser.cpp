@@ -95,7 +95,7 @@ TimesheetBrowser::TimesheetBrowser(QWidget* parent) : FormWindow(parent)
     auto button = [this](const QString& text, int number) {
         auto* b = new QPushButton(text, this);
         b->setObjectName(QStringLiteral("PushButton%1").arg(number));
-        b->setAutoDefault(false);
+        b->setAutoDefault(true);
         b->setMinimumWidth(84);
         return b;
     };
@@ -120,6 +120,7 @@ TimesheetBrowser::TimesheetBrowser(QWidget* parent) : FormWindow(parent)
     layout->addWidget(sheets, 1);
     layout->addLayout(buttons);
 
+    giveFocusBackOnClose();
     connect(m_empList, &QTreeWidget::itemClicked, this, &TimesheetBrowser::chooseEmployee);
     connect(m_empList, &QTreeWidget::itemActivated, this, &TimesheetBrowser::chooseEmployee);
     // Once a row was clicked the two stay enabled, also after the list is rebuilt.
@@ -167,6 +168,9 @@ bool TimesheetBrowser::load()
 
 void TimesheetBrowser::activated()
 {
+    // Back from the time record editor (or any other window): the list shows the records as they are now.
+    if (m_times.isOpen())
+        refreshTimes();
     m_empList->setFocus();
 }
 
@@ -177,9 +181,11 @@ void TimesheetBrowser::chooseEmployee(QTreeWidgetItem* item)
     m_times.close();
     if (!item)
         return;
-    const QDate from = m_from->date();
-    const QDate to = m_to->date();
-    const QString id = item->text(0);
+    listTimes(item->text(0), m_from->date(), m_to->date());
+}
+
+void TimesheetBrowser::listTimes(const QString& id, const QDate& from, const QDate& to)
+{
     if (!Database::isOpen()) {
         showDatabaseNotOpen();
         closeWindow();
@@ -191,10 +197,30 @@ void TimesheetBrowser::chooseEmployee(QTreeWidgetItem* item)
         return;
     }
     m_listedId = id;
+    m_listedFrom = from;
+    m_listedTo = to;
     for (; !m_times.eof(); m_times.moveNext()) {
         auto* row = new QTreeWidgetItem(m_timeList);
         for (int c = 0; c < kTimeColumns.size(); ++c)
             row->setText(c, ValueForms::showValue(m_times.value(kTimeColumns.at(c))));
+    }
+}
+
+void TimesheetBrowser::refreshTimes()
+{
+    // The same employee and days as listed, read again; the chosen record stays chosen while it is there.
+    const QTreeWidgetItem* chosen = m_timeList->currentItem();
+    const QString chosenDate = chosen && chosen->isSelected() ? chosen->text(kDateColumn) : QString();
+    const QString id = m_listedId;
+    m_timeList->clear();
+    m_listedId.clear();
+    m_times.close();
+    listTimes(id, m_listedFrom, m_listedTo);
+    for (int i = 0; !chosenDate.isEmpty() && i < m_timeList->topLevelItemCount(); ++i) {
+        if (m_timeList->topLevelItem(i)->text(kDateColumn) == chosenDate) {
+            m_timeList->setCurrentItem(m_timeList->topLevelItem(i));
+            break;
+        }
     }
 }
 

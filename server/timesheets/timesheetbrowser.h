@@ -28,6 +28,8 @@ public:
 
 private:
     void chooseEmployee(QTreeWidgetItem* item);
+    void listTimes(const QString& id, const QDate& from, const QDate& to);
+    void refreshTimes();
     void addRecord();
     void editRecord();
     void deleteRecord();
@@ -35,7 +37,9 @@ private:
 
     RecordSet m_employees;
     RecordSet m_times;
-    QString m_listedId; // the employee whose rows the time list shows
+    QString m_listedId; // the employee and the days whose rows the time list shows
+    QDate m_listedFrom;
+    QDate m_listedTo;
     QTreeWidget* m_empList;
     QTreeWidget* m_timeList;
     QDateEdit* m_from;

@@ -84,7 +84,7 @@ TimesheetEditor::TimesheetEditor(QWidget* parent) : FormWindow(parent)
     auto button = [this](const QString& text, int number, QWidget* owner) {
         auto* b = new QPushButton(text, owner);
         b->setObjectName(QStringLiteral("PushButton%1").arg(number));
-        b->setAutoDefault(false);
+        b->setAutoDefault(true);
         b->setMinimumWidth(84);
         return b;
     };
@@ -267,22 +267,18 @@ bool TimesheetEditor::valuesFromFields(QVariantHash* values, const QString& notD
 
 void TimesheetEditor::save()
 {
-    m_save->setEnabled(false);
-    LockFields(true);
+    // Fields stay open and "Save" enabled while a refusal is shown: the typed values are for correcting.
     QVariantHash values;
     const QString notSaved = QStringLiteral("Nothing was saved.");
-    bool saved = valuesFromFields(&values, notSaved);
-    if (saved && !m_records.addRow(values)) {
-        saved = false;
+    if (!valuesFromFields(&values, notSaved))
+        return;
+    if (!m_records.addRow(values)) {
         dialogs().ok(QStringLiteral("The time record could not be saved: %1\n%2").arg(m_records.lastError(), notSaved),
                      QStringLiteral("Time Record Not Saved"), Dialogs::Icon::Exclamation);
-    }
-    if (!saved) {
-        // The typed values stay for the user to correct and save again.
-        m_save->setEnabled(true);
-        LockFields(false);
         return;
     }
+    m_save->setEnabled(false);
+    LockFields(true);
     // Shows what was stored: blank times as 00:00:00, an empty date as today.
     showRow();
 }

@@ -1,0 +1,373 @@
+// Shows one window of the programs on a real display, with a seeded database, looks for controls that
+// lie outside the visible work area or whose text does not fit, and saves a picture of the whole screen.
+// scripts/screenshots runs it for every window under Xvfb and a window manager.
+//
+// helper_screens <folder> <scene> <picture.png>
+// Prints one line per fault found ("CUT ..." or "CLIPPED ...") and "scene done" at the end.
+// helper_screens --list prints the scenes.
+
+#include "client/remotewindow.h"
+#include "core/clock.h"
+#include "server/employees/employeewindow.h"
+#include "server/employees/searchidwindow.h"
+#include "server/payroll/payrollwindow.h"
+#include "server/shell/commands.h"
+#include "server/shell/lockstate.h"
+#include "server/shell/mainwindow.h"
+#include "server/shell/startup.h"
+#include "tests/support/fixedclock.h"
+#include "widgets/childwindows.h"
+#include "widgets/desktop.h"
+#include "widgets/dialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QWindow>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+void say(const QString& line)
+{
+    std::printf("%s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
+void exec(const QString& sql, const QVariantList& binds = {})
+{
+    QSqlQuery query(gConn);
+    query.prepare(sql);
+    for (const QVariant& bind : binds)
+        query.addBindValue(bind);
+    if (!query.exec())
+        say(QStringLiteral("SEED FAILED ") + sql);
+}
+
+// A week of punches for a handful of employees, one with a very long ID and one with a long name.
+void seed()
+{
+    const QString longId = QStringLiteral("X").repeated(300);
+    const QList<QStringList> people = {
+        {QStringLiteral("1001"), QStringLiteral("Ann"), QStringLiteral("Smith")},
+        {QStringLiteral("1002"), QStringLiteral("Bob"), QStringLiteral("Jones")},
+        {QStringLiteral("1003"), QStringLiteral("Maximiliana"), QStringLiteral("Featherstonehaugh-Worthington")},
+        {QStringLiteral("1004"), QStringLiteral("Dee"), QStringLiteral("Park")},
+        {longId, QStringLiteral("Long"), QStringLiteral("Identifier")},
+    };
+    for (const QStringList& p : people) {
+        exec(QStringLiteral("INSERT INTO Employee (emp_id, emp_fname, emp_lname, emp_mname, emp_sex, emp_dob, "
+                            "emp_address, emp_apt, city, emp_state, zip, reg_wage, ot_wage, status) "
+                            "VALUES (?, ?, ?, 'Q', 'Female', '1990-04-01', '1200 North Riverside Avenue', '4B', "
+                            "'Springfield', 'IL', '62701', 12.5, 18.75, 1)"),
+             {p.at(0), p.at(1), p.at(2)});
+        for (int d = 2; d <= 6; ++d)
+            exec(QStringLiteral("INSERT INTO timesheet (emp_id, rsdate, in1, out1, in2, out2) VALUES "
+                                "(?, ?, '08:00:00', '12:00:00', '12:30:00', '17:15:00')"),
+                 {p.at(0), QDate(2026, 3, d).toString(Qt::ISODate)});
+    }
+}
+
+QStringList findings;
+
+bool insideScrolledContent(QWidget* w, QWidget* stop)
+{
+    for (QWidget* p = w->parentWidget(); p && p != stop; p = p->parentWidget()) {
+        if (qobject_cast<QAbstractScrollArea*>(p->parentWidget()) &&
+            p->objectName() == QLatin1String("qt_scrollarea_viewport"))
+            return true;
+    }
+    return false;
+}
+
+QString nameOf(QWidget* w)
+{
+    QString text;
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        text = b->text().isEmpty() ? b->toolTip() : b->text();
+    else if (auto* l = qobject_cast<QLabel*>(w))
+        text = l->text();
+    return QStringLiteral("%1 %2 \"%3\"")
+        .arg(QString::fromLatin1(w->metaObject()->className()), w->objectName(), text.left(40));
+}
+
+// Every control of a window must lie inside the visible area and inside each of its parents, and show its
+// whole caption.
+void checkWindow(QWidget* window, QWidget* visible, const QString& scene)
+{
+    const QRect room = visible->rect();
+    const QRect windowRect(window->mapTo(visible, QPoint()), window->size());
+    if (!room.contains(windowRect))
+        findings << QStringLiteral("CUT %1: window %2 at %3,%4 %5x%6 outside the work area %7x%8")
+                        .arg(scene, window->objectName())
+                        .arg(windowRect.x())
+                        .arg(windowRect.y())
+                        .arg(windowRect.width())
+                        .arg(windowRect.height())
+                        .arg(room.width())
+                        .arg(room.height());
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(window) || insideScrolledContent(w, window))
+            continue;
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                             (qobject_cast<QLabel*>(w) && !static_cast<QLabel*>(w)->text().isEmpty());
+        if (!control)
+            continue;
+        QRect r(w->mapTo(visible, QPoint()), w->size());
+        if (!room.contains(r)) {
+            findings << QStringLiteral("CUT %1: %2 outside the work area").arg(scene, nameOf(w));
+            continue;
+        }
+        for (QWidget* p = w->parentWidget(); p; p = p->parentWidget()) {
+            const QRect pr(p->mapTo(visible, QPoint()), p->size());
+            if (!pr.contains(r)) {
+                findings << QStringLiteral("CUT %1: %2 cut by %3").arg(scene, nameOf(w), nameOf(p));
+                break;
+            }
+            if (p == window)
+                break;
+        }
+        if (auto* b = qobject_cast<QPushButton*>(w); b && !b->text().isEmpty()) {
+            const int need = b->fontMetrics().horizontalAdvance(b->text()) +
+                             (b->icon().isNull() ? 0 : b->iconSize().width() + 4) + 8;
+            if (need > b->width())
+                findings << QStringLiteral("CLIPPED %1: %2 needs %3 px, has %4")
+                                .arg(scene, nameOf(b))
+                                .arg(need)
+                                .arg(b->width());
+        }
+        if (auto* l = qobject_cast<QLabel*>(w);
+            l && !l->wordWrap() && l->textFormat() != Qt::RichText && !l->text().contains(QLatin1Char('<'))) {
+            const int need = l->fontMetrics().horizontalAdvance(l->text());
+            if (need > l->contentsRect().width())
+                findings << QStringLiteral("CLIPPED %1: %2 needs %3 px, has %4")
+                                .arg(scene, nameOf(l))
+                                .arg(need)
+                                .arg(l->contentsRect().width());
+        }
+    }
+    for (QHeaderView* header : window->findChildren<QHeaderView*>()) {
+        if (!header->isVisibleTo(window) || header->orientation() != Qt::Horizontal)
+            continue;
+        // Columns that scroll into sight are not cut.
+        auto* view = qobject_cast<QAbstractScrollArea*>(header->parentWidget());
+        const bool scrolls = view && view->horizontalScrollBar()->maximum() > 0;
+        for (int s = 0; s < header->count(); ++s) {
+            const QString text = header->model()->headerData(s, Qt::Horizontal).toString();
+            const int need = header->fontMetrics().horizontalAdvance(text) + 12;
+            const int shown = std::min(header->sectionViewportPosition(s) + header->sectionSize(s), header->width()) -
+                              std::max(header->sectionViewportPosition(s), 0);
+            if (shown < need && !(scrolls && header->sectionViewportPosition(s) + need > header->width()))
+                findings << QStringLiteral("CLIPPED %1: heading \"%2\" of %3 needs %4 px, has %5")
+                                .arg(scene, text, header->parentWidget()->objectName())
+                                .arg(need)
+                                .arg(shown);
+        }
+    }
+}
+
+void checkMainWindow(MainWindow* main, const QString& scene)
+{
+    QWidget* viewport = main->area()->viewport();
+    for (QMdiSubWindow* sub : main->area()->subWindowList()) {
+        if (!sub->isVisible())
+            continue;
+        checkWindow(sub, viewport, scene);
+    }
+    if (const QRect screen = main->screen()->availableGeometry(); !screen.contains(main->frameGeometry()))
+        findings << QStringLiteral("CUT %1: the main window is larger than the screen").arg(scene);
+}
+
+void checkBox(const QString& scene)
+{
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) {
+        findings << QStringLiteral("MISSING %1: no message box").arg(scene);
+        return;
+    }
+    QFont titleFont = box->font();
+    titleFont.setBold(true);
+    // Room for the title and the frame's buttons (close, and what the window manager adds).
+    const int need = QFontMetrics(titleFont).horizontalAdvance(box->windowTitle()) + 90;
+    if (box->width() < need)
+        findings << QStringLiteral("CLIPPED %1: box \"%2\" is %3 px wide, its title needs %4")
+                        .arg(scene, box->windowTitle())
+                        .arg(box->width())
+                        .arg(need);
+}
+
+void grab(const QString& path)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen->grabWindow(0).save(path))
+        say(QStringLiteral("NO PICTURE ") + path);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Qorvil Clock System"));
+    Desktop::applySkin(app);
+    const QStringList args = app.arguments().mid(1);
+
+    MainWindow* main = nullptr;
+    RemoteWindow* remote = nullptr;
+    QTcpServer closedPort;
+    auto command = [&main](int id) { return [&main, id] { main->executeCommand(id); }; };
+    auto box = [](const QString& text, const QString& title) {
+        return [text, title] { dialogs().ok(text, title, Dialogs::Icon::Exclamation); };
+    };
+    auto payroll = [&main](bool detail, bool tile) {
+        return [&main, detail, tile] {
+            main->executeCommand(Commands::PayrollReports);
+            auto* window = ChildWindows::find(QStringLiteral("Payroll"));
+            window->findChild<QDateEdit*>(QStringLiteral("DTPicker1"))->setDate(QDate(2026, 3, 2));
+            auto* list = window->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+            list->topLevelItem(1)->setCheckState(0, Qt::Checked);
+            list->topLevelItem(2)->setCheckState(0, Qt::Checked);
+            if (detail)
+                window->findChild<QPushButton*>(QStringLiteral("PushButton1"))->click();
+            else if (!tile)
+                window->findChild<QPushButton*>(QStringLiteral("PushButton2"))->click();
+            if (tile) {
+                main->executeCommand(Commands::Clock);
+                main->executeCommand(Commands::Tile);
+            }
+        };
+    };
+    const QList<std::pair<QString, std::function<void()>>> scenes = {
+        {QStringLiteral("main"), [] {}},
+        {QStringLiteral("main-locked"), [] { LockState::set(true); }},
+        {QStringLiteral("clock"), command(Commands::Clock)},
+        {QStringLiteral("login"), command(Commands::LogIn)},
+        {QStringLiteral("adminpass"), command(Commands::ChangeAdminPassword)},
+        {QStringLiteral("about"), command(Commands::About)},
+        {QStringLiteral("terminals"), command(Commands::Terminals)},
+        {QStringLiteral("employee"), command(Commands::NewEmployee)},
+        {QStringLiteral("employee-upload"),
+         [&main] {
+             main->executeCommand(Commands::ChangeEmployeeId);
+             auto* search = ChildWindows::find(QStringLiteral("SearchID"));
+             search->findChild<QLineEdit*>(QStringLiteral("Srch_LName"))->setText(QStringLiteral("smith"));
+             search->findChild<QPushButton*>(QStringLiteral("PushButton2"))->click();
+             auto* list = search->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+             list->setCurrentItem(list->topLevelItem(0));
+             search->findChild<QPushButton*>(QStringLiteral("PushButton3"))->click();
+         }},
+        {QStringLiteral("search"),
+         [&main] {
+             main->executeCommand(Commands::ChangeEmployeeId);
+             auto* search = ChildWindows::find(QStringLiteral("SearchID"));
+             search->findChild<QLineEdit*>(QStringLiteral("Srch_LName"))->setText(QStringLiteral("identifier"));
+             search->findChild<QPushButton*>(QStringLiteral("PushButton2"))->click();
+         }},
+        {QStringLiteral("emptable"), command(Commands::EmployeeTable)},
+        {QStringLiteral("timesheets"),
+         [&main] {
+             main->executeCommand(Commands::TimeSheets);
+             auto* browser = ChildWindows::find(QStringLiteral("Timesheets"));
+             browser->findChild<QDateEdit*>(QStringLiteral("DTPicker1"))->setDate(QDate(2026, 3, 2));
+             auto* list = browser->findChild<QTreeWidget*>(QStringLiteral("EmpList"));
+             list->setCurrentItem(list->topLevelItem(0));
+             Q_EMIT list->itemClicked(list->topLevelItem(0), 0);
+         }},
+        {QStringLiteral("editor"),
+         [&main] {
+             main->executeCommand(Commands::TimeSheets);
+             auto* browser = ChildWindows::find(QStringLiteral("Timesheets"));
+             browser->findChild<QPushButton*>(QStringLiteral("PushButton1"))->click();
+         }},
+        {QStringLiteral("payroll"), payroll(false, true)},
+        {QStringLiteral("detail"), payroll(true, false)},
+        {QStringLiteral("summary"), payroll(false, false)},
+        {QStringLiteral("box-login"), box(QStringLiteral("Incorrect Password"), QStringLiteral("Access Denied"))},
+        {QStringLiteral("box-password"),
+         box(QStringLiteral("Some Fields are Empty"), QStringLiteral("Incomplete Information"))},
+        {QStringLiteral("box-delete"),
+         [] {
+             dialogs().yesNo(QStringLiteral("Are You Sure to Delete This Time Record"),
+                             QStringLiteral("Warning! Deletion in Progress"), Dialogs::Icon::None);
+         }},
+        {QStringLiteral("client"), [] {}},
+    };
+    if (args.value(0) == QLatin1String("--list")) {
+        for (const auto& scene : scenes)
+            say(scene.first);
+        return 0;
+    }
+    if (args.size() != 3) {
+        std::fprintf(stderr, "usage: helper_screens <folder> <scene> <picture.png> | --list\n");
+        return 2;
+    }
+    const QString scene = args.at(1);
+    const QString picture = args.at(2);
+    auto found = std::find_if(scenes.cbegin(), scenes.cend(), [&](const auto& s) { return s.first == scene; });
+    if (found == scenes.cend()) {
+        std::fprintf(stderr, "unknown scene %s\n", qPrintable(scene));
+        return 2;
+    }
+    FixedClock clock(QDateTime(QDate(2026, 3, 6), QTime(17, 30, 0)));
+
+    const bool boxScene = scene.startsWith(QLatin1String("box-"));
+    if (scene == QLatin1String("client")) {
+        // A terminal whose server does not answer: the window and its connection error.
+        QDir(args.at(0)).remove(QStringLiteral("client.mdb"));
+        Database::open(Database::Kind::Client, QDir(args.at(0)).filePath(QStringLiteral("client.mdb")));
+        closedPort.listen(QHostAddress::LocalHost, 0);
+        const quint16 port = closedPort.serverPort();
+        closedPort.close();
+        remote = new RemoteWindow(port);
+        remote->load();
+        remote->show();
+    } else {
+        const QString path = QDir(args.at(0)).filePath(QStringLiteral("punched.mdb"));
+        QFile::remove(path);
+        main = Startup::run(path, 0);
+        seed();
+        LockState::set(false);
+    }
+
+    QTimer::singleShot(400, &app, [&] {
+        if (!boxScene)
+            found->second();
+        // Let the window manager place and draw everything, then look.
+        QTimer::singleShot(700, &app, [&] {
+            if (QApplication::activeModalWidget())
+                checkBox(scene);
+            if (main)
+                checkMainWindow(main, scene);
+            if (remote)
+                checkWindow(remote, remote, scene);
+            grab(picture);
+            for (const QString& f : std::as_const(findings))
+                say(f);
+            say(scene + QStringLiteral(" done"));
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+            QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });
+            // A box's own loop must end before the program's.
+            QTimer::singleShot(100, &app, [] { std::exit(0); });
+        });
+        if (boxScene)
+            found->second();
+    });
+    return app.exec();
+}
