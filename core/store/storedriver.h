@@ -3,6 +3,9 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+#include <functional>
 
 class QSqlQuery;
 
@@ -28,6 +31,11 @@ public:
     virtual bool fileMoved(const QSqlDatabase& db) const = 0;
     // Whether a transaction is open on the connection.
     virtual bool inTransaction(const QSqlDatabase& db) const = 0;
+
+    // A function of the program that the connection's SQL, its temporary triggers included, can call.
+    using Function = std::function<QVariant(const QVariantList& arguments)>;
+    virtual bool defineFunction(QSqlDatabase& db, const QString& name, int argumentCount, Function function,
+                                QString* why) const = 0;
 };
 
 namespace StoreDrivers {
