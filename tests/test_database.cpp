@@ -249,9 +249,13 @@ void TestDatabase::previousReleaseFileIsRecordedAsVersionOne()
         QString error;
         QVERIFY2(Database::open(kind, path, &error), qPrintable(error));
         QCOMPARE(rowsOf(gConn), before);
+        // Recorded at the first step, then brought through the later ones.
+        QStringList versions;
+        for (const Migrations::Migration& step : Migrations::forKind(kind))
+            versions << QString::number(step.version);
         Query history;
         QVERIFY(history.exec("SELECT group_concat(version) FROM schema_migrations") && history.next());
-        QCOMPARE(history.text(0), QStringLiteral("1"));
+        QCOMPARE(history.text(0), versions.join(','));
         Database::close();
     }
 }
@@ -299,13 +303,14 @@ void TestDatabase::failingMigrationLeavesTheFileAtItsLastStep()
     TempDatabase db;
     const QString tablesBefore = db.scalar("SELECT group_concat(name) FROM sqlite_master").toString();
     auto steps = Migrations::forKind(Database::Kind::Server);
-    steps.push_back({2, "a table", [](QSqlDatabase& conn, QString* error) {
+    const int last = steps.back().version;
+    steps.push_back({last + 1, "a table", [](QSqlDatabase& conn, QString* error) {
                          QSqlQuery query(conn);
                          const bool made = query.exec("CREATE TABLE added (id INTEGER PRIMARY KEY)");
                          *error = query.lastError().text();
                          return made;
                      }});
-    steps.push_back({3, "fails half way", [](QSqlDatabase& conn, QString* error) {
+    steps.push_back({last + 2, "fails half way", [](QSqlDatabase& conn, QString* error) {
                          QSqlQuery query(conn);
                          query.exec("CREATE TABLE half (id INTEGER PRIMARY KEY)");
                          query.exec("INSERT INTO Employee (emp_id) VALUES ('half')");
@@ -314,8 +319,9 @@ void TestDatabase::failingMigrationLeavesTheFileAtItsLastStep()
                      }});
     QString error;
     QCOMPARE(Migrations::migrate(gConn, steps, &error), Migrations::Outcome::Failed);
-    QVERIFY2(error.contains("version 3") && error.contains("planned failure"), qPrintable(error));
-    QCOMPARE(db.scalar("SELECT group_concat(version) FROM schema_migrations").toString(), QStringLiteral("1,2"));
+    QVERIFY2(error.contains(QStringLiteral("version %1").arg(last + 2)) && error.contains("planned failure"),
+             qPrintable(error));
+    QCOMPARE(db.scalar("SELECT max(version) FROM schema_migrations").toInt(), last + 1);
     QCOMPARE(db.scalar("SELECT group_concat(name) FROM sqlite_master").toString(), tablesBefore + ",added");
     QCOMPARE(db.scalar("SELECT COUNT(*) FROM Employee").toInt(), 0);
 }

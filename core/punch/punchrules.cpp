@@ -1,5 +1,6 @@
 #include "core/punch/punchrules.h"
 
+#include "core/audit/audittrail.h"
 #include "core/clock.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
@@ -25,6 +26,8 @@ PunchResult storeFailed(PunchResult result, const QString& error)
 // Fills the first free slot of today's row, or starts today's row. The employee is known by now.
 PunchResult recordForEmployee(const QString& id, const QString& name)
 {
+    // A punch is the record itself, not a change to it: the trail leaves it out.
+    const AuditTrail::PunchWrites punching;
     PunchResult result;
     result.name = name;
     const QDateTime at = now();

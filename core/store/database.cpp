@@ -1,9 +1,11 @@
 #include "core/store/database.h"
 
+#include "core/audit/audittrail.h"
 #include "core/store/migrations.h"
 #include "core/store/storedriver.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -78,6 +80,9 @@ bool open(Kind kind, const QString& path, QString* error)
         fail(error, QStringLiteral("Could not open %1: %2").arg(path, why));
         return false;
     }
+    // Without its own triggers the program's changes are still recorded, by the file's, as made outside Qorvil.
+    if (QString trail; !AuditTrail::attach(db, &trail))
+        qWarning().noquote() << "The audit trail records this program's changes as made outside Qorvil:" << trail;
     gConn = db;
     return true;
 }
@@ -132,6 +137,8 @@ bool fileInPlace(const QSqlDatabase& db, QString* error)
         why = connection.lastError().text();
     else if (!driver.probe(connection, &why) || !driver.configure(connection, &why))
         connection.close();
+    else if (QString trail; !AuditTrail::attach(connection, &trail))
+        qWarning().noquote() << "The audit trail records this program's changes as made outside Qorvil:" << trail;
     fail(error, why.isEmpty() ? QStringLiteral("The database file %1 was replaced while the server was running, so "
                                                "nothing was written. Please try again.")
                                     .arg(path)

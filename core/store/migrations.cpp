@@ -1,5 +1,7 @@
 #include "core/store/migrations.h"
 
+#include "core/audit/audittrail.h"
+#include "core/audit/closedperiods.h"
 #include "core/clock.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
@@ -68,6 +70,12 @@ bool serverSchema(QSqlDatabase& db, QString* error)
            // Only a new file runs this step, so an administrator who emptied the table keeps it empty.
            insertRow(db, QStringLiteral("INSERT INTO admin (password) VALUES (?)"), {Database::kInitialAdminPassword},
                      error);
+}
+
+// The closes come first: the trail follows them too.
+bool trailAndClosedPeriods(QSqlDatabase& db, QString* error)
+{
+    return ClosedPeriods::createSchema(db, error) && AuditTrail::createSchema(db, error);
 }
 
 bool clientSchema(QSqlDatabase& db, QString* error)
@@ -182,6 +190,7 @@ const std::vector<Migration>& forKind(Database::Kind kind)
     static const std::vector<Migration> server = {
         {1, QStringLiteral("employees, timesheets, terminals, administrator password, report work tables"),
          serverSchema},
+        {2, QStringLiteral("audit trail, closed pay periods"), trailAndClosedPeriods},
     };
     static const std::vector<Migration> client = {
         {1, QStringLiteral("server address"), clientSchema},

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 // The whole timesheet table as the time record editor walks it, row by row in table order.
@@ -38,13 +39,16 @@ public:
     bool findFirst(const QString& empId, const QString& shownDate);
 
     // Writes the values (column -> value) into the current row, or adds a row with them at the end of the
-    // set, which becomes current. Unreadable text is refused by the store: false, lastError(), nothing written.
+    // set, which becomes current. Unreadable text is refused by the store, and a row of a closed pay period
+    // (before or after the change) by the rules: false, lastError(), nothing written.
     bool updateCurrent(const QVariantHash& values);
     bool addRow(const QVariantHash& values);
     // Deletes the current row; the position stays on its place until the next move.
     bool deleteCurrent();
 
     QString lastError() const { return m_error; }
+    // Whether the last refused write was refused because its day is in a closed pay period.
+    bool refusedAsClosed() const { return m_closed; }
 
 private:
     bool load(int pos);
@@ -53,6 +57,9 @@ private:
     static bool write(RecordSet& row, const QVariantHash& values, QString* error);
     // The position of a row id in the set (the latest one added, should the store have reused the id), or -1.
     int positionOf(qint64 id) const;
+    // Runs a write of rows of these days under the closed-period rule.
+    bool change(const QVariantList& days, const std::function<bool(QString* error)>& write);
+    void reloadAfterUndone();
 
     bool m_open = false;
     std::vector<qint64> m_ids;
@@ -63,4 +70,5 @@ private:
     int m_loaded = -1; // the position whose columns m_row holds
     RecordSet m_row;
     QString m_error;
+    bool m_closed = false;
 };
