@@ -3,6 +3,7 @@
 #include "core/store/database.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
+#include "report/auditcommand.h"
 #include "report/payrolllayouts.h"
 
 #include <QFileInfo>
@@ -104,11 +105,14 @@ QString usage()
         "usage: qorvil-report summary|detail --from MM/DD/YYYY --to MM/DD/YYYY (--employee ID ... | --all)\n"
         "                     [--database FILE] [--csv FILE | --pdf FILE]\n"
         "The detail report covers the first employee given. Without --csv or --pdf the report is printed as\n"
-        "text. The database is punched.mdb beside the program unless --database names another.\n");
+        "text. The database is punched.mdb beside the program unless --database names another.\n"
+        "The audit trail: qorvil-report audit --help\n");
 }
 
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
+    if (!arguments.isEmpty() && arguments.constFirst() == QLatin1String("audit"))
+        return AuditCommand::run(arguments.mid(1), out, err);
     if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
         out << usage();
         return Done;

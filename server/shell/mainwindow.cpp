@@ -1,6 +1,8 @@
 #include "server/shell/mainwindow.h"
 
 #include "core/protocol.h"
+#include "server/audit/audittrailwindow.h"
+#include "server/audit/payperiodwindows.h"
 #include "server/employees/employeewindow.h"
 #include "server/employees/emptablewindow.h"
 #include "server/employees/searchidwindow.h"
@@ -193,6 +195,9 @@ QAction* MainWindow::makeAction(int id)
         {Commands::EmployeeTable, QStyle::SP_FileDialogListView},
         {Commands::ChangeEmployeeId, QStyle::SP_FileDialogContentsView},
         {Commands::Terminals, QStyle::SP_DriveNetIcon},
+        {Commands::AuditTrail, QStyle::SP_FileDialogDetailedView},
+        {Commands::ClosePayPeriod, QStyle::SP_DialogApplyButton},
+        {Commands::ReopenPayPeriod, QStyle::SP_DialogResetButton},
         {Commands::Undo, QStyle::SP_ArrowBack},
     };
     QIcon fallback;
@@ -281,6 +286,10 @@ void MainWindow::buildMenus()
     admin->addAction(action(Commands::NewEmployee));
     admin->addSeparator();
     admin->addAction(makeAction(Commands::ChangeEmployeeId));
+    admin->addSeparator();
+    admin->addAction(makeAction(Commands::AuditTrail));
+    admin->addAction(makeAction(Commands::ClosePayPeriod));
+    admin->addAction(makeAction(Commands::ReopenPayPeriod));
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
     window->setObjectName(QStringLiteral("WindowMenu"));
@@ -411,6 +420,15 @@ void MainWindow::executeCommand(int id)
         break;
     case Commands::ChangeEmployeeId:
         ChildWindows::open<SearchIdWindow>(QStringLiteral("SearchID"));
+        break;
+    case Commands::AuditTrail:
+        ChildWindows::open<AuditTrailWindow>(QStringLiteral("AuditTrail"));
+        break;
+    case Commands::ClosePayPeriod:
+        ChildWindows::open<ClosePeriodWindow>(QStringLiteral("ClosePeriod"));
+        break;
+    case Commands::ReopenPayPeriod:
+        ChildWindows::open<ReopenPeriodWindow>(QStringLiteral("ReopenPeriod"));
         break;
     case Commands::Terminals:
         // Without a database the terminal list cannot be built, and the server ends.
