@@ -128,6 +128,8 @@ ReopenPeriodWindow::ReopenPeriodWindow(QWidget* parent) : FormWindow(parent)
     m_password = new QLineEdit(frame);
     m_password->setObjectName(QStringLiteral("Text1"));
     m_password->setEchoMode(QLineEdit::Password);
+    // "*" for every character, as in the login window, whatever the style's own mask.
+    m_password->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     m_password->setMinimumWidth(180);
     caption->setBuddy(m_password);
     auto* grid = new QGridLayout(frame);
