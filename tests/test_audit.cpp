@@ -568,9 +568,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown");
         QTest::newRow("nothing closed") << QDate() << kDay << kToday << "No pay period is closed";
         QTest::newRow("reaching into the open days")
-            << kClosedThrough << kDay << kToday << "Open pay period from 02/28/2026 on";
+            << kClosedThrough << kDay << kToday << "The days from 02/28/2026 on are open";
         QTest::newRow("wholly closed") << kClosedThrough << kDay << kClosedThrough
-                                       << "Every day of this range is in a closed pay period.";
+                                       << "Every day chosen is in a closed pay period.";
     }
 
     void payrollSaysWhetherTheRangeIsOpen()

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -75,7 +76,7 @@ AuditTrailWindow::AuditTrailWindow(QWidget* parent) : FormWindow(parent)
     m_list->verticalHeader()->hide();
     m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 8);
     m_list->horizontalHeader()->setStretchLastSection(true);
-    m_list->setMinimumSize(860, 300);
+    m_list->setMinimumSize(480, 200);
 
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("Label4"));
@@ -173,11 +174,23 @@ void AuditTrailWindow::showChanges()
 void AuditTrailWindow::listShown()
 {
     m_list->resizeColumnsToContents();
+    // Columns fit their contents up to a sensible width; a longer text is cut and shown whole in its tool tip.
     const int widest = m_list->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 22;
-    for (int column = 0; column < m_model->columnCount(); ++column)
+    int width = 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < m_model->columnCount(); ++column) {
         m_list->setColumnWidth(column, std::min(m_list->columnWidth(column) + 12, widest));
+        width += m_list->columnWidth(column);
+    }
+    m_width = std::max(m_width, width);
     m_list->scrollToTop();
     showCount();
+}
+
+QSize AuditTrailWindow::sizeHint() const
+{
+    // As wide as the columns where there is room; the main window bounds it, and the list scrolls.
+    const QSize hint = FormWindow::sizeHint();
+    return QSize(std::max(hint.width(), m_width + 24), std::max(hint.height(), 420));
 }
 
 void AuditTrailWindow::showCount()

@@ -20,6 +20,7 @@ public:
 
     bool load() override;
     void activated() override;
+    QSize sizeHint() const override;
 
     // The choice in the filter boxes: an employee picked from the list, an ID typed, or all employees.
     AuditTrail::Filter chosenFilter() const;
@@ -42,4 +43,5 @@ private:
     QPushButton* m_export;
     QPushButton* m_close;
     bool m_loadedNow = false;
+    int m_width = 0; // of the list's columns as first shown
 };

@@ -183,12 +183,12 @@ void PayrollWindow::showOpenPeriod()
     if (!m_closedRead)
         m_openPeriod->clear();
     else if (!m_closedThrough.isValid())
-        m_openPeriod->setText(QStringLiteral("No pay period is closed: these time records may still change."));
+        m_openPeriod->setText(QStringLiteral("No pay period is closed: these days may still change."));
     else if (to > m_closedThrough)
-        m_openPeriod->setText(QStringLiteral("Open pay period from %1 on: these time records may still change.")
+        m_openPeriod->setText(QStringLiteral("The days from %1 on are open and may still change.")
                                   .arg(ValueForms::showDate(std::max(from, m_closedThrough.addDays(1)))));
     else
-        m_openPeriod->setText(QStringLiteral("Every day of this range is in a closed pay period."));
+        m_openPeriod->setText(QStringLiteral("Every day chosen is in a closed pay period."));
 }
 
 Payroll::Request PayrollWindow::request() const
