@@ -8,6 +8,7 @@
 #include <QSqlRecord>
 #include <algorithm>
 #include <atomic>
+#include <map>
 
 namespace Migrations {
 
@@ -149,6 +150,20 @@ bool schemaAt(const std::vector<Migration>& steps, int version, std::vector<Tabl
     return ok;
 }
 
+// The schema of the last step, worked out once per list of steps.
+bool lastSchema(const std::vector<Migration>& steps, std::vector<Table>* schema, QString* error)
+{
+    static std::map<const std::vector<Migration>*, std::vector<Table>> known;
+    if (const auto found = known.find(&steps); found != known.end()) {
+        *schema = found->second;
+        return true;
+    }
+    if (steps.empty() || !schemaAt(steps, steps.back().version, schema, error))
+        return false;
+    known.emplace(&steps, *schema);
+    return true;
+}
+
 // Records a step; inside the step's transaction.
 bool record(QSqlDatabase& db, const Migration& step, QString* error)
 {
@@ -189,8 +204,16 @@ const std::vector<Migration>& forKind(Database::Kind kind)
     return kind == Database::Kind::Server ? server : client;
 }
 
+QStringList missing(const QSqlDatabase& db, const std::vector<Migration>& steps, QString* error)
+{
+    std::vector<Table> needed;
+    if (!lastSchema(steps, &needed, error))
+        return {};
+    return missingFrom(tablesOf(db), needed);
+}
+
 Outcome migrate(QSqlDatabase& db, const std::vector<Migration>& steps, QString* error,
-                const std::function<bool(QString* error)>& beforeWriting)
+                const std::function<bool(QString* error)>& beforeWriting, Mode mode)
 {
     QString why;
     if (steps.empty()) {
@@ -237,6 +260,23 @@ Outcome migrate(QSqlDatabase& db, const std::vector<Migration>& steps, QString* 
         if (!missing.isEmpty())
             return refuse(QStringLiteral("It is not a Qorvil database, or it lacks what this program needs: %1.")
                               .arg(missing.join(QStringLiteral(", "))));
+    }
+    if (mode == Mode::CheckOnly) {
+        if (fresh)
+            return refuse(QStringLiteral("It holds no tables, so it is not a Qorvil database."));
+        if (version < last) {
+            // Older files are upgraded by the program that keeps them; until then only what is there is read.
+            std::vector<Table> needed;
+            if (!lastSchema(steps, &needed, &why)) {
+                *error = why;
+                return Outcome::Failed;
+            }
+            if (const QStringList lacking = missingFrom(tables, needed); !lacking.isEmpty())
+                return refuse(QStringLiteral("It was made by an older release of Qorvil and lacks %1; start the "
+                                             "server once to bring it up to date.")
+                                  .arg(lacking.join(QStringLiteral(", "))));
+        }
+        return beforeWriting && !beforeWriting(error) ? Outcome::Failed : Outcome::Ready;
     }
     if (beforeWriting && !beforeWriting(error))
         return Outcome::Failed;

@@ -1,5 +1,7 @@
 #include "core/store/query.h"
 
+#include "core/store/storedriver.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -9,9 +11,11 @@ Transaction::Transaction(const QSqlDatabase& db) : m_db(db)
         m_error = QStringLiteral("The database is not open.");
         return;
     }
+    if (!Database::fileInPlace(m_db, &m_error))
+        return;
     m_active = m_db.transaction();
     if (!m_active)
-        m_error = m_db.lastError().text();
+        m_error = Database::errorText(m_db, m_db.lastError());
 }
 
 Transaction::~Transaction()
@@ -29,10 +33,87 @@ bool Transaction::commit()
     }
     if (!m_db.commit()) {
         // A refused commit may leave the transaction open; the destructor rolls it back.
-        m_error = m_db.lastError().text();
+        m_error = Database::errorText(m_db, m_db.lastError());
         return false;
     }
     m_active = false;
+    return true;
+}
+
+WriteBatch::WriteBatch(const QSqlDatabase& db) : m_db(db)
+{
+    if (!m_db.isValid() || !m_db.isOpen()) {
+        m_error = QStringLiteral("The database is not open.");
+        return;
+    }
+    const StoreDriver& driver = StoreDrivers::of(m_db);
+    driver.setBusyWait(m_db, 0);
+    Database::Readiness files = Database::checkFiles(m_db, &m_error);
+    // The group has read nothing yet, so once the connection followed a file put back at its path it may write.
+    if (files == Database::Readiness::Refused)
+        files = Database::checkFiles(m_db, &m_error);
+    switch (files) {
+    case Database::Readiness::Ready:
+        break;
+    case Database::Readiness::Busy:
+        m_busy = true;
+        return;
+    case Database::Readiness::Refused:
+        return;
+    }
+    driver.setBusyWait(m_db, 0); // again: a connection opened anew by the check waits as windows do
+    QString why;
+    const auto begin = Database::prepare(m_db, driver.beginWriting(), &why);
+    if (!begin) {
+        m_error = why;
+        return;
+    }
+    if (!begin->query.exec()) {
+        m_busy = driver.isBusy(begin->query.lastError());
+        m_error = Database::errorText(m_db, begin->query.lastError());
+        begin->query.finish();
+        return;
+    }
+    begin->query.finish();
+    m_active = true;
+    // Checked inside the transaction, so the schema cannot change between the check and the writes.
+    if (!Database::checkSchema(m_db, &m_error)) {
+        end();
+        return;
+    }
+    driver.setVouched(m_db, true);
+}
+
+WriteBatch::~WriteBatch()
+{
+    end();
+    if (m_db.isValid() && m_db.isOpen())
+        StoreDrivers::of(m_db).setBusyWait(m_db, StoreDrivers::of(m_db).windowBusyWait());
+}
+
+void WriteBatch::end()
+{
+    if (m_active)
+        m_db.rollback();
+    m_active = false;
+    StoreDrivers::of(m_db).setVouched(m_db, false);
+}
+
+bool WriteBatch::commit()
+{
+    if (!m_active) {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("There is no transaction to commit.");
+        return false;
+    }
+    if (!m_db.commit()) {
+        m_busy = StoreDrivers::of(m_db).isBusy(m_db.lastError());
+        m_error = Database::errorText(m_db, m_db.lastError());
+        end();
+        return false;
+    }
+    m_active = false;
+    StoreDrivers::of(m_db).setVouched(m_db, false);
     return true;
 }
 
@@ -70,7 +151,7 @@ bool Query::exec(const QString& sql, const QVariantList& binds)
     for (const QVariant& bind : binds)
         query.addBindValue(bind);
     if (!query.exec()) {
-        m_error = query.lastError().text();
+        m_error = Database::errorText(m_db, query.lastError());
         query.finish();
         return false;
     }

@@ -8,7 +8,9 @@
 #include <QVariantList>
 #include <memory>
 
-// Scoped transaction on a connection: rolls back when it goes out of scope uncommitted.
+// Scoped transaction on a connection: rolls back when it goes out of scope uncommitted. It does not begin on
+// files that are no longer the ones opened, or on a schema that lacks what the program needs
+// (Database::fileInPlace).
 class Transaction
 {
 public:
@@ -24,6 +26,32 @@ public:
 private:
     QSqlDatabase m_db;
     bool m_active = false;
+    QString m_error;
+};
+
+// The write of a group of punches. The files and the schema are checked once for the whole group, the
+// write lock is taken at its start (so nothing it reads can change before it writes), and it never waits for
+// another program's lock: when one is held, it is busy at once and nothing was written. Every write in it
+// goes without a check of its own. Rolls back unless committed.
+class WriteBatch
+{
+public:
+    explicit WriteBatch(const QSqlDatabase& db = gConn);
+    ~WriteBatch();
+    WriteBatch(const WriteBatch&) = delete;
+    WriteBatch& operator=(const WriteBatch&) = delete;
+
+    bool isActive() const { return m_active; } // ready for the writes
+    bool busy() const { return m_busy; }       // another program holds the lock; try again later
+    QString error() const { return m_error; }  // why it is not active, or why the commit failed
+    [[nodiscard]] bool commit();
+
+private:
+    void end();
+
+    QSqlDatabase m_db;
+    bool m_active = false;
+    bool m_busy = false;
     QString m_error;
 };
 
