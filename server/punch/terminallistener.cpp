@@ -27,7 +27,8 @@ QString dottedAddress(const QHostAddress& address)
 }
 
 TerminalListener::TerminalListener(quint16 port, QObject* parent)
-    : QObject(parent), m_server(new QTcpServer(this)), m_retry(new QTimer(this)), m_port(port)
+    : QObject(parent), m_server(new QTcpServer(this)), m_punches(new PunchQueue(this)), m_retry(new QTimer(this)),
+      m_port(port)
 {
     m_retry->setObjectName(QStringLiteral("listenRetry"));
     m_retry->setInterval(kDefaultRetryMs);
@@ -134,32 +135,31 @@ void TerminalListener::punchReceived()
 {
     const std::vector<Received> batch = std::move(m_received);
     m_received.clear();
-    QStringList ids;
-    ids.reserve(qsizetype(batch.size()));
-    for (const Received& received : batch)
-        ids.append(received.id);
-    const std::vector<PunchResult> results = Punch::recordBatchFromTerminals(ids);
-
-    // Answers go out only now that the rows are stored, so an answer never claims an unrecorded punch.
-    for (std::size_t i = 0; i < batch.size(); ++i) {
-        const qint64 index = batch[i].index;
-        const PunchResult& result = results[i];
-        QTcpSocket* terminal = socket(index);
-        if (const auto reply = Protocol::replyFor(result);
-            reply && terminal && terminal->state() == QAbstractSocket::ConnectedState) {
-            terminal->write(Protocol::toWire(*reply));
-            terminal->flush(); // now, not on the next turn of the event loop
-        }
-        if (result.outcome == PunchResult::Outcome::StoreFailed) {
-            const QString from = terminal ? dottedAddress(terminal->peerAddress()) : QStringLiteral("a terminal");
-            dialogs().notice(QStringLiteral("A punch from the terminal at ") + from + QStringLiteral(" for ID \"") +
-                                 batch[i].id.left(40) +
-                                 QStringLiteral("\" was not recorded, and the terminal was given no answer: ") +
-                                 result.error,
-                             QStringLiteral("Punch Not Recorded"), Dialogs::Icon::Exclamation, {});
-        }
-        Q_EMIT punchHandled(index, batch[i].id, result.outcome);
+    for (const Received& received : batch) {
+        m_punches->submit(received.id, [this, index = received.index, id = received.id](const PunchResult& result) {
+            answer(index, id, result);
+        });
     }
+    m_punches->process();
+}
+
+void TerminalListener::answer(qint64 index, const QString& id, const PunchResult& result)
+{
+    // Answers go out only once the rows are stored, so an answer never claims an unrecorded punch.
+    QTcpSocket* terminal = socket(index);
+    if (const auto reply = Protocol::replyFor(result);
+        reply && terminal && terminal->state() == QAbstractSocket::ConnectedState) {
+        terminal->write(Protocol::toWire(*reply));
+        terminal->flush(); // now, not on the next turn of the event loop
+    }
+    if (result.outcome == PunchResult::Outcome::StoreFailed) {
+        const QString from = terminal ? dottedAddress(terminal->peerAddress()) : QStringLiteral("a terminal");
+        dialogs().notice(
+            QStringLiteral("A punch from the terminal at ") + from + QStringLiteral(" for ID \"") + id.left(40) +
+                QStringLiteral("\" was not recorded, and the terminal was given no answer: ") + result.error,
+            QStringLiteral("Punch Not Recorded"), Dialogs::Icon::Exclamation, {});
+    }
+    Q_EMIT punchHandled(index, id, result.outcome);
 }
 
 void TerminalListener::socketError(qint64 index, QAbstractSocket::SocketError error)

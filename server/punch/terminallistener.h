@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/punch/punchqueue.h"
 #include "core/punch/punchrules.h"
 
 #include <QAbstractSocket>
@@ -61,12 +62,14 @@ private:
     void acceptPending();
     void receive(qint64 index);
     void punchReceived();
+    void answer(qint64 index, const QString& id, const PunchResult& result);
     void closeSocket(qint64 index);
     void socketError(qint64 index, QAbstractSocket::SocketError error);
     void listenerError(QAbstractSocket::SocketError error);
     void reportListenFailure(int error, const QString& description);
 
     QTcpServer* m_server;
+    PunchQueue* m_punches;
     QTimer* m_retry;
     quint16 m_port;
     qint64 m_counter = 0;
