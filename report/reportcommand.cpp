@@ -87,6 +87,29 @@ QString parse(const QStringList& arguments, Options* options)
     return QString();
 }
 
+// A path as the file system resolves it, also for a file not written yet (its folder resolved).
+QString resolved(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? info.absoluteFilePath() : folder + QLatin1Char('/') + info.fileName();
+}
+
+// Whether writing the output would replace the database or a file the engine keeps beside it.
+bool isDatabaseFile(const QString& output, const QString& database)
+{
+    const QString target = resolved(output);
+    for (const QString& base : {resolved(database), QFileInfo(database).absoluteFilePath()}) {
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+            if (target == base + QLatin1String(suffix))
+                return true;
+        }
+    }
+    return false;
+}
+
 bool writeText(const QString& path, const QString& text, QString* error)
 {
     QSaveFile file(path);
@@ -121,12 +144,20 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
 
     // A missing file would be created empty by opening it; a report has no business doing that.
     const QString path = options.database.isEmpty() ? Database::defaultPath(Database::Kind::Server) : options.database;
+    for (const QString& output : {options.csv, options.pdf}) {
+        if (!output.isEmpty() && isDatabaseFile(output, path)) {
+            err << "qorvil-report: " << output << " is the database or one of its files; choose another output file\n";
+            return BadArguments;
+        }
+    }
     if (!QFileInfo(path).isFile()) {
         err << "qorvil-report: no database at " << path << "\n";
         return Failed;
     }
+    // Only a Qorvil file as it is: the report neither creates nor upgrades one, and writes nothing to it but
+    // the report work tables.
     QString error;
-    if (!Database::open(Database::Kind::Server, path, &error)) {
+    if (!Database::open(Database::Kind::Server, path, &error, Database::OpenMode::ExistingOnly)) {
         err << "qorvil-report: " << error << "\n";
         return Failed;
     }
