@@ -1,6 +1,7 @@
 #include "core/punch/punchrules.h"
 
 #include "core/clock.h"
+#include "core/employees/employeerecord.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
@@ -68,8 +69,8 @@ PunchResult recordForEmployee(const QString& id, const QString& name)
 
 QString employeeName(const RecordSet& employee)
 {
-    return employee.value(QStringLiteral("emp_fname")).toString() + QLatin1Char(' ') +
-           employee.value(QStringLiteral("emp_lname")).toString();
+    return EmployeeRecord::displayName(employee.value(QStringLiteral("emp_fname")),
+                                       employee.value(QStringLiteral("emp_lname")));
 }
 
 PunchResult recordFromLoadedEmployees(RecordSet& employees, const QString& id)
