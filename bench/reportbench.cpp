@@ -2,6 +2,7 @@
 //   reportbench <database> <from yyyy-mm-dd> <to yyyy-mm-dd>
 // Prints one "name value" line per figure: times in ms, memory in KiB, and the summary's check sums.
 #include "bench/benchsupport.h"
+#include "core/employees/employeerecord.h"
 #include "core/payroll/payrollreports.h"
 #include "core/store/recordset.h"
 #include "server/payroll/reportwindow.h"
@@ -53,8 +54,8 @@ int main(int argc, char* argv[])
             return 1;
         }
         for (; !employees.eof(); employees.moveNext())
-            request.list.append({Payroll::employeeName(employees.value(QStringLiteral("emp_fname")),
-                                                       employees.value(QStringLiteral("emp_lname"))),
+            request.list.append({EmployeeRecord::displayName(employees.value(QStringLiteral("emp_fname")),
+                                                             employees.value(QStringLiteral("emp_lname"))),
                                  employees.value(QStringLiteral("emp_id")).toString(), true});
     }
     QString error;

@@ -1,5 +1,6 @@
 #include "report/reportcommand.h"
 
+#include "core/employees/employeerecord.h"
 #include "core/store/database.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
@@ -170,15 +171,15 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return Failed;
         }
         for (employees.moveFirst(); !employees.eof(); employees.moveNext())
-            request.list.append({Payroll::employeeName(employees.value(QStringLiteral("emp_fname")),
-                                                       employees.value(QStringLiteral("emp_lname"))),
+            request.list.append({EmployeeRecord::displayName(employees.value(QStringLiteral("emp_fname")),
+                                                             employees.value(QStringLiteral("emp_lname"))),
                                  employees.value(QStringLiteral("emp_id")).toString(), true});
     } else {
         for (const QString& id : options.employees) {
             QString name;
             if (employees.open(QStringLiteral("Select * from employee where emp_id = ?"), {id}) && !employees.eof())
-                name = Payroll::employeeName(employees.value(QStringLiteral("emp_fname")),
-                                             employees.value(QStringLiteral("emp_lname")));
+                name = EmployeeRecord::displayName(employees.value(QStringLiteral("emp_fname")),
+                                                   employees.value(QStringLiteral("emp_lname")));
             else
                 err << "qorvil-report: note: no employee has the ID " << id << "\n";
             request.list.append({name, id, true});

@@ -1,6 +1,7 @@
 #include "core/payroll/payrollreports.h"
 
 #include "core/clock.h"
+#include "core/employees/employeerecord.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
@@ -231,7 +232,7 @@ bool readEmployee(const QString& empId, Employee* employee, QString* error)
         return fail(error, query.error());
     if (query.next()) {
         employee->found = true;
-        employee->name = employeeName(query.value(0), query.value(1));
+        employee->name = EmployeeRecord::displayName(query.value(0), query.value(1));
         employee->regWage = Pay::wage(query.value(2));
         employee->otWage = Pay::wage(query.value(3));
     }
@@ -289,11 +290,6 @@ const QList<Column>& summaryColumns()
          QStringLiteral("Text11")},
     };
     return columns;
-}
-
-QString employeeName(const QVariant& first, const QVariant& last)
-{
-    return first.toString() + QLatin1Char(' ') + last.toString();
 }
 
 bool runDetail(const Request& request, DetailReport* report, QString* error)

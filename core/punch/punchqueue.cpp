@@ -13,7 +13,16 @@ PunchQueue::PunchQueue(QObject* parent) : QObject(parent), m_retry(new QTimer(th
 
 void PunchQueue::submit(const QString& id, Reply reply)
 {
-    Entry entry{{id, now()}, std::move(reply), {}, false};
+    append({{id, now()}, std::move(reply), {}, std::nullopt, false});
+}
+
+void PunchQueue::answerInTurn(const PunchResult& result, Reply reply)
+{
+    append({{}, std::move(reply), {}, result, false});
+}
+
+void PunchQueue::append(Entry entry)
+{
     entry.since.start();
     m_entries.push_back(std::move(entry));
     if (!m_scheduled) {
@@ -39,11 +48,20 @@ void PunchQueue::process()
         return;
     std::vector<Punch::TerminalPunch> punches;
     punches.reserve(m_entries.size());
-    for (const Entry& entry : m_entries)
-        punches.push_back(entry.punch);
+    for (const Entry& entry : m_entries) {
+        if (!entry.settled)
+            punches.push_back(entry.punch);
+    }
     const std::vector<PunchResult> results = Punch::recordBatchFromTerminals(punches);
-    for (const PunchResult& result : results)
-        answerFront(result);
+    std::size_t next = 0;
+    while (!m_entries.empty()) {
+        if (const std::optional<PunchResult> settled = m_entries.front().settled)
+            answerFront(*settled);
+        else if (next < results.size())
+            answerFront(results[next++]);
+        else
+            break;
+    }
     if (!m_entries.empty())
         holdUp();
 }
@@ -54,8 +72,8 @@ void PunchQueue::holdUp()
     // What writes nothing needs no lock; what writes keeps its place behind those that came before it.
     std::vector<std::pair<Reply, PunchResult>> settled;
     for (auto entry = m_entries.begin(); entry != m_entries.end();) {
-        std::optional<PunchResult> result;
-        if (!entry->lookedUp)
+        std::optional<PunchResult> result = entry->settled;
+        if (!result && !entry->lookedUp)
             result = Punch::resultWithoutWriting(entry->punch);
         if (!result) {
             entry->lookedUp = true;

@@ -24,6 +24,8 @@ public:
 
     // Queues a punch; reply runs once with its result, never before the punch is stored.
     void submit(const QString& id, Reply reply);
+    // An answer that needs no store, given in its place among the punches.
+    void answerInTurn(const PunchResult& result, Reply reply);
     // Stores what is queued now (submit alone leaves it to the next turn of the event loop).
     void process();
 
@@ -45,9 +47,11 @@ private:
         Punch::TerminalPunch punch;
         Reply reply;
         QElapsedTimer since;
-        bool lookedUp = false; // read while the lock was held: it writes
+        std::optional<PunchResult> settled; // known without the store
+        bool lookedUp = false;              // read while the lock was held: it writes
     };
 
+    void append(Entry entry);
     void answerFront(const PunchResult& result);
     void holdUp();
 

@@ -1,6 +1,7 @@
 #include "core/punch/punchrules.h"
 
 #include "core/clock.h"
+#include "core/employees/employeerecord.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
@@ -111,8 +112,8 @@ Lookup lookUp(const QString& id)
 
 QString employeeName(const RecordSet& employee)
 {
-    return employee.value(QStringLiteral("emp_fname")).toString() + QLatin1Char(' ') +
-           employee.value(QStringLiteral("emp_lname")).toString();
+    return EmployeeRecord::displayName(employee.value(QStringLiteral("emp_fname")),
+                                       employee.value(QStringLiteral("emp_lname")));
 }
 
 PunchResult recordFromLoadedEmployees(RecordSet& employees, const QString& id)
