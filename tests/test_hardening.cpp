@@ -12,6 +12,7 @@
 #include "server/serverstate.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/loopbackterminal.h"
+#include "tests/support/outsideconnection.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
 #include "widgets/childwindows.h"
@@ -26,12 +27,14 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -150,6 +153,46 @@ QByteArray fuzzBlock(QRandomGenerator& rng, int n)
     }
 }
 
+// The whole server in a process of its own (helper_serverprocess) on the database, its clock at 08:00 on the
+// day; the port it listens on, or 0 when it did not start.
+quint16 startServerProcess(QProcess& server, const QString& path, const QDate& day)
+{
+    const QString helper = QCoreApplication::applicationDirPath() + QStringLiteral("/helper_serverprocess");
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.start(helper, {path, day.toString(Qt::ISODate)});
+    if (!server.waitForStarted())
+        return 0;
+    QByteArray banner;
+    while (!banner.contains('\n')) {
+        if (!server.waitForReadyRead(kWait))
+            return 0;
+        banner += server.readAllStandardOutput();
+    }
+    return banner.startsWith("port ") ? quint16(banner.mid(5).trimmed().toUInt()) : 0;
+}
+
+// The filled slots of each employee's row of the day.
+std::map<QString, int> filledSlots(const QDate& day)
+{
+    std::map<QString, int> filled;
+    QSqlQuery rows(gConn);
+    rows.prepare(QStringLiteral("SELECT emp_id, in1, out1, in2, out2, in3, out3 FROM timesheet WHERE rsdate = ?"));
+    rows.addBindValue(day.toString(Qt::ISODate));
+    if (!rows.exec())
+        return filled;
+    while (rows.next()) {
+        for (int s = 1; s <= 6; ++s)
+            filled[rows.value(0).toString()] += rows.value(s).isNull() ? 0 : 1;
+    }
+    return filled;
+}
+
+QByteArray contentsOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
 class TestHardening : public QObject
@@ -171,6 +214,17 @@ private Q_SLOTS:
     void crashLoop();
     void storeFaults_data();
     void storeFaults();
+    void logLostThenKilled_data();
+    void logLostThenKilled();
+    void databaseChangedInPlace_data();
+    void databaseChangedInPlace();
+    void schemaChangedWhileRunning_data();
+    void schemaChangedWhileRunning();
+    void exactIds_data();
+    void exactIds();
+    void outsideLock();
+    void reportWritesOnlyItsOwn_data();
+    void reportWritesOnlyItsOwn();
 
 private:
     void seedEmployees(TempDatabase& db);
@@ -820,8 +874,6 @@ void TestHardening::crashLoop()
     const int cycles = soak() ? 20 : 3;
     constexpr int kTerminals = 6;
     constexpr int kPerTerminal = 8; // employees each terminal punches for, six times a day at most
-    const QString helper = QCoreApplication::applicationDirPath() + QStringLiteral("/helper_serverprocess");
-    QVERIFY2(QFile::exists(helper), qPrintable(helper));
     TempDatabase db;
     for (int e = 0; e < kTerminals * kPerTerminal; ++e)
         db.addEmployee(QStringLiteral("C%1").arg(e), QStringLiteral("F%1").arg(e), QStringLiteral("L%1").arg(e));
@@ -835,16 +887,8 @@ void TestHardening::crashLoop()
     for (int cycle = 0; cycle < cycles; ++cycle) {
         const QDate day = QDate(2026, 1, 1).addDays(cycle);
         QProcess server;
-        server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        server.start(helper, {path, day.toString(Qt::ISODate)});
-        QVERIFY(server.waitForStarted());
-        QByteArray banner;
-        while (!banner.contains('\n')) {
-            QVERIFY2(server.waitForReadyRead(kWait), "the server did not start listening");
-            banner += server.readAllStandardOutput();
-        }
-        QVERIFY2(banner.startsWith("port "), banner.constData());
-        const quint16 port = quint16(banner.mid(5).trimmed().toUInt());
+        const quint16 port = startServerProcess(server, path, day);
+        QVERIFY2(port != 0, "the server did not start listening");
 
         // Each terminal punches for its own employees, one punch at a time, each answer awaited.
         struct Load
@@ -1103,6 +1147,453 @@ void TestHardening::storeFaults()
     QCOMPARE(check.value(0).toString(), QStringLiteral("ok"));
     check.finish();
     cleanup(); // the windows let go of the database before it closes
+}
+
+// The write-ahead log removed or replaced under a running server (as a README once advised when restoring):
+// what the server's own log held is saved into the database before the next punch is answered, so a kill
+// afterwards loses no answered punch.
+void TestHardening::logLostThenKilled_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("log deleted") << "deleted";
+    QTest::newRow("log and its index deleted") << "deleted with index";
+    QTest::newRow("log replaced by an older copy") << "replaced";
+}
+
+void TestHardening::logLostThenKilled()
+{
+    QFETCH(QString, fault);
+    constexpr int kEmployees = 6;
+    const QDate day(2026, 1, 5);
+    TempDatabase db;
+    for (int e = 0; e < kEmployees; ++e)
+        db.addEmployee(QStringLiteral("W%1").arg(e), QStringLiteral("F%1").arg(e), QStringLiteral("L%1").arg(e));
+    const QString path = db.path();
+    const QString log = path + QStringLiteral("-wal");
+    Database::close();
+
+    QProcess server;
+    const quint16 port = startServerProcess(server, path, day);
+    QVERIFY2(port != 0, "the server did not start listening");
+    LoopbackTerminal terminal(port);
+    QVERIFY(terminal.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
+    std::map<QString, int> answered;
+    int sent = 0;
+    auto punch = [&](int count) {
+        for (int i = 0; i < count; ++i, ++sent) {
+            const int e = sent % kEmployees;
+            const QString id = QStringLiteral("W%1").arg(e);
+            const QByteArray expected =
+                (answered[id] % 2 == 0 ? "RIN" : "OUT") + QStringLiteral("F%1 L%1").arg(e).toUtf8();
+            terminal.received.clear();
+            terminal.send(Protocol::idToWire(id));
+            QTRY_COMPARE_WITH_TIMEOUT(terminal.received, expected, kWait);
+            ++answered[id];
+        }
+    };
+
+    punch(kEmployees);
+    const QByteArray older = contentsOf(log);
+    QVERIFY(!older.isEmpty());
+    punch(kEmployees);
+    if (fault == QLatin1String("replaced")) {
+        QFile copy(log + QStringLiteral(".old"));
+        QVERIFY(copy.open(QIODevice::WriteOnly) && copy.write(older) == older.size());
+        copy.close();
+        QVERIFY(::rename(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(log).constData()) == 0);
+    } else {
+        QVERIFY(QFile::remove(log));
+        if (fault == QLatin1String("deleted with index"))
+            QVERIFY(QFile::remove(path + QStringLiteral("-shm")));
+    }
+    punch(kEmployees);
+    ::kill(pid_t(server.processId()), SIGKILL);
+    QVERIFY(server.waitForFinished(kWait));
+
+    QVERIFY(Database::open(Database::Kind::Server, path));
+    QCOMPARE(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    QCOMPARE(filledSlots(day), answered);
+    Database::close();
+}
+
+// The database file written in place by something else while the server runs: punches are refused with a
+// clear message and nothing is answered. A checkpoint by another program writes the file too, and is fine.
+void TestHardening::databaseChangedInPlace_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("truncated") << "truncated" << true;
+    QTest::newRow("cut to its first page") << "first page" << true;
+    QTest::newRow("overwritten by another database") << "overwritten" << true;
+    QTest::newRow("checkpointed by another program") << "checkpointed" << false;
+}
+
+void TestHardening::databaseChangedInPlace()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, refused);
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    seedEmployees(db);
+    const QString other = db.dir() + QStringLiteral("/other.mdb");
+    {
+        OutsideConnection make(other);
+        make.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        make.exec(QStringLiteral("CREATE TABLE Employee (id INTEGER PRIMARY KEY, emp_id TEXT, emp_fname TEXT)"));
+        make.exec(QStringLiteral("INSERT INTO Employee (emp_id, emp_fname) VALUES ('E100', 'Someone else')"));
+    }
+    db.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")); // the file holds every page, as after a while
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    QList<PunchResult::Outcome> outcomes;
+    connect(&listener, &TerminalListener::punchHandled, this,
+            [&](qint64, const QString&, PunchResult::Outcome outcome) { outcomes << outcome; });
+    LoopbackTerminal terminal(listener.port());
+    QVERIFY(terminal.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
+    terminal.send("E100\n");
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRARINAnn Lee"), kWait);
+
+    QFile file(db.path());
+    if (change == QLatin1String("truncated")) {
+        QVERIFY(file.resize(0));
+    } else if (change == QLatin1String("first page")) {
+        QVERIFY(file.resize(4096));
+    } else if (change == QLatin1String("overwritten")) {
+        const QByteArray bytes = contentsOf(other);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+    } else {
+        OutsideConnection(db.path()).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    }
+
+    dialogs.clear();
+    clock.advance(60);
+    terminal.send("Ab7\nE100\n");
+    QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 3, kWait);
+    if (!refused) {
+        QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRARINAnn LeeRINBo EkOUTAnn Lee"), kWait);
+        QCOMPARE(filledSlots(clock.now().date()), (std::map<QString, int>{{"Ab7", 1}, {"E100", 2}}));
+        return;
+    }
+    QCOMPARE(outcomes.mid(1),
+             (QList<PunchResult::Outcome>{PunchResult::Outcome::StoreFailed, PunchResult::Outcome::StoreFailed}));
+    QVERIFY2(dialogs.last().text.contains(QLatin1String("was changed by another program")),
+             qPrintable(dialogs.last().text));
+    QCOMPARE(terminal.received, QByteArray("CRARINAnn Lee"));
+}
+
+// A column dropped, or the table rebuilt with its columns in another order, while the server runs: the
+// schema is checked again, so a punch is refused (no answer, a clear message) rather than answered for a
+// slot that was not written, and the statements read the columns where they are now.
+void TestHardening::schemaChangedWhileRunning_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("out1 dropped") << "dropped";
+    QTest::newRow("timesheet rebuilt with its columns in another order") << "reordered";
+}
+
+void TestHardening::schemaChangedWhileRunning()
+{
+    QFETCH(QString, change);
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    seedEmployees(db);
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    QList<PunchResult::Outcome> outcomes;
+    connect(&listener, &TerminalListener::punchHandled, this,
+            [&](qint64, const QString&, PunchResult::Outcome outcome) { outcomes << outcome; });
+    LoopbackTerminal terminal(listener.port());
+    QVERIFY(terminal.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
+    terminal.send("E100\n");
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRARINAnn Lee"), kWait);
+
+    {
+        OutsideConnection outside(db.path());
+        if (change == QLatin1String("dropped")) {
+            outside.exec(QStringLiteral("ALTER TABLE timesheet DROP COLUMN out1"));
+        } else {
+            outside.exec(QStringLiteral("CREATE TABLE rebuilt (out3 TIME, in3 TIME, out2 TIME, in2 TIME, out1 TIME, "
+                                        "in1 TIME, rsdate DATE, emp_id TEXT COLLATE NOCASE, id INTEGER PRIMARY KEY)"));
+            outside.exec(QStringLiteral("INSERT INTO rebuilt (id, emp_id, rsdate, in1, out1, in2, out2, in3, out3) "
+                                        "SELECT id, emp_id, rsdate, in1, out1, in2, out2, in3, out3 FROM timesheet"));
+            outside.exec(QStringLiteral("DROP TABLE timesheet"));
+            outside.exec(QStringLiteral("ALTER TABLE rebuilt RENAME TO timesheet"));
+            outside.exec(QStringLiteral("CREATE INDEX timesheet_emp_id_rsdate ON timesheet(emp_id, rsdate)"));
+        }
+    }
+    dialogs.clear();
+    clock.advance(3600);
+    terminal.send("E100\nnobody\n");
+    QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 3, kWait);
+    if (change == QLatin1String("dropped")) {
+        QCOMPARE(outcomes.at(1), PunchResult::Outcome::StoreFailed);
+        QVERIFY2(dialogs.last().text.contains(QLatin1String("column timesheet.out1")), qPrintable(dialogs.last().text));
+        QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRARINAnn LeeNRF"), kWait);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT in1 || '|' || ifnull(in2, '') FROM timesheet")).toString(),
+                 QStringLiteral("08:00:00|"));
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRARINAnn LeeOUTAnn LeeNRF"), kWait);
+        QCOMPARE(
+            db.scalar(QStringLiteral("SELECT in1 || '|' || out1 || '|' || ifnull(in2, '') FROM timesheet")).toString(),
+            QStringLiteral("08:00:00|09:00:00|"));
+    }
+}
+
+// Employees whose IDs differ only in letter case each punch their own row (SQL finds rows case-blind), and an
+// empty ID at the clock window is nobody's, not that of a row imported without an ID.
+void TestHardening::exactIds_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("id");
+    QTest::newRow("terminal, an ID beside its upper-case twin") << "terminal"
+                                                                << "ab1";
+    QTest::newRow("clock window, an ID beside its upper-case twin") << "clock"
+                                                                    << "ab1";
+    QTest::newRow("clock window, the empty ID beside rows without one") << "clock"
+                                                                        << "";
+}
+
+void TestHardening::exactIds()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, id);
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    const QDate today = clock.now().date();
+    db.addEmployee(QStringLiteral("AB1"), QStringLiteral("Al"), QStringLiteral("Big"));
+    db.addEmployee(QStringLiteral("ab1"), QStringLiteral("Al"), QStringLiteral("Small"));
+    db.exec(QStringLiteral("INSERT INTO Employee (emp_fname, emp_lname) VALUES ('No', 'Id')"));
+    db.addTimesheet(QStringLiteral("AB1"), today, {t("07:00:00")});
+    db.exec(QStringLiteral("INSERT INTO timesheet (rsdate, in1) VALUES (?, '07:30:00')"),
+            {today.toString(Qt::ISODate)});
+    const QList<QVariantList> before = rowsOf(QStringLiteral("timesheet"));
+    const auto closeWindows = qScopeGuard([this] { cleanup(); }); // before the database closes
+
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    LoopbackTerminal terminal(listener.port());
+    QVERIFY(terminal.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
+    auto* clockWindow = ChildWindows::open<ClockWindow>(QStringLiteral("Clock"));
+    QVERIFY(clockWindow);
+    auto* idBox = clockWindow->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    auto* name = clockWindow->findChild<QLabel*>(QStringLiteral("Label5"));
+    auto* action = clockWindow->findChild<QLabel*>(QStringLiteral("Label6"));
+    QVERIFY(idBox && name && action);
+    auto punch = [&]() -> QString {
+        if (path == QLatin1String("terminal")) {
+            const qsizetype had = terminal.received.size();
+            terminal.send(Protocol::idToWire(id));
+            if (!QTest::qWaitFor([&] { return terminal.received.size() > had; }, kWait))
+                return QStringLiteral("no answer");
+            return QString::fromUtf8(terminal.received.mid(had));
+        }
+        dialogs.clear();
+        idBox->setText(id);
+        QTest::keyClick(idBox, Qt::Key_Return);
+        return dialogs.boxes.isEmpty() ? name->text() + QLatin1Char('|') + action->text() : dialogs.last().title;
+    };
+
+    if (id.isEmpty()) {
+        QCOMPARE(punch(), QStringLiteral("Record Not Found"));
+        QCOMPARE(rowsOf(QStringLiteral("timesheet")), before);
+        return;
+    }
+    const bool terminalPath = path == QLatin1String("terminal");
+    QCOMPARE(punch(), terminalPath ? QStringLiteral("RINAl Small") : QStringLiteral("Al Small|Signed In At 08:00:00"));
+    clock.advance(60);
+    QCOMPARE(punch(), terminalPath ? QStringLiteral("OUTAl Small") : QStringLiteral("Al Small|Signed Out At 08:01:00"));
+    const QList<QVariantList> after = rowsOf(QStringLiteral("timesheet"));
+    QCOMPARE(after.mid(0, before.size()), before);
+    QCOMPARE(after.size(), before.size() + 1);
+    QCOMPARE(after.last().mid(1, 4), (QVariantList{"ab1", today.toString(Qt::ISODate), "08:00:00", "08:01:00"}));
+    QVERIFY(after.last().at(5).isNull());
+}
+
+// Another program holds the write lock (the sqlite3 tool, a backup, a second process): the server keeps
+// serving. Lookups that write nothing are answered at once; punches wait in order and are answered as
+// soon as their rows commit, none refused and none answered before it is stored.
+void TestHardening::outsideLock()
+{
+    const int terminals = soak() ? 20 : 3;
+    const int holdMs = soak() ? 30000 : 2000;
+    constexpr int kPerTerminal = 3;
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    for (int t = 0; t < terminals; ++t) {
+        for (int k = 0; k < kPerTerminal; ++k)
+            db.addEmployee(QStringLiteral("T%1-%2").arg(t).arg(k), QStringLiteral("F%1").arg(k),
+                           QStringLiteral("L%1").arg(t));
+    }
+    db.addEmployee(QStringLiteral("Full"), QStringLiteral("Fay"), QStringLiteral("Day"));
+    db.addTimesheet(QStringLiteral("Full"), clock.now().date(),
+                    {t("07:00:00"), t("07:10:00"), t("07:20:00"), t("07:30:00"), t("07:40:00"), t("07:50:00")});
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    QList<PunchResult::Outcome> outcomes;
+    connect(&listener, &TerminalListener::punchHandled, this,
+            [&](qint64, const QString&, PunchResult::Outcome outcome) { outcomes << outcome; });
+    std::vector<std::unique_ptr<LoopbackTerminal>> punchers;
+    for (int t = 0; t < terminals + 1; ++t) {
+        punchers.push_back(std::make_unique<LoopbackTerminal>(listener.port()));
+        QVERIFY(punchers.back()->connected(kWait));
+        QTRY_COMPARE_WITH_TIMEOUT(punchers.back()->received, QByteArray("CRA"), kWait);
+        punchers.back()->received.clear();
+    }
+    LoopbackTerminal& asker = *punchers.back();
+    const auto closeWindows = qScopeGuard([this] { cleanup(); }); // before the database closes
+    auto* clockWindow = ChildWindows::open<ClockWindow>(QStringLiteral("Clock"));
+    QVERIFY(clockWindow);
+    auto* idBox = clockWindow->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    QVERIFY(idBox);
+
+    OutsideConnection outside(db.path());
+    outside.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    outside.exec(QStringLiteral("INSERT INTO Terminal (ip) VALUES ('10.0.0.9')"));
+    bool released = false;
+    QElapsedTimer sinceRelease;
+    QTimer::singleShot(holdMs, this, [&] {
+        outside.exec(QStringLiteral("COMMIT"));
+        released = true;
+        sinceRelease.start();
+    });
+    QByteArray expected[64];
+    for (int t = 0; t < terminals; ++t) {
+        QByteArray ids;
+        for (int k = 0; k < kPerTerminal; ++k) {
+            ids += Protocol::idToWire(QStringLiteral("T%1-%2").arg(t).arg(k));
+            expected[t] += QStringLiteral("RINF%1 L%2").arg(k).arg(t).toUtf8();
+        }
+        punchers[t]->send(ids);
+    }
+    asker.send("nobody\n");
+    QTRY_COMPARE_WITH_TIMEOUT(asker.received, QByteArray("NRF"), kWait);
+    asker.send("Full\n");
+    QTRY_VERIFY_WITH_TIMEOUT(outcomes.contains(PunchResult::Outcome::NoFreeSlot), kWait);
+    dialogs.clear();
+    idBox->setText(QStringLiteral("Full"));
+    QTest::keyClick(idBox, Qt::Key_Return);
+    QVERIFY(dialogs.boxes.isEmpty()); // a full day writes nothing, so it needs no lock
+    idBox->setText(QStringLiteral("T0-0"));
+    QTest::keyClick(idBox, Qt::Key_Return);
+    QCOMPARE(dialogs.last().title, QStringLiteral("Punch Not Recorded"));
+    QVERIFY2(dialogs.last().text.contains(QLatin1String("busy")), qPrintable(dialogs.last().text));
+    QVERIFY2(!released, "the lock was let go before the lookups were answered");
+    for (int t = 0; t < terminals; ++t)
+        QCOMPARE(punchers[t]->received, QByteArray());
+
+    for (int t = 0; t < terminals; ++t)
+        QTRY_COMPARE_WITH_TIMEOUT(punchers[t]->received, expected[t], kWait + holdMs);
+    QVERIFY(released);
+    qInfo("outside lock: %d punches from %d terminals held %d ms, all answered %lld ms after the lock went",
+          terminals * kPerTerminal, terminals, holdMs, sinceRelease.elapsed());
+    QVERIFY(!outcomes.contains(PunchResult::Outcome::StoreFailed));
+    QCOMPARE(
+        db.scalar(QStringLiteral("SELECT COUNT(*) FROM timesheet WHERE in1 = '08:00:00' AND out1 IS NULL")).toInt(),
+        terminals * kPerTerminal);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT ip FROM Terminal")).toString(), QStringLiteral("10.0.0.9"));
+}
+
+// qorvil-report reads: it opens only an existing Qorvil database, never writes output over the database or
+// the files beside it, replaces its output file rather than writing into it, and keeps Qt's own warnings
+// off its stderr.
+void TestHardening::reportWritesOnlyItsOwn_data()
+{
+    QTest::addColumn<QString>("database"); // "qorvil", "missing", "empty", "other"
+    QTest::addColumn<QString>("output");   // "", "database", "-wal", "-shm", "link", "pdf"
+    QTest::addColumn<int>("status");
+    QTest::newRow("no database at the path") << "missing"
+                                             << "" << 1;
+    QTest::newRow("an empty file") << "empty"
+                                   << "" << 1;
+    QTest::newRow("another program's database") << "other"
+                                                << "" << 1;
+    QTest::newRow("--csv onto the database") << "qorvil"
+                                             << "database" << 2;
+    QTest::newRow("--csv onto its -wal") << "qorvil"
+                                         << "-wal" << 2;
+    QTest::newRow("--pdf onto its -shm") << "qorvil"
+                                         << "-shm" << 2;
+    QTest::newRow("--csv onto a hard link of the database") << "qorvil"
+                                                            << "link" << 0;
+    QTest::newRow("--pdf without a runtime folder") << "qorvil"
+                                                    << "pdf" << 0;
+}
+
+void TestHardening::reportWritesOnlyItsOwn()
+{
+    QFETCH(QString, database);
+    QFETCH(QString, output);
+    QFETCH(int, status);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("punched.mdb"));
+    if (database == QLatin1String("qorvil")) {
+        TempDatabase db;
+        seedEmployees(db);
+        db.addTimesheet(QStringLiteral("E100"), QDate(2026, 3, 2), {t("08:00:00"), t("12:00:00")});
+        db.exec(QStringLiteral("VACUUM INTO ?"), {path});
+    } else if (database == QLatin1String("empty")) {
+        QFile empty(path);
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+    } else if (database == QLatin1String("other")) {
+        OutsideConnection(path).exec(QStringLiteral("CREATE TABLE notes (body TEXT)"));
+    }
+    const QByteArray before = contentsOf(path);
+
+    QStringList arguments = {
+        QStringLiteral("summary"),    QStringLiteral("--from"), QStringLiteral("03/02/2026"), QStringLiteral("--to"),
+        QStringLiteral("03/06/2026"), QStringLiteral("--all"),  QStringLiteral("--database"), path};
+    const QString link = dir.filePath(QStringLiteral("report.csv"));
+    if (output == QLatin1String("database"))
+        arguments << QStringLiteral("--csv") << path;
+    else if (output == QLatin1String("-wal") || output == QLatin1String("-shm"))
+        arguments << (output == QLatin1String("-wal") ? QStringLiteral("--csv") : QStringLiteral("--pdf"))
+                  << path + output;
+    else if (output == QLatin1String("link")) {
+        QVERIFY(::link(QFile::encodeName(path).constData(), QFile::encodeName(link).constData()) == 0);
+        arguments << QStringLiteral("--csv") << link;
+    } else if (output == QLatin1String("pdf"))
+        arguments << QStringLiteral("--pdf") << dir.filePath(QStringLiteral("week.pdf"));
+
+    QProcess report;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.insert(QStringLiteral("HOME"), dir.path());
+    report.setProcessEnvironment(environment);
+    report.start(QStringLiteral(QORVIL_REPORT_PROGRAM), arguments);
+    QVERIFY(report.waitForFinished(kWait));
+    const QString err = QString::fromUtf8(report.readAllStandardError());
+    QCOMPARE(report.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(report.exitCode() == status, qPrintable(err));
+    for (const QString& line : err.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        QVERIFY2(line.startsWith(QStringLiteral("qorvil-report: ")), qPrintable(line));
+
+    if (database == QLatin1String("missing")) {
+        QVERIFY(!QFile::exists(path));
+    } else if (status != 0) {
+        QCOMPARE(contentsOf(path), before);
+    } else {
+        if (output == QLatin1String("link"))
+            QVERIFY(contentsOf(link).startsWith("Employee ID,"));
+        else
+            QVERIFY(contentsOf(dir.filePath(QStringLiteral("week.pdf"))).startsWith("%PDF-"));
+        QVERIFY(Database::open(Database::Kind::Server, path));
+        QCOMPARE(rowsOf(QStringLiteral("Employee")).size(), 4);
+        QCOMPARE(rowsOf(QStringLiteral("summary")).size(), 4);
+        Database::close();
+    }
 }
 
 QTEST_MAIN(TestHardening)
