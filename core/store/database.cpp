@@ -1,5 +1,7 @@
 #include "core/store/database.h"
 
+#include "core/datapaths.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -149,8 +151,7 @@ bool configure(QSqlDatabase& db, QString* why)
 
 QString defaultPath(Kind kind)
 {
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(kind == Kind::Server ? QStringLiteral("punched.mdb") : QStringLiteral("client.mdb"));
+    return DataPaths::locate(kind);
 }
 
 bool createSchema(QSqlDatabase& db, Kind kind, QString* error)
