@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDebug>
 #include <QPointer>
 
 int main(int argc, char* argv[])
@@ -28,8 +29,10 @@ int main(int argc, char* argv[])
     parser.process(app);
 
     Desktop::applySkin(app);
-    // A database that cannot be opened is reported by the window's load.
-    Database::open(Database::Kind::Client, DataPaths::locate(Database::Kind::Client, parser.value(config)));
+    // A database that cannot be opened is reported by the window's load; the reason also goes to the log.
+    if (QString error;
+        !Database::open(Database::Kind::Client, DataPaths::locate(Database::Kind::Client, parser.value(config)), &error))
+        qWarning().noquote() << error;
 
     QPointer<RemoteWindow> remote = new RemoteWindow;
     // Without its database the terminal has no server to talk to: the message was shown, the program ends.

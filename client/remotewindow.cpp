@@ -116,7 +116,7 @@ bool RemoteWindow::load()
 {
     if (!requireDatabase())
         return false;
-    if (!m_server.open(QStringLiteral("Select * from server"))) {
+    if (!m_server.openWritable(QStringLiteral("server"), QStringLiteral("Select * from server"))) {
         dialogs().ok(QStringLiteral("The server's address could not be read: ") + m_server.lastError(),
                      QStringLiteral("Connection Failed"), Dialogs::Icon::Exclamation);
         return false;

@@ -151,7 +151,7 @@ void TestDatabase::snapshotDoesNotSeeLaterRows()
     RecordSet before;
     QVERIFY(before.open(QStringLiteral("Select * from Employee")));
     RecordSet writer;
-    QVERIFY(writer.open(QStringLiteral("Select * from Employee")));
+    QVERIFY(writer.openWritable("Employee", QStringLiteral("Select * from Employee")));
     writer.addNew();
     writer.setValue(QStringLiteral("emp_id"), QStringLiteral("2"));
     QVERIFY(writer.update());
@@ -190,7 +190,7 @@ void TestDatabase::newRowReadsNullInUnwrittenSlots()
 {
     TempDatabase db;
     RecordSet sheet;
-    QVERIFY(sheet.open(QStringLiteral("Select * from timesheet")));
+    QVERIFY(sheet.openWritable("timesheet", QStringLiteral("Select * from timesheet")));
     QVERIFY(sheet.eof() && sheet.bof());
     sheet.addNew();
     sheet.setValue(QStringLiteral("rsdate"), QDate(2026, 3, 2));
@@ -225,7 +225,7 @@ void TestDatabase::quotesAreDataNotSql()
     const QString id = QStringLiteral("O'Brien' OR '1'='1");
     db.addEmployee(QStringLiteral("X"), QStringLiteral("Other"), QStringLiteral("Person"));
     RecordSet writer;
-    QVERIFY(writer.open(QStringLiteral("Select * from Employee where emp_id = ?"), {id}));
+    QVERIFY(writer.openWritable("Employee", QStringLiteral("Select * from Employee where emp_id = ?"), {id}));
     QCOMPARE(writer.recordCount(), 0);
     writer.addNew();
     writer.setValue(QStringLiteral("emp_id"), id);
@@ -270,7 +270,7 @@ void TestDatabase::updateAndDeleteWriteThrough()
     for (const char* id : {"1", "2", "3"})
         db.addEmployee(QLatin1String(id), QStringLiteral("F"), QStringLiteral("L"));
     RecordSet set;
-    QVERIFY(set.open(QStringLiteral("Select * from Employee")));
+    QVERIFY(set.openWritable("Employee", QStringLiteral("Select * from Employee")));
     set.moveNext();
     set.setValue(QStringLiteral("emp_fname"), QStringLiteral("Bea"));
     QVERIFY(set.update());
@@ -314,7 +314,7 @@ void TestDatabase::unreadableTextIsRefusedAndNothingWritten()
     TempDatabase db;
     db.addEmployee(QStringLiteral("1"), QStringLiteral("Ann"), QStringLiteral("Lee"), 10.0, 15.0);
     RecordSet set;
-    QVERIFY(set.open(QStringLiteral("Select * from Employee")));
+    QVERIFY(set.openWritable("Employee", QStringLiteral("Select * from Employee")));
     set.setValue(QStringLiteral("emp_fname"), QStringLiteral("Changed"));
     set.setValue(column, text);
     QVERIFY(!set.update());
@@ -328,7 +328,7 @@ void TestDatabase::unreadableTextIsRefusedAndNothingWritten()
     QCOMPARE(db.scalar(QStringLiteral("select count(*) from Employee")).toInt(), 1);
 
     RecordSet sheet;
-    QVERIFY(sheet.open(QStringLiteral("Select * from timesheet")));
+    QVERIFY(sheet.openWritable("timesheet", QStringLiteral("Select * from timesheet")));
     sheet.addNew();
     sheet.setValue(QStringLiteral("in1"), QStringLiteral("25:00:00"));
     QVERIFY(!sheet.update());
@@ -339,7 +339,7 @@ void TestDatabase::typedTextIsConverted()
 {
     TempDatabase db;
     RecordSet set;
-    QVERIFY(set.open(QStringLiteral("Select * from Employee")));
+    QVERIFY(set.openWritable("Employee", QStringLiteral("Select * from Employee")));
     set.addNew();
     set.setValue(QStringLiteral("emp_dob"), QStringLiteral("7/4/1990"));
     set.setValue(QStringLiteral("date_hired"), QStringLiteral("2024-01-15"));

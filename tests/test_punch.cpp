@@ -37,7 +37,8 @@ PunchResult punchBy(const QString& path, const QString& id)
     if (path == QLatin1String("terminal"))
         return Punch::recordFromTerminal(id);
     RecordSet employees;
-    employees.open(QStringLiteral("Select * from employee"));
+    if (!employees.open(QStringLiteral("Select * from employee")))
+        return {PunchResult::Outcome::StoreFailed, {}, {}, employees.lastError()};
     return Punch::recordFromLoadedEmployees(employees, id);
 }
 

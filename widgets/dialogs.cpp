@@ -1,5 +1,7 @@
 #include "widgets/dialogs.h"
 
+#include "core/store/database.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -124,6 +126,14 @@ void Dialogs::install(Dialogs* dialogs)
 
 void showDatabaseNotOpen()
 {
-    dialogs().ok(QStringLiteral("Could not open database ..."), QStringLiteral("Connection Failed"),
+    const QString refusal = Database::refusal();
+    dialogs().ok(QStringLiteral("Could not open database ...") +
+                     (refusal.isEmpty() ? QString() : QStringLiteral("\n\n") + refusal),
+                 QStringLiteral("Connection Failed"), Dialogs::Icon::Exclamation);
+}
+
+void showReadFailed(const QString& what, const QString& why)
+{
+    dialogs().ok(what + QStringLiteral(" could not be read: ") + why, QStringLiteral("Connection Failed"),
                  Dialogs::Icon::Exclamation);
 }

@@ -45,5 +45,8 @@ inline Dialogs& dialogs()
     return Dialogs::get();
 }
 
-// The message every window shows when the database connection is not open.
+// The message every window shows when the database connection is not open (with the reason, when the
+// file was refused as not the program's own).
 void showDatabaseNotOpen();
+// The message a window shows when it cannot read what it needs: "<what> could not be read: <why>".
+void showReadFailed(const QString& what, const QString& why);

@@ -1,6 +1,7 @@
 #include "core/punch/punchrules.h"
 
 #include "core/clock.h"
+#include "core/store/query.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
 
@@ -32,8 +33,9 @@ PunchResult recordForEmployee(const QString& id, const QString& name)
 
     // Only today's rows of this employee are read; the (emp_id, rsdate) index finds them directly.
     RecordSet sheet;
-    if (!sheet.open(QStringLiteral("Select * from timesheet where emp_id = ? and rsdate = ?"),
-                    {id, ValueForms::storeDate(day)}))
+    if (!sheet.openWritable(QStringLiteral("timesheet"),
+                            QStringLiteral("Select * from timesheet where emp_id = ? and rsdate = ?"),
+                            {id, ValueForms::storeDate(day)}))
         return storeFailed(result, sheet.lastError());
 
     if (sheet.recordCount() > 0 && sheet.find(QStringLiteral("rsdate"), day)) {
@@ -103,25 +105,24 @@ std::vector<PunchResult> recordBatchFromTerminals(const QStringList& ids)
 {
     std::vector<PunchResult> results;
     results.reserve(ids.size());
-    bool grouped = ids.size() > 1 && gConn.transaction();
-    if (grouped) {
-        for (const QString& id : ids) {
-            results.push_back(recordFromTerminal(id));
-            if (results.back().outcome == PunchResult::Outcome::StoreFailed)
-                break;
-        }
-        const bool allStored =
-            results.size() == std::size_t(ids.size()) && results.back().outcome != PunchResult::Outcome::StoreFailed;
-        if (!allStored || !gConn.commit()) {
-            gConn.rollback();
+    if (ids.size() > 1) {
+        Transaction group;
+        if (group.isActive()) {
+            for (const QString& id : ids) {
+                results.push_back(recordFromTerminal(id));
+                if (results.back().outcome == PunchResult::Outcome::StoreFailed)
+                    break;
+            }
+            const bool allStored = results.size() == std::size_t(ids.size()) &&
+                                   results.back().outcome != PunchResult::Outcome::StoreFailed;
+            if (allStored && group.commit())
+                return results;
             results.clear();
-            grouped = false;
         }
     }
-    if (!grouped) {
-        for (const QString& id : ids)
-            results.push_back(recordFromTerminal(id));
-    }
+    // One at a time: a lone punch, or a group that could not be stored together (undone as it left scope).
+    for (const QString& id : ids)
+        results.push_back(recordFromTerminal(id));
     return results;
 }
 

@@ -17,9 +17,14 @@ enum class Kind { Server, Client };
 // The database file of each program when no option names one (see DataPaths::locate).
 QString defaultPath(Kind kind);
 
-// Opens gConn on the file, creating it with the full schema when it is missing.
-// A file that exists but is not a readable database leaves gConn closed; the text says why.
-bool open(Kind kind, const QString& path, QString* error = nullptr);
+// Opens gConn on the file, creating it with the full schema when it is missing or empty, and bringing an
+// existing one up to the current schema. A file that is not a readable database, or not one of this program
+// (see refusal()), leaves gConn closed; the text says why.
+[[nodiscard]] bool open(Kind kind, const QString& path, QString* error = nullptr);
+
+// Why the last open refused its file as not this program's or lacking something it needs, naming what
+// is missing; empty when it did not.
+QString refusal();
 
 // Closes gConn and releases the driver's connection (tests and orderly shutdown).
 void close();
@@ -45,18 +50,15 @@ struct Statement
     QStringList types;
     QHash<QString, int> index;
 };
-std::shared_ptr<Statement> prepare(const QSqlDatabase& db, const QString& sql, QString* error = nullptr);
+[[nodiscard]] std::shared_ptr<Statement> prepare(const QSqlDatabase& db, const QString& sql, QString* error = nullptr);
 
 // Whether the file the connection opened is still the one at its path. A database file deleted or replaced
 // under a running program keeps taking writes that are gone at the next start, so every write is refused
 // while this is false. When a file is back at the path, the connection moves to it; the write that noticed
 // is still refused, since it was based on rows read from the old file.
-bool fileInPlace(const QSqlDatabase& db = gConn, QString* error = nullptr);
+[[nodiscard]] bool fileInPlace(const QSqlDatabase& db = gConn, QString* error = nullptr);
 
-// Creates any missing table and index; safe to run on an existing file.
-bool createSchema(QSqlDatabase& db, Kind kind, QString* error = nullptr);
-
-// The initial administrator password of a new database.
+// The administrator password of a new database (never written into an existing one).
 inline const QString kInitialAdminPassword = QStringLiteral("admin");
 
 } // namespace Database

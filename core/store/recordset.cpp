@@ -1,15 +1,16 @@
 #include "core/store/recordset.h"
 
+#include "core/store/storedriver.h"
 #include "core/valueforms.h"
 
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QSqlResult>
-#include <sqlite3.h>
+#include <algorithm>
 
 namespace {
+
+const QString kReadOnly = QStringLiteral("These records were opened for reading only, so nothing was written.");
 
 enum class Kind { Text, Date, Time, Real, Integer, Other };
 
@@ -28,22 +29,6 @@ Kind kindOf(const QString& declaredType)
     if (t.startsWith(QLatin1String("TEXT")) || t.contains(QLatin1String("CHAR")))
         return Kind::Text;
     return Kind::Other;
-}
-
-// Declared types of the result columns, read from the prepared statement, so aliased columns keep
-// the type of the column they come from.
-QStringList declaredTypes(const QSqlQuery& query, int count)
-{
-    QStringList types;
-    const QVariant handle = query.result() ? query.result()->handle() : QVariant();
-    sqlite3_stmt* stmt = nullptr;
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
-        stmt = *static_cast<sqlite3_stmt* const*>(handle.constData());
-    for (int i = 0; i < count; ++i) {
-        const char* type = stmt ? sqlite3_column_decltype(stmt, i) : nullptr;
-        types << (type ? QString::fromUtf8(type) : QString());
-    }
-    return types;
 }
 
 // The store's own forms, read without the general parser: every open reads many of them.
@@ -73,12 +58,15 @@ QTime storedTime(const QString& text)
     return ValueForms::readTime(text).value_or(QTime());
 }
 
-QString tableOf(const QString& sql)
+// A table name is written into the SQL text, so it must be a plain name.
+bool isPlainName(const QString& name)
 {
-    static const QRegularExpression from(QStringLiteral("\\bfrom\\s+\\[?([A-Za-z_][A-Za-z0-9_]*)\\]?"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    const auto match = from.match(sql);
-    return match.hasMatch() ? match.captured(1) : QString();
+    if (name.isEmpty() || name.at(0).isDigit())
+        return false;
+    return std::all_of(name.cbegin(), name.cend(), [](QChar c) {
+        return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+               (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('_');
+    });
 }
 
 } // namespace
@@ -102,14 +90,29 @@ void RecordSet::close()
     m_pos = 0;
     m_adding = false;
     m_pending.clear();
+    m_setError.clear();
+    m_table.clear();
+}
+
+bool RecordSet::openWritable(const QString& table, const QString& sql, const QVariantList& binds)
+{
+    if (!isPlainName(table)) {
+        close();
+        return fail(QStringLiteral("\"%1\" is not a table name.").arg(table));
+    }
+    if (!open(sql, binds))
+        return false;
+    m_table = table;
+    return true;
 }
 
 bool RecordSet::open(const QString& sql, const QVariantList& binds)
 {
     close();
     m_error.clear();
-    // Reads follow a database file that was put back at its path; reads from a deleted one still see its rows.
-    Database::fileInPlace(m_db);
+    // Reads follow a database file that was put back at its path; reads from a deleted one still see its rows,
+    // and the writes that follow are refused.
+    (void)Database::fileInPlace(m_db);
     if (!m_db.isValid() || !m_db.isOpen())
         return fail(QStringLiteral("The database is not open."));
     QString why;
@@ -130,7 +133,7 @@ bool RecordSet::open(const QString& sql, const QVariantList& binds)
             statement->columns << record.fieldName(i);
             statement->index.insert(record.fieldName(i).toLower(), i);
         }
-        statement->types = declaredTypes(query, record.count());
+        statement->types = StoreDrivers::of(m_db).declaredTypes(query, record.count());
         statement->described = true;
     }
     m_columns = statement->columns;
@@ -148,7 +151,6 @@ bool RecordSet::open(const QString& sql, const QVariantList& binds)
     query.finish();
     if (readError.isValid())
         return fail(readError.text());
-    m_table = tableOf(sql);
     m_live = int(m_rows.size());
     m_pos = 0;
     m_open = true;
@@ -283,22 +285,27 @@ bool RecordSet::setValue(const QString& column, const QVariant& value)
 {
     const int c = columnIndex(column);
     if (c < 0)
-        return fail(QStringLiteral("There is no column %1.").arg(column));
-    if (!m_adding && !onRow())
-        return fail(QStringLiteral("There is no current record."));
-    m_pending.insert(c, value);
-    return true;
+        m_setError = QStringLiteral("There is no column %1.").arg(column);
+    else if (!m_adding && !onRow())
+        m_setError = QStringLiteral("There is no current record.");
+    else {
+        m_pending.insert(c, value);
+        return true;
+    }
+    return fail(m_setError);
 }
 
 void RecordSet::addNew()
 {
     m_pending.clear();
+    m_setError.clear();
     m_adding = true;
 }
 
 void RecordSet::cancelUpdate()
 {
     m_pending.clear();
+    m_setError.clear();
     m_adding = false;
 }
 
@@ -407,10 +414,14 @@ bool RecordSet::update()
         return fail(QStringLiteral("The record set is not open."));
     if (!m_adding && !onRow())
         return fail(QStringLiteral("There is no current record to update."));
+    if (!m_setError.isEmpty())
+        return fail(m_setError);
+    if (m_table.isEmpty())
+        return fail(kReadOnly);
     if (m_pending.isEmpty() && !m_adding)
         return true;
     const int idColumn = columnIndex(QStringLiteral("id"));
-    if (m_table.isEmpty() || idColumn < 0)
+    if (idColumn < 0)
         return fail(QStringLiteral("These records cannot be changed."));
     if (QString why; !Database::fileInPlace(m_db, &why))
         return fail(why);
@@ -487,8 +498,10 @@ bool RecordSet::deleteCurrent()
     cancelUpdate();
     if (!m_open || !onRow())
         return fail(QStringLiteral("There is no current record to delete."));
+    if (m_table.isEmpty())
+        return fail(kReadOnly);
     const int idColumn = columnIndex(QStringLiteral("id"));
-    if (m_table.isEmpty() || idColumn < 0)
+    if (idColumn < 0)
         return fail(QStringLiteral("These records cannot be deleted."));
     if (QString why; !Database::fileInPlace(m_db, &why))
         return fail(why);

@@ -11,8 +11,9 @@
 #include <vector>
 
 // A static snapshot of the rows a query selects, with a current row, in the manner every window uses:
-// the rows are read when the set opens; rows others add later are not in it. Writes go straight to the
-// database by the row's id, one short transaction each, and a failed write changes nothing.
+// the rows are read when the set opens; rows others add later are not in it. A set opened with the table its
+// rows belong to writes them: straight to that table by the row's id, one short transaction each, and a failed
+// write changes nothing. A set opened without one is read-only and refuses every write.
 //
 // Column names are matched without regard to letter case. Values read in their column's type: dates as
 // QDate, times of day as QTime, numbers as double or qlonglong, text as QString, Null as a null QVariant.
@@ -23,7 +24,9 @@ public:
     explicit RecordSet(const QSqlDatabase& db = gConn);
 
     // Runs the query with the bound values and positions on the first row (EOF when there is none).
-    bool open(const QString& sql, const QVariantList& binds = {});
+    [[nodiscard]] bool open(const QString& sql, const QVariantList& binds = {});
+    // The same, for rows of the table (selected with its id column) that update() and deleteCurrent() write.
+    [[nodiscard]] bool openWritable(const QString& table, const QString& sql, const QVariantList& binds = {});
     bool isOpen() const { return m_open; }
     void close();
 
@@ -46,22 +49,25 @@ public:
     QVariant value(const QString& column) const;
     // A value of a live row by position, for lists and grids.
     QVariant valueAt(int position, const QString& column) const;
-    // Sets a value of the current row (or of the row being added); stored by update().
+    // Sets a value of the current row (or of the row being added); stored by update(). A value that cannot be
+    // set (no such column, no current row) makes the next update() fail with the reason, so it is never lost
+    // unnoticed.
     bool setValue(const QString& column, const QVariant& value);
 
     void addNew();
     bool isAdding() const { return m_adding; }
     // Stores the row being added or the changes to the current row.
-    bool update();
+    [[nodiscard]] bool update();
     void cancelUpdate();
     // Deletes the current row only; the position stays on it until the next move.
-    bool deleteCurrent();
+    [[nodiscard]] bool deleteCurrent();
 
     // From the current row forward, the first row whose column equals the value (read in the column's type;
     // text compared case-blind). Positions on it and returns true, or goes to EOF and returns false.
-    bool find(const QString& column, const QVariant& value);
+    [[nodiscard]] bool find(const QString& column, const QVariant& value);
 
     QString lastError() const { return m_error; }
+    // The table the set writes; empty for a read-only set.
     QString table() const { return m_table; }
 
     // Converts a value to the form the store keeps for a column's declared type, or explains why it cannot.
@@ -93,5 +99,6 @@ private:
     int m_pos = 0; // index into m_rows; -1 is BOF, m_rows.size() is EOF
     bool m_adding = false;
     QHash<int, QVariant> m_pending; // column index -> value written since the last update
+    QString m_setError;             // why a value since the last update could not be set
     QString m_error;
 };

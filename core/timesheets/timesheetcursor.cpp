@@ -1,13 +1,13 @@
 #include "core/timesheets/timesheetcursor.h"
 
+#include "core/store/query.h"
 #include "core/valueforms.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
 #include <algorithm>
 
 namespace {
 
+const QString kTable = QStringLiteral("timesheet");
 const QString kRowSql = QStringLiteral("Select * from TimeSheet where id = ?");
 
 } // namespace
@@ -32,14 +32,13 @@ bool TimesheetCursor::open()
         return fail(QStringLiteral("The database is not open."));
 
     // In id order, the order in which the whole table is read; without it SQLite may walk an index instead.
-    QSqlQuery query(gConn);
-    query.setForwardOnly(true);
+    Query query;
     if (!query.exec(QStringLiteral("Select id from TimeSheet order by id")))
-        return fail(query.lastError().text());
+        return fail(query.error());
     while (query.next())
         m_ids.push_back(query.value(0).toLongLong());
-    if (query.lastError().isValid())
-        return fail(query.lastError().text());
+    if (!query.error().isEmpty())
+        return fail(query.error());
 
     m_deleted.assign(m_ids.size(), 0);
     m_readAtOpen = m_ids.size();
@@ -58,7 +57,7 @@ bool TimesheetCursor::hasCurrent() const
 bool TimesheetCursor::load(int pos)
 {
     m_loaded = -1;
-    if (!m_row.open(kRowSql, {m_ids[pos]}))
+    if (!m_row.openWritable(kTable, kRowSql, {m_ids[pos]}))
         return fail(m_row.lastError());
     if (m_row.recordCount() == 0) {
         // Deleted elsewhere since the editor opened.
@@ -177,7 +176,7 @@ bool TimesheetCursor::addRow(const QVariantHash& values)
         return fail(QStringLiteral("The time records are not open."));
     // A set of no rows that knows the table's columns and their types; it takes the new row.
     RecordSet added;
-    if (!added.open(kRowSql, {QVariant(qint64(-1))}))
+    if (!added.openWritable(kTable, kRowSql, {QVariant(qint64(-1))}))
         return fail(added.lastError());
     added.addNew();
     if (!write(added, values, &m_error))

@@ -230,7 +230,10 @@ bool EmployeeWindow::load()
 {
     if (!requireDatabase())
         return false;
-    m_employees.open(QStringLiteral("Select * from employee"));
+    if (!m_employees.openWritable(QStringLiteral("Employee"), QStringLiteral("Select * from employee"))) {
+        showReadFailed(QStringLiteral("The employees"), m_employees.lastError());
+        return false;
+    }
     if (EmployeeRecord::findExact(m_employees, gEmpID))
         showFields(EmployeeRecord::fromRow(m_employees));
     gEmpID.clear();

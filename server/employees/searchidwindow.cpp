@@ -157,7 +157,10 @@ bool SearchIdWindow::load()
 {
     if (!requireDatabase())
         return false;
-    m_employees.open(QStringLiteral("Select * from employee"));
+    if (!m_employees.openWritable(QStringLiteral("Employee"), QStringLiteral("Select * from employee"))) {
+        showReadFailed(QStringLiteral("The employees"), m_employees.lastError());
+        return false;
+    }
     return true;
 }
 
@@ -192,7 +195,7 @@ void SearchIdWindow::search(const QString& typed, const QString& sql, bool capit
         return;
     }
     RecordSet found;
-    if (!found.open(sql, {key})) {
+    if (!found.openWritable(QStringLiteral("Employee"), sql, {key})) {
         dialogs().ok(QStringLiteral("The search could not be made:\n") + found.lastError(),
                      QStringLiteral("Search Failed"), Dialogs::Icon::Exclamation);
         return;

@@ -126,7 +126,10 @@ bool PayrollWindow::load()
     m_to->setDate(today());
     if (!requireDatabase())
         return false;
-    m_employees.open(QStringLiteral("Select * from employee"));
+    if (!m_employees.open(QStringLiteral("Select * from employee"))) {
+        showReadFailed(QStringLiteral("The employees"), m_employees.lastError());
+        return false;
+    }
     for (m_employees.moveFirst(); !m_employees.eof(); m_employees.moveNext()) {
         auto* item = new QTreeWidgetItem(m_list);
         item->setText(0, Payroll::employeeName(m_employees.value(QStringLiteral("emp_fname")),

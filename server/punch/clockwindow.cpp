@@ -61,7 +61,10 @@ bool ClockWindow::load()
 {
     if (!requireDatabase())
         return false;
-    m_employees.open(QStringLiteral("Select * from employee"));
+    if (!m_employees.open(QStringLiteral("Select * from employee"))) {
+        showReadFailed(QStringLiteral("The employees"), m_employees.lastError());
+        return false;
+    }
     m_clock->start();
     return true;
 }

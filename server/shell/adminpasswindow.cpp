@@ -67,7 +67,10 @@ bool AdminPassWindow::load()
 {
     if (!requireDatabase())
         return false;
-    m_admin.open(QStringLiteral("Select * from admin"));
+    if (!m_admin.openWritable(QStringLiteral("admin"), QStringLiteral("Select * from admin"))) {
+        showReadFailed(QStringLiteral("The administrator password"), m_admin.lastError());
+        return false;
+    }
     return true;
 }
 

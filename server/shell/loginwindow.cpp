@@ -54,7 +54,10 @@ bool LoginWindow::load()
 {
     if (!requireDatabase())
         return false;
-    m_admin.open(QStringLiteral("Select * from admin"));
+    if (!m_admin.open(QStringLiteral("Select * from admin"))) {
+        showReadFailed(QStringLiteral("The administrator password"), m_admin.lastError());
+        return false;
+    }
     return true;
 }
 

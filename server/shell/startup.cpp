@@ -3,11 +3,15 @@
 #include "server/serverstate.h"
 #include "server/shell/mainwindow.h"
 
+#include <QDebug>
+
 namespace Startup {
 
 MainWindow* run(const QString& databasePath, quint16 listenPort)
 {
-    Database::open(Database::Kind::Server, databasePath);
+    // A database that cannot be used is reported by each window that needs it; the reason also goes to the log.
+    if (QString error; !Database::open(Database::Kind::Server, databasePath, &error))
+        qWarning().noquote() << error;
     gEmpID.clear();
     auto* window = new MainWindow(listenPort);
     window->setAttribute(Qt::WA_DeleteOnClose);

@@ -17,7 +17,7 @@ namespace {
 bool rewriteTerminalTable(const QStringList& addresses, QString* error)
 {
     RecordSet terminals;
-    if (!terminals.open(QStringLiteral("Select * from Terminal"))) {
+    if (!terminals.openWritable(QStringLiteral("Terminal"), QStringLiteral("Select * from Terminal"))) {
         *error = terminals.lastError();
         return false;
     }

@@ -141,8 +141,9 @@ QString TimesheetBrowser::employeeName(const RecordSet& employee)
 
 bool TimesheetBrowser::openTimeRows(RecordSet& rows, const QString& empId, const QDate& from, const QDate& to)
 {
-    return rows.open(QStringLiteral("Select * from timesheet where emp_id = ? and rsdate >= ? and rsdate <= ?"),
-                     {empId, ValueForms::storeDate(from), ValueForms::storeDate(to)});
+    return rows.openWritable(QStringLiteral("timesheet"),
+                             QStringLiteral("Select * from timesheet where emp_id = ? and rsdate >= ? and rsdate <= ?"),
+                             {empId, ValueForms::storeDate(from), ValueForms::storeDate(to)});
 }
 
 bool TimesheetBrowser::load()

@@ -1,0 +1,257 @@
+#include "core/store/migrations.h"
+
+#include "core/clock.h"
+#include "core/store/query.h"
+#include "core/store/storedriver.h"
+
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlRecord>
+#include <algorithm>
+#include <atomic>
+
+namespace Migrations {
+
+namespace {
+
+const QString kHistory = QStringLiteral("schema_migrations");
+
+bool run(QSqlDatabase& db, const QStringList& statements, QString* error)
+{
+    for (const QString& statement : statements) {
+        Query query(db);
+        if (!query.exec(statement)) {
+            *error = query.error();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool insertRow(QSqlDatabase& db, const QString& sql, const QVariantList& binds, QString* error)
+{
+    Query query(db);
+    if (query.exec(sql, binds))
+        return true;
+    *error = query.error();
+    return false;
+}
+
+// Text columns compare case-blind in SQL, as the windows' queries expect.
+bool serverSchema(QSqlDatabase& db, QString* error)
+{
+    return run(db,
+               {QStringLiteral(
+                    "CREATE TABLE IF NOT EXISTS Employee ("
+                    "id INTEGER PRIMARY KEY,"
+                    "emp_id TEXT COLLATE NOCASE, emp_lname TEXT COLLATE NOCASE, emp_fname TEXT COLLATE NOCASE,"
+                    "emp_mname TEXT COLLATE NOCASE, emp_sex TEXT COLLATE NOCASE, emp_dob DATE,"
+                    "emp_apt TEXT COLLATE NOCASE, emp_address TEXT COLLATE NOCASE, city TEXT COLLATE NOCASE,"
+                    "emp_state TEXT COLLATE NOCASE, zip TEXT COLLATE NOCASE, emp_home_phone TEXT COLLATE NOCASE,"
+                    "emp_work_phone TEXT COLLATE NOCASE, emp_cp TEXT COLLATE NOCASE, sss TEXT COLLATE NOCASE,"
+                    "Job_Description TEXT COLLATE NOCASE, reg_wage REAL, ot_wage REAL, date_hired DATE,"
+                    "status INTEGER, Notes TEXT COLLATE NOCASE)"),
+                QStringLiteral("CREATE INDEX IF NOT EXISTS Employee_emp_id ON Employee(emp_id)"),
+                QStringLiteral("CREATE TABLE IF NOT EXISTS timesheet ("
+                               "id INTEGER PRIMARY KEY, emp_id TEXT COLLATE NOCASE, rsdate DATE,"
+                               "in1 TIME, out1 TIME, in2 TIME, out2 TIME, in3 TIME, out3 TIME)"),
+                QStringLiteral("CREATE INDEX IF NOT EXISTS timesheet_emp_id_rsdate ON timesheet(emp_id, rsdate)"),
+                QStringLiteral("CREATE TABLE IF NOT EXISTS Terminal (id INTEGER PRIMARY KEY, ip TEXT COLLATE NOCASE)"),
+                QStringLiteral("CREATE TABLE IF NOT EXISTS admin (id INTEGER PRIMARY KEY, password TEXT)"),
+                QStringLiteral("CREATE TABLE IF NOT EXISTS details ("
+                               "id INTEGER PRIMARY KEY, emp_id TEXT COLLATE NOCASE, rsdate DATE, in1 TIME, out1 TIME,"
+                               "work_hours REAL, regular REAL, rsot REAL)"),
+                QStringLiteral("CREATE TABLE IF NOT EXISTS summary ("
+                               "id INTEGER PRIMARY KEY, emp_id TEXT COLLATE NOCASE, emp_name TEXT COLLATE NOCASE,"
+                               "work_hours REAL, regular REAL, ot REAL, wage REAL, ot_wage REAL,"
+                               "reg_earnings REAL, ot_earnings REAL, tot_earnings REAL)")},
+               error) &&
+           // Only a new file runs this step, so an administrator who emptied the table keeps it empty.
+           insertRow(db, QStringLiteral("INSERT INTO admin (password) VALUES (?)"), {Database::kInitialAdminPassword},
+                     error);
+}
+
+bool clientSchema(QSqlDatabase& db, QString* error)
+{
+    return run(db,
+               {QStringLiteral("CREATE TABLE IF NOT EXISTS server (id INTEGER PRIMARY KEY, ip TEXT COLLATE NOCASE)")},
+               error) &&
+           insertRow(db, QStringLiteral("INSERT INTO server (ip) VALUES (?)"), {QStringLiteral("127.0.0.1")}, error);
+}
+
+struct Table
+{
+    QString name;
+    QStringList columns;
+};
+
+// The tables and views of the file with their columns, leaving out the engine's own.
+std::vector<Table> tablesOf(const QSqlDatabase& db)
+{
+    std::vector<Table> tables;
+    for (const QString& name : db.tables(QSql::Tables) + db.tables(QSql::Views)) {
+        if (name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
+            continue;
+        Table table{name, {}};
+        const QSqlRecord record = db.record(name);
+        for (int i = 0; i < record.count(); ++i)
+            table.columns << record.fieldName(i);
+        tables.push_back(std::move(table));
+    }
+    return tables;
+}
+
+const Table* find(const std::vector<Table>& tables, const QString& name)
+{
+    const auto found = std::find_if(tables.cbegin(), tables.cend(), [&](const Table& table) {
+        return table.name.compare(name, Qt::CaseInsensitive) == 0;
+    });
+    return found == tables.cend() ? nullptr : &*found;
+}
+
+// What the file lacks of the tables and columns that are needed, in words.
+QStringList missingFrom(const std::vector<Table>& have, const std::vector<Table>& needed)
+{
+    QStringList missing;
+    for (const Table& table : needed) {
+        const Table* present = find(have, table.name);
+        if (!present) {
+            missing << QStringLiteral("table %1").arg(table.name);
+            continue;
+        }
+        for (const QString& column : table.columns) {
+            if (!present->columns.contains(column, Qt::CaseInsensitive))
+                missing << QStringLiteral("column %1.%2").arg(table.name, column);
+        }
+    }
+    return missing;
+}
+
+// The schema a file at a version has: what the steps up to it make of an empty database. Worked out in
+// memory, so the steps themselves are the one description of each version.
+bool schemaAt(const std::vector<Migration>& steps, int version, std::vector<Table>* schema, QString* error)
+{
+    static std::atomic<int> serial = 0;
+    const QString name = QStringLiteral("qorvil-schema-%1").arg(++serial);
+    bool ok = true;
+    {
+        QSqlDatabase scratch = QSqlDatabase::addDatabase(StoreDrivers::standard().qtDriver(), name);
+        scratch.setDatabaseName(StoreDrivers::standard().inMemoryName());
+        ok = scratch.open();
+        if (!ok)
+            *error = scratch.lastError().text();
+        for (auto step = steps.cbegin(); ok && step != steps.cend() && step->version <= version; ++step)
+            ok = step->apply(scratch, error);
+        if (ok)
+            *schema = tablesOf(scratch);
+        scratch.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+// Records a step; inside the step's transaction.
+bool record(QSqlDatabase& db, const Migration& step, QString* error)
+{
+    return run(db,
+               {QStringLiteral("CREATE TABLE IF NOT EXISTS schema_migrations ("
+                               "version INTEGER PRIMARY KEY, description TEXT, applied_at TEXT)")},
+               error) &&
+           insertRow(
+               db, QStringLiteral("INSERT INTO schema_migrations (version, description, applied_at) VALUES (?, ?, ?)"),
+               {step.version, step.description, now().toUTC().toString(Qt::ISODate)}, error);
+}
+
+// Runs the work and records the step in one transaction; on any failure neither happened.
+bool inOneTransaction(QSqlDatabase& db, const Migration& step, bool apply, QString* error)
+{
+    Transaction transaction(db);
+    QString why = transaction.error();
+    const bool done =
+        transaction.isActive() && (!apply || step.apply(db, &why)) && record(db, step, &why) && transaction.commit();
+    if (!done)
+        *error = QStringLiteral("The database could not be brought to version %1 (%2): %3")
+                     .arg(step.version)
+                     .arg(step.description, why.isEmpty() ? transaction.error() : why);
+    return done;
+}
+
+} // namespace
+
+const std::vector<Migration>& forKind(Database::Kind kind)
+{
+    static const std::vector<Migration> server = {
+        {1, QStringLiteral("employees, timesheets, terminals, administrator password, report work tables"),
+         serverSchema},
+    };
+    static const std::vector<Migration> client = {
+        {1, QStringLiteral("server address"), clientSchema},
+    };
+    return kind == Database::Kind::Server ? server : client;
+}
+
+Outcome migrate(QSqlDatabase& db, const std::vector<Migration>& steps, QString* error,
+                const std::function<bool(QString* error)>& beforeWriting)
+{
+    QString why;
+    if (steps.empty()) {
+        *error = QStringLiteral("There is no schema to create.");
+        return Outcome::Failed;
+    }
+    const auto refuse = [&](const QString& reason) {
+        *error = reason + QStringLiteral(" Nothing was written to it.");
+        return Outcome::Refused;
+    };
+
+    // Everything is read and checked before the first write.
+    const std::vector<Table> tables = tablesOf(db);
+    const Table* history = find(tables, kHistory);
+    int version = 0;
+    if (history) {
+        const QStringList missing = missingFrom(
+            tables,
+            {{kHistory, {QStringLiteral("version"), QStringLiteral("description"), QStringLiteral("applied_at")}}});
+        if (!missing.isEmpty())
+            return refuse(QStringLiteral("Its version history lacks %1.").arg(missing.join(QStringLiteral(", "))));
+        Query read(db);
+        if (!read.exec(QStringLiteral("SELECT max(version) FROM schema_migrations")) || !read.next()) {
+            *error = read.error();
+            return Outcome::Failed;
+        }
+        version = int(read.value(0).toLongLong());
+    }
+    const bool fresh = version == 0 && std::size_t(history ? 1 : 0) == tables.size();
+    const Migration& first = steps.front();
+    const int last = steps.back().version;
+    if (version > last)
+        return refuse(QStringLiteral("It was made by a newer release of Qorvil (schema version %1; this program "
+                                     "knows up to %2).")
+                          .arg(version)
+                          .arg(last));
+    if (!fresh) {
+        std::vector<Table> needed;
+        if (!schemaAt(steps, std::max(version, first.version), &needed, &why)) {
+            *error = why;
+            return Outcome::Failed;
+        }
+        const QStringList missing = missingFrom(tables, needed);
+        if (!missing.isEmpty())
+            return refuse(QStringLiteral("It is not a Qorvil database, or it lacks what this program needs: %1.")
+                              .arg(missing.join(QStringLiteral(", "))));
+    }
+    if (beforeWriting && !beforeWriting(error))
+        return Outcome::Failed;
+    // A file of the release before the history has the first step's schema already: recorded, not rerun.
+    if (!fresh && version == 0) {
+        if (!inOneTransaction(db, first, false, error))
+            return Outcome::Failed;
+        version = first.version;
+    }
+    for (const Migration& step : steps) {
+        if (step.version > version && !inOneTransaction(db, step, true, error))
+            return Outcome::Failed;
+    }
+    return Outcome::Ready;
+}
+
+} // namespace Migrations

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "core/store/database.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <memory>
+
+// Scoped transaction on a connection: rolls back when it goes out of scope uncommitted.
+class Transaction
+{
+public:
+    explicit Transaction(const QSqlDatabase& db = gConn);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    bool isActive() const { return m_active; } // begin succeeded
+    QString error() const { return m_error; }  // why begin or commit failed
+    [[nodiscard]] bool commit();
+
+private:
+    QSqlDatabase m_db;
+    bool m_active = false;
+    QString m_error;
+};
+
+// Forward-only query: steps rows as the statement yields them (no snapshot), for reports and cursors.
+class Query
+{
+public:
+    explicit Query(const QSqlDatabase& db = gConn);
+    ~Query();
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    [[nodiscard]] bool exec(const QString& sql, const QVariantList& binds = {});
+    bool next();                      // false at the end or on failure (then error() is not empty)
+    QVariant value(int column) const; // the stored value as the driver gives it
+    QString text(int column) const;
+    double number(int column) const;
+    bool isNull(int column) const;
+    QString error() const { return m_error; }
+    int rowsAffected() const { return m_rowsAffected; }
+
+private:
+    void finish();
+
+    QSqlDatabase m_db;
+    std::shared_ptr<Database::Statement> m_statement;
+    bool m_onRow = false;
+    int m_rowsAffected = -1;
+    QString m_error;
+};
