@@ -1,9 +1,11 @@
 #include "core/datapaths.h"
+#include "core/signalwatcher.h"
 #include "server/shell/startup.h"
 #include "widgets/desktop.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <csignal>
 
 int main(int argc, char* argv[])
 {
@@ -27,5 +29,10 @@ int main(int argc, char* argv[])
 
     Desktop::applySkin(app);
     Startup::run(DataPaths::locate(Database::Kind::Server, parser.value(database)));
-    return app.exec();
+    // Stopped by the session or the system: the windows close as on Exit, and the database is closed.
+    SignalWatcher stopSignals({SIGTERM, SIGINT, SIGHUP});
+    QObject::connect(&stopSignals, &SignalWatcher::received, &app, [] { QApplication::closeAllWindows(); });
+    const int status = app.exec();
+    Database::close();
+    return status;
 }
