@@ -98,7 +98,8 @@ int main(int argc, char** argv)
         t.pendingId = t.ids[t.next++];
         t.sent = Clock::now();
         t.waiting = true;
-        send(t.fd, t.pendingId.data(), t.pendingId.size(), MSG_NOSIGNAL);
+        const std::string line = t.pendingId + '\n'; // each ID ends with a line feed, as terminals send it
+        send(t.fd, line.data(), line.size(), MSG_NOSIGNAL);
     };
 
     const auto start = Clock::now();

@@ -3,7 +3,7 @@
 // receives a line on standard input or ends.
 //   qorvilserver <database> <port>
 #include "bench/benchsupport.h"
-#include "server/punch/terminallistener.h"
+#include "core/net/terminallistener.h"
 #include "server/shell/mainwindow.h"
 #include "server/shell/startup.h"
 

@@ -2,7 +2,8 @@
  * same punch as the time clock (employee lookup with exact comparison, today's row by the (emp_id, rsdate)
  * index, first free slot or a new row), WAL and synchronous=FULL, one commit per punch, reply after commit.
  *   refserver <database> <port>
- * It prints "listening <port>" once it accepts connections. Not a product: no framing, no limits. */
+ * It prints "listening <port>" once it accepts connections. Not a product: one read is one ID (its line end
+ * dropped), no limits. */
 #define _GNU_SOURCE
 #include <arpa/inet.h>
 #include <errno.h>
@@ -153,6 +154,8 @@ int main(int argc, char** argv)
                 }
                 continue;
             }
+            while (got > 0 && (buffer[got - 1] == '\n' || buffer[got - 1] == '\r'))
+                --got;
             int len = punch(buffer, (int)got, reply, sizeof reply);
             if (len > 0)
                 send(fd, reply, (size_t)len, MSG_NOSIGNAL);

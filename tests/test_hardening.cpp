@@ -1,12 +1,14 @@
 // The server under attack: bad input on the terminal port, floods of connections, kills under load and a
 // failing store. `make test` runs each case at a small scale; QORVIL_SOAK=1 (`make soak`) at full scale.
 
+#include "core/net/openfiles.h"
+#include "core/net/terminallistener.h"
 #include "core/protocol.h"
 #include "core/store/database.h"
 #include "core/store/recordset.h"
 #include "server/employees/employeewindow.h"
 #include "server/punch/clockwindow.h"
-#include "server/punch/terminallistener.h"
+#include "server/punch/terminalnoticeboxes.h"
 #include "server/serverstate.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/loopbackterminal.h"
@@ -14,26 +16,37 @@
 #include "tests/support/tempdatabase.h"
 #include "widgets/childwindows.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cctype>
 #include <csignal>
+#include <fcntl.h>
 #include <map>
 #include <memory>
+#include <netinet/in.h>
 #include <numeric>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <tuple>
+#include <unistd.h>
 
 namespace {
 
@@ -64,7 +77,7 @@ QList<QVariantList> rowsOf(const QString& table)
 const QStringList kIds = {QStringLiteral("E100"), QStringLiteral("Ab7"), QStringLiteral("x'9"),
                           QStringLiteral("Zed-42")};
 
-// One generated block for the terminal port. None is exactly an employee's ID.
+// One generated block for the terminal port. No line of it is exactly an employee's ID.
 QByteArray fuzzBlock(QRandomGenerator& rng, int n)
 {
     const QByteArray id = kIds.at(n % kIds.size()).toUtf8();
@@ -125,7 +138,7 @@ QByteArray fuzzBlock(QRandomGenerator& rng, int n)
         return bytes == id ? id.toLower() + "\t" : bytes;
     }
     case 5: { // blanks and line ends around an ID
-        static const QList<QByteArray> around = {" ", "  ", "\t", "\r\n", "\n", "\xc2\xa0"};
+        static const QList<QByteArray> around = {" ", "  ", "\t", "\r", "\v", "\xc2\xa0"};
         const QByteArray blank = around.at(rng.bounded(around.size()));
         return rng.bounded(3) ? id + blank : blank + id;
     }
@@ -147,6 +160,14 @@ private Q_SLOTS:
     void cleanup();
     void protocolFuzz();
     void connectionFlood();
+    void framing_data();
+    void framing();
+    void connectionHoldsLittle();
+    void noticeOfAClosedConnection();
+    void outageNotice();
+    void boxesShowTextPlainAndTakeAllInput();
+    void acceptWithoutDescriptors();
+    void idleTerminalsBeyondTheSoftLimit();
     void crashLoop();
     void storeFaults_data();
     void storeFaults();
@@ -185,7 +206,8 @@ void TestHardening::protocolFuzz()
     QVERIFY(loaded.open(QStringLiteral("Select * from employee")));
     const QSet<QString> ids(kIds.cbegin(), kIds.cend());
 
-    TerminalListener listener(0);
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
     QVERIFY(listener.start());
     std::map<qint64, int> handled;
     QStringList violations;
@@ -226,7 +248,16 @@ void TestHardening::protocolFuzz()
         std::map<qint64, int> waitFor; // connection index -> punches handled before this round
         for (int c = 0; c < kConnections && n < blocks; ++c, ++n) {
             const QByteArray block = fuzzBlock(rng, n);
-            QVERIFY2(!ids.contains(Protocol::fromWire(block)), block.constData());
+            // Each block ends in a line that is nobody's ID, so it is at least one punch; now and then it is
+            // left without a line end, to be taken once the terminal falls quiet.
+            const QByteArray sent = block + (n % 100 == 25 ? "~" : "~\n");
+            for (QByteArray line : sent.split('\n')) {
+                if (line.endsWith('\r'))
+                    line.chop(1);
+                if (line.startsWith("\xef\xbb\xbf"))
+                    line.remove(0, 3);
+                QVERIFY2(!ids.contains(Protocol::fromWire(line)), line.constData());
+            }
             // The clock window's rules, fed the same text, find nobody either.
             const PunchResult direct = Punch::recordFromLoadedEmployees(loaded, Protocol::fromWire(block));
             QCOMPARE(direct.outcome, PunchResult::Outcome::NotFound);
@@ -235,14 +266,14 @@ void TestHardening::protocolFuzz()
                 continue;
             const qint64 index = c + 1;
             waitFor[index] = handled[index];
-            terminals[c]->send(block);
+            terminals[c]->send(sent);
         }
         for (const auto& [index, before] : waitFor)
             QTRY_VERIFY_WITH_TIMEOUT(handled[index] > before, kWait);
 
         if (n % 200 < kConnections) {
             clock.advance(24 * 3600);
-            control.send(kIds.at(controlPunches % kIds.size()).toUtf8());
+            control.send(Protocol::idToWire(kIds.at(controlPunches % kIds.size())));
             controlExpected += "RIN" + names.at(controlPunches % names.size()).toUtf8();
             ++controlPunches;
             QTRY_COMPARE_WITH_TIMEOUT(control.received, controlExpected, kWait);
@@ -252,7 +283,7 @@ void TestHardening::protocolFuzz()
     for (int c = 0; c < kConnections; ++c) {
         const qint64 index = c + 1;
         const int before = handled[index];
-        terminals[c]->send("end of fuzz");
+        terminals[c]->send("end of fuzz\n");
         QTRY_VERIFY_WITH_TIMEOUT(handled[index] > before, kWait);
     }
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -295,7 +326,8 @@ void TestHardening::connectionFlood()
     ScriptedDialogs dialogs;
     FixedClock clock;
     seedEmployees(db);
-    TerminalListener listener(0);
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
     QVERIFY(listener.start());
     QList<qint64> accepted;
     int closed = 0;
@@ -354,7 +386,7 @@ void TestHardening::connectionFlood()
         // The server keeps serving the terminal that stayed, on a new day each time.
         if ((done / kBatch) % 10 == 0) {
             clock.advance(24 * 3600);
-            control.send("E100");
+            control.send("E100\n");
             controlExpected += "RINAnn Lee";
             ++controlPunches;
             QTRY_COMPARE_WITH_TIMEOUT(control.received, controlExpected, kWait);
@@ -380,7 +412,7 @@ void TestHardening::connectionFlood()
 
     LoopbackTerminal late(listener.port());
     QVERIFY(late.connected(kWait));
-    late.send("Ab7");
+    late.send("Ab7\n");
     QTRY_VERIFY_WITH_TIMEOUT(late.received == "CRARINBo Ek" || late.received == "RINBo EkCRA", kWait);
     QCOMPARE(accepted.last(), qint64(total + 2));
     // Only the real punches left rows, under their exact IDs.
@@ -389,6 +421,398 @@ void TestHardening::connectionFlood()
                  .toInt(),
              controlPunches + 1);
     QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM timesheet")).toInt(), controlPunches + 1);
+}
+
+// A terminal's text on the wire: each line is one ID, and text without a line end one ID once the terminal
+// falls quiet. The writes of a row go out 50 ms apart.
+void TestHardening::framing_data()
+{
+    QTest::addColumn<QList<QByteArray>>("writes");
+    QTest::addColumn<QStringList>("punched");
+    QTest::addColumn<QByteArray>("replies");
+    using W = QList<QByteArray>;
+    QTest::newRow("an ID split by the network") << W{"10", "01"} << QStringList{"1001"} << QByteArray("RINAnn Lee");
+    QTest::newRow("two lines in one write")
+        << W{"1003\n1004\n"} << QStringList{"1003", "1004"} << QByteArray("RINCy OkRINDi Fox");
+    QTest::newRow("CR LF") << W{"1003\r\n1004\r", "\n"} << QStringList{"1003", "1004"}
+                           << QByteArray("RINCy OkRINDi Fox");
+    QTest::newRow("a bare ID") << W{"1003"} << QStringList{"1003"} << QByteArray("RINCy Ok");
+    QTest::newRow("a line in pieces, then a bare ID")
+        << W{"10", "03\n10", "04"} << QStringList{"1003", "1004"} << QByteArray("RINCy OkRINDi Fox");
+    QTest::newRow("blank lines are no ID") << W{"\n\r\n1003\n\n"} << QStringList{"1003"} << QByteArray("RINCy Ok");
+    QTest::newRow("byte-order mark") << W{"\xEF\xBB\xBF"
+                                          "1003\n"}
+                                     << QStringList{"1003"} << QByteArray("RINCy Ok");
+    QTest::newRow("byte-order mark before a bare ID in pieces") << W{"\xEF\xBB",
+                                                                     "\xBF"
+                                                                     "10",
+                                                                     "01"}
+                                                                << QStringList{"1001"} << QByteArray("RINAnn Lee");
+    QTest::newRow("a line longer than any ID")
+        << W{QByteArray(1 << 20, '1') + "\n1003\n"}
+        << QStringList{QString(Protocol::IdSplitter::kMaxIdBytes, '1'), "1003"} << QByteArray("NRFRINCy Ok");
+}
+
+void TestHardening::framing()
+{
+    QFETCH(QList<QByteArray>, writes);
+    QFETCH(QStringList, punched);
+    QFETCH(QByteArray, replies);
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    for (const auto& [id, first, last] : {std::tuple{"10", "Ten", "Ten"},
+                                          {"01", "One", "One"},
+                                          {"1001", "Ann", "Lee"},
+                                          {"1003", "Cy", "Ok"},
+                                          {"1004", "Di", "Fox"}})
+        db.addEmployee(QString::fromLatin1(id), QString::fromLatin1(first), QString::fromLatin1(last));
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    QStringList handled;
+    connect(&listener, &TerminalListener::punchHandled, this, [&](qint64, const QString& id) { handled << id; });
+    LoopbackTerminal terminal(listener.port());
+    QVERIFY(terminal.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
+    terminal.received.clear();
+
+    for (int i = 0; i < writes.size(); ++i)
+        QTimer::singleShot(50 * i, &terminal.socket, [&terminal, bytes = writes.at(i)] { terminal.send(bytes); });
+    QTRY_COMPARE_WITH_TIMEOUT(handled, punched, kWait);
+    // Anything more the server made of the writes would be handled and answered before this probe.
+    terminal.send("nobody\n");
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, replies + "NRF", kWait);
+    QCOMPARE(handled, punched + QStringList{"nobody"});
+}
+
+// What one connection holds stays small, however long a line is and however few replies the terminal takes.
+void TestHardening::connectionHoldsLittle()
+{
+    const qint64 lineBytes = qint64(soak() ? 256 : 8) << 20;
+    constexpr int kIds = 100000; // about 300 KB of replies
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    int handled = 0;
+    qint64 unsentPeak = 0;
+    connect(&listener, &TerminalListener::punchHandled, this, [&](qint64 index) {
+        ++handled;
+        unsentPeak = std::max(unsentPeak, listener.socket(index) ? listener.socket(index)->bytesToWrite() : 0);
+    });
+
+    // A line without end, sent as fast as the server takes it.
+    LoopbackTerminal endless(listener.port());
+    QVERIFY(endless.connected(kWait));
+    const qint64 before = residentKiB();
+    qint64 sent = 0;
+    const QByteArray chunk(64 << 10, 'x');
+    auto pump = [&] {
+        while (sent < lineBytes && endless.socket.bytesToWrite() < chunk.size()) {
+            endless.socket.write(chunk);
+            sent += chunk.size();
+        }
+        if (sent >= lineBytes && !endless.socket.bytesToWrite())
+            endless.send("\n");
+    };
+    connect(&endless.socket, &QTcpSocket::bytesWritten, this, pump);
+    pump();
+    QTRY_COMPARE_WITH_TIMEOUT(handled, 1, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(endless.received, QByteArray("CRANRF"), kWait);
+    const qint64 grownKiB = residentKiB() - before;
+    QVERIFY2(grownKiB < 4 * 1024, qPrintable(QString::number(grownKiB)));
+
+    // IDs from a terminal that does not read its replies, with small buffers on both ends so the system holds
+    // few of them: the server stops reading it, and so stops answering it, until it reads.
+    QSignalSpy accepted(&listener, &TerminalListener::accepted);
+    const int raw = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int small = 4096;
+    QVERIFY(::setsockopt(raw, SOL_SOCKET, SO_RCVBUF, &small, sizeof small) == 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(listener.port());
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QVERIFY(::connect(raw, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0);
+    QTcpSocket deaf;
+    QVERIFY(deaf.setSocketDescriptor(raw));
+    deaf.setReadBufferSize(1);
+    QTRY_COMPARE_WITH_TIMEOUT(accepted.count(), 1, kWait);
+    listener.socket(2)->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 4096);
+    deaf.write(QByteArray("x\n").repeated(kIds));
+    QTRY_VERIFY_WITH_TIMEOUT(unsentPeak > TerminalListener::kUnsentReplyBytes, kWait);
+    const int handledWhileDeaf = handled;
+    deaf.setReadBufferSize(0);
+    connect(&deaf, &QTcpSocket::readyRead, this, [&deaf] { deaf.readAll(); });
+    deaf.readAll();
+    QTRY_COMPARE_WITH_TIMEOUT(handled, 1 + kIds, kWait);
+    qInfo("a %lld MiB line grew memory by %lld KiB; at most %lld bytes of replies waited for a terminal that did "
+          "not read, %d of %d IDs handled before it did",
+          lineBytes >> 20, grownKiB, unsentPeak, handledWhileDeaf - 1, kIds);
+    // The replies of one read's IDs may come on top of the limit, never more.
+    QVERIFY(unsentPeak <= TerminalListener::kUnsentReplyBytes + TerminalListener::kReadBufferBytes / 2 * 3);
+}
+
+// A "Client Accepted" notice whose terminal left before the notice came up is never shown, and nobody is greeted.
+void TestHardening::noticeOfAClosedConnection()
+{
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    dialogs.holdNotices(true);
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    QSignalSpy closed(&listener, &TerminalListener::socketClosed);
+    std::vector<std::unique_ptr<LoopbackTerminal>> terminals;
+    for (const char* from : {"127.0.0.11", "127.0.0.12", "127.0.0.13", "127.0.0.14"}) {
+        terminals.push_back(std::make_unique<LoopbackTerminal>(listener.port(), QString::fromLatin1(from)));
+        QVERIFY(terminals.back()->connected(kWait));
+        QTRY_COMPARE_WITH_TIMEOUT(dialogs.pendingNotices(), int(terminals.size()), kWait);
+    }
+    // The first notice is on screen; the second and third wait behind it when their terminals leave.
+    terminals[1]->socket.abort();
+    terminals[2]->socket.disconnectFromHost();
+    terminals[0]->socket.abort();
+    QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 3, kWait);
+    QCOMPARE(dialogs.pendingNotices(), 2);
+    while (dialogs.dismissNotice()) {
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(terminals[3]->received, QByteArray("CRA"), kWait);
+    QCOMPARE(dialogs.texts(), QStringList({"Connected with 127.0.0.11", "Connected with 127.0.0.14"}));
+    QVERIFY(terminals[1]->received.isEmpty() && terminals[2]->received.isEmpty());
+}
+
+// The punches not recorded during one outage share one box, which counts them while it is up.
+void TestHardening::outageNotice()
+{
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    seedEmployees(db);
+    db.exec(QStringLiteral("CREATE TRIGGER outage BEFORE INSERT ON timesheet BEGIN SELECT RAISE(ABORT, 'disk "
+                           "trouble'); END"));
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    QSignalSpy handled(&listener, &TerminalListener::punchHandled);
+    LoopbackTerminal terminal(listener.port());
+    QVERIFY(terminal.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
+    dialogs.clear();
+    dialogs.holdNotices(true);
+    auto outageBoxes = [&dialogs] {
+        QStringList texts;
+        for (const ScriptedDialogs::Box& box : dialogs.boxes) {
+            if (box.title == QStringLiteral("Punch Not Recorded"))
+                texts << box.text;
+        }
+        return texts;
+    };
+
+    terminal.send("E100\nAb7\nx'9\n");
+    QTRY_COMPARE_WITH_TIMEOUT(handled.count(), 3, kWait);
+    QCOMPARE(outageBoxes().size(), 1);
+    QVERIFY2(outageBoxes().first().startsWith(QStringLiteral("3 punches from terminals were not recorded")),
+             qPrintable(outageBoxes().first()));
+    terminal.send("Zed-42\n");
+    QTRY_COMPARE_WITH_TIMEOUT(handled.count(), 4, kWait);
+    QCOMPARE(outageBoxes().size(), 1);
+    QVERIFY2(outageBoxes().first().startsWith(QStringLiteral("4 punches from terminals were not recorded")) &&
+                 outageBoxes().first().contains(QStringLiteral("\"Zed-42\": disk trouble")),
+             qPrintable(outageBoxes().first()));
+
+    // Once the box was dismissed, the next failure is a new outage.
+    QVERIFY(dialogs.dismissNotice());
+    terminal.send("E100\n");
+    QTRY_COMPARE_WITH_TIMEOUT(handled.count(), 5, kWait);
+    QCOMPARE(outageBoxes().size(), 2);
+    QVERIFY2(outageBoxes().last().startsWith(QStringLiteral("A punch from the terminal at 127.0.0.1 for ID \"E100\" "
+                                                            "was not recorded")),
+             qPrintable(outageBoxes().last()));
+    QCOMPARE(terminal.received, QByteArray("CRA"));
+}
+
+// The real boxes: text from the wire is shown as it is, never as markup, and a notice takes all the
+// program's input even when none of its windows is active.
+void TestHardening::boxesShowTextPlainAndTakeAllInput()
+{
+    const QString hostile = QStringLiteral("<h1 style=\"color:red\">CALL 555-0100</h1>");
+    TempDatabase db;
+    FixedClock clock;
+    db.exec(QStringLiteral("CREATE TRIGGER outage BEFORE INSERT ON timesheet BEGIN SELECT RAISE(ABORT, 'disk "
+                           "trouble'); END"));
+    db.addEmployee(hostile, QStringLiteral("<b>Ann</b>"), QStringLiteral("Lee"));
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    QVERIFY(!QApplication::activeWindow());
+    auto shownBox = [] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                return box;
+        }
+        return static_cast<QMessageBox*>(nullptr);
+    };
+    auto checkPlain = [](QMessageBox* box, const QString& text) {
+        auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        QVERIFY(label);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QVERIFY2(label->text().contains(text), qPrintable(label->text()));
+    };
+
+    LoopbackTerminal terminal(listener.port());
+    QVERIFY(terminal.connected(kWait));
+    QTRY_VERIFY_WITH_TIMEOUT(shownBox(), kWait);
+    QCOMPARE(shownBox()->windowTitle(), QStringLiteral("Client Accepted"));
+    QCOMPARE(shownBox()->windowModality(), Qt::ApplicationModal);
+    QCOMPARE(QApplication::activeModalWidget(), shownBox());
+    shownBox()->button(QMessageBox::Ok)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
+
+    terminal.send(Protocol::idToWire(hostile));
+    QTRY_VERIFY_WITH_TIMEOUT(shownBox(), kWait);
+    QCOMPARE(shownBox()->windowTitle(), QStringLiteral("Punch Not Recorded"));
+    QCOMPARE(shownBox()->windowModality(), Qt::ApplicationModal);
+    checkPlain(shownBox(), hostile);
+    shownBox()->button(QMessageBox::Ok)->click();
+    QTRY_VERIFY(!shownBox());
+
+    // A box a window waits on, with text read from the database.
+    bool checked = false;
+    QTimer::singleShot(0, this, [&] {
+        QMessageBox* box = shownBox();
+        QVERIFY(box);
+        checkPlain(box, QStringLiteral("<b>Ann</b> Lee"));
+        checked = true;
+        box->accept();
+    });
+    dialogs().ok(QStringLiteral("Employee <b>Ann</b> Lee"), QStringLiteral("Employee"), Dialogs::Icon::Information);
+    QVERIFY(checked);
+}
+
+// Out of descriptors, the server keeps serving the terminals it has and accepts the waiting one once it can.
+void TestHardening::acceptWithoutDescriptors()
+{
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    seedEmployees(db);
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    LoopbackTerminal connected(listener.port());
+    QVERIFY(connected.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(connected.received, QByteArray("CRA"), kWait);
+    dialogs.clear();
+
+    // Lower this process's limit to a little above what it uses, then take every descriptor left.
+    struct Exhausted
+    {
+        rlimit saved{};
+        std::vector<int> taken;
+        void takeAll()
+        {
+            for (int fd; (fd = ::open("/dev/null", O_RDONLY)) >= 0;)
+                taken.push_back(fd);
+        }
+        ~Exhausted()
+        {
+            for (const int fd : taken)
+                ::close(fd);
+            ::setrlimit(RLIMIT_NOFILE, &saved);
+        }
+    } exhausted;
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &exhausted.saved) == 0);
+    int highest = 0;
+    for (const QString& fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System))
+        highest = std::max(highest, fd.toInt());
+    rlimit low = exhausted.saved;
+    low.rlim_cur = rlim_t(highest + 32);
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &low) == 0);
+    exhausted.takeAll();
+    QCOMPARE(errno, EMFILE);
+
+    // The connected terminal is still served.
+    connected.send("E100\n");
+    QTRY_COMPARE_WITH_TIMEOUT(connected.received, QByteArray("CRARINAnn Lee"), kWait);
+
+    // A new terminal gets its own end (the store may have let one go meanwhile); none is left for the server's.
+    exhausted.takeAll();
+    ::close(exhausted.taken.back());
+    exhausted.taken.pop_back();
+    LoopbackTerminal waiting(listener.port());
+    QVERIFY(waiting.connected(kWait)); // the system completes the connection; the server cannot take it yet
+    exhausted.takeAll();
+    QTRY_COMPARE_WITH_TIMEOUT(dialogs.boxes.size(), 1, kWait);
+    QVERIFY2(dialogs.last().text.contains(QLatin1String("New terminals cannot connect until the server has "
+                                                        "descriptors free")),
+             qPrintable(dialogs.last().text));
+    QCOMPARE(listener.connectionCount(), 1);
+    clock.advance(3600);
+    connected.send("E100\n");
+    QTRY_COMPARE_WITH_TIMEOUT(connected.received, QByteArray("CRARINAnn LeeOUTAnn Lee"), kWait);
+
+    for (const int fd : exhausted.taken)
+        ::close(fd);
+    exhausted.taken.clear();
+    QTRY_COMPARE_WITH_TIMEOUT(waiting.received, QByteArray("CRA"), kWait);
+    waiting.send("Ab7\n");
+    QTRY_COMPARE_WITH_TIMEOUT(waiting.received, QByteArray("CRARINBo Ek"), kWait);
+    QCOMPARE(dialogs.boxes.size(), 2); // told once about descriptors, then the greeting
+}
+
+// The whole server started under a low soft limit on descriptors raises it and serves more idle terminals
+// than that limit would allow.
+void TestHardening::idleTerminalsBeyondTheSoftLimit()
+{
+    const rlim_t softLimit = soak() ? 1024 : 64;
+    const int idle = soak() ? 1100 : 100;
+    rlimit limit{};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &limit) == 0);
+    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < rlim_t(2 * idle + 256))
+        QSKIP("the hard limit on descriptors is too low for this many terminals");
+    QVERIFY(OpenFiles::raiseSoftLimit()); // this process holds the terminals' ends
+    TempDatabase db;
+    seedEmployees(db);
+    const QString path = db.path();
+    Database::close();
+
+    QProcess server;
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.setChildProcessModifier([softLimit] {
+        rlimit low{};
+        ::getrlimit(RLIMIT_NOFILE, &low);
+        low.rlim_cur = softLimit;
+        ::setrlimit(RLIMIT_NOFILE, &low);
+    });
+    server.start(QCoreApplication::applicationDirPath() + QStringLiteral("/helper_serverprocess"),
+                 {path, QStringLiteral("2026-03-02")});
+    QVERIFY(server.waitForStarted());
+    QByteArray banner;
+    while (!banner.contains('\n')) {
+        QVERIFY2(server.waitForReadyRead(kWait), "the server did not start listening");
+        banner += server.readAllStandardOutput();
+    }
+    const quint16 port = quint16(banner.mid(5).trimmed().toUInt());
+
+    std::vector<std::unique_ptr<LoopbackTerminal>> terminals;
+    constexpr int kBatch = 40; // below the listen backlog
+    while (int(terminals.size()) < idle) {
+        const std::size_t from = terminals.size();
+        for (int i = 0; i < kBatch && int(terminals.size()) < idle; ++i) {
+            terminals.push_back(std::make_unique<LoopbackTerminal>(port));
+            QVERIFY(terminals.back()->connected(kWait));
+        }
+        for (std::size_t i = from; i < terminals.size(); ++i)
+            QTRY_COMPARE_WITH_TIMEOUT(terminals[i]->received, QByteArray("CRA"), kWait);
+    }
+    LoopbackTerminal late(port);
+    QVERIFY(late.connected(kWait));
+    late.send("E100\n");
+    QTRY_COMPARE_WITH_TIMEOUT(late.received, QByteArray("CRARINAnn Lee"), kWait);
+    server.kill();
+    server.waitForFinished();
 }
 
 void TestHardening::crashLoop()
@@ -442,7 +866,7 @@ void TestHardening::crashLoop()
             const bool in = load.answered[load.pending] % 2 == 0;
             load.expected = (in ? "RIN" : "OUT") + QStringLiteral("F%1 L%1").arg(e).toUtf8();
             ++load.next;
-            load.terminal->send(load.pending.toUtf8());
+            load.terminal->send(Protocol::idToWire(load.pending));
         };
         int answered = 0;
         QStringList wrong;
@@ -546,7 +970,8 @@ void TestHardening::storeFaults()
     db.addTimesheet(QStringLiteral("Ab7"), clock.now().date().addDays(-1), {t("08:00:00"), t("17:00:00")});
     db.addTimesheet(QStringLiteral("Zed-42"), clock.now().date(), {t("07:00:00")});
 
-    TerminalListener listener(0);
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
     QVERIFY(listener.start());
     QList<PunchResult::Outcome> outcomes;
     connect(&listener, &TerminalListener::punchHandled, this,

@@ -1,6 +1,7 @@
 #include "server/shell/mainwindow.h"
 
 #include "core/datapaths.h"
+#include "core/net/terminallistener.h"
 #include "core/protocol.h"
 #include "core/store/database.h"
 #include "server/employees/employeewindow.h"
@@ -8,7 +9,7 @@
 #include "server/employees/searchidwindow.h"
 #include "server/payroll/payrollwindow.h"
 #include "server/punch/clockwindow.h"
-#include "server/punch/terminallistener.h"
+#include "server/punch/terminalnoticeboxes.h"
 #include "server/serverstate.h"
 #include "server/shell/aboutwindow.h"
 #include "server/shell/adminpasswindow.h"
@@ -118,7 +119,9 @@ MainWindow::MainWindow(quint16 listenPort, QWidget* parent) : QMainWindow(parent
     // Every run starts locked; nothing of an earlier run is remembered.
     LockState::set(true);
 
-    m_listener = new TerminalListener(listenPort, this);
+    // The boxes are made first, so they outlive the listener that raises them.
+    m_terminalNotices = new TerminalNoticeBoxes(this);
+    m_listener = new TerminalListener(listenPort, *m_terminalNotices, this);
     m_listener->start();
 }
 
