@@ -4,9 +4,9 @@
 #include "core/net/terminallistener.h"
 #include "core/protocol.h"
 #include "core/settings.h"
+#include "core/signalwatcher.h"
 #include "core/store/database.h"
 #include "service/servicelog.h"
-#include "core/signalwatcher.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -38,9 +38,9 @@ std::optional<int> readOptions(const QStringList& arguments, Options* options)
     const QCommandLineOption database(QStringLiteral("database"),
                                       QStringLiteral("The database to use instead of the usual punched.mdb."),
                                       QStringLiteral("FILE"));
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("The TCP port terminals connect to (default %1).").arg(Protocol::kPort),
-                                  QStringLiteral("N"));
+    const QCommandLineOption port(
+        QStringLiteral("port"), QStringLiteral("The TCP port terminals connect to (default %1).").arg(Protocol::kPort),
+        QStringLiteral("N"));
     const QCommandLineOption listen(QStringLiteral("listen"),
                                     QStringLiteral("The address to listen on (default: every address)."),
                                     QStringLiteral("ADDRESS"));
@@ -109,15 +109,17 @@ int main(int argc, char* argv[])
     listener.setListenAddress(options.address);
     QObject::connect(&listener, &TerminalListener::listening, &app, [&listener](quint16 port) {
         ServiceLog::write(Priority::Info, QStringLiteral("Listening for terminals on %1 port %2")
-                                              .arg(dottedAddress(listener.listenAddress()))
+                                              .arg(listener.listenAddress() == QHostAddress::Any
+                                                       ? QStringLiteral("every address")
+                                                       : dottedAddress(listener.listenAddress()))
                                               .arg(port));
     });
 
     SignalWatcher stopSignals({SIGTERM, SIGINT});
     QObject::connect(&stopSignals, &SignalWatcher::received, &app, [&listener](int number) {
-        ServiceLog::write(Priority::Notice, QStringLiteral("Stopping on %1: finishing the punches in hand")
-                                                .arg(number == SIGINT ? QStringLiteral("SIGINT")
-                                                                      : QStringLiteral("SIGTERM")));
+        ServiceLog::write(Priority::Notice,
+                          QStringLiteral("Stopping on %1: finishing the punches in hand")
+                              .arg(number == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM")));
         listener.finish();
         QCoreApplication::exit(Done);
     });

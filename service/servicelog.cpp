@@ -31,9 +31,7 @@ void LogNotices::clientAccepted(qint64 index, const QString& address, std::funct
                       QStringLiteral("Connected with %1 (connection %2); client accepted").arg(address).arg(index));
 }
 
-void LogNotices::clientClosed(qint64)
-{
-}
+void LogNotices::clientClosed(qint64) {}
 
 void LogNotices::listenFailed(quint16 port, int error, const QString& description)
 {
@@ -60,9 +58,9 @@ void LogNotices::socketError(int error, const QString& description)
 
 void LogNotices::punchNotRecorded(const QString& address, const QString& id, const QString& error)
 {
-    ServiceLog::write(Priority::Error,
-                      QStringLiteral("A punch from the terminal at %1 for ID \"%2\" was not recorded, and the "
-                                     "terminal was given no answer: %3")
-                          .arg(address.isEmpty() ? QStringLiteral("a terminal that has gone") : address,
-                               id.left(40), error));
+    ServiceLog::write(
+        Priority::Error,
+        QStringLiteral("A punch from the terminal at %1 for ID \"%2\" was not recorded, and the "
+                       "terminal was given no answer: %3")
+            .arg(address.isEmpty() ? QStringLiteral("a terminal that has gone") : address, id.left(40), error));
 }

@@ -64,15 +64,15 @@ void TestPackages::initTestCase()
     for (const char* tool : {"dpkg-deb", "dpkg-shlibdeps", "file", "lintian", "desktop-file-validate", "appstreamcli",
                              "systemd-analyze", "man"}) {
         if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
-            QSKIP(qPrintable(QStringLiteral("%1 is not installed (scripts/install-deps installs it)")
-                                 .arg(QLatin1String(tool))));
+            QSKIP(qPrintable(
+                QStringLiteral("%1 is not installed (scripts/install-deps installs it)").arg(QLatin1String(tool))));
     }
     QVERIFY(m_work.isValid());
     m_arch = run(QStringLiteral("dpkg"), {"--print-architecture"}).output.trimmed();
 
-    const Run cpack = run(QStringLiteral(QORVIL_CPACK),
-                          {"-G", "DEB", "--config", QStringLiteral(QORVIL_BINARY_DIR "/CPackConfig.cmake"), "-B",
-                           m_work.path()});
+    const Run cpack =
+        run(QStringLiteral(QORVIL_CPACK),
+            {"-G", "DEB", "--config", QStringLiteral(QORVIL_BINARY_DIR "/CPackConfig.cmake"), "-B", m_work.path()});
     QVERIFY2(cpack.status == 0, qPrintable(cpack.output));
     for (const QString& package : m_packages) {
         QVERIFY2(QFileInfo::exists(deb(package)), qPrintable(deb(package) + "\n" + cpack.output));
@@ -88,9 +88,9 @@ void TestPackages::lintianFindsNothing()
         arguments << deb(package);
     const Run lintian = run(QStringLiteral("lintian"), arguments);
     QVERIFY2(lintian.status == 0, qPrintable(lintian.output));
-    QVERIFY2(!lintian.output.contains(QRegularExpression(QStringLiteral("^[EW]: "),
-                                                         QRegularExpression::MultilineOption)),
-             qPrintable(lintian.output));
+    QVERIFY2(
+        !lintian.output.contains(QRegularExpression(QStringLiteral("^[EW]: "), QRegularExpression::MultilineOption)),
+        qPrintable(lintian.output));
 }
 
 void TestPackages::dependenciesNameTheQtPlugins_data()
@@ -101,7 +101,8 @@ void TestPackages::dependenciesNameTheQtPlugins_data()
     QTest::newRow("qorvil") << "qorvil" << QStringList{"libqt6sql6-sqlite", "qt6-qpa-plugins", "libqt6widgets6"};
     QTest::newRow("qorvil-client") << "qorvil-client"
                                    << QStringList{"libqt6sql6-sqlite", "qt6-qpa-plugins", "libqt6widgets6"};
-    QTest::newRow("qorvil-service") << "qorvil-service" << QStringList{"libqt6sql6-sqlite", "adduser", "libqt6network6"};
+    QTest::newRow("qorvil-service") << "qorvil-service"
+                                    << QStringList{"libqt6sql6-sqlite", "adduser", "libqt6network6"};
 }
 
 void TestPackages::dependenciesNameTheQtPlugins()
@@ -130,7 +131,8 @@ void TestPackages::desktopFilesAndMetainfoValidate()
         QVERIFY(QFileInfo::exists(root("/usr/share/icons/hicolor/scalable/apps/") + icon + ".svg"));
     }
     for (const QString& name : metainfo) {
-        const Run check = run(QStringLiteral("appstreamcli"), {"validate", "--no-net", root("/usr/share/metainfo/") + name});
+        const Run check =
+            run(QStringLiteral("appstreamcli"), {"validate", "--no-net", root("/usr/share/metainfo/") + name});
         QVERIFY2(check.status == 0, qPrintable(name + ": " + check.output));
     }
 }
@@ -147,7 +149,8 @@ void TestPackages::serviceUnitVerifies()
         QVERIFY2(text.contains(QLatin1String(setting)), setting);
     QFile copy(m_work.filePath(QStringLiteral("qorvil-service.service")));
     QVERIFY(copy.open(QIODevice::WriteOnly));
-    copy.write(QString(text).replace(QStringLiteral("/usr/bin/qorvil-service"), root("/usr/bin/qorvil-service")).toUtf8());
+    copy.write(
+        QString(text).replace(QStringLiteral("/usr/bin/qorvil-service"), root("/usr/bin/qorvil-service")).toUtf8());
     copy.close();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("MANPATH"), root("/usr/share/man"));

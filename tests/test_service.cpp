@@ -1,14 +1,20 @@
 // qorvil-service run as its own process, as systemd runs it, and the desktop server beside it.
-#include "core/settings.h"
+#include "core/net/terminallistener.h"
+#include "server/timesheets/timesheetbrowser.h"
 #include "tests/support/loopbackterminal.h"
 #include "tests/support/mainwindowfixture.h"
 #include "tests/support/serviceprocess.h"
 #include "tests/support/tempdatabase.h"
+#include "widgets/childwindows.h"
+#include "widgets/formwindow.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <map>
 #include <memory>
 #include <vector>
@@ -16,6 +22,32 @@
 namespace {
 
 const QString kProgram = QStringLiteral(QORVIL_SERVICE_PROGRAM);
+
+// A working day's punches from one terminal, sent at once: an unknown ID, sign-ins and sign-outs, an ID that
+// matches only without regard to case (no answer), a seventh punch of a full day (no answer), and a last
+// known ID whose answer shows that everything before it was handled.
+const QByteArray kDay = "nobody\nE100\nE100\ne100\nE200\nE100\nE100\nE100\nE100\nE100\nE200\n";
+const QByteArray kDayAnswers = "CRANRFRINAnn LeeOUTAnn LeeRINBob RayRINAnn LeeOUTAnn LeeRINAnn LeeOUTAnn LeeOUTBob Ray";
+
+void seedDay(TempDatabase& db)
+{
+    db.addEmployee(QStringLiteral("E100"), QStringLiteral("Ann"), QStringLiteral("Lee"));
+    db.addEmployee(QStringLiteral("E200"), QStringLiteral("Bob"), QStringLiteral("Ray"));
+}
+
+// Which slots of each stored row are filled, in order of the rows.
+QStringList storedSlots()
+{
+    QStringList rows;
+    QSqlQuery query(QStringLiteral("Select emp_id, in1, out1, in2, out2, in3, out3 from timesheet order by id"), gConn);
+    while (query.next()) {
+        QString row = query.value(0).toString() + QLatin1Char(':');
+        for (int slot = 1; slot <= 6; ++slot)
+            row += query.value(slot).isNull() ? QLatin1Char('-') : QLatin1Char('x');
+        rows << row;
+    }
+    return rows;
+}
 
 // Filled time slots per employee over every day, as stored.
 std::map<QString, int> storedPunches()
@@ -36,6 +68,7 @@ class TestService : public QObject, MainWindowFixture
     Q_OBJECT
 
 private Q_SLOTS:
+    void cleanup() { tearDown(); }
     void refusesBadOptions_data();
     void refusesBadOptions();
     void greetsAtOnceAndPunchesLikeTheDesktopServer();
@@ -70,7 +103,39 @@ void TestService::refusesBadOptions()
 
 void TestService::greetsAtOnceAndPunchesLikeTheDesktopServer()
 {
-    QSKIP("after the listener is in the core");
+    // The service, with nobody to accept the terminal.
+    auto db = std::make_unique<TempDatabase>();
+    seedDay(*db);
+    const QString path = db->path();
+    Database::close();
+    ServiceProcess service(kProgram, path);
+    QVERIFY2(service.start(), qPrintable(service.log()));
+    QByteArray fromService;
+    {
+        LoopbackTerminal terminal(service.port());
+        QVERIFY(terminal.connected());
+        QTRY_COMPARE(terminal.received, QByteArray("CRA"));
+        terminal.send(kDay);
+        QTRY_VERIFY(terminal.received.endsWith("OUTBob Ray"));
+        fromService = terminal.received;
+    }
+    QCOMPARE(service.stop(), 0);
+    QVERIFY(service.log().contains("<6>Connected with 127.0.0.1"));
+    QVERIFY(Database::open(Database::Kind::Server, path));
+    const QStringList serviceRows = storedSlots();
+    db.reset();
+
+    // The desktop server, its notice dismissed at once.
+    QVERIFY(setUp([](TempDatabase& desktopDb) { seedDay(desktopDb); }));
+    LoopbackTerminal terminal(window().listener()->port());
+    QVERIFY(terminal.connected());
+    QTRY_COMPARE(terminal.received, QByteArray("CRA"));
+    terminal.send(kDay);
+    QTRY_VERIFY(terminal.received.endsWith("OUTBob Ray"));
+
+    QCOMPARE(fromService, terminal.received);
+    QCOMPARE(fromService, kDayAnswers);
+    QCOMPARE(serviceRows, storedSlots());
 }
 
 void TestService::stopsCleanlyUnderLoad()
@@ -146,7 +211,50 @@ void TestService::stopsCleanlyUnderLoad()
 
 void TestService::desktopServerLeavesTheTerminalsToTheService()
 {
-    QSKIP("after the listener is in the core");
+    // The service starts on the database first, as at boot; the desktop server opens the same file later.
+    std::unique_ptr<ServiceProcess> service;
+    QVERIFY(setUp([&service](TempDatabase& db) {
+        seedDay(db);
+        service = std::make_unique<ServiceProcess>(kProgram, db.path());
+        QVERIFY2(service->start(), qPrintable(service->log()));
+    }));
+    QVERIFY(!window().listener()->isListening());
+    auto* indicator = window().statusBar()->findChild<QLabel*>(QStringLiteral("TerminalsIndicator"));
+    QVERIFY(indicator);
+    QCOMPARE(indicator->text(), QStringLiteral("Terminals are served by the Qorvil terminal service"));
+    QVERIFY(m_dialogs->boxes.isEmpty()); // no port to fail on, nothing to retry
+
+    LoopbackTerminal terminal(service->port());
+    QVERIFY(terminal.connected());
+    terminal.send("E100\n");
+    QTRY_COMPARE(terminal.received, QByteArray("CRARINAnn Lee"));
+
+    // The desktop server shows the service's punch and corrects it while the service runs.
+    auto* browser = ChildWindows::open<TimesheetBrowser>(QStringLiteral("Timesheets"));
+    auto* employees = browser->findChild<QTreeWidget*>(QStringLiteral("EmpList"));
+    auto* times = browser->findChild<QTreeWidget*>(QStringLiteral("TimeList"));
+    employees->setCurrentItem(employees->topLevelItem(0));
+    Q_EMIT employees->itemClicked(employees->topLevelItem(0), 0);
+    QCOMPARE(times->topLevelItemCount(), 1);
+    times->setCurrentItem(times->topLevelItem(0));
+    Q_EMIT times->itemClicked(times->topLevelItem(0), 0);
+    QTest::mouseClick(browser->findChild<QPushButton*>(QStringLiteral("PushButton2")), Qt::LeftButton); // Edit
+    FormWindow* editor = ChildWindows::find(QStringLiteral("AddTime"));
+    QVERIFY(editor);
+    auto* edit = editor->findChild<QPushButton*>(QStringLiteral("PushButton5"));
+    QTest::mouseClick(edit, Qt::LeftButton);
+    auto* in1 = editor->findChild<QLineEdit*>(QStringLiteral("In1"));
+    in1->clear();
+    QTest::keyClicks(in1, QStringLiteral("07:00:00"));
+    QTest::mouseClick(edit, Qt::LeftButton); // Update
+
+    // Punches go on beside the correction, and nothing of either is lost.
+    terminal.send("E200\n");
+    QTRY_COMPARE(terminal.received, QByteArray("CRARINAnn LeeRINBob Ray"));
+    QCOMPARE(m_db->scalar(QStringLiteral("select in1 from timesheet where emp_id = 'E100'")).toString(),
+             QStringLiteral("07:00:00"));
+    QVERIFY(!m_db->scalar(QStringLiteral("select in1 from timesheet where emp_id = 'E200'")).isNull());
+    QCOMPARE(service->stop(), 0);
 }
 
 QTEST_MAIN(TestService)

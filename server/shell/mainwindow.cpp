@@ -3,6 +3,7 @@
 #include "core/datapaths.h"
 #include "core/net/terminallistener.h"
 #include "core/protocol.h"
+#include "core/settings.h"
 #include "core/store/database.h"
 #include "server/employees/employeewindow.h"
 #include "server/employees/emptablewindow.h"
@@ -122,7 +123,14 @@ MainWindow::MainWindow(quint16 listenPort, QWidget* parent) : QMainWindow(parent
     // The boxes are made first, so they outlive the listener that raises them.
     m_terminalNotices = new TerminalNoticeBoxes(this);
     m_listener = new TerminalListener(listenPort, *m_terminalNotices, this);
-    m_listener->start();
+    if (Settings::value(Settings::kTerminalsServedBy) == Settings::kService) {
+        // The service holds the port; this window administers the same database without competing for it.
+        auto* served = new QLabel(QStringLiteral("Terminals are served by the Qorvil terminal service"), this);
+        served->setObjectName(QStringLiteral("TerminalsIndicator"));
+        statusBar()->addPermanentWidget(served);
+    } else {
+        m_listener->start();
+    }
 }
 
 MainWindow::~MainWindow()

@@ -7,8 +7,7 @@ ServiceProcess::ServiceProcess(const QString& program, const QString& database, 
 {
     process.setProgram(program);
     process.setReadChannel(QProcess::StandardError);
-    process.setArguments(QStringList{"--database", database, "--port", "0", "--listen", "127.0.0.1"} +
-                         extraArguments);
+    process.setArguments(QStringList{"--database", database, "--port", "0", "--listen", "127.0.0.1"} + extraArguments);
 }
 
 ServiceProcess::~ServiceProcess()
@@ -24,7 +23,7 @@ bool ServiceProcess::start()
     process.start();
     if (!process.waitForStarted(10000))
         return false;
-    static const QRegularExpression listening(QStringLiteral("^<6>Listening for terminals on \\S+ port (\\d+)"),
+    static const QRegularExpression listening(QStringLiteral("^<6>Listening for terminals on .+ port (\\d+)"),
                                               QRegularExpression::MultilineOption);
     const QDeadlineTimer deadline(30000);
     while (!deadline.hasExpired() && process.state() == QProcess::Running) {
