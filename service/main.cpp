@@ -10,6 +10,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QTextStream>
 #include <csignal>
@@ -93,6 +95,11 @@ int main(int argc, char* argv[])
 
     using ServiceLog::Priority;
     const QString path = DataPaths::locate(Database::Kind::Server, options.database);
+    // A new database is made by the process's umask alone (SQLite would take away the group's write), so
+    // under the unit's UMask=0007 the desktop servers of group qorvil can work on it too; its write-ahead
+    // log and index files follow its mode.
+    if (!QFileInfo::exists(path))
+        QFile(path).open(QIODevice::WriteOnly | QIODevice::NewOnly);
     QString error;
     if (!Database::open(Database::Kind::Server, path, &error)) {
         ServiceLog::write(Priority::Error, error);

@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 #include <map>
 #include <memory>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -71,6 +72,7 @@ private Q_SLOTS:
     void cleanup() { tearDown(); }
     void refusesBadOptions_data();
     void refusesBadOptions();
+    void newDatabaseIsSharedWithTheGroup();
     void greetsAtOnceAndPunchesLikeTheDesktopServer();
     void stopsCleanlyUnderLoad();
     void desktopServerLeavesTheTerminalsToTheService();
@@ -99,6 +101,20 @@ void TestService::refusesBadOptions()
     QVERIFY2(err.contains(message), qPrintable(err));
     // Nothing was opened, so nothing was made.
     QVERIFY(!QFileInfo::exists(dir.filePath("punched.mdb")));
+}
+
+void TestService::newDatabaseIsSharedWithTheGroup()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("punched.mdb");
+    ServiceProcess service(kProgram, path);
+    const mode_t before = ::umask(0007); // as the unit runs it
+    const bool started = service.start();
+    ::umask(before);
+    QVERIFY2(started, qPrintable(service.log()));
+    QVERIFY(QFileInfo(path).permissions().testFlag(QFileDevice::WriteGroup));
+    QVERIFY(QFileInfo(path + "-wal").permissions().testFlag(QFileDevice::WriteGroup));
+    QCOMPARE(service.stop(), 0);
 }
 
 void TestService::greetsAtOnceAndPunchesLikeTheDesktopServer()
