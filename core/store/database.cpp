@@ -1,5 +1,6 @@
 #include "core/store/database.h"
 
+#include "core/datapaths.h"
 #include "core/store/migrations.h"
 #include "core/store/storedriver.h"
 
@@ -42,8 +43,7 @@ void fail(QString* error, const QString& text)
 
 QString defaultPath(Kind kind)
 {
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(kind == Kind::Server ? QStringLiteral("punched.mdb") : QStringLiteral("client.mdb"));
+    return DataPaths::locate(kind);
 }
 
 bool open(Kind kind, const QString& path, QString* error)

@@ -14,7 +14,7 @@ namespace Database {
 
 enum class Kind { Server, Client };
 
-// The database file of each program, beside the executable.
+// The database file of each program when no option names one (see DataPaths::locate).
 QString defaultPath(Kind kind);
 
 // Opens gConn on the file, creating it with the full schema when it is missing or empty, and bringing an
