@@ -387,6 +387,14 @@ void TestDatabase::transactionsAndQueries()
     QVERIFY(writing.setValue("ip", "10.9.9.9"));
     QVERIFY(writing.update());
     QCOMPARE(db.scalar("SELECT COUNT(*) FROM Terminal WHERE ip = '10.9.9.9'").toInt(), 1);
+
+    // A query still on its rows when the database closes fails from then on instead of stepping a closed file.
+    Query pending;
+    QVERIFY(pending.exec("SELECT ip FROM Terminal ORDER BY id") && pending.next());
+    Database::close();
+    QVERIFY(!pending.next());
+    QVERIFY(!pending.error().isEmpty());
+    QVERIFY(Database::open(Database::Kind::Server, db.path()));
 }
 
 void TestDatabase::unreadableFileLeavesConnectionClosed_data()

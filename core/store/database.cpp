@@ -27,6 +27,22 @@ QHash<QString, std::shared_ptr<Statement>>& statementCache()
     return cache;
 }
 
+// Never destroyed: at exit the connection may be gone before the statements could be finished on it.
+QHash<QString, std::shared_ptr<StepStatement>>& stepCache()
+{
+    static auto* cache = new QHash<QString, std::shared_ptr<StepStatement>>;
+    return *cache;
+}
+
+// Statements prepared on a connection go before it closes.
+void forgetStatements(const QSqlDatabase& db)
+{
+    statementCache().clear();
+    stepCache().clear();
+    if (db.isValid())
+        StoreDrivers::of(db).closing(db);
+}
+
 QString& lastRefusal()
 {
     static QString refusal;
@@ -125,7 +141,7 @@ bool fileInPlace(const QSqlDatabase& db, QString* error)
         return false;
     }
     QSqlDatabase connection = db; // shares the driver with every copy, so all of them follow
-    statementCache().clear();     // statements prepared on the old file go with it
+    forgetStatements(connection); // statements prepared on the old file go with it
     connection.close();
     QString why;
     if (!connection.open())
@@ -141,9 +157,27 @@ bool fileInPlace(const QSqlDatabase& db, QString* error)
     return false;
 }
 
+std::shared_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql, QString* error)
+{
+    bool shared = db.connectionName() == kConnectionName && gConn.isOpen();
+    if (shared) {
+        if (auto found = stepCache().value(sql); found && !found->isActive())
+            return found;
+        if (stepCache().contains(sql))
+            shared = false;
+    }
+    std::shared_ptr<StepStatement> statement = StoreDrivers::of(db).prepareStep(db, sql, error);
+    if (statement && shared) {
+        if (stepCache().size() >= kMaxCachedStatements)
+            stepCache().clear();
+        stepCache().insert(sql, statement);
+    }
+    return statement;
+}
+
 void close()
 {
-    statementCache().clear();
+    forgetStatements(gConn);
     lastRefusal().clear();
     if (gConn.isValid())
         gConn.close();

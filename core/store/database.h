@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <memory>
 
+class StepStatement;
+
 // The program's one shared connection, opened at start-up and kept for the life of the process.
 extern QSqlDatabase gConn;
 
@@ -51,6 +53,11 @@ struct Statement
     QHash<QString, int> index;
 };
 [[nodiscard]] std::shared_ptr<Statement> prepare(const QSqlDatabase& db, const QString& sql, QString* error = nullptr);
+
+// The same for a statement stepped directly on the engine (Query's road): kept and reused on gConn; one
+// that is still stepping is left alone and the caller gets its own.
+[[nodiscard]] std::shared_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql,
+                                                         QString* error = nullptr);
 
 // Whether the file the connection opened is still the one at its path. A database file deleted or replaced
 // under a running program keeps taking writes that are gone at the next start, so every write is refused
