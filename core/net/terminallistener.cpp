@@ -2,10 +2,12 @@
 
 #include "core/net/terminalnotices.h"
 
+#include <QDeadlineTimer>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 #include <QTimer>
 #include <cerrno>
 #include <sys/socket.h>
@@ -76,7 +78,7 @@ void TerminalListener::tryListen()
 {
     if (m_server->isListening())
         return;
-    if (m_server->listen(QHostAddress::Any, m_port)) {
+    if (m_server->listen(m_address, m_port)) {
         // Connections are taken here rather than by the server object, which, out of descriptors, would try
         // again and again without end instead of saying so.
         m_server->pauseAccepting();
@@ -85,6 +87,7 @@ void TerminalListener::tryListen()
         m_port = m_server->serverPort();
         m_retry->stop();
         m_listenFailureTold = false;
+        Q_EMIT listening(m_port);
         return;
     }
     reportListenFailure(int(m_server->serverError()), m_server->errorString());
@@ -223,6 +226,8 @@ void TerminalListener::punchReceived()
 {
     const std::vector<Received> batch = std::move(m_received);
     m_received.clear();
+    if (batch.empty()) // finish() punched them already
+        return;
     for (const Received& received : batch) {
         auto reply = [this, index = received.index, id = received.id.text](const PunchResult& result) {
             answer(index, id, result);
@@ -253,6 +258,60 @@ void TerminalListener::answer(qint64 index, const QString& id, const PunchResult
     if (terminal && terminal->punchesWaiting > 0 && --terminal->punchesWaiting == 0 &&
         terminal->socket->bytesAvailable() > 0)
         receive(index);
+}
+
+void TerminalListener::finish()
+{
+    constexpr int kHandOverMs = 2000;
+    m_retry->stop();
+    m_resumeAccepting->stop();
+    delete m_acceptor;
+    m_acceptor = nullptr;
+    m_server->close();
+
+    // What has arrived from each terminal counts, whether or not it was read yet, the text without a line
+    // end included. Reading may find a terminal gone, which closes (and forgets) its connection, so the
+    // indexes are taken first.
+    const auto takeEverything = [this](bool fromTheSystem) {
+        std::vector<qint64> indexes;
+        for (const auto& [index, terminal] : m_connections)
+            indexes.push_back(index);
+        for (const qint64 index : indexes) {
+            if (Connection* terminal = connection(index); terminal && fromTheSystem)
+                terminal->socket->waitForReadyRead(0);
+            if (Connection* terminal = connection(index)) {
+                for (Protocol::IdSplitter::Id& id : terminal->splitter.feed(terminal->socket->readAll()))
+                    enqueue(index, std::move(id));
+                if (auto id = terminal->splitter.takeHeld())
+                    enqueue(index, std::move(*id));
+            }
+        }
+    };
+    takeEverything(true);
+    // Punching a group reads its terminals again, which may complete more of what they sent. Punches held up
+    // by another program's lock get until the hand-over time to be stored.
+    QDeadlineTimer handOver(kHandOverMs);
+    while (!m_received.empty() || (m_punches->waiting() > 0 && !handOver.hasExpired())) {
+        if (m_received.empty())
+            QThread::msleep(PunchQueue::kRetryMs);
+        punchReceived();
+        m_punches->process();
+        takeEverything(false);
+    }
+
+    for (auto& [index, terminal] : m_connections) {
+        while (terminal.socket->bytesToWrite() > 0 && !handOver.hasExpired() &&
+               terminal.socket->waitForBytesWritten(int(handOver.remainingTime()))) {
+        }
+    }
+    // The answers are with the system now, which still sends them after the sockets close.
+    for (auto& [index, terminal] : m_connections) {
+        terminal.socket->disconnect(this);
+        terminal.socket->abort();
+        terminal.socket->deleteLater();
+        m_notices.clientClosed(index);
+    }
+    m_connections.clear();
 }
 
 void TerminalListener::socketError(qint64 index, QAbstractSocket::SocketError error)

@@ -50,6 +50,14 @@ public:
 
     // How long to wait between quiet retries of a failed listen.
     void setRetryInterval(int milliseconds);
+    // The address to listen on (before start); every address unless set.
+    void setListenAddress(const QHostAddress& address) { m_address = address; }
+    QHostAddress listenAddress() const { return m_address; }
+
+    // Stops taking terminals and finishes what they sent: every ID received so far, the text still waiting
+    // for its line end included, is stored and answered, the answers are handed to the system, and every
+    // connection closes. The listener takes no terminals afterwards.
+    void finish();
 
     // The connection counter: the highest index given out so far.
     qint64 connectionCount() const { return m_counter; }
@@ -61,6 +69,8 @@ public:
     QStringList connectedAddresses() const;
 
 Q_SIGNALS:
+    // The listen succeeded, at once or after retries.
+    void listening(quint16 port);
     // A connection was accepted on this index.
     void accepted(qint64 index);
     // A received ID was handled as a punch (after any reply was sent).
@@ -98,6 +108,7 @@ private:
     QTimer* m_retry;
     QTimer* m_resumeAccepting;
     quint16 m_port;
+    QHostAddress m_address = QHostAddress::Any;
     qint64 m_counter = 0;
     std::map<qint64, Connection> m_connections; // open terminal connections only
     bool m_listenFailureTold = false;

@@ -196,7 +196,9 @@ QString timesheetSql(bool withDate)
            (withDate ? QStringLiteral(", rsdate") : QString()) +
            QStringLiteral(" from timesheet where emp_id = ? and rsdate >= ? and rsdate <= ? order by rsdate, id");
 }
-using PairFound = std::function<bool(const Query& row, int in, const Pay::PairHours& hours)>;
+// The stored times are read as text straight from the statement by the shared parser: a year of a large staff
+// is millions of slots, and a QVariant for each would cost more than the query.
+template <typename PairFound>
 bool forEachPair(const QString& empId, const Request& request, bool withDate, QString* error, const PairFound& pair)
 {
     Query sheets;
@@ -205,8 +207,11 @@ bool forEachPair(const QString& empId, const Request& request, bool withDate, QS
         return fail(error, sheets.error());
     while (sheets.next()) {
         for (int in = 0; in < kDateColumn; in += 2) {
-            const QVariant inTime = sheets.value(in);
-            if (Pay::pairCounts(inTime) && !pair(sheets, in, Pay::pairHours(inTime, sheets.value(in + 1))))
+            if (!Pay::pairCounts(!sheets.isNull(in)))
+                continue;
+            const QTime from = ValueForms::storedTime(sheets.utf8(in));
+            const QTime to = sheets.isNull(in + 1) ? QTime() : ValueForms::storedTime(sheets.utf8(in + 1));
+            if (!pair(sheets, in, Pay::pairHours(from, to)))
                 return false;
         }
     }

@@ -1,5 +1,6 @@
 #include "core/store/database.h"
 
+#include "core/datapaths.h"
 #include "core/store/migrations.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
@@ -26,6 +27,22 @@ QHash<QString, std::shared_ptr<Statement>>& statementCache()
 {
     static QHash<QString, std::shared_ptr<Statement>> cache;
     return cache;
+}
+
+// Never destroyed: at exit the connection may be gone before the statements could be finished on it.
+QHash<QString, std::shared_ptr<StepStatement>>& stepCache()
+{
+    static auto* cache = new QHash<QString, std::shared_ptr<StepStatement>>;
+    return *cache;
+}
+
+// Statements prepared on a connection go before it closes.
+void forgetStatements(const QSqlDatabase& db)
+{
+    statementCache().clear();
+    stepCache().clear();
+    if (db.isValid())
+        StoreDrivers::of(db).closing(db);
 }
 
 QString& lastRefusal()
@@ -76,7 +93,7 @@ bool reopen(const QSqlDatabase& db, QString* why)
 {
     const StoreDriver& driver = StoreDrivers::of(db);
     QSqlDatabase connection = db;
-    statementCache().clear(); // statements prepared on the old file go with it
+    forgetStatements(connection); // statements prepared on the old file go with it
     connection.close();
     const bool keepJournal = isShared(db) && openState().keepJournal;
     if (!connection.open()) {
@@ -151,8 +168,7 @@ Readiness logLost(const QSqlDatabase& db, QString* error)
 
 QString defaultPath(Kind kind)
 {
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(kind == Kind::Server ? QStringLiteral("punched.mdb") : QStringLiteral("client.mdb"));
+    return DataPaths::locate(kind);
 }
 
 bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
@@ -270,6 +286,7 @@ bool checkSchema(const QSqlDatabase& db, QString* error)
         return false;
     }
     statementCache().clear(); // their descriptions may name columns that moved
+    stepCache().clear();
     openState().schemaVersion = *version;
     return true;
 }
@@ -289,9 +306,27 @@ QString errorText(const QSqlDatabase& db, const QSqlError& error)
     return error.text();
 }
 
+std::shared_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql, QString* error)
+{
+    bool shared = db.connectionName() == kConnectionName && gConn.isOpen();
+    if (shared) {
+        if (auto found = stepCache().value(sql); found && !found->isActive())
+            return found;
+        if (stepCache().contains(sql))
+            shared = false;
+    }
+    std::shared_ptr<StepStatement> statement = StoreDrivers::of(db).prepareStep(db, sql, error);
+    if (statement && shared) {
+        if (stepCache().size() >= kMaxCachedStatements)
+            stepCache().clear();
+        stepCache().insert(sql, statement);
+    }
+    return statement;
+}
+
 void close()
 {
-    statementCache().clear();
+    forgetStatements(gConn);
     lastRefusal().clear();
     openState() = {};
     if (gConn.isValid())

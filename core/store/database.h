@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <memory>
 
+class StepStatement;
+
 // The program's one shared connection, opened at start-up and kept for the life of the process.
 extern QSqlDatabase gConn;
 
@@ -15,7 +17,7 @@ namespace Database {
 
 enum class Kind { Server, Client };
 
-// The database file of each program, beside the executable.
+// The database file of each program when no option names one (see DataPaths::locate).
 QString defaultPath(Kind kind);
 
 // How open treats a file that is missing something: a program that keeps the file creates and upgrades it;
@@ -58,6 +60,11 @@ struct Statement
     QHash<QString, int> index;
 };
 [[nodiscard]] std::shared_ptr<Statement> prepare(const QSqlDatabase& db, const QString& sql, QString* error = nullptr);
+
+// The same for a statement stepped directly on the engine (Query's road): kept and reused on gConn; one
+// that is still stepping is left alone and the caller gets its own.
+[[nodiscard]] std::shared_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql,
+                                                         QString* error = nullptr);
 
 // Whether the connection may write: the files it opened are still the ones at its path and the schema
 // still has what the program needs. Every write is refused while this is false:

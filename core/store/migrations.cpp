@@ -71,6 +71,15 @@ bool serverSchema(QSqlDatabase& db, QString* error)
                      error);
 }
 
+// Settings every program on the file shares, such as who serves the terminals.
+bool serverSettings(QSqlDatabase& db, QString* error)
+{
+    return run(db,
+               {QStringLiteral("CREATE TABLE IF NOT EXISTS settings (id INTEGER PRIMARY KEY, "
+                               "name TEXT COLLATE NOCASE UNIQUE, value TEXT)")},
+               error);
+}
+
 bool clientSchema(QSqlDatabase& db, QString* error)
 {
     return run(db,
@@ -197,6 +206,7 @@ const std::vector<Migration>& forKind(Database::Kind kind)
     static const std::vector<Migration> server = {
         {1, QStringLiteral("employees, timesheets, terminals, administrator password, report work tables"),
          serverSchema},
+        {2, QStringLiteral("settings"), serverSettings},
     };
     static const std::vector<Migration> client = {
         {1, QStringLiteral("server address"), clientSchema},

@@ -126,10 +126,12 @@ Query::~Query()
 
 void Query::finish()
 {
+    // Done with the rows: the statement goes back to the cache for its next user.
     if (m_statement)
-        m_statement->query.finish();
+        m_statement->reset();
     m_statement.reset();
     m_onRow = false;
+    m_firstRowWaiting = false;
 }
 
 bool Query::exec(const QString& sql, const QVariantList& binds)
@@ -142,22 +144,34 @@ bool Query::exec(const QString& sql, const QVariantList& binds)
         return false;
     }
     QString why;
-    auto statement = Database::prepare(m_db, sql, &why);
+    auto statement = Database::prepareStep(m_db, sql, &why);
     if (!statement) {
         m_error = why;
         return false;
     }
-    QSqlQuery& query = statement->query;
-    for (const QVariant& bind : binds)
-        query.addBindValue(bind);
-    if (!query.exec()) {
-        m_error = Database::errorText(m_db, query.lastError());
-        query.finish();
-        return false;
+    for (int i = 0; i < binds.size(); ++i) {
+        if (!statement->bind(i, binds.at(i))) {
+            m_error = statement->error();
+            statement->reset();
+            return false;
+        }
     }
-    m_rowsAffected = query.numRowsAffected();
-    m_statement = std::move(statement);
-    return true;
+    // Run now, as Qt SQL does: a failure shows at exec, and a write is done when exec returns.
+    switch (statement->step()) {
+    case StepStatement::Step::Failed:
+        m_error = statement->error();
+        statement->reset();
+        return false;
+    case StepStatement::Step::Done:
+        m_rowsAffected = statement->changes();
+        statement->reset();
+        return true;
+    case StepStatement::Step::Row:
+        m_firstRowWaiting = true;
+        m_statement = std::move(statement);
+        return true;
+    }
+    return false;
 }
 
 bool Query::next()
@@ -165,34 +179,46 @@ bool Query::next()
     m_onRow = false;
     if (!m_statement)
         return false;
-    QSqlQuery& query = m_statement->query;
-    if (query.next()) {
+    if (m_firstRowWaiting) {
+        m_firstRowWaiting = false;
         m_onRow = true;
         return true;
     }
-    if (const QSqlError error = query.lastError(); error.isValid())
-        m_error = error.text();
-    // Done with the rows: the statement goes back to the cache for its next user.
+    switch (m_statement->step()) {
+    case StepStatement::Step::Row:
+        m_onRow = true;
+        return true;
+    case StepStatement::Step::Failed:
+        m_error = m_statement->error();
+        break;
+    case StepStatement::Step::Done:
+        break;
+    }
     finish();
     return false;
 }
 
 QVariant Query::value(int column) const
 {
-    return m_onRow ? m_statement->query.value(column) : QVariant();
+    return m_onRow ? m_statement->value(column) : QVariant();
 }
 
 QString Query::text(int column) const
 {
-    return value(column).toString();
+    return m_onRow ? QString::fromUtf8(m_statement->utf8(column)) : QString();
 }
 
 double Query::number(int column) const
 {
-    return value(column).toDouble();
+    return m_onRow ? m_statement->real(column) : 0.0;
 }
 
 bool Query::isNull(int column) const
 {
-    return !m_onRow || m_statement->query.isNull(column);
+    return !m_onRow || m_statement->isNull(column);
+}
+
+QByteArrayView Query::utf8(int column) const
+{
+    return m_onRow ? m_statement->utf8(column) : QByteArrayView();
 }

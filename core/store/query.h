@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/store/database.h"
+#include "core/store/storedriver.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -55,7 +56,9 @@ private:
     QString m_error;
 };
 
-// Forward-only query: steps rows as the statement yields them (no snapshot), for reports and cursors.
+// Forward-only query: steps rows as the statement yields them (no snapshot), for reports, cursors and the
+// punch. It steps the engine's statement directly; values are read where the engine keeps them, so a loop
+// over many rows pays for no QVariant or string it does not ask for.
 class Query
 {
 public:
@@ -70,6 +73,8 @@ public:
     QString text(int column) const;
     double number(int column) const;
     bool isNull(int column) const;
+    // The stored text's UTF-8 bytes, valid until the next row; for the readers of many values.
+    QByteArrayView utf8(int column) const;
     QString error() const { return m_error; }
     int rowsAffected() const { return m_rowsAffected; }
 
@@ -77,8 +82,9 @@ private:
     void finish();
 
     QSqlDatabase m_db;
-    std::shared_ptr<Database::Statement> m_statement;
+    std::shared_ptr<StepStatement> m_statement;
     bool m_onRow = false;
+    bool m_firstRowWaiting = false; // exec stepped to the first row; next() hands it out
     int m_rowsAffected = -1;
     QString m_error;
 };

@@ -1,11 +1,47 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <memory>
 
 class QSqlError;
 class QSqlQuery;
+
+// A prepared statement stepped directly on the engine, its values read where the engine keeps them: the
+// way of the loops that read or write many values (the reports' pairs, the punch), where a QVariant and a
+// string copy for every value cost more than the query itself. One statement steps one set of rows at a time.
+class StepStatement
+{
+public:
+    enum class Step { Row, Done, Failed };
+
+    virtual ~StepStatement() = default;
+
+    // Bound values by position, 0-based, in the forms Qt SQL binds them.
+    virtual bool bind(int index, const QVariant& value) = 0;
+    // The next row; Failed leaves the reason in error().
+    virtual Step step() = 0;
+    // Back to before the first row, bindings cleared.
+    virtual void reset() = 0;
+    // Stepped at least once and not reset since.
+    virtual bool isActive() const = 0;
+    virtual QString error() const = 0;
+    virtual int changes() const = 0; // rows the last write changed
+
+    virtual int columnCount() const = 0;
+    virtual QString columnName(int column) const = 0;
+    virtual QString declaredType(int column) const = 0;
+    // The current row's values. A value as Qt SQL gives it: qlonglong, double, QString, QByteArray, or a null
+    // QString for Null.
+    virtual QVariant value(int column) const = 0;
+    virtual bool isNull(int column) const = 0;
+    virtual double real(int column) const = 0;
+    // Stored text as UTF-8 bytes, valid until the next step or reset.
+    virtual QByteArrayView utf8(int column) const = 0;
+};
 
 // What the store needs from a database engine beyond Qt SQL's common interface. Everything that talks to an
 // engine's own API sits behind this, one implementation per engine; SQLite is the one there is.
@@ -28,6 +64,11 @@ public:
     virtual QStringList declaredTypes(const QSqlQuery& query, int count) const = 0;
     // Whether a transaction is open on the connection.
     virtual bool inTransaction(const QSqlDatabase& db) const = 0;
+    // A statement of one SQL text on the connection; null with the reason when it cannot be prepared.
+    virtual std::unique_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql,
+                                                       QString* why) const = 0;
+    // The connection is about to close: its step statements are finished and fail from now on.
+    virtual void closing(const QSqlDatabase& db) const = 0;
 
     // What became of the files the connection opened since rememberFiles().
     enum class Files {
