@@ -2,7 +2,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build run run-client test soak bench format clean
+.PHONY: all deps configure build run run-client test package soak bench format clean
 
 all: build
 
@@ -28,6 +28,11 @@ run-client: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j2
+
+# The Debian packages qorvil, qorvil-client and qorvil-service, in $(BUILD)/packages.
+package: build
+	@cd $(BUILD) && cpack -G DEB -B packages >/dev/null
+	@ls -1 $(BUILD)/packages/*.deb
 
 # The hardening suite's long cases (thousands of connections, kill loops), bounded to a few minutes.
 soak: build

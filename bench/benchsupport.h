@@ -17,11 +17,14 @@ public:
         return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
     }
     QString input(const QString&, const QString&) override { return {}; }
-    void notice(const QString&, const QString&, Icon, std::function<void()> onDismissed) override
+    NoticeId notice(const QString&, const QString&, Icon, std::function<void()> onDismissed) override
     {
         if (onDismissed)
             onDismissed();
+        return 0;
     }
+    void updateNotice(NoticeId, const QString&) override {}
+    void withdrawNotice(NoticeId) override {}
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
     bool choosePrinter(QPrinter&) override { return false; }
 };

@@ -1,7 +1,8 @@
 // Punch load: N terminals against a server on 127.0.0.1, each sending an employee ID and waiting for the
 // answer before the next. Afterwards it checks, in the server's database, that every answered punch is
 // stored in the slot its answer named.
-//   loaddriver <port> <terminals> <employees> <database> [seconds=20]
+//   loaddriver <port> <terminals> <employees> <database> [seconds=20] [line|bare]
+// IDs end with a line feed, as terminals send them; "bare" sends them without one.
 // Prints: punches, seconds, per_second, p50_us, p99_us, unanswered, verified.
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -48,7 +49,7 @@ std::string idOf(int e)
 int main(int argc, char** argv)
 {
     if (argc < 5) {
-        std::fprintf(stderr, "usage: loaddriver <port> <terminals> <employees> <database> [seconds]\n");
+        std::fprintf(stderr, "usage: loaddriver <port> <terminals> <employees> <database> [seconds] [line|bare]\n");
         return 2;
     }
     const int port = std::atoi(argv[1]);
@@ -56,6 +57,7 @@ int main(int argc, char** argv)
     const int employees = std::atoi(argv[3]);
     const char* database = argv[4];
     const double limit = argc > 5 ? std::atof(argv[5]) : 20.0;
+    const bool lines = argc <= 6 || std::strcmp(argv[6], "bare") != 0;
     constexpr int kRounds = 6; // six slots a day
 
     std::vector<Terminal> terminals(count);
@@ -96,9 +98,10 @@ int main(int argc, char** argv)
             return;
         }
         t.pendingId = t.ids[t.next++];
+        const std::string wire = lines ? t.pendingId + '\n' : t.pendingId;
         t.sent = Clock::now();
         t.waiting = true;
-        send(t.fd, t.pendingId.data(), t.pendingId.size(), MSG_NOSIGNAL);
+        send(t.fd, wire.data(), wire.size(), MSG_NOSIGNAL);
     };
 
     const auto start = Clock::now();

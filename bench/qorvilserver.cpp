@@ -1,16 +1,17 @@
 // The real server for the punch load: the main window with its terminal listener on the given port, every
-// box answered at once. Prints "listening <port>" when terminals can connect, and its peak memory when it
-// receives a line on standard input or ends.
+// box answered at once. Prints "listening <port>" when terminals can connect. Each line on standard input
+// prints "cpu_us <user + system time> peak_kib <peak memory>", as the reference server does; the end of
+// standard input ends the program.
 //   qorvilserver <database> <port>
 #include "bench/benchsupport.h"
-#include "server/punch/terminallistener.h"
+#include "core/net/terminallistener.h"
 #include "server/shell/mainwindow.h"
 #include "server/shell/startup.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
-#include <QTimer>
 #include <cstdio>
+#include <sys/resource.h>
 #include <unistd.h>
 
 int main(int argc, char* argv[])
@@ -32,11 +33,16 @@ int main(int argc, char* argv[])
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
         char line[64];
-        if (::read(STDIN_FILENO, line, sizeof line) <= 0 || true) {
-            std::printf("peak_kib %ld\n", procStatusKiB("VmHWM"));
-            std::fflush(stdout);
+        const ssize_t got = ::read(STDIN_FILENO, line, sizeof line);
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        std::printf("cpu_us %lld peak_kib %ld\n",
+                    (long long)(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000 + usage.ru_utime.tv_usec +
+                        usage.ru_stime.tv_usec,
+                    usage.ru_maxrss);
+        std::fflush(stdout);
+        if (got <= 0)
             QCoreApplication::exit(0);
-        }
     });
     return app.exec();
 }

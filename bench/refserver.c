@@ -1,8 +1,15 @@
 /* The yardstick for the punch path: a single-threaded epoll TCP server over the raw sqlite3 API doing the
- * same punch as the time clock (employee lookup with exact comparison, today's row by the (emp_id, rsdate)
- * index, first free slot or a new row), WAL and synchronous=FULL, one commit per punch, reply after commit.
- *   refserver <database> <port>
- * It prints "listening <port>" once it accepts connections. Not a product: no framing, no limits. */
+ * same punch as the time clock (employee lookup with exact comparison, today's row of exactly that ID by the
+ * (emp_id, rsdate) index, first free of the six slots or a new row), WAL and synchronous=FULL, a reply only
+ * after the commit and never one for a punch that was not stored. IDs arrive one per line.
+ *   refserver <database> <port> [group|single]
+ * group (the default): every punch readable in one turn of the loop goes into one transaction, a savepoint
+ *   each, so they share one wait for the disk; a punch whose savepoint fails is rolled back alone and gets
+ *   no reply, a failed commit answers none of them.
+ * single: one transaction and one commit per punch.
+ * Prints "listening <port>" once it accepts connections. Each line on standard input prints "cpu_us <user +
+ * system time> peak_kib <peak memory>"; the end of standard input ends the program. Not a product: no
+ * limits, no bare IDs. */
 #define _GNU_SOURCE
 #include <arpa/inet.h>
 #include <errno.h>
@@ -13,13 +20,33 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/epoll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <time.h>
 #include <unistd.h>
 
+enum { kMaxFds = 4096, kLineMax = 256, kReplyMax = 512 };
+
 static sqlite3* db;
 static sqlite3_stmt *find_employee, *find_row, *insert_row, *update_slot[6];
+static sqlite3_stmt *begin, *commit, *rollback, *savepoint, *release, *rollback_to;
 static const char* slot_names[6] = {"in1", "out1", "in2", "out2", "in3", "out3"};
+
+/* A connection's bytes after its last line end. */
+static struct
+{
+    char text[kLineMax];
+    int length;
+} partial[kMaxFds];
+
+/* The punches of one loop turn and their replies. */
+static struct pending
+{
+    int fd;
+    int length;
+    char reply[kReplyMax];
+} batch[kMaxFds];
+static int batch_size;
 
 static void die(const char* what)
 {
@@ -33,7 +60,15 @@ static void prepare(const char* sql, sqlite3_stmt** stmt)
         die(sql);
 }
 
-/* Writes the reply into out and returns its length; 0 means no reply. */
+static int run(sqlite3_stmt* stmt)
+{
+    int rc = sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+    return rc == SQLITE_DONE;
+}
+
+/* Stores one punch; writes the reply into out and returns its length, 0 for no reply, -1 when the store
+ * failed (nothing of it may stay). */
 static int punch(const char* id, int id_len, char* out, size_t out_size)
 {
     time_t now = time(NULL);
@@ -44,12 +79,12 @@ static int punch(const char* id, int id_len, char* out, size_t out_size)
     strftime(clock, sizeof clock, "%H:%M:%S", &local);
 
     sqlite3_bind_text(find_employee, 1, id, id_len, SQLITE_STATIC);
-    int found = 0, any = 0;
-    char name[512] = "";
-    while (sqlite3_step(find_employee) == SQLITE_ROW) {
+    int found = 0, any = 0, rc;
+    char name[kReplyMax - 8] = "";
+    while ((rc = sqlite3_step(find_employee)) == SQLITE_ROW) {
         any = 1;
         const char* emp_id = (const char*)sqlite3_column_text(find_employee, 0);
-        if (emp_id && (int)strlen(emp_id) == id_len && memcmp(emp_id, id, id_len) == 0) {
+        if (emp_id && sqlite3_column_bytes(find_employee, 0) == id_len && memcmp(emp_id, id, id_len) == 0) {
             const char* first = (const char*)sqlite3_column_text(find_employee, 1);
             const char* last = (const char*)sqlite3_column_text(find_employee, 2);
             snprintf(name, sizeof name, "%s %s", first ? first : "", last ? last : "");
@@ -58,61 +93,135 @@ static int punch(const char* id, int id_len, char* out, size_t out_size)
         }
     }
     sqlite3_reset(find_employee);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return -1;
     if (!any)
         return snprintf(out, out_size, "NRF");
     if (!found)
         return 0;
 
-    const char* code = NULL;
+    /* Today's row of exactly this ID: the index is case-blind, the comparison is not. */
+    const char* code = "RIN";
+    sqlite3_int64 row_id = -1;
+    int slot = -1;
     sqlite3_bind_text(find_row, 1, id, id_len, SQLITE_STATIC);
     sqlite3_bind_text(find_row, 2, day, -1, SQLITE_STATIC);
-    if (sqlite3_step(find_row) == SQLITE_ROW) {
-        sqlite3_int64 row_id = sqlite3_column_int64(find_row, 0);
-        int slot = -1;
+    while ((rc = sqlite3_step(find_row)) == SQLITE_ROW) {
+        const char* emp_id = (const char*)sqlite3_column_text(find_row, 7);
+        if (!emp_id || sqlite3_column_bytes(find_row, 7) != id_len || memcmp(emp_id, id, id_len) != 0)
+            continue;
+        row_id = sqlite3_column_int64(find_row, 0);
         for (int i = 0; i < 6 && slot < 0; ++i)
             if (sqlite3_column_type(find_row, 1 + i) == SQLITE_NULL)
                 slot = i;
-        sqlite3_reset(find_row);
+        break;
+    }
+    sqlite3_reset(find_row);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return -1;
+    if (row_id >= 0) {
         if (slot < 0)
-            return 0;
+            return 0; /* the day is full: nothing written, nothing answered here */
         sqlite3_bind_text(update_slot[slot], 1, clock, -1, SQLITE_STATIC);
         sqlite3_bind_int64(update_slot[slot], 2, row_id);
-        int rc = sqlite3_step(update_slot[slot]);
-        sqlite3_reset(update_slot[slot]);
-        if (rc != SQLITE_DONE)
-            return 0;
+        if (!run(update_slot[slot]) || sqlite3_changes(db) != 1)
+            return -1;
         code = slot % 2 == 0 ? "RIN" : "OUT";
     } else {
-        sqlite3_reset(find_row);
         sqlite3_bind_text(insert_row, 1, id, id_len, SQLITE_STATIC);
         sqlite3_bind_text(insert_row, 2, day, -1, SQLITE_STATIC);
         sqlite3_bind_text(insert_row, 3, clock, -1, SQLITE_STATIC);
-        int rc = sqlite3_step(insert_row);
-        sqlite3_reset(insert_row);
-        if (rc != SQLITE_DONE)
-            return 0;
-        code = "RIN";
+        if (!run(insert_row))
+            return -1;
     }
-    return snprintf(out, out_size, "%s%s", code, name);
+    int length = snprintf(out, out_size, "%s%s", code, name);
+    return length < (int)out_size ? length : (int)out_size - 1;
+}
+
+static void store_single(void)
+{
+    for (int i = 0; i < batch_size; ++i) {
+        struct pending* p = &batch[i];
+        const char* id = p->reply; /* the ID waits in the reply buffer until it is punched */
+        char reply[kReplyMax];
+        if (!run(begin)) {
+            p->length = 0;
+            continue;
+        }
+        int length = punch(id, p->length, reply, sizeof reply);
+        if (length < 0 || !run(commit)) {
+            run(rollback);
+            length = 0;
+        }
+        p->length = length;
+        memcpy(p->reply, reply, (size_t)(length > 0 ? length : 0));
+    }
+}
+
+static void store_group(void)
+{
+    if (!run(begin)) {
+        for (int i = 0; i < batch_size; ++i)
+            batch[i].length = 0;
+        return;
+    }
+    for (int i = 0; i < batch_size; ++i) {
+        struct pending* p = &batch[i];
+        char reply[kReplyMax];
+        int length = -1;
+        if (run(savepoint)) {
+            length = punch(p->reply, p->length, reply, sizeof reply);
+            if (length < 0)
+                run(rollback_to);
+            run(release);
+        }
+        p->length = length > 0 ? length : 0;
+        memcpy(p->reply, reply, (size_t)p->length);
+    }
+    if (!run(commit)) {
+        run(rollback);
+        for (int i = 0; i < batch_size; ++i)
+            batch[i].length = 0;
+    }
+}
+
+static void report_usage(void)
+{
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    long long us = (long long)(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000 + usage.ru_utime.tv_usec +
+                   usage.ru_stime.tv_usec;
+    printf("cpu_us %lld peak_kib %ld\n", us, usage.ru_maxrss);
+    fflush(stdout);
 }
 
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        fprintf(stderr, "usage: refserver <database> <port>\n");
+        fprintf(stderr, "usage: refserver <database> <port> [group|single]\n");
         return 2;
     }
+    const int group = argc < 4 || strcmp(argv[3], "single") != 0;
     if (sqlite3_open(argv[1], &db) != SQLITE_OK)
         die("open");
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;", NULL, NULL, NULL);
+    sqlite3_busy_timeout(db, 5000);
+    if (sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;", NULL, NULL, NULL) != SQLITE_OK)
+        die("pragma");
     prepare("select emp_id, emp_fname, emp_lname from Employee where emp_id = ?", &find_employee);
-    prepare("select id, in1, out1, in2, out2, in3, out3 from timesheet where emp_id = ? and rsdate = ?", &find_row);
+    prepare("select id, in1, out1, in2, out2, in3, out3, emp_id from timesheet where emp_id = ? and rsdate = ?",
+            &find_row);
     prepare("insert into timesheet (emp_id, rsdate, in1) values (?, ?, ?)", &insert_row);
     for (int i = 0; i < 6; ++i) {
         char sql[128];
         snprintf(sql, sizeof sql, "update timesheet set %s = ? where id = ?", slot_names[i]);
         prepare(sql, &update_slot[i]);
     }
+    prepare("begin immediate", &begin);
+    prepare("commit", &commit);
+    prepare("rollback", &rollback);
+    prepare("savepoint punch", &savepoint);
+    prepare("release punch", &release);
+    prepare("rollback to punch", &rollback_to);
 
     int listener = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
     int yes = 1;
@@ -126,21 +235,36 @@ int main(int argc, char** argv)
     int ep = epoll_create1(0);
     struct epoll_event ev = {.events = EPOLLIN, .data.fd = listener};
     epoll_ctl(ep, EPOLL_CTL_ADD, listener, &ev);
+    struct epoll_event input = {.events = EPOLLIN, .data.fd = STDIN_FILENO};
+    epoll_ctl(ep, EPOLL_CTL_ADD, STDIN_FILENO, &input);
     printf("listening %s\n", argv[2]);
     fflush(stdout);
 
-    static char buffer[1 << 16], reply[1024];
+    static char buffer[1 << 16];
     struct epoll_event events[256];
     for (;;) {
         int n = epoll_wait(ep, events, 256, -1);
+        batch_size = 0;
         for (int i = 0; i < n; ++i) {
             int fd = events[i].data.fd;
+            if (fd == STDIN_FILENO) {
+                ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
+                report_usage();
+                if (got <= 0)
+                    return 0;
+                continue;
+            }
             if (fd == listener) {
                 int client;
                 while ((client = accept4(listener, NULL, NULL, SOCK_NONBLOCK)) >= 0) {
+                    if (client >= kMaxFds) {
+                        close(client);
+                        continue;
+                    }
                     setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
                     struct epoll_event cev = {.events = EPOLLIN, .data.fd = client};
                     epoll_ctl(ep, EPOLL_CTL_ADD, client, &cev);
+                    partial[client].length = 0;
                     send(client, "CRA", 3, MSG_NOSIGNAL);
                 }
                 continue;
@@ -150,12 +274,39 @@ int main(int argc, char** argv)
                 if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
                     epoll_ctl(ep, EPOLL_CTL_DEL, fd, NULL);
                     close(fd);
+                    for (int k = 0; k < batch_size; ++k)
+                        if (batch[k].fd == fd)
+                            batch[k].fd = -1;
                 }
                 continue;
             }
-            int len = punch(buffer, (int)got, reply, sizeof reply);
-            if (len > 0)
-                send(fd, reply, (size_t)len, MSG_NOSIGNAL);
+            for (ssize_t k = 0; k < got; ++k) {
+                char c = buffer[k];
+                if (c != '\n') {
+                    if (partial[fd].length < kLineMax)
+                        partial[fd].text[partial[fd].length++] = c;
+                    continue;
+                }
+                int length = partial[fd].length;
+                partial[fd].length = 0;
+                if (length > 0 && partial[fd].text[length - 1] == '\r')
+                    --length;
+                if (length == 0 || length >= kLineMax || batch_size == kMaxFds)
+                    continue;
+                batch[batch_size].fd = fd;
+                batch[batch_size].length = length;
+                memcpy(batch[batch_size].reply, partial[fd].text, (size_t)length);
+                ++batch_size;
+            }
         }
+        if (batch_size == 0)
+            continue;
+        if (group)
+            store_group();
+        else
+            store_single();
+        for (int i = 0; i < batch_size; ++i)
+            if (batch[i].fd >= 0 && batch[i].length > 0)
+                send(batch[i].fd, batch[i].reply, (size_t)batch[i].length, MSG_NOSIGNAL);
     }
 }

@@ -1,20 +1,37 @@
 #include "client/remotewindow.h"
+#include "core/datapaths.h"
 #include "core/store/database.h"
 #include "widgets/desktop.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDebug>
 #include <QPointer>
 
 int main(int argc, char* argv[])
 {
+    Desktop::allowHelpWithoutDisplay(argc, argv);
     QApplication app(argc, argv);
     // No display name: the desktop would add it to every box title, and titles are shown exactly as given.
     QApplication::setApplicationName(QStringLiteral("Qorvil Client"));
-    Desktop::applySkin(app);
+    QApplication::setApplicationVersion(QStringLiteral(QORVIL_VERSION));
 
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("A Qorvil punch terminal: sends typed employee IDs to the server and shows its answers."));
+    const QCommandLineOption config(QStringLiteral("config"),
+                                    QStringLiteral("The file that keeps the server's address, instead of the usual "
+                                                   "client.mdb."),
+                                    QStringLiteral("FILE"));
+    parser.addOption(config);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.process(app);
+
+    Desktop::applySkin(app);
     // A database that cannot be opened is reported by the window's load; the reason also goes to the log.
-    if (QString error; !Database::open(Database::Kind::Client, Database::defaultPath(Database::Kind::Client), &error))
+    if (QString error;
+        !Database::open(Database::Kind::Client, DataPaths::locate(Database::Kind::Client, parser.value(config)), &error))
         qWarning().noquote() << error;
 
     QPointer<RemoteWindow> remote = new RemoteWindow;

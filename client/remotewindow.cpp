@@ -13,12 +13,16 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QTcpSocket>
+#include <QTimer>
+
 #include <cerrno>
 #include <cstring>
 
 namespace {
 
 const QColor kInk(30, 60, 120);
+// The most the socket reads ahead of the window: with the decoder's bound, all a flood of replies can hold.
+constexpr qint64 kReadBufferBytes = 64 * 1024;
 
 // A terminal screen with a keypad, the window's decorative picture.
 QPixmap terminalPicture(int size)
@@ -91,8 +95,16 @@ RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), 
 
     m_socket = new QTcpSocket(this);
     m_socket->setObjectName(QStringLiteral("rsSock"));
+    m_socket->setReadBufferSize(kReadBufferBytes);
     connect(m_socket, &QTcpSocket::readyRead, this, &RemoteWindow::receive);
-    connect(m_socket, &QTcpSocket::disconnected, m_socket, &QTcpSocket::abort);
+    connect(m_socket, &QTcpSocket::disconnected, this, [this] {
+        serverQuiet();
+        m_socket->abort();
+    });
+    m_quiet = new QTimer(this);
+    m_quiet->setSingleShot(true);
+    m_quiet->setInterval(Protocol::kQuietMs);
+    connect(m_quiet, &QTimer::timeout, this, &RemoteWindow::serverQuiet);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &RemoteWindow::socketError);
 
     m_connect = new QPushButton(connectPicture(), QStringLiteral("Connect to Server"), this);
@@ -138,51 +150,81 @@ void RemoteWindow::activated()
 
 void RemoteWindow::sendId()
 {
-    if (m_socket->state() != QAbstractSocket::ConnectedState || m_socket->write(Protocol::toWire(m_id->text())) < 0) {
+    if (m_socket->state() != QAbstractSocket::ConnectedState || m_socket->write(Protocol::idToWire(m_id->text())) < 0) {
         // The ID stays in the box, so it can be sent again once the server is back.
         dialogs().ok(QStringLiteral("Unable to Reach Server! Please Make Sure They're Connected."),
                      QStringLiteral("Error In Connection"), Dialogs::Icon::Exclamation);
         return;
     }
+    if (!m_id->text().isEmpty()) // a blank line is no ID and gets no reply
+        m_replies.expectReply();
     m_id->clear();
 }
 
 void RemoteWindow::receive()
 {
-    // A box shown for one block holds up reading; what arrived meanwhile is read as the next block.
-    while (m_socket->bytesAvailable() > 0)
-        showReply(Protocol::decodeServerReply(Protocol::fromWire(m_socket->readAll())));
+    showReplies(m_replies.feed(m_socket->readAll()));
+    // A name is complete once the next reply begins or the server falls quiet.
+    if (m_replies.holding())
+        m_quiet->start();
+    else
+        m_quiet->stop();
 }
 
-void RemoteWindow::showReply(const Protocol::ServerReply& reply)
+void RemoteWindow::serverQuiet()
+{
+    m_quiet->stop();
+    showReplies(m_replies.flush());
+}
+
+void RemoteWindow::showReplies(const QList<Protocol::ServerReply>& replies)
 {
     using Kind = Protocol::ServerReply::Kind;
-    switch (reply.kind) {
-    case Kind::Accepted:
-        dialogs().ok(QStringLiteral("Connection Request Accepted"), QStringLiteral("Remote Connected"),
-                     Dialogs::Icon::Information);
-        break;
-    case Kind::NotFound:
-        dialogs().ok(QStringLiteral("No Record of That ID Found"), QStringLiteral("ID Not Found"),
-                     Dialogs::Icon::Information);
-        break;
-    case Kind::SignedIn:
-        m_name->setText(reply.name);
-        m_action->setText(QStringLiteral("Signed In at ") + ValueForms::showTime(now().time()));
-        break;
-    case Kind::SignedOut:
-        m_name->setText(reply.name);
-        m_action->setText(QStringLiteral("Signed Out at ") + ValueForms::showTime(now().time()));
-        break;
-    case Kind::Ignored:
-        break;
+    for (const Protocol::ServerReply& reply : replies) {
+        switch (reply.kind) {
+        case Kind::Accepted:
+        case Kind::NotFound:
+            if (m_waitingBoxes.size() < std::size_t(kMaxWaitingBoxes))
+                m_waitingBoxes.push_back(reply.kind);
+            break;
+        case Kind::SignedIn:
+            m_name->setText(reply.name);
+            m_action->setText(QStringLiteral("Signed In at ") + ValueForms::showTime(now().time()));
+            break;
+        case Kind::SignedOut:
+            m_name->setText(reply.name);
+            m_action->setText(QStringLiteral("Signed Out at ") + ValueForms::showTime(now().time()));
+            break;
+        }
     }
+    // Boxes are shown outside the socket's handler, so replies keep being read while one is up.
+    if (!m_waitingBoxes.empty() && !m_showingBoxes)
+        QMetaObject::invokeMethod(this, &RemoteWindow::showWaitingBoxes, Qt::QueuedConnection);
+}
+
+void RemoteWindow::showWaitingBoxes()
+{
+    if (m_showingBoxes)
+        return;
+    m_showingBoxes = true;
+    while (!m_waitingBoxes.empty()) {
+        const Protocol::ServerReply::Kind kind = m_waitingBoxes.front();
+        m_waitingBoxes.pop_front();
+        if (kind == Protocol::ServerReply::Kind::Accepted)
+            dialogs().ok(QStringLiteral("Connection Request Accepted"), QStringLiteral("Remote Connected"),
+                         Dialogs::Icon::Information);
+        else
+            dialogs().ok(QStringLiteral("No Record of That ID Found"), QStringLiteral("ID Not Found"),
+                         Dialogs::Icon::Information);
+    }
+    m_showingBoxes = false;
 }
 
 void RemoteWindow::socketError(QAbstractSocket::SocketError error)
 {
     // The server going away is a close, not an error: the socket just stays closed.
     if (error == QAbstractSocket::RemoteHostClosedError) {
+        serverQuiet();
         m_socket->abort();
         return;
     }

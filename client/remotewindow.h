@@ -5,11 +5,13 @@
 #include "widgets/formwindow.h"
 
 #include <QAbstractSocket>
+#include <deque>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTcpSocket;
+class QTimer;
 class ClockDisplay;
 
 // The punch terminal: sends each typed ID to the server and shows the answer with this computer's time.
@@ -17,6 +19,10 @@ class RemoteWindow : public FormWindow
 {
     Q_OBJECT
 public:
+    // Replies that need a box wait while one is shown; beyond this many more are dropped, so a server that
+    // floods the terminal cannot bury it in boxes.
+    static constexpr int kMaxWaitingBoxes = 3;
+
     // The port is the server's; tests pass the one their listener was given.
     explicit RemoteWindow(quint16 port = Protocol::kPort, QWidget* parent = nullptr);
 
@@ -40,7 +46,9 @@ Q_SIGNALS:
 private:
     void sendId();
     void receive();
-    void showReply(const Protocol::ServerReply& reply);
+    void serverQuiet();
+    void showReplies(const QList<Protocol::ServerReply>& replies);
+    void showWaitingBoxes();
     void socketError(QAbstractSocket::SocketError error);
     void connectToServer();
     void confirmClose();
@@ -50,6 +58,10 @@ private:
     QString m_address;
     quint16 m_port;
     QTcpSocket* m_socket;
+    Protocol::ReplyDecoder m_replies;
+    QTimer* m_quiet;
+    std::deque<Protocol::ServerReply::Kind> m_waitingBoxes;
+    bool m_showingBoxes = false;
     ClockDisplay* m_clock;
     QLineEdit* m_id;
     QLabel* m_name;

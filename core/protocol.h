@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <optional>
 
 struct PunchResult;
 
-// The terminal protocol: plain text over one TCP connection per terminal, no framing.
+// The terminal protocol: plain text over one TCP connection per terminal. A terminal ends each ID with a line
+// feed; the server's replies carry no end of their own, so the terminal cuts them out of the stream.
 namespace Protocol {
 
 constexpr quint16 kPort = 50505;
@@ -16,15 +19,50 @@ inline const QString kNotFound = QStringLiteral("NRF");
 inline const QString kSignedIn = QStringLiteral("RIN");
 inline const QString kSignedOut = QStringLiteral("OUT");
 
-// Text travels as UTF-8 with nothing appended: ASCII IDs and names are their own bytes.
+// Text held without an end is taken as complete once the sender has been quiet this long.
+constexpr int kQuietMs = 100;
+
+// Text travels as UTF-8: ASCII IDs and names are their own bytes.
 QByteArray toWire(const QString& text);
 // Bytes that are not UTF-8 become replacement characters, so they can never equal a stored ID.
 QString fromWire(const QByteArray& bytes);
+// What a terminal sends for one ID: the text and a line feed.
+QByteArray idToWire(const QString& id);
 
 // The reply a terminal gets for a punch, or nothing (a full day, a case-only match, a punch not stored).
 std::optional<QString> replyFor(const PunchResult& result);
 
-// What a terminal makes of one block received from the server.
+// The server's side: what one terminal sends, cut into IDs. Each line (LF or CR LF) is one ID; text without
+// a line end is held until the rest arrives, or taken whole once the terminal falls quiet or leaves, so
+// terminals that send bare IDs keep working and an ID split by the network is joined. A blank line is no
+// ID, and a leading UTF-8 byte-order mark is not part of one.
+class IdSplitter
+{
+public:
+    // The longest ID taken from the wire, in bytes. A longer line is nobody's ID: it is cut here, the rest
+    // of it is dropped as it arrives, and it is marked overlong. This is all a connection ever holds.
+    static constexpr qsizetype kMaxIdBytes = 4096;
+
+    struct Id
+    {
+        QString text;
+        bool overlong = false;
+    };
+
+    // The IDs completed by these bytes, in order.
+    QList<Id> feed(QByteArrayView bytes);
+    // The text held without a line end, as one ID; nothing when nothing is held.
+    std::optional<Id> takeHeld();
+    bool holding() const { return !m_held.isEmpty() || m_overlong; }
+
+private:
+    std::optional<Id> finish(bool lineEnd);
+
+    QByteArray m_held;
+    bool m_overlong = false;
+};
+
+// One message from the server.
 struct ServerReply
 {
     enum class Kind {
@@ -32,14 +70,39 @@ struct ServerReply
         NotFound,  // "NRF"
         SignedIn,  // "RIN" + name
         SignedOut, // "OUT" + name
-        Ignored,   // anything else, including two messages run together
     };
 
-    Kind kind = Kind::Ignored;
+    Kind kind = Kind::NotFound;
     QString name;
 };
 
-// The whole block is one message: it is compared as a whole, then split after its third character.
-ServerReply decodeServerReply(const QString& block);
+// The terminal's side: the server's replies cut out of the received stream. "CRA" and "NRF" are complete as
+// they arrive; a name runs until the next reply begins or the server falls quiet. Since a name may itself
+// contain a code ("TROUT"), a name is only cut where another reply can really follow: at "CRA" until the
+// greeting came, at "NRF", "RIN" or "OUT" only while more than one sent ID is still unanswered.
+class ReplyDecoder
+{
+public:
+    // The longest name kept; the rest of a longer one is dropped. With it, this is all the decoder holds.
+    static constexpr qsizetype kMaxNameBytes = 1024;
+
+    // An ID was sent: one more reply may come.
+    void expectReply();
+    // The replies completed by these bytes, in order. Bytes that begin no reply are dropped.
+    QList<ServerReply> feed(QByteArrayView bytes);
+    // The server fell quiet (or left): a name held so far is complete; a code cut short is dropped.
+    QList<ServerReply> flush();
+    bool holding() const { return !m_held.isEmpty(); }
+
+private:
+    QList<ServerReply> decode(bool quiet);
+    qsizetype nameEnd(qsizetype from, bool quiet) const;
+    void answered();
+
+    QByteArray m_held;
+    int m_unanswered = 0;
+    bool m_greeted = false;
+    bool m_dropping = false; // the rest of a name that was too long
+};
 
 } // namespace Protocol

@@ -88,19 +88,46 @@ QString storeTime(const QTime& time)
     return text;
 }
 
+namespace {
+
+// The stored form "HH:mm:ss", read directly: a year of a large staff is millions of slots. Invalid when the
+// text is not in that form.
+int codeAt(QStringView text, int at)
+{
+    return text[at].unicode();
+}
+
+int codeAt(QByteArrayView text, int at)
+{
+    return uchar(text[at]);
+}
+
+template <typename Text> QTime storedForm(Text text)
+{
+    if (text.size() != 8 || codeAt(text, 2) != ':' || codeAt(text, 5) != ':')
+        return QTime();
+    auto two = [&](int at) {
+        const int high = codeAt(text, at) - '0';
+        const int low = codeAt(text, at + 1) - '0';
+        return high >= 0 && high <= 9 && low >= 0 && low <= 9 ? high * 10 + low : -1;
+    };
+    return QTime(two(0), two(3), two(6));
+}
+
+} // namespace
+
 QTime storedTime(const QString& text)
 {
-    // The stored form is read directly: a year of a large staff is hundreds of thousands of slots.
-    if (text.size() == 8 && text.at(2) == QLatin1Char(':') && text.at(5) == QLatin1Char(':')) {
-        auto two = [&](int at) {
-            const int high = text.at(at).unicode() - u'0';
-            const int low = text.at(at + 1).unicode() - u'0';
-            return high >= 0 && high <= 9 && low >= 0 && low <= 9 ? high * 10 + low : -1;
-        };
-        if (const QTime time(two(0), two(3), two(6)); time.isValid())
-            return time;
-    }
+    if (const QTime time = storedForm(QStringView(text)); time.isValid())
+        return time;
     return readTime(text).value_or(QTime());
+}
+
+QTime storedTime(QByteArrayView utf8)
+{
+    if (const QTime time = storedForm(utf8); time.isValid())
+        return time;
+    return readTime(QString::fromUtf8(utf8)).value_or(QTime());
 }
 
 QString showValue(const QVariant& value)

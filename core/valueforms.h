@@ -32,6 +32,8 @@ QString storeTime(const QTime& time);
 // Invalid when the text is neither. Every reader of stored times goes through this one, so a window and
 // both reports always agree on what a slot says.
 QTime storedTime(const QString& text);
+// The same for the stored text's UTF-8 bytes, as the reports read them straight from the store.
+QTime storedTime(QByteArrayView utf8);
 
 // Shows any stored value as text for a box or a list cell: Null as empty, dates and times in their shown forms.
 QString showValue(const QVariant& value);

@@ -1,7 +1,9 @@
 #include "report/auditcommand.h"
 
 #include "core/audit/audittrail.h"
+#include "core/datapaths.h"
 #include "core/store/database.h"
+#include "report/reportcommand.h"
 #include "core/valueforms.h"
 
 #include <QCommandLineParser>
@@ -91,14 +93,17 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return BadArguments;
     }
 
-    const QString path = parser.isSet(QStringLiteral("database")) ? parser.value(QStringLiteral("database"))
-                                                                  : Database::defaultPath(Database::Kind::Server);
+    const QString path = DataPaths::locate(Database::Kind::Server, parser.value(QStringLiteral("database")));
+    if (const QString csv = parser.value(QStringLiteral("csv")); !csv.isEmpty() && ReportCommand::isDatabaseFile(csv, path)) {
+        err << "qorvil-report audit: " << csv << " is the database or one of its files; choose another output file\n";
+        return BadArguments;
+    }
     if (!QFileInfo(path).isFile()) {
         err << "qorvil-report audit: no database at " << path << "\n";
         return Failed;
     }
     QString error;
-    if (!Database::open(Database::Kind::Server, path, &error)) {
+    if (!Database::open(Database::Kind::Server, path, &error, Database::OpenMode::ExistingOnly)) {
         err << "qorvil-report audit: " << error << "\n";
         return Failed;
     }

@@ -1,11 +1,14 @@
 #include "report/reportcommand.h"
 
+#include "core/datapaths.h"
+#include "core/employees/employeerecord.h"
 #include "core/store/database.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
 #include "report/auditcommand.h"
 #include "report/payrolllayouts.h"
 
+#include <QCommandLineParser>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
@@ -32,48 +35,58 @@ struct Options
     QString pdf;
 };
 
-// Reads the arguments; an empty text means they are good, otherwise it says what is wrong.
-QString parse(const QStringList& arguments, Options* options)
+// The options as QCommandLineParser reads them, for the help text and for run().
+void describe(QCommandLineParser* parser)
 {
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        auto value = [&](QString* into) -> QString {
-            if (i + 1 >= arguments.size() || arguments[i + 1].startsWith(QLatin1String("--")))
-                return argument + QStringLiteral(" needs a value");
-            *into = arguments[++i];
-            return QString();
-        };
-        QString problem;
-        if (argument == QLatin1String("--from") || argument == QLatin1String("--to")) {
-            QString text;
-            problem = value(&text);
-            if (problem.isEmpty()) {
-                const std::optional<QDate> date = ValueForms::readDate(text);
-                if (!date)
-                    problem = QStringLiteral("%1 \"%2\" is not a date (MM/DD/YYYY)").arg(argument, text);
-                else
-                    (argument == QLatin1String("--from") ? options->from : options->to) = *date;
-            }
-        } else if (argument == QLatin1String("--employee")) {
-            QString id;
-            problem = value(&id);
-            options->employees << id;
-        } else if (argument == QLatin1String("--all")) {
-            options->all = true;
-        } else if (argument == QLatin1String("--database")) {
-            problem = value(&options->database);
-        } else if (argument == QLatin1String("--csv")) {
-            problem = value(&options->csv);
-        } else if (argument == QLatin1String("--pdf")) {
-            problem = value(&options->pdf);
-        } else if ((argument == QLatin1String("summary") || argument == QLatin1String("detail")) &&
-                   options->kind.isEmpty()) {
-            options->kind = argument;
-        } else {
-            problem = QStringLiteral("unknown argument \"%1\"").arg(argument);
+    parser->setApplicationDescription(
+        QStringLiteral("The payroll reports from the command line. The detail report covers the first employee "
+                       "given. Without --csv or --pdf the report is printed as text. The database is punched.mdb "
+                       "where the server keeps it unless --database names another. The audit trail: "
+                       "qorvil-report audit --help."));
+    parser->addPositionalArgument(QStringLiteral("report"), QStringLiteral("summary or detail"),
+                                  QStringLiteral("summary|detail"));
+    parser->addOptions({
+        {QStringLiteral("from"), QStringLiteral("First day of the period."), QStringLiteral("MM/DD/YYYY")},
+        {QStringLiteral("to"), QStringLiteral("Last day of the period."), QStringLiteral("MM/DD/YYYY")},
+        {QStringLiteral("employee"), QStringLiteral("An employee to report on (one or more)."), QStringLiteral("ID")},
+        {QStringLiteral("all"), QStringLiteral("Report on every employee.")},
+        {QStringLiteral("database"), QStringLiteral("The database to read."), QStringLiteral("FILE")},
+        {QStringLiteral("csv"), QStringLiteral("Write the report as CSV to FILE."), QStringLiteral("FILE")},
+        {QStringLiteral("pdf"), QStringLiteral("Write the report as PDF to FILE."), QStringLiteral("FILE")},
+    });
+    parser->addHelpOption();
+    parser->addVersionOption();
+}
+
+// Reads the parsed arguments; an empty text means they are good, otherwise it says what is wrong.
+QString parse(const QCommandLineParser& parser, Options* options)
+{
+    // An option followed by another option has no value, rather than taking the option's name as its value.
+    for (const char* name : {"from", "to", "employee", "database", "csv", "pdf"}) {
+        for (const QString& value : parser.values(QLatin1String(name))) {
+            if (value.startsWith(QLatin1String("--")))
+                return QStringLiteral("Missing value after '--%1'.").arg(QLatin1String(name));
         }
-        if (!problem.isEmpty())
-            return problem;
+    }
+    for (const char* name : {"from", "to"}) {
+        if (!parser.isSet(QLatin1String(name)))
+            continue;
+        const QString text = parser.value(QLatin1String(name));
+        const std::optional<QDate> date = ValueForms::readDate(text);
+        if (!date)
+            return QStringLiteral("--%1 \"%2\" is not a date (MM/DD/YYYY)").arg(QLatin1String(name), text);
+        (qstrcmp(name, "from") == 0 ? options->from : options->to) = *date;
+    }
+    options->employees = parser.values(QStringLiteral("employee"));
+    options->all = parser.isSet(QStringLiteral("all"));
+    options->database = parser.value(QStringLiteral("database"));
+    options->csv = parser.value(QStringLiteral("csv"));
+    options->pdf = parser.value(QStringLiteral("pdf"));
+    for (const QString& argument : parser.positionalArguments()) {
+        if ((argument == QLatin1String("summary") || argument == QLatin1String("detail")) && options->kind.isEmpty())
+            options->kind = argument;
+        else
+            return QStringLiteral("unknown argument \"%1\"").arg(argument);
     }
     if (options->kind.isEmpty())
         return QStringLiteral("say which report: summary or detail");
@@ -88,6 +101,32 @@ QString parse(const QStringList& arguments, Options* options)
     return QString();
 }
 
+// A path as the file system resolves it, also for a file not written yet (its folder resolved).
+QString resolved(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? info.absoluteFilePath() : folder + QLatin1Char('/') + info.fileName();
+}
+
+} // namespace
+
+bool isDatabaseFile(const QString& output, const QString& database)
+{
+    const QString target = resolved(output);
+    for (const QString& base : {resolved(database), QFileInfo(database).absoluteFilePath()}) {
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+            if (target == base + QLatin1String(suffix))
+                return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
 bool writeText(const QString& path, const QString& text, QString* error)
 {
     QSaveFile file(path);
@@ -101,36 +140,50 @@ bool writeText(const QString& path, const QString& text, QString* error)
 
 QString usage()
 {
-    return QStringLiteral(
-        "usage: qorvil-report summary|detail --from MM/DD/YYYY --to MM/DD/YYYY (--employee ID ... | --all)\n"
-        "                     [--database FILE] [--csv FILE | --pdf FILE]\n"
-        "The detail report covers the first employee given. Without --csv or --pdf the report is printed as\n"
-        "text. The database is punched.mdb beside the program unless --database names another.\n"
-        "The audit trail: qorvil-report audit --help\n");
+    QCommandLineParser parser;
+    describe(&parser);
+    return parser.helpText();
 }
 
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     if (!arguments.isEmpty() && arguments.constFirst() == QLatin1String("audit"))
         return AuditCommand::run(arguments.mid(1), out, err);
-    if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
-        out << usage();
-        return Done;
-    }
+    QCommandLineParser parser;
+    describe(&parser);
     Options options;
-    if (const QString problem = parse(arguments, &options); !problem.isEmpty()) {
-        err << "qorvil-report: " << problem << "\n" << usage();
+    QString problem;
+    if (!parser.parse(QStringList{QStringLiteral("qorvil-report")} + arguments))
+        problem = parser.errorText();
+    else if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        out << parser.helpText();
+        return Done;
+    } else if (parser.isSet(QStringLiteral("version"))) {
+        out << "qorvil-report " << QORVIL_VERSION << "\n";
+        return Done;
+    } else
+        problem = parse(parser, &options);
+    if (!problem.isEmpty()) {
+        err << "qorvil-report: " << problem << "\n" << parser.helpText();
         return BadArguments;
     }
 
     // A missing file would be created empty by opening it; a report has no business doing that.
-    const QString path = options.database.isEmpty() ? Database::defaultPath(Database::Kind::Server) : options.database;
+    const QString path = DataPaths::locate(Database::Kind::Server, options.database);
+    for (const QString& output : {options.csv, options.pdf}) {
+        if (!output.isEmpty() && isDatabaseFile(output, path)) {
+            err << "qorvil-report: " << output << " is the database or one of its files; choose another output file\n";
+            return BadArguments;
+        }
+    }
     if (!QFileInfo(path).isFile()) {
         err << "qorvil-report: no database at " << path << "\n";
         return Failed;
     }
+    // Only a Qorvil file as it is: the report neither creates nor upgrades one, and writes nothing to it but
+    // the report work tables.
     QString error;
-    if (!Database::open(Database::Kind::Server, path, &error)) {
+    if (!Database::open(Database::Kind::Server, path, &error, Database::OpenMode::ExistingOnly)) {
         err << "qorvil-report: " << error << "\n";
         return Failed;
     }
@@ -143,15 +196,15 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return Failed;
         }
         for (employees.moveFirst(); !employees.eof(); employees.moveNext())
-            request.list.append({Payroll::employeeName(employees.value(QStringLiteral("emp_fname")),
-                                                       employees.value(QStringLiteral("emp_lname"))),
+            request.list.append({EmployeeRecord::displayName(employees.value(QStringLiteral("emp_fname")),
+                                                             employees.value(QStringLiteral("emp_lname"))),
                                  employees.value(QStringLiteral("emp_id")).toString(), true});
     } else {
         for (const QString& id : options.employees) {
             QString name;
             if (employees.open(QStringLiteral("Select * from employee where emp_id = ?"), {id}) && !employees.eof())
-                name = Payroll::employeeName(employees.value(QStringLiteral("emp_fname")),
-                                             employees.value(QStringLiteral("emp_lname")));
+                name = EmployeeRecord::displayName(employees.value(QStringLiteral("emp_fname")),
+                                                   employees.value(QStringLiteral("emp_lname")));
             else
                 err << "qorvil-report: note: no employee has the ID " << id << "\n";
             request.list.append({name, id, true});

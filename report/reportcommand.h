@@ -11,9 +11,12 @@ class QTextStream;
 namespace ReportCommand {
 
 // The arguments after the program name; returns the exit status (0 done, 1 database or output failed,
-// 2 bad arguments). PDF output needs a running QGuiApplication.
+// 2 bad arguments, an output file that is the database among them). PDF output needs a running QGuiApplication.
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
 QString usage();
+
+// Whether writing an output file would replace the database or a file the engine keeps beside it.
+bool isDatabaseFile(const QString& output, const QString& database);
 
 } // namespace ReportCommand

@@ -2,13 +2,13 @@
 
 #include "core/valueforms.h"
 
-#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 
 namespace Report {
 
@@ -201,19 +201,23 @@ bool Renderer::render(QPagedPaintDevice* device)
 
 bool Renderer::writePdf(const QString& path, const QString& title, QString* error)
 {
-    bool written = false;
-    {
-        QPdfWriter writer(path);
+    // Written beside the target and renamed into place: nobody finds half a file, and an export that fails
+    // leaves the previous file as it was.
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        QPdfWriter writer(&file);
         writer.setResolution(int(kTwipsPerInch));
         writer.setPageLayout(pageLayout());
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("Qorvil"));
         written = render(&writer);
     }
-    if (written && QFileInfo(path).size() > 0)
+    if (written && file.size() > 0 && file.commit())
         return true;
     if (error)
-        *error = QStringLiteral("could not write ") + path;
+        *error = QStringLiteral("could not write ") + path +
+                 (file.error() == QFileDevice::NoError ? QString() : QStringLiteral(": ") + file.errorString());
     return false;
 }
 

@@ -1,15 +1,38 @@
+#include "core/datapaths.h"
+#include "core/signalwatcher.h"
 #include "server/shell/startup.h"
 #include "widgets/desktop.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <csignal>
 
 int main(int argc, char* argv[])
 {
+    Desktop::allowHelpWithoutDisplay(argc, argv);
     QApplication app(argc, argv);
     // No display name: the desktop would add it to every box title, and titles are shown exactly as given.
     QApplication::setApplicationName(QStringLiteral("Qorvil Clock System"));
-    Desktop::applySkin(app);
+    QApplication::setApplicationVersion(QStringLiteral(QORVIL_VERSION));
 
-    Startup::run();
-    return app.exec();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "The Qorvil time clock: the clock window, the administration windows and, unless the terminal service "
+        "serves them, the listener for terminals on TCP port 50505."));
+    const QCommandLineOption database(QStringLiteral("database"),
+                                      QStringLiteral("The database to use instead of the usual punched.mdb."),
+                                      QStringLiteral("FILE"));
+    parser.addOption(database);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.process(app);
+
+    Desktop::applySkin(app);
+    Startup::run(DataPaths::locate(Database::Kind::Server, parser.value(database)));
+    // Stopped by the session or the system: the windows close as on Exit, and the database is closed.
+    SignalWatcher stopSignals({SIGTERM, SIGINT, SIGHUP});
+    QObject::connect(&stopSignals, &SignalWatcher::received, &app, [] { QApplication::closeAllWindows(); });
+    const int status = app.exec();
+    Database::close();
+    return status;
 }

@@ -330,7 +330,10 @@ int main(int argc, char* argv[])
     if (scene == QLatin1String("client")) {
         // A terminal whose server does not answer: the window and its connection error.
         QDir(args.at(0)).remove(QStringLiteral("client.mdb"));
-        Database::open(Database::Kind::Client, QDir(args.at(0)).filePath(QStringLiteral("client.mdb")));
+        if (!Database::open(Database::Kind::Client, QDir(args.at(0)).filePath(QStringLiteral("client.mdb")))) {
+            std::fprintf(stderr, "the terminal's database could not be created\n");
+            return 1;
+        }
         closedPort.listen(QHostAddress::LocalHost, 0);
         const quint16 port = closedPort.serverPort();
         closedPort.close();

@@ -5,7 +5,7 @@
 // Prints "port N" once listening. The server's clock starts at 08:00:00 on the given day and moves on one
 // second after each punch, so every punch of a run has its own time.
 
-#include "server/punch/terminallistener.h"
+#include "core/net/terminallistener.h"
 #include "server/shell/mainwindow.h"
 #include "server/shell/startup.h"
 #include "tests/support/fixedclock.h"

@@ -6,8 +6,9 @@
 // Notices are dismissed at once, as by an operator who is always there. The server's clock stands at
 // 08:00:00 on 2026-03-02, so a test can tell the server's time from the terminal's.
 
+#include "core/net/terminallistener.h"
 #include "core/store/database.h"
-#include "server/punch/terminallistener.h"
+#include "server/punch/terminalnoticeboxes.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/scripteddialogs.h"
 
@@ -65,7 +66,8 @@ int main(int argc, char* argv[])
         }
     }
 
-    TerminalListener listener(0);
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
     if (!listener.start())
         return 1;
     QObject::connect(&listener, &TerminalListener::punchHandled, [](qint64, const QString& id) {

@@ -293,7 +293,7 @@ private Q_SLOTS:
     void punchesAreNotRecorded()
     {
         QCOMPARE(Punch::recordFromTerminal("E1").outcome, PunchResult::Outcome::SignedIn);
-        QCOMPARE(Punch::recordBatchFromTerminals({"E1", "E2", "E1"}).size(), std::size_t(3));
+        QCOMPARE(Punch::recordBatchFromTerminals({{"E1", now()}, {"E2", now()}, {"E1", now()}}).size(), std::size_t(3));
         RecordSet employees;
         QVERIFY(employees.open("Select * from employee"));
         QCOMPARE(Punch::recordFromLoadedEmployees(employees, "E2").outcome, PunchResult::Outcome::SignedOut);

@@ -2,6 +2,7 @@
 #include "core/protocol.h"
 #include "core/valueforms.h"
 #include "tests/support/fixedclock.h"
+#include "tests/support/loopbackterminal.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
 
@@ -20,8 +21,6 @@
 #include <QWindow>
 #include <cerrno>
 #include <memory>
-
-Q_DECLARE_METATYPE(Protocol::ServerReply::Kind)
 
 class TestClient : public QObject
 {
@@ -70,34 +69,59 @@ private Q_SLOTS:
         m_db.reset();
     }
 
-    void decodesEachBlockAsAWhole_data()
+    // The replies carry no end of their own: however the stream is cut, each reply is read once, whole.
+    void decodesTheReplyStream_data()
     {
-        using Kind = Protocol::ServerReply::Kind;
-        QTest::addColumn<QString>("block");
-        QTest::addColumn<Kind>("kind");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("accepted") << "CRA" << Kind::Accepted << QString();
-        QTest::newRow("not found") << "NRF" << Kind::NotFound << QString();
-        QTest::newRow("signed in") << "RINAnn Lee" << Kind::SignedIn << "Ann Lee";
-        QTest::newRow("signed out") << "OUTAnn Lee" << Kind::SignedOut << "Ann Lee";
-        QTest::newRow("non-ASCII name") << "RINJosé Núñez" << Kind::SignedIn << "José Núñez";
-        QTest::newRow("code alone") << "OUT" << Kind::SignedOut << QString();
-        QTest::newRow("greeting and answer run together") << "CRARINAnn Lee" << Kind::Ignored << QString();
-        QTest::newRow("two not-founds run together") << "NRFNRF" << Kind::Ignored << QString();
-        QTest::newRow("unknown code") << "XYZAnn" << Kind::Ignored << QString();
-        QTest::newRow("codes are exact") << "rinAnn Lee" << Kind::Ignored << QString();
-        QTest::newRow("short") << "RI" << Kind::Ignored << QString();
-        QTest::newRow("empty") << "" << Kind::Ignored << QString();
+        QTest::addColumn<QList<QByteArray>>("reads");
+        QTest::addColumn<int>("idsSent");
+        QTest::addColumn<QStringList>("replies");
+        const QByteArray longName = QByteArray(2000, 'x') + " y";
+        using L = QList<QByteArray>;
+        QTest::newRow("greeting") << L{"CRA"} << 0 << QStringList{"CRA"};
+        QTest::newRow("greeting glued to an answer") << L{"CRARINAnn Lee"} << 1 << QStringList{"CRA", "RIN Ann Lee"};
+        QTest::newRow("answer before the greeting") << L{"NRFCRA"} << 1 << QStringList{"NRF", "CRA"};
+        QTest::newRow("name before the greeting") << L{"RINAnn LeeCRA"} << 1 << QStringList{"RIN Ann Lee", "CRA"};
+        QTest::newRow("reply in pieces") << L{"CRA", "RI", "NAnn Lee"} << 1 << QStringList{"CRA", "RIN Ann Lee"};
+        QTest::newRow("name in pieces") << L{"RINAnn", " Lee"} << 1 << QStringList{"RIN Ann Lee"};
+        QTest::newRow("two answers in one read")
+            << L{"RINAnn LeeOUTBo Ek"} << 2 << QStringList{"RIN Ann Lee", "OUT Bo Ek"};
+        QTest::newRow("answers and not-founds run together")
+            << L{"NRFRINAnn LeeN", "RF"} << 3 << QStringList{"NRF", "RIN Ann Lee", "NRF"};
+        QTest::newRow("a code inside the only awaited name")
+            << L{"CRA", "RINJOHN TROUT"} << 1 << QStringList{"CRA", "RIN JOHN TROUT"};
+        QTest::newRow("a code inside a name before the greeting")
+            << L{"OUTJOE CRAWFORDCRA"} << 1 << QStringList{"OUT JOE CRAWFORD", "CRA"};
+        QTest::newRow("a name beginning with a code")
+            << L{"RINCRAIG SMITHOUTBo Ek"} << 2 << QStringList{"RIN CRAIG SMITH", "OUT Bo Ek"};
+        QTest::newRow("non-ASCII name") << L{"RINJos\xc3\xa9 N\xc3\xba\xc3\xb1", "ez"} << 1
+                                        << QStringList{"RIN José Núñez"};
+        QTest::newRow("bytes that begin no reply") << L{"XYZ", "NRF"} << 1 << QStringList{"NRF"};
+        QTest::newRow("codes are exact") << L{"rinAnn Lee"} << 1 << QStringList{};
+        QTest::newRow("code alone") << L{"OUT"} << 1 << QStringList{"OUT "};
+        QTest::newRow("code cut short") << L{"RI"} << 1 << QStringList{};
+        QTest::newRow("name too long") << L{"RIN" + longName, "NRF"} << 2 << QStringList{"RIN " + QString(1024, 'x')};
     }
 
-    void decodesEachBlockAsAWhole()
+    void decodesTheReplyStream()
     {
-        QFETCH(QString, block);
-        QFETCH(Protocol::ServerReply::Kind, kind);
-        QFETCH(QString, name);
-        const Protocol::ServerReply reply = Protocol::decodeServerReply(block);
-        QCOMPARE(reply.kind, kind);
-        QCOMPARE(reply.name, name);
+        QFETCH(QList<QByteArray>, reads);
+        QFETCH(int, idsSent);
+        QFETCH(QStringList, replies);
+        Protocol::ReplyDecoder decoder;
+        for (int i = 0; i < idsSent; ++i)
+            decoder.expectReply();
+        QStringList decoded;
+        auto describe = [&decoded](const QList<Protocol::ServerReply>& batch) {
+            static const QStringList codes = {"CRA", "NRF", "RIN", "OUT"};
+            for (const Protocol::ServerReply& reply : batch)
+                decoded << (int(reply.kind) < 2 ? codes.at(int(reply.kind))
+                                                : codes.at(int(reply.kind)) + QLatin1Char(' ') + reply.name);
+        };
+        for (const QByteArray& read : reads)
+            describe(decoder.feed(read));
+        describe(decoder.flush());
+        QCOMPARE(decoded, replies);
+        QVERIFY(!decoder.holding());
     }
 
     void punchRoadEndToEnd()
@@ -190,7 +214,78 @@ private Q_SLOTS:
         punch(QStringLiteral(" o'Connor É "));
         QCOMPARE(text1()->text(), QString());
         QByteArray received;
-        QTRY_COMPARE((received += serverSide->readAll()), QStringLiteral(" o'Connor É ").toUtf8());
+        QTRY_COMPARE((received += serverSide->readAll()), QStringLiteral(" o'Connor É \n").toUtf8());
+    }
+
+    // Replies reach the window however the stream is cut: pieces wait for the rest, glued replies are split.
+    void repliesCutAnyWayReachTheWindow_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("reads");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QString>("name");
+        using L = QList<QByteArray>;
+        QTest::newRow("greeting glued to an answer")
+            << L{"CRARINAnn Lee"} << QStringList{"Connection Request Accepted"} << "Ann Lee";
+        QTest::newRow("answer in pieces")
+            << L{"CRA", "RI", "NAnn", " Lee"} << QStringList{"Connection Request Accepted"} << "Ann Lee";
+        QTest::newRow("not found glued to the greeting")
+            << L{"NRFCRA"} << QStringList{"No Record of That ID Found", "Connection Request Accepted"} << QString();
+    }
+
+    void repliesCutAnyWayReachTheWindow()
+    {
+        QFETCH(QList<QByteArray>, reads);
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, name);
+        openWindow(m_quiet->serverPort());
+        QTRY_VERIFY(m_quiet->hasPendingConnections());
+        QTcpSocket* serverSide = m_quiet->nextPendingConnection();
+        auto* socket = m_window->findChild<QTcpSocket*>(QStringLiteral("rsSock"));
+        QTRY_COMPARE(socket->state(), QAbstractSocket::ConnectedState);
+        punch(QStringLiteral("E100"));
+        QSignalSpy arrived(socket, &QTcpSocket::readyRead);
+        for (const QByteArray& read : reads) {
+            serverSide->write(read);
+            QVERIFY(arrived.wait());
+        }
+        QTRY_COMPARE(m_dialogs->texts(), boxes);
+        QTRY_COMPARE(label("Label5")->text(), name);
+    }
+
+    // A server that streams replies while a box is up: the terminal keeps reading, holds little, and drops
+    // what it cannot show rather than queueing it as boxes.
+    void floodOfRepliesWhileABoxIsUp()
+    {
+        const qint64 floodBytes = 8 << 20;
+        openWindow(m_quiet->serverPort());
+        QTRY_VERIFY(m_quiet->hasPendingConnections());
+        QTcpSocket* serverSide = m_quiet->nextPendingConnection();
+        const QByteArray chunk = QByteArray("NRF").repeated(20000);
+        qint64 sent = 0;
+        auto pump = [&] {
+            for (; sent < floodBytes && serverSide->bytesToWrite() < chunk.size(); sent += chunk.size()) {
+                serverSide->write(chunk);
+                if (sent + chunk.size() >= floodBytes)
+                    serverSide->write("RINEnd Of Flood");
+            }
+        };
+        const qint64 before = residentKiB();
+        bool floodedWhileUp = false;
+        m_dialogs->onShow = [&](const ScriptedDialogs::Box&) {
+            if (m_dialogs->boxes.size() > 1)
+                return;
+            connect(serverSide, &QTcpSocket::bytesWritten, this, pump);
+            pump();
+            QTRY_COMPARE_WITH_TIMEOUT(label("Label5")->text(), QStringLiteral("End Of Flood"), 60000);
+            floodedWhileUp = true;
+        };
+        serverSide->write("CRA");
+        QTRY_VERIFY_WITH_TIMEOUT(floodedWhileUp, 60000);
+        QTRY_COMPARE(m_dialogs->boxes.size(), 1 + RemoteWindow::kMaxWaitingBoxes);
+        const qint64 grownKiB = residentKiB() - before;
+        qInfo("%lld MiB of replies while a box was up grew the terminal by %lld KiB", floodBytes >> 20, grownKiB);
+        QVERIFY2(grownKiB < 4 * 1024, qPrintable(QString::number(grownKiB)));
+        QCOMPARE(m_dialogs->texts().mid(1), QStringList(RemoteWindow::kMaxWaitingBoxes, "No Record of That ID Found"));
     }
 
     void cancellingTheAddressPromptChangesNothing()

@@ -2,39 +2,55 @@
 // failing store. `make test` runs each case at a small scale; QORVIL_SOAK=1 (`make soak`) at full scale.
 
 #include "core/audit/audittrail.h"
+#include "core/net/openfiles.h"
+#include "core/net/terminallistener.h"
 #include "core/protocol.h"
 #include "core/store/database.h"
 #include "core/store/recordset.h"
 #include "server/employees/employeewindow.h"
 #include "server/punch/clockwindow.h"
-#include "server/punch/terminallistener.h"
+#include "server/punch/terminalnoticeboxes.h"
 #include "server/serverstate.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/loopbackterminal.h"
+#include "tests/support/outsideconnection.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
 #include "widgets/childwindows.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSet>
+#include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cctype>
 #include <csignal>
+#include <fcntl.h>
 #include <map>
 #include <memory>
+#include <netinet/in.h>
 #include <numeric>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <tuple>
+#include <unistd.h>
 
 namespace {
 
@@ -65,7 +81,7 @@ QList<QVariantList> rowsOf(const QString& table)
 const QStringList kIds = {QStringLiteral("E100"), QStringLiteral("Ab7"), QStringLiteral("x'9"),
                           QStringLiteral("Zed-42")};
 
-// One generated block for the terminal port. None is exactly an employee's ID.
+// One generated block for the terminal port. No line of it is exactly an employee's ID.
 QByteArray fuzzBlock(QRandomGenerator& rng, int n)
 {
     const QByteArray id = kIds.at(n % kIds.size()).toUtf8();
@@ -126,7 +142,7 @@ QByteArray fuzzBlock(QRandomGenerator& rng, int n)
         return bytes == id ? id.toLower() + "\t" : bytes;
     }
     case 5: { // blanks and line ends around an ID
-        static const QList<QByteArray> around = {" ", "  ", "\t", "\r\n", "\n", "\xc2\xa0"};
+        static const QList<QByteArray> around = {" ", "  ", "\t", "\r", "\v", "\xc2\xa0"};
         const QByteArray blank = around.at(rng.bounded(around.size()));
         return rng.bounded(3) ? id + blank : blank + id;
     }
@@ -136,6 +152,46 @@ QByteArray fuzzBlock(QRandomGenerator& rng, int n)
     default:
         return rng.bounded(10) == 0 ? QByteArray() : randomBytes(1 + rng.bounded(64));
     }
+}
+
+// The whole server in a process of its own (helper_serverprocess) on the database, its clock at 08:00 on the
+// day; the port it listens on, or 0 when it did not start.
+quint16 startServerProcess(QProcess& server, const QString& path, const QDate& day)
+{
+    const QString helper = QCoreApplication::applicationDirPath() + QStringLiteral("/helper_serverprocess");
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.start(helper, {path, day.toString(Qt::ISODate)});
+    if (!server.waitForStarted())
+        return 0;
+    QByteArray banner;
+    while (!banner.contains('\n')) {
+        if (!server.waitForReadyRead(kWait))
+            return 0;
+        banner += server.readAllStandardOutput();
+    }
+    return banner.startsWith("port ") ? quint16(banner.mid(5).trimmed().toUInt()) : 0;
+}
+
+// The filled slots of each employee's row of the day.
+std::map<QString, int> filledSlots(const QDate& day)
+{
+    std::map<QString, int> filled;
+    QSqlQuery rows(gConn);
+    rows.prepare(QStringLiteral("SELECT emp_id, in1, out1, in2, out2, in3, out3 FROM timesheet WHERE rsdate = ?"));
+    rows.addBindValue(day.toString(Qt::ISODate));
+    if (!rows.exec())
+        return filled;
+    while (rows.next()) {
+        for (int s = 1; s <= 6; ++s)
+            filled[rows.value(0).toString()] += rows.value(s).isNull() ? 0 : 1;
+    }
+    return filled;
+}
+
+QByteArray contentsOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -148,9 +204,28 @@ private Q_SLOTS:
     void cleanup();
     void protocolFuzz();
     void connectionFlood();
+    void framing_data();
+    void framing();
+    void connectionHoldsLittle();
+    void noticeOfAClosedConnection();
+    void outageNotice();
+    void boxesShowTextPlainAndTakeAllInput();
+    void acceptWithoutDescriptors();
+    void idleTerminalsBeyondTheSoftLimit();
     void crashLoop();
     void storeFaults_data();
     void storeFaults();
+    void logLostThenKilled_data();
+    void logLostThenKilled();
+    void databaseChangedInPlace_data();
+    void databaseChangedInPlace();
+    void schemaChangedWhileRunning_data();
+    void schemaChangedWhileRunning();
+    void exactIds_data();
+    void exactIds();
+    void outsideLock();
+    void reportWritesOnlyItsOwn_data();
+    void reportWritesOnlyItsOwn();
 
 private:
     void seedEmployees(TempDatabase& db);
@@ -186,7 +261,8 @@ void TestHardening::protocolFuzz()
     QVERIFY(loaded.open(QStringLiteral("Select * from employee")));
     const QSet<QString> ids(kIds.cbegin(), kIds.cend());
 
-    TerminalListener listener(0);
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
     QVERIFY(listener.start());
     std::map<qint64, int> handled;
     QStringList violations;
@@ -227,7 +303,16 @@ void TestHardening::protocolFuzz()
         std::map<qint64, int> waitFor; // connection index -> punches handled before this round
         for (int c = 0; c < kConnections && n < blocks; ++c, ++n) {
             const QByteArray block = fuzzBlock(rng, n);
-            QVERIFY2(!ids.contains(Protocol::fromWire(block)), block.constData());
+            // Each block ends in a line that is nobody's ID, so it is at least one punch; now and then it is
+            // left without a line end, to be taken once the terminal falls quiet.
+            const QByteArray sent = block + (n % 100 == 25 ? "~" : "~\n");
+            for (QByteArray line : sent.split('\n')) {
+                if (line.endsWith('\r'))
+                    line.chop(1);
+                if (line.startsWith("\xef\xbb\xbf"))
+                    line.remove(0, 3);
+                QVERIFY2(!ids.contains(Protocol::fromWire(line)), line.constData());
+            }
             // The clock window's rules, fed the same text, find nobody either.
             const PunchResult direct = Punch::recordFromLoadedEmployees(loaded, Protocol::fromWire(block));
             QCOMPARE(direct.outcome, PunchResult::Outcome::NotFound);
@@ -236,14 +321,14 @@ void TestHardening::protocolFuzz()
                 continue;
             const qint64 index = c + 1;
             waitFor[index] = handled[index];
-            terminals[c]->send(block);
+            terminals[c]->send(sent);
         }
         for (const auto& [index, before] : waitFor)
             QTRY_VERIFY_WITH_TIMEOUT(handled[index] > before, kWait);
 
         if (n % 200 < kConnections) {
             clock.advance(24 * 3600);
-            control.send(kIds.at(controlPunches % kIds.size()).toUtf8());
+            control.send(Protocol::idToWire(kIds.at(controlPunches % kIds.size())));
             controlExpected += "RIN" + names.at(controlPunches % names.size()).toUtf8();
             ++controlPunches;
             QTRY_COMPARE_WITH_TIMEOUT(control.received, controlExpected, kWait);
@@ -253,7 +338,7 @@ void TestHardening::protocolFuzz()
     for (int c = 0; c < kConnections; ++c) {
         const qint64 index = c + 1;
         const int before = handled[index];
-        terminals[c]->send("end of fuzz");
+        terminals[c]->send("end of fuzz\n");
         QTRY_VERIFY_WITH_TIMEOUT(handled[index] > before, kWait);
     }
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -296,7 +381,8 @@ void TestHardening::connectionFlood()
     ScriptedDialogs dialogs;
     FixedClock clock;
     seedEmployees(db);
-    TerminalListener listener(0);
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
     QVERIFY(listener.start());
     QList<qint64> accepted;
     int closed = 0;
@@ -355,7 +441,7 @@ void TestHardening::connectionFlood()
         // The server keeps serving the terminal that stayed, on a new day each time.
         if ((done / kBatch) % 10 == 0) {
             clock.advance(24 * 3600);
-            control.send("E100");
+            control.send("E100\n");
             controlExpected += "RINAnn Lee";
             ++controlPunches;
             QTRY_COMPARE_WITH_TIMEOUT(control.received, controlExpected, kWait);
@@ -381,7 +467,7 @@ void TestHardening::connectionFlood()
 
     LoopbackTerminal late(listener.port());
     QVERIFY(late.connected(kWait));
-    late.send("Ab7");
+    late.send("Ab7\n");
     QTRY_VERIFY_WITH_TIMEOUT(late.received == "CRARINBo Ek" || late.received == "RINBo EkCRA", kWait);
     QCOMPARE(accepted.last(), qint64(total + 2));
     // Only the real punches left rows, under their exact IDs.
@@ -392,13 +478,403 @@ void TestHardening::connectionFlood()
     QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM timesheet")).toInt(), controlPunches + 1);
 }
 
+// A terminal's text on the wire: each line is one ID, and text without a line end one ID once the terminal
+// falls quiet. The writes of a row go out 50 ms apart.
+void TestHardening::framing_data()
+{
+    QTest::addColumn<QList<QByteArray>>("writes");
+    QTest::addColumn<QStringList>("punched");
+    QTest::addColumn<QByteArray>("replies");
+    using W = QList<QByteArray>;
+    QTest::newRow("an ID split by the network") << W{"10", "01"} << QStringList{"1001"} << QByteArray("RINAnn Lee");
+    QTest::newRow("two lines in one write")
+        << W{"1003\n1004\n"} << QStringList{"1003", "1004"} << QByteArray("RINCy OkRINDi Fox");
+    QTest::newRow("CR LF") << W{"1003\r\n1004\r", "\n"} << QStringList{"1003", "1004"}
+                           << QByteArray("RINCy OkRINDi Fox");
+    QTest::newRow("a bare ID") << W{"1003"} << QStringList{"1003"} << QByteArray("RINCy Ok");
+    QTest::newRow("a line in pieces, then a bare ID")
+        << W{"10", "03\n10", "04"} << QStringList{"1003", "1004"} << QByteArray("RINCy OkRINDi Fox");
+    QTest::newRow("blank lines are no ID") << W{"\n\r\n1003\n\n"} << QStringList{"1003"} << QByteArray("RINCy Ok");
+    QTest::newRow("byte-order mark") << W{"\xEF\xBB\xBF"
+                                          "1003\n"}
+                                     << QStringList{"1003"} << QByteArray("RINCy Ok");
+    QTest::newRow("byte-order mark before a bare ID in pieces") << W{"\xEF\xBB",
+                                                                     "\xBF"
+                                                                     "10",
+                                                                     "01"}
+                                                                << QStringList{"1001"} << QByteArray("RINAnn Lee");
+    QTest::newRow("a line longer than any ID")
+        << W{QByteArray(1 << 20, '1') + "\n1003\n"}
+        << QStringList{QString(Protocol::IdSplitter::kMaxIdBytes, '1'), "1003"} << QByteArray("NRFRINCy Ok");
+}
+
+void TestHardening::framing()
+{
+    QFETCH(QList<QByteArray>, writes);
+    QFETCH(QStringList, punched);
+    QFETCH(QByteArray, replies);
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    for (const auto& [id, first, last] : {std::tuple{"10", "Ten", "Ten"},
+                                          {"01", "One", "One"},
+                                          {"1001", "Ann", "Lee"},
+                                          {"1003", "Cy", "Ok"},
+                                          {"1004", "Di", "Fox"}})
+        db.addEmployee(QString::fromLatin1(id), QString::fromLatin1(first), QString::fromLatin1(last));
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    QStringList handled;
+    connect(&listener, &TerminalListener::punchHandled, this, [&](qint64, const QString& id) { handled << id; });
+    LoopbackTerminal terminal(listener.port());
+    QVERIFY(terminal.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
+    terminal.received.clear();
+
+    for (int i = 0; i < writes.size(); ++i)
+        QTimer::singleShot(50 * i, &terminal.socket, [&terminal, bytes = writes.at(i)] { terminal.send(bytes); });
+    QTRY_COMPARE_WITH_TIMEOUT(handled, punched, kWait);
+    // Anything more the server made of the writes would be handled and answered before this probe.
+    terminal.send("nobody\n");
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, replies + "NRF", kWait);
+    QCOMPARE(handled, punched + QStringList{"nobody"});
+}
+
+// What one connection holds stays small, however long a line is and however few replies the terminal takes.
+void TestHardening::connectionHoldsLittle()
+{
+    const qint64 lineBytes = qint64(soak() ? 256 : 8) << 20;
+    constexpr int kIds = 100000; // about 300 KB of replies
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    int handled = 0;
+    qint64 unsentPeak = 0;
+    connect(&listener, &TerminalListener::punchHandled, this, [&](qint64 index) {
+        ++handled;
+        unsentPeak = std::max(unsentPeak, listener.socket(index) ? listener.socket(index)->bytesToWrite() : 0);
+    });
+
+    // A line without end, sent as fast as the server takes it.
+    LoopbackTerminal endless(listener.port());
+    QVERIFY(endless.connected(kWait));
+    const qint64 before = residentKiB();
+    qint64 sent = 0;
+    const QByteArray chunk(64 << 10, 'x');
+    auto pump = [&] {
+        while (sent < lineBytes && endless.socket.bytesToWrite() < chunk.size()) {
+            endless.socket.write(chunk);
+            sent += chunk.size();
+        }
+        if (sent >= lineBytes && !endless.socket.bytesToWrite())
+            endless.send("\n");
+    };
+    connect(&endless.socket, &QTcpSocket::bytesWritten, this, pump);
+    pump();
+    QTRY_COMPARE_WITH_TIMEOUT(handled, 1, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(endless.received, QByteArray("CRANRF"), kWait);
+    const qint64 grownKiB = residentKiB() - before;
+    QVERIFY2(grownKiB < 4 * 1024, qPrintable(QString::number(grownKiB)));
+
+    // IDs from a terminal that does not read its replies, with small buffers on both ends so the system holds
+    // few of them: the server stops reading it, and so stops answering it, until it reads.
+    QSignalSpy accepted(&listener, &TerminalListener::accepted);
+    const int raw = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int small = 4096;
+    QVERIFY(::setsockopt(raw, SOL_SOCKET, SO_RCVBUF, &small, sizeof small) == 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(listener.port());
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QVERIFY(::connect(raw, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0);
+    QTcpSocket deaf;
+    QVERIFY(deaf.setSocketDescriptor(raw));
+    deaf.setReadBufferSize(1);
+    QTRY_COMPARE_WITH_TIMEOUT(accepted.count(), 1, kWait);
+    listener.socket(2)->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 4096);
+    deaf.write(QByteArray("x\n").repeated(kIds));
+    QTRY_VERIFY_WITH_TIMEOUT(unsentPeak > TerminalListener::kUnsentReplyBytes, kWait);
+    const int handledWhileDeaf = handled;
+    deaf.setReadBufferSize(0);
+    connect(&deaf, &QTcpSocket::readyRead, this, [&deaf] { deaf.readAll(); });
+    deaf.readAll();
+    QTRY_COMPARE_WITH_TIMEOUT(handled, 1 + kIds, kWait);
+    qInfo("a %lld MiB line grew memory by %lld KiB; at most %lld bytes of replies waited for a terminal that did "
+          "not read, %d of %d IDs handled before it did",
+          lineBytes >> 20, grownKiB, unsentPeak, handledWhileDeaf - 1, kIds);
+    // The replies of one read's IDs may come on top of the limit, never more.
+    QVERIFY(unsentPeak <= TerminalListener::kUnsentReplyBytes + TerminalListener::kReadBufferBytes / 2 * 3);
+}
+
+// A "Client Accepted" notice whose terminal left before the notice came up is never shown, and nobody is greeted.
+void TestHardening::noticeOfAClosedConnection()
+{
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    dialogs.holdNotices(true);
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    QSignalSpy closed(&listener, &TerminalListener::socketClosed);
+    std::vector<std::unique_ptr<LoopbackTerminal>> terminals;
+    for (const char* from : {"127.0.0.11", "127.0.0.12", "127.0.0.13", "127.0.0.14"}) {
+        terminals.push_back(std::make_unique<LoopbackTerminal>(listener.port(), QString::fromLatin1(from)));
+        QVERIFY(terminals.back()->connected(kWait));
+        QTRY_COMPARE_WITH_TIMEOUT(dialogs.pendingNotices(), int(terminals.size()), kWait);
+    }
+    // The first notice is on screen; the second and third wait behind it when their terminals leave.
+    terminals[1]->socket.abort();
+    terminals[2]->socket.disconnectFromHost();
+    terminals[0]->socket.abort();
+    QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 3, kWait);
+    QCOMPARE(dialogs.pendingNotices(), 2);
+    while (dialogs.dismissNotice()) {
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(terminals[3]->received, QByteArray("CRA"), kWait);
+    QCOMPARE(dialogs.texts(), QStringList({"Connected with 127.0.0.11", "Connected with 127.0.0.14"}));
+    QVERIFY(terminals[1]->received.isEmpty() && terminals[2]->received.isEmpty());
+}
+
+// The punches not recorded during one outage share one box, which counts them while it is up.
+void TestHardening::outageNotice()
+{
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    seedEmployees(db);
+    db.exec(QStringLiteral("CREATE TRIGGER outage BEFORE INSERT ON timesheet BEGIN SELECT RAISE(ABORT, 'disk "
+                           "trouble'); END"));
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    QSignalSpy handled(&listener, &TerminalListener::punchHandled);
+    LoopbackTerminal terminal(listener.port());
+    QVERIFY(terminal.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
+    dialogs.clear();
+    dialogs.holdNotices(true);
+    auto outageBoxes = [&dialogs] {
+        QStringList texts;
+        for (const ScriptedDialogs::Box& box : dialogs.boxes) {
+            if (box.title == QStringLiteral("Punch Not Recorded"))
+                texts << box.text;
+        }
+        return texts;
+    };
+
+    terminal.send("E100\nAb7\nx'9\n");
+    QTRY_COMPARE_WITH_TIMEOUT(handled.count(), 3, kWait);
+    QCOMPARE(outageBoxes().size(), 1);
+    QVERIFY2(outageBoxes().first().startsWith(QStringLiteral("3 punches from terminals were not recorded")),
+             qPrintable(outageBoxes().first()));
+    terminal.send("Zed-42\n");
+    QTRY_COMPARE_WITH_TIMEOUT(handled.count(), 4, kWait);
+    QCOMPARE(outageBoxes().size(), 1);
+    QVERIFY2(outageBoxes().first().startsWith(QStringLiteral("4 punches from terminals were not recorded")) &&
+                 outageBoxes().first().contains(QStringLiteral("\"Zed-42\": disk trouble")),
+             qPrintable(outageBoxes().first()));
+
+    // Once the box was dismissed, the next failure is a new outage.
+    QVERIFY(dialogs.dismissNotice());
+    terminal.send("E100\n");
+    QTRY_COMPARE_WITH_TIMEOUT(handled.count(), 5, kWait);
+    QCOMPARE(outageBoxes().size(), 2);
+    QVERIFY2(outageBoxes().last().startsWith(QStringLiteral("A punch from the terminal at 127.0.0.1 for ID \"E100\" "
+                                                            "was not recorded")),
+             qPrintable(outageBoxes().last()));
+    QCOMPARE(terminal.received, QByteArray("CRA"));
+}
+
+// The real boxes: text from the wire is shown as it is, never as markup, and a notice takes all the
+// program's input even when none of its windows is active.
+void TestHardening::boxesShowTextPlainAndTakeAllInput()
+{
+    const QString hostile = QStringLiteral("<h1 style=\"color:red\">CALL 555-0100</h1>");
+    TempDatabase db;
+    FixedClock clock;
+    db.exec(QStringLiteral("CREATE TRIGGER outage BEFORE INSERT ON timesheet BEGIN SELECT RAISE(ABORT, 'disk "
+                           "trouble'); END"));
+    db.addEmployee(hostile, QStringLiteral("<b>Ann</b>"), QStringLiteral("Lee"));
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    QVERIFY(!QApplication::activeWindow());
+    auto shownBox = [] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                return box;
+        }
+        return static_cast<QMessageBox*>(nullptr);
+    };
+    auto checkPlain = [](QMessageBox* box, const QString& text) {
+        auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        QVERIFY(label);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QVERIFY2(label->text().contains(text), qPrintable(label->text()));
+    };
+
+    LoopbackTerminal terminal(listener.port());
+    QVERIFY(terminal.connected(kWait));
+    QTRY_VERIFY_WITH_TIMEOUT(shownBox(), kWait);
+    QCOMPARE(shownBox()->windowTitle(), QStringLiteral("Client Accepted"));
+    QCOMPARE(shownBox()->windowModality(), Qt::ApplicationModal);
+    QCOMPARE(QApplication::activeModalWidget(), shownBox());
+    shownBox()->button(QMessageBox::Ok)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
+
+    terminal.send(Protocol::idToWire(hostile));
+    QTRY_VERIFY_WITH_TIMEOUT(shownBox(), kWait);
+    QCOMPARE(shownBox()->windowTitle(), QStringLiteral("Punch Not Recorded"));
+    QCOMPARE(shownBox()->windowModality(), Qt::ApplicationModal);
+    checkPlain(shownBox(), hostile);
+    shownBox()->button(QMessageBox::Ok)->click();
+    QTRY_VERIFY(!shownBox());
+
+    // A box a window waits on, with text read from the database.
+    bool checked = false;
+    QTimer::singleShot(0, this, [&] {
+        QMessageBox* box = shownBox();
+        QVERIFY(box);
+        checkPlain(box, QStringLiteral("<b>Ann</b> Lee"));
+        checked = true;
+        box->accept();
+    });
+    dialogs().ok(QStringLiteral("Employee <b>Ann</b> Lee"), QStringLiteral("Employee"), Dialogs::Icon::Information);
+    QVERIFY(checked);
+}
+
+// Out of descriptors, the server keeps serving the terminals it has and accepts the waiting one once it can.
+void TestHardening::acceptWithoutDescriptors()
+{
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    seedEmployees(db);
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    LoopbackTerminal connected(listener.port());
+    QVERIFY(connected.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(connected.received, QByteArray("CRA"), kWait);
+    dialogs.clear();
+
+    // Lower this process's limit to a little above what it uses, then take every descriptor left.
+    struct Exhausted
+    {
+        rlimit saved{};
+        std::vector<int> taken;
+        void takeAll()
+        {
+            for (int fd; (fd = ::open("/dev/null", O_RDONLY)) >= 0;)
+                taken.push_back(fd);
+        }
+        ~Exhausted()
+        {
+            for (const int fd : taken)
+                ::close(fd);
+            ::setrlimit(RLIMIT_NOFILE, &saved);
+        }
+    } exhausted;
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &exhausted.saved) == 0);
+    int highest = 0;
+    for (const QString& fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System))
+        highest = std::max(highest, fd.toInt());
+    rlimit low = exhausted.saved;
+    low.rlim_cur = rlim_t(highest + 32);
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &low) == 0);
+    exhausted.takeAll();
+    QCOMPARE(errno, EMFILE);
+
+    // The connected terminal is still served.
+    connected.send("E100\n");
+    QTRY_COMPARE_WITH_TIMEOUT(connected.received, QByteArray("CRARINAnn Lee"), kWait);
+
+    // A new terminal gets its own end (the store may have let one go meanwhile); none is left for the server's.
+    exhausted.takeAll();
+    ::close(exhausted.taken.back());
+    exhausted.taken.pop_back();
+    LoopbackTerminal waiting(listener.port());
+    QVERIFY(waiting.connected(kWait)); // the system completes the connection; the server cannot take it yet
+    exhausted.takeAll();
+    QTRY_COMPARE_WITH_TIMEOUT(dialogs.boxes.size(), 1, kWait);
+    QVERIFY2(dialogs.last().text.contains(QLatin1String("New terminals cannot connect until the server has "
+                                                        "descriptors free")),
+             qPrintable(dialogs.last().text));
+    QCOMPARE(listener.connectionCount(), 1);
+    clock.advance(3600);
+    connected.send("E100\n");
+    QTRY_COMPARE_WITH_TIMEOUT(connected.received, QByteArray("CRARINAnn LeeOUTAnn Lee"), kWait);
+
+    for (const int fd : exhausted.taken)
+        ::close(fd);
+    exhausted.taken.clear();
+    QTRY_COMPARE_WITH_TIMEOUT(waiting.received, QByteArray("CRA"), kWait);
+    waiting.send("Ab7\n");
+    QTRY_COMPARE_WITH_TIMEOUT(waiting.received, QByteArray("CRARINBo Ek"), kWait);
+    QCOMPARE(dialogs.boxes.size(), 2); // told once about descriptors, then the greeting
+}
+
+// The whole server started under a low soft limit on descriptors raises it and serves more idle terminals
+// than that limit would allow.
+void TestHardening::idleTerminalsBeyondTheSoftLimit()
+{
+    const rlim_t softLimit = soak() ? 1024 : 64;
+    const int idle = soak() ? 1100 : 100;
+    rlimit limit{};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &limit) == 0);
+    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < rlim_t(2 * idle + 256))
+        QSKIP("the hard limit on descriptors is too low for this many terminals");
+    QVERIFY(OpenFiles::raiseSoftLimit()); // this process holds the terminals' ends
+    TempDatabase db;
+    seedEmployees(db);
+    const QString path = db.path();
+    Database::close();
+
+    QProcess server;
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.setChildProcessModifier([softLimit] {
+        rlimit low{};
+        ::getrlimit(RLIMIT_NOFILE, &low);
+        low.rlim_cur = softLimit;
+        ::setrlimit(RLIMIT_NOFILE, &low);
+    });
+    server.start(QCoreApplication::applicationDirPath() + QStringLiteral("/helper_serverprocess"),
+                 {path, QStringLiteral("2026-03-02")});
+    QVERIFY(server.waitForStarted());
+    QByteArray banner;
+    while (!banner.contains('\n')) {
+        QVERIFY2(server.waitForReadyRead(kWait), "the server did not start listening");
+        banner += server.readAllStandardOutput();
+    }
+    const quint16 port = quint16(banner.mid(5).trimmed().toUInt());
+
+    std::vector<std::unique_ptr<LoopbackTerminal>> terminals;
+    constexpr int kBatch = 40; // below the listen backlog
+    while (int(terminals.size()) < idle) {
+        const std::size_t from = terminals.size();
+        for (int i = 0; i < kBatch && int(terminals.size()) < idle; ++i) {
+            terminals.push_back(std::make_unique<LoopbackTerminal>(port));
+            QVERIFY(terminals.back()->connected(kWait));
+        }
+        for (std::size_t i = from; i < terminals.size(); ++i)
+            QTRY_COMPARE_WITH_TIMEOUT(terminals[i]->received, QByteArray("CRA"), kWait);
+    }
+    LoopbackTerminal late(port);
+    QVERIFY(late.connected(kWait));
+    late.send("E100\n");
+    QTRY_COMPARE_WITH_TIMEOUT(late.received, QByteArray("CRARINAnn Lee"), kWait);
+    server.kill();
+    server.waitForFinished();
+}
+
 void TestHardening::crashLoop()
 {
     const int cycles = soak() ? 20 : 3;
     constexpr int kTerminals = 6;
     constexpr int kPerTerminal = 8; // employees each terminal punches for, six times a day at most
-    const QString helper = QCoreApplication::applicationDirPath() + QStringLiteral("/helper_serverprocess");
-    QVERIFY2(QFile::exists(helper), qPrintable(helper));
     TempDatabase db;
     for (int e = 0; e < kTerminals * kPerTerminal; ++e)
         db.addEmployee(QStringLiteral("C%1").arg(e), QStringLiteral("F%1").arg(e), QStringLiteral("L%1").arg(e));
@@ -412,16 +888,8 @@ void TestHardening::crashLoop()
     for (int cycle = 0; cycle < cycles; ++cycle) {
         const QDate day = QDate(2026, 1, 1).addDays(cycle);
         QProcess server;
-        server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        server.start(helper, {path, day.toString(Qt::ISODate)});
-        QVERIFY(server.waitForStarted());
-        QByteArray banner;
-        while (!banner.contains('\n')) {
-            QVERIFY2(server.waitForReadyRead(kWait), "the server did not start listening");
-            banner += server.readAllStandardOutput();
-        }
-        QVERIFY2(banner.startsWith("port "), banner.constData());
-        const quint16 port = quint16(banner.mid(5).trimmed().toUInt());
+        const quint16 port = startServerProcess(server, path, day);
+        QVERIFY2(port != 0, "the server did not start listening");
 
         // Each terminal punches for its own employees, one punch at a time, each answer awaited.
         struct Load
@@ -443,7 +911,7 @@ void TestHardening::crashLoop()
             const bool in = load.answered[load.pending] % 2 == 0;
             load.expected = (in ? "RIN" : "OUT") + QStringLiteral("F%1 L%1").arg(e).toUtf8();
             ++load.next;
-            load.terminal->send(load.pending.toUtf8());
+            load.terminal->send(Protocol::idToWire(load.pending));
         };
         int answered = 0;
         QStringList wrong;
@@ -547,7 +1015,8 @@ void TestHardening::storeFaults()
     db.addTimesheet(QStringLiteral("Ab7"), clock.now().date().addDays(-1), {t("08:00:00"), t("17:00:00")});
     db.addTimesheet(QStringLiteral("Zed-42"), clock.now().date(), {t("07:00:00")});
 
-    TerminalListener listener(0);
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
     QVERIFY(listener.start());
     QList<PunchResult::Outcome> outcomes;
     connect(&listener, &TerminalListener::punchHandled, this,
@@ -681,6 +1150,454 @@ void TestHardening::storeFaults()
     QCOMPARE(check.value(0).toString(), QStringLiteral("ok"));
     check.finish();
     cleanup(); // the windows let go of the database before it closes
+}
+
+// The write-ahead log removed or replaced under a running server (as a README once advised when restoring):
+// what the server's own log held is saved into the database before the next punch is answered, so a kill
+// afterwards loses no answered punch.
+void TestHardening::logLostThenKilled_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("log deleted") << "deleted";
+    QTest::newRow("log and its index deleted") << "deleted with index";
+    QTest::newRow("log replaced by an older copy") << "replaced";
+}
+
+void TestHardening::logLostThenKilled()
+{
+    QFETCH(QString, fault);
+    constexpr int kEmployees = 6;
+    const QDate day(2026, 1, 5);
+    TempDatabase db;
+    for (int e = 0; e < kEmployees; ++e)
+        db.addEmployee(QStringLiteral("W%1").arg(e), QStringLiteral("F%1").arg(e), QStringLiteral("L%1").arg(e));
+    const QString path = db.path();
+    const QString log = path + QStringLiteral("-wal");
+    Database::close();
+
+    QProcess server;
+    const quint16 port = startServerProcess(server, path, day);
+    QVERIFY2(port != 0, "the server did not start listening");
+    LoopbackTerminal terminal(port);
+    QVERIFY(terminal.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
+    std::map<QString, int> answered;
+    int sent = 0;
+    auto punch = [&](int count) {
+        for (int i = 0; i < count; ++i, ++sent) {
+            const int e = sent % kEmployees;
+            const QString id = QStringLiteral("W%1").arg(e);
+            const QByteArray expected =
+                (answered[id] % 2 == 0 ? "RIN" : "OUT") + QStringLiteral("F%1 L%1").arg(e).toUtf8();
+            terminal.received.clear();
+            terminal.send(Protocol::idToWire(id));
+            QTRY_COMPARE_WITH_TIMEOUT(terminal.received, expected, kWait);
+            ++answered[id];
+        }
+    };
+
+    punch(kEmployees);
+    const QByteArray older = contentsOf(log);
+    QVERIFY(!older.isEmpty());
+    punch(kEmployees);
+    if (fault == QLatin1String("replaced")) {
+        QFile copy(log + QStringLiteral(".old"));
+        QVERIFY(copy.open(QIODevice::WriteOnly) && copy.write(older) == older.size());
+        copy.close();
+        QVERIFY(::rename(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(log).constData()) == 0);
+    } else {
+        QVERIFY(QFile::remove(log));
+        if (fault == QLatin1String("deleted with index"))
+            QVERIFY(QFile::remove(path + QStringLiteral("-shm")));
+    }
+    punch(kEmployees);
+    ::kill(pid_t(server.processId()), SIGKILL);
+    QVERIFY(server.waitForFinished(kWait));
+
+    QVERIFY(Database::open(Database::Kind::Server, path));
+    QCOMPARE(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    QCOMPARE(filledSlots(day), answered);
+    Database::close();
+}
+
+// The database file written in place by something else while the server runs: punches are refused with a
+// clear message and nothing is answered. A checkpoint by another program writes the file too, and is fine.
+void TestHardening::databaseChangedInPlace_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("truncated") << "truncated" << true;
+    QTest::newRow("cut to its first page") << "first page" << true;
+    QTest::newRow("overwritten by another database") << "overwritten" << true;
+    QTest::newRow("checkpointed by another program") << "checkpointed" << false;
+}
+
+void TestHardening::databaseChangedInPlace()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, refused);
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    seedEmployees(db);
+    const QString other = db.dir() + QStringLiteral("/other.mdb");
+    {
+        OutsideConnection make(other);
+        make.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        make.exec(QStringLiteral("CREATE TABLE Employee (id INTEGER PRIMARY KEY, emp_id TEXT, emp_fname TEXT)"));
+        make.exec(QStringLiteral("INSERT INTO Employee (emp_id, emp_fname) VALUES ('E100', 'Someone else')"));
+    }
+    db.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")); // the file holds every page, as after a while
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    QList<PunchResult::Outcome> outcomes;
+    connect(&listener, &TerminalListener::punchHandled, this,
+            [&](qint64, const QString&, PunchResult::Outcome outcome) { outcomes << outcome; });
+    LoopbackTerminal terminal(listener.port());
+    QVERIFY(terminal.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
+    terminal.send("E100\n");
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRARINAnn Lee"), kWait);
+
+    QFile file(db.path());
+    if (change == QLatin1String("truncated")) {
+        QVERIFY(file.resize(0));
+    } else if (change == QLatin1String("first page")) {
+        QVERIFY(file.resize(4096));
+    } else if (change == QLatin1String("overwritten")) {
+        const QByteArray bytes = contentsOf(other);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+    } else {
+        OutsideConnection(db.path()).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    }
+
+    dialogs.clear();
+    clock.advance(60);
+    terminal.send("Ab7\nE100\n");
+    QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 3, kWait);
+    if (!refused) {
+        QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRARINAnn LeeRINBo EkOUTAnn Lee"), kWait);
+        QCOMPARE(filledSlots(clock.now().date()), (std::map<QString, int>{{"Ab7", 1}, {"E100", 2}}));
+        return;
+    }
+    QCOMPARE(outcomes.mid(1),
+             (QList<PunchResult::Outcome>{PunchResult::Outcome::StoreFailed, PunchResult::Outcome::StoreFailed}));
+    QVERIFY2(dialogs.last().text.contains(QLatin1String("was changed by another program")),
+             qPrintable(dialogs.last().text));
+    QCOMPARE(terminal.received, QByteArray("CRARINAnn Lee"));
+}
+
+// A column dropped, or the table rebuilt with its columns in another order, while the server runs: the
+// schema is checked again, so a punch is refused (no answer, a clear message) rather than answered for a
+// slot that was not written, and the statements read the columns where they are now.
+void TestHardening::schemaChangedWhileRunning_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("out1 dropped") << "dropped";
+    QTest::newRow("timesheet rebuilt with its columns in another order") << "reordered";
+}
+
+void TestHardening::schemaChangedWhileRunning()
+{
+    QFETCH(QString, change);
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    seedEmployees(db);
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    QList<PunchResult::Outcome> outcomes;
+    connect(&listener, &TerminalListener::punchHandled, this,
+            [&](qint64, const QString&, PunchResult::Outcome outcome) { outcomes << outcome; });
+    LoopbackTerminal terminal(listener.port());
+    QVERIFY(terminal.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
+    terminal.send("E100\n");
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRARINAnn Lee"), kWait);
+
+    {
+        OutsideConnection outside(db.path());
+        if (change == QLatin1String("dropped")) {
+            // The audit trail's triggers name every column; whoever drops one has to drop them first.
+            for (const char* event : {"insert", "update", "delete"})
+                outside.exec(QStringLiteral("DROP TRIGGER IF EXISTS audit_timesheet_%1").arg(QLatin1String(event)));
+            outside.exec(QStringLiteral("ALTER TABLE timesheet DROP COLUMN out1"));
+        } else {
+            outside.exec(QStringLiteral("CREATE TABLE rebuilt (out3 TIME, in3 TIME, out2 TIME, in2 TIME, out1 TIME, "
+                                        "in1 TIME, rsdate DATE, emp_id TEXT COLLATE NOCASE, id INTEGER PRIMARY KEY)"));
+            outside.exec(QStringLiteral("INSERT INTO rebuilt (id, emp_id, rsdate, in1, out1, in2, out2, in3, out3) "
+                                        "SELECT id, emp_id, rsdate, in1, out1, in2, out2, in3, out3 FROM timesheet"));
+            outside.exec(QStringLiteral("DROP TABLE timesheet"));
+            outside.exec(QStringLiteral("ALTER TABLE rebuilt RENAME TO timesheet"));
+            outside.exec(QStringLiteral("CREATE INDEX timesheet_emp_id_rsdate ON timesheet(emp_id, rsdate)"));
+        }
+    }
+    dialogs.clear();
+    clock.advance(3600);
+    terminal.send("E100\nnobody\n");
+    QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 3, kWait);
+    if (change == QLatin1String("dropped")) {
+        QCOMPARE(outcomes.at(1), PunchResult::Outcome::StoreFailed);
+        QVERIFY2(dialogs.last().text.contains(QLatin1String("column timesheet.out1")), qPrintable(dialogs.last().text));
+        QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRARINAnn LeeNRF"), kWait);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT in1 || '|' || ifnull(in2, '') FROM timesheet")).toString(),
+                 QStringLiteral("08:00:00|"));
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRARINAnn LeeOUTAnn LeeNRF"), kWait);
+        QCOMPARE(
+            db.scalar(QStringLiteral("SELECT in1 || '|' || out1 || '|' || ifnull(in2, '') FROM timesheet")).toString(),
+            QStringLiteral("08:00:00|09:00:00|"));
+    }
+}
+
+// Employees whose IDs differ only in letter case each punch their own row (SQL finds rows case-blind), and an
+// empty ID at the clock window is nobody's, not that of a row imported without an ID.
+void TestHardening::exactIds_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("id");
+    QTest::newRow("terminal, an ID beside its upper-case twin") << "terminal"
+                                                                << "ab1";
+    QTest::newRow("clock window, an ID beside its upper-case twin") << "clock"
+                                                                    << "ab1";
+    QTest::newRow("clock window, the empty ID beside rows without one") << "clock"
+                                                                        << "";
+}
+
+void TestHardening::exactIds()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, id);
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    const QDate today = clock.now().date();
+    db.addEmployee(QStringLiteral("AB1"), QStringLiteral("Al"), QStringLiteral("Big"));
+    db.addEmployee(QStringLiteral("ab1"), QStringLiteral("Al"), QStringLiteral("Small"));
+    db.exec(QStringLiteral("INSERT INTO Employee (emp_fname, emp_lname) VALUES ('No', 'Id')"));
+    db.addTimesheet(QStringLiteral("AB1"), today, {t("07:00:00")});
+    db.exec(QStringLiteral("INSERT INTO timesheet (rsdate, in1) VALUES (?, '07:30:00')"),
+            {today.toString(Qt::ISODate)});
+    const QList<QVariantList> before = rowsOf(QStringLiteral("timesheet"));
+    const auto closeWindows = qScopeGuard([this] { cleanup(); }); // before the database closes
+
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    LoopbackTerminal terminal(listener.port());
+    QVERIFY(terminal.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
+    auto* clockWindow = ChildWindows::open<ClockWindow>(QStringLiteral("Clock"));
+    QVERIFY(clockWindow);
+    auto* idBox = clockWindow->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    auto* name = clockWindow->findChild<QLabel*>(QStringLiteral("Label5"));
+    auto* action = clockWindow->findChild<QLabel*>(QStringLiteral("Label6"));
+    QVERIFY(idBox && name && action);
+    auto punch = [&]() -> QString {
+        if (path == QLatin1String("terminal")) {
+            const qsizetype had = terminal.received.size();
+            terminal.send(Protocol::idToWire(id));
+            if (!QTest::qWaitFor([&] { return terminal.received.size() > had; }, kWait))
+                return QStringLiteral("no answer");
+            return QString::fromUtf8(terminal.received.mid(had));
+        }
+        dialogs.clear();
+        idBox->setText(id);
+        QTest::keyClick(idBox, Qt::Key_Return);
+        return dialogs.boxes.isEmpty() ? name->text() + QLatin1Char('|') + action->text() : dialogs.last().title;
+    };
+
+    if (id.isEmpty()) {
+        QCOMPARE(punch(), QStringLiteral("Record Not Found"));
+        QCOMPARE(rowsOf(QStringLiteral("timesheet")), before);
+        return;
+    }
+    const bool terminalPath = path == QLatin1String("terminal");
+    QCOMPARE(punch(), terminalPath ? QStringLiteral("RINAl Small") : QStringLiteral("Al Small|Signed In At 08:00:00"));
+    clock.advance(60);
+    QCOMPARE(punch(), terminalPath ? QStringLiteral("OUTAl Small") : QStringLiteral("Al Small|Signed Out At 08:01:00"));
+    const QList<QVariantList> after = rowsOf(QStringLiteral("timesheet"));
+    QCOMPARE(after.mid(0, before.size()), before);
+    QCOMPARE(after.size(), before.size() + 1);
+    QCOMPARE(after.last().mid(1, 4), (QVariantList{"ab1", today.toString(Qt::ISODate), "08:00:00", "08:01:00"}));
+    QVERIFY(after.last().at(5).isNull());
+}
+
+// Another program holds the write lock (the sqlite3 tool, a backup, a second process): the server keeps
+// serving. Lookups that write nothing are answered at once; punches wait in order and are answered as
+// soon as their rows commit, none refused and none answered before it is stored.
+void TestHardening::outsideLock()
+{
+    const int terminals = soak() ? 20 : 3;
+    const int holdMs = soak() ? 30000 : 2000;
+    constexpr int kPerTerminal = 3;
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    for (int t = 0; t < terminals; ++t) {
+        for (int k = 0; k < kPerTerminal; ++k)
+            db.addEmployee(QStringLiteral("T%1-%2").arg(t).arg(k), QStringLiteral("F%1").arg(k),
+                           QStringLiteral("L%1").arg(t));
+    }
+    db.addEmployee(QStringLiteral("Full"), QStringLiteral("Fay"), QStringLiteral("Day"));
+    db.addTimesheet(QStringLiteral("Full"), clock.now().date(),
+                    {t("07:00:00"), t("07:10:00"), t("07:20:00"), t("07:30:00"), t("07:40:00"), t("07:50:00")});
+    TerminalNoticeBoxes notices;
+    TerminalListener listener(0, notices);
+    QVERIFY(listener.start());
+    QList<PunchResult::Outcome> outcomes;
+    connect(&listener, &TerminalListener::punchHandled, this,
+            [&](qint64, const QString&, PunchResult::Outcome outcome) { outcomes << outcome; });
+    std::vector<std::unique_ptr<LoopbackTerminal>> punchers;
+    for (int t = 0; t < terminals + 1; ++t) {
+        punchers.push_back(std::make_unique<LoopbackTerminal>(listener.port()));
+        QVERIFY(punchers.back()->connected(kWait));
+        QTRY_COMPARE_WITH_TIMEOUT(punchers.back()->received, QByteArray("CRA"), kWait);
+        punchers.back()->received.clear();
+    }
+    LoopbackTerminal& asker = *punchers.back();
+    const auto closeWindows = qScopeGuard([this] { cleanup(); }); // before the database closes
+    auto* clockWindow = ChildWindows::open<ClockWindow>(QStringLiteral("Clock"));
+    QVERIFY(clockWindow);
+    auto* idBox = clockWindow->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    QVERIFY(idBox);
+
+    OutsideConnection outside(db.path());
+    outside.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    outside.exec(QStringLiteral("INSERT INTO Terminal (ip) VALUES ('10.0.0.9')"));
+    bool released = false;
+    QElapsedTimer sinceRelease;
+    QTimer::singleShot(holdMs, this, [&] {
+        outside.exec(QStringLiteral("COMMIT"));
+        released = true;
+        sinceRelease.start();
+    });
+    QByteArray expected[64];
+    for (int t = 0; t < terminals; ++t) {
+        QByteArray ids;
+        for (int k = 0; k < kPerTerminal; ++k) {
+            ids += Protocol::idToWire(QStringLiteral("T%1-%2").arg(t).arg(k));
+            expected[t] += QStringLiteral("RINF%1 L%2").arg(k).arg(t).toUtf8();
+        }
+        punchers[t]->send(ids);
+    }
+    asker.send("nobody\n");
+    QTRY_COMPARE_WITH_TIMEOUT(asker.received, QByteArray("NRF"), kWait);
+    asker.send("Full\n");
+    QTRY_VERIFY_WITH_TIMEOUT(outcomes.contains(PunchResult::Outcome::NoFreeSlot), kWait);
+    dialogs.clear();
+    idBox->setText(QStringLiteral("Full"));
+    QTest::keyClick(idBox, Qt::Key_Return);
+    QVERIFY(dialogs.boxes.isEmpty()); // a full day writes nothing, so it needs no lock
+    idBox->setText(QStringLiteral("T0-0"));
+    QTest::keyClick(idBox, Qt::Key_Return);
+    QCOMPARE(dialogs.last().title, QStringLiteral("Punch Not Recorded"));
+    QVERIFY2(dialogs.last().text.contains(QLatin1String("busy")), qPrintable(dialogs.last().text));
+    QVERIFY2(!released, "the lock was let go before the lookups were answered");
+    for (int t = 0; t < terminals; ++t)
+        QCOMPARE(punchers[t]->received, QByteArray());
+
+    for (int t = 0; t < terminals; ++t)
+        QTRY_COMPARE_WITH_TIMEOUT(punchers[t]->received, expected[t], kWait + holdMs);
+    QVERIFY(released);
+    qInfo("outside lock: %d punches from %d terminals held %d ms, all answered %lld ms after the lock went",
+          terminals * kPerTerminal, terminals, holdMs, sinceRelease.elapsed());
+    QVERIFY(!outcomes.contains(PunchResult::Outcome::StoreFailed));
+    QCOMPARE(
+        db.scalar(QStringLiteral("SELECT COUNT(*) FROM timesheet WHERE in1 = '08:00:00' AND out1 IS NULL")).toInt(),
+        terminals * kPerTerminal);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT ip FROM Terminal")).toString(), QStringLiteral("10.0.0.9"));
+}
+
+// qorvil-report reads: it opens only an existing Qorvil database, never writes output over the database or
+// the files beside it, replaces its output file rather than writing into it, and keeps Qt's own warnings
+// off its stderr.
+void TestHardening::reportWritesOnlyItsOwn_data()
+{
+    QTest::addColumn<QString>("database"); // "qorvil", "missing", "empty", "other"
+    QTest::addColumn<QString>("output");   // "", "database", "-wal", "-shm", "link", "pdf"
+    QTest::addColumn<int>("status");
+    QTest::newRow("no database at the path") << "missing"
+                                             << "" << 1;
+    QTest::newRow("an empty file") << "empty"
+                                   << "" << 1;
+    QTest::newRow("another program's database") << "other"
+                                                << "" << 1;
+    QTest::newRow("--csv onto the database") << "qorvil"
+                                             << "database" << 2;
+    QTest::newRow("--csv onto its -wal") << "qorvil"
+                                         << "-wal" << 2;
+    QTest::newRow("--pdf onto its -shm") << "qorvil"
+                                         << "-shm" << 2;
+    QTest::newRow("--csv onto a hard link of the database") << "qorvil"
+                                                            << "link" << 0;
+    QTest::newRow("--pdf without a runtime folder") << "qorvil"
+                                                    << "pdf" << 0;
+}
+
+void TestHardening::reportWritesOnlyItsOwn()
+{
+    QFETCH(QString, database);
+    QFETCH(QString, output);
+    QFETCH(int, status);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("punched.mdb"));
+    if (database == QLatin1String("qorvil")) {
+        TempDatabase db;
+        seedEmployees(db);
+        db.addTimesheet(QStringLiteral("E100"), QDate(2026, 3, 2), {t("08:00:00"), t("12:00:00")});
+        db.exec(QStringLiteral("VACUUM INTO ?"), {path});
+    } else if (database == QLatin1String("empty")) {
+        QFile empty(path);
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+    } else if (database == QLatin1String("other")) {
+        OutsideConnection(path).exec(QStringLiteral("CREATE TABLE notes (body TEXT)"));
+    }
+    const QByteArray before = contentsOf(path);
+
+    QStringList arguments = {
+        QStringLiteral("summary"),    QStringLiteral("--from"), QStringLiteral("03/02/2026"), QStringLiteral("--to"),
+        QStringLiteral("03/06/2026"), QStringLiteral("--all"),  QStringLiteral("--database"), path};
+    const QString link = dir.filePath(QStringLiteral("report.pdf"));
+    if (output == QLatin1String("database"))
+        arguments << QStringLiteral("--csv") << path;
+    else if (output == QLatin1String("-wal") || output == QLatin1String("-shm"))
+        arguments << (output == QLatin1String("-wal") ? QStringLiteral("--csv") : QStringLiteral("--pdf"))
+                  << path + output;
+    else if (output == QLatin1String("link")) {
+        QVERIFY(::link(QFile::encodeName(path).constData(), QFile::encodeName(link).constData()) == 0);
+        arguments << QStringLiteral("--pdf") << link;
+    } else if (output == QLatin1String("pdf"))
+        arguments << QStringLiteral("--pdf") << dir.filePath(QStringLiteral("week.pdf"));
+
+    QProcess report;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.insert(QStringLiteral("HOME"), dir.path());
+    report.setProcessEnvironment(environment);
+    report.start(QStringLiteral(QORVIL_REPORT_PROGRAM), arguments);
+    QVERIFY(report.waitForFinished(kWait));
+    const QString err = QString::fromUtf8(report.readAllStandardError());
+    QCOMPARE(report.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(report.exitCode() == status, qPrintable(err));
+    for (const QString& line : err.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        QVERIFY2(line.startsWith(QStringLiteral("qorvil-report: ")), qPrintable(line));
+
+    if (database == QLatin1String("missing")) {
+        QVERIFY(!QFile::exists(path));
+    } else if (status != 0) {
+        QCOMPARE(contentsOf(path), before);
+    } else {
+        QVERIFY(contentsOf(output == QLatin1String("link") ? link : dir.filePath(QStringLiteral("week.pdf")))
+                    .startsWith("%PDF-"));
+        QVERIFY(Database::open(Database::Kind::Server, path));
+        QCOMPARE(rowsOf(QStringLiteral("Employee")).size(), 4);
+        QCOMPARE(rowsOf(QStringLiteral("summary")).size(), 4);
+        Database::close();
+    }
 }
 
 QTEST_MAIN(TestHardening)

@@ -21,6 +21,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <memory>
 
@@ -32,7 +33,6 @@ class TestLogin : public QObject, MainWindowFixture
     Q_OBJECT
 
 private:
-
     QString storedPassword() { return m_db->scalar(QStringLiteral("select password from admin")).toString(); }
 
     FormWindow* openLogin()
@@ -423,6 +423,9 @@ private Q_SLOTS:
         QCOMPARE(name->font().family(), QStringLiteral("Arial"));
         QVERIFY(name->font().pointSize() >= 16);
         QCOMPARE(about->findChild<QLabel*>("Label2")->text(), QStringLiteral("Version 1.0"));
+        // Which database this server works on, there and in the status bar's tooltip.
+        QCOMPARE(about->findChild<QLabel*>("DatabaseLabel")->text(), "Database: " + m_db->path());
+        QVERIFY(m_window->statusBar()->toolTip().contains(m_db->path()));
         QVERIFY(!about->findChild<QLabel*>("Image1")->pixmap().isNull());
         auto* close = about->findChild<QPushButton*>("PushButton1");
         QVERIFY(close->text().isEmpty());

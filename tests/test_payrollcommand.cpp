@@ -103,9 +103,9 @@ void TestPayrollCommand::refusesBadArguments_data()
                                  << "not both";
     QTest::newRow("value missing") << (QStringList{QStringLiteral("summary")} + period +
                                        QStringList{QStringLiteral("--employee")})
-                                   << "--employee needs a value";
+                                   << "Missing value after '--employee'";
     QTest::newRow("unknown") << (QStringList{QStringLiteral("summary"), QStringLiteral("--weekly")} + period)
-                             << "unknown argument \"--weekly\"";
+                             << "Unknown option 'weekly'";
 }
 
 void TestPayrollCommand::refusesBadArguments()
@@ -115,7 +115,7 @@ void TestPayrollCommand::refusesBadArguments()
     const Outcome outcome = runReport(arguments);
     QCOMPARE(outcome.status, 2);
     QVERIFY2(outcome.err.contains(message), qPrintable(outcome.err));
-    QVERIFY(outcome.err.contains(QStringLiteral("usage: qorvil-report")));
+    QVERIFY(outcome.err.contains(QStringLiteral("Usage: ")));
     QVERIFY(outcome.out.isEmpty());
 }
 
@@ -241,7 +241,7 @@ void TestPayrollCommand::theProgramRunsOnASeededDatabase()
     program.start(QStringLiteral(QORVIL_REPORT_PROGRAM), {QStringLiteral("weekly")});
     QVERIFY(program.waitForFinished(30000));
     QCOMPARE(program.exitCode(), 2);
-    QVERIFY(QString::fromUtf8(program.readAllStandardError()).contains(QStringLiteral("usage: qorvil-report")));
+    QVERIFY(QString::fromUtf8(program.readAllStandardError()).contains(QStringLiteral("Usage: ")));
 
     QVERIFY(Database::open(Database::Kind::Server, path));
     QCOMPARE(keptData(), before);

@@ -15,6 +15,22 @@ QString besideProgram(const QString& fileName)
     return QDir(QCoreApplication::applicationDirPath()).filePath(fileName);
 }
 
+void allowHelpWithoutDisplay(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--") // what follows is not an option
+            return;
+        if (argument == "-h" || argument == "--help" || argument == "-?" || argument == "--help-all" ||
+            argument == "-v" || argument == "--version") {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            return;
+        }
+    }
+}
+
 void openDocument(const QString& path)
 {
     if (!QFileInfo::exists(path))

@@ -13,6 +13,10 @@ void openDocument(const QString& path);
 // The programs' look: the Fusion style, plus the style sheet "qorvil.qss" beside the program when it exists.
 void applySkin(QApplication& app);
 
+// --help and --version print their text and end the program, so they need no display: before the
+// application is made, they switch to the offscreen platform when no other was chosen.
+void allowHelpWithoutDisplay(int argc, char** argv);
+
 // A file beside the program.
 QString besideProgram(const QString& fileName);
 

@@ -55,6 +55,7 @@ public:
                         buttons == Buttons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                         QApplication::activeWindow());
         widenForTitle(box);
+        box.setTextFormat(Qt::PlainText);
         const int chosen = box.exec();
         if (buttons == Buttons::Ok)
             return Answer::Ok;
@@ -69,11 +70,28 @@ public:
         return accepted ? text : QString();
     }
 
-    void notice(const QString& text, const QString& title, Icon icon, std::function<void()> onDismissed) override
+    NoticeId notice(const QString& text, const QString& title, Icon icon, std::function<void()> onDismissed) override
     {
-        m_pending.push_back({text, title, icon, std::move(onDismissed)});
+        const NoticeId id = ++m_lastId;
+        m_pending.push_back({id, text, title, icon, std::move(onDismissed)});
         if (!m_showing)
             showNext();
+        return id;
+    }
+
+    void updateNotice(NoticeId id, const QString& text) override
+    {
+        if (m_shown && m_shownId == id)
+            m_shown->setText(text);
+        for (Pending& pending : m_pending) {
+            if (pending.id == id)
+                pending.text = text;
+        }
+    }
+
+    void withdrawNotice(NoticeId id) override
+    {
+        std::erase_if(m_pending, [id](const Pending& pending) { return pending.id == id; });
     }
 
     QString saveFileName(const QString& caption, const QString& suggested, const QString& filter) override
@@ -90,6 +108,7 @@ public:
 private:
     struct Pending
     {
+        NoticeId id;
         QString text;
         QString title;
         Icon icon;
@@ -108,20 +127,29 @@ private:
         m_pending.pop_front();
         auto* box = new QMessageBox(toQt(next.icon), titleOrAppName(next.title), next.text, QMessageBox::Ok,
                                     QApplication::activeWindow());
+        box->setTextFormat(Qt::PlainText);
         box->setAttribute(Qt::WA_DeleteOnClose);
+        // Modal to the whole program even when no window of it is active (open() would make it window-modal to
+        // a parent it does not have then).
         box->setWindowModality(Qt::ApplicationModal);
         widenForTitle(*box);
+        m_shown = box;
+        m_shownId = next.id;
         auto done = next.onDismissed;
         QObject::connect(box, &QMessageBox::finished, box, [this, done]() {
+            m_shownId = 0;
             if (done)
                 done();
             showNext();
         });
-        box->open();
+        box->show();
     }
 
     std::deque<Pending> m_pending;
     bool m_showing = false;
+    NoticeId m_lastId = 0;
+    QPointer<QMessageBox> m_shown;
+    NoticeId m_shownId = 0;
 };
 
 Dialogs* g_installed = nullptr;

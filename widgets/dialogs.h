@@ -6,7 +6,8 @@
 class QPrinter;
 class QWidget;
 
-// Every box the programs show goes through this seam, so tests can answer them.
+// Every box the programs show goes through this seam, so tests can answer them. Box texts are plain text:
+// they carry IDs, names and file contents, which must never be read as markup.
 class Dialogs
 {
 public:
@@ -21,8 +22,15 @@ public:
     // Modal input box, empty at first; the empty text when cancelled.
     virtual QString input(const QString& prompt, const QString& title) = 0;
     // A notice that does not block the caller: onDismissed runs once the user closed it.
-    // Notices are shown one at a time, in the order they were raised.
-    virtual void notice(const QString& text, const QString& title, Icon icon, std::function<void()> onDismissed) = 0;
+    // Notices are shown one at a time, in the order they were raised, and each takes all the program's
+    // input while it is up.
+    using NoticeId = quint64;
+    virtual NoticeId notice(const QString& text, const QString& title, Icon icon,
+                            std::function<void()> onDismissed) = 0;
+    // Changes the text of a notice still waiting or on screen; nothing once it was dismissed.
+    virtual void updateNotice(NoticeId id, const QString& text) = 0;
+    // Drops a notice still waiting to be shown (its onDismissed never runs); one on screen stays.
+    virtual void withdrawNotice(NoticeId id) = 0;
     // File name to save to, or the empty text when cancelled.
     virtual QString saveFileName(const QString& caption, const QString& suggested, const QString& filter) = 0;
     // Lets the user choose and set up a printer; false when cancelled.

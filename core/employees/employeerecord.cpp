@@ -194,4 +194,9 @@ bool deleteExact(RecordSet& rs, const QString& key, QString* error)
     return true;
 }
 
+QString displayName(const QVariant& first, const QVariant& last)
+{
+    return first.toString() + QLatin1Char(' ') + last.toString();
+}
+
 } // namespace EmployeeRecord

@@ -61,4 +61,7 @@ bool write(RecordSet& employees, const Fields& fields, Write mode, const QDate& 
 // Deletes every row of the set whose emp_id equals the key exactly. Stops at the first refused delete.
 bool deleteExact(RecordSet& employees, const QString& key, QString* error);
 
+// "First Last", as punches, lists and reports show an employee; a missing part leaves its blank in place.
+QString displayName(const QVariant& first, const QVariant& last);
+
 } // namespace EmployeeRecord

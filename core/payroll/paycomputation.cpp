@@ -31,9 +31,9 @@ double round4(double hours)
     return QString::number(hours, 'f', 4).toDouble();
 }
 
-bool pairCounts(const QVariant& in)
+bool pairCounts(bool inStored)
 {
-    return !in.isNull();
+    return inStored;
 }
 
 PairHours pairHours(const QVariant& in, const QVariant& out)

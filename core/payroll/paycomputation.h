@@ -26,8 +26,12 @@ struct PairHours
 PairHours pairHours(const QVariant& in, const QVariant& out);
 PairHours pairHours(const QTime& in, const QTime& out);
 
-// Whether a pair takes part at all: only its in time decides.
-bool pairCounts(const QVariant& in);
+// Whether a pair takes part at all: only its in time decides, by being there.
+bool pairCounts(bool inStored);
+inline bool pairCounts(const QVariant& in)
+{
+    return pairCounts(!in.isNull());
+}
 
 struct Totals
 {

@@ -1,6 +1,7 @@
 #include "core/payroll/payrollreports.h"
 
 #include "core/clock.h"
+#include "core/employees/employeerecord.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
@@ -195,7 +196,9 @@ QString timesheetSql(bool withDate)
            (withDate ? QStringLiteral(", rsdate") : QString()) +
            QStringLiteral(" from timesheet where emp_id = ? and rsdate >= ? and rsdate <= ? order by rsdate, id");
 }
-using PairFound = std::function<bool(const Query& row, int in, const Pay::PairHours& hours)>;
+// The stored times are read as text straight from the statement by the shared parser: a year of a large staff
+// is millions of slots, and a QVariant for each would cost more than the query.
+template <typename PairFound>
 bool forEachPair(const QString& empId, const Request& request, bool withDate, QString* error, const PairFound& pair)
 {
     Query sheets;
@@ -204,8 +207,11 @@ bool forEachPair(const QString& empId, const Request& request, bool withDate, QS
         return fail(error, sheets.error());
     while (sheets.next()) {
         for (int in = 0; in < kDateColumn; in += 2) {
-            const QVariant inTime = sheets.value(in);
-            if (Pay::pairCounts(inTime) && !pair(sheets, in, Pay::pairHours(inTime, sheets.value(in + 1))))
+            if (!Pay::pairCounts(!sheets.isNull(in)))
+                continue;
+            const QTime from = ValueForms::storedTime(sheets.utf8(in));
+            const QTime to = sheets.isNull(in + 1) ? QTime() : ValueForms::storedTime(sheets.utf8(in + 1));
+            if (!pair(sheets, in, Pay::pairHours(from, to)))
                 return false;
         }
     }
@@ -231,7 +237,7 @@ bool readEmployee(const QString& empId, Employee* employee, QString* error)
         return fail(error, query.error());
     if (query.next()) {
         employee->found = true;
-        employee->name = employeeName(query.value(0), query.value(1));
+        employee->name = EmployeeRecord::displayName(query.value(0), query.value(1));
         employee->regWage = Pay::wage(query.value(2));
         employee->otWage = Pay::wage(query.value(3));
     }
@@ -289,11 +295,6 @@ const QList<Column>& summaryColumns()
          QStringLiteral("Text11")},
     };
     return columns;
-}
-
-QString employeeName(const QVariant& first, const QVariant& last)
-{
-    return first.toString() + QLatin1Char(' ') + last.toString();
 }
 
 bool runDetail(const Request& request, DetailReport* report, QString* error)

@@ -78,9 +78,6 @@ struct SummaryReport : PreparedReport
     bool anyChecked = false;
 };
 
-// "First Last" as lists and reports show an employee; a missing part leaves its blank in place.
-QString employeeName(const QVariant& first, const QVariant& last);
-
 // The full detail report of the first checked employee in list order. A failure of the store leaves the
 // work table as it was and returns false with the store's reason.
 bool runDetail(const Request& request, DetailReport* report, QString* error);

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QTime>
+#include <optional>
 #include <vector>
 
 class RecordSet;
@@ -30,13 +32,26 @@ namespace Punch {
 // The clock window's way: the employee is looked up, exactly, among the rows it read when it opened.
 PunchResult recordFromLoadedEmployees(RecordSet& employees, const QString& id);
 
-// A terminal's way: a fresh lookup of the employee in the store, then the exact comparison.
-PunchResult recordFromTerminal(const QString& id);
+// A terminal's way: a fresh lookup of the employee in the store, then the exact comparison. The punch counts
+// at the given time (now when none is given).
+PunchResult recordFromTerminal(const QString& id, const QDateTime& at = QDateTime());
+
+// A punch as it arrived from a terminal: the ID and when it came.
+struct TerminalPunch
+{
+    QString id;
+    QDateTime at;
+};
 
 // Terminal punches that arrived together, in order, stored in one transaction and so with one wait for the
 // disk. Should any of them fail, the group is undone and every punch is recorded on its own, so one failure
-// costs no other punch. One result per ID, in the same order.
-std::vector<PunchResult> recordBatchFromTerminals(const QStringList& ids);
+// costs no other punch. Nothing waits for another program's lock: the results cover the punches handled, in
+// the same order, and stop at the first one that lock holds up (nothing of it and the rest was written).
+std::vector<PunchResult> recordBatchFromTerminals(const std::vector<TerminalPunch>& punches);
+
+// What a terminal's punch comes to when it would write nothing (an unknown ID, a case-only match, a full
+// day), read without taking the write lock; nothing when it would write or the store could not tell.
+std::optional<PunchResult> resultWithoutWriting(const TerminalPunch& punch);
 
 // The employee's name as punches show it.
 QString employeeName(const RecordSet& employee);

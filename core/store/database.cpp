@@ -1,7 +1,9 @@
 #include "core/store/database.h"
 
 #include "core/audit/audittrail.h"
+#include "core/datapaths.h"
 #include "core/store/migrations.h"
+#include "core/store/query.h"
 #include "core/store/storedriver.h"
 
 #include <QCoreApplication>
@@ -12,6 +14,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <optional>
 
 QSqlDatabase gConn;
 
@@ -28,6 +31,22 @@ QHash<QString, std::shared_ptr<Statement>>& statementCache()
     return cache;
 }
 
+// Never destroyed: at exit the connection may be gone before the statements could be finished on it.
+QHash<QString, std::shared_ptr<StepStatement>>& stepCache()
+{
+    static auto* cache = new QHash<QString, std::shared_ptr<StepStatement>>;
+    return *cache;
+}
+
+// Statements prepared on a connection go before it closes.
+void forgetStatements(const QSqlDatabase& db)
+{
+    statementCache().clear();
+    stepCache().clear();
+    if (db.isValid())
+        StoreDrivers::of(db).closing(db);
+}
+
 QString& lastRefusal()
 {
     static QString refusal;
@@ -40,15 +59,123 @@ void fail(QString* error, const QString& text)
         *error = text;
 }
 
+// What gConn was opened as, and the schema version last found whole.
+struct OpenState
+{
+    bool known = false;
+    Kind kind = Kind::Server;
+    bool keepJournal = false;
+    qint64 schemaVersion = -1;
+};
+
+OpenState& openState()
+{
+    static OpenState state;
+    return state;
+}
+
+bool isShared(const QSqlDatabase& db)
+{
+    return db.connectionName() == kConnectionName;
+}
+
+std::optional<qint64> schemaVersionOf(const QSqlDatabase& db, QString* error)
+{
+    Query read(db);
+    if (!read.exec(QStringLiteral("PRAGMA schema_version")) || !read.next()) {
+        fail(error, read.error());
+        return std::nullopt;
+    }
+    return read.value(0).toLongLong();
+}
+
+// Closes the connection and opens it again on whatever file is at its path now: every copy of it follows,
+// since they share the driver.
+bool reopen(const QSqlDatabase& db, QString* why)
+{
+    const StoreDriver& driver = StoreDrivers::of(db);
+    QSqlDatabase connection = db;
+    forgetStatements(connection); // statements prepared on the old file go with it
+    connection.close();
+    const bool keepJournal = isShared(db) && openState().keepJournal;
+    if (!connection.open()) {
+        *why = connection.lastError().text();
+        return false;
+    }
+    if (!driver.probe(connection, why) || !driver.configure(connection, why, keepJournal)) {
+        connection.close();
+        return false;
+    }
+    if (QString trail; !AuditTrail::attach(connection, &trail))
+        qWarning().noquote() << "The audit trail records this program's changes as made outside Qorvil:" << trail;
+    driver.rememberFiles(connection);
+    if (isShared(db))
+        openState().schemaVersion = -1; // checked again before the next write
+    return true;
+}
+
+Readiness fileMoved(const QSqlDatabase& db, QString* error)
+{
+    const StoreDriver& driver = StoreDrivers::of(db);
+    const QString path = db.databaseName();
+    // Moving to the file now at the path closes the old one; never in the middle of someone's transaction.
+    if (!QFileInfo(path).isFile() || driver.inTransaction(db)) {
+        fail(error, QStringLiteral("The database file %1 is no longer where it was opened, so nothing was written. "
+                                   "Put the file back; Qorvil uses it again as soon as it is there.")
+                        .arg(path));
+        return Readiness::Refused;
+    }
+    QString why;
+    fail(error, reopen(db, &why) ? QStringLiteral("The database file %1 was replaced while Qorvil was running, so "
+                                                  "nothing was written. Please try again.")
+                                       .arg(path)
+                                 : QStringLiteral("The database file %1 was replaced and cannot be read (%2), so "
+                                                  "nothing was written.")
+                                       .arg(path, why));
+    return Readiness::Refused;
+}
+
+// The connection still writes into its own log, deleted or not: copying that into the database file and
+// opening a new log keeps every write it held.
+Readiness logLost(const QSqlDatabase& db, QString* error)
+{
+    const StoreDriver& driver = StoreDrivers::of(db);
+    const QString path = db.databaseName();
+    if (driver.inTransaction(db)) {
+        fail(error, QStringLiteral("The log file %1-wal was removed or replaced while a change was being written, so "
+                                   "nothing was written. Please try again.")
+                        .arg(path));
+        return Readiness::Refused;
+    }
+    QString why;
+    bool busy = false;
+    if (!driver.checkpoint(db, &why, &busy)) {
+        fail(error, busy ? QStringLiteral("The log file %1-wal was removed or replaced. What it held is being saved "
+                                          "into %1, which waits until other programs stop using the database; "
+                                          "nothing was written yet.")
+                               .arg(path)
+                         : QStringLiteral("The log file %1-wal was removed or replaced, and what it held could not be "
+                                          "saved into %1 (%2), so nothing was written.")
+                               .arg(path, why));
+        return busy ? Readiness::Busy : Readiness::Refused;
+    }
+    if (!reopen(db, &why)) {
+        fail(error, QStringLiteral("The log file %1-wal was removed or replaced. What it held is saved in %1, but the "
+                                   "database could not be opened again (%2), so nothing was written.")
+                        .arg(path, why));
+        return Readiness::Refused;
+    }
+    return Readiness::Ready;
+}
+
 } // namespace
 
 QString defaultPath(Kind kind)
 {
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(kind == Kind::Server ? QStringLiteral("punched.mdb") : QStringLiteral("client.mdb"));
+    return DataPaths::locate(kind);
 }
 
-bool open(Kind kind, const QString& path, QString* error)
+bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
 {
     close();
     const QFileInfo info(path);
@@ -67,8 +194,11 @@ bool open(Kind kind, const QString& path, QString* error)
         ok = driver.probe(db, &why);
     if (ok) {
         // The journal setting writes to the file, so it waits until the file passed the schema check.
+        const bool existingOnly = mode == OpenMode::ExistingOnly;
         const Migrations::Outcome outcome = Migrations::migrate(
-            db, Migrations::forKind(kind), &why, [&](QString* error) { return driver.configure(db, error); });
+            db, Migrations::forKind(kind), &why,
+            [&](QString* error) { return driver.configure(db, error, existingOnly); },
+            existingOnly ? Migrations::Mode::CheckOnly : Migrations::Mode::Apply);
         if (outcome == Migrations::Outcome::Refused)
             lastRefusal() = why;
         ok = outcome == Migrations::Outcome::Ready;
@@ -84,6 +214,8 @@ bool open(Kind kind, const QString& path, QString* error)
     if (QString trail; !AuditTrail::attach(db, &trail))
         qWarning().noquote() << "The audit trail records this program's changes as made outside Qorvil:" << trail;
     gConn = db;
+    driver.rememberFiles(db);
+    openState() = {true, kind, mode == OpenMode::ExistingOnly, schemaVersionOf(db, nullptr).value_or(-1)};
     return true;
 }
 
@@ -116,42 +248,94 @@ std::shared_ptr<Statement> prepare(const QSqlDatabase& db, const QString& sql, Q
     return statement;
 }
 
-bool fileInPlace(const QSqlDatabase& db, QString* error)
+Readiness checkFiles(const QSqlDatabase& db, QString* error)
 {
     const StoreDriver& driver = StoreDrivers::of(db);
-    if (!driver.fileMoved(db))
+    if (driver.vouched(db))
+        return Readiness::Ready;
+    switch (driver.checkFiles(db)) {
+    case StoreDriver::Files::InPlace:
+        return Readiness::Ready;
+    case StoreDriver::Files::Moved:
+        return fileMoved(db, error);
+    case StoreDriver::Files::LogLost:
+        return logLost(db, error);
+    case StoreDriver::Files::ChangedInPlace:
+        break;
+    }
+    fail(error, QStringLiteral("The database file %1 was changed by another program while Qorvil was using it, so "
+                               "nothing was written. Stop Qorvil, put a sound copy of the file in its place (a "
+                               "backup if need be) and start it again.")
+                    .arg(db.databaseName()));
+    return Readiness::Refused;
+}
+
+bool checkSchema(const QSqlDatabase& db, QString* error)
+{
+    if (!isShared(db) || !openState().known)
         return true;
-    const QString path = db.databaseName();
-    // Moving to the file now at the path closes the old one; never in the middle of someone's transaction.
-    if (!QFileInfo(path).isFile() || driver.inTransaction(db)) {
-        fail(error, QStringLiteral("The database file %1 is no longer where it was opened, so nothing was written. "
-                                   "Put the file back; the server uses it again as soon as it is there.")
-                        .arg(path));
+    const std::optional<qint64> version = schemaVersionOf(db, error);
+    if (!version)
+        return false;
+    if (*version == openState().schemaVersion)
+        return true;
+    QString why;
+    const QStringList missing = Migrations::missing(db, Migrations::forKind(openState().kind), &why);
+    if (!why.isEmpty()) {
+        fail(error, why);
         return false;
     }
-    QSqlDatabase connection = db; // shares the driver with every copy, so all of them follow
-    statementCache().clear();     // statements prepared on the old file go with it
-    connection.close();
-    QString why;
-    if (!connection.open())
-        why = connection.lastError().text();
-    else if (!driver.probe(connection, &why) || !driver.configure(connection, &why))
-        connection.close();
-    else if (QString trail; !AuditTrail::attach(connection, &trail))
-        qWarning().noquote() << "The audit trail records this program's changes as made outside Qorvil:" << trail;
-    fail(error, why.isEmpty() ? QStringLiteral("The database file %1 was replaced while the server was running, so "
-                                               "nothing was written. Please try again.")
-                                    .arg(path)
-                              : QStringLiteral("The database file %1 was replaced and cannot be read (%2), so "
-                                               "nothing was written.")
-                                    .arg(path, why));
-    return false;
+    if (!missing.isEmpty()) {
+        fail(error, QStringLiteral("The database %1 no longer has %2, which Qorvil needs, so nothing was written. "
+                                   "Put it back (or the file from a backup); Qorvil uses the file again as soon as "
+                                   "it is whole.")
+                        .arg(db.databaseName(), missing.join(QStringLiteral(", "))));
+        return false;
+    }
+    statementCache().clear(); // their descriptions may name columns that moved
+    stepCache().clear();
+    openState().schemaVersion = *version;
+    return true;
+}
+
+bool fileInPlace(const QSqlDatabase& db, QString* error)
+{
+    if (StoreDrivers::of(db).vouched(db))
+        return true;
+    return checkFiles(db, error) == Readiness::Ready && checkSchema(db, error);
+}
+
+QString errorText(const QSqlDatabase& db, const QSqlError& error)
+{
+    if (StoreDrivers::of(db).isBusy(error))
+        return QStringLiteral("The database is busy: another program is writing to it, so nothing was saved. Please "
+                              "try again in a moment.");
+    return error.text();
+}
+
+std::shared_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql, QString* error)
+{
+    bool shared = db.connectionName() == kConnectionName && gConn.isOpen();
+    if (shared) {
+        if (auto found = stepCache().value(sql); found && !found->isActive())
+            return found;
+        if (stepCache().contains(sql))
+            shared = false;
+    }
+    std::shared_ptr<StepStatement> statement = StoreDrivers::of(db).prepareStep(db, sql, error);
+    if (statement && shared) {
+        if (stepCache().size() >= kMaxCachedStatements)
+            stepCache().clear();
+        stepCache().insert(sql, statement);
+    }
+    return statement;
 }
 
 void close()
 {
-    statementCache().clear();
+    forgetStatements(gConn);
     lastRefusal().clear();
+    openState() = {};
     if (gConn.isValid())
         gConn.close();
     gConn = QSqlDatabase();

@@ -2,10 +2,13 @@
 
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <memory>
+
+class StepStatement;
 
 // The program's one shared connection, opened at start-up and kept for the life of the process.
 extern QSqlDatabase gConn;
@@ -14,13 +17,19 @@ namespace Database {
 
 enum class Kind { Server, Client };
 
-// The database file of each program, beside the executable.
+// The database file of each program when no option names one (see DataPaths::locate).
 QString defaultPath(Kind kind);
+
+// How open treats a file that is missing something: a program that keeps the file creates and upgrades it;
+// one that only reads and reports takes a Qorvil file as it finds it and writes nothing but its own rows.
+enum class OpenMode { CreateOrUpgrade, ExistingOnly };
 
 // Opens gConn on the file, creating it with the full schema when it is missing or empty, and bringing an
 // existing one up to the current schema. A file that is not a readable database, or not one of this program
-// (see refusal()), leaves gConn closed; the text says why.
-[[nodiscard]] bool open(Kind kind, const QString& path, QString* error = nullptr);
+// (see refusal()), leaves gConn closed; the text says why. ExistingOnly refuses an empty file and one that
+// would need an upgrade, and leaves the file's journal mode as it is.
+[[nodiscard]] bool open(Kind kind, const QString& path, QString* error = nullptr,
+                        OpenMode mode = OpenMode::CreateOrUpgrade);
 
 // Why the last open refused its file as not this program's or lacking something it needs, naming what
 // is missing; empty when it did not.
@@ -52,11 +61,33 @@ struct Statement
 };
 [[nodiscard]] std::shared_ptr<Statement> prepare(const QSqlDatabase& db, const QString& sql, QString* error = nullptr);
 
-// Whether the file the connection opened is still the one at its path. A database file deleted or replaced
-// under a running program keeps taking writes that are gone at the next start, so every write is refused
-// while this is false. When a file is back at the path, the connection moves to it; the write that noticed
-// is still refused, since it was based on rows read from the old file.
+// The same for a statement stepped directly on the engine (Query's road): kept and reused on gConn; one
+// that is still stepping is left alone and the caller gets its own.
+[[nodiscard]] std::shared_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql,
+                                                         QString* error = nullptr);
+
+// Whether the connection may write: the files it opened are still the ones at its path and the schema
+// still has what the program needs. Every write is refused while this is false:
+// - a database file deleted or replaced under a running program keeps taking writes that are gone at the
+//   next start. When a file is back at the path, the connection moves to it; the write that noticed is still
+//   refused, since it was based on rows read from the old file.
+// - a write-ahead log deleted or replaced would lose every write it holds at the next start: what the
+//   connection's own log holds is copied into the database file and the connection reopened, then the write
+//   goes on (busy, and refused for now, while another program's reading keeps the copy from finishing).
+// - a database file written in place by something else (truncated, overwritten) is refused until the
+//   program is restarted on a sound file.
+// - when the schema changed, it is checked again; a missing table or column is refused, and the statements
+//   kept for reuse are described afresh.
 [[nodiscard]] bool fileInPlace(const QSqlDatabase& db = gConn, QString* error = nullptr);
+
+enum class Readiness { Ready, Busy, Refused };
+// The files part of fileInPlace, telling a wait for another program from a refusal.
+Readiness checkFiles(const QSqlDatabase& db, QString* error = nullptr);
+// The schema part of fileInPlace.
+[[nodiscard]] bool checkSchema(const QSqlDatabase& db, QString* error = nullptr);
+
+// The text a window shows for a store error: another program's lock is named as such.
+QString errorText(const QSqlDatabase& db, const QSqlError& error);
 
 // The administrator password of a new database (never written into an existing one).
 inline const QString kInitialAdminPassword = QStringLiteral("admin");

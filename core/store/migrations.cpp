@@ -10,6 +10,7 @@
 #include <QSqlRecord>
 #include <algorithm>
 #include <atomic>
+#include <map>
 
 namespace Migrations {
 
@@ -70,6 +71,15 @@ bool serverSchema(QSqlDatabase& db, QString* error)
            // Only a new file runs this step, so an administrator who emptied the table keeps it empty.
            insertRow(db, QStringLiteral("INSERT INTO admin (password) VALUES (?)"), {Database::kInitialAdminPassword},
                      error);
+}
+
+// Settings every program on the file shares, such as who serves the terminals.
+bool serverSettings(QSqlDatabase& db, QString* error)
+{
+    return run(db,
+               {QStringLiteral("CREATE TABLE IF NOT EXISTS settings (id INTEGER PRIMARY KEY, "
+                               "name TEXT COLLATE NOCASE UNIQUE, value TEXT)")},
+               error);
 }
 
 // The closes come first: the trail follows them too.
@@ -157,6 +167,20 @@ bool schemaAt(const std::vector<Migration>& steps, int version, std::vector<Tabl
     return ok;
 }
 
+// The schema of the last step, worked out once per list of steps.
+bool lastSchema(const std::vector<Migration>& steps, std::vector<Table>* schema, QString* error)
+{
+    static std::map<const std::vector<Migration>*, std::vector<Table>> known;
+    if (const auto found = known.find(&steps); found != known.end()) {
+        *schema = found->second;
+        return true;
+    }
+    if (steps.empty() || !schemaAt(steps, steps.back().version, schema, error))
+        return false;
+    known.emplace(&steps, *schema);
+    return true;
+}
+
 // Records a step; inside the step's transaction.
 bool record(QSqlDatabase& db, const Migration& step, QString* error)
 {
@@ -190,7 +214,8 @@ const std::vector<Migration>& forKind(Database::Kind kind)
     static const std::vector<Migration> server = {
         {1, QStringLiteral("employees, timesheets, terminals, administrator password, report work tables"),
          serverSchema},
-        {2, QStringLiteral("audit trail, closed pay periods"), trailAndClosedPeriods},
+        {2, QStringLiteral("settings"), serverSettings},
+        {3, QStringLiteral("audit trail, closed pay periods"), trailAndClosedPeriods},
     };
     static const std::vector<Migration> client = {
         {1, QStringLiteral("server address"), clientSchema},
@@ -198,8 +223,16 @@ const std::vector<Migration>& forKind(Database::Kind kind)
     return kind == Database::Kind::Server ? server : client;
 }
 
+QStringList missing(const QSqlDatabase& db, const std::vector<Migration>& steps, QString* error)
+{
+    std::vector<Table> needed;
+    if (!lastSchema(steps, &needed, error))
+        return {};
+    return missingFrom(tablesOf(db), needed);
+}
+
 Outcome migrate(QSqlDatabase& db, const std::vector<Migration>& steps, QString* error,
-                const std::function<bool(QString* error)>& beforeWriting)
+                const std::function<bool(QString* error)>& beforeWriting, Mode mode)
 {
     QString why;
     if (steps.empty()) {
@@ -246,6 +279,23 @@ Outcome migrate(QSqlDatabase& db, const std::vector<Migration>& steps, QString* 
         if (!missing.isEmpty())
             return refuse(QStringLiteral("It is not a Qorvil database, or it lacks what this program needs: %1.")
                               .arg(missing.join(QStringLiteral(", "))));
+    }
+    if (mode == Mode::CheckOnly) {
+        if (fresh)
+            return refuse(QStringLiteral("It holds no tables, so it is not a Qorvil database."));
+        if (version < last) {
+            // Older files are upgraded by the program that keeps them; until then only what is there is read.
+            std::vector<Table> needed;
+            if (!lastSchema(steps, &needed, &why)) {
+                *error = why;
+                return Outcome::Failed;
+            }
+            if (const QStringList lacking = missingFrom(tables, needed); !lacking.isEmpty())
+                return refuse(QStringLiteral("It was made by an older release of Qorvil and lacks %1; start the "
+                                             "server once to bring it up to date.")
+                                  .arg(lacking.join(QStringLiteral(", "))));
+        }
+        return beforeWriting && !beforeWriting(error) ? Outcome::Failed : Outcome::Ready;
     }
     if (beforeWriting && !beforeWriting(error))
         return Outcome::Failed;

@@ -31,12 +31,21 @@ enum class Outcome {
     Failed,  // a step could not be made: the file stays at the last whole step
 };
 
+enum class Mode {
+    Apply,     // brings the file to the last step
+    CheckOnly, // takes the file as it is: refused when it is empty or lacks what the last step needs
+};
+
 // Brings the file to the last step. What the file holds is checked first, before anything is written:
 // the tables and columns its recorded version needs. A file without tables is new and gets every step;
 // a file of the release before this history (the first step's tables, no schema_migrations) keeps its rows
 // and is recorded as at the first step. Once the file passed, beforeWriting (the connection's settings)
-// runs before the first step.
+// runs before the first step. CheckOnly writes nothing but what beforeWriting does.
 Outcome migrate(QSqlDatabase& db, const std::vector<Migration>& steps, QString* error,
-                const std::function<bool(QString* error)>& beforeWriting = {});
+                const std::function<bool(QString* error)>& beforeWriting = {}, Mode mode = Mode::Apply);
+
+// What an open file lacks of the tables and columns the last step needs, in words ("column timesheet.out1");
+// empty when nothing is missing or when it cannot be told (then the error says why).
+QStringList missing(const QSqlDatabase& db, const std::vector<Migration>& steps, QString* error);
 
 } // namespace Migrations

@@ -1,5 +1,7 @@
 #include "core/store/query.h"
 
+#include "core/store/storedriver.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -9,9 +11,11 @@ Transaction::Transaction(const QSqlDatabase& db) : m_db(db)
         m_error = QStringLiteral("The database is not open.");
         return;
     }
+    if (!Database::fileInPlace(m_db, &m_error))
+        return;
     m_active = m_db.transaction();
     if (!m_active)
-        m_error = m_db.lastError().text();
+        m_error = Database::errorText(m_db, m_db.lastError());
 }
 
 Transaction::~Transaction()
@@ -29,10 +33,87 @@ bool Transaction::commit()
     }
     if (!m_db.commit()) {
         // A refused commit may leave the transaction open; the destructor rolls it back.
-        m_error = m_db.lastError().text();
+        m_error = Database::errorText(m_db, m_db.lastError());
         return false;
     }
     m_active = false;
+    return true;
+}
+
+WriteBatch::WriteBatch(const QSqlDatabase& db) : m_db(db)
+{
+    if (!m_db.isValid() || !m_db.isOpen()) {
+        m_error = QStringLiteral("The database is not open.");
+        return;
+    }
+    const StoreDriver& driver = StoreDrivers::of(m_db);
+    driver.setBusyWait(m_db, 0);
+    Database::Readiness files = Database::checkFiles(m_db, &m_error);
+    // The group has read nothing yet, so once the connection followed a file put back at its path it may write.
+    if (files == Database::Readiness::Refused)
+        files = Database::checkFiles(m_db, &m_error);
+    switch (files) {
+    case Database::Readiness::Ready:
+        break;
+    case Database::Readiness::Busy:
+        m_busy = true;
+        return;
+    case Database::Readiness::Refused:
+        return;
+    }
+    driver.setBusyWait(m_db, 0); // again: a connection opened anew by the check waits as windows do
+    QString why;
+    const auto begin = Database::prepare(m_db, driver.beginWriting(), &why);
+    if (!begin) {
+        m_error = why;
+        return;
+    }
+    if (!begin->query.exec()) {
+        m_busy = driver.isBusy(begin->query.lastError());
+        m_error = Database::errorText(m_db, begin->query.lastError());
+        begin->query.finish();
+        return;
+    }
+    begin->query.finish();
+    m_active = true;
+    // Checked inside the transaction, so the schema cannot change between the check and the writes.
+    if (!Database::checkSchema(m_db, &m_error)) {
+        end();
+        return;
+    }
+    driver.setVouched(m_db, true);
+}
+
+WriteBatch::~WriteBatch()
+{
+    end();
+    if (m_db.isValid() && m_db.isOpen())
+        StoreDrivers::of(m_db).setBusyWait(m_db, StoreDrivers::of(m_db).windowBusyWait());
+}
+
+void WriteBatch::end()
+{
+    if (m_active)
+        m_db.rollback();
+    m_active = false;
+    StoreDrivers::of(m_db).setVouched(m_db, false);
+}
+
+bool WriteBatch::commit()
+{
+    if (!m_active) {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("There is no transaction to commit.");
+        return false;
+    }
+    if (!m_db.commit()) {
+        m_busy = StoreDrivers::of(m_db).isBusy(m_db.lastError());
+        m_error = Database::errorText(m_db, m_db.lastError());
+        end();
+        return false;
+    }
+    m_active = false;
+    StoreDrivers::of(m_db).setVouched(m_db, false);
     return true;
 }
 
@@ -45,10 +126,12 @@ Query::~Query()
 
 void Query::finish()
 {
+    // Done with the rows: the statement goes back to the cache for its next user.
     if (m_statement)
-        m_statement->query.finish();
+        m_statement->reset();
     m_statement.reset();
     m_onRow = false;
+    m_firstRowWaiting = false;
 }
 
 bool Query::exec(const QString& sql, const QVariantList& binds)
@@ -61,22 +144,34 @@ bool Query::exec(const QString& sql, const QVariantList& binds)
         return false;
     }
     QString why;
-    auto statement = Database::prepare(m_db, sql, &why);
+    auto statement = Database::prepareStep(m_db, sql, &why);
     if (!statement) {
         m_error = why;
         return false;
     }
-    QSqlQuery& query = statement->query;
-    for (const QVariant& bind : binds)
-        query.addBindValue(bind);
-    if (!query.exec()) {
-        m_error = query.lastError().text();
-        query.finish();
-        return false;
+    for (int i = 0; i < binds.size(); ++i) {
+        if (!statement->bind(i, binds.at(i))) {
+            m_error = statement->error();
+            statement->reset();
+            return false;
+        }
     }
-    m_rowsAffected = query.numRowsAffected();
-    m_statement = std::move(statement);
-    return true;
+    // Run now, as Qt SQL does: a failure shows at exec, and a write is done when exec returns.
+    switch (statement->step()) {
+    case StepStatement::Step::Failed:
+        m_error = statement->error();
+        statement->reset();
+        return false;
+    case StepStatement::Step::Done:
+        m_rowsAffected = statement->changes();
+        statement->reset();
+        return true;
+    case StepStatement::Step::Row:
+        m_firstRowWaiting = true;
+        m_statement = std::move(statement);
+        return true;
+    }
+    return false;
 }
 
 bool Query::next()
@@ -84,34 +179,46 @@ bool Query::next()
     m_onRow = false;
     if (!m_statement)
         return false;
-    QSqlQuery& query = m_statement->query;
-    if (query.next()) {
+    if (m_firstRowWaiting) {
+        m_firstRowWaiting = false;
         m_onRow = true;
         return true;
     }
-    if (const QSqlError error = query.lastError(); error.isValid())
-        m_error = error.text();
-    // Done with the rows: the statement goes back to the cache for its next user.
+    switch (m_statement->step()) {
+    case StepStatement::Step::Row:
+        m_onRow = true;
+        return true;
+    case StepStatement::Step::Failed:
+        m_error = m_statement->error();
+        break;
+    case StepStatement::Step::Done:
+        break;
+    }
     finish();
     return false;
 }
 
 QVariant Query::value(int column) const
 {
-    return m_onRow ? m_statement->query.value(column) : QVariant();
+    return m_onRow ? m_statement->value(column) : QVariant();
 }
 
 QString Query::text(int column) const
 {
-    return value(column).toString();
+    return m_onRow ? QString::fromUtf8(m_statement->utf8(column)) : QString();
 }
 
 double Query::number(int column) const
 {
-    return value(column).toDouble();
+    return m_onRow ? m_statement->real(column) : 0.0;
 }
 
 bool Query::isNull(int column) const
 {
-    return !m_onRow || m_statement->query.isNull(column);
+    return !m_onRow || m_statement->isNull(column);
+}
+
+QByteArrayView Query::utf8(int column) const
+{
+    return m_onRow ? m_statement->utf8(column) : QByteArrayView();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/store/database.h"
+#include "core/store/storedriver.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -8,7 +9,9 @@
 #include <QVariantList>
 #include <memory>
 
-// Scoped transaction on a connection: rolls back when it goes out of scope uncommitted.
+// Scoped transaction on a connection: rolls back when it goes out of scope uncommitted. It does not begin on
+// files that are no longer the ones opened, or on a schema that lacks what the program needs
+// (Database::fileInPlace).
 class Transaction
 {
 public:
@@ -27,7 +30,35 @@ private:
     QString m_error;
 };
 
-// Forward-only query: steps rows as the statement yields them (no snapshot), for reports and cursors.
+// The write of a group of punches. The files and the schema are checked once for the whole group, the
+// write lock is taken at its start (so nothing it reads can change before it writes), and it never waits for
+// another program's lock: when one is held, it is busy at once and nothing was written. Every write in it
+// goes without a check of its own. Rolls back unless committed.
+class WriteBatch
+{
+public:
+    explicit WriteBatch(const QSqlDatabase& db = gConn);
+    ~WriteBatch();
+    WriteBatch(const WriteBatch&) = delete;
+    WriteBatch& operator=(const WriteBatch&) = delete;
+
+    bool isActive() const { return m_active; } // ready for the writes
+    bool busy() const { return m_busy; }       // another program holds the lock; try again later
+    QString error() const { return m_error; }  // why it is not active, or why the commit failed
+    [[nodiscard]] bool commit();
+
+private:
+    void end();
+
+    QSqlDatabase m_db;
+    bool m_active = false;
+    bool m_busy = false;
+    QString m_error;
+};
+
+// Forward-only query: steps rows as the statement yields them (no snapshot), for reports, cursors and the
+// punch. It steps the engine's statement directly; values are read where the engine keeps them, so a loop
+// over many rows pays for no QVariant or string it does not ask for.
 class Query
 {
 public:
@@ -42,6 +73,8 @@ public:
     QString text(int column) const;
     double number(int column) const;
     bool isNull(int column) const;
+    // The stored text's UTF-8 bytes, valid until the next row; for the readers of many values.
+    QByteArrayView utf8(int column) const;
     QString error() const { return m_error; }
     int rowsAffected() const { return m_rowsAffected; }
 
@@ -49,8 +82,9 @@ private:
     void finish();
 
     QSqlDatabase m_db;
-    std::shared_ptr<Database::Statement> m_statement;
+    std::shared_ptr<StepStatement> m_statement;
     bool m_onRow = false;
+    bool m_firstRowWaiting = false; // exec stepped to the first row; next() hands it out
     int m_rowsAffected = -1;
     QString m_error;
 };

@@ -457,7 +457,7 @@ bool RecordSet::update()
     for (const QVariant& value : values)
         query.addBindValue(value);
     const bool written = query.exec();
-    const QString writeError = query.lastError().text();
+    const QString writeError = Database::errorText(m_db, query.lastError());
     const int affected = query.numRowsAffected();
     const qlonglong newId = query.lastInsertId().toLongLong();
     query.finish();
@@ -505,7 +505,7 @@ bool RecordSet::deleteCurrent()
     QSqlQuery& query = statement->query;
     query.addBindValue(m_rows[m_pos].values.at(idColumn));
     const bool deleted = query.exec();
-    const QString deleteError = query.lastError().text();
+    const QString deleteError = Database::errorText(m_db, query.lastError());
     query.finish();
     if (!deleted)
         return fail(deleteError);

@@ -1,13 +1,31 @@
 #include "core/store/sqlitedriver.h"
 
+#include "core/store/sqlitestatement.h"
+
+#include <QByteArray>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlResult>
 #include <QVariant>
+#include <cstring>
+#include <map>
+#include <optional>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
+
+// A window that saves while another program writes waits this long for it, then says the database is busy.
+constexpr int kWindowBusyWaitMs = 1000;
+// The header every database file starts with, and how much of it describes the file.
+constexpr char kMagic[] = "SQLite format 3";
+constexpr int kHeaderSize = 100;
+// The first region of the write-ahead log's shared index and, in it, the salt of the log's current run and
+// the count of frames already copied into the database file (the documented wal-index layout).
+constexpr int kIndexRegionSize = 32768;
+constexpr int kIndexSaltOffset = 32;
+constexpr int kIndexBackfillOffset = 96;
 
 sqlite3* handleOf(const QSqlDatabase& db)
 {
@@ -19,17 +37,148 @@ sqlite3* handleOf(const QSqlDatabase& db)
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
-bool hasMoved(sqlite3* handle)
+// The files one connection opened, as they were when last seen in order.
+struct Watch
 {
-    int moved = 0;
-    return handle && sqlite3_file_control(handle, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0;
+    sqlite3* handle = nullptr;
+    bool known = false;
+    QByteArray path;
+    QByteArray logPath;
+    struct stat file = {};
+    QByteArray header;
+    int pageSize = 0;
+    bool logKnown = false; // the connection writes a write-ahead log, and this is its file
+    struct stat log = {};
+    std::optional<quint64> progress; // how far checkpoints have come, to tell their writes from others'
+    bool vouched = false;
+};
+
+// One per named connection of the program; a connection that reopens keeps its entry.
+std::map<QString, Watch>& watches()
+{
+    static std::map<QString, Watch> all;
+    return all;
 }
 
-// The last guard for writes that do not go through a record set: a commit into a file that is no longer
-// at its path is turned into a rollback.
-int refuseCommitWhenMoved(void* handle)
+Watch* watchOf(const QSqlDatabase& db)
 {
-    return hasMoved(static_cast<sqlite3*>(handle)) ? 1 : 0;
+    const auto found = watches().find(db.connectionName());
+    return found == watches().end() ? nullptr : &found->second;
+}
+
+sqlite3_file* mainFile(sqlite3* handle)
+{
+    sqlite3_file* file = nullptr;
+    if (!handle || sqlite3_file_control(handle, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+        !file->pMethods)
+        return nullptr;
+    return file;
+}
+
+// Read through the connection's own descriptor: what the engine would read.
+bool readHeader(sqlite3* handle, QByteArray* header)
+{
+    sqlite3_file* file = mainFile(handle);
+    QByteArray bytes(kHeaderSize, '\0');
+    if (!file || file->pMethods->xRead(file, bytes.data(), kHeaderSize, 0) != SQLITE_OK)
+        return false;
+    *header = bytes;
+    return true;
+}
+
+quint32 bigEndian32(const QByteArray& bytes, int at)
+{
+    return quint32(uchar(bytes[at])) << 24 | quint32(uchar(bytes[at + 1])) << 16 | quint32(uchar(bytes[at + 2])) << 8 |
+           quint32(uchar(bytes[at + 3]));
+}
+
+int pageSizeOf(const QByteArray& header)
+{
+    const int size = int(uchar(header[16])) << 8 | int(uchar(header[17]));
+    return size == 1 ? 65536 : size;
+}
+
+// Whether the header still describes a database in write-ahead-log mode with the connection's page size
+// that the file is long enough to hold.
+bool plausible(const QByteArray& header, qint64 fileSize, int pageSize)
+{
+    if (header.size() < kHeaderSize || std::memcmp(header.constData(), kMagic, sizeof kMagic) != 0)
+        return false;
+    if (pageSizeOf(header) != pageSize || uchar(header[18]) != 2 || uchar(header[19]) != 2 || fileSize % pageSize != 0)
+        return false;
+    // The page count in the header counts only when it was written with the change counter beside it.
+    const bool countValid = bigEndian32(header, 24) == bigEndian32(header, 92);
+    return !countValid || qint64(bigEndian32(header, 28)) * pageSize <= fileSize;
+}
+
+// The salt of the log's current run and the frames copied back so far, read from the shared index the engine
+// keeps; both move only when a checkpoint writes the database file.
+std::optional<quint64> checkpointProgress(sqlite3* handle)
+{
+    sqlite3_file* file = mainFile(handle);
+    if (!file || file->pMethods->iVersion < 2 || !file->pMethods->xShmMap)
+        return std::nullopt;
+    void volatile* region = nullptr;
+    if (file->pMethods->xShmMap(file, 0, kIndexRegionSize, 0, &region) != SQLITE_OK || !region)
+        return std::nullopt;
+    const auto* bytes = static_cast<const volatile unsigned char*>(region);
+    auto native32 = [bytes](int at) {
+        unsigned char copy[4];
+        for (int i = 0; i < 4; ++i)
+            copy[i] = bytes[at + i];
+        quint32 value = 0;
+        std::memcpy(&value, copy, sizeof value);
+        return value;
+    };
+    return quint64(native32(kIndexSaltOffset)) << 32 | native32(kIndexBackfillOffset);
+}
+
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool sameContentStamp(const struct stat& a, const struct stat& b)
+{
+    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// Two calls to stat in the usual case; the header and the index are read only when the file was written.
+StoreDriver::Files check(Watch& watch)
+{
+    using Files = StoreDriver::Files;
+    if (!watch.known)
+        return Files::InPlace;
+    struct stat now = {};
+    if (::stat(watch.path.constData(), &now) != 0 || !sameFile(now, watch.file))
+        return Files::Moved;
+    if (!watch.logKnown)
+        return Files::InPlace;
+    struct stat log = {};
+    if (::stat(watch.logPath.constData(), &log) != 0 || !sameFile(log, watch.log))
+        return Files::LogLost;
+    if (sameContentStamp(now, watch.file))
+        return Files::InPlace;
+    // In write-ahead-log mode only a checkpoint writes the database file, and it moves the index on.
+    QByteArray header;
+    if (!readHeader(watch.handle, &header) || !plausible(header, now.st_size, watch.pageSize))
+        return Files::ChangedInPlace;
+    const std::optional<quint64> progress = checkpointProgress(watch.handle);
+    const bool checkpointed = progress && progress != watch.progress;
+    if (!checkpointed && header != watch.header)
+        return Files::ChangedInPlace;
+    watch.file = now;
+    watch.header = header;
+    watch.progress = progress;
+    return Files::InPlace;
+}
+
+// The last guard for writes that do not go through a checked group: a commit into a file that is no longer
+// the one opened is turned into a rollback.
+int refuseCommitWhenChanged(void* data)
+{
+    Watch& watch = *static_cast<Watch*>(data);
+    return watch.vouched || check(watch) == StoreDriver::Files::InPlace ? 0 : 1;
 }
 
 // Runs a program function for SQL: the arguments as Qt values, the result as SQLite's.
@@ -83,7 +232,7 @@ class SqliteDriver final : public StoreDriver
 public:
     QString qtDriver() const override { return QStringLiteral("QSQLITE"); }
 
-    QString connectOptions() const override { return QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"); }
+    QString connectOptions() const override { return QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kWindowBusyWaitMs); }
 
     QString inMemoryName() const override { return QStringLiteral(":memory:"); }
 
@@ -98,17 +247,26 @@ public:
         return false;
     }
 
-    bool configure(QSqlDatabase& db, QString* why) const override
+    bool configure(QSqlDatabase& db, QString* why, bool keepJournal) const override
     {
         QSqlQuery pragma(db);
-        if (!pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL")) ||
-            !pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"))) {
+        // The page cache is 64 MiB rather than SQLite's 2 MB: a report over ten thousand employees reads every
+        // page of a day's rows once for each employee on it, and a cache that cannot hold them turns each
+        // row into a read from the file. Pages are taken only as they are read.
+        if ((!keepJournal && !pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) ||
+            !pragma.exec(QStringLiteral("PRAGMA synchronous=FULL")) ||
+            !pragma.exec(QStringLiteral("PRAGMA cache_size=-65536"))) {
             if (why)
                 *why = pragma.lastError().text();
             return false;
         }
-        if (sqlite3* handle = handleOf(db))
-            sqlite3_commit_hook(handle, refuseCommitWhenMoved, handle);
+        if (sqlite3* handle = handleOf(db)) {
+            // A connection being set up knows nothing of its files until rememberFiles().
+            Watch& watch = watches()[db.connectionName()];
+            watch = Watch();
+            watch.handle = handle;
+            sqlite3_commit_hook(handle, refuseCommitWhenChanged, &watch);
+        }
         return true;
     }
 
@@ -126,8 +284,6 @@ public:
         }
         return types;
     }
-
-    bool fileMoved(const QSqlDatabase& db) const override { return hasMoved(handleOf(db)); }
 
     bool inTransaction(const QSqlDatabase& db) const override
     {
@@ -152,6 +308,89 @@ public:
             *why = QString::fromUtf8(sqlite3_errstr(result));
         return result == SQLITE_OK;
     }
+
+    Files checkFiles(const QSqlDatabase& db) const override
+    {
+        Watch* watch = watchOf(db);
+        if (!watch || watch->handle != handleOf(db))
+            return Files::InPlace;
+        return check(*watch);
+    }
+
+    void rememberFiles(const QSqlDatabase& db) const override
+    {
+        sqlite3* handle = handleOf(db);
+        if (!handle)
+            return;
+        Watch& watch = watches()[db.connectionName()];
+        const bool vouched = watch.vouched;
+        watch = Watch();
+        watch.handle = handle;
+        watch.vouched = vouched;
+        const char* name = sqlite3_db_filename(handle, "main");
+        if (!name || !*name) // a database in memory has no files
+            return;
+        watch.path = name;
+        watch.logPath = watch.path + "-wal";
+        if (::stat(watch.path.constData(), &watch.file) != 0 || !readHeader(handle, &watch.header))
+            return;
+        watch.pageSize = pageSizeOf(watch.header);
+        watch.known = true;
+        // The engine opens the log at the first read in write-ahead-log mode and keeps it open until the end.
+        watch.logKnown = uchar(watch.header[18]) == 2 && ::stat(watch.logPath.constData(), &watch.log) == 0;
+        if (watch.logKnown)
+            watch.progress = checkpointProgress(handle);
+    }
+
+    bool checkpoint(const QSqlDatabase& db, QString* why, bool* busy) const override
+    {
+        sqlite3* handle = handleOf(db);
+        *busy = false;
+        if (!handle) {
+            *why = QStringLiteral("The database is not open.");
+            return false;
+        }
+        const int result = sqlite3_wal_checkpoint_v2(handle, "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+        if (result == SQLITE_OK)
+            return true;
+        *busy = (result & 0xff) == SQLITE_BUSY;
+        *why = QString::fromUtf8(sqlite3_errmsg(handle));
+        return false;
+    }
+
+    void setBusyWait(const QSqlDatabase& db, int milliseconds) const override
+    {
+        if (sqlite3* handle = handleOf(db))
+            sqlite3_busy_timeout(handle, milliseconds);
+    }
+
+    int windowBusyWait() const override { return kWindowBusyWaitMs; }
+
+    bool isBusy(const QSqlError& error) const override
+    {
+        return error.isValid() && (error.nativeErrorCode().toInt() & 0xff) == SQLITE_BUSY;
+    }
+
+    QString beginWriting() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+
+    void setVouched(const QSqlDatabase& db, bool vouched) const override
+    {
+        if (Watch* watch = watchOf(db))
+            watch->vouched = vouched;
+    }
+
+    bool vouched(const QSqlDatabase& db) const override
+    {
+        const Watch* watch = watchOf(db);
+        return watch && watch->vouched && watch->handle == handleOf(db);
+    }
+
+    std::unique_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql, QString* why) const override
+    {
+        return SqliteStatements::prepare(handleOf(db), sql, why);
+    }
+
+    void closing(const QSqlDatabase& db) const override { SqliteStatements::finalizeAll(handleOf(db)); }
 };
 
 } // namespace

@@ -5,11 +5,15 @@
 #include "core/valueforms.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
 const QString kTable = QStringLiteral("timesheet");
 const QString kRowSql = QStringLiteral("Select * from TimeSheet where id = ?");
+// One row each, found by the primary key however large the table is.
+const QString kNextSql = QStringLiteral("Select * from TimeSheet where id > ? and id <= ? order by id limit 1");
+const QString kPreviousSql = QStringLiteral("Select * from TimeSheet where id < ? order by id desc limit 1");
 
 } // namespace
 
@@ -19,79 +23,171 @@ bool TimesheetCursor::fail(const QString& error)
     return false;
 }
 
+void TimesheetCursor::setPlace(Where where, qint64 id, int added)
+{
+    m_where = where;
+    m_id = id;
+    m_index = added;
+    m_loaded = false;
+}
+
 bool TimesheetCursor::open()
 {
     m_open = false;
-    m_ids.clear();
-    m_deleted.clear();
-    m_readAtOpen = 0;
-    m_live = 0;
-    m_pos = 0;
-    m_loaded = -1;
+    m_added.clear();
+    m_row.close();
+    setPlace(Where::BeforeFirst);
     m_error.clear();
     if (!Database::isOpen())
         return fail(QStringLiteral("The database is not open."));
 
-    // In id order, the order in which the whole table is read; without it SQLite may walk an index instead.
-    Query query;
-    if (!query.exec(QStringLiteral("Select id from TimeSheet order by id")))
-        return fail(query.error());
-    while (query.next())
-        m_ids.push_back(query.value(0).toLongLong());
-    if (!query.error().isEmpty())
-        return fail(query.error());
-
-    m_deleted.assign(m_ids.size(), 0);
-    m_readAtOpen = m_ids.size();
-    m_live = int(m_ids.size());
+    Query last;
+    if (!last.exec(QStringLiteral("Select max(id) from TimeSheet")))
+        return fail(last.error());
+    m_lastAtOpen = last.next() && !last.isNull(0) ? last.value(0).toLongLong() : 0;
+    if (!last.error().isEmpty())
+        return fail(last.error());
     m_open = true;
-    m_pos = -1;
     step(+1);
-    return true;
+    return m_error.isEmpty();
 }
 
-bool TimesheetCursor::hasCurrent() const
+int TimesheetCursor::recordCount() const
 {
-    return m_pos >= 0 && m_pos < int(m_ids.size()) && !m_deleted[m_pos] && m_loaded == m_pos;
+    if (!m_open)
+        return 0;
+    Query count;
+    if (!count.exec(QStringLiteral("Select count(*) from TimeSheet where id <= ?"), {m_lastAtOpen}) || !count.next())
+        return 0;
+    qint64 rows = count.value(0).toLongLong();
+    // Added rows above the last id at open; those at or below it are in the count already.
+    for (const Added& added : m_added) {
+        if (added.deleted || added.id <= m_lastAtOpen)
+            continue;
+        Query there;
+        if (there.exec(kRowSql, {added.id}) && there.next())
+            ++rows;
+    }
+    return int(rows);
 }
 
-bool TimesheetCursor::load(int pos)
+bool TimesheetCursor::isEmpty() const
 {
-    m_loaded = -1;
-    if (!m_row.openWritable(kTable, kRowSql, {m_ids[pos]}))
+    if (!m_open)
+        return true;
+    if (hasCurrent())
+        return false;
+    Query any;
+    if (any.exec(QStringLiteral("Select id from TimeSheet where id <= ? limit 1"), {m_lastAtOpen}) && any.next())
+        return false;
+    return std::none_of(m_added.cbegin(), m_added.cend(), [](const Added& added) { return !added.deleted; });
+}
+
+bool TimesheetCursor::isAddedId(qint64 id) const
+{
+    return std::any_of(m_added.cbegin(), m_added.cend(), [id](const Added& added) { return added.id == id; });
+}
+
+bool TimesheetCursor::stepTable(int direction, qint64 from)
+{
+    for (;;) {
+        const bool opened = direction > 0 ? m_row.openWritable(kTable, kNextSql, {from, m_lastAtOpen})
+                                          : m_row.openWritable(kTable, kPreviousSql, {from});
+        if (!opened)
+            return fail(m_row.lastError());
+        if (m_row.recordCount() == 0)
+            return false;
+        const qint64 id = m_row.value(QStringLiteral("id")).toLongLong();
+        // A row this editor added with a reused id has its place among the added ones.
+        if (!isAddedId(id)) {
+            setPlace(Where::Table, id);
+            m_loaded = true;
+            return true;
+        }
+        from = id;
+    }
+}
+
+bool TimesheetCursor::loadAdded(int index)
+{
+    Added& added = m_added[std::size_t(index)];
+    if (added.deleted)
+        return false;
+    if (!m_row.openWritable(kTable, kRowSql, {added.id}))
         return fail(m_row.lastError());
     if (m_row.recordCount() == 0) {
-        // Deleted elsewhere since the editor opened.
-        m_deleted[pos] = 1;
-        --m_live;
+        added.deleted = true; // deleted elsewhere since it was added here
         return false;
     }
-    m_loaded = pos;
+    setPlace(Where::Added, 0, index);
+    m_loaded = true;
     return true;
+}
+
+bool TimesheetCursor::stepAdded(int direction, int from)
+{
+    for (int i = from; i >= 0 && i < int(m_added.size()); i += direction) {
+        if (loadAdded(i))
+            return true;
+        if (!m_error.isEmpty())
+            return false;
+    }
+    return false;
 }
 
 void TimesheetCursor::step(int direction)
 {
-    const int end = int(m_ids.size());
-    if ((direction > 0 && m_pos >= end) || (direction < 0 && m_pos < 0))
+    m_error.clear();
+    m_loaded = false;
+    if (!m_open)
         return;
-    for (m_pos += direction; m_pos >= 0 && m_pos < end; m_pos += direction) {
-        if (m_deleted[m_pos])
-            continue;
-        if (load(m_pos) || !m_deleted[m_pos])
+    if (direction > 0) {
+        switch (m_where) {
+        case Where::AfterLast:
             return;
+        case Where::BeforeFirst:
+        case Where::Table:
+            if (stepTable(+1, m_where == Where::Table ? m_id : std::numeric_limits<qint64>::min()) ||
+                !m_error.isEmpty())
+                return;
+            if (stepAdded(+1, 0) || !m_error.isEmpty())
+                return;
+            break;
+        case Where::Added:
+            if (stepAdded(+1, m_index + 1) || !m_error.isEmpty())
+                return;
+            break;
+        }
+        setPlace(Where::AfterLast);
+        return;
     }
+    switch (m_where) {
+    case Where::BeforeFirst:
+        return;
+    case Where::AfterLast:
+    case Where::Added:
+        if (stepAdded(-1, m_where == Where::Added ? m_index - 1 : int(m_added.size()) - 1) || !m_error.isEmpty())
+            return;
+        if (stepTable(-1, m_lastAtOpen + 1) || !m_error.isEmpty())
+            return;
+        break;
+    case Where::Table:
+        if (stepTable(-1, m_id) || !m_error.isEmpty())
+            return;
+        break;
+    }
+    setPlace(Where::BeforeFirst);
 }
 
 void TimesheetCursor::moveFirst()
 {
-    m_pos = -1;
+    setPlace(Where::BeforeFirst);
     step(+1);
 }
 
 void TimesheetCursor::moveLast()
 {
-    m_pos = int(m_ids.size());
+    setPlace(Where::AfterLast);
     step(-1);
 }
 
@@ -113,42 +209,53 @@ QVariant TimesheetCursor::value(const QString& column) const
 bool TimesheetCursor::findFirst(const QString& empId, const QString& shownDate)
 {
     m_error.clear();
-    // The employee's rows come from the index; the exact comparisons and the set's own order decide.
+    // The employee's rows come from the index; the exact comparisons and the set's own order decide: the rows
+    // of the table part by id, then the added ones in their order.
     RecordSet candidates;
-    int best = -1;
-    if (candidates.open(QStringLiteral("Select id, emp_id, rsdate from TimeSheet where emp_id = ? order by id"),
+    qint64 bestId = 0;
+    int bestAdded = -1;
+    bool found = false;
+    if (m_open &&
+        candidates.open(QStringLiteral("Select id, emp_id, rsdate from TimeSheet where emp_id = ? order by id"),
                         {empId})) {
         for (; !candidates.eof(); candidates.moveNext()) {
-            const QVariant id = candidates.value(QStringLiteral("id"));
+            const qint64 id = candidates.value(QStringLiteral("id")).toLongLong();
             const QVariant emp = candidates.value(QStringLiteral("emp_id"));
             if (emp.isNull() || emp.toString() != empId ||
                 ValueForms::showValue(candidates.value(QStringLiteral("rsdate"))) != shownDate)
                 continue;
-            const int pos = positionOf(id.toLongLong());
-            if (pos >= 0 && !m_deleted[pos] && (best < 0 || pos < best))
-                best = pos;
+            const auto added =
+                std::find_if(m_added.cbegin(), m_added.cend(), [id](const Added& row) { return row.id == id; });
+            if (added == m_added.cend()) {
+                if (id > m_lastAtOpen)
+                    continue; // added elsewhere after the open
+                bestId = id;
+                bestAdded = -1;
+                found = true;
+                break; // in id order, so the first is the earliest
+            }
+            const int index = int(added - m_added.cbegin());
+            if (!added->deleted && (bestAdded < 0 || index < bestAdded)) {
+                bestAdded = index;
+                found = true;
+            }
         }
-    } else {
+    } else if (m_open) {
         m_error = candidates.lastError();
     }
-    if (best >= 0 && load(best)) {
-        m_pos = best;
+    if (found && bestAdded < 0) {
+        if (!m_row.openWritable(kTable, kRowSql, {bestId}))
+            m_error = m_row.lastError();
+        else if (m_row.recordCount() > 0) {
+            setPlace(Where::Table, bestId);
+            m_loaded = true;
+            return true;
+        }
+    } else if (found && loadAdded(bestAdded)) {
         return true;
     }
     moveToEnd();
     return false;
-}
-
-int TimesheetCursor::positionOf(qint64 id) const
-{
-    // Rows added since the open are few and may reuse an id; the ones read at open are found by halving.
-    for (std::size_t i = m_ids.size(); i > m_readAtOpen; --i) {
-        if (m_ids[i - 1] == id)
-            return int(i - 1);
-    }
-    const auto end = m_ids.begin() + std::ptrdiff_t(m_readAtOpen);
-    const auto found = std::lower_bound(m_ids.begin(), end, id);
-    return found != end && *found == id ? int(found - m_ids.begin()) : -1;
 }
 
 bool TimesheetCursor::write(RecordSet& row, const QVariantHash& values, QString* error)
@@ -175,8 +282,15 @@ void TimesheetCursor::reloadAfterUndone()
 {
     // The change was written but not committed, so the row reads again as it is stored.
     const QString error = m_error;
-    load(m_pos);
+    const bool closed = m_closed;
+    if (m_where == Where::Table) {
+        if (m_row.openWritable(kTable, kRowSql, {m_id}) && m_row.recordCount() > 0)
+            m_loaded = true;
+    } else if (m_where == Where::Added) {
+        loadAdded(m_index);
+    }
     m_error = error;
+    m_closed = closed;
 }
 
 bool TimesheetCursor::updateCurrent(const QVariantHash& values)
@@ -209,12 +323,15 @@ bool TimesheetCursor::addRow(const QVariantHash& values)
     if (!change({values.value(QStringLiteral("rsdate"))}, [&](QString* error) { return write(added, values, error); }))
         return false;
     const qint64 id = added.value(QStringLiteral("id")).toLongLong();
-    m_ids.push_back(id);
-    m_deleted.push_back(0);
-    ++m_live;
-    m_pos = int(m_ids.size()) - 1;
+    // Should the store have reused an id already in the set, the older entry is gone from the table.
+    for (Added& older : m_added) {
+        if (older.id == id)
+            older.deleted = true;
+    }
+    m_added.push_back({id, false});
     m_row = std::move(added);
-    m_loaded = m_pos;
+    setPlace(Where::Added, 0, int(m_added.size()) - 1);
+    m_loaded = true;
     return true;
 }
 
@@ -236,7 +353,8 @@ bool TimesheetCursor::deleteCurrent()
             reloadAfterUndone();
         return false;
     }
-    m_deleted[m_pos] = 1;
-    --m_live;
+    if (m_where == Where::Added)
+        m_added[std::size_t(m_index)].deleted = true;
+    m_loaded = false;
     return true;
 }

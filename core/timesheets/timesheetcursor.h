@@ -9,27 +9,31 @@
 
 // The whole timesheet table as the time record editor walks it, row by row in table order.
 //
-// A year of punches for a few hundred employees is a hundred thousand rows, too many to read whole each
-// time the editor opens. So only the row ids are read at open, which fixes the set of rows and their order
-// like a snapshot (rows added later by punches are not in it); the columns of a row are read when it
-// becomes current. A row that vanished in the meantime is passed over as if it had been deleted here.
+// Five years of punches for a large staff are tens of millions of rows, too many to read, or even to list
+// the ids of, each time the editor opens. So the open only notes the last row id there is, which fixes the
+// set of rows and their order like a snapshot (rows that punches add later have higher ids and are not in
+// it), and each move reads the one row it lands on, found by its id. A row deleted meanwhile is passed over
+// as if it had been deleted here. Rows this editor adds follow the others, in the order they were added.
+// (Ids are reused only after the rows with the highest ids are deleted; a row added elsewhere with such an
+// id joins the set.)
 class TimesheetCursor
 {
 public:
     bool open();
     bool isOpen() const { return m_open; }
 
-    int recordCount() const { return m_live; }
-    bool bof() const { return m_live == 0 || m_pos < 0; }
-    bool eof() const { return m_live == 0 || m_pos >= int(m_ids.size()); }
+    // The rows of the set that are there now; counts them in the store, so it takes a moment on a large table.
+    int recordCount() const;
+    bool bof() const { return m_where == Where::BeforeFirst || isEmpty(); }
+    bool eof() const { return m_where == Where::AfterLast || isEmpty(); }
     // True while the position is on a row that is still there (not after a delete, not at either end).
-    bool hasCurrent() const;
+    bool hasCurrent() const { return m_loaded && (m_where == Where::Table || m_where == Where::Added); }
 
     void moveFirst();
     void moveLast();
     void moveNext();
     void movePrevious();
-    void moveToEnd() { m_pos = int(m_ids.size()); }
+    void moveToEnd() { setPlace(Where::AfterLast); }
 
     // A column of the current row; Null when there is none.
     QVariant value(const QString& column) const;
@@ -51,23 +55,36 @@ public:
     bool refusedAsClosed() const { return m_closed; }
 
 private:
-    bool load(int pos);
+    // Where the position is: among the rows that were there at open (by id), among the added ones (by index).
+    enum class Where { BeforeFirst, Table, Added, AfterLast };
+
+    void setPlace(Where where, qint64 id = 0, int added = -1);
+    bool isEmpty() const;
     void step(int direction);
+    // The next or previous row of the table part from the id on; false when there is none (or on failure).
+    bool stepTable(int direction, qint64 from);
+    bool stepAdded(int direction, int from);
+    bool loadAdded(int index);
+    bool isAddedId(qint64 id) const;
     bool fail(const QString& error);
     static bool write(RecordSet& row, const QVariantHash& values, QString* error);
-    // The position of a row id in the set (the latest one added, should the store have reused the id), or -1.
-    int positionOf(qint64 id) const;
     // Runs a write of rows of these days under the closed-period rule.
     bool change(const QVariantList& days, const std::function<bool(QString* error)>& write);
     void reloadAfterUndone();
 
+    struct Added
+    {
+        qint64 id = 0;
+        bool deleted = false;
+    };
+
     bool m_open = false;
-    std::vector<qint64> m_ids;
-    std::vector<char> m_deleted;
-    std::size_t m_readAtOpen = 0; // m_ids[0, m_readAtOpen) came from the table in id order, so sorted
-    int m_live = 0;
-    int m_pos = 0;     // -1 before the first row, m_ids.size() after the last
-    int m_loaded = -1; // the position whose columns m_row holds
+    qint64 m_lastAtOpen = 0; // the highest row id at open: the table part holds the rows up to it
+    std::vector<Added> m_added;
+    Where m_where = Where::BeforeFirst;
+    qint64 m_id = 0;       // the table row the position is on (or was on, before its delete)
+    int m_index = -1;      // the added row the position is on
+    bool m_loaded = false; // m_row holds the row of the position
     RecordSet m_row;
     QString m_error;
     bool m_closed = false;

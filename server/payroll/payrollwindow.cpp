@@ -3,6 +3,7 @@
 #include "core/audit/closedperiods.h"
 #include "core/clock.h"
 #include "core/valueforms.h"
+#include "core/employees/employeerecord.h"
 #include "server/payroll/reportwindow.h"
 #include "widgets/childwindows.h"
 #include "widgets/dialogs.h"
@@ -148,8 +149,8 @@ bool PayrollWindow::load()
     }
     for (m_employees.moveFirst(); !m_employees.eof(); m_employees.moveNext()) {
         auto* item = new QTreeWidgetItem(m_list);
-        item->setText(0, Payroll::employeeName(m_employees.value(QStringLiteral("emp_fname")),
-                                               m_employees.value(QStringLiteral("emp_lname"))));
+        item->setText(0, EmployeeRecord::displayName(m_employees.value(QStringLiteral("emp_fname")),
+                                                     m_employees.value(QStringLiteral("emp_lname"))));
         item->setText(1, m_employees.value(QStringLiteral("emp_id")).toString());
         item->setToolTip(0, item->text(0)); // the whole text, where a column elides it
         item->setToolTip(1, item->text(1));

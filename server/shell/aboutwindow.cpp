@@ -1,13 +1,22 @@
 #include "server/shell/aboutwindow.h"
 
+#include "core/store/database.h"
 #include "server/shell/logo.h"
 
+#include <QDir>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+
+QString databaseDescription()
+{
+    return Database::isOpen() ? QStringLiteral("Database: ") + QDir::toNativeSeparators(gConn.databaseName())
+                              : QStringLiteral("No database is open");
+}
 
 AboutWindow::AboutWindow(QWidget* parent) : FormWindow(parent)
 {
@@ -23,11 +32,17 @@ AboutWindow::AboutWindow(QWidget* parent) : FormWindow(parent)
     auto* name = new QLabel(QStringLiteral("Qorvil Clock System"), m_frame);
     name->setObjectName(QStringLiteral("Label1"));
     name->setFont(QFont(QStringLiteral("Arial"), 22, QFont::Bold));
-    auto* version = new QLabel(QStringLiteral("Version 1.0"), m_frame);
+    auto* version = new QLabel(QStringLiteral("Version " QORVIL_VERSION), m_frame);
     version->setObjectName(QStringLiteral("Label2"));
+    auto* database = new QLabel(databaseDescription(), m_frame);
+    database->setObjectName(QStringLiteral("DatabaseLabel"));
+    database->setTextFormat(Qt::PlainText);
+    database->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    database->setWordWrap(true);
     auto* texts = new QVBoxLayout(m_frame);
     texts->addWidget(name);
     texts->addWidget(version);
+    texts->addWidget(database);
     texts->addStretch();
 
     m_close = new QPushButton(this);

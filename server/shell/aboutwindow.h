@@ -5,7 +5,10 @@
 class QGroupBox;
 class QPushButton;
 
-// "About Qorvil Clock System": name, version and logo.
+// "Database: <file>", or that none is open: which file this server works on.
+QString databaseDescription();
+
+// "About Qorvil Clock System": name, version, logo and the database in use.
 class AboutWindow : public FormWindow
 {
     Q_OBJECT

@@ -1,14 +1,18 @@
 #include "server/shell/mainwindow.h"
 
+#include "core/datapaths.h"
+#include "core/net/terminallistener.h"
 #include "core/protocol.h"
 #include "server/audit/audittrailwindow.h"
 #include "server/audit/payperiodwindows.h"
+#include "core/settings.h"
+#include "core/store/database.h"
 #include "server/employees/employeewindow.h"
 #include "server/employees/emptablewindow.h"
 #include "server/employees/searchidwindow.h"
 #include "server/payroll/payrollwindow.h"
 #include "server/punch/clockwindow.h"
-#include "server/punch/terminallistener.h"
+#include "server/punch/terminalnoticeboxes.h"
 #include "server/serverstate.h"
 #include "server/shell/aboutwindow.h"
 #include "server/shell/adminpasswindow.h"
@@ -158,13 +162,24 @@ MainWindow::MainWindow(quint16 listenPort, QWidget* parent) : QMainWindow(parent
     m_lockIndicator->setObjectName(QStringLiteral("LockIndicator"));
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->addPermanentWidget(m_lockIndicator);
+    // Which file this server works on, since an installed one may use the shared or the personal database.
+    statusBar()->setToolTip(databaseDescription());
 
     connect(&LockState::instance(), &LockState::changed, this, &MainWindow::applyCommandStates);
     // Every run starts locked; nothing of an earlier run is remembered.
     LockState::set(true);
 
-    m_listener = new TerminalListener(listenPort, this);
-    m_listener->start();
+    // The boxes are made first, so they outlive the listener that raises them.
+    m_terminalNotices = new TerminalNoticeBoxes(this);
+    m_listener = new TerminalListener(listenPort, *m_terminalNotices, this);
+    if (Settings::value(Settings::kTerminalsServedBy) == Settings::kService) {
+        // The service holds the port; this window administers the same database without competing for it.
+        auto* served = new QLabel(QStringLiteral("Terminals are served by the Qorvil terminal service"), this);
+        served->setObjectName(QStringLiteral("TerminalsIndicator"));
+        statusBar()->addPermanentWidget(served);
+    } else {
+        m_listener->start();
+    }
 }
 
 MainWindow::~MainWindow()
@@ -361,8 +376,9 @@ void MainWindow::applyCommandStates()
             it.value()->setEnabled(*enabled);
     }
     m_lockIndicator->setText(gLocked ? QStringLiteral("Locked") : QStringLiteral("Administrator logged in"));
-    m_lockIndicator->setToolTip(gLocked ? QStringLiteral("Log in to open the administrative commands")
-                                        : QStringLiteral("Choose Lock to close the administrative commands"));
+    m_lockIndicator->setToolTip((gLocked ? QStringLiteral("Log in to open the administrative commands")
+                                         : QStringLiteral("Choose Lock to close the administrative commands")) +
+                                QLatin1Char('\n') + databaseDescription());
 }
 
 void MainWindow::executeCommand(int id)
@@ -371,10 +387,10 @@ void MainWindow::executeCommand(int id)
         return;
     switch (id) {
     case Commands::Help:
-        Desktop::openDocument(Desktop::besideProgram(QStringLiteral("help.hlp")));
+        Desktop::openDocument(DataPaths::document(QStringLiteral("help.hlp")));
         break;
     case Commands::Manual:
-        Desktop::openDocument(Desktop::besideProgram(QStringLiteral("help.doc")));
+        Desktop::openDocument(DataPaths::document(QStringLiteral("help.doc")));
         break;
     case Commands::LogIn:
         ChildWindows::open<LoginWindow>(QStringLiteral("LogIn"));

@@ -11,6 +11,7 @@ class QMdiArea;
 class QMenu;
 class QToolBar;
 class TerminalListener;
+class TerminalNoticeBoxes;
 
 // The main window `Qorvil`: the frame that holds every other window of the server, the menus and the
 // "Standard" toolbar, and the administrator lock's effect on the commands.
@@ -48,6 +49,7 @@ private:
     QMdiArea* m_area;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_lockIndicator = nullptr;
+    TerminalNoticeBoxes* m_terminalNotices = nullptr;
     TerminalListener* m_listener = nullptr;
     QHash<int, QAction*> m_actions;
     QList<QAction*> m_windowList;

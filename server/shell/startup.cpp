@@ -1,5 +1,6 @@
 #include "server/shell/startup.h"
 
+#include "core/net/openfiles.h"
 #include "server/serverstate.h"
 #include "server/shell/mainwindow.h"
 
@@ -9,6 +10,8 @@ namespace Startup {
 
 MainWindow* run(const QString& databasePath, quint16 listenPort)
 {
+    // Each terminal holds a descriptor: the usual soft limit would lock terminals out at about a thousand.
+    OpenFiles::raiseSoftLimit();
     // A database that cannot be used is reported by each window that needs it; the reason also goes to the log.
     if (QString error; !Database::open(Database::Kind::Server, databasePath, &error))
         qWarning().noquote() << error;

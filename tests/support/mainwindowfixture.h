@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 // The server's main window on a fresh temporary database, with scripted boxes, shown and exposed. Its
@@ -16,9 +17,12 @@
 class MainWindowFixture
 {
 protected:
-    [[nodiscard]] bool setUp()
+    // `prepare` runs on the new database before the window opens on it.
+    [[nodiscard]] bool setUp(const std::function<void(TempDatabase&)>& prepare = {})
     {
         m_db = std::make_unique<TempDatabase>();
+        if (prepare)
+            prepare(*m_db);
         m_dialogs = std::make_unique<ScriptedDialogs>();
         gLocked = false; // whatever an earlier test left, the main window starts locked
         m_window = std::make_unique<MainWindow>(0);

@@ -1,6 +1,7 @@
 #include "tests/support/scripteddialogs.h"
 
 #include <QPrinter>
+#include <algorithm>
 
 ScriptedDialogs::ScriptedDialogs()
 {
@@ -38,20 +39,44 @@ QString ScriptedDialogs::input(const QString& prompt, const QString& title)
     return text;
 }
 
-void ScriptedDialogs::notice(const QString& text, const QString& title, Icon icon, std::function<void()> onDismissed)
+Dialogs::NoticeId ScriptedDialogs::notice(const QString& text, const QString& title, Icon icon,
+                                          std::function<void()> onDismissed)
 {
-    boxes.append({QStringLiteral("notice"), text, title, Buttons::Ok, icon});
-    m_pending.push_back(std::move(onDismissed));
+    const NoticeId id = ++m_lastId;
+    boxes.append({QStringLiteral("notice"), text, title, Buttons::Ok, icon, id});
+    m_pending.push_back({id, std::move(onDismissed)});
     if (!m_hold)
         while (dismissNotice()) {
         }
+    return id;
+}
+
+void ScriptedDialogs::updateNotice(NoticeId id, const QString& text)
+{
+    const bool open = std::any_of(m_pending.begin(), m_pending.end(), [id](const Pending& p) { return p.id == id; });
+    for (Box& box : boxes) {
+        if (open && box.notice == id)
+            box.text = text;
+    }
+}
+
+void ScriptedDialogs::withdrawNotice(NoticeId id)
+{
+    if (m_pending.empty() || m_pending.front().id == id)
+        return;
+    const auto waiting =
+        std::find_if(m_pending.begin() + 1, m_pending.end(), [id](const Pending& p) { return p.id == id; });
+    if (waiting == m_pending.end())
+        return;
+    m_pending.erase(waiting);
+    boxes.removeIf([id](const Box& box) { return box.notice == id; });
 }
 
 bool ScriptedDialogs::dismissNotice()
 {
     if (m_pending.empty())
         return false;
-    auto done = std::move(m_pending.front());
+    auto done = std::move(m_pending.front().onDismissed);
     m_pending.pop_front();
     if (done)
         done();

@@ -18,6 +18,7 @@ public:
         QString title;
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::None;
+        NoticeId notice = 0;
     };
 
     ScriptedDialogs();           // installs itself
@@ -25,7 +26,9 @@ public:
 
     Answer message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
     QString input(const QString& prompt, const QString& title) override;
-    void notice(const QString& text, const QString& title, Icon icon, std::function<void()> onDismissed) override;
+    NoticeId notice(const QString& text, const QString& title, Icon icon, std::function<void()> onDismissed) override;
+    void updateNotice(NoticeId id, const QString& text) override;
+    void withdrawNotice(NoticeId id) override;
     QString saveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
     bool choosePrinter(QPrinter& printer) override;
 
@@ -38,7 +41,8 @@ public:
         m_printers.push_back({accept, outputFile});
     }
 
-    // Notices are dismissed at once unless held; held notices wait for dismissNotice().
+    // Notices are dismissed at once unless held; held notices wait for dismissNotice(). The first held notice
+    // is the one on screen: a notice withdrawn while it still waits behind it is removed from `boxes`.
     void holdNotices(bool hold) { m_hold = hold; }
     int pendingNotices() const { return int(m_pending.size()); }
     bool dismissNotice();
@@ -55,6 +59,12 @@ private:
     std::deque<Answer> m_answers;
     std::deque<QString> m_texts;
     std::deque<std::pair<bool, QString>> m_printers;
-    std::deque<std::function<void()>> m_pending;
+    struct Pending
+    {
+        NoticeId id;
+        std::function<void()> onDismissed;
+    };
+    std::deque<Pending> m_pending;
+    NoticeId m_lastId = 0;
     bool m_hold = false;
 };

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "core/protocol.h"
+#include "core/punch/punchqueue.h"
+#include "core/punch/punchrules.h"
+
+#include <QAbstractSocket>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <map>
+#include <vector>
+
+class QSocketNotifier;
+class QTcpServer;
+class QTcpSocket;
+class QTimer;
+class TerminalNotices;
+
+// A peer address in dotted form: an IPv4 terminal reached over a dual-stack listener shows as 192.0.2.7.
+QString dottedAddress(const QHostAddress& address);
+
+// The server's side of the terminal protocol. Index 0 of the socket array rsSock is the listening socket;
+// each accepted connection takes the next index, never given out again. A connection that ends is
+// closed and its socket freed, so a long run with many terminals coming and going stays small.
+//
+// What one connection may hold is bounded: the socket reads at most kReadBufferBytes ahead, an ID is cut at
+// Protocol::IdSplitter::kMaxIdBytes, one read is punched before the next is taken, and a terminal that does
+// not take its replies is not read from while more than kUnsentReplyBytes of them wait to be sent. Punches go
+// through a PunchQueue, so the listener never waits for another program's lock on the database.
+class TerminalListener : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr qint64 kReadBufferBytes = 64 * 1024;
+    static constexpr qint64 kUnsentReplyBytes = 64 * 1024;
+
+    // Port 0 lets the system choose one (tests); the server passes Protocol::kPort. The notices are not
+    // owned and must outlive the listener.
+    TerminalListener(quint16 port, TerminalNotices& notices, QObject* parent = nullptr);
+    ~TerminalListener() override;
+
+    // Starts listening on all addresses. When the port cannot be taken the failure is told once and
+    // the listen is retried quietly until it succeeds. True when listening now.
+    bool start();
+    bool isListening() const;
+    // The port listened on (the one the system chose when constructed with 0).
+    quint16 port() const;
+
+    // How long to wait between quiet retries of a failed listen.
+    void setRetryInterval(int milliseconds);
+    // The address to listen on (before start); every address unless set.
+    void setListenAddress(const QHostAddress& address) { m_address = address; }
+    QHostAddress listenAddress() const { return m_address; }
+
+    // Stops taking terminals and finishes what they sent: every ID received so far, the text still waiting
+    // for its line end included, is stored and answered, the answers are handed to the system, and every
+    // connection closes. The listener takes no terminals afterwards.
+    void finish();
+
+    // The connection counter: the highest index given out so far.
+    qint64 connectionCount() const { return m_counter; }
+    // The open socket of an index, or nullptr once it has closed (or was never given out).
+    QTcpSocket* socket(qint64 index) const;
+    // Indexes of the connected terminals, in increasing order.
+    QList<qint64> connectedIndexes() const;
+    // Their peer addresses, in the same order.
+    QStringList connectedAddresses() const;
+
+Q_SIGNALS:
+    // The listen succeeded, at once or after retries.
+    void listening(quint16 port);
+    // A connection was accepted on this index.
+    void accepted(qint64 index);
+    // A received ID was handled as a punch (after any reply was sent).
+    void punchHandled(qint64 index, const QString& id, PunchResult::Outcome outcome);
+    // A terminal's socket was closed and freed.
+    void socketClosed(qint64 index);
+
+private:
+    struct Connection
+    {
+        QTcpSocket* socket = nullptr;
+        QString address;
+        Protocol::IdSplitter splitter;
+        QTimer* quiet = nullptr; // made when the terminal first leaves text without a line end
+        int punchesWaiting = 0;  // its IDs read and not answered yet: read no more until they are
+    };
+
+    void tryListen();
+    void acceptPending();
+    void receive(qint64 index);
+    void takeHeld(qint64 index);
+    void enqueue(qint64 index, Protocol::IdSplitter::Id id);
+    void punchReceived();
+    void answer(qint64 index, const QString& id, const PunchResult& result);
+    void closeSocket(qint64 index);
+    void socketError(qint64 index, QAbstractSocket::SocketError error);
+    void listenerError(int error, const QString& description);
+    void reportListenFailure(int error, const QString& description);
+    Connection* connection(qint64 index);
+
+    TerminalNotices& m_notices;
+    QTcpServer* m_server;
+    PunchQueue* m_punches;
+    QSocketNotifier* m_acceptor = nullptr; // while listening
+    QTimer* m_retry;
+    QTimer* m_resumeAccepting;
+    quint16 m_port;
+    QHostAddress m_address = QHostAddress::Any;
+    qint64 m_counter = 0;
+    std::map<qint64, Connection> m_connections; // open terminal connections only
+    bool m_listenFailureTold = false;
+    bool m_acceptFailureTold = false;
+    // IDs received and not yet punched, in order of arrival: those that arrive together are stored
+    // together, with one wait for the disk.
+    struct Received
+    {
+        qint64 index;
+        Protocol::IdSplitter::Id id;
+    };
+    std::vector<Received> m_received;
+};

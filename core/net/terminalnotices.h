@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// What the terminal listener has to tell the people who run the server. The desktop server shows boxes; a
+// program without a display can write log lines instead. Called on the listener's thread.
+class TerminalNotices
+{
+public:
+    virtual ~TerminalNotices() = default;
+
+    // A terminal connected from `address` on connection `index`. The terminal is greeted ("CRA") when `greet`
+    // runs, which may be at once or once someone has seen the notice; it does nothing once the connection is gone.
+    virtual void clientAccepted(qint64 index, const QString& address, std::function<void()> greet) = 0;
+    // Connection `index` ended: a notice about it that nobody has seen yet can be dropped.
+    virtual void clientClosed(qint64 index) = 0;
+    // The port could not be listened on. Raised once; the listener retries quietly until it succeeds.
+    virtual void listenFailed(quint16 port, int error, const QString& description) = 0;
+    // New terminals could not be accepted (the process ran out of descriptors). Raised once; connected terminals
+    // are still served, and accepting resumes by itself when it can.
+    virtual void acceptFailed(int error, const QString& description) = 0;
+    // A terminal's connection failed; it has been closed.
+    virtual void socketError(int error, const QString& description) = 0;
+    // A terminal's punch was not stored, and the terminal was given no answer. `address` is empty when the
+    // terminal had already gone.
+    virtual void punchNotRecorded(const QString& address, const QString& id, const QString& error) = 0;
+};

@@ -1,0 +1,96 @@
+#include "server/punch/terminalnoticeboxes.h"
+
+#include <QPointer>
+#include <memory>
+
+namespace {
+
+QString socketErrorText(int error, const QString& description)
+{
+    return QStringLiteral("Socket Error ") + QString::number(error) + QStringLiteral(": ") + description;
+}
+
+} // namespace
+
+TerminalNoticeBoxes::TerminalNoticeBoxes(QObject* parent) : QObject(parent) {}
+
+TerminalNoticeBoxes::~TerminalNoticeBoxes()
+{
+    for (const auto& [index, notice] : m_greetings)
+        dialogs().withdrawNotice(notice);
+}
+
+void TerminalNoticeBoxes::clientAccepted(qint64 index, const QString& address, std::function<void()> greet)
+{
+    QPointer<TerminalNoticeBoxes> self(this);
+    auto dismissed = std::make_shared<bool>(false);
+    const Dialogs::NoticeId notice =
+        dialogs().notice(QStringLiteral("Connected with ") + address, QStringLiteral("Client Accepted"),
+                         Dialogs::Icon::Information, [self, index, dismissed, greet = std::move(greet)] {
+                             *dismissed = true;
+                             if (self)
+                                 self->m_greetings.erase(index);
+                             greet();
+                         });
+    if (!*dismissed)
+        m_greetings[index] = notice;
+}
+
+void TerminalNoticeBoxes::clientClosed(qint64 index)
+{
+    // Nobody is told about a terminal that has already gone again.
+    const auto it = m_greetings.find(index);
+    if (it == m_greetings.end())
+        return;
+    dialogs().withdrawNotice(it->second);
+    m_greetings.erase(it);
+}
+
+void TerminalNoticeBoxes::listenFailed(quint16 port, int error, const QString& description)
+{
+    dialogs().notice(socketErrorText(error, description) + QStringLiteral("\nTerminals cannot connect until port ") +
+                         QString::number(port) + QStringLiteral(" is free; the server keeps trying."),
+                     QString(), Dialogs::Icon::None, {});
+}
+
+void TerminalNoticeBoxes::acceptFailed(int error, const QString& description)
+{
+    dialogs().notice(socketErrorText(error, description) +
+                         QStringLiteral("\nNew terminals cannot connect until the server has descriptors free; "
+                                        "connected terminals are still served, and the server keeps trying."),
+                     QString(), Dialogs::Icon::None, {});
+}
+
+void TerminalNoticeBoxes::socketError(int error, const QString& description)
+{
+    dialogs().notice(socketErrorText(error, description), QString(), Dialogs::Icon::None, {});
+}
+
+void TerminalNoticeBoxes::punchNotRecorded(const QString& address, const QString& id, const QString& error)
+{
+    const QString from = address.isEmpty() ? QStringLiteral("a terminal") : address;
+    const QString which =
+        QStringLiteral("the terminal at ") + from + QStringLiteral(" for ID \"") + id.left(40) + QStringLiteral("\"");
+    m_notRecorded = m_outageOpen ? m_notRecorded + 1 : 1;
+    QString text;
+    if (m_notRecorded == 1)
+        text = QStringLiteral("A punch from ") + which +
+               QStringLiteral(" was not recorded, and the terminal was given no answer: ") + error;
+    else
+        text = QString::number(m_notRecorded) +
+               QStringLiteral(" punches from terminals were not recorded, and their terminals were given no answer. "
+                              "The latest, from ") +
+               which + QStringLiteral(": ") + error;
+    if (m_outageOpen) {
+        dialogs().updateNotice(m_outage, text);
+        return;
+    }
+    // A box dismissed at once closes the outage before notice() returns.
+    m_outageOpen = true;
+    const quint64 number = ++m_outageNumber;
+    QPointer<TerminalNoticeBoxes> self(this);
+    m_outage = dialogs().notice(text, QStringLiteral("Punch Not Recorded"), Dialogs::Icon::Exclamation, [self, number] {
+        if (self && self->m_outageNumber == number)
+            self->m_outageOpen = false;
+    });
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/net/terminalnotices.h"
+#include "widgets/dialogs.h"
+
+#include <QObject>
+#include <unordered_map>
+
+// The terminal listener's notices as the desktop server shows them: boxes through the dialogs seam, one at
+// a time. A terminal's "Client Accepted" box is dropped when its connection ends before the box was shown,
+// and the punches not recorded during one outage share one box that counts them.
+class TerminalNoticeBoxes : public QObject, public TerminalNotices
+{
+    Q_OBJECT
+public:
+    explicit TerminalNoticeBoxes(QObject* parent = nullptr);
+    ~TerminalNoticeBoxes() override;
+
+    void clientAccepted(qint64 index, const QString& address, std::function<void()> greet) override;
+    void clientClosed(qint64 index) override;
+    void listenFailed(quint16 port, int error, const QString& description) override;
+    void acceptFailed(int error, const QString& description) override;
+    void socketError(int error, const QString& description) override;
+    void punchNotRecorded(const QString& address, const QString& id, const QString& error) override;
+
+private:
+    // Greetings raised and not yet dismissed, by connection.
+    std::unordered_map<qint64, Dialogs::NoticeId> m_greetings;
+    // The open "Punch Not Recorded" box, if any, and how many punches it counts.
+    Dialogs::NoticeId m_outage = 0;
+    bool m_outageOpen = false;
+    quint64 m_outageNumber = 0;
+    int m_notRecorded = 0;
+};

@@ -1,0 +1,139 @@
+// qorvil-service: serves the punch terminals without a display, for systemd. It never asks: what the desktop
+// server would show in a box is a log line on standard error, and a terminal is greeted as soon as it connects.
+#include "core/datapaths.h"
+#include "core/net/terminallistener.h"
+#include "core/protocol.h"
+#include "core/settings.h"
+#include "core/signalwatcher.h"
+#include "core/store/database.h"
+#include "service/servicelog.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QTextStream>
+#include <csignal>
+
+namespace {
+
+enum Status {
+    Done = 0,
+    Failed = 1,
+    BadArguments = 2,
+};
+
+struct Options
+{
+    QString database;
+    quint16 port = Protocol::kPort;
+    QHostAddress address = QHostAddress::Any;
+};
+
+// Reads the options; returns the exit status when the program ends here (help, version, bad arguments).
+std::optional<int> readOptions(const QStringList& arguments, Options* options)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("The Qorvil terminal service: serves the punch terminals without a display."));
+    const QCommandLineOption database(QStringLiteral("database"),
+                                      QStringLiteral("The database to use instead of the usual punched.mdb."),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption port(
+        QStringLiteral("port"), QStringLiteral("The TCP port terminals connect to (default %1).").arg(Protocol::kPort),
+        QStringLiteral("N"));
+    const QCommandLineOption listen(QStringLiteral("listen"),
+                                    QStringLiteral("The address to listen on (default: every address)."),
+                                    QStringLiteral("ADDRESS"));
+    parser.addOptions({database, port, listen});
+    parser.addHelpOption();
+    parser.addVersionOption();
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QString problem;
+    if (!parser.parse(arguments)) {
+        problem = parser.errorText();
+    } else if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        out << parser.helpText();
+        return Done;
+    } else if (parser.isSet(QStringLiteral("version"))) {
+        out << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion() << '\n';
+        return Done;
+    } else if (!parser.positionalArguments().isEmpty()) {
+        problem = QStringLiteral("unknown argument \"%1\"").arg(parser.positionalArguments().constFirst());
+    }
+    if (problem.isEmpty() && parser.isSet(port)) {
+        bool ok = false;
+        const uint number = parser.value(port).toUInt(&ok);
+        if (!ok || number > 65535)
+            problem = QStringLiteral("--port \"%1\" is not a port number (0 to 65535)").arg(parser.value(port));
+        options->port = quint16(number);
+    }
+    if (problem.isEmpty() && parser.isSet(listen) && !options->address.setAddress(parser.value(listen)))
+        problem = QStringLiteral("--listen \"%1\" is not an IP address").arg(parser.value(listen));
+    if (!problem.isEmpty()) {
+        err << "qorvil-service: " << problem << "\n" << parser.helpText();
+        return BadArguments;
+    }
+    options->database = parser.value(database);
+    return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qorvil-service"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QORVIL_VERSION));
+
+    Options options;
+    if (const std::optional<int> status = readOptions(QCoreApplication::arguments(), &options))
+        return *status;
+
+    using ServiceLog::Priority;
+    const QString path = DataPaths::locate(Database::Kind::Server, options.database);
+    // A new database is made by the process's umask alone (SQLite would take away the group's write), so
+    // under the unit's UMask=0007 the desktop servers of group qorvil can work on it too; its write-ahead
+    // log and index files follow its mode.
+    if (!QFileInfo::exists(path))
+        QFile(path).open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    QString error;
+    if (!Database::open(Database::Kind::Server, path, &error)) {
+        ServiceLog::write(Priority::Error, error);
+        return Failed;
+    }
+    ServiceLog::write(Priority::Info, QStringLiteral("Database: ") + path);
+    // The desktop servers on this database leave the terminals to the service from now on.
+    if (!Settings::setValue(Settings::kTerminalsServedBy, Settings::kService, &error))
+        ServiceLog::write(Priority::Warning,
+                          QStringLiteral("Could not record that the service serves the terminals: ") + error);
+
+    LogNotices notices;
+    TerminalListener listener(options.port, notices);
+    listener.setListenAddress(options.address);
+    QObject::connect(&listener, &TerminalListener::listening, &app, [&listener](quint16 port) {
+        ServiceLog::write(Priority::Info, QStringLiteral("Listening for terminals on %1 port %2")
+                                              .arg(listener.listenAddress() == QHostAddress::Any
+                                                       ? QStringLiteral("every address")
+                                                       : dottedAddress(listener.listenAddress()))
+                                              .arg(port));
+    });
+
+    SignalWatcher stopSignals({SIGTERM, SIGINT});
+    QObject::connect(&stopSignals, &SignalWatcher::received, &app, [&listener](int number) {
+        ServiceLog::write(Priority::Notice,
+                          QStringLiteral("Stopping on %1: finishing the punches in hand")
+                              .arg(number == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM")));
+        listener.finish();
+        QCoreApplication::exit(Done);
+    });
+
+    listener.start();
+    const int status = app.exec();
+    Database::close();
+    ServiceLog::write(Priority::Info, QStringLiteral("Stopped; the database is closed"));
+    return status;
+}
