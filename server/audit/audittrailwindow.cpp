@@ -175,9 +175,11 @@ void AuditTrailWindow::listShown()
 {
     m_list->resizeColumnsToContents();
     // Columns fit their contents up to a sensible width; a longer text is cut and shown whole in its tool tip.
-    const int widest = m_list->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 22;
+    // Who and the employee ID are narrower, so the old and the new value stay in sight beside them.
+    const int letter = m_list->fontMetrics().horizontalAdvance(QLatin1Char('M'));
     int width = 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width();
     for (int column = 0; column < m_model->columnCount(); ++column) {
+        const int widest = letter * (column == 1 ? 14 : column == 2 ? 9 : 22);
         m_list->setColumnWidth(column, std::min(m_list->columnWidth(column) + 12, widest));
         width += m_list->columnWidth(column);
     }
