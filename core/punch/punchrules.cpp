@@ -3,6 +3,7 @@
 #include "core/audit/audittrail.h"
 #include "core/clock.h"
 #include "core/employees/employeerecord.h"
+#include "core/store/database.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
@@ -15,14 +16,24 @@ namespace {
 
 using Outcome = PunchResult::Outcome;
 
-// The slots of a day's row, filled strictly in this order; even positions are sign-ins.
-const std::array<QString, 6> kSlots = {QStringLiteral("in1"),  QStringLiteral("out1"), QStringLiteral("in2"),
-                                       QStringLiteral("out2"), QStringLiteral("in3"),  QStringLiteral("out3")};
+// The slots of a day's row (in1, out1 ... out3), filled strictly in this order; even positions are sign-ins.
+constexpr std::size_t kSlotCount = 6;
 
 // Only the columns a punch needs are read, since every terminal punch pays for this.
 const QString kEmployeeSql = QStringLiteral("Select emp_id, emp_fname, emp_lname from Employee where emp_id = ?");
-// Only the day's rows of the ID are read; the (emp_id, rsdate) index finds them directly.
-const QString kDaySql = QStringLiteral("Select * from timesheet where emp_id = ? and rsdate = ?");
+// The punch's own statements, stepped directly on the engine since every terminal punch pays for them: the
+// day's row of the ID (the (emp_id, rsdate) index finds it directly), and one write per slot.
+const QString kDaySlotsSql =
+    QStringLiteral("Select id, emp_id, in1, out1, in2, out2, in3, out3 from timesheet where emp_id = ? and rsdate = ?");
+const std::array<QString, kSlotCount> kFillSlotSql = {
+    QStringLiteral("Update timesheet set in1 = ? where id = ? and in1 is null"),
+    QStringLiteral("Update timesheet set out1 = ? where id = ? and out1 is null"),
+    QStringLiteral("Update timesheet set in2 = ? where id = ? and in2 is null"),
+    QStringLiteral("Update timesheet set out2 = ? where id = ? and out2 is null"),
+    QStringLiteral("Update timesheet set in3 = ? where id = ? and in3 is null"),
+    QStringLiteral("Update timesheet set out3 = ? where id = ? and out3 is null"),
+};
+const QString kStartDaySql = QStringLiteral("Insert into timesheet (emp_id, rsdate, in1) values (?, ?, ?)");
 
 PunchResult storeFailed(PunchResult result, const QString& error)
 {
@@ -36,17 +47,36 @@ bool stored(const PunchResult& result)
     return result.outcome == Outcome::SignedIn || result.outcome == Outcome::SignedOut;
 }
 
-// Positions the set on the ID's own row of the day. SQL finds rows case-blind (so the index serves the
-// query); only a row whose emp_id is the ID exactly belongs to the employee, and an empty ID owns no row
-// that has none.
-bool findOwnRow(RecordSet& sheet, const QString& id, const QDate& day)
+// The ID's own row of the day and its first free slot (kSlotCount when the day is full). SQL finds rows
+// case-blind (so the index serves the query); only a row whose emp_id is the ID exactly belongs to the
+// employee, and an empty ID owns no row that has none.
+struct Day
 {
-    for (sheet.moveFirst(); !sheet.eof(); sheet.moveNext()) {
-        const QVariant owner = sheet.value(QStringLiteral("emp_id"));
-        if (!owner.isNull() && owner.toString() == id && sheet.value(QStringLiteral("rsdate")).toDate() == day)
-            return true;
+    std::optional<qint64> row;
+    std::size_t free = kSlotCount;
+    QString error;
+};
+
+Day readDay(const QString& id, const QString& day)
+{
+    Day found;
+    Query sheet;
+    if (!sheet.exec(kDaySlotsSql, {id, day})) {
+        found.error = sheet.error();
+        return found;
     }
-    return false;
+    while (sheet.next()) {
+        if (sheet.isNull(1) || sheet.text(1) != id)
+            continue;
+        found.row = sheet.value(0).toLongLong();
+        for (std::size_t slot = 0; slot < kSlotCount && found.free == kSlotCount; ++slot) {
+            if (sheet.isNull(int(slot) + 2))
+                found.free = slot;
+        }
+        return found;
+    }
+    found.error = sheet.error();
+    return found;
 }
 
 // Fills the first free slot of the day's row, or starts the day's row. The employee is known by now.
@@ -57,34 +87,40 @@ PunchResult recordForEmployee(const QString& id, const QString& name, const QDat
     PunchResult result;
     result.name = name;
     const QTime time = QTime(at.time().hour(), at.time().minute(), at.time().second());
-    const QDate day = at.date();
+    const QString day = ValueForms::storeDate(at.date());
+    const QString stamp = ValueForms::storeTime(time);
 
-    RecordSet sheet;
-    if (!sheet.openWritable(QStringLiteral("timesheet"), kDaySql, {id, ValueForms::storeDate(day)}))
-        return storeFailed(result, sheet.lastError());
+    // Inside a group of punches the files were checked for the whole group; a lone punch checks them here.
+    if (QString error; !Database::fileInPlace(gConn, &error))
+        return storeFailed(result, error);
 
-    if (findOwnRow(sheet, id, day)) {
-        for (std::size_t slot = 0; slot < kSlots.size(); ++slot) {
-            if (!sheet.value(kSlots[slot]).isNull())
-                continue;
-            sheet.setValue(kSlots[slot], time);
-            if (!sheet.update())
-                return storeFailed(result, sheet.lastError());
-            result.outcome = slot % 2 == 0 ? Outcome::SignedIn : Outcome::SignedOut;
-            result.time = time;
+    const Day found = readDay(id, day);
+    if (!found.error.isEmpty())
+        return storeFailed(result, found.error);
+    const std::optional<qint64> row = found.row;
+    const std::size_t free = found.free;
+
+    Query write;
+    if (row) {
+        if (free == kSlotCount) {
+            result.outcome = Outcome::NoFreeSlot;
             return result;
         }
-        result.outcome = Outcome::NoFreeSlot;
-        return result;
+        if (!write.exec(kFillSlotSql[free], {stamp, *row}))
+            return storeFailed(result, write.error());
+        // The slot was free when read in this transaction; a write that changed nothing stored nothing.
+        if (write.rowsAffected() != 1)
+            return storeFailed(result, QStringLiteral("The time record of %1 changed while the punch was stored, so "
+                                                      "nothing was written.")
+                                           .arg(id));
+        result.outcome = free % 2 == 0 ? Outcome::SignedIn : Outcome::SignedOut;
+    } else {
+        if (!write.exec(kStartDaySql, {id, day, stamp}))
+            return storeFailed(result, write.error());
+        if (write.rowsAffected() != 1)
+            return storeFailed(result, QStringLiteral("The time record of %1 could not be added.").arg(id));
+        result.outcome = Outcome::SignedIn;
     }
-
-    sheet.addNew();
-    sheet.setValue(QStringLiteral("rsdate"), day);
-    sheet.setValue(QStringLiteral("emp_id"), id);
-    sheet.setValue(QStringLiteral("in1"), time);
-    if (!sheet.update())
-        return storeFailed(result, sheet.lastError());
-    result.outcome = Outcome::SignedIn;
     result.time = time;
     return result;
 }
@@ -99,15 +135,19 @@ struct Lookup
 
 Lookup lookUp(const QString& id)
 {
-    RecordSet employee;
-    if (!employee.open(kEmployeeSql, {id}))
-        return {storeFailed(PunchResult(), employee.lastError()), {}};
-    for (; !employee.eof(); employee.moveNext()) {
-        if (employee.value(QStringLiteral("emp_id")).toString() == id)
-            return {std::nullopt, employeeName(employee)};
+    Query employee;
+    if (!employee.exec(kEmployeeSql, {id}))
+        return {storeFailed(PunchResult(), employee.error()), {}};
+    bool any = false;
+    while (employee.next()) {
+        any = true;
+        if (!employee.isNull(0) && employee.text(0) == id)
+            return {std::nullopt, EmployeeRecord::displayName(employee.value(1), employee.value(2))};
     }
+    if (!employee.error().isEmpty())
+        return {storeFailed(PunchResult(), employee.error()), {}};
     PunchResult nobody;
-    nobody.outcome = employee.recordCount() == 0 ? Outcome::NotFound : Outcome::CaseOnly;
+    nobody.outcome = any ? Outcome::CaseOnly : Outcome::NotFound;
     return {nobody, {}};
 }
 
@@ -143,14 +183,9 @@ std::optional<PunchResult> resultWithoutWriting(const TerminalPunch& punch)
     const Lookup lookup = lookUp(punch.id);
     if (lookup.settled)
         return lookup.settled->outcome == Outcome::StoreFailed ? std::nullopt : lookup.settled;
-    const QDate day = (punch.at.isValid() ? punch.at : now()).date();
-    RecordSet sheet;
-    if (!sheet.open(kDaySql, {punch.id, ValueForms::storeDate(day)}) || !findOwnRow(sheet, punch.id, day))
+    const Day found = readDay(punch.id, ValueForms::storeDate((punch.at.isValid() ? punch.at : now()).date()));
+    if (!found.error.isEmpty() || !found.row || found.free < kSlotCount)
         return std::nullopt;
-    for (const QString& slot : kSlots) {
-        if (sheet.value(slot).isNull())
-            return std::nullopt;
-    }
     PunchResult full;
     full.outcome = Outcome::NoFreeSlot;
     full.name = lookup.name;

@@ -305,12 +305,15 @@ bool fileInPlace(const QSqlDatabase& db, QString* error)
     return checkFiles(db, error) == Readiness::Ready && checkSchema(db, error);
 }
 
+QString busyText()
+{
+    return QStringLiteral("The database is busy: another program is writing to it, so nothing was saved. Please try "
+                          "again in a moment.");
+}
+
 QString errorText(const QSqlDatabase& db, const QSqlError& error)
 {
-    if (StoreDrivers::of(db).isBusy(error))
-        return QStringLiteral("The database is busy: another program is writing to it, so nothing was saved. Please "
-                              "try again in a moment.");
-    return error.text();
+    return StoreDrivers::of(db).isBusy(error) ? busyText() : error.text();
 }
 
 std::shared_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql, QString* error)

@@ -88,6 +88,7 @@ Readiness checkFiles(const QSqlDatabase& db, QString* error = nullptr);
 
 // The text a window shows for a store error: another program's lock is named as such.
 QString errorText(const QSqlDatabase& db, const QSqlError& error);
+QString busyText();
 
 // The administrator password of a new database (never written into an existing one).
 inline const QString kInitialAdminPassword = QStringLiteral("admin");

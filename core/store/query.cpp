@@ -159,7 +159,7 @@ bool Query::exec(const QString& sql, const QVariantList& binds)
     // Run now, as Qt SQL does: a failure shows at exec, and a write is done when exec returns.
     switch (statement->step()) {
     case StepStatement::Step::Failed:
-        m_error = statement->error();
+        m_error = statement->busy() ? Database::busyText() : statement->error();
         statement->reset();
         return false;
     case StepStatement::Step::Done:
@@ -189,7 +189,7 @@ bool Query::next()
         m_onRow = true;
         return true;
     case StepStatement::Step::Failed:
-        m_error = m_statement->error();
+        m_error = m_statement->busy() ? Database::busyText() : m_statement->error();
         break;
     case StepStatement::Step::Done:
         break;

@@ -99,13 +99,15 @@ public:
             return Step::Failed;
         }
         m_active = true;
-        switch (sqlite3_step(m_stmt)) {
+        m_busy = false;
+        switch (const int result = sqlite3_step(m_stmt)) {
         case SQLITE_ROW:
             return Step::Row;
         case SQLITE_DONE:
             return Step::Done;
         default:
             // The statement's own code and text; the reset below would otherwise lose them.
+            m_busy = (result & 0xff) == SQLITE_BUSY;
             m_error = QString::fromUtf8(sqlite3_errmsg(m_handle));
             sqlite3_reset(m_stmt);
             return Step::Failed;
@@ -123,6 +125,7 @@ public:
 
     bool isActive() const override { return m_active; }
     QString error() const override { return m_error; }
+    bool busy() const override { return m_busy; }
     int changes() const override { return m_stmt ? sqlite3_changes(m_handle) : 0; }
 
     int columnCount() const override { return m_stmt ? sqlite3_column_count(m_stmt) : 0; }
@@ -185,6 +188,7 @@ private:
     sqlite3_stmt* m_stmt;
     bool m_active = false;
     QString m_error;
+    bool m_busy = false;
 };
 
 } // namespace

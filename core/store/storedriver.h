@@ -31,6 +31,7 @@ public:
     // Stepped at least once and not reset since.
     virtual bool isActive() const = 0;
     virtual QString error() const = 0;
+    virtual bool busy() const = 0; // the last step failed on another program's lock
     virtual int changes() const = 0; // rows the last write changed
 
     virtual int columnCount() const = 0;
