@@ -59,8 +59,9 @@ QMenu* menuNamed(MainWindow& window, const QString& caption)
 }
 
 // Every command the locked state decides, and those it must leave usable.
-const QList<int> kAdministrative = {Commands::TimeSheets,     Commands::NewEmployee,   Commands::ChangeAdminPassword,
-                                    Commands::PayrollReports, Commands::EmployeeTable, Commands::ChangeEmployeeId};
+const QList<int> kAdministrative = {Commands::TimeSheets,       Commands::NewEmployee,   Commands::ChangeAdminPassword,
+                                    Commands::PayrollReports,   Commands::EmployeeTable, Commands::ChangeEmployeeId,
+                                    Commands::AllowedTerminals, Commands::TerminalKey};
 const QList<int> kAlwaysOpen = {Commands::Terminals, Commands::Exit, Commands::LogIn,        Commands::Clock,
                                 Commands::Lock,      Commands::Help, Commands::Manual,       Commands::About,
                                 Commands::Cascade,   Commands::Tile, Commands::ArrangeIcons, Commands::StatusBar,
@@ -131,7 +132,7 @@ private Q_SLOTS:
         QCOMPARE(describe(menuNamed(window(), "&View")), QStringList({"&Toolbars:59392", "&Status Bar:59393"}));
         QCOMPARE(describe(menuNamed(window(), "Administrator")),
                  QStringList({"Payroll Reports:1035", "Employee Table:1036", "-", "New Employee:1024", "-",
-                              "Change Employee ID:1037"}));
+                              "Change Employee ID:1037", "-", "Allowed Terminals:1039", "Terminal Key:1040"}));
         QCOMPARE(describe(menuNamed(window(), "&Window")),
                  QStringList({"&Cascade:57650", "&Tile:57651", "&Arrange Icons:57649"}));
         QCOMPARE(describe(menuNamed(window(), "Help")), QStringList({"Manual:1030", "-", "About Qorvil Clock:1029"}));
@@ -263,6 +264,10 @@ private Q_SLOTS:
                                             << "Search Employee";
         QTest::newRow("Terminals") << int(Commands::Terminals) << "Terminals"
                                    << "Terminals Connected";
+        QTest::newRow("Allowed Terminals") << int(Commands::AllowedTerminals) << "AllowedTerminals"
+                                           << "Allowed Terminals";
+        QTest::newRow("Terminal Key") << int(Commands::TerminalKey) << "TerminalKey"
+                                      << "Terminal Key";
     }
 
     void administrativeCommandsOpenTheirWindows()
@@ -429,7 +434,9 @@ private Q_SLOTS:
                                                         {Commands::ChangeEmployeeId, "SearchID"},
                                                         {Commands::EmployeeTable, "EmpTable"},
                                                         {Commands::TimeSheets, "Timesheets"},
-                                                        {Commands::PayrollReports, "Payroll"}};
+                                                        {Commands::PayrollReports, "Payroll"},
+                                                        {Commands::AllowedTerminals, "AllowedTerminals"},
+                                                        {Commands::TerminalKey, "TerminalKey"}};
         auto check = [&](FormWindow* opened, const QString& name) {
             QMdiSubWindow* frame = ChildWindows::frameOf(opened);
             QVERIFY2(frame, qPrintable(name));

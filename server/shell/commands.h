@@ -24,6 +24,8 @@ enum Id : int {
     EmployeeTable = 1036,
     ChangeEmployeeId = 1037,
     Terminals = 1038,
+    AllowedTerminals = 1039,
+    TerminalKey = 1040,
     WindowList = 35000,
     Copy = 57634,
     Cut = 57635,
