@@ -37,14 +37,15 @@ int main(int argc, char* argv[])
 
     Desktop::applySkin(app);
     // A database that cannot be opened is reported by the window's load; the reason also goes to the log.
-    if (QString error;
-        !Database::open(Database::Kind::Client, DataPaths::locate(Database::Kind::Client, parser.value(config)), &error))
+    if (QString error; !Database::open(Database::Kind::Client,
+                                       DataPaths::locate(Database::Kind::Client, parser.value(config)), &error))
         qWarning().noquote() << error;
     if (parser.isSet(siteKey)) {
         QString error;
         if (!Database::isOpen() || !RemoteWindow::storeSiteKey(parser.value(siteKey), &error)) {
-            std::fprintf(stderr, "qorvil-client: %s\n",
-                         qPrintable(Database::isOpen() ? error : QStringLiteral("the terminal's file cannot be opened")));
+            std::fprintf(
+                stderr, "qorvil-client: %s\n",
+                qPrintable(Database::isOpen() ? error : QStringLiteral("the terminal's file cannot be opened")));
             return 2;
         }
         std::fprintf(stderr, "qorvil-client: %s\n",

@@ -252,9 +252,9 @@ void RemoteWindow::socketError(QAbstractSocket::SocketError error)
 {
     // A server that closes an encrypted connection before it is set up, or fails its handshake, does not take
     // this terminal's key; that is worth saying, unlike a server that goes away later.
-    const bool keyRefused = encrypts() && !m_socket->isEncrypted() &&
-                            (error == QAbstractSocket::RemoteHostClosedError ||
-                             error == QAbstractSocket::SslHandshakeFailedError);
+    const bool keyRefused =
+        encrypts() && !m_socket->isEncrypted() &&
+        (error == QAbstractSocket::RemoteHostClosedError || error == QAbstractSocket::SslHandshakeFailedError);
     // The server going away is a close, not an error: the socket just stays closed.
     if (error == QAbstractSocket::RemoteHostClosedError && !keyRefused) {
         serverQuiet();
@@ -389,9 +389,8 @@ bool RemoteWindow::storeSiteKey(const QString& text, QString* error)
         return false;
     }
     // A terminal whose address row was removed by hand gets the first start's one back.
-    if (update.rowsAffected() == 0 &&
-        !insert.exec(QStringLiteral("INSERT INTO server (ip, site_key) VALUES (?, ?)"),
-                     {QStringLiteral("127.0.0.1"), stored})) {
+    if (update.rowsAffected() == 0 && !insert.exec(QStringLiteral("INSERT INTO server (ip, site_key) VALUES (?, ?)"),
+                                                   {QStringLiteral("127.0.0.1"), stored})) {
         *error = insert.error();
         return false;
     }

@@ -87,7 +87,6 @@ class TestShell : public QObject, MainWindowFixture
     Q_OBJECT
 
 private:
-
     void logIn(const QString& password = QStringLiteral("admin"))
     {
         window().executeCommand(Commands::LogIn);

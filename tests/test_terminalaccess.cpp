@@ -78,19 +78,50 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stored"); // or the start of the message
         QTest::addColumn<QString>("inside");
         QTest::addColumn<QString>("outside");
-        QTest::newRow("IPv4 address") << " 192.168.1.20 " << "192.168.1.20" << "192.168.1.20" << "192.168.1.21";
-        QTest::newRow("IPv4 range cut to its network")
-            << "192.168.1.7/24" << "192.168.1.0/24" << "192.168.1.200" << "192.168.2.1";
-        QTest::newRow("IPv4 netmask") << "10.0.0.0/255.0.0.0" << "10.0.0.0/8" << "10.20.30.40" << "11.0.0.1";
-        QTest::newRow("IPv6 address") << "2001:DB8::7" << "2001:db8::7" << "2001:db8::7" << "2001:db8::8";
-        QTest::newRow("IPv6 range") << "2001:db8::/32" << "2001:db8::/32" << "2001:db8:1::5" << "2001:db9::1";
-        QTest::newRow("IPv4 written as IPv6, peer on a dual-stack socket")
-            << "::ffff:10.0.0.5" << "10.0.0.5" << "::ffff:10.0.0.5" << "10.0.0.6";
-        QTest::newRow("shortened IPv4") << "10.1" << "\"10.1\" is not an IP address." << "" << "";
-        QTest::newRow("prefix too long") << "1.2.3.4/33" << "\"/33\" is not a range" << "" << "";
-        QTest::newRow("interface scope") << "fe80::1%eth0" << "\"fe80::1%eth0\" is not an IP address." << "" << "";
-        QTest::newRow("a name") << "frontdesk" << "\"frontdesk\" is not an IP address." << "" << "";
-        QTest::newRow("nothing") << "  " << "No address was typed." << "" << "";
+        QTest::newRow("IPv4 address") << " 192.168.1.20 "
+                                      << "192.168.1.20"
+                                      << "192.168.1.20"
+                                      << "192.168.1.21";
+        QTest::newRow("IPv4 range cut to its network") << "192.168.1.7/24"
+                                                       << "192.168.1.0/24"
+                                                       << "192.168.1.200"
+                                                       << "192.168.2.1";
+        QTest::newRow("IPv4 netmask") << "10.0.0.0/255.0.0.0"
+                                      << "10.0.0.0/8"
+                                      << "10.20.30.40"
+                                      << "11.0.0.1";
+        QTest::newRow("IPv6 address") << "2001:DB8::7"
+                                      << "2001:db8::7"
+                                      << "2001:db8::7"
+                                      << "2001:db8::8";
+        QTest::newRow("IPv6 range") << "2001:db8::/32"
+                                    << "2001:db8::/32"
+                                    << "2001:db8:1::5"
+                                    << "2001:db9::1";
+        QTest::newRow("IPv4 written as IPv6, peer on a dual-stack socket") << "::ffff:10.0.0.5"
+                                                                           << "10.0.0.5"
+                                                                           << "::ffff:10.0.0.5"
+                                                                           << "10.0.0.6";
+        QTest::newRow("shortened IPv4") << "10.1"
+                                        << "\"10.1\" is not an IP address."
+                                        << ""
+                                        << "";
+        QTest::newRow("prefix too long") << "1.2.3.4/33"
+                                         << "\"/33\" is not a range"
+                                         << ""
+                                         << "";
+        QTest::newRow("interface scope") << "fe80::1%eth0"
+                                         << "\"fe80::1%eth0\" is not an IP address."
+                                         << ""
+                                         << "";
+        QTest::newRow("a name") << "frontdesk"
+                                << "\"frontdesk\" is not an IP address."
+                                << ""
+                                << "";
+        QTest::newRow("nothing") << "  "
+                                 << "No address was typed."
+                                 << ""
+                                 << "";
     }
 
     void addressesAndRanges()
@@ -120,15 +151,24 @@ private Q_SLOTS:
         QTest::addColumn<bool>("acceptPlain");
         QTest::addColumn<QString>("terminal"); // plain, right key, wrong key, no server key
         QTest::addColumn<QString>("expected"); // greeted (no notice), announced (notice, then greeted), refused
-        QTest::newRow("allowed address") << "127.0.0.1" << false << true << "plain" << "greeted";
-        QTest::newRow("allowed range") << "127.0.0.0/8" << false << true << "plain" << "greeted";
-        QTest::newRow("unknown, accepted") << "10.0.0.0/8" << true << true << "plain" << "announced";
-        QTest::newRow("unknown, refused") << "10.0.0.0/8" << false << true << "plain" << "refused";
-        QTest::newRow("plain, refused") << "127.0.0.1" << true << false << "plain" << "refused";
-        QTest::newRow("encrypted, allowed") << "127.0.0.1" << true << false << "right key" << "greeted";
-        QTest::newRow("encrypted, unknown") << "" << true << true << "right key" << "announced";
-        QTest::newRow("wrong key") << "127.0.0.1" << true << true << "wrong key" << "refused";
-        QTest::newRow("no key made yet") << "127.0.0.1" << true << true << "no server key" << "refused";
+        QTest::newRow("allowed address") << "127.0.0.1" << false << true << "plain"
+                                         << "greeted";
+        QTest::newRow("allowed range") << "127.0.0.0/8" << false << true << "plain"
+                                       << "greeted";
+        QTest::newRow("unknown, accepted") << "10.0.0.0/8" << true << true << "plain"
+                                           << "announced";
+        QTest::newRow("unknown, refused") << "10.0.0.0/8" << false << true << "plain"
+                                          << "refused";
+        QTest::newRow("plain, refused") << "127.0.0.1" << true << false << "plain"
+                                        << "refused";
+        QTest::newRow("encrypted, allowed") << "127.0.0.1" << true << false << "right key"
+                                            << "greeted";
+        QTest::newRow("encrypted, unknown") << "" << true << true << "right key"
+                                            << "announced";
+        QTest::newRow("wrong key") << "127.0.0.1" << true << true << "wrong key"
+                                   << "refused";
+        QTest::newRow("no key made yet") << "127.0.0.1" << true << true << "no server key"
+                                         << "refused";
     }
 
     void whoIsServed()
@@ -153,7 +193,8 @@ private Q_SLOTS:
             plain = std::make_unique<LoopbackTerminal>(m_listener->port());
         else
             encrypted = std::make_unique<EncryptedTerminal>(
-                m_listener->port(), *SiteKey::parse(terminal == QLatin1String("wrong key") ? SiteKey::generate() : m_key));
+                m_listener->port(),
+                *SiteKey::parse(terminal == QLatin1String("wrong key") ? SiteKey::generate() : m_key));
         QTcpSocket& socket = plain ? plain->socket : encrypted->socket;
         const QByteArray& received = plain ? plain->received : encrypted->received;
         const auto send = [&](const QByteArray& bytes) { plain ? plain->send(bytes) : encrypted->send(bytes); };
@@ -231,7 +272,8 @@ private Q_SLOTS:
                 stalled.push_back(std::make_unique<LoopbackTerminal>(m_listener->port()));
                 LoopbackTerminal* terminal = stalled.back().get();
                 // The start of a handshake, and nothing more.
-                connect(&terminal->socket, &QTcpSocket::connected, this, [terminal] { terminal->send("\x16\x03\x01"); });
+                connect(&terminal->socket, &QTcpSocket::connected, this,
+                        [terminal] { terminal->send("\x16\x03\x01"); });
             }
             QElapsedTimer answered;
             answered.start();

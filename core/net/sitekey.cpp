@@ -15,8 +15,8 @@ QSslConfiguration configuration()
     // suites need certificates, which neither side has.
     static const QList<QSslCipher> ciphers = [] {
         QList<QSslCipher> chosen;
-        for (const char* name : {"ECDHE-PSK-CHACHA20-POLY1305", "ECDHE-PSK-AES256-CBC-SHA384",
-                                 "ECDHE-PSK-AES128-CBC-SHA256"}) {
+        for (const char* name :
+             {"ECDHE-PSK-CHACHA20-POLY1305", "ECDHE-PSK-AES256-CBC-SHA384", "ECDHE-PSK-AES128-CBC-SHA256"}) {
             const QSslCipher cipher(QString::fromLatin1(name), QSsl::TlsV1_2);
             if (!cipher.isNull())
                 chosen << cipher;

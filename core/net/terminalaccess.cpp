@@ -168,10 +168,10 @@ std::optional<Rules> readRules(Operator who, QString* error)
         addresses << entry.address;
     Rules rules;
     rules.allowed = AllowedList(addresses);
-    rules.acceptUnknown =
-        who == Operator::Present ? isOn(Settings::kAcceptUnknownTerminals) : rules.allowed.isEmpty();
+    rules.acceptUnknown = who == Operator::Present ? isOn(Settings::kAcceptUnknownTerminals) : rules.allowed.isEmpty();
     rules.acceptPlain = isOn(Settings::kAcceptPlainTerminals);
-    rules.siteKey = SiteKey::parse(Settings::value(Settings::kTerminalSiteKey).value_or(QString())).value_or(QByteArray());
+    rules.siteKey =
+        SiteKey::parse(Settings::value(Settings::kTerminalSiteKey).value_or(QString())).value_or(QByteArray());
     return rules;
 }
 

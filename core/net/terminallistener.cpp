@@ -243,10 +243,9 @@ void TerminalListener::settle(qint64 index, Kind kind)
     }
     auto* socket = new QSslSocket(this);
     socket->setSslConfiguration(SiteKey::serverConfiguration());
-    connect(socket, &QSslSocket::preSharedKeyAuthenticationRequired, this,
-            [key = m_rules.siteKey](QSslPreSharedKeyAuthenticator* authenticator) {
-                authenticator->setPreSharedKey(key);
-            });
+    connect(
+        socket, &QSslSocket::preSharedKeyAuthenticationRequired, this,
+        [key = m_rules.siteKey](QSslPreSharedKeyAuthenticator* authenticator) { authenticator->setPreSharedKey(key); });
     if (!socket->setSocketDescriptor(arriving.descriptor)) {
         delete socket;
         drop(QStringLiteral("the connection could not be taken"));

@@ -77,8 +77,8 @@ AllowedTerminalsWindow::AllowedTerminalsWindow(QWidget* parent) : FormWindow(par
     entry->addWidget(m_remove, 1, 2);
     auto* listedLayout = new QVBoxLayout(listed);
     listedLayout->addWidget(hint(QStringLiteral("A terminal at one of these addresses is greeted at once, without a "
-                                                 "notice. The terminal service serves only these terminals, or "
-                                                 "every terminal while the list is empty."),
+                                                "notice. The terminal service serves only these terminals, or "
+                                                "every terminal while the list is empty."),
                                  listed));
     listedLayout->addWidget(m_list);
     listedLayout->addLayout(entry);
@@ -177,8 +177,7 @@ void AllowedTerminalsWindow::removeEntry()
         return;
     QString error;
     if (!TerminalAccess::remove(selected.first()->text(0), &error)) {
-        dialogs().ok(QStringLiteral("The terminal could not be removed: ") + error, kTitle,
-                     Dialogs::Icon::Exclamation);
+        dialogs().ok(QStringLiteral("The terminal could not be removed: ") + error, kTitle, Dialogs::Icon::Exclamation);
         return;
     }
     readList();

@@ -101,8 +101,7 @@ bool TerminalKeyWindow::store(const QString& key)
 {
     QString error;
     if (!Settings::setValue(Settings::kTerminalSiteKey, key, &error)) {
-        dialogs().ok(QStringLiteral("The site key could not be stored: ") + error, kTitle,
-                     Dialogs::Icon::Exclamation);
+        dialogs().ok(QStringLiteral("The site key could not be stored: ") + error, kTitle, Dialogs::Icon::Exclamation);
         return false;
     }
     m_key->setText(key);
