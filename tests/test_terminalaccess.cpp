@@ -236,8 +236,8 @@ private Q_SLOTS:
         QVERIFY2(terminal.socket.sessionCipher().name().startsWith(QStringLiteral("ECDHE-PSK-")),
                  qPrintable(terminal.socket.sessionCipher().name()));
         QVERIFY(relay.seen.size() > 100);
-        for (const QByteArray& clear : {"E100", "Ann", "Lee", "CRA", "RIN"})
-            QVERIFY2(!relay.seen.contains(clear), clear.constData());
+        for (const char* clear : {"E100", "Ann", "Lee", "CRA", "RIN"})
+            QVERIFY2(!relay.seen.contains(clear), clear);
 
         QCOMPARE(TerminalsWindow::showConnected(m_listener->connectedTerminals()), TerminalsWindow::Shown::Yes);
         auto* list = ChildWindows::find(QStringLiteral("Terminals"))->findChild<QTreeWidget*>("ListView1");

@@ -43,7 +43,7 @@ TerminalKeyWindow::TerminalKeyWindow(QWidget* parent) : FormWindow(parent)
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSizeF(fixed.pointSizeF() * 1.25);
     m_key->setFont(fixed);
-    m_key->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(42, QLatin1Char('0'))));
+    m_key->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(46, QLatin1Char('0'))));
 
     auto* copy = makeButton("PushButton1", QStringLiteral("Copy"));
     auto* keyRow = new QHBoxLayout;

@@ -71,7 +71,8 @@ TerminalsWindow::TerminalsWindow(QWidget* parent) : FormWindow(parent)
     m_list->setObjectName(QStringLiteral("ListView1"));
     m_list->setColumnCount(3);
     m_list->setHeaderLabels({QStringLiteral("IP Address"), QStringLiteral("Encrypted"), QStringLiteral("Allowed")});
-    m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_list->setColumnWidth(0, 170);
+    m_list->setColumnWidth(1, 90);
     m_list->headerItem()->setToolTip(1, QStringLiteral("Whether the terminal connected with the site key"));
     m_list->headerItem()->setToolTip(2, QStringLiteral("Whether the terminal's address is an allowed terminal"));
     m_list->setRootIsDecorated(false);
