@@ -5,6 +5,7 @@
 #include "core/store/database.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
+#include "report/auditcommand.h"
 #include "report/payrolllayouts.h"
 
 #include <QCommandLineParser>
@@ -40,7 +41,8 @@ void describe(QCommandLineParser* parser)
     parser->setApplicationDescription(
         QStringLiteral("The payroll reports from the command line. The detail report covers the first employee "
                        "given. Without --csv or --pdf the report is printed as text. The database is punched.mdb "
-                       "where the server keeps it unless --database names another."));
+                       "where the server keeps it unless --database names another. The audit trail: "
+                       "qorvil-report audit --help."));
     parser->addPositionalArgument(QStringLiteral("report"), QStringLiteral("summary or detail"),
                                   QStringLiteral("summary|detail"));
     parser->addOptions({
@@ -109,7 +111,8 @@ QString resolved(const QString& path)
     return folder.isEmpty() ? info.absoluteFilePath() : folder + QLatin1Char('/') + info.fileName();
 }
 
-// Whether writing the output would replace the database or a file the engine keeps beside it.
+} // namespace
+
 bool isDatabaseFile(const QString& output, const QString& database)
 {
     const QString target = resolved(output);
@@ -121,6 +124,8 @@ bool isDatabaseFile(const QString& output, const QString& database)
     }
     return false;
 }
+
+namespace {
 
 bool writeText(const QString& path, const QString& text, QString* error)
 {
@@ -142,6 +147,8 @@ QString usage()
 
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
+    if (!arguments.isEmpty() && arguments.constFirst() == QLatin1String("audit"))
+        return AuditCommand::run(arguments.mid(1), out, err);
     QCommandLineParser parser;
     describe(&parser);
     Options options;

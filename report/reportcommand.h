@@ -16,4 +16,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
 QString usage();
 
+// Whether writing an output file would replace the database or a file the engine keeps beside it.
+bool isDatabaseFile(const QString& output, const QString& database);
+
 } // namespace ReportCommand

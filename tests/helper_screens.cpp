@@ -305,6 +305,13 @@ int main(int argc, char* argv[])
              auto* browser = ChildWindows::find(QStringLiteral("Timesheets"));
              browser->findChild<QPushButton*>(QStringLiteral("PushButton1"))->click();
          }},
+        {QStringLiteral("audit"),
+         [&main] {
+             exec(QStringLiteral("UPDATE timesheet SET out1 = '12:05:00', in2 = '12:35:00' WHERE emp_id = '1001' "
+                                 "AND rsdate = '2026-03-02'"));
+             exec(QStringLiteral("UPDATE Employee SET reg_wage = 13.25 WHERE emp_id = '1002'"));
+             main->executeCommand(Commands::AuditTrail);
+         }},
         {QStringLiteral("payroll"), payroll(false, true)},
         {QStringLiteral("detail"), payroll(true, false)},
         {QStringLiteral("summary"), payroll(false, false)},

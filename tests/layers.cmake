@@ -5,7 +5,7 @@ set(allowed_widgets core widgets)
 set(allowed_client core widgets client)
 set(allowed_service core service)
 # The feature folders of the server may use everything below them, and one another, but never the shell.
-set(allowed_feature core report widgets server/punch server/employees server/timesheets server/payroll server/serverstate)
+set(allowed_feature core report widgets server/punch server/employees server/timesheets server/payroll server/audit server/serverstate)
 
 set(failures "")
 function(check_folder folder)
@@ -38,7 +38,7 @@ check_folder(report ${allowed_report})
 check_folder(widgets ${allowed_widgets})
 check_folder(client ${allowed_client})
 check_folder(service ${allowed_service})
-foreach(feature punch employees timesheets payroll)
+foreach(feature punch employees timesheets payroll audit)
     check_folder(server/${feature} ${allowed_feature})
 endforeach()
 

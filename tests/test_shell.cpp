@@ -59,8 +59,9 @@ QMenu* menuNamed(MainWindow& window, const QString& caption)
 }
 
 // Every command the locked state decides, and those it must leave usable.
-const QList<int> kAdministrative = {Commands::TimeSheets,       Commands::NewEmployee,   Commands::ChangeAdminPassword,
-                                    Commands::PayrollReports,   Commands::EmployeeTable, Commands::ChangeEmployeeId,
+const QList<int> kAdministrative = {Commands::TimeSheets,       Commands::NewEmployee,    Commands::ChangeAdminPassword,
+                                    Commands::PayrollReports,   Commands::EmployeeTable,  Commands::ChangeEmployeeId,
+                                    Commands::AuditTrail,       Commands::ClosePayPeriod, Commands::ReopenPayPeriod,
                                     Commands::AllowedTerminals, Commands::TerminalKey};
 const QList<int> kAlwaysOpen = {Commands::Terminals, Commands::Exit, Commands::LogIn,        Commands::Clock,
                                 Commands::Lock,      Commands::Help, Commands::Manual,       Commands::About,
@@ -131,7 +132,8 @@ private Q_SLOTS:
         QCOMPARE(describe(menuNamed(window(), "&View")), QStringList({"&Toolbars:59392", "&Status Bar:59393"}));
         QCOMPARE(describe(menuNamed(window(), "Administrator")),
                  QStringList({"Payroll Reports:1035", "Employee Table:1036", "-", "New Employee:1024", "-",
-                              "Change Employee ID:1037", "-", "Allowed Terminals:1039", "Terminal Key:1040"}));
+                              "Change Employee ID:1037", "-", "Audit Trail:1039", "Close Pay Period...:1040",
+                              "Reopen Pay Period...:1041", "-", "Allowed Terminals:1042", "Terminal Key:1043"}));
         QCOMPARE(describe(menuNamed(window(), "&Window")),
                  QStringList({"&Cascade:57650", "&Tile:57651", "&Arrange Icons:57649"}));
         QCOMPARE(describe(menuNamed(window(), "Help")), QStringList({"Manual:1030", "-", "About Qorvil Clock:1029"}));
@@ -434,6 +436,9 @@ private Q_SLOTS:
                                                         {Commands::EmployeeTable, "EmpTable"},
                                                         {Commands::TimeSheets, "Timesheets"},
                                                         {Commands::PayrollReports, "Payroll"},
+                                                        {Commands::AuditTrail, "AuditTrail"},
+                                                        {Commands::ClosePayPeriod, "ClosePeriod"},
+                                                        {Commands::ReopenPayPeriod, "ReopenPeriod"},
                                                         {Commands::AllowedTerminals, "AllowedTerminals"},
                                                         {Commands::TerminalKey, "TerminalKey"}};
         auto check = [&](FormWindow* opened, const QString& name) {

@@ -1,5 +1,6 @@
 #include "core/punch/punchrules.h"
 
+#include "core/audit/audittrail.h"
 #include "core/clock.h"
 #include "core/employees/employeerecord.h"
 #include "core/store/query.h"
@@ -51,6 +52,8 @@ bool findOwnRow(RecordSet& sheet, const QString& id, const QDate& day)
 // Fills the first free slot of the day's row, or starts the day's row. The employee is known by now.
 PunchResult recordForEmployee(const QString& id, const QString& name, const QDateTime& at)
 {
+    // A punch is the record itself, not a change to it: the trail leaves it out.
+    const AuditTrail::PunchWrites punching;
     PunchResult result;
     result.name = name;
     const QTime time = QTime(at.time().hour(), at.time().minute(), at.time().second());

@@ -1,11 +1,13 @@
 #include "core/store/database.h"
 
+#include "core/audit/audittrail.h"
 #include "core/datapaths.h"
 #include "core/store/migrations.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -104,6 +106,8 @@ bool reopen(const QSqlDatabase& db, QString* why)
         connection.close();
         return false;
     }
+    if (QString trail; !AuditTrail::attach(connection, &trail))
+        qWarning().noquote() << "The audit trail records this program's changes as made outside Qorvil:" << trail;
     driver.rememberFiles(connection);
     if (isShared(db))
         openState().schemaVersion = -1; // checked again before the next write
@@ -206,6 +210,9 @@ bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
         fail(error, QStringLiteral("Could not open %1: %2").arg(path, why));
         return false;
     }
+    // Without its own triggers the program's changes are still recorded, by the file's, as made outside Qorvil.
+    if (QString trail; !AuditTrail::attach(db, &trail))
+        qWarning().noquote() << "The audit trail records this program's changes as made outside Qorvil:" << trail;
     gConn = db;
     driver.rememberFiles(db);
     openState() = {true, kind, mode == OpenMode::ExistingOnly, schemaVersionOf(db, nullptr).value_or(-1)};

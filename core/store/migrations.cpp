@@ -1,5 +1,7 @@
 #include "core/store/migrations.h"
 
+#include "core/audit/audittrail.h"
+#include "core/audit/closedperiods.h"
 #include "core/clock.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
@@ -78,6 +80,12 @@ bool serverSettings(QSqlDatabase& db, QString* error)
                {QStringLiteral("CREATE TABLE IF NOT EXISTS settings (id INTEGER PRIMARY KEY, "
                                "name TEXT COLLATE NOCASE UNIQUE, value TEXT)")},
                error);
+}
+
+// The closes come first: the trail follows them too.
+bool trailAndClosedPeriods(QSqlDatabase& db, QString* error)
+{
+    return ClosedPeriods::createSchema(db, error) && AuditTrail::createSchema(db, error);
 }
 
 // The terminals the server takes without asking, and how each listed connection came in.
@@ -224,7 +232,8 @@ const std::vector<Migration>& forKind(Database::Kind kind)
         {1, QStringLiteral("employees, timesheets, terminals, administrator password, report work tables"),
          serverSchema},
         {2, QStringLiteral("settings"), serverSettings},
-        {3, QStringLiteral("allowed terminals"), allowedTerminals},
+        {3, QStringLiteral("audit trail, closed pay periods"), trailAndClosedPeriods},
+        {4, QStringLiteral("allowed terminals"), allowedTerminals},
     };
     static const std::vector<Migration> client = {
         {1, QStringLiteral("server address"), clientSchema},

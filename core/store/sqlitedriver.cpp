@@ -181,6 +181,52 @@ int refuseCommitWhenChanged(void* data)
     return watch.vouched || check(watch) == StoreDriver::Files::InPlace ? 0 : 1;
 }
 
+// Runs a program function for SQL: the arguments as Qt values, the result as SQLite's.
+void callFunction(sqlite3_context* context, int count, sqlite3_value** values)
+{
+    const auto* function = static_cast<const StoreDriver::Function*>(sqlite3_user_data(context));
+    QVariantList arguments;
+    for (int i = 0; i < count; ++i) {
+        switch (sqlite3_value_type(values[i])) {
+        case SQLITE_NULL:
+            arguments << QVariant();
+            break;
+        case SQLITE_INTEGER:
+            arguments << qlonglong(sqlite3_value_int64(values[i]));
+            break;
+        case SQLITE_FLOAT:
+            arguments << sqlite3_value_double(values[i]);
+            break;
+        default:
+            arguments << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(values[i])),
+                                           sqlite3_value_bytes(values[i]));
+        }
+    }
+    const QVariant result = (*function)(arguments);
+    switch (result.isNull() ? QMetaType::UnknownType : result.typeId()) {
+    case QMetaType::UnknownType:
+        sqlite3_result_null(context);
+        break;
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        sqlite3_result_int64(context, result.toLongLong());
+        break;
+    case QMetaType::Double:
+        sqlite3_result_double(context, result.toDouble());
+        break;
+    default: {
+        const QByteArray text = result.toString().toUtf8();
+        sqlite3_result_text(context, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    }
+    }
+}
+
+void releaseFunction(void* function)
+{
+    delete static_cast<StoreDriver::Function*>(function);
+}
+
 class SqliteDriver final : public StoreDriver
 {
 public:
@@ -243,6 +289,24 @@ public:
     {
         sqlite3* handle = handleOf(db);
         return handle && !sqlite3_get_autocommit(handle);
+    }
+
+    bool defineFunction(QSqlDatabase& db, const QString& name, int argumentCount, Function function,
+                        QString* why) const override
+    {
+        sqlite3* handle = handleOf(db);
+        if (!handle) {
+            if (why)
+                *why = QStringLiteral("The database is not open.");
+            return false;
+        }
+        // SQLite owns the copy from here on, and releases it also when the definition fails.
+        const int result = sqlite3_create_function_v2(handle, name.toUtf8().constData(), argumentCount, SQLITE_UTF8,
+                                                      new Function(std::move(function)), callFunction, nullptr, nullptr,
+                                                      releaseFunction);
+        if (result != SQLITE_OK && why)
+            *why = QString::fromUtf8(sqlite3_errstr(result));
+        return result == SQLITE_OK;
     }
 
     Files checkFiles(const QSqlDatabase& db) const override
@@ -320,6 +384,7 @@ public:
         const Watch* watch = watchOf(db);
         return watch && watch->vouched && watch->handle == handleOf(db);
     }
+
     std::unique_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql, QString* why) const override
     {
         return SqliteStatements::prepare(handleOf(db), sql, why);

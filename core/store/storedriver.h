@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QVariantList>
+#include <functional>
 #include <memory>
 
 class QSqlError;
@@ -64,6 +66,11 @@ public:
     virtual QStringList declaredTypes(const QSqlQuery& query, int count) const = 0;
     // Whether a transaction is open on the connection.
     virtual bool inTransaction(const QSqlDatabase& db) const = 0;
+
+    // A function of the program that the connection's SQL, its temporary triggers included, can call.
+    using Function = std::function<QVariant(const QVariantList& arguments)>;
+    virtual bool defineFunction(QSqlDatabase& db, const QString& name, int argumentCount, Function function,
+                                QString* why) const = 0;
     // A statement of one SQL text on the connection; null with the reason when it cannot be prepared.
     virtual std::unique_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql,
                                                        QString* why) const = 0;

@@ -1,5 +1,6 @@
 #include "core/timesheets/timesheetcursor.h"
 
+#include "core/audit/closedperiods.h"
 #include "core/store/query.h"
 #include "core/valueforms.h"
 
@@ -268,17 +269,50 @@ bool TimesheetCursor::write(RecordSet& row, const QVariantHash& values, QString*
     return false;
 }
 
+bool TimesheetCursor::change(const QVariantList& days, const std::function<bool(QString* error)>& write)
+{
+    m_error.clear();
+    m_closed = false;
+    const ClosedPeriods::Outcome outcome = ClosedPeriods::changeTimeRecords(days, write, &m_error);
+    m_closed = outcome == ClosedPeriods::Outcome::Refused;
+    return outcome == ClosedPeriods::Outcome::Done;
+}
+
+void TimesheetCursor::reloadAfterUndone()
+{
+    // The change was written but not committed, so the row reads again as it is stored.
+    const QString error = m_error;
+    const bool closed = m_closed;
+    if (m_where == Where::Table) {
+        if (m_row.openWritable(kTable, kRowSql, {m_id}) && m_row.recordCount() > 0)
+            m_loaded = true;
+    } else if (m_where == Where::Added) {
+        loadAdded(m_index);
+    }
+    m_error = error;
+    m_closed = closed;
+}
+
 bool TimesheetCursor::updateCurrent(const QVariantHash& values)
 {
     m_error.clear();
+    m_closed = false;
     if (!hasCurrent())
         return fail(QStringLiteral("There is no current time record."));
-    return write(m_row, values, &m_error);
+    // The row may not leave a closed day, nor be moved into one.
+    const QVariantList days = {m_row.value(QStringLiteral("rsdate")), values.value(QStringLiteral("rsdate"))};
+    bool wrote = false;
+    if (change(days, [&](QString* error) { return wrote = write(m_row, values, error); }))
+        return true;
+    if (wrote)
+        reloadAfterUndone();
+    return false;
 }
 
 bool TimesheetCursor::addRow(const QVariantHash& values)
 {
     m_error.clear();
+    m_closed = false;
     if (!m_open)
         return fail(QStringLiteral("The time records are not open."));
     // A set of no rows that knows the table's columns and their types; it takes the new row.
@@ -286,7 +320,7 @@ bool TimesheetCursor::addRow(const QVariantHash& values)
     if (!added.openWritable(kTable, kRowSql, {QVariant(qint64(-1))}))
         return fail(added.lastError());
     added.addNew();
-    if (!write(added, values, &m_error))
+    if (!change({values.value(QStringLiteral("rsdate"))}, [&](QString* error) { return write(added, values, error); }))
         return false;
     const qint64 id = added.value(QStringLiteral("id")).toLongLong();
     // Should the store have reused an id already in the set, the older entry is gone from the table.
@@ -304,10 +338,21 @@ bool TimesheetCursor::addRow(const QVariantHash& values)
 bool TimesheetCursor::deleteCurrent()
 {
     m_error.clear();
+    m_closed = false;
     if (!hasCurrent())
         return fail(QStringLiteral("There is no current time record."));
-    if (!m_row.deleteCurrent())
-        return fail(m_row.lastError());
+    bool wrote = false;
+    const bool deleted = change({m_row.value(QStringLiteral("rsdate"))}, [&](QString* error) {
+        wrote = m_row.deleteCurrent();
+        if (!wrote)
+            *error = m_row.lastError();
+        return wrote;
+    });
+    if (!deleted) {
+        if (wrote)
+            reloadAfterUndone();
+        return false;
+    }
     if (m_where == Where::Added)
         m_added[std::size_t(m_index)].deleted = true;
     m_loaded = false;

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 // The whole timesheet table as the time record editor walks it, row by row in table order.
@@ -42,13 +43,16 @@ public:
     bool findFirst(const QString& empId, const QString& shownDate);
 
     // Writes the values (column -> value) into the current row, or adds a row with them at the end of the
-    // set, which becomes current. Unreadable text is refused by the store: false, lastError(), nothing written.
+    // set, which becomes current. Unreadable text is refused by the store, and a row of a closed pay period
+    // (before or after the change) by the rules: false, lastError(), nothing written.
     bool updateCurrent(const QVariantHash& values);
     bool addRow(const QVariantHash& values);
     // Deletes the current row; the position stays on its place until the next move.
     bool deleteCurrent();
 
     QString lastError() const { return m_error; }
+    // Whether the last refused write was refused because its day is in a closed pay period.
+    bool refusedAsClosed() const { return m_closed; }
 
 private:
     // Where the position is: among the rows that were there at open (by id), among the added ones (by index).
@@ -64,6 +68,9 @@ private:
     bool isAddedId(qint64 id) const;
     bool fail(const QString& error);
     static bool write(RecordSet& row, const QVariantHash& values, QString* error);
+    // Runs a write of rows of these days under the closed-period rule.
+    bool change(const QVariantList& days, const std::function<bool(QString* error)>& write);
+    void reloadAfterUndone();
 
     struct Added
     {
@@ -80,4 +87,5 @@ private:
     bool m_loaded = false; // m_row holds the row of the position
     RecordSet m_row;
     QString m_error;
+    bool m_closed = false;
 };

@@ -1,6 +1,8 @@
 #include "server/payroll/payrollwindow.h"
 
+#include "core/audit/closedperiods.h"
 #include "core/clock.h"
+#include "core/valueforms.h"
 #include "core/employees/employeerecord.h"
 #include "server/payroll/reportwindow.h"
 #include "widgets/childwindows.h"
@@ -120,7 +122,16 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     m_markAll->setObjectName(QStringLiteral("CheckBox1"));
     m_markAll->setGeometry(twips(3360, 4680, 2535, 255));
 
+    // Under the choices: whether the chosen days may still change.
+    m_openPeriod = new QLabel(this);
+    m_openPeriod->setObjectName(QStringLiteral("Label4"));
+    m_openPeriod->setWordWrap(true);
+    m_openPeriod->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_openPeriod->setGeometry(twips(3360, 4995, 3375, 600));
+
     giveFocusBackOnClose();
+    connect(m_from, &QDateEdit::dateChanged, this, &PayrollWindow::showOpenPeriod);
+    connect(m_to, &QDateEdit::dateChanged, this, &PayrollWindow::showOpenPeriod);
     connect(m_markAll, &QCheckBox::clicked, this, &PayrollWindow::markAll);
     connect(m_detail, &QPushButton::clicked, this, &PayrollWindow::fullDetailReport);
     connect(m_summary, &QPushButton::clicked, this, &PayrollWindow::summaryReport);
@@ -149,7 +160,36 @@ bool PayrollWindow::load()
     // A list always has a highlighted row once it has rows.
     if (m_list->topLevelItemCount() > 0)
         m_list->setCurrentItem(m_list->topLevelItem(0));
+    readClosedPeriods();
     return true;
+}
+
+void PayrollWindow::activated()
+{
+    // A pay period may have been closed or reopened meanwhile.
+    readClosedPeriods();
+}
+
+void PayrollWindow::readClosedPeriods()
+{
+    QString error;
+    m_closedRead = ClosedPeriods::closedThrough(&m_closedThrough, &error);
+    showOpenPeriod();
+}
+
+void PayrollWindow::showOpenPeriod()
+{
+    const QDate from = m_from->date();
+    const QDate to = m_to->date();
+    if (!m_closedRead)
+        m_openPeriod->clear();
+    else if (!m_closedThrough.isValid())
+        m_openPeriod->setText(QStringLiteral("No pay period is closed: these days may still change."));
+    else if (to > m_closedThrough)
+        m_openPeriod->setText(QStringLiteral("The days from %1 on are open and may still change.")
+                                  .arg(ValueForms::showDate(std::max(from, m_closedThrough.addDays(1)))));
+    else
+        m_openPeriod->setText(QStringLiteral("Every day chosen is in a closed pay period."));
 }
 
 Payroll::Request PayrollWindow::request() const

@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QDateEdit;
+class QLabel;
 class QPushButton;
 class QTreeWidget;
 
@@ -17,6 +18,7 @@ public:
     explicit PayrollWindow(QWidget* parent = nullptr);
 
     bool load() override;
+    void activated() override;
 
     // What the two reports read from the window: the dates, the list's checks, names and IDs.
     Payroll::Request request() const;
@@ -28,6 +30,8 @@ private:
     void markAll(bool checked);
     template <class R> void showReport(const R& report);
     void reportFailed(const QString& report, const QString& error);
+    void readClosedPeriods();
+    void showOpenPeriod();
 
     RecordSet m_employees; // kept for the window's life, as read at load
     QTreeWidget* m_list;
@@ -36,4 +40,7 @@ private:
     QCheckBox* m_markAll;
     QPushButton* m_detail;
     QPushButton* m_summary;
+    QLabel* m_openPeriod;
+    QDate m_closedThrough; // the last closed day; invalid when none is
+    bool m_closedRead = false;
 };

@@ -92,6 +92,24 @@ const QList<Design>& designs()
          QStringLiteral("List the terminals connected to the server"),
          {},
          QStringLiteral("network-workgroup")},
+        {AuditTrail,
+         QStringLiteral("Audit Trail"),
+         QStringLiteral("Audit Trail"),
+         QStringLiteral("Show who changed time and employee records, with the old and the new values"),
+         {},
+         QStringLiteral("document-open-recent")},
+        {ClosePayPeriod,
+         QStringLiteral("Close Pay Period..."),
+         QStringLiteral("Close Pay Period"),
+         QStringLiteral("Close every day up to a date, so that its time records can no longer change"),
+         {},
+         QStringLiteral("changes-prevent")},
+        {ReopenPayPeriod,
+         QStringLiteral("Reopen Pay Period..."),
+         QStringLiteral("Reopen Pay Period"),
+         QStringLiteral("Open again the days of the latest closed pay period"),
+         {},
+         QStringLiteral("changes-allow")},
         {AllowedTerminals,
          QStringLiteral("Allowed Terminals"),
          QStringLiteral("Allowed Terminals"),
@@ -164,6 +182,9 @@ std::optional<bool> enabledState(int id, bool locked)
     case PayrollReports:
     case EmployeeTable:
     case ChangeEmployeeId:
+    case AuditTrail:
+    case ClosePayPeriod:
+    case ReopenPayPeriod:
     case AllowedTerminals:
     case TerminalKey:
         return !locked;

@@ -1,5 +1,6 @@
 #include "server/shell/lockstate.h"
 
+#include "core/audit/audittrail.h"
 #include "server/serverstate.h"
 
 LockState& LockState::instance()
@@ -11,5 +12,6 @@ LockState& LockState::instance()
 void LockState::set(bool locked)
 {
     gLocked = locked;
+    AuditTrail::setAdministratorLoggedIn(!locked);
     Q_EMIT instance().changed(locked);
 }

@@ -5,6 +5,8 @@
 #include "core/protocol.h"
 #include "core/settings.h"
 #include "core/store/database.h"
+#include "server/audit/audittrailwindow.h"
+#include "server/audit/payperiodwindows.h"
 #include "server/employees/employeewindow.h"
 #include "server/employees/emptablewindow.h"
 #include "server/employees/searchidwindow.h"
@@ -222,6 +224,9 @@ QAction* MainWindow::makeAction(int id)
         {Commands::EmployeeTable, QStyle::SP_FileDialogListView},
         {Commands::ChangeEmployeeId, QStyle::SP_FileDialogContentsView},
         {Commands::Terminals, QStyle::SP_DriveNetIcon},
+        {Commands::AuditTrail, QStyle::SP_FileDialogDetailedView},
+        {Commands::ClosePayPeriod, QStyle::SP_DialogApplyButton},
+        {Commands::ReopenPayPeriod, QStyle::SP_DialogResetButton},
         {Commands::AllowedTerminals, QStyle::SP_DriveNetIcon},
         {Commands::TerminalKey, QStyle::SP_DialogApplyButton},
         {Commands::Undo, QStyle::SP_ArrowBack},
@@ -312,6 +317,10 @@ void MainWindow::buildMenus()
     admin->addAction(action(Commands::NewEmployee));
     admin->addSeparator();
     admin->addAction(makeAction(Commands::ChangeEmployeeId));
+    admin->addSeparator();
+    admin->addAction(makeAction(Commands::AuditTrail));
+    admin->addAction(makeAction(Commands::ClosePayPeriod));
+    admin->addAction(makeAction(Commands::ReopenPayPeriod));
     admin->addSeparator();
     admin->addAction(makeAction(Commands::AllowedTerminals));
     admin->addAction(makeAction(Commands::TerminalKey));
@@ -446,6 +455,15 @@ void MainWindow::executeCommand(int id)
         break;
     case Commands::ChangeEmployeeId:
         ChildWindows::open<SearchIdWindow>(QStringLiteral("SearchID"));
+        break;
+    case Commands::AuditTrail:
+        ChildWindows::open<AuditTrailWindow>(QStringLiteral("AuditTrail"));
+        break;
+    case Commands::ClosePayPeriod:
+        ChildWindows::open<ClosePeriodWindow>(QStringLiteral("ClosePeriod"));
+        break;
+    case Commands::ReopenPayPeriod:
+        ChildWindows::open<ReopenPeriodWindow>(QStringLiteral("ReopenPeriod"));
         break;
     case Commands::Terminals:
         // Without a database the terminal list cannot be built, and the server ends.

@@ -1,5 +1,6 @@
 #include "server/timesheets/timesheetbrowser.h"
 
+#include "core/audit/closedperiods.h"
 #include "core/clock.h"
 #include "core/valueforms.h"
 #include "server/serverstate.h"
@@ -261,9 +262,27 @@ void TimesheetBrowser::deleteRecord()
         if (emp.isNull() || emp.toString() != m_listedId ||
             ValueForms::showValue(m_times.value(QStringLiteral("rsdate"))) != date)
             continue;
-        if (!m_times.deleteCurrent()) {
-            dialogs().ok(QStringLiteral("The time record could not be deleted: ") + m_times.lastError(),
+        bool wrote = false;
+        QString why;
+        const ClosedPeriods::Outcome outcome = ClosedPeriods::changeTimeRecords(
+            {m_times.value(QStringLiteral("rsdate"))},
+            [&](QString* error) {
+                wrote = m_times.deleteCurrent();
+                *error = m_times.lastError();
+                return wrote;
+            },
+            &why);
+        if (outcome == ClosedPeriods::Outcome::Refused) {
+            dialogs().ok(why + QStringLiteral("\nNothing was deleted."), ClosedPeriods::kTitle,
+                         Dialogs::Icon::Exclamation);
+            return;
+        }
+        if (outcome == ClosedPeriods::Outcome::Failed) {
+            dialogs().ok(QStringLiteral("The time record could not be deleted: ") + why,
                          QStringLiteral("Time Record Not Deleted"), Dialogs::Icon::Exclamation);
+            // A delete written but not kept: the list shows the records as they are stored.
+            if (wrote)
+                refreshTimes();
             return;
         }
         delete line;

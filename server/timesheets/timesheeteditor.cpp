@@ -1,5 +1,6 @@
 #include "server/timesheets/timesheeteditor.h"
 
+#include "core/audit/closedperiods.h"
 #include "core/clock.h"
 #include "core/valueforms.h"
 #include "server/serverstate.h"
@@ -273,8 +274,7 @@ void TimesheetEditor::save()
     if (!valuesFromFields(&values, notSaved))
         return;
     if (!m_records.addRow(values)) {
-        dialogs().ok(QStringLiteral("The time record could not be saved: %1\n%2").arg(m_records.lastError(), notSaved),
-                     QStringLiteral("Time Record Not Saved"), Dialogs::Icon::Exclamation);
+        writeRefused(QStringLiteral("Saved"), notSaved);
         return;
     }
     m_save->setEnabled(false);
@@ -305,9 +305,7 @@ void TimesheetEditor::editOrUpdate()
     if (!valuesFromFields(&values, notUpdated))
         return;
     if (!m_records.updateCurrent(values)) {
-        dialogs().ok(
-            QStringLiteral("The time record could not be updated: %1\n%2").arg(m_records.lastError(), notUpdated),
-            QStringLiteral("Time Record Not Updated"), Dialogs::Icon::Exclamation);
+        writeRefused(QStringLiteral("Updated"), notUpdated);
         return;
     }
     m_editing = false;
@@ -327,8 +325,18 @@ void TimesheetEditor::deleteRecord()
     if (!dialogs().yesNo(kDeleteQuestion, kDeleteTitle, Dialogs::Icon::None))
         return;
     if (!m_records.deleteCurrent())
-        dialogs().ok(QStringLiteral("The time record could not be deleted: ") + m_records.lastError(),
-                     QStringLiteral("Time Record Not Deleted"), Dialogs::Icon::Exclamation);
+        writeRefused(QStringLiteral("Deleted"), QStringLiteral("Nothing was deleted."));
+}
+
+void TimesheetEditor::writeRefused(const QString& done, const QString& notDone)
+{
+    if (m_records.refusedAsClosed())
+        dialogs().ok(m_records.lastError() + QLatin1Char('\n') + notDone, ClosedPeriods::kTitle,
+                     Dialogs::Icon::Exclamation);
+    else
+        dialogs().ok(QStringLiteral("The time record could not be %1: %2\n%3")
+                         .arg(done.toLower(), m_records.lastError(), notDone),
+                     QStringLiteral("Time Record Not ") + done, Dialogs::Icon::Exclamation);
 }
 
 void TimesheetEditor::searchOrFetch()

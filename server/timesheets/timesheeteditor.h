@@ -42,6 +42,8 @@ private:
     // The columns to write from the fields, blanks filled by the rules for empty fields; or false after
     // telling the user which field cannot be read.
     bool valuesFromFields(QVariantHash* values, const QString& notDone);
+    // Says why a write was refused ("Saved", "Updated", "Deleted"): a closed pay period, or the store.
+    void writeRefused(const QString& done, const QString& notDone);
     void moveOnFrom(Field field);
 
     TimesheetCursor m_records;

@@ -1,0 +1,136 @@
+#include "report/auditcommand.h"
+
+#include "core/audit/audittrail.h"
+#include "core/datapaths.h"
+#include "core/store/database.h"
+#include "report/reportcommand.h"
+#include "core/valueforms.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace AuditCommand {
+
+namespace {
+
+enum Status {
+    Done = 0,
+    Failed = 1,
+    BadArguments = 2,
+};
+
+void describe(QCommandLineParser* parser)
+{
+    parser->setApplicationDescription(
+        QStringLiteral("qorvil-report audit: the changes made to time records, employee records, the administrator "
+                       "password and the closed pay periods, newest first, with the old and the new values."));
+    parser->addOptions({
+        {QStringLiteral("from"), QStringLiteral("First day of changes (local time)."), QStringLiteral("MM/DD/YYYY")},
+        {QStringLiteral("to"), QStringLiteral("Last day of changes (local time)."), QStringLiteral("MM/DD/YYYY")},
+        {QStringLiteral("employee"), QStringLiteral("Only the changes of this employee ID."), QStringLiteral("ID")},
+        {QStringLiteral("csv"), QStringLiteral("Write the changes as CSV to FILE."), QStringLiteral("FILE")},
+        {QStringLiteral("database"), QStringLiteral("The database to read."), QStringLiteral("FILE")},
+    });
+    parser->addHelpOption();
+}
+
+// Reads the parsed arguments; an empty text means they are good, otherwise it says what is wrong.
+QString parse(const QCommandLineParser& parser, AuditTrail::Filter* filter)
+{
+    if (!parser.positionalArguments().isEmpty())
+        return QStringLiteral("unknown argument \"%1\"").arg(parser.positionalArguments().constFirst());
+    for (const char* name : {"from", "to"}) {
+        const QString option = QLatin1String(name);
+        if (!parser.isSet(option))
+            return QStringLiteral("both --from and --to are needed");
+        const std::optional<QDate> date = ValueForms::readDate(parser.value(option));
+        if (!date)
+            return QStringLiteral("--%1 \"%2\" is not a date (MM/DD/YYYY)").arg(option, parser.value(option));
+        (option == QLatin1String("from") ? filter->from : filter->to) = *date;
+    }
+    if (filter->from > filter->to)
+        return QStringLiteral("--from is after --to");
+    if (parser.isSet(QStringLiteral("employee")))
+        filter->empId = parser.value(QStringLiteral("employee"));
+    return QString();
+}
+
+// A change as a block of text: what, when, whose and by whom, then each field with its old and new value.
+void print(const AuditTrail::Change& change, QTextStream& out)
+{
+    const std::vector<QStringList> lines = AuditTrail::shownLines(change);
+    const QStringList& head = lines.front();
+    out << head.at(0) << "  " << head.at(4);
+    if (!head.at(2).isEmpty())
+        out << "  employee " << head.at(2);
+    if (!head.at(3).isEmpty())
+        out << "  day " << head.at(3);
+    out << "\n    by " << head.at(1) << "\n";
+    for (const QStringList& line : lines) {
+        if (!line.at(5).isEmpty())
+            out << "    " << line.at(5) << ": " << line.at(6) << " -> " << line.at(7) << "\n";
+    }
+}
+
+} // namespace
+
+int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    QCommandLineParser parser;
+    describe(&parser);
+    AuditTrail::Filter filter;
+    QString problem;
+    if (!parser.parse(QStringList{QStringLiteral("qorvil-report audit")} + arguments))
+        problem = parser.errorText();
+    else if (parser.isSet(QStringLiteral("help"))) {
+        out << parser.helpText();
+        return Done;
+    } else
+        problem = parse(parser, &filter);
+    if (!problem.isEmpty()) {
+        err << "qorvil-report audit: " << problem << "\n" << parser.helpText();
+        return BadArguments;
+    }
+
+    const QString path = DataPaths::locate(Database::Kind::Server, parser.value(QStringLiteral("database")));
+    if (const QString csv = parser.value(QStringLiteral("csv")); !csv.isEmpty() && ReportCommand::isDatabaseFile(csv, path)) {
+        err << "qorvil-report audit: " << csv << " is the database or one of its files; choose another output file\n";
+        return BadArguments;
+    }
+    if (!QFileInfo(path).isFile()) {
+        err << "qorvil-report audit: no database at " << path << "\n";
+        return Failed;
+    }
+    QString error;
+    if (!Database::open(Database::Kind::Server, path, &error, Database::OpenMode::ExistingOnly)) {
+        err << "qorvil-report audit: " << error << "\n";
+        return Failed;
+    }
+    if (parser.isSet(QStringLiteral("csv"))) {
+        if (!AuditTrail::exportCsv(filter, parser.value(QStringLiteral("csv")), nullptr, &error)) {
+            err << "qorvil-report audit: could not write " << parser.value(QStringLiteral("csv")) << ": " << error
+                << "\n";
+            return Failed;
+        }
+        return Done;
+    }
+    int count = 0;
+    const bool read = AuditTrail::readAll(
+        filter,
+        [&](const AuditTrail::Change& change) {
+            print(change, out);
+            ++count;
+            return true;
+        },
+        &error);
+    if (!read) {
+        err << "qorvil-report audit: the audit trail could not be read: " << error << "\n";
+        return Failed;
+    }
+    if (count == 0)
+        out << "No changes were recorded for this choice.\n";
+    return Done;
+}
+
+} // namespace AuditCommand

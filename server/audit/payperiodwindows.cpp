@@ -1,0 +1,178 @@
+#include "server/audit/payperiodwindows.h"
+
+#include "core/audit/closedperiods.h"
+#include "core/clock.h"
+#include "core/valueforms.h"
+#include "widgets/dialogs.h"
+
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// What is closed now, in words; false when it cannot be read (and the reason was shown).
+bool describeClosed(QLabel* label)
+{
+    QDate through;
+    QString error;
+    if (!ClosedPeriods::closedThrough(&through, &error)) {
+        showReadFailed(QStringLiteral("The closed pay periods"), error);
+        return false;
+    }
+    label->setText(
+        through.isValid()
+            ? QStringLiteral("Every day up to and including %1 is closed.").arg(ValueForms::showDate(through))
+            : QStringLiteral("No pay period is closed."));
+    return true;
+}
+
+QLabel* stateLabel(QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QStringLiteral("Label1"));
+    label->setWordWrap(true);
+    return label;
+}
+
+void layOut(QWidget* window, QGroupBox* frame, QPushButton* action, QPushButton* cancel)
+{
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(action);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(window);
+    layout->addWidget(frame);
+    layout->addStretch();
+    layout->addLayout(buttons);
+}
+
+} // namespace
+
+ClosePeriodWindow::ClosePeriodWindow(QWidget* parent) : FormWindow(parent)
+{
+    setWindowTitle(QStringLiteral("Close Pay Period"));
+    auto* frame = new QGroupBox(QStringLiteral("Pay Period"), this);
+    frame->setObjectName(QStringLiteral("GroupBox1"));
+    m_state = stateLabel(frame);
+    auto* caption = new QLabel(QStringLiteral("Close every day up to and including"), frame);
+    caption->setObjectName(QStringLiteral("Label2"));
+    m_through = new QDateEdit(frame);
+    m_through->setObjectName(QStringLiteral("DTPicker1"));
+    m_through->setCalendarPopup(true);
+    m_through->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+    m_through->setMinimumWidth(130);
+    caption->setBuddy(m_through);
+    auto* grid = new QGridLayout(frame);
+    grid->addWidget(m_state, 0, 0, 1, 2);
+    grid->addWidget(caption, 1, 0);
+    grid->addWidget(m_through, 1, 1);
+
+    m_close = makeButton("PushButton1", QStringLiteral("Close Period"), 110);
+    QPushButton* cancel = makeButton("PushButton2", QStringLiteral("Cancel"));
+    connect(m_close, &QPushButton::clicked, this, &ClosePeriodWindow::closePeriod);
+    connect(cancel, &QPushButton::clicked, this, &ClosePeriodWindow::closeWindow);
+    layOut(this, frame, m_close, cancel);
+    giveFocusBackOnClose();
+}
+
+bool ClosePeriodWindow::load()
+{
+    if (!requireDatabase() || !describeClosed(m_state))
+        return false;
+    // Today's records are still being punched: the latest day that can be closed is yesterday.
+    m_through->setMaximumDate(today().addDays(-1));
+    m_through->setDate(today().addDays(-1));
+    return true;
+}
+
+void ClosePeriodWindow::activated()
+{
+    m_through->setFocus();
+}
+
+void ClosePeriodWindow::closePeriod()
+{
+    const QDate through = m_through->date();
+    if (!dialogs().yesNo(QStringLiteral("Close every day up to and including %1? Time records of those days can "
+                                        "then no longer be added, changed or deleted.")
+                             .arg(ValueForms::showDate(through)),
+                         QStringLiteral("Close Pay Period")))
+        return;
+    QString message;
+    const ClosedPeriods::Outcome outcome = ClosedPeriods::close(through, &message);
+    if (outcome != ClosedPeriods::Outcome::Done) {
+        dialogs().ok(outcome == ClosedPeriods::Outcome::Refused
+                         ? message
+                         : QStringLiteral("The pay period was not closed: ") + message,
+                     QStringLiteral("Close Pay Period"), Dialogs::Icon::Exclamation);
+        return;
+    }
+    dialogs().ok(message, ClosedPeriods::kTitle, Dialogs::Icon::Information);
+    closeWindow();
+}
+
+ReopenPeriodWindow::ReopenPeriodWindow(QWidget* parent) : FormWindow(parent)
+{
+    setWindowTitle(QStringLiteral("Reopen Pay Period"));
+    auto* frame = new QGroupBox(QStringLiteral("Pay Period"), this);
+    frame->setObjectName(QStringLiteral("GroupBox1"));
+    m_state = stateLabel(frame);
+    auto* caption = new QLabel(QStringLiteral("Administrator Password"), frame);
+    caption->setObjectName(QStringLiteral("Label2"));
+    m_password = new QLineEdit(frame);
+    m_password->setObjectName(QStringLiteral("Text1"));
+    m_password->setEchoMode(QLineEdit::Password);
+    // "*" for every character, as in the login window, whatever the style's own mask.
+    m_password->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    m_password->setMinimumWidth(180);
+    caption->setBuddy(m_password);
+    auto* grid = new QGridLayout(frame);
+    grid->addWidget(m_state, 0, 0, 1, 2);
+    grid->addWidget(caption, 1, 0);
+    grid->addWidget(m_password, 1, 1);
+
+    m_reopen = makeButton("PushButton1", QStringLiteral("Reopen"));
+    QPushButton* cancel = makeButton("PushButton2", QStringLiteral("Cancel"));
+    connect(m_reopen, &QPushButton::clicked, this, &ReopenPeriodWindow::reopen);
+    connect(cancel, &QPushButton::clicked, this, &ReopenPeriodWindow::closeWindow);
+    // Enter in the password box moves on to "Reopen"; reopening is always a deliberate second step.
+    connect(m_password, &QLineEdit::returnPressed, m_reopen, [this] { m_reopen->setFocus(); });
+    layOut(this, frame, m_reopen, cancel);
+    giveFocusBackOnClose();
+}
+
+bool ReopenPeriodWindow::load()
+{
+    return requireDatabase() && describeClosed(m_state);
+}
+
+void ReopenPeriodWindow::activated()
+{
+    // Whoever comes back to this window types the password again.
+    m_password->clear();
+    m_password->setFocus();
+}
+
+void ReopenPeriodWindow::reopen()
+{
+    QDate through;
+    QString message;
+    const ClosedPeriods::Outcome outcome = ClosedPeriods::reopen(m_password->text(), &through, &message);
+    m_password->clear();
+    if (outcome != ClosedPeriods::Outcome::Done) {
+        dialogs().ok(outcome == ClosedPeriods::Outcome::Refused
+                         ? message
+                         : QStringLiteral("The pay period was not reopened: ") + message,
+                     QStringLiteral("Reopen Pay Period"), Dialogs::Icon::Exclamation);
+        m_password->setFocus();
+        return;
+    }
+    dialogs().ok(message, QStringLiteral("Reopen Pay Period"), Dialogs::Icon::Information);
+    closeWindow();
+}
