@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QDebug>
 #include <QPointer>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
@@ -24,15 +25,34 @@ int main(int argc, char* argv[])
                                                    "client.mdb."),
                                     QStringLiteral("FILE"));
     parser.addOption(config);
+    const QCommandLineOption siteKey(QStringLiteral("site-key"),
+                                     QStringLiteral("Stores the site key from the server's Terminal Key window in "
+                                                    "the terminal's file; from then on it connects encrypted. An "
+                                                    "empty KEY goes back to plain connections."),
+                                     QStringLiteral("KEY"));
+    parser.addOption(siteKey);
     parser.addHelpOption();
     parser.addVersionOption();
     parser.process(app);
 
     Desktop::applySkin(app);
     // A database that cannot be opened is reported by the window's load; the reason also goes to the log.
-    if (QString error;
-        !Database::open(Database::Kind::Client, DataPaths::locate(Database::Kind::Client, parser.value(config)), &error))
+    if (QString error; !Database::open(Database::Kind::Client,
+                                       DataPaths::locate(Database::Kind::Client, parser.value(config)), &error))
         qWarning().noquote() << error;
+    if (parser.isSet(siteKey)) {
+        QString error;
+        if (!Database::isOpen() || !RemoteWindow::storeSiteKey(parser.value(siteKey), &error)) {
+            std::fprintf(
+                stderr, "qorvil-client: %s\n",
+                qPrintable(Database::isOpen() ? error : QStringLiteral("the terminal's file cannot be opened")));
+            return 2;
+        }
+        std::fprintf(stderr, "qorvil-client: %s\n",
+                     parser.value(siteKey).trimmed().isEmpty()
+                         ? "the site key is removed; the terminal connects without encryption"
+                         : "the site key is stored; the terminal connects encrypted from now on");
+    }
 
     QPointer<RemoteWindow> remote = new RemoteWindow;
     // Without its database the terminal has no server to talk to: the message was shown, the program ends.

@@ -1,6 +1,8 @@
 #include "client/remotewindow.h"
 
 #include "core/clock.h"
+#include "core/net/sitekey.h"
+#include "core/store/query.h"
 #include "core/valueforms.h"
 #include "widgets/clockdisplay.h"
 #include "widgets/dialogs.h"
@@ -12,7 +14,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QTcpSocket>
+#include <QSslPreSharedKeyAuthenticator>
+#include <QSslSocket>
 #include <QTimer>
 
 #include <cerrno>
@@ -23,6 +26,9 @@ namespace {
 const QColor kInk(30, 60, 120);
 // The most the socket reads ahead of the window: with the decoder's bound, all a flood of replies can hold.
 constexpr qint64 kReadBufferBytes = 64 * 1024;
+
+const QString kNotAKey = QStringLiteral("\"%1\" is not a site key. A key has 32 digits and letters a to f, as the "
+                                        "server's Terminal Key window shows it.");
 
 // A terminal screen with a keypad, the window's decorative picture.
 QPixmap terminalPicture(int size)
@@ -93,9 +99,14 @@ RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), 
     setWindowTitle(QStringLiteral("Qorvil Client"));
     setWindowIcon(QIcon(terminalPicture(32)));
 
-    m_socket = new QTcpSocket(this);
+    m_socket = new QSslSocket(this);
     m_socket->setObjectName(QStringLiteral("rsSock"));
     m_socket->setReadBufferSize(kReadBufferBytes);
+    connect(m_socket, &QSslSocket::preSharedKeyAuthenticationRequired, this,
+            [this](QSslPreSharedKeyAuthenticator* authenticator) {
+                authenticator->setIdentity(SiteKey::kIdentity);
+                authenticator->setPreSharedKey(m_siteKey);
+            });
     connect(m_socket, &QTcpSocket::readyRead, this, &RemoteWindow::receive);
     connect(m_socket, &QTcpSocket::disconnected, this, [this] {
         serverQuiet();
@@ -138,8 +149,24 @@ bool RemoteWindow::load()
     }
     m_server.moveFirst();
     m_address = m_server.eof() ? QString() : m_server.value(QStringLiteral("ip")).toString();
+    const QString storedKey = m_server.eof() ? QString() : m_server.value(QStringLiteral("site_key")).toString();
     m_clock->start();
-    m_socket->connectToHost(m_address, m_port);
+    if (storedKey.trimmed().isEmpty()) {
+        m_socket->connectToHost(m_address, m_port);
+        return true;
+    }
+    // A terminal given a key never falls back to a plain connection.
+    const std::optional<QByteArray> key = SiteKey::parse(storedKey);
+    if (!key) {
+        dialogs().ok(kNotAKey.arg(storedKey.left(64)) +
+                         QStringLiteral("\n\nThe terminal does not connect; enter the key again with Connect to "
+                                        "Server."),
+                     QStringLiteral("Connection Error"), Dialogs::Icon::Information);
+        return true;
+    }
+    m_siteKey = *key;
+    m_socket->setSslConfiguration(SiteKey::clientConfiguration());
+    m_socket->connectToHostEncrypted(m_address, m_port);
     return true;
 }
 
@@ -150,7 +177,8 @@ void RemoteWindow::activated()
 
 void RemoteWindow::sendId()
 {
-    if (m_socket->state() != QAbstractSocket::ConnectedState || m_socket->write(Protocol::idToWire(m_id->text())) < 0) {
+    if (m_socket->state() != QAbstractSocket::ConnectedState || (encrypts() && !m_socket->isEncrypted()) ||
+        m_socket->write(Protocol::idToWire(m_id->text())) < 0) {
         // The ID stays in the box, so it can be sent again once the server is back.
         dialogs().ok(QStringLiteral("Unable to Reach Server! Please Make Sure They're Connected."),
                      QStringLiteral("Error In Connection"), Dialogs::Icon::Exclamation);
@@ -222,14 +250,28 @@ void RemoteWindow::showWaitingBoxes()
 
 void RemoteWindow::socketError(QAbstractSocket::SocketError error)
 {
+    // A server that closes an encrypted connection before it is set up, or fails its handshake, does not take
+    // this terminal's key; that is worth saying, unlike a server that goes away later.
+    const bool keyRefused =
+        encrypts() && !m_socket->isEncrypted() &&
+        (error == QAbstractSocket::RemoteHostClosedError || error == QAbstractSocket::SslHandshakeFailedError);
     // The server going away is a close, not an error: the socket just stays closed.
-    if (error == QAbstractSocket::RemoteHostClosedError) {
+    if (error == QAbstractSocket::RemoteHostClosedError && !keyRefused) {
         serverQuiet();
         m_socket->abort();
         return;
     }
     const QString description = m_socket->errorString();
     m_socket->abort();
+    if (keyRefused) {
+        dialogs().ok(QStringLiteral("The server did not accept this terminal's site key (%1).\n\nEnter the key the "
+                                    "server's Terminal Key window shows with Connect to Server. The server address "
+                                    "stored in this terminal is %2 (port %3).")
+                         .arg(description, m_address)
+                         .arg(m_port),
+                     QStringLiteral("Connection Error"), Dialogs::Icon::Information);
+        return;
+    }
     dialogs().ok(socketErrorText(error, description, m_address, m_port), QStringLiteral("Connection Error"),
                  Dialogs::Icon::Information);
 }
@@ -300,10 +342,23 @@ void RemoteWindow::connectToServer()
             .trimmed();
     if (address.isEmpty())
         return;
+    // A new server may be another site's: its key is asked for with it.
+    const QString keyText = dialogs()
+                                .input(QStringLiteral("Please Enter the Site Key from the server's Terminal Key "
+                                                      "window (leave it empty for a server without one)"),
+                                       QStringLiteral("Connect to Remote Server"))
+                                .trimmed();
+    const std::optional<QByteArray> key = keyText.isEmpty() ? QByteArray() : SiteKey::parse(keyText);
+    if (!key) {
+        dialogs().ok(kNotAKey.arg(keyText.left(64)) + QStringLiteral(" Nothing was changed."),
+                     QStringLiteral("Connect to Remote Server"), Dialogs::Icon::Exclamation);
+        return;
+    }
     m_server.moveFirst();
     if (m_server.eof())
         m_server.addNew();
     m_server.setValue(QStringLiteral("ip"), address);
+    m_server.setValue(QStringLiteral("site_key"), key->isEmpty() ? QVariant() : QVariant(SiteKey::format(*key)));
     if (!m_server.update()) {
         dialogs().ok(QStringLiteral("The server's address could not be stored: ") + m_server.lastError(),
                      QStringLiteral("Connect to Remote Server"), Dialogs::Icon::Exclamation);
@@ -312,6 +367,38 @@ void RemoteWindow::connectToServer()
     dialogs().ok(QStringLiteral("The System Needs to be Restarted"), QStringLiteral("Closing Client"),
                  Dialogs::Icon::Information);
     Q_EMIT endRequested();
+}
+
+bool RemoteWindow::storeSiteKey(const QString& text, QString* error)
+{
+    const std::optional<QByteArray> key = text.trimmed().isEmpty() ? QByteArray() : SiteKey::parse(text);
+    if (!key) {
+        *error = kNotAKey.arg(text.left(64));
+        return false;
+    }
+    const QVariant stored = key->isEmpty() ? QVariant() : QVariant(SiteKey::format(*key));
+    Transaction transaction;
+    Query update;
+    Query insert;
+    if (!transaction.isActive()) {
+        *error = transaction.error();
+        return false;
+    }
+    if (!update.exec(QStringLiteral("UPDATE server SET site_key = ?"), {stored})) {
+        *error = update.error();
+        return false;
+    }
+    // A terminal whose address row was removed by hand gets the first start's one back.
+    if (update.rowsAffected() == 0 && !insert.exec(QStringLiteral("INSERT INTO server (ip, site_key) VALUES (?, ?)"),
+                                                   {QStringLiteral("127.0.0.1"), stored})) {
+        *error = insert.error();
+        return false;
+    }
+    if (!transaction.commit()) {
+        *error = transaction.error();
+        return false;
+    }
+    return true;
 }
 
 void RemoteWindow::confirmClose()

@@ -10,7 +10,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTcpSocket;
+class QSslSocket;
 class QTimer;
 class ClockDisplay;
 
@@ -31,6 +31,12 @@ public:
     void activated() override;
 
     QString serverAddress() const { return m_address; }
+    // Whether this terminal has a site key and so connects encrypted.
+    bool encrypts() const { return !m_siteKey.isEmpty(); }
+
+    // Stores the site key in the terminal's database (gConn): `text` in any form SiteKey::parse reads, or the
+    // empty text for none (plain connections). False with a message when it is no key or cannot be stored.
+    static bool storeSiteKey(const QString& text, QString* error);
 
     // "Socket Error " with the system's error number and text, and the stored server address.
     static QString socketErrorText(QAbstractSocket::SocketError error, const QString& description,
@@ -56,8 +62,9 @@ private:
 
     RecordSet m_server; // the one row of the server table, kept while the window is open
     QString m_address;
+    QByteArray m_siteKey;
     quint16 m_port;
-    QTcpSocket* m_socket;
+    QSslSocket* m_socket;
     Protocol::ReplyDecoder m_replies;
     QTimer* m_quiet;
     std::deque<Protocol::ServerReply::Kind> m_waitingBoxes;

@@ -1,6 +1,7 @@
 // qorvil-service: serves the punch terminals without a display, for systemd. It never asks: what the desktop
 // server would show in a box is a log line on standard error, and a terminal is greeted as soon as it connects.
 #include "core/datapaths.h"
+#include "core/net/terminalaccess.h"
 #include "core/net/terminallistener.h"
 #include "core/protocol.h"
 #include "core/settings.h"
@@ -111,9 +112,23 @@ int main(int argc, char* argv[])
         ServiceLog::write(Priority::Warning,
                           QStringLiteral("Could not record that the service serves the terminals: ") + error);
 
+    // Nobody is there to accept an unknown terminal: with a list only the listed ones are served.
+    if (const auto rules = TerminalAccess::readRules(TerminalAccess::Operator::Absent, &error); !rules) {
+        ServiceLog::write(Priority::Warning, QStringLiteral("Could not read the allowed terminals: ") + error);
+    } else {
+        if (rules->allowed.isEmpty())
+            ServiceLog::write(Priority::Warning,
+                              QStringLiteral("No allowed terminals are listed: every terminal that connects is "
+                                             "served. List them in the desktop server's Allowed Terminals window."));
+        if (!rules->acceptPlain && rules->siteKey.isEmpty())
+            ServiceLog::write(Priority::Warning, QStringLiteral("Plain terminals are refused and no site key has "
+                                                                "been made, so no terminal can connect."));
+    }
+
     LogNotices notices;
     TerminalListener listener(options.port, notices);
     listener.setListenAddress(options.address);
+    listener.setOperator(TerminalAccess::Operator::Absent);
     QObject::connect(&listener, &TerminalListener::listening, &app, [&listener](quint16 port) {
         ServiceLog::write(Priority::Info, QStringLiteral("Listening for terminals on %1 port %2")
                                               .arg(listener.listenAddress() == QHostAddress::Any

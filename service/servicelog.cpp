@@ -31,6 +31,19 @@ void LogNotices::clientAccepted(qint64 index, const QString& address, std::funct
                       QStringLiteral("Connected with %1 (connection %2); client accepted").arg(address).arg(index));
 }
 
+void LogNotices::allowedClientConnected(qint64 index, const QString& address, bool encrypted)
+{
+    ServiceLog::write(Priority::Info, QStringLiteral("Connected with %1 (connection %2); allowed terminal, %3")
+                                          .arg(address)
+                                          .arg(index)
+                                          .arg(encrypted ? QStringLiteral("encrypted") : QStringLiteral("plain")));
+}
+
+void LogNotices::terminalRefused(const QString& address, const QString& reason)
+{
+    ServiceLog::write(Priority::Warning, QStringLiteral("Refused the connection from %1: %2").arg(address, reason));
+}
+
 void LogNotices::clientClosed(qint64) {}
 
 void LogNotices::listenFailed(quint16 port, int error, const QString& description)

@@ -22,6 +22,8 @@ class LogNotices : public TerminalNotices
 {
 public:
     void clientAccepted(qint64 index, const QString& address, std::function<void()> greet) override;
+    void allowedClientConnected(qint64 index, const QString& address, bool encrypted) override;
+    void terminalRefused(const QString& address, const QString& reason) override;
     void clientClosed(qint64 index) override;
     void listenFailed(quint16 port, int error, const QString& description) override;
     void acceptFailed(int error, const QString& description) override;

@@ -8,6 +8,7 @@
 
 #include "client/remotewindow.h"
 #include "core/clock.h"
+#include "core/net/terminalaccess.h"
 #include "server/employees/employeewindow.h"
 #include "server/employees/searchidwindow.h"
 #include "server/payroll/payrollwindow.h"
@@ -261,6 +262,15 @@ int main(int argc, char* argv[])
         {QStringLiteral("adminpass"), command(Commands::ChangeAdminPassword)},
         {QStringLiteral("about"), command(Commands::About)},
         {QStringLiteral("terminals"), command(Commands::Terminals)},
+        {QStringLiteral("allowedterminals"),
+         [&main] {
+             QString error;
+             TerminalAccess::add({QStringLiteral("192.168.1.20"), QStringLiteral("Front door")}, &error);
+             TerminalAccess::add({QStringLiteral("192.168.1.0/24"), QStringLiteral("Office network")}, &error);
+             TerminalAccess::add({QStringLiteral("2001:db8:5::/48"), QStringLiteral("Warehouse")}, &error);
+             main->executeCommand(Commands::AllowedTerminals);
+         }},
+        {QStringLiteral("terminalkey"), command(Commands::TerminalKey)},
         {QStringLiteral("employee"), command(Commands::NewEmployee)},
         {QStringLiteral("employee-upload"),
          [&main] {

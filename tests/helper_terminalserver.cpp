@@ -1,12 +1,13 @@
 // A server's terminal listener in a process of its own, for the client's tests: the client and the
 // server each keep their own database in gConn, so they cannot share one process.
 //
-// helper_terminalserver <database> [ID=First Last | full=ID=First Last]...
+// helper_terminalserver <database> [ID=First Last | full=ID=First Last | site-key=KEY]...
 // Listens on a port the system chooses and prints "port N"; prints "punch ID" after each punch it handled.
 // Notices are dismissed at once, as by an operator who is always there. The server's clock stands at
 // 08:00:00 on 2026-03-02, so a test can tell the server's time from the terminal's.
 
 #include "core/net/terminallistener.h"
+#include "core/settings.h"
 #include "core/store/database.h"
 #include "server/punch/terminalnoticeboxes.h"
 #include "tests/support/fixedclock.h"
@@ -57,6 +58,11 @@ int main(int argc, char* argv[])
         return 1;
     }
     for (const QString& arg : args.mid(1)) {
+        if (arg.startsWith(QStringLiteral("site-key="))) {
+            if (!Settings::setValue(Settings::kTerminalSiteKey, arg.mid(9)))
+                return 1;
+            continue;
+        }
         const bool full = arg.startsWith(QStringLiteral("full="));
         const QString entry = full ? arg.mid(5) : arg;
         const QString id = entry.section(QLatin1Char('='), 0, 0);

@@ -1,4 +1,5 @@
 #include "client/remotewindow.h"
+#include "core/net/sitekey.h"
 #include "core/protocol.h"
 #include "core/valueforms.h"
 #include "tests/support/fixedclock.h"
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSqlQuery>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -37,7 +39,8 @@ private Q_SLOTS:
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_server.start(QCoreApplication::applicationDirPath() + QStringLiteral("/helper_terminalserver"),
                        {m_serverDb, QStringLiteral("E100=Ann Lee"), QStringLiteral("É5=José Núñez"),
-                        QStringLiteral("full=E200=Bo Day")});
+                        QStringLiteral("full=E200=Bo Day"), QStringLiteral("K7=Kim Ode"),
+                        QStringLiteral("site-key=") + m_siteKey});
         QVERIFY2(m_server.waitForStarted(10000), qPrintable(m_server.errorString()));
         QTRY_VERIFY_WITH_TIMEOUT(m_serverOut.contains('\n'), 10000);
         QVERIFY2(m_serverOut.startsWith("port "), m_serverOut.constData());
@@ -161,6 +164,38 @@ private Q_SLOTS:
         QCOMPARE(label("Label6")->text(), QStringLiteral("Signed In at 09:16:00"));
         QCOMPARE(serverValue(QStringLiteral("SELECT COUNT(*) FROM timesheet WHERE emp_id = 'E200'")),
                  QStringLiteral("1"));
+    }
+
+    void encryptedTerminal_data()
+    {
+        QTest::addColumn<bool>("rightKey");
+        QTest::newRow("the server's key") << true;
+        QTest::newRow("another key") << false;
+    }
+
+    // A terminal with a site key connects encrypted; one whose key the server does not take says so.
+    void encryptedTerminal()
+    {
+        QFETCH(bool, rightKey);
+        m_db->exec(QStringLiteral("UPDATE server SET site_key = ?"), {rightKey ? m_siteKey : SiteKey::generate()});
+        openWindow(m_serverPort);
+        QVERIFY(m_window->encrypts());
+        auto* socket = m_window->findChild<QSslSocket*>(QStringLiteral("rsSock"));
+        if (!rightKey) {
+            QTRY_COMPARE(m_dialogs->boxes.size(), 1);
+            QVERIFY2(m_dialogs->last().text.startsWith(QStringLiteral("The server did not accept this terminal's site "
+                                                                      "key")),
+                     qPrintable(m_dialogs->last().text));
+            QCOMPARE(m_dialogs->last().title, QStringLiteral("Connection Error"));
+            punch(QStringLiteral("K7"));
+            QCOMPARE(m_dialogs->last().title, QStringLiteral("Error In Connection"));
+            return;
+        }
+        QTRY_VERIFY(m_dialogs->texts().contains(QStringLiteral("Connection Request Accepted")));
+        QVERIFY(socket->isEncrypted());
+        punch(QStringLiteral("K7"));
+        QTRY_COMPARE(label("Label5")->text(), QStringLiteral("Kim Ode"));
+        QCOMPARE(label("Label6")->text(), QStringLiteral("Signed In at 09:15:30"));
     }
 
     void unreachableServerIsReportedAndEnterKeepsTheId()
@@ -323,6 +358,51 @@ private Q_SLOTS:
         QCOMPARE(next->serverAddress(), QStringLiteral("192.168.1.20"));
     }
 
+    // The key is asked for with a new address; the command line stores it the same way.
+    void siteKeyIsAskedWithTheAddress_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QVariant>("stored");
+        const QString key = QStringLiteral("0123-4567-89ab-cdef-0123-4567-89ab-cdef");
+        QTest::newRow("a key") << key << QVariant(key);
+        QTest::newRow("a key in capitals, without dashes") << " 0123456789ABCDEF0123456789ABCDEF " << QVariant(key);
+        QTest::newRow("none") << "" << QVariant();
+        QTest::newRow("too short") << "0123-4567" << QVariant(QStringLiteral("unchanged"));
+        QTest::newRow("not hex") << "0123-4567-89ab-cdef-0123-4567-89ab-cdeg" << QVariant(QStringLiteral("unchanged"));
+    }
+
+    void siteKeyIsAskedWithTheAddress()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QVariant, stored);
+        const QString before = SiteKey::generate();
+        m_db->exec(QStringLiteral("UPDATE server SET site_key = ?"), {before});
+        const bool refused = stored == QVariant(QStringLiteral("unchanged"));
+        const auto storedKey = [this] {
+            const QVariant value = m_db->scalar(QStringLiteral("SELECT site_key FROM server"));
+            return value.isNull() ? QVariant() : QVariant(value.toString());
+        };
+        openWindow(m_quiet->serverPort());
+        QSignalSpy ended(m_window.data(), &RemoteWindow::endRequested);
+        m_dialogs->queueText(QStringLiteral("10.1.1.9"));
+        m_dialogs->queueText(typed);
+        QTest::mouseClick(button("konek"), Qt::LeftButton);
+        QCOMPARE(m_dialogs->boxes.at(1).kind, QStringLiteral("input"));
+        QVERIFY(m_dialogs->boxes.at(1).text.startsWith(QStringLiteral("Please Enter the Site Key")));
+        QCOMPARE(ended.count(), refused ? 0 : 1);
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT ip FROM server")).toString(),
+                 refused ? QStringLiteral("127.0.0.1") : QStringLiteral("10.1.1.9"));
+        QCOMPARE(storedKey(), refused ? QVariant(before) : stored);
+        if (refused)
+            QVERIFY2(m_dialogs->last().text.contains(QStringLiteral("is not a site key")),
+                     qPrintable(m_dialogs->last().text));
+
+        QString error;
+        m_db->exec(QStringLiteral("UPDATE server SET site_key = ?"), {before});
+        QCOMPARE(RemoteWindow::storeSiteKey(typed, &error), !refused);
+        QCOMPARE(storedKey(), refused ? QVariant(before) : stored);
+    }
+
     void addressThatCannotBeStoredKeepsTheProgramRunning()
     {
         openWindow(m_quiet->serverPort());
@@ -441,6 +521,7 @@ private:
         return value;
     }
 
+    const QString m_siteKey = SiteKey::generate();
     QTemporaryDir m_serverDir;
     QString m_serverDb;
     QProcess m_server;

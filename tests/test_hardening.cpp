@@ -594,6 +594,7 @@ void TestHardening::connectionHoldsLittle()
     QVERIFY(deaf.setSocketDescriptor(raw));
     deaf.setReadBufferSize(1);
     QTRY_COMPARE_WITH_TIMEOUT(accepted.count(), 1, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(listener.socket(2), kWait); // a terminal once the wait for its first byte is over
     listener.socket(2)->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 4096);
     deaf.write(QByteArray("x\n").repeated(kIds));
     QTRY_VERIFY_WITH_TIMEOUT(unsentPeak > TerminalListener::kUnsentReplyBytes, kWait);

@@ -1,6 +1,9 @@
 // qorvil-service run as its own process, as systemd runs it, and the desktop server beside it.
+#include "core/net/sitekey.h"
 #include "core/net/terminallistener.h"
+#include "core/settings.h"
 #include "server/timesheets/timesheetbrowser.h"
+#include "tests/support/encryptedterminal.h"
 #include "tests/support/loopbackterminal.h"
 #include "tests/support/mainwindowfixture.h"
 #include "tests/support/serviceprocess.h"
@@ -74,6 +77,8 @@ private Q_SLOTS:
     void refusesBadOptions();
     void newDatabaseIsSharedWithTheGroup();
     void greetsAtOnceAndPunchesLikeTheDesktopServer();
+    void servesOnlyTheListedTerminals_data();
+    void servesOnlyTheListedTerminals();
     void stopsCleanlyUnderLoad();
     void desktopServerLeavesTheTerminalsToTheService();
 };
@@ -152,6 +157,62 @@ void TestService::greetsAtOnceAndPunchesLikeTheDesktopServer()
     QCOMPARE(fromService, terminal.received);
     QCOMPARE(fromService, kDayAnswers);
     QCOMPARE(serviceRows, storedSlots());
+}
+
+void TestService::servesOnlyTheListedTerminals_data()
+{
+    QTest::addColumn<QString>("allowed");
+    QTest::addColumn<bool>("encrypted");
+    QTest::addColumn<bool>("served");
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("no list: every terminal") << "" << false << true << "<4>No allowed terminals are listed";
+    QTest::newRow("listed") << "127.0.0.0/8" << false << true
+                            << "<6>Connected with 127.0.0.1 (connection 1); "
+                               "allowed terminal, plain";
+    QTest::newRow("listed, encrypted") << "127.0.0.1" << true << true << "allowed terminal, encrypted";
+    QTest::newRow("not listed") << "10.0.0.0/8" << false << false
+                                << "<4>Refused the connection from 127.0.0.1: not an allowed terminal";
+}
+
+void TestService::servesOnlyTheListedTerminals()
+{
+    QFETCH(QString, allowed);
+    QFETCH(bool, encrypted);
+    QFETCH(bool, served);
+    QFETCH(QString, logged);
+    auto db = std::make_unique<TempDatabase>();
+    seedDay(*db);
+    const QString key = SiteKey::generate();
+    if (!allowed.isEmpty())
+        db->exec(QStringLiteral("INSERT INTO allowed_terminals (address) VALUES (?)"), {allowed});
+    // Nobody is there to be asked, so this setting of the desktop server does not count.
+    QVERIFY(Settings::setValue(Settings::kAcceptUnknownTerminals, QStringLiteral("0")));
+    QVERIFY(Settings::setValue(Settings::kTerminalSiteKey, key));
+    const QString path = db->path();
+    Database::close();
+    ServiceProcess service(kProgram, path);
+    QVERIFY2(service.start(), qPrintable(service.log()));
+    {
+        std::unique_ptr<LoopbackTerminal> plain;
+        std::unique_ptr<EncryptedTerminal> secure;
+        if (encrypted)
+            secure = std::make_unique<EncryptedTerminal>(service.port(), *SiteKey::parse(key));
+        else
+            plain = std::make_unique<LoopbackTerminal>(service.port());
+        QTcpSocket& socket = encrypted ? static_cast<QTcpSocket&>(secure->socket) : plain->socket;
+        const QByteArray& received = encrypted ? secure->received : plain->received;
+        if (served) {
+            QTRY_COMPARE(received, QByteArray("CRA"));
+            encrypted ? secure->send("E100\n") : plain->send("E100\n");
+            QTRY_COMPARE(received, QByteArray("CRARINAnn Lee"));
+        } else {
+            QTRY_COMPARE(socket.state(), QAbstractSocket::UnconnectedState);
+            QCOMPARE(received, QByteArray());
+        }
+    }
+    QTRY_VERIFY2(service.log().contains(logged), qPrintable(service.log()));
+    QCOMPARE(service.log().count(QStringLiteral("No allowed terminals are listed")), allowed.isEmpty() ? 1 : 0);
+    QCOMPARE(service.stop(), 0);
 }
 
 void TestService::stopsCleanlyUnderLoad()

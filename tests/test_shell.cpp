@@ -59,9 +59,10 @@ QMenu* menuNamed(MainWindow& window, const QString& caption)
 }
 
 // Every command the locked state decides, and those it must leave usable.
-const QList<int> kAdministrative = {Commands::TimeSheets,     Commands::NewEmployee,    Commands::ChangeAdminPassword,
-                                    Commands::PayrollReports, Commands::EmployeeTable,  Commands::ChangeEmployeeId,
-                                    Commands::AuditTrail,     Commands::ClosePayPeriod, Commands::ReopenPayPeriod};
+const QList<int> kAdministrative = {Commands::TimeSheets,       Commands::NewEmployee,    Commands::ChangeAdminPassword,
+                                    Commands::PayrollReports,   Commands::EmployeeTable,  Commands::ChangeEmployeeId,
+                                    Commands::AuditTrail,       Commands::ClosePayPeriod, Commands::ReopenPayPeriod,
+                                    Commands::AllowedTerminals, Commands::TerminalKey};
 const QList<int> kAlwaysOpen = {Commands::Terminals, Commands::Exit, Commands::LogIn,        Commands::Clock,
                                 Commands::Lock,      Commands::Help, Commands::Manual,       Commands::About,
                                 Commands::Cascade,   Commands::Tile, Commands::ArrangeIcons, Commands::StatusBar,
@@ -132,7 +133,7 @@ private Q_SLOTS:
         QCOMPARE(describe(menuNamed(window(), "Administrator")),
                  QStringList({"Payroll Reports:1035", "Employee Table:1036", "-", "New Employee:1024", "-",
                               "Change Employee ID:1037", "-", "Audit Trail:1039", "Close Pay Period...:1040",
-                              "Reopen Pay Period...:1041"}));
+                              "Reopen Pay Period...:1041", "-", "Allowed Terminals:1042", "Terminal Key:1043"}));
         QCOMPARE(describe(menuNamed(window(), "&Window")),
                  QStringList({"&Cascade:57650", "&Tile:57651", "&Arrange Icons:57649"}));
         QCOMPARE(describe(menuNamed(window(), "Help")), QStringList({"Manual:1030", "-", "About Qorvil Clock:1029"}));
@@ -264,6 +265,10 @@ private Q_SLOTS:
                                             << "Search Employee";
         QTest::newRow("Terminals") << int(Commands::Terminals) << "Terminals"
                                    << "Terminals Connected";
+        QTest::newRow("Allowed Terminals") << int(Commands::AllowedTerminals) << "AllowedTerminals"
+                                           << "Allowed Terminals";
+        QTest::newRow("Terminal Key") << int(Commands::TerminalKey) << "TerminalKey"
+                                      << "Terminal Key";
     }
 
     void administrativeCommandsOpenTheirWindows()
@@ -433,7 +438,9 @@ private Q_SLOTS:
                                                         {Commands::PayrollReports, "Payroll"},
                                                         {Commands::AuditTrail, "AuditTrail"},
                                                         {Commands::ClosePayPeriod, "ClosePeriod"},
-                                                        {Commands::ReopenPayPeriod, "ReopenPeriod"}};
+                                                        {Commands::ReopenPayPeriod, "ReopenPeriod"},
+                                                        {Commands::AllowedTerminals, "AllowedTerminals"},
+                                                        {Commands::TerminalKey, "TerminalKey"}};
         auto check = [&](FormWindow* opened, const QString& name) {
             QMdiSubWindow* frame = ChildWindows::frameOf(opened);
             QVERIFY2(frame, qPrintable(name));

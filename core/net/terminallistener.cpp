@@ -1,10 +1,13 @@
 #include "core/net/terminallistener.h"
 
+#include "core/net/sitekey.h"
 #include "core/net/terminalnotices.h"
 
 #include <QDeadlineTimer>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QSslPreSharedKeyAuthenticator>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -21,6 +24,8 @@ constexpr int kResumeAcceptingMs = 200;
 // Connections taken in one go; more wait for the next turn of the event loop, so terminals already
 // connected are served between them.
 constexpr int kAcceptsPerTurn = 64;
+// The first byte of a TLS handshake record.
+constexpr char kTlsHandshake = 0x16;
 
 } // namespace
 
@@ -51,6 +56,8 @@ TerminalListener::~TerminalListener()
     // The terminals go with the listener, without notices about them.
     for (auto& [index, connection] : m_connections)
         connection.socket->disconnect(this);
+    for (auto& [index, arriving] : m_arriving)
+        ::close(arriving.descriptor);
 }
 
 bool TerminalListener::start()
@@ -112,10 +119,24 @@ void TerminalListener::listenerError(int error, const QString& description)
     m_retry->start();
 }
 
+void TerminalListener::readRules()
+{
+    // Read again for every group of connections, so a change in the window or by another program on the same
+    // database counts from the next terminal on; when they cannot be read the last ones hold.
+    QString error;
+    if (std::optional<TerminalAccess::Rules> rules = TerminalAccess::readRules(m_operator, &error))
+        m_rules = std::move(*rules);
+}
+
 void TerminalListener::acceptPending()
 {
+    if (m_acceptor)
+        readRules();
     for (int taken = 0; m_acceptor && taken < kAcceptsPerTurn; ++taken) {
-        const int descriptor = ::accept4(int(m_server->socketDescriptor()), nullptr, nullptr, SOCK_CLOEXEC);
+        sockaddr_storage peer{};
+        socklen_t peerSize = sizeof peer;
+        const int descriptor = ::accept4(int(m_server->socketDescriptor()), reinterpret_cast<sockaddr*>(&peer),
+                                         &peerSize, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (descriptor < 0) {
             const int error = errno;
             if (error == EINTR || error == ECONNABORTED)
@@ -137,41 +158,181 @@ void TerminalListener::acceptPending()
             listenerError(int(QAbstractSocket::UnknownSocketError), qt_error_string(error));
             return;
         }
-        auto* socket = new QTcpSocket(this);
-        if (!socket->setSocketDescriptor(descriptor)) {
+        m_acceptFailureTold = false;
+        const QHostAddress from(reinterpret_cast<const sockaddr*>(&peer));
+        Arriving arriving;
+        arriving.descriptor = descriptor;
+        arriving.address = dottedAddress(from);
+        arriving.allowed = m_rules.allowed.contains(from);
+        if (!arriving.allowed && !m_rules.acceptUnknown) {
             ::close(descriptor);
-            delete socket;
+            refuse(arriving.address, QStringLiteral("not an allowed terminal"));
             continue;
         }
-        m_acceptFailureTold = false;
         const qint64 index = ++m_counter;
-        // Answers are a few bytes each and a terminal waits for them: send them at once.
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        socket->setReadBufferSize(kReadBufferBytes);
-        Connection& added = m_connections[index];
-        added.socket = socket;
-        added.address = dottedAddress(socket->peerAddress());
-        connect(socket, &QTcpSocket::readyRead, this, [this, index] { receive(index); });
-        connect(socket, &QTcpSocket::bytesWritten, this, [this, index, socket] {
-            if (socket->bytesToWrite() <= kUnsentReplyBytes && socket->bytesAvailable() > 0)
-                receive(index);
-        });
-        connect(socket, &QTcpSocket::disconnected, this, [this, index] { closeSocket(index); });
-        connect(socket, &QTcpSocket::errorOccurred, this,
-                [this, index](QAbstractSocket::SocketError error) { socketError(index, error); });
-        const QString address = added.address;
+        // The first byte decides what the connection is; it stays in the system's buffer for whoever reads next.
+        arriving.readable = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
+        connect(arriving.readable, &QSocketNotifier::activated, this, [this, index] { sniff(index); });
+        arriving.silent = new QTimer(this);
+        arriving.silent->setSingleShot(true);
+        connect(arriving.silent, &QTimer::timeout, this, [this, index] { settle(index, Kind::Plain); });
+        arriving.silent->start(kSniffMs);
+        m_arriving.emplace(index, arriving);
         Q_EMIT accepted(index);
-
-        // Waiting for the greeting does not hold up this handler: punches from this and other terminals are
-        // served meanwhile, and only this connection's "CRA" waits.
-        QPointer<QTcpSocket> guard(socket);
-        m_notices.clientAccepted(index, address, [guard] {
-            if (guard && guard->state() == QAbstractSocket::ConnectedState) {
-                guard->write(Protocol::toWire(Protocol::kAccepted));
-                guard->flush();
-            }
-        });
     }
+}
+
+void TerminalListener::sniff(qint64 index)
+{
+    const auto it = m_arriving.find(index);
+    if (it == m_arriving.end())
+        return;
+    char first = 0;
+    const ssize_t got = ::recv(it->second.descriptor, &first, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (got == 1) {
+        settle(index, first == kTlsHandshake ? Kind::Encrypted : Kind::Plain);
+        return;
+    }
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        return;
+    // Gone before it said anything: nobody needs to hear of it.
+    const Arriving gone = it->second;
+    m_arriving.erase(it);
+    delete gone.readable;
+    delete gone.silent;
+    ::close(gone.descriptor);
+    m_notices.clientClosed(index);
+    Q_EMIT socketClosed(index);
+}
+
+void TerminalListener::settle(qint64 index, Kind kind)
+{
+    const auto it = m_arriving.find(index);
+    if (it == m_arriving.end())
+        return;
+    const Arriving arriving = it->second;
+    m_arriving.erase(it);
+    delete arriving.readable;
+    delete arriving.silent;
+    const auto drop = [&](const QString& reason) {
+        ::close(arriving.descriptor);
+        refuse(arriving.address, reason);
+        m_notices.clientClosed(index);
+        Q_EMIT socketClosed(index);
+    };
+
+    if (kind == Kind::Plain) {
+        if (!m_rules.acceptPlain) {
+            drop(QStringLiteral("connected without encryption, and plain terminals are not accepted"));
+            return;
+        }
+        auto* socket = new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(arriving.descriptor)) {
+            delete socket;
+            drop(QStringLiteral("the connection could not be taken"));
+            return;
+        }
+        addConnection(index, socket, arriving, false);
+        serve(index);
+        return;
+    }
+
+    if (m_rules.siteKey.isEmpty()) {
+        drop(QStringLiteral("connected with encryption, and no site key has been made"));
+        return;
+    }
+    auto* socket = new QSslSocket(this);
+    socket->setSslConfiguration(SiteKey::serverConfiguration());
+    connect(
+        socket, &QSslSocket::preSharedKeyAuthenticationRequired, this,
+        [key = m_rules.siteKey](QSslPreSharedKeyAuthenticator* authenticator) { authenticator->setPreSharedKey(key); });
+    if (!socket->setSocketDescriptor(arriving.descriptor)) {
+        delete socket;
+        drop(QStringLiteral("the connection could not be taken"));
+        return;
+    }
+    addConnection(index, socket, arriving, true);
+    connect(socket, &QSslSocket::encrypted, this, [this, index] { serve(index); });
+    // A terminal that starts a handshake and never ends it is not kept waiting for.
+    auto* handshake = new QTimer(socket);
+    handshake->setSingleShot(true);
+    connect(handshake, &QTimer::timeout, this, [this, index] {
+        if (Connection* terminal = connection(index); terminal && !terminal->served)
+            refuseConnection(index, QStringLiteral("the encrypted connection was not set up in time"));
+    });
+    connect(socket, &QSslSocket::encrypted, handshake, &QTimer::stop);
+    handshake->start(m_handshakeMs);
+    socket->startServerEncryption();
+}
+
+TerminalListener::Connection& TerminalListener::addConnection(qint64 index, QTcpSocket* socket,
+                                                              const Arriving& arriving, bool encrypted)
+{
+    // Answers are a few bytes each and a terminal waits for them: send them at once.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    socket->setReadBufferSize(kReadBufferBytes);
+    Connection& added = m_connections[index];
+    added.socket = socket;
+    added.address = arriving.address;
+    added.allowed = arriving.allowed;
+    added.encrypted = encrypted;
+    connect(socket, &QTcpSocket::readyRead, this, [this, index] { receive(index); });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this, index, socket] {
+        if (socket->bytesToWrite() <= kUnsentReplyBytes && socket->bytesAvailable() > 0)
+            receive(index);
+    });
+    connect(socket, &QTcpSocket::disconnected, this, [this, index] { closeSocket(index); });
+    connect(socket, &QTcpSocket::errorOccurred, this,
+            [this, index](QAbstractSocket::SocketError error) { socketError(index, error); });
+    return added;
+}
+
+void TerminalListener::serve(qint64 index)
+{
+    Connection* terminal = connection(index);
+    if (!terminal || terminal->served)
+        return;
+    terminal->served = true;
+    QPointer<QTcpSocket> guard(terminal->socket);
+    auto greet = [guard] {
+        if (guard && guard->state() == QAbstractSocket::ConnectedState) {
+            guard->write(Protocol::toWire(Protocol::kAccepted));
+            guard->flush();
+        }
+    };
+    // An allowed terminal needs nobody's word. Otherwise waiting for the greeting does not hold up this handler:
+    // punches from this and other terminals are served meanwhile, and only this connection's "CRA" waits.
+    if (terminal->allowed) {
+        greet();
+        m_notices.allowedClientConnected(index, terminal->address, terminal->encrypted);
+    } else {
+        m_notices.clientAccepted(index, terminal->address, std::move(greet));
+    }
+    // What came with the handshake is waiting.
+    if (Connection* again = connection(index); again && again->socket->bytesAvailable() > 0)
+        receive(index);
+}
+
+void TerminalListener::refuse(const QString& address, const QString& reason)
+{
+    m_notices.terminalRefused(address, reason);
+    Q_EMIT refused(address, reason);
+}
+
+void TerminalListener::refuseConnection(qint64 index, const QString& reason)
+{
+    const auto it = m_connections.find(index);
+    if (it == m_connections.end())
+        return;
+    QTcpSocket* socket = it->second.socket;
+    const QString address = it->second.address;
+    m_connections.erase(it);
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+    refuse(address, reason);
+    m_notices.clientClosed(index);
+    Q_EMIT socketClosed(index);
 }
 
 TerminalListener::Connection* TerminalListener::connection(qint64 index)
@@ -183,7 +344,7 @@ TerminalListener::Connection* TerminalListener::connection(qint64 index)
 void TerminalListener::receive(qint64 index)
 {
     Connection* terminal = connection(index);
-    if (!terminal)
+    if (!terminal || !terminal->served)
         return;
     // A terminal that does not take its replies is not read from until it does, so it cannot make the
     // server hold replies for it without end; TCP then holds back what it sends.
@@ -268,6 +429,21 @@ void TerminalListener::finish()
     delete m_acceptor;
     m_acceptor = nullptr;
     m_server->close();
+    // Connections that are not terminals yet have sent nothing that counts.
+    for (auto& [index, arriving] : m_arriving) {
+        delete arriving.readable;
+        delete arriving.silent;
+        ::close(arriving.descriptor);
+        m_notices.clientClosed(index);
+    }
+    m_arriving.clear();
+    std::vector<qint64> unserved;
+    for (const auto& [index, terminal] : m_connections) {
+        if (!terminal.served)
+            unserved.push_back(index);
+    }
+    for (const qint64 index : unserved)
+        refuseConnection(index, QStringLiteral("the service stopped during the encrypted connection's set-up"));
 
     // What has arrived from each terminal counts, whether or not it was read yet, the text without a line
     // end included. Reading may find a terminal gone, which closes (and forgets) its connection, so the
@@ -319,6 +495,12 @@ void TerminalListener::socketError(qint64 index, QAbstractSocket::SocketError er
     Connection* terminal = connection(index);
     if (!terminal)
         return;
+    if (!terminal->served) {
+        // A wrong site key or a connection that is not a terminal at all: refused, not an error of the server.
+        refuseConnection(index, QStringLiteral("the encrypted connection failed (a wrong site key?): ") +
+                                    terminal->socket->errorString());
+        return;
+    }
     // A terminal that goes away is a close, not an error worth a notice.
     if (error != QAbstractSocket::RemoteHostClosedError)
         m_notices.socketError(int(error), terminal->socket->errorString());
@@ -331,6 +513,10 @@ void TerminalListener::closeSocket(qint64 index)
     if (it == m_connections.end())
         return;
     Connection& terminal = it->second;
+    if (!terminal.served) {
+        refuseConnection(index, QStringLiteral("the terminal left during the encrypted connection's set-up"));
+        return;
+    }
     // What the terminal sent before it left still counts, the text without a line end included.
     for (Protocol::IdSplitter::Id& id : terminal.splitter.feed(terminal.socket->readAll()))
         enqueue(index, std::move(id));
@@ -351,22 +537,28 @@ QTcpSocket* TerminalListener::socket(qint64 index) const
     return it == m_connections.end() ? nullptr : it->second.socket;
 }
 
+QList<TerminalListener::ConnectedTerminal> TerminalListener::connectedTerminals() const
+{
+    QList<ConnectedTerminal> terminals;
+    for (const auto& [index, terminal] : m_connections) {
+        if (terminal.served && terminal.socket->state() == QAbstractSocket::ConnectedState)
+            terminals.append({index, terminal.address, terminal.encrypted, terminal.allowed});
+    }
+    return terminals;
+}
+
 QList<qint64> TerminalListener::connectedIndexes() const
 {
     QList<qint64> indexes;
-    for (const auto& [index, terminal] : m_connections) {
-        if (terminal.socket->state() == QAbstractSocket::ConnectedState)
-            indexes.append(index);
-    }
+    for (const ConnectedTerminal& terminal : connectedTerminals())
+        indexes.append(terminal.index);
     return indexes;
 }
 
 QStringList TerminalListener::connectedAddresses() const
 {
     QStringList addresses;
-    for (const auto& [index, terminal] : m_connections) {
-        if (terminal.socket->state() == QAbstractSocket::ConnectedState)
-            addresses.append(terminal.address);
-    }
+    for (const ConnectedTerminal& terminal : connectedTerminals())
+        addresses.append(terminal.address);
     return addresses;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/net/terminalaccess.h"
 #include "core/protocol.h"
 #include "core/punch/punchqueue.h"
 #include "core/punch/punchrules.h"
@@ -13,6 +14,7 @@
 #include <vector>
 
 class QSocketNotifier;
+class QSslPreSharedKeyAuthenticator;
 class QTcpServer;
 class QTcpSocket;
 class QTimer;
@@ -29,12 +31,29 @@ QString dottedAddress(const QHostAddress& address);
 // Protocol::IdSplitter::kMaxIdBytes, one read is punched before the next is taken, and a terminal that does
 // not take its replies is not read from while more than kUnsentReplyBytes of them wait to be sent. Punches go
 // through a PunchQueue, so the listener never waits for another program's lock on the database.
+//
+// Who is served follows TerminalAccess's rules, read again whenever terminals connect. A terminal outside the
+// allowed list is refused at once when unknown terminals are not accepted. Otherwise the first byte the terminal
+// sends tells an encrypted connection (a TLS handshake record) from a plain one; a terminal that sends nothing
+// for kSniffMs is plain, so a plain terminal waiting for its "CRA" gets it that much later. An encrypted
+// connection is served once its handshake with the site key succeeded, within the handshake time; a failed one,
+// and a plain one while plain terminals are not accepted, is closed without an answer and reported as refused.
 class TerminalListener : public QObject
 {
     Q_OBJECT
 public:
     static constexpr qint64 kReadBufferBytes = 64 * 1024;
     static constexpr qint64 kUnsentReplyBytes = 64 * 1024;
+    static constexpr int kSniffMs = 150;
+    static constexpr int kDefaultHandshakeMs = 5000;
+
+    struct ConnectedTerminal
+    {
+        qint64 index;
+        QString address;
+        bool encrypted;
+        bool allowed;
+    };
 
     // Port 0 lets the system choose one (tests); the server passes Protocol::kPort. The notices are not
     // owned and must outlive the listener.
@@ -53,6 +72,10 @@ public:
     // The address to listen on (before start); every address unless set.
     void setListenAddress(const QHostAddress& address) { m_address = address; }
     QHostAddress listenAddress() const { return m_address; }
+    // Without an operator unknown terminals are taken only while the allowed list is empty.
+    void setOperator(TerminalAccess::Operator who) { m_operator = who; }
+    // How long an encrypted terminal may take over its handshake before it is refused.
+    void setHandshakeTimeout(int milliseconds) { m_handshakeMs = milliseconds; }
 
     // Stops taking terminals and finishes what they sent: every ID received so far, the text still waiting
     // for its line end included, is stored and answered, the answers are handed to the system, and every
@@ -67,6 +90,8 @@ public:
     QList<qint64> connectedIndexes() const;
     // Their peer addresses, in the same order.
     QStringList connectedAddresses() const;
+    // The same terminals with how each is connected.
+    QList<ConnectedTerminal> connectedTerminals() const;
 
 Q_SIGNALS:
     // The listen succeeded, at once or after retries.
@@ -77,19 +102,42 @@ Q_SIGNALS:
     void punchHandled(qint64 index, const QString& id, PunchResult::Outcome outcome);
     // A terminal's socket was closed and freed.
     void socketClosed(qint64 index);
+    // A connection was closed without an answer (see TerminalNotices::terminalRefused).
+    void refused(const QString& address, const QString& reason);
 
 private:
     struct Connection
     {
         QTcpSocket* socket = nullptr;
         QString address;
+        bool allowed = false;
+        bool encrypted = false;
+        bool served = false; // settled, and for an encrypted one the handshake done: its IDs are punched
         Protocol::IdSplitter splitter;
         QTimer* quiet = nullptr; // made when the terminal first leaves text without a line end
         int punchesWaiting = 0;  // its IDs read and not answered yet: read no more until they are
     };
 
+    // A connection whose first byte has not come yet; only the descriptor exists.
+    struct Arriving
+    {
+        int descriptor = -1;
+        QString address;
+        bool allowed = false;
+        QSocketNotifier* readable = nullptr;
+        QTimer* silent = nullptr;
+    };
+    enum class Kind { Plain, Encrypted };
+
     void tryListen();
     void acceptPending();
+    void readRules();
+    void sniff(qint64 index);
+    void settle(qint64 index, Kind kind);
+    Connection& addConnection(qint64 index, QTcpSocket* socket, const Arriving& arriving, bool encrypted);
+    void serve(qint64 index);
+    void refuse(const QString& address, const QString& reason);
+    void refuseConnection(qint64 index, const QString& reason);
     void receive(qint64 index);
     void takeHeld(qint64 index);
     void enqueue(qint64 index, Protocol::IdSplitter::Id id);
@@ -111,6 +159,10 @@ private:
     QHostAddress m_address = QHostAddress::Any;
     qint64 m_counter = 0;
     std::map<qint64, Connection> m_connections; // open terminal connections only
+    std::map<qint64, Arriving> m_arriving;
+    TerminalAccess::Rules m_rules;
+    TerminalAccess::Operator m_operator = TerminalAccess::Operator::Present;
+    int m_handshakeMs = kDefaultHandshakeMs;
     bool m_listenFailureTold = false;
     bool m_acceptFailureTold = false;
     // IDs received and not yet punched, in order of arrival: those that arrive together are stored

@@ -10,9 +10,15 @@ class TerminalNotices
 public:
     virtual ~TerminalNotices() = default;
 
-    // A terminal connected from `address` on connection `index`. The terminal is greeted ("CRA") when `greet`
-    // runs, which may be at once or once someone has seen the notice; it does nothing once the connection is gone.
+    // A terminal that is not in the allowed list connected from `address` on connection `index`, and unknown
+    // terminals are accepted. The terminal is greeted ("CRA") when `greet` runs, which may be at once or once
+    // someone has seen the notice; it does nothing once the connection is gone.
     virtual void clientAccepted(qint64 index, const QString& address, std::function<void()> greet) = 0;
+    // An allowed terminal connected; it has been greeted already.
+    virtual void allowedClientConnected(qint64 /*index*/, const QString& /*address*/, bool /*encrypted*/) {}
+    // A connection from `address` was closed without an answer: not an allowed terminal while unknown ones are
+    // refused, a plain one while only encrypted ones are taken, or a failed encryption (a wrong site key).
+    virtual void terminalRefused(const QString& address, const QString& reason) = 0;
     // Connection `index` ended: a notice about it that nobody has seen yet can be dropped.
     virtual void clientClosed(qint64 index) = 0;
     // The port could not be listened on. Raised once; the listener retries quietly until it succeeds.

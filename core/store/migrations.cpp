@@ -88,12 +88,29 @@ bool trailAndClosedPeriods(QSqlDatabase& db, QString* error)
     return ClosedPeriods::createSchema(db, error) && AuditTrail::createSchema(db, error);
 }
 
+// The terminals the server takes without asking, and how each listed connection came in.
+bool allowedTerminals(QSqlDatabase& db, QString* error)
+{
+    return run(db,
+               {QStringLiteral("CREATE TABLE IF NOT EXISTS allowed_terminals (id INTEGER PRIMARY KEY, "
+                               "address TEXT COLLATE NOCASE UNIQUE, description TEXT COLLATE NOCASE)"),
+                QStringLiteral("ALTER TABLE Terminal ADD COLUMN encrypted INTEGER"),
+                QStringLiteral("ALTER TABLE Terminal ADD COLUMN allowed INTEGER")},
+               error);
+}
+
 bool clientSchema(QSqlDatabase& db, QString* error)
 {
     return run(db,
                {QStringLiteral("CREATE TABLE IF NOT EXISTS server (id INTEGER PRIMARY KEY, ip TEXT COLLATE NOCASE)")},
                error) &&
            insertRow(db, QStringLiteral("INSERT INTO server (ip) VALUES (?)"), {QStringLiteral("127.0.0.1")}, error);
+}
+
+// The site key the terminal encrypts its connection with; none at first.
+bool clientSiteKey(QSqlDatabase& db, QString* error)
+{
+    return run(db, {QStringLiteral("ALTER TABLE server ADD COLUMN site_key TEXT")}, error);
 }
 
 struct Table
@@ -216,9 +233,11 @@ const std::vector<Migration>& forKind(Database::Kind kind)
          serverSchema},
         {2, QStringLiteral("settings"), serverSettings},
         {3, QStringLiteral("audit trail, closed pay periods"), trailAndClosedPeriods},
+        {4, QStringLiteral("allowed terminals"), allowedTerminals},
     };
     static const std::vector<Migration> client = {
         {1, QStringLiteral("server address"), clientSchema},
+        {2, QStringLiteral("site key"), clientSiteKey},
     };
     return kind == Database::Kind::Server ? server : client;
 }

@@ -1,5 +1,9 @@
 #include "server/punch/terminalnoticeboxes.h"
 
+#include "core/clock.h"
+#include "core/valueforms.h"
+
+#include <QDebug>
 #include <QPointer>
 #include <memory>
 
@@ -93,4 +97,14 @@ void TerminalNoticeBoxes::punchNotRecorded(const QString& address, const QString
         if (self && self->m_outageNumber == number)
             self->m_outageOpen = false;
     });
+}
+
+void TerminalNoticeBoxes::terminalRefused(const QString& address, const QString& reason)
+{
+    ++m_refused;
+    m_latestRefusals << ValueForms::showTime(now().time()) + QLatin1Char(' ') + address + QStringLiteral(": ") + reason;
+    while (m_latestRefusals.size() > kLatestRefusals)
+        m_latestRefusals.removeFirst();
+    qInfo().noquote() << QStringLiteral("Refused the connection from %1: %2").arg(address, reason);
+    Q_EMIT refusedChanged();
 }

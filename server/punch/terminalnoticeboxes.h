@@ -4,11 +4,13 @@
 #include "widgets/dialogs.h"
 
 #include <QObject>
+#include <QStringList>
 #include <unordered_map>
 
 // The terminal listener's notices as the desktop server shows them: boxes through the dialogs seam, one at
 // a time. A terminal's "Client Accepted" box is dropped when its connection ends before the box was shown,
-// and the punches not recorded during one outage share one box that counts them.
+// and the punches not recorded during one outage share one box that counts them. Refused connections get no
+// box (a flood of them would bury the operator): they are counted, the latest kept, and written to the log.
 class TerminalNoticeBoxes : public QObject, public TerminalNotices
 {
     Q_OBJECT
@@ -22,6 +24,15 @@ public:
     void acceptFailed(int error, const QString& description) override;
     void socketError(int error, const QString& description) override;
     void punchNotRecorded(const QString& address, const QString& id, const QString& error) override;
+    void terminalRefused(const QString& address, const QString& reason) override;
+
+    static constexpr int kLatestRefusals = 10;
+    int refusedCount() const { return m_refused; }
+    // "HH:mm:ss address: reason", oldest first.
+    QStringList latestRefusals() const { return m_latestRefusals; }
+
+Q_SIGNALS:
+    void refusedChanged();
 
 private:
     // Greetings raised and not yet dismissed, by connection.
@@ -31,4 +42,6 @@ private:
     bool m_outageOpen = false;
     quint64 m_outageNumber = 0;
     int m_notRecorded = 0;
+    int m_refused = 0;
+    QStringList m_latestRefusals;
 };

@@ -110,6 +110,18 @@ const QList<Design>& designs()
          QStringLiteral("Open again the days of the latest closed pay period"),
          {},
          QStringLiteral("changes-allow")},
+        {AllowedTerminals,
+         QStringLiteral("Allowed Terminals"),
+         QStringLiteral("Allowed Terminals"),
+         QStringLiteral("Choose which terminals may connect and whether they must be encrypted"),
+         {},
+         QStringLiteral("network-server")},
+        {TerminalKey,
+         QStringLiteral("Terminal Key"),
+         QStringLiteral("Terminal Key"),
+         QStringLiteral("Show the site key that encrypts the terminals' connections, or make a new one"),
+         {},
+         QStringLiteral("dialog-password")},
         {Undo, QStringLiteral("&Undo"), QStringLiteral("Undo"), QStringLiteral("Undo the last action"),
          QStringLiteral("Ctrl+Z"), QStringLiteral("edit-undo")},
         {Cut, QStringLiteral("Cu&t"), QStringLiteral("Cut"),
@@ -173,6 +185,8 @@ std::optional<bool> enabledState(int id, bool locked)
     case AuditTrail:
     case ClosePayPeriod:
     case ReopenPayPeriod:
+    case AllowedTerminals:
+    case TerminalKey:
         return !locked;
     case Copy:
     case Cut:

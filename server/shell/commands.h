@@ -27,6 +27,8 @@ enum Id : int {
     AuditTrail = 1039,
     ClosePayPeriod = 1040,
     ReopenPayPeriod = 1041,
+    AllowedTerminals = 1042,
+    TerminalKey = 1043,
     WindowList = 35000,
     Copy = 57634,
     Cut = 57635,

@@ -3,10 +3,10 @@
 #include "core/datapaths.h"
 #include "core/net/terminallistener.h"
 #include "core/protocol.h"
-#include "server/audit/audittrailwindow.h"
-#include "server/audit/payperiodwindows.h"
 #include "core/settings.h"
 #include "core/store/database.h"
+#include "server/audit/audittrailwindow.h"
+#include "server/audit/payperiodwindows.h"
 #include "server/employees/employeewindow.h"
 #include "server/employees/emptablewindow.h"
 #include "server/employees/searchidwindow.h"
@@ -16,10 +16,12 @@
 #include "server/serverstate.h"
 #include "server/shell/aboutwindow.h"
 #include "server/shell/adminpasswindow.h"
+#include "server/shell/allowedterminalswindow.h"
 #include "server/shell/commands.h"
 #include "server/shell/lockstate.h"
 #include "server/shell/loginwindow.h"
 #include "server/shell/logo.h"
+#include "server/shell/terminalkeywindow.h"
 #include "server/shell/terminalswindow.h"
 #include "server/timesheets/timesheetbrowser.h"
 #include "widgets/childwindows.h"
@@ -171,6 +173,18 @@ MainWindow::MainWindow(quint16 listenPort, QWidget* parent) : QMainWindow(parent
 
     // The boxes are made first, so they outlive the listener that raises them.
     m_terminalNotices = new TerminalNoticeBoxes(this);
+    m_refusedIndicator = new QLabel(this);
+    m_refusedIndicator->setObjectName(QStringLiteral("RefusedIndicator"));
+    m_refusedIndicator->hide();
+    statusBar()->addPermanentWidget(m_refusedIndicator);
+    connect(m_terminalNotices, &TerminalNoticeBoxes::refusedChanged, this, [this] {
+        const int refused = m_terminalNotices->refusedCount();
+        m_refusedIndicator->setText(refused == 1 ? QStringLiteral("1 terminal refused")
+                                                 : QStringLiteral("%1 terminals refused").arg(refused));
+        m_refusedIndicator->setToolTip(QStringLiteral("The latest connections closed without an answer:\n") +
+                                       m_terminalNotices->latestRefusals().join(QLatin1Char('\n')));
+        m_refusedIndicator->show();
+    });
     m_listener = new TerminalListener(listenPort, *m_terminalNotices, this);
     if (Settings::value(Settings::kTerminalsServedBy) == Settings::kService) {
         // The service holds the port; this window administers the same database without competing for it.
@@ -213,6 +227,8 @@ QAction* MainWindow::makeAction(int id)
         {Commands::AuditTrail, QStyle::SP_FileDialogDetailedView},
         {Commands::ClosePayPeriod, QStyle::SP_DialogApplyButton},
         {Commands::ReopenPayPeriod, QStyle::SP_DialogResetButton},
+        {Commands::AllowedTerminals, QStyle::SP_DriveNetIcon},
+        {Commands::TerminalKey, QStyle::SP_DialogApplyButton},
         {Commands::Undo, QStyle::SP_ArrowBack},
     };
     QIcon fallback;
@@ -305,6 +321,9 @@ void MainWindow::buildMenus()
     admin->addAction(makeAction(Commands::AuditTrail));
     admin->addAction(makeAction(Commands::ClosePayPeriod));
     admin->addAction(makeAction(Commands::ReopenPayPeriod));
+    admin->addSeparator();
+    admin->addAction(makeAction(Commands::AllowedTerminals));
+    admin->addAction(makeAction(Commands::TerminalKey));
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
     window->setObjectName(QStringLiteral("WindowMenu"));
@@ -448,8 +467,14 @@ void MainWindow::executeCommand(int id)
         break;
     case Commands::Terminals:
         // Without a database the terminal list cannot be built, and the server ends.
-        if (TerminalsWindow::showConnected(m_listener->connectedAddresses()) == TerminalsWindow::Shown::DatabaseNotOpen)
+        if (TerminalsWindow::showConnected(m_listener->connectedTerminals()) == TerminalsWindow::Shown::DatabaseNotOpen)
             close();
+        break;
+    case Commands::AllowedTerminals:
+        ChildWindows::open<AllowedTerminalsWindow>(QStringLiteral("AllowedTerminals"));
+        break;
+    case Commands::TerminalKey:
+        ChildWindows::open<TerminalKeyWindow>(QStringLiteral("TerminalKey"));
         break;
 
     default:

@@ -49,6 +49,7 @@ private:
     QMdiArea* m_area;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_lockIndicator = nullptr;
+    QLabel* m_refusedIndicator = nullptr;
     TerminalNoticeBoxes* m_terminalNotices = nullptr;
     TerminalListener* m_listener = nullptr;
     QHash<int, QAction*> m_actions;

@@ -13,8 +13,13 @@
 
 namespace {
 
-// Empties the Terminal table and writes one row per address, in the order given.
-bool rewriteTerminalTable(const QStringList& addresses, QString* error)
+QString yesNo(const QVariant& value)
+{
+    return value.isNull() ? QString() : value.toBool() ? QStringLiteral("Yes") : QStringLiteral("No");
+}
+
+// Empties the Terminal table and writes one row per terminal, in the order given.
+bool rewriteTerminalTable(const QList<TerminalListener::ConnectedTerminal>& connected, QString* error)
 {
     RecordSet terminals;
     if (!terminals.openWritable(QStringLiteral("Terminal"), QStringLiteral("Select * from Terminal"))) {
@@ -27,9 +32,11 @@ bool rewriteTerminalTable(const QStringList& addresses, QString* error)
             return false;
         }
     }
-    for (const QString& address : addresses) {
+    for (const TerminalListener::ConnectedTerminal& terminal : connected) {
         terminals.addNew();
-        if (!terminals.setValue(QStringLiteral("ip"), address) || !terminals.update()) {
+        if (!terminals.setValue(QStringLiteral("ip"), terminal.address) ||
+            !terminals.setValue(QStringLiteral("encrypted"), int(terminal.encrypted)) ||
+            !terminals.setValue(QStringLiteral("allowed"), int(terminal.allowed)) || !terminals.update()) {
             *error = terminals.lastError();
             return false;
         }
@@ -39,14 +46,14 @@ bool rewriteTerminalTable(const QStringList& addresses, QString* error)
 
 } // namespace
 
-TerminalsWindow::Shown TerminalsWindow::showConnected(const QStringList& addresses)
+TerminalsWindow::Shown TerminalsWindow::showConnected(const QList<TerminalListener::ConnectedTerminal>& terminals)
 {
     if (!Database::isOpen()) {
         showDatabaseNotOpen();
         return Shown::DatabaseNotOpen;
     }
     QString error;
-    if (!rewriteTerminalTable(addresses, &error)) {
+    if (!rewriteTerminalTable(terminals, &error)) {
         dialogs().ok(QStringLiteral("The list of terminals could not be written: ") + error,
                      QStringLiteral("Terminals Connected"), Dialogs::Icon::Exclamation);
         return Shown::NotWritten;
@@ -62,13 +69,17 @@ TerminalsWindow::TerminalsWindow(QWidget* parent) : FormWindow(parent)
 
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("ListView1"));
-    m_list->setColumnCount(1);
-    m_list->setHeaderLabels({QStringLiteral("IP Address")});
+    m_list->setColumnCount(3);
+    m_list->setHeaderLabels({QStringLiteral("IP Address"), QStringLiteral("Encrypted"), QStringLiteral("Allowed")});
+    m_list->setColumnWidth(0, 170);
+    m_list->setColumnWidth(1, 90);
+    m_list->headerItem()->setToolTip(1, QStringLiteral("Whether the terminal connected with the site key"));
+    m_list->headerItem()->setToolTip(2, QStringLiteral("Whether the terminal's address is an allowed terminal"));
     m_list->setRootIsDecorated(false);
     m_list->setAlternatingRowColors(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->header()->setStretchLastSection(true);
-    m_list->setMinimumSize(280, 200);
+    m_list->setMinimumSize(360, 200);
 
     m_done = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("Done"), this);
     m_done->setObjectName(QStringLiteral("PushButton1"));
@@ -95,7 +106,9 @@ bool TerminalsWindow::load()
         return false;
     }
     for (terminals.moveFirst(); !terminals.eof(); terminals.moveNext())
-        new QTreeWidgetItem(m_list, {terminals.value(QStringLiteral("ip")).toString()});
+        new QTreeWidgetItem(m_list, {terminals.value(QStringLiteral("ip")).toString(),
+                                     yesNo(terminals.value(QStringLiteral("encrypted"))),
+                                     yesNo(terminals.value(QStringLiteral("allowed")))});
     return true;
 }
 

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "core/net/terminallistener.h"
 #include "widgets/formwindow.h"
 
-#include <QStringList>
+#include <QList>
 
 class QPushButton;
 class QTreeWidget;
 
-// The terminals connected at the last refresh of the terminal list, read once from the Terminal table.
+// The terminals connected at the last refresh of the terminal list, read once from the Terminal table: each
+// one's address, whether its connection is encrypted and whether it is an allowed terminal.
 class TerminalsWindow : public FormWindow
 {
     Q_OBJECT
@@ -15,9 +17,9 @@ public:
     explicit TerminalsWindow(QWidget* parent = nullptr);
 
     enum class Shown { Yes, NotWritten, DatabaseNotOpen };
-    // The Terminals command: rewrites the Terminal table from the connected terminals' addresses, in
-    // connection order, and opens the window. Without a database it says so; the server then ends.
-    static Shown showConnected(const QStringList& addresses);
+    // The Terminals command: rewrites the Terminal table from the connected terminals, in connection order,
+    // and opens the window. Without a database it says so; the server then ends.
+    static Shown showConnected(const QList<TerminalListener::ConnectedTerminal>& terminals);
 
     bool load() override;
     void activated() override;

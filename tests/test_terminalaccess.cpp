@@ -1,0 +1,375 @@
+// Which terminals the server takes: allowed addresses and ranges, unknown and plain terminals, the site key.
+#include "core/net/sitekey.h"
+#include "core/net/terminalaccess.h"
+#include "core/net/terminallistener.h"
+#include "core/settings.h"
+#include "server/punch/terminalnoticeboxes.h"
+#include "server/shell/allowedterminalswindow.h"
+#include "server/shell/terminalkeywindow.h"
+#include "server/shell/terminalswindow.h"
+#include "tests/support/encryptedterminal.h"
+#include "tests/support/fixedclock.h"
+#include "tests/support/loopbackterminal.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/tempdatabase.h"
+#include "widgets/childwindows.h"
+#include "widgets/formwindow.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSslCipher>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+#include <vector>
+
+namespace {
+
+QStringList rowsOf(const QTreeWidget* list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        QStringList cells;
+        for (int column = 0; column < list->columnCount(); ++column)
+            cells << list->topLevelItem(i)->text(column);
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+} // namespace
+
+class TestTerminalAccess : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_db = std::make_unique<TempDatabase>();
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_clock = std::make_unique<FixedClock>(QDateTime(QDate(2026, 3, 2), QTime(8, 0, 0)));
+        m_db->addEmployee(QStringLiteral("E100"), QStringLiteral("Ann"), QStringLiteral("Lee"));
+        m_notices = std::make_unique<TerminalNoticeBoxes>();
+        m_listener = std::make_unique<TerminalListener>(0, *m_notices);
+        QVERIFY(m_listener->start());
+        m_key = SiteKey::generate();
+    }
+
+    void cleanup()
+    {
+        for (const char* name : {"Terminals", "AllowedTerminals", "TerminalKey"})
+            delete ChildWindows::find(QLatin1String(name));
+        m_listener.reset();
+        m_notices.reset();
+        m_clock.reset();
+        m_dialogs.reset();
+        m_db.reset();
+    }
+
+    void addressesAndRanges_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored"); // or the start of the message
+        QTest::addColumn<QString>("inside");
+        QTest::addColumn<QString>("outside");
+        QTest::newRow("IPv4 address") << " 192.168.1.20 "
+                                      << "192.168.1.20"
+                                      << "192.168.1.20"
+                                      << "192.168.1.21";
+        QTest::newRow("IPv4 range cut to its network") << "192.168.1.7/24"
+                                                       << "192.168.1.0/24"
+                                                       << "192.168.1.200"
+                                                       << "192.168.2.1";
+        QTest::newRow("IPv4 netmask") << "10.0.0.0/255.0.0.0"
+                                      << "10.0.0.0/8"
+                                      << "10.20.30.40"
+                                      << "11.0.0.1";
+        QTest::newRow("IPv6 address") << "2001:DB8::7"
+                                      << "2001:db8::7"
+                                      << "2001:db8::7"
+                                      << "2001:db8::8";
+        QTest::newRow("IPv6 range") << "2001:db8::/32"
+                                    << "2001:db8::/32"
+                                    << "2001:db8:1::5"
+                                    << "2001:db9::1";
+        QTest::newRow("IPv4 written as IPv6, peer on a dual-stack socket") << "::ffff:10.0.0.5"
+                                                                           << "10.0.0.5"
+                                                                           << "::ffff:10.0.0.5"
+                                                                           << "10.0.0.6";
+        QTest::newRow("shortened IPv4") << "10.1"
+                                        << "\"10.1\" is not an IP address."
+                                        << ""
+                                        << "";
+        QTest::newRow("prefix too long") << "1.2.3.4/33"
+                                         << "\"/33\" is not a range"
+                                         << ""
+                                         << "";
+        QTest::newRow("interface scope") << "fe80::1%eth0"
+                                         << "\"fe80::1%eth0\" is not an IP address."
+                                         << ""
+                                         << "";
+        QTest::newRow("a name") << "frontdesk"
+                                << "\"frontdesk\" is not an IP address."
+                                << ""
+                                << "";
+        QTest::newRow("nothing") << "  "
+                                 << "No address was typed."
+                                 << ""
+                                 << "";
+    }
+
+    void addressesAndRanges()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QString, inside);
+        QFETCH(QString, outside);
+        QString error;
+        const std::optional<QString> normal = TerminalAccess::normalize(typed, &error);
+        if (inside.isEmpty()) {
+            QVERIFY(!normal);
+            QVERIFY2(error.startsWith(stored), qPrintable(error));
+            QVERIFY2(error.contains(QStringLiteral("192.168.1.0/24")), qPrintable(error)); // says what would do
+            return;
+        }
+        QCOMPARE(normal.value_or(error), stored);
+        const TerminalAccess::AllowedList list({*normal});
+        QVERIFY(list.contains(QHostAddress(inside)));
+        QVERIFY(!list.contains(QHostAddress(outside)));
+    }
+
+    void whoIsServed_data()
+    {
+        QTest::addColumn<QString>("allowed");
+        QTest::addColumn<bool>("acceptUnknown");
+        QTest::addColumn<bool>("acceptPlain");
+        QTest::addColumn<QString>("terminal"); // plain, right key, wrong key, no server key
+        QTest::addColumn<QString>("expected"); // greeted (no notice), announced (notice, then greeted), refused
+        QTest::newRow("allowed address") << "127.0.0.1" << false << true << "plain"
+                                         << "greeted";
+        QTest::newRow("allowed range") << "127.0.0.0/8" << false << true << "plain"
+                                       << "greeted";
+        QTest::newRow("unknown, accepted") << "10.0.0.0/8" << true << true << "plain"
+                                           << "announced";
+        QTest::newRow("unknown, refused") << "10.0.0.0/8" << false << true << "plain"
+                                          << "refused";
+        QTest::newRow("plain, refused") << "127.0.0.1" << true << false << "plain"
+                                        << "refused";
+        QTest::newRow("encrypted, allowed") << "127.0.0.1" << true << false << "right key"
+                                            << "greeted";
+        QTest::newRow("encrypted, unknown") << "" << true << true << "right key"
+                                            << "announced";
+        QTest::newRow("wrong key") << "127.0.0.1" << true << true << "wrong key"
+                                   << "refused";
+        QTest::newRow("no key made yet") << "127.0.0.1" << true << true << "no server key"
+                                         << "refused";
+    }
+
+    void whoIsServed()
+    {
+        QFETCH(QString, allowed);
+        QFETCH(bool, acceptUnknown);
+        QFETCH(bool, acceptPlain);
+        QFETCH(QString, terminal);
+        QFETCH(QString, expected);
+        QString error;
+        if (!allowed.isEmpty())
+            QVERIFY2(TerminalAccess::add({allowed, QStringLiteral("test")}, &error), qPrintable(error));
+        QVERIFY(TerminalAccess::setOn(Settings::kAcceptUnknownTerminals, acceptUnknown, &error));
+        QVERIFY(TerminalAccess::setOn(Settings::kAcceptPlainTerminals, acceptPlain, &error));
+        if (terminal != QLatin1String("no server key"))
+            QVERIFY(Settings::setValue(Settings::kTerminalSiteKey, m_key, &error));
+        QSignalSpy refused(m_listener.get(), &TerminalListener::refused);
+
+        std::unique_ptr<LoopbackTerminal> plain;
+        std::unique_ptr<EncryptedTerminal> encrypted;
+        if (terminal == QLatin1String("plain"))
+            plain = std::make_unique<LoopbackTerminal>(m_listener->port());
+        else
+            encrypted = std::make_unique<EncryptedTerminal>(
+                m_listener->port(),
+                *SiteKey::parse(terminal == QLatin1String("wrong key") ? SiteKey::generate() : m_key));
+        QTcpSocket& socket = plain ? plain->socket : encrypted->socket;
+        const QByteArray& received = plain ? plain->received : encrypted->received;
+        const auto send = [&](const QByteArray& bytes) { plain ? plain->send(bytes) : encrypted->send(bytes); };
+
+        if (expected == QLatin1String("refused")) {
+            QTRY_COMPARE(refused.count(), 1);
+            QTRY_COMPARE(socket.state(), QAbstractSocket::UnconnectedState);
+            QCOMPARE(received, QByteArray());
+            QCOMPARE(m_notices->refusedCount(), 1);
+            QVERIFY(m_dialogs->boxes.isEmpty());
+            QCOMPARE(m_listener->connectedIndexes(), QList<qint64>());
+            return;
+        }
+        QTRY_COMPARE(received, QByteArray("CRA"));
+        QCOMPARE(m_dialogs->texts(), expected == QLatin1String("announced")
+                                         ? QStringList{QStringLiteral("Connected with 127.0.0.1")}
+                                         : QStringList());
+        send("E100\n");
+        QTRY_COMPARE(received, QByteArray("CRARINAnn Lee"));
+        const QList<TerminalListener::ConnectedTerminal> connected = m_listener->connectedTerminals();
+        QCOMPARE(connected.size(), 1);
+        QCOMPARE(connected.first().encrypted, bool(encrypted));
+        QCOMPARE(connected.first().allowed, expected == QLatin1String("greeted"));
+        QCOMPARE(refused.count(), 0);
+    }
+
+    // What a capture of the network sees of an encrypted terminal's punch; the Terminals window says how it came.
+    void encryptedPunchShowsNothingInClear()
+    {
+        QString error;
+        QVERIFY(Settings::setValue(Settings::kTerminalSiteKey, m_key, &error));
+        QVERIFY(TerminalAccess::setOn(Settings::kAcceptPlainTerminals, false, &error));
+        QVERIFY(TerminalAccess::add({QStringLiteral("127.0.0.1"), QString()}, &error));
+        RecordingRelay relay(m_listener->port());
+        EncryptedTerminal terminal(relay.port(), *SiteKey::parse(m_key));
+        QTRY_COMPARE(terminal.received, QByteArray("CRA"));
+        terminal.send("E100\n");
+        QTRY_COMPARE(terminal.received, QByteArray("CRARINAnn Lee"));
+        QVERIFY2(terminal.socket.sessionCipher().name().startsWith(QStringLiteral("ECDHE-PSK-")),
+                 qPrintable(terminal.socket.sessionCipher().name()));
+        QVERIFY(relay.seen.size() > 100);
+        for (const char* clear : {"E100", "Ann", "Lee", "CRA", "RIN"})
+            QVERIFY2(!relay.seen.contains(clear), clear);
+
+        QCOMPARE(TerminalsWindow::showConnected(m_listener->connectedTerminals()), TerminalsWindow::Shown::Yes);
+        auto* list = ChildWindows::find(QStringLiteral("Terminals"))->findChild<QTreeWidget*>("ListView1");
+        QCOMPARE(list->headerItem()->text(1), QStringLiteral("Encrypted"));
+        QCOMPARE(list->headerItem()->text(2), QStringLiteral("Allowed"));
+        QCOMPARE(rowsOf(list), QStringList{"127.0.0.1|Yes|Yes"});
+    }
+
+    // Connections that fail their handshake, or start one and stop, cost the good terminals nothing they notice.
+    void floodOfFailingHandshakesDoesNotStallGoodPunches()
+    {
+        // In batches below the listen backlog, each with a punch from a good terminal while the batch is handled.
+        constexpr int kBatches = 5;
+        constexpr int kWrongKeys = 20;
+        constexpr int kStalled = 6;
+        QString error;
+        QVERIFY(Settings::setValue(Settings::kTerminalSiteKey, m_key, &error));
+        m_listener->setHandshakeTimeout(300);
+        LoopbackTerminal good(m_listener->port());
+        QTRY_COMPARE(good.received, QByteArray("CRA"));
+        QSignalSpy accepted(m_listener.get(), &TerminalListener::accepted);
+        QSignalSpy refused(m_listener.get(), &TerminalListener::refused);
+
+        std::vector<std::unique_ptr<EncryptedTerminal>> wrong;
+        std::vector<std::unique_ptr<LoopbackTerminal>> stalled;
+        qint64 slowestMs = 0;
+        for (int batch = 1; batch <= kBatches; ++batch) {
+            for (int i = 0; i < kWrongKeys; ++i)
+                wrong.push_back(
+                    std::make_unique<EncryptedTerminal>(m_listener->port(), *SiteKey::parse(SiteKey::generate())));
+            for (int i = 0; i < kStalled; ++i) {
+                stalled.push_back(std::make_unique<LoopbackTerminal>(m_listener->port()));
+                LoopbackTerminal* terminal = stalled.back().get();
+                // The start of a handshake, and nothing more.
+                connect(&terminal->socket, &QTcpSocket::connected, this,
+                        [terminal] { terminal->send("\x16\x03\x01"); });
+            }
+            QElapsedTimer answered;
+            answered.start();
+            good.send("nobody\n");
+            QTRY_COMPARE(good.received, "CRA" + QByteArray("NRF").repeated(batch));
+            slowestMs = std::max(slowestMs, answered.elapsed());
+            QTRY_COMPARE(accepted.count(), batch * (kWrongKeys + kStalled));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(refused.count(), kBatches * (kWrongKeys + kStalled), 15000);
+        qInfo("slowest of %d punches beside %d failing handshakes: %lld ms", kBatches,
+              kBatches * (kWrongKeys + kStalled), slowestMs);
+        QVERIFY2(slowestMs < 1500, qPrintable(QString::number(slowestMs)));
+        QCOMPARE(m_listener->connectedIndexes(), QList<qint64>({1}));
+        for (const auto& terminal : wrong)
+            QCOMPARE(terminal->received, QByteArray());
+        good.send("E100\n");
+        QTRY_VERIFY(good.received.endsWith("RINAnn Lee"));
+    }
+
+    void allowedTerminalsWindowStoresEachChange()
+    {
+        auto* window = ChildWindows::open<AllowedTerminalsWindow>(QStringLiteral("AllowedTerminals"));
+        QVERIFY(window);
+        auto* list = window->findChild<QTreeWidget*>("ListView1");
+        auto* address = window->findChild<QLineEdit*>("Text1");
+        auto* description = window->findChild<QLineEdit*>("Text2");
+        auto* unknown = window->findChild<QCheckBox*>("CheckBox1");
+        auto* plain = window->findChild<QCheckBox*>("CheckBox2");
+        const auto add = [&](const QString& typed, const QString& what) {
+            address->setText(typed);
+            description->setText(what);
+            QTest::mouseClick(window->findChild<QPushButton*>("PushButton1"), Qt::LeftButton);
+        };
+        QVERIFY(unknown->isChecked() && plain->isChecked()); // nothing set: both on
+
+        add(QStringLiteral("192.168.1.7/24"), QStringLiteral("Front office"));
+        QCOMPARE(rowsOf(list), QStringList{"192.168.1.0/24|Front office"});
+        QCOMPARE(address->text(), QString());
+        QVERIFY(m_dialogs->boxes.isEmpty());
+
+        add(QStringLiteral("10.1"), QString());
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("Allowed Terminals"));
+        QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Exclamation);
+        QVERIFY(m_dialogs->last().text.startsWith(QStringLiteral("\"10.1\" is not an IP address.")));
+        QCOMPARE(address->text(), QStringLiteral("10.1")); // kept, to be corrected
+        add(QStringLiteral("192.168.1.0/24"), QString());
+        QCOMPARE(m_dialogs->last().text, QStringLiteral("192.168.1.0/24 is already in the list."));
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT group_concat(address) FROM allowed_terminals")).toString(),
+                 QStringLiteral("192.168.1.0/24"));
+
+        unknown->click();
+        plain->click();
+        QCOMPARE(Settings::value(Settings::kAcceptUnknownTerminals), QStringLiteral("0"));
+        QCOMPARE(Settings::value(Settings::kAcceptPlainTerminals), QStringLiteral("0"));
+
+        list->setCurrentItem(list->topLevelItem(0));
+        QTest::mouseClick(window->findChild<QPushButton*>("PushButton2"), Qt::LeftButton);
+        QCOMPARE(list->topLevelItemCount(), 0);
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM allowed_terminals")).toInt(), 0);
+    }
+
+    void terminalKeyWindowMakesTheKeyOnceAndANewOneOnRequest()
+    {
+        const auto open = [] {
+            auto* window = ChildWindows::open<TerminalKeyWindow>(QStringLiteral("TerminalKey"));
+            return window ? window->findChild<QLineEdit*>("Text1")->text() : QString();
+        };
+        const QString first = open();
+        QVERIFY2(SiteKey::parse(first), qPrintable(first));
+        QCOMPARE(Settings::value(Settings::kTerminalSiteKey), first);
+        delete ChildWindows::find(QStringLiteral("TerminalKey"));
+        QCOMPARE(open(), first);
+
+        FormWindow* window = ChildWindows::find(QStringLiteral("TerminalKey"));
+        QTest::mouseClick(window->findChild<QPushButton*>("PushButton1"), Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), first);
+
+        auto* makeNew = window->findChild<QPushButton*>("PushButton2");
+        m_dialogs->queueAnswer(Dialogs::Answer::No);
+        QTest::mouseClick(makeNew, Qt::LeftButton);
+        QCOMPARE(Settings::value(Settings::kTerminalSiteKey), first);
+        m_dialogs->queueAnswer(Dialogs::Answer::Yes);
+        QTest::mouseClick(makeNew, Qt::LeftButton);
+        const QString second = window->findChild<QLineEdit*>("Text1")->text();
+        QVERIFY(second != first && SiteKey::parse(second));
+        QCOMPARE(Settings::value(Settings::kTerminalSiteKey), second);
+    }
+
+private:
+    std::unique_ptr<TempDatabase> m_db;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<FixedClock> m_clock;
+    std::unique_ptr<TerminalNoticeBoxes> m_notices;
+    std::unique_ptr<TerminalListener> m_listener;
+    QString m_key;
+};
+
+QTEST_MAIN(TestTerminalAccess)
+#include "test_terminalaccess.moc"
