@@ -3,6 +3,7 @@
 #include "core/net/sitekey.h"
 #include "core/net/terminalnotices.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDeadlineTimer>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -49,6 +50,19 @@ TerminalListener::TerminalListener(quint16 port, TerminalNotices& notices, QObje
         if (m_acceptor)
             m_acceptor->setEnabled(true);
     });
+    // The IDs read in one turn of the event loop are punched together just before the loop waits again, with
+    // no extra wake-up between reading and storing. Where the loop runs without waiting (a nested loop that
+    // only processes what is there), the zero-time timer punches them instead.
+    m_punchSoon = new QTimer(this);
+    m_punchSoon->setSingleShot(true);
+    m_punchSoon->setInterval(0);
+    connect(m_punchSoon, &QTimer::timeout, this, &TerminalListener::punchReceived);
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread())) {
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+            if (!m_received.empty())
+                punchReceived();
+        });
+    }
 }
 
 TerminalListener::~TerminalListener()
@@ -375,9 +389,9 @@ void TerminalListener::takeHeld(qint64 index)
 
 void TerminalListener::enqueue(qint64 index, Protocol::IdSplitter::Id id)
 {
-    // Every ID that arrives in this turn of the event loop is punched in the next one.
+    // Every ID that arrives in this turn of the event loop is punched before the next one.
     if (m_received.empty())
-        QMetaObject::invokeMethod(this, &TerminalListener::punchReceived, Qt::QueuedConnection);
+        m_punchSoon->start();
     if (Connection* terminal = connection(index))
         ++terminal->punchesWaiting;
     m_received.push_back({index, std::move(id)});
@@ -385,6 +399,7 @@ void TerminalListener::enqueue(qint64 index, Protocol::IdSplitter::Id id)
 
 void TerminalListener::punchReceived()
 {
+    m_punchSoon->stop();
     const std::vector<Received> batch = std::move(m_received);
     m_received.clear();
     if (batch.empty()) // finish() punched them already

@@ -155,6 +155,7 @@ private:
     QSocketNotifier* m_acceptor = nullptr; // while listening
     QTimer* m_retry;
     QTimer* m_resumeAccepting;
+    QTimer* m_punchSoon = nullptr;
     quint16 m_port;
     QHostAddress m_address = QHostAddress::Any;
     qint64 m_counter = 0;

@@ -25,10 +25,6 @@ void PunchQueue::append(Entry entry)
 {
     entry.since.start();
     m_entries.push_back(std::move(entry));
-    if (!m_scheduled) {
-        m_scheduled = true;
-        QMetaObject::invokeMethod(this, &PunchQueue::process, Qt::QueuedConnection);
-    }
 }
 
 void PunchQueue::answerFront(const PunchResult& result)
@@ -42,7 +38,6 @@ void PunchQueue::answerFront(const PunchResult& result)
 
 void PunchQueue::process()
 {
-    m_scheduled = false;
     m_retry->stop();
     if (m_entries.empty())
         return;

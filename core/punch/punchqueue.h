@@ -26,7 +26,8 @@ public:
     void submit(const QString& id, Reply reply);
     // An answer that needs no store, given in its place among the punches.
     void answerInTurn(const PunchResult& result, Reply reply);
-    // Stores what is queued now (submit alone leaves it to the next turn of the event loop).
+    // Stores what is queued; the caller hands over a group and then processes it, so the group shares one
+    // transaction without another turn of the event loop.
     void process();
 
     // Punches held up by another program's lock.
@@ -57,5 +58,4 @@ private:
 
     std::deque<Entry> m_entries;
     QTimer* m_retry;
-    bool m_scheduled = false;
 };
