@@ -88,6 +88,7 @@ Readiness checkFiles(const QSqlDatabase& db, QString* error = nullptr);
 
 // The text a window shows for a store error: another program's lock is named as such.
 QString errorText(const QSqlDatabase& db, const QSqlError& error);
+// The same text for a lock held by another program, for callers that learn of it without a QSqlError.
 QString busyText();
 
 // The administrator password of a new database (never written into an existing one).
