@@ -194,6 +194,20 @@ QByteArray contentsOf(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The listener on a free port, with the outcome of every punch it handled in order.
+struct PunchingListener
+{
+    TerminalNoticeBoxes notices;
+    TerminalListener listener{0, notices};
+    QList<PunchResult::Outcome> outcomes;
+
+    PunchingListener()
+    {
+        QObject::connect(&listener, &TerminalListener::punchHandled, &listener,
+                         [this](qint64, const QString&, PunchResult::Outcome outcome) { outcomes << outcome; });
+    }
+};
+
 } // namespace
 
 class TestHardening : public QObject
@@ -1016,12 +1030,10 @@ void TestHardening::storeFaults()
     db.addTimesheet(QStringLiteral("Ab7"), clock.now().date().addDays(-1), {t("08:00:00"), t("17:00:00")});
     db.addTimesheet(QStringLiteral("Zed-42"), clock.now().date(), {t("07:00:00")});
 
-    TerminalNoticeBoxes notices;
-    TerminalListener listener(0, notices);
+    PunchingListener server;
+    TerminalListener& listener = server.listener;
+    const QList<PunchResult::Outcome>& outcomes = server.outcomes;
     QVERIFY(listener.start());
-    QList<PunchResult::Outcome> outcomes;
-    connect(&listener, &TerminalListener::punchHandled, this,
-            [&](qint64, const QString&, PunchResult::Outcome outcome) { outcomes << outcome; });
     LoopbackTerminal terminal(listener.port());
     QVERIFY(terminal.connected(kWait));
     QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
@@ -1249,12 +1261,10 @@ void TestHardening::databaseChangedInPlace()
         make.exec(QStringLiteral("INSERT INTO Employee (emp_id, emp_fname) VALUES ('E100', 'Someone else')"));
     }
     db.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")); // the file holds every page, as after a while
-    TerminalNoticeBoxes notices;
-    TerminalListener listener(0, notices);
+    PunchingListener server;
+    TerminalListener& listener = server.listener;
+    const QList<PunchResult::Outcome>& outcomes = server.outcomes;
     QVERIFY(listener.start());
-    QList<PunchResult::Outcome> outcomes;
-    connect(&listener, &TerminalListener::punchHandled, this,
-            [&](qint64, const QString&, PunchResult::Outcome outcome) { outcomes << outcome; });
     LoopbackTerminal terminal(listener.port());
     QVERIFY(terminal.connected(kWait));
     QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
@@ -1307,12 +1317,10 @@ void TestHardening::schemaChangedWhileRunning()
     ScriptedDialogs dialogs;
     FixedClock clock;
     seedEmployees(db);
-    TerminalNoticeBoxes notices;
-    TerminalListener listener(0, notices);
+    PunchingListener server;
+    TerminalListener& listener = server.listener;
+    const QList<PunchResult::Outcome>& outcomes = server.outcomes;
     QVERIFY(listener.start());
-    QList<PunchResult::Outcome> outcomes;
-    connect(&listener, &TerminalListener::punchHandled, this,
-            [&](qint64, const QString&, PunchResult::Outcome outcome) { outcomes << outcome; });
     LoopbackTerminal terminal(listener.port());
     QVERIFY(terminal.connected(kWait));
     QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
@@ -1446,12 +1454,10 @@ void TestHardening::outsideLock()
     db.addEmployee(QStringLiteral("Full"), QStringLiteral("Fay"), QStringLiteral("Day"));
     db.addTimesheet(QStringLiteral("Full"), clock.now().date(),
                     {t("07:00:00"), t("07:10:00"), t("07:20:00"), t("07:30:00"), t("07:40:00"), t("07:50:00")});
-    TerminalNoticeBoxes notices;
-    TerminalListener listener(0, notices);
+    PunchingListener server;
+    TerminalListener& listener = server.listener;
+    const QList<PunchResult::Outcome>& outcomes = server.outcomes;
     QVERIFY(listener.start());
-    QList<PunchResult::Outcome> outcomes;
-    connect(&listener, &TerminalListener::punchHandled, this,
-            [&](qint64, const QString&, PunchResult::Outcome outcome) { outcomes << outcome; });
     std::vector<std::unique_ptr<LoopbackTerminal>> punchers;
     for (int t = 0; t < terminals + 1; ++t) {
         punchers.push_back(std::make_unique<LoopbackTerminal>(listener.port()));
