@@ -1,6 +1,7 @@
 #include "core/audit/audittrail.h"
 
 #include "core/clock.h"
+#include "core/store/database.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
 #include "core/valueforms.h"
@@ -268,10 +269,96 @@ QString storedText(const QVariant& value)
     return value.isNull() ? QString() : value.toString();
 }
 
+// On a database server the trail is kept by one function of the database's own, for every audited table; it
+// reads who is changing from the connection's session, which the program keeps up to date. A connection
+// that says nothing (another tool) is recorded as outside Qorvil.
+bool serverTriggers(QSqlDatabase& db, QString* error)
+{
+    static const QString function =
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION qorvil_audit() RETURNS trigger LANGUAGE plpgsql AS $trail$\n"
+            "DECLARE\n"
+            "  o jsonb := CASE WHEN TG_OP = 'INSERT' THEN NULL ELSE to_jsonb(OLD) END;\n"
+            "  n jsonb := CASE WHEN TG_OP = 'DELETE' THEN NULL ELSE to_jsonb(NEW) END;\n"
+            "  r jsonb := coalesce(n, o);\n"
+            "  program text := nullif(current_setting('qorvil.program', true), '');\n"
+            "  change bigint;\n"
+            "BEGIN\n"
+            "  IF program IS NOT NULL AND current_setting('qorvil.paused', true) = '1' THEN RETURN NULL; END IF;\n"
+            "  IF TG_OP = 'UPDATE' AND o - 'id' = n - 'id' THEN RETURN NULL; END IF;\n"
+            "  INSERT INTO audit_change (changed_at, table_name, action, row_id, emp_id, rsdate, administrator, "
+            "os_user, host, program)\n"
+            "  VALUES (to_char(clock_timestamp() AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"'), "
+            "TG_ARGV[0], lower(TG_OP), (r->>'id')::bigint,\n"
+            "    CASE WHEN TG_ARGV[1] <> '' THEN r->>TG_ARGV[1] END,\n"
+            "    CASE WHEN TG_ARGV[2] <> '' THEN (r->>TG_ARGV[2])::date END,\n"
+            "    CASE WHEN program IS NOT NULL THEN nullif(current_setting('qorvil.administrator', true), '') END,\n"
+            "    CASE WHEN program IS NOT NULL THEN current_setting('qorvil.os_user', true) END,\n"
+            "    CASE WHEN program IS NOT NULL THEN current_setting('qorvil.host', true) END,\n"
+            "    coalesce(program, '") +
+        kOutside +
+        QStringLiteral("'))\n"
+                       "  RETURNING id INTO change;\n"
+                       "  IF TG_ARGV[3] = '1' THEN\n"
+                       "    INSERT INTO audit_value (change_id, column_name, old_value, new_value)\n"
+                       "    SELECT change, k, o->>k, n->>k FROM jsonb_object_keys(r) AS k\n"
+                       "    WHERE k <> 'id' AND (o->>k) IS DISTINCT FROM (n->>k) ORDER BY k;\n"
+                       "  END IF;\n"
+                       "  RETURN NULL;\n"
+                       "END $trail$");
+    if (!exec(db, function, error))
+        return false;
+    for (const Audited& table : audited()) {
+        const QString name = QStringLiteral("audit_") + table.table.toLower();
+        const QString sql = QStringLiteral("CREATE TRIGGER %1 AFTER INSERT OR UPDATE OR DELETE ON %2 FOR EACH ROW "
+                                           "EXECUTE FUNCTION qorvil_audit(%3, %4, %5, '%6')")
+                                .arg(name, identifier(table.table.toLower()), literal(table.table),
+                                     literal(table.empColumn), literal(table.dayColumn))
+                                .arg(table.keepsValues ? 1 : 0);
+        if (!exec(db, QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(name, identifier(table.table.toLower())),
+                  error) ||
+            !exec(db, sql, error))
+            return false;
+    }
+    return true;
+}
+
+// What the server's trail reads from the session, one value or all of them.
+QString sessionValue(const QString& key)
+{
+    if (key == QLatin1String("paused"))
+        return state().punchWrites > 0 ? QStringLiteral("1") : QStringLiteral("0");
+    const QVariant value = contextValue({key});
+    return value.isNull() ? QString() : value.toString();
+}
+
+bool tellServer(const QSqlDatabase& db, QString* error,
+                const QStringList& keys = {QStringLiteral("program"), QStringLiteral("os_user"), QStringLiteral("host"),
+                                           QStringLiteral("administrator"), QStringLiteral("paused")})
+{
+    const StoreDriver& driver = StoreDrivers::of(db);
+    if (driver.engine() != StoreDriver::Engine::PostgreSQL)
+        return true;
+    for (const QString& key : keys) {
+        if (!driver.setSessionValue(db, QStringLiteral("qorvil.") + key, sessionValue(key), error))
+            return false;
+    }
+    return true;
+}
+
+// A change of who is changing reaches the shared connection's session at once.
+void tellServer(const QString& key)
+{
+    if (gConn.isValid() && gConn.isOpen())
+        (void)tellServer(gConn, nullptr, {key});
+}
+
 } // namespace
 
 bool createSchema(QSqlDatabase& db, QString* error)
 {
+    const StoreDriver& driver = StoreDrivers::of(db);
+    const bool server = driver.engine() == StoreDriver::Engine::PostgreSQL;
     // Employee IDs are matched exactly here, as the program compares them; the trail is read newest first,
     // of everyone or of one employee.
     const QStringList tables = {
@@ -280,23 +367,26 @@ bool createSchema(QSqlDatabase& db, QString* error)
                        "administrator TEXT, os_user TEXT, host TEXT, program TEXT)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS audit_change_changed_at ON audit_change(changed_at)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS audit_change_emp_id ON audit_change(emp_id, changed_at)"),
-        // Values keep the type they had in their own column.
+        // Values keep the type they had in their own column (as text on a database server).
         QStringLiteral("CREATE TABLE IF NOT EXISTS audit_value (id INTEGER PRIMARY KEY, change_id INTEGER NOT NULL "
-                       "REFERENCES audit_change(id), column_name TEXT NOT NULL, old_value, new_value)"),
+                       "REFERENCES audit_change(id), column_name TEXT NOT NULL, old_value%1, new_value%1)")
+            .arg(server ? QStringLiteral(" TEXT") : QString()),
         QStringLiteral("CREATE INDEX IF NOT EXISTS audit_value_change_id ON audit_value(change_id)"),
     };
     for (const QString& sql : tables) {
-        if (!exec(db, sql, error))
+        if (!exec(db, driver.schemaSql(sql), error))
             return false;
     }
     // The file's triggers as this step makes them; changing them later is a step of its own.
-    return triggers(db, Recorder::File, true, error);
+    return server ? serverTriggers(db, error) : triggers(db, Recorder::File, true, error);
 }
 
 bool attach(QSqlDatabase& db, QString* error)
 {
     if (!db.tables().contains(kChangeTable, Qt::CaseInsensitive))
         return true;
+    if (StoreDrivers::of(db).engine() == StoreDriver::Engine::PostgreSQL)
+        return tellServer(db, error);
     if (!StoreDrivers::of(db).defineFunction(db, kFunction, 1, contextValue, error) ||
         !triggers(db, Recorder::Program, true, error))
         return false;
@@ -311,6 +401,7 @@ bool attach(QSqlDatabase& db, QString* error)
 void setAdministratorLoggedIn(bool loggedIn)
 {
     state().administrator = loggedIn;
+    tellServer(QStringLiteral("administrator"));
 }
 
 void setProgram(const QString& program)
@@ -320,12 +411,14 @@ void setProgram(const QString& program)
 
 PunchWrites::PunchWrites()
 {
-    ++state().punchWrites;
+    if (++state().punchWrites == 1)
+        tellServer(QStringLiteral("paused"));
 }
 
 PunchWrites::~PunchWrites()
 {
-    --state().punchWrites;
+    if (--state().punchWrites == 0)
+        tellServer(QStringLiteral("paused"));
 }
 
 bool read(const Filter& filter, const Change* after, int count, std::vector<Change>* changes, QString* error)

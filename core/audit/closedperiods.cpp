@@ -3,6 +3,7 @@
 #include "core/admin/adminpassword.h"
 #include "core/clock.h"
 #include "core/store/query.h"
+#include "core/store/storedriver.h"
 #include "core/valueforms.h"
 
 #include <QSqlError>
@@ -37,11 +38,12 @@ QDate dayOf(const QVariant& value)
 
 bool createSchema(QSqlDatabase& db, QString* error)
 {
-    QSqlQuery query(db);
-    if (query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS closed_period (id INTEGER PRIMARY KEY, "
-                                  "closed_through DATE NOT NULL)")))
+    Query query(db);
+    if (query.exec(
+            StoreDrivers::of(db).schemaSql(QStringLiteral("CREATE TABLE IF NOT EXISTS closed_period (id "
+                                                          "INTEGER PRIMARY KEY, closed_through DATE NOT NULL)"))))
         return true;
-    *error = query.lastError().text();
+    *error = query.error();
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include "core/audit/audittrail.h"
 #include "core/datapaths.h"
 #include "core/store/migrations.h"
+#include "core/store/pgdriver.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
 
@@ -25,12 +26,6 @@ namespace {
 const QString kConnectionName = QStringLiteral("gConn");
 constexpr int kMaxCachedStatements = 64;
 
-QHash<QString, std::shared_ptr<Statement>>& statementCache()
-{
-    static QHash<QString, std::shared_ptr<Statement>> cache;
-    return cache;
-}
-
 // Never destroyed: at exit the connection may be gone before the statements could be finished on it.
 QHash<QString, std::shared_ptr<StepStatement>>& stepCache()
 {
@@ -41,7 +36,6 @@ QHash<QString, std::shared_ptr<StepStatement>>& stepCache()
 // Statements prepared on a connection go before it closes.
 void forgetStatements(const QSqlDatabase& db)
 {
-    statementCache().clear();
     stepCache().clear();
     if (db.isValid())
         StoreDrivers::of(db).closing(db);
@@ -74,6 +68,14 @@ OpenState& openState()
     return state;
 }
 
+// The database as messages name it: its file, or where it lives on a server.
+QString displayName(const QSqlDatabase& db)
+{
+    if (StoreDrivers::of(db).engine() == StoreDriver::Engine::PostgreSQL)
+        return Postgres::display({db.userName(), db.hostName(), db.port(), db.databaseName()});
+    return db.databaseName();
+}
+
 bool isShared(const QSqlDatabase& db)
 {
     return db.connectionName() == kConnectionName;
@@ -81,12 +83,7 @@ bool isShared(const QSqlDatabase& db)
 
 std::optional<qint64> schemaVersionOf(const QSqlDatabase& db, QString* error)
 {
-    Query read(db);
-    if (!read.exec(QStringLiteral("PRAGMA schema_version")) || !read.next()) {
-        fail(error, read.error());
-        return std::nullopt;
-    }
-    return read.value(0).toLongLong();
+    return StoreDrivers::of(db).schemaVersion(db, error);
 }
 
 // Closes the connection and opens it again on whatever file is at its path now: every copy of it follows,
@@ -178,15 +175,41 @@ QString defaultPath(Kind kind)
 bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
 {
     close();
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
+    const StoreDriver& driver = StoreDrivers::forLocation(path);
+    const bool server = driver.engine() == StoreDriver::Engine::PostgreSQL;
+    std::optional<Postgres::Location> location;
+    if (server) {
+        QString why;
+        location = Postgres::parseLocation(path, &why);
+        if (!location) {
+            fail(error, why);
+            return false;
+        }
+        if (kind == Kind::Client) {
+            fail(error, QStringLiteral("The punch terminal keeps its settings in a file of its own, not on a "
+                                       "database server."));
+            return false;
+        }
+        if (!QSqlDatabase::isDriverAvailable(driver.qtDriver())) {
+            fail(error, QStringLiteral("Could not open %1: PostgreSQL support is not installed (the package "
+                                       "libqt6sql6-psql).")
+                            .arg(path));
+            return false;
+        }
+    } else if (const QFileInfo info(path); info.exists() && !info.isFile()) {
         fail(error, QStringLiteral("%1 is not a database file").arg(path));
         return false;
     }
 
-    const StoreDriver& driver = StoreDrivers::standard();
     QSqlDatabase db = QSqlDatabase::addDatabase(driver.qtDriver(), kConnectionName);
-    db.setDatabaseName(path);
+    if (location) {
+        db.setHostName(location->host);
+        db.setPort(location->port);
+        db.setUserName(location->user);
+        db.setDatabaseName(location->database);
+    } else {
+        db.setDatabaseName(path);
+    }
     db.setConnectOptions(driver.connectOptions());
     bool ok = db.open();
     QString why = ok ? QString() : db.lastError().text();
@@ -224,28 +247,17 @@ QString refusal()
     return lastRefusal();
 }
 
-std::shared_ptr<Statement> prepare(const QSqlDatabase& db, const QString& sql, QString* error)
+// The server went away (restarted, the network broke): a new connection is made at once, and the write goes
+// on when it is there; the rows the caller read came from the same database.
+Readiness connectionLost(const QSqlDatabase& db, QString* error)
 {
-    bool shared = db.connectionName() == kConnectionName && gConn.isOpen();
-    if (shared) {
-        // One still stepping through its rows (a Query in use) is left alone; this caller gets its own.
-        if (auto found = statementCache().value(sql); found && !found->query.isActive())
-            return found;
-        if (statementCache().contains(sql))
-            shared = false;
-    }
-    auto statement = std::make_shared<Statement>(db);
-    statement->query.setForwardOnly(true);
-    if (!statement->query.prepare(sql)) {
-        fail(error, statement->query.lastError().text());
-        return nullptr;
-    }
-    if (shared) {
-        if (statementCache().size() >= kMaxCachedStatements)
-            statementCache().clear();
-        statementCache().insert(sql, statement);
-    }
-    return statement;
+    QString why;
+    if (reopen(db, &why))
+        return Readiness::Ready;
+    fail(error, QStringLiteral("The database server of %1 cannot be reached (%2), so nothing was written. Qorvil "
+                               "connects again by itself as soon as it is there.")
+                    .arg(displayName(db), why));
+    return Readiness::Refused;
 }
 
 Readiness checkFiles(const QSqlDatabase& db, QString* error)
@@ -260,6 +272,8 @@ Readiness checkFiles(const QSqlDatabase& db, QString* error)
         return fileMoved(db, error);
     case StoreDriver::Files::LogLost:
         return logLost(db, error);
+    case StoreDriver::Files::ConnectionLost:
+        return connectionLost(db, error);
     case StoreDriver::Files::ChangedInPlace:
         break;
     }
@@ -292,8 +306,7 @@ bool checkSchema(const QSqlDatabase& db, QString* error)
                         .arg(db.databaseName(), missing.join(QStringLiteral(", "))));
         return false;
     }
-    statementCache().clear(); // their descriptions may name columns that moved
-    stepCache().clear();
+    stepCache().clear(); // their descriptions may name columns that moved
     openState().schemaVersion = *version;
     return true;
 }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
-#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -43,26 +41,10 @@ inline bool isOpen()
     return gConn.isValid() && gConn.isOpen();
 }
 
-// A prepared statement for the SQL text on the connection. Statements on gConn are kept and reused,
-// so the punch path and the reports do not compile the same SQL again and again; the caller binds,
-// executes and finishes it before anyone else asks for the same text.
+// A prepared statement for the SQL text on the connection, stepped directly on the engine (the road of Query
+// and RecordSet). Statements on gConn are kept and reused, so the punch path and the reports do not compile the
+// same SQL again and again; one that is still stepping is left alone and the caller gets its own.
 // Null with the reason on failure.
-struct Statement
-{
-    explicit Statement(const QSqlDatabase& db) : query(db) {}
-
-    QSqlQuery query;
-    // Filled by the first reader: the result columns' names and declared types, and each lower-case
-    // name's column, so later runs of the same statement need not describe their results again.
-    bool described = false;
-    QStringList columns;
-    QStringList types;
-    QHash<QString, int> index;
-};
-[[nodiscard]] std::shared_ptr<Statement> prepare(const QSqlDatabase& db, const QString& sql, QString* error = nullptr);
-
-// The same for a statement stepped directly on the engine (Query's road): kept and reused on gConn; one
-// that is still stepping is left alone and the caller gets its own.
 [[nodiscard]] std::shared_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql,
                                                          QString* error = nullptr);
 

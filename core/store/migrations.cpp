@@ -18,11 +18,13 @@ namespace {
 
 const QString kHistory = QStringLiteral("schema_migrations");
 
+// Schema statements are written in SQLite's words; each engine reads them in its own.
 bool run(QSqlDatabase& db, const QStringList& statements, QString* error)
 {
+    const StoreDriver& driver = StoreDrivers::of(db);
     for (const QString& statement : statements) {
         Query query(db);
-        if (!query.exec(statement)) {
+        if (!query.exec(driver.schemaSql(statement))) {
             *error = query.error();
             return false;
         }
@@ -42,7 +44,8 @@ bool insertRow(QSqlDatabase& db, const QString& sql, const QVariantList& binds, 
 // Text columns compare case-blind in SQL, as the windows' queries expect.
 bool serverSchema(QSqlDatabase& db, QString* error)
 {
-    return run(db,
+    return run(db, StoreDrivers::of(db).schemaPrelude(), error) &&
+           run(db,
                {QStringLiteral(
                     "CREATE TABLE IF NOT EXISTS Employee ("
                     "id INTEGER PRIMARY KEY,"

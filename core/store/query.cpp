@@ -62,19 +62,16 @@ WriteBatch::WriteBatch(const QSqlDatabase& db) : m_db(db)
         return;
     }
     driver.setBusyWait(m_db, 0); // again: a connection opened anew by the check waits as windows do
-    QString why;
-    const auto begin = Database::prepare(m_db, driver.beginWriting(), &why);
-    if (!begin) {
-        m_error = why;
+    bool begun = driver.beginWriting(m_db, &m_busy, &m_error);
+    // A connection to a database server found broken only now is made again, once, before the group gives up.
+    if (!begun && !m_busy && driver.checkFiles(m_db) == StoreDriver::Files::ConnectionLost &&
+        Database::checkFiles(m_db, &m_error) == Database::Readiness::Ready)
+        begun = driver.beginWriting(m_db, &m_busy, &m_error);
+    if (!begun) {
+        if (m_busy)
+            m_error = Database::busyText();
         return;
     }
-    if (!begin->query.exec()) {
-        m_busy = driver.isBusy(begin->query.lastError());
-        m_error = Database::errorText(m_db, begin->query.lastError());
-        begin->query.finish();
-        return;
-    }
-    begin->query.finish();
     m_active = true;
     // Checked inside the transaction, so the schema cannot change between the check and the writes.
     if (!Database::checkSchema(m_db, &m_error)) {

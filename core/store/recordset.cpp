@@ -1,11 +1,10 @@
 #include "core/store/recordset.h"
 
+#include "core/store/query.h"
 #include "core/store/storedriver.h"
 #include "core/valueforms.h"
 
 #include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <algorithm>
 
 namespace {
@@ -109,41 +108,41 @@ bool RecordSet::open(const QString& sql, const QVariantList& binds)
     if (!m_db.isValid() || !m_db.isOpen())
         return fail(QStringLiteral("The database is not open."));
     QString why;
-    const auto statement = Database::prepare(m_db, sql, &why);
+    const auto statement = Database::prepareStep(m_db, sql, &why);
     if (!statement)
         return fail(why);
-    QSqlQuery& query = statement->query;
-    for (const QVariant& bind : binds)
-        query.addBindValue(bind);
-    if (!query.exec()) {
-        query.finish();
-        return fail(query.lastError().text());
-    }
-
-    if (!statement->described) {
-        const QSqlRecord record = query.record();
-        for (int i = 0; i < record.count(); ++i) {
-            statement->columns << record.fieldName(i);
-            statement->index.insert(record.fieldName(i).toLower(), i);
+    for (int i = 0; i < binds.size(); ++i) {
+        if (!statement->bind(i, binds.at(i))) {
+            const QString bindError = statement->error();
+            statement->reset();
+            return fail(bindError);
         }
-        statement->types = StoreDrivers::of(m_db).declaredTypes(query, record.count());
-        statement->described = true;
     }
-    m_columns = statement->columns;
-    m_index = statement->index;
-    m_types = statement->types;
-    const int count = int(m_columns.size());
-    while (query.next()) {
+    const int count = statement->columnCount();
+    for (int i = 0; i < count; ++i) {
+        m_columns << statement->columnName(i);
+        m_index.insert(m_columns.last().toLower(), i);
+        m_types << statement->declaredType(i);
+    }
+    StepStatement::Step step;
+    while ((step = statement->step()) == StepStatement::Step::Row) {
         Row row;
         row.values.reserve(count);
         for (int i = 0; i < count; ++i)
-            row.values << fromStored(m_types.at(i), query.value(i));
+            row.values << fromStored(m_types.at(i), statement->value(i));
         m_rows.push_back(std::move(row));
     }
-    const QSqlError readError = query.lastError();
-    query.finish();
-    if (readError.isValid())
-        return fail(readError.text());
+    const QString readError = step == StepStatement::Step::Failed
+                                  ? (statement->busy() ? Database::busyText() : statement->error())
+                                  : QString();
+    statement->reset();
+    if (step == StepStatement::Step::Failed) {
+        m_rows.clear();
+        m_columns.clear();
+        m_index.clear();
+        m_types.clear();
+        return fail(readError);
+    }
     m_live = int(m_rows.size());
     m_pos = 0;
     m_open = true;
@@ -449,18 +448,14 @@ bool RecordSet::update()
         sql = QStringLiteral("UPDATE %1 SET %2 WHERE id = ?").arg(m_table, sets.join(QLatin1Char(',')));
         values << m_rows[m_pos].values.at(idColumn);
     }
-    QString why;
-    const auto statement = Database::prepare(m_db, sql, &why);
-    if (!statement)
-        return fail(why);
-    QSqlQuery& query = statement->query;
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    const bool written = query.exec();
-    const QString writeError = Database::errorText(m_db, query.lastError());
-    const int affected = query.numRowsAffected();
-    const qlonglong newId = query.lastInsertId().toLongLong();
-    query.finish();
+    // A new row's id comes back from the insert itself.
+    if (m_adding)
+        sql += QStringLiteral(" RETURNING id");
+    Query write(m_db);
+    const bool written = write.exec(sql, values);
+    const QString writeError = write.error();
+    const int affected = write.rowsAffected();
+    const qlonglong newId = m_adding && written && write.next() ? write.value(0).toLongLong() : 0;
     if (!written)
         return fail(writeError);
     if (!m_adding && affected != 1)
@@ -498,15 +493,10 @@ bool RecordSet::deleteCurrent()
         return fail(QStringLiteral("These records cannot be deleted."));
     if (QString why; !Database::fileInPlace(m_db, &why))
         return fail(why);
-    QString why;
-    const auto statement = Database::prepare(m_db, QStringLiteral("DELETE FROM %1 WHERE id = ?").arg(m_table), &why);
-    if (!statement)
-        return fail(why);
-    QSqlQuery& query = statement->query;
-    query.addBindValue(m_rows[m_pos].values.at(idColumn));
-    const bool deleted = query.exec();
-    const QString deleteError = Database::errorText(m_db, query.lastError());
-    query.finish();
+    Query remove(m_db);
+    const bool deleted =
+        remove.exec(QStringLiteral("DELETE FROM %1 WHERE id = ?").arg(m_table), {m_rows[m_pos].values.at(idColumn)});
+    const QString deleteError = remove.error();
     if (!deleted)
         return fail(deleteError);
     m_rows[m_pos].deleted = true;

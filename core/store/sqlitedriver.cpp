@@ -230,6 +230,7 @@ void releaseFunction(void* function)
 class SqliteDriver final : public StoreDriver
 {
 public:
+    Engine engine() const override { return Engine::SQLite; }
     QString qtDriver() const override { return QStringLiteral("QSQLITE"); }
 
     QString connectOptions() const override { return QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kWindowBusyWaitMs); }
@@ -268,21 +269,6 @@ public:
             sqlite3_commit_hook(handle, refuseCommitWhenChanged, &watch);
         }
         return true;
-    }
-
-    // Read from the prepared statement, so aliased columns keep the type of the column they come from.
-    QStringList declaredTypes(const QSqlQuery& query, int count) const override
-    {
-        QStringList types;
-        const QVariant handle = query.result() ? query.result()->handle() : QVariant();
-        sqlite3_stmt* stmt = nullptr;
-        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
-            stmt = *static_cast<sqlite3_stmt* const*>(handle.constData());
-        for (int i = 0; i < count; ++i) {
-            const char* type = stmt ? sqlite3_column_decltype(stmt, i) : nullptr;
-            types << (type ? QString::fromUtf8(type) : QString());
-        }
-        return types;
     }
 
     bool inTransaction(const QSqlDatabase& db) const override
@@ -371,7 +357,21 @@ public:
         return error.isValid() && (error.nativeErrorCode().toInt() & 0xff) == SQLITE_BUSY;
     }
 
-    QString beginWriting() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    bool beginWriting(const QSqlDatabase& db, bool* busy, QString* why) const override
+    {
+        *busy = false;
+        sqlite3* handle = handleOf(db);
+        if (!handle) {
+            *why = QStringLiteral("The database is not open.");
+            return false;
+        }
+        const int result = sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        if (result == SQLITE_OK)
+            return true;
+        *busy = (result & 0xff) == SQLITE_BUSY;
+        *why = QString::fromUtf8(sqlite3_errmsg(handle));
+        return false;
+    }
 
     void setVouched(const QSqlDatabase& db, bool vouched) const override
     {
@@ -391,6 +391,29 @@ public:
     }
 
     void closing(const QSqlDatabase& db) const override { SqliteStatements::finalizeAll(handleOf(db)); }
+
+    std::optional<qint64> schemaVersion(const QSqlDatabase& db, QString* why) const override
+    {
+        sqlite3* handle = handleOf(db);
+        sqlite3_stmt* stmt = nullptr;
+        if (!handle || sqlite3_prepare_v2(handle, "PRAGMA schema_version", -1, &stmt, nullptr) != SQLITE_OK ||
+            sqlite3_step(stmt) != SQLITE_ROW) {
+            if (why)
+                *why = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QStringLiteral("The database is not open.");
+            sqlite3_finalize(stmt);
+            return std::nullopt;
+        }
+        const qint64 version = sqlite3_column_int64(stmt, 0);
+        sqlite3_finalize(stmt);
+        return version;
+    }
+
+    // The migrations are written in SQLite's words.
+    QString schemaSql(const QString& sql) const override { return sql; }
+    QStringList schemaPrelude() const override { return {}; }
+
+    // The program's triggers ask the program itself (defineFunction); there is nothing to keep in the session.
+    bool setSessionValue(const QSqlDatabase&, const QString&, const QString&, QString*) const override { return true; }
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QVariantList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QSqlError;
 class QSqlQuery;
@@ -31,7 +32,7 @@ public:
     // Stepped at least once and not reset since.
     virtual bool isActive() const = 0;
     virtual QString error() const = 0;
-    virtual bool busy() const = 0; // the last step failed on another program's lock
+    virtual bool busy() const = 0;   // the last step failed on another program's lock
     virtual int changes() const = 0; // rows the last write changed
 
     virtual int columnCount() const = 0;
@@ -47,11 +48,15 @@ public:
 };
 
 // What the store needs from a database engine beyond Qt SQL's common interface. Everything that talks to an
-// engine's own API sits behind this, one implementation per engine; SQLite is the one there is.
+// engine's own API sits behind this, one implementation per engine: SQLite, the file each program keeps, and
+// PostgreSQL, one database that the services of several sites share.
 class StoreDriver
 {
 public:
     virtual ~StoreDriver() = default;
+
+    enum class Engine { SQLite, PostgreSQL };
+    virtual Engine engine() const = 0;
 
     // The Qt SQL driver and the connect options every connection of this engine uses.
     virtual QString qtDriver() const = 0;
@@ -63,8 +68,6 @@ public:
     // The journal and durability settings and the guards every connection runs with. May write the file,
     // unless keepJournal leaves the file's journal mode as it is (a program that only reads and reports).
     virtual bool configure(QSqlDatabase& db, QString* why, bool keepJournal = false) const = 0;
-    // The declared types of a prepared statement's result columns (empty where the engine knows none).
-    virtual QStringList declaredTypes(const QSqlQuery& query, int count) const = 0;
     // Whether a transaction is open on the connection.
     virtual bool inTransaction(const QSqlDatabase& db) const = 0;
 
@@ -84,6 +87,7 @@ public:
         Moved,          // the database file is no longer the one at its path (deleted, renamed, replaced)
         LogLost,        // the write-ahead log at the path is not the one the connection writes into
         ChangedInPlace, // the database file was written by something other than the engine
+        ConnectionLost, // the connection to the database server broke
     };
     virtual Files checkFiles(const QSqlDatabase& db) const = 0;
     // Takes the files the connection has open now as the ones checkFiles() compares with.
@@ -97,18 +101,31 @@ public:
     virtual void setBusyWait(const QSqlDatabase& db, int milliseconds) const = 0;
     virtual int windowBusyWait() const = 0;
     virtual bool isBusy(const QSqlError& error) const = 0;
-    // The statement that starts a transaction holding the write lock from its start.
-    virtual QString beginWriting() const = 0;
+    // Starts a transaction holding the punches' write lock from its start, without waiting for it: busy when
+    // another program holds it (then no transaction is open).
+    virtual bool beginWriting(const QSqlDatabase& db, bool* busy, QString* why) const = 0;
     // While vouched for, the files and the schema were checked for the whole group of writes under way, and
     // the guard at each commit trusts that check.
     virtual void setVouched(const QSqlDatabase& db, bool vouched) const = 0;
     virtual bool vouched(const QSqlDatabase& db) const = 0;
+
+    // A number that changes whenever the schema does, so it is checked again only then.
+    virtual std::optional<qint64> schemaVersion(const QSqlDatabase& db, QString* why) const = 0;
+    // A schema statement as the migrations write it (SQLite's types and collations), in this engine's words;
+    // and what a new database needs before the first of them.
+    virtual QString schemaSql(const QString& sql) const = 0;
+    virtual QStringList schemaPrelude() const = 0;
+    // A value of the connection's session that the engine's own triggers read (who is changing, and why).
+    virtual bool setSessionValue(const QSqlDatabase& db, const QString& name, const QString& value,
+                                 QString* why) const = 0;
 };
 
 namespace StoreDrivers {
 
 // The engine of the files the programs keep.
 const StoreDriver& standard();
+// The engine of a database given by its location: PostgreSQL for postgresql://..., a file otherwise.
+const StoreDriver& forLocation(const QString& location);
 // The engine of an open connection (the standard one for a connection it does not know).
 const StoreDriver& of(const QSqlDatabase& db);
 

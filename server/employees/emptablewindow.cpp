@@ -50,10 +50,11 @@ EmpTableWindow::EmpTableWindow(QWidget* parent) : FormWindow(parent)
 
 QString EmpTableWindow::query()
 {
-    return QStringLiteral("Select emp_id as [Employee ID], emp_lname as [Last Name], ") +
-           QStringLiteral("emp_fname as [First Name], emp_mname as [Middle Name], emp_sex as Sex, ") +
-           QStringLiteral("emp_dob as [Birth Date], emp_address as Address, emp_apt as Apartment, ") +
-           QStringLiteral("city as City, emp_state as [State], Zip as Zip ") + QStringLiteral("from Employee ");
+    return QStringLiteral("Select emp_id as \"Employee ID\", emp_lname as \"Last Name\", ") +
+           QStringLiteral("emp_fname as \"First Name\", emp_mname as \"Middle Name\", emp_sex as \"Sex\", ") +
+           QStringLiteral("emp_dob as \"Birth Date\", emp_address as \"Address\", emp_apt as \"Apartment\", ") +
+           QStringLiteral("city as \"City\", emp_state as \"State\", Zip as \"Zip\" ") +
+           QStringLiteral("from Employee ");
 }
 
 bool EmpTableWindow::load()
