@@ -3,8 +3,9 @@
 #include "core/audit/audittrail.h"
 #include "core/datapaths.h"
 #include "core/store/database.h"
-#include "report/reportcommand.h"
+#include "core/store/pgdriver.h"
 #include "core/valueforms.h"
+#include "report/reportcommand.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -94,11 +95,12 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
     }
 
     const QString path = DataPaths::locate(Database::Kind::Server, parser.value(QStringLiteral("database")));
-    if (const QString csv = parser.value(QStringLiteral("csv")); !csv.isEmpty() && ReportCommand::isDatabaseFile(csv, path)) {
+    if (const QString csv = parser.value(QStringLiteral("csv"));
+        !csv.isEmpty() && ReportCommand::isDatabaseFile(csv, path)) {
         err << "qorvil-report audit: " << csv << " is the database or one of its files; choose another output file\n";
         return BadArguments;
     }
-    if (!QFileInfo(path).isFile()) {
+    if (!Postgres::isLocation(path) && !QFileInfo(path).isFile()) {
         err << "qorvil-report audit: no database at " << path << "\n";
         return Failed;
     }

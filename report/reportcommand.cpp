@@ -3,6 +3,7 @@
 #include "core/datapaths.h"
 #include "core/employees/employeerecord.h"
 #include "core/store/database.h"
+#include "core/store/pgdriver.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
 #include "report/auditcommand.h"
@@ -115,6 +116,8 @@ QString resolved(const QString& path)
 
 bool isDatabaseFile(const QString& output, const QString& database)
 {
+    if (Postgres::isLocation(database))
+        return false;
     const QString target = resolved(output);
     for (const QString& base : {resolved(database), QFileInfo(database).absoluteFilePath()}) {
         for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
@@ -176,7 +179,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return BadArguments;
         }
     }
-    if (!QFileInfo(path).isFile()) {
+    if (!Postgres::isLocation(path) && !QFileInfo(path).isFile()) {
         err << "qorvil-report: no database at " << path << "\n";
         return Failed;
     }

@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/signalwatcher.h"
 #include "core/store/database.h"
+#include "core/store/pgdriver.h"
 #include "service/servicelog.h"
 
 #include <QCommandLineParser>
@@ -99,7 +100,7 @@ int main(int argc, char* argv[])
     // A new database is made by the process's umask alone (SQLite would take away the group's write), so
     // under the unit's UMask=0007 the desktop servers of group qorvil can work on it too; its write-ahead
     // log and index files follow its mode.
-    if (!QFileInfo::exists(path))
+    if (!Postgres::isLocation(path) && !QFileInfo::exists(path))
         QFile(path).open(QIODevice::WriteOnly | QIODevice::NewOnly);
     QString error;
     if (!Database::open(Database::Kind::Server, path, &error)) {

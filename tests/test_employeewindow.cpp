@@ -11,7 +11,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMdiArea>
-#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTabWidget>
 #include <memory>
@@ -33,15 +32,7 @@ bool isReadOnly(QWidget* window, const char* name)
 // A row read back through plain SQL, independent of the window.
 QVariantMap storedRow(const QString& where, const QVariantList& binds = {})
 {
-    QSqlQuery query(gConn);
-    query.prepare(QStringLiteral("SELECT * FROM Employee WHERE ") + where);
-    for (const QVariant& bind : binds)
-        query.addBindValue(bind);
-    QVariantMap row;
-    if (query.exec() && query.next())
-        for (int i = 0; i < query.record().count(); ++i)
-            row.insert(query.record().fieldName(i), query.value(i));
-    return row;
+    return TempDatabase::row(QStringLiteral("SELECT * FROM Employee WHERE ") + where, binds);
 }
 
 } // namespace
@@ -277,7 +268,7 @@ void TestEmployeeWindow::saveStopsAtTheFirstMissingField()
     if (message.isEmpty()) {
         QVERIFY(m_dialogs->boxes.isEmpty());
         QCOMPARE(rows, 1);
-        QCOMPARE(storedRow(QStringLiteral("1")).value("emp_id").toString(), QString());
+        QCOMPARE(storedRow(QStringLiteral("true")).value("emp_id").toString(), QString());
         return;
     }
     QCOMPARE(m_dialogs->boxes.size(), 1);
@@ -326,8 +317,8 @@ void TestEmployeeWindow::saveWritesTheValueRules()
     QCOMPARE(row.value("reg_wage").toDouble(), 12.5);
     QCOMPARE(row.value("ot_wage").toDouble(), 18.75);
     QCOMPARE(row.value("status").toInt(), 1);
-    QCOMPARE(row.value("Notes").toString(), QStringLiteral("Keys to the back door"));
-    QCOMPARE(row.value("Job_Description").toString(), QStringLiteral(" "));
+    QCOMPARE(row.value("notes").toString(), QStringLiteral("Keys to the back door"));
+    QCOMPARE(row.value("job_description").toString(), QStringLiteral(" "));
 
     // Everything empties, placeholders included, and locks again.
     for (const char* name : kTextBoxes) {
@@ -493,7 +484,7 @@ void TestEmployeeWindow::updateWithoutEmployeeSaysWhy()
     QCOMPARE(m_dialogs->boxes.size(), 1);
     QVERIFY2(m_dialogs->last().text.contains(QLatin1String("nothing to update")), qPrintable(m_dialogs->last().text));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM Employee")).toInt(), 1);
-    QCOMPARE(storedRow(QStringLiteral("1")).value("emp_id").toString(), QStringLiteral("E1"));
+    QCOMPARE(storedRow(QStringLiteral("true")).value("emp_id").toString(), QStringLiteral("E1"));
     QCOMPARE(boxText(w, "emp_id"), QStringLiteral("X1"));
     QCOMPARE(control<QPushButton>(w, "PushButton4")->text(), QStringLiteral("Update"));
 }
@@ -510,7 +501,7 @@ void TestEmployeeWindow::updateRefusesUnreadableWage()
     QCOMPARE(m_dialogs->boxes.size(), 1);
     QCOMPARE(m_dialogs->last().title, QStringLiteral("Record Not Saved"));
     QVERIFY(m_dialogs->last().text.contains(QLatin1String("ten")));
-    const QVariantMap row = storedRow(QStringLiteral("1"));
+    const QVariantMap row = storedRow(QStringLiteral("true"));
     QCOMPARE(row.value("emp_lname").toString(), QStringLiteral("Lee"));
     QCOMPARE(row.value("reg_wage").toDouble(), 10.0);
     QCOMPARE(boxText(w, "reg_wage"), QStringLiteral("ten"));
@@ -519,7 +510,7 @@ void TestEmployeeWindow::updateRefusesUnreadableWage()
     typeInto(w, "reg_wage", QStringLiteral("10.5"));
     click(w, "PushButton4");
     QCOMPARE(m_dialogs->boxes.size(), 1);
-    QCOMPARE(storedRow(QStringLiteral("1")).value("emp_lname").toString(), QStringLiteral("Lee-Park"));
+    QCOMPARE(storedRow(QStringLiteral("true")).value("emp_lname").toString(), QStringLiteral("Lee-Park"));
     QCOMPARE(control<QPushButton>(w, "PushButton4")->text(), QStringLiteral("Edit"));
 }
 

@@ -6,7 +6,6 @@
 #include "tests/support/fixedclock.h"
 #include "tests/support/tempdatabase.h"
 
-#include <QSqlQuery>
 #include <QTest>
 
 using Payroll::ListEntry;
@@ -29,13 +28,12 @@ Payroll::Request request(const QList<ListEntry>& list, QDate from = kMonday, QDa
 QStringList tableRows(const QString& table, const QStringList& columns)
 {
     QStringList rows;
-    QSqlQuery query(gConn);
-    query.exec(QStringLiteral("Select ") + columns.join(QStringLiteral(", ")) + QStringLiteral(" from ") + table +
-               QStringLiteral(" order by id"));
-    while (query.next()) {
+    for (const QVariantList& values :
+         TempDatabase::rows(QStringLiteral("Select ") + columns.join(QStringLiteral(", ")) + QStringLiteral(" from ") +
+                            table + QStringLiteral(" order by id"))) {
         QStringList cells;
-        for (int i = 0; i < columns.size(); ++i)
-            cells << (query.value(i).isNull() ? QStringLiteral("NULL") : query.value(i).toString());
+        for (const QVariant& value : values)
+            cells << (value.isNull() ? QStringLiteral("NULL") : value.toString());
         rows << cells.join(QLatin1Char('|'));
     }
     return rows;
@@ -484,10 +482,8 @@ void TestPayroll::failedStoreChangesNothing()
     QVERIFY(Payroll::runDetail(request({both[1]}), &detail, &error));
 
     // The store refuses the second employee's summary row and the detail report's second pair.
-    db.exec(QStringLiteral("Create trigger refuse_summary before insert on summary when new.emp_id = 'E2'"
-                           " begin select raise(abort, 'disk full'); end"));
-    db.exec(QStringLiteral("Create trigger refuse_details before insert on details when new.in1 = '13:00:00'"
-                           " begin select raise(abort, 'disk full'); end"));
+    db.refuseInserts(QStringLiteral("summary"), QStringLiteral("new.emp_id = 'E2'"), QStringLiteral("disk full"));
+    db.refuseInserts(QStringLiteral("details"), QStringLiteral("new.in1 = '13:00:00'"), QStringLiteral("disk full"));
     QVERIFY(!Payroll::runSummary(request(both), &summary, &error));
     QVERIFY2(error.contains(QStringLiteral("disk full")), qPrintable(error));
     QCOMPARE(tableRows(QStringLiteral("summary"), {QStringLiteral("emp_id")}),
@@ -508,8 +504,9 @@ void TestPayroll::storedTimeFormsCountAlike_data()
     QTest::newRow("stored form") << "08:00:00" << 4.5;
     QTest::newRow("no leading zero") << "8:00:00" << 4.5;
     QTest::newRow("spaces around") << " 8:00:00 " << 4.5;
-    // Not a time the store reads: 0 hours, and the pair is listed so it can be corrected.
-    QTest::newRow("no seconds") << "08:00" << 0.0;
+    // Not a time the file's reader takes: 0 hours, and the pair is listed so it can be corrected. A database
+    // server keeps times in a type of its own, so it stores 08:00:00.
+    QTest::newRow("no seconds") << "08:00" << (TempDatabase::onServer() ? 4.5 : 0.0);
 }
 
 void TestPayroll::storedTimeFormsCountAlike()
@@ -570,7 +567,9 @@ void TestPayroll::unreadableRowsFailTheReport()
     // A work table that takes rows but cannot give them back in their order.
     db.exec(QStringLiteral("Alter table %1 rename column id to row_key").arg(table));
     QVERIFY(!run(&report, &error));
-    QVERIFY2(error.contains(QStringLiteral("column %1.id").arg(table)), qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("column %1.id").arg(table)) ||
+                 error.contains(QStringLiteral("column \"id\"")),
+             qPrintable(error));
     QVERIFY(report.rows.isEmpty());
     QCOMPARE(db.scalar(QStringLiteral("Select count(*) from %1").arg(table)).toInt(), 1);
 }

@@ -365,8 +365,7 @@ void TestPayrollWindow::refusedStoreIsReported()
     ScriptedDialogs dialogs;
     TempDatabase& db = *m_db;
     seedWeek(db);
-    db.exec(QStringLiteral("Create trigger refuse_summary before insert on summary"
-                           " begin select raise(abort, 'database is full'); end"));
+    db.refuseInserts(QStringLiteral("summary"), QStringLiteral("true"), QStringLiteral("database is full"));
     auto* window = ChildWindows::open<PayrollWindow>(QStringLiteral("Payroll"));
     QTest::mouseClick(window->findChild<QCheckBox*>(QStringLiteral("CheckBox1")), Qt::LeftButton);
     QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("PushButton2")), Qt::LeftButton);

@@ -1,11 +1,11 @@
 #include "core/punch/punchrules.h"
+#include "core/store/query.h"
 #include "core/store/recordset.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/tempdatabase.h"
 
 #include <QFile>
 #include <QProcess>
-#include <QSqlQuery>
 #include <QTest>
 #include <csignal>
 
@@ -18,12 +18,11 @@ const QDate kToday(2026, 3, 2);
 
 QVariantList slotsOf(const QString& id, const QDate& day)
 {
-    QSqlQuery query(gConn);
-    query.prepare(
-        QStringLiteral("select in1, out1, in2, out2, in3, out3 from timesheet where emp_id = ? and rsdate = ?"));
-    query.addBindValue(id);
-    query.addBindValue(day.toString(Qt::ISODate));
-    if (!query.exec() || !query.next())
+    Query query(gConn);
+    if (!query.exec(
+            QStringLiteral("select in1, out1, in2, out2, in3, out3 from timesheet where emp_id = ? and rsdate = ?"),
+            {id, day.toString(Qt::ISODate)}) ||
+        !query.next())
         return {};
     QVariantList values;
     for (int i = 0; i < 6; ++i)
@@ -218,7 +217,7 @@ void TestPunch::storeFailureWritesNothing()
     QVERIFY(employees.open(QStringLiteral("Select * from employee")));
 
     if (how == QLatin1String("readonly"))
-        db.exec(QStringLiteral("PRAGMA query_only = ON"));
+        db.setReadOnly(true);
     else
         Database::close();
 
@@ -232,7 +231,7 @@ void TestPunch::storeFailureWritesNothing()
     if (how == QLatin1String("closed"))
         QVERIFY(Database::open(Database::Kind::Server, db.path()));
     else
-        db.exec(QStringLiteral("PRAGMA query_only = OFF"));
+        db.setReadOnly(false);
     QCOMPARE(db.scalar(QStringLiteral("select count(*) from timesheet")).toInt(), existingRow ? 1 : 0);
     if (existingRow)
         QVERIFY(slotsOf(QStringLiteral("5"), kToday).at(1).isNull());
@@ -244,19 +243,12 @@ void TestPunch::answeredPunchesSurviveKill()
 {
     const QString helper = QCoreApplication::applicationDirPath() + QStringLiteral("/helper_punchcrash");
     QVERIFY2(QFile::exists(helper), qPrintable(helper));
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("punched.mdb"));
+    TempDatabase db;
+    const QString path = db.path();
     const int employees = 50;
-    {
-        QVERIFY(Database::open(Database::Kind::Server, path));
-        QSqlQuery insert(gConn);
-        insert.prepare(QStringLiteral("insert into Employee (emp_id, emp_fname, emp_lname) values (?, 'F', 'L')"));
-        for (int i = 0; i < employees; ++i) {
-            insert.addBindValue(QStringLiteral("E%1").arg(i));
-            QVERIFY(insert.exec());
-        }
-        Database::close();
-    }
+    for (int i = 0; i < employees; ++i)
+        db.addEmployee(QStringLiteral("E%1").arg(i), QStringLiteral("F"), QStringLiteral("L"));
+    Database::close();
 
     QProcess child;
     child.start(helper, {path, QString::number(employees)});
@@ -272,23 +264,19 @@ void TestPunch::answeredPunchesSurviveKill()
     output += child.readAllStandardOutput();
 
     QVERIFY(Database::open(Database::Kind::Server, path));
-    QSqlQuery check(gConn);
-    QVERIFY(check.exec(QStringLiteral("PRAGMA integrity_check")) && check.next());
-    QCOMPARE(check.value(0).toString(), QStringLiteral("ok"));
+    if (!TempDatabase::onServer())
+        QCOMPARE(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
 
     int verified = 0;
     for (const QByteArray& line : output.split('\n')) {
         const QList<QByteArray> parts = line.split(' ');
         if (parts.size() != 4)
             continue; // the last line may have been cut
-        QSqlQuery row(gConn);
-        row.prepare(QStringLiteral("select %1 from timesheet where emp_id = ? and rsdate = ?")
-                        .arg(QString::fromLatin1(parts[2])));
-        row.addBindValue(QString::fromLatin1(parts[0]));
-        row.addBindValue(QString::fromLatin1(parts[1]));
-        QVERIFY(row.exec());
-        QVERIFY2(row.next(), line.constData());
-        QCOMPARE(row.value(0).toString(), QString::fromLatin1(parts[3]));
+        const QVariant stored = db.scalar(QStringLiteral("select %1 from timesheet where emp_id = ? and rsdate = ?")
+                                              .arg(QString::fromLatin1(parts[2])),
+                                          {QString::fromLatin1(parts[0]), QString::fromLatin1(parts[1])});
+        QVERIFY2(!stored.isNull(), line.constData());
+        QCOMPARE(stored.toString(), QString::fromLatin1(parts[3]));
         ++verified;
     }
     QVERIFY(verified >= 400);

@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTest>
 #include <QTreeWidget>
 #include <memory>
@@ -96,11 +95,9 @@ private:
     QStringList storedRows() const
     {
         QStringList all;
-        QSqlQuery query(gConn);
-        query.exec(QStringLiteral("select emp_id, rsdate, in1 from timesheet order by id"));
-        while (query.next())
-            all << QStringList{query.value(0).toString(), query.value(1).toString(), query.value(2).toString()}.join(
-                QLatin1Char('|'));
+        for (const QVariantList& row :
+             TempDatabase::rows(QStringLiteral("select emp_id, rsdate, in1 from timesheet order by id")))
+            all << QStringList{row.at(0).toString(), row.at(1).toString(), row.at(2).toString()}.join(QLatin1Char('|'));
         return all;
     }
 

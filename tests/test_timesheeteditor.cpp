@@ -93,12 +93,11 @@ private:
     QStringList storedRows() const
     {
         QStringList rows;
-        QSqlQuery query(gConn);
-        query.exec(QStringLiteral("select emp_id, rsdate, in1, out1, in2, out2, in3, out3 from timesheet order by id"));
-        while (query.next()) {
+        for (const QVariantList& values : TempDatabase::rows(
+                 QStringLiteral("select emp_id, rsdate, in1, out1, in2, out2, in3, out3 from timesheet order by id"))) {
             QStringList row;
-            for (int i = 0; i < 8; ++i)
-                row << (query.value(i).isNull() ? QStringLiteral("<null>") : query.value(i).toString());
+            for (const QVariant& value : values)
+                row << (value.isNull() ? QStringLiteral("<null>") : value.toString());
             rows << row.join(QLatin1Char('|'));
         }
         return rows;

@@ -47,7 +47,8 @@ PGconn* handleOf(const QSqlDatabase& db)
     if (!db.isValid() || !db.isOpen() || !db.driver())
         return nullptr;
     const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
         return nullptr;
     return *static_cast<PGconn* const*>(handle.constData());
 }
@@ -64,8 +65,9 @@ QString errorOf(PGconn* conn, const PGresult* result)
     if (PQstatus(conn) != CONNECTION_OK)
         return QStringLiteral("The connection to the database server was lost (%1).")
             .arg(QString::fromUtf8(PQerrorMessage(conn)).trimmed());
-    const char* message = result ? PQresultErrorMessage(result) : PQerrorMessage(conn);
-    return QString::fromUtf8(message).trimmed();
+    // The message itself, as the programs show it, without the engine's "ERROR:" and its context lines.
+    const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    return QString::fromUtf8(primary ? primary : PQerrorMessage(conn)).trimmed();
 }
 
 // The engine's placeholders are $1, $2...; the programs write ?. Quoted text and names are left alone.

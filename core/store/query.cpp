@@ -219,3 +219,13 @@ QByteArrayView Query::utf8(int column) const
 {
     return m_onRow ? m_statement->utf8(column) : QByteArrayView();
 }
+
+int Query::columnCount() const
+{
+    return m_onRow ? m_statement->columnCount() : 0;
+}
+
+QString Query::columnName(int column) const
+{
+    return m_onRow ? m_statement->columnName(column) : QString();
+}

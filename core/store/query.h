@@ -77,6 +77,9 @@ public:
     QByteArrayView utf8(int column) const;
     QString error() const { return m_error; }
     int rowsAffected() const { return m_rowsAffected; }
+    // The result's columns, while on a row.
+    int columnCount() const;
+    QString columnName(int column) const;
 
 private:
     void finish();
