@@ -2,6 +2,7 @@
 
 #include "core/datapaths.h"
 #include "core/employees/employeerecord.h"
+#include "core/sites/sites.h"
 #include "core/store/database.h"
 #include "core/store/pgdriver.h"
 #include "core/store/recordset.h"
@@ -34,6 +35,7 @@ struct Options
     QString database;
     QString csv;
     QString pdf;
+    QString site;
 };
 
 // The options as QCommandLineParser reads them, for the help text and for run().
@@ -51,7 +53,12 @@ void describe(QCommandLineParser* parser)
         {QStringLiteral("to"), QStringLiteral("Last day of the period."), QStringLiteral("MM/DD/YYYY")},
         {QStringLiteral("employee"), QStringLiteral("An employee to report on (one or more)."), QStringLiteral("ID")},
         {QStringLiteral("all"), QStringLiteral("Report on every employee.")},
-        {QStringLiteral("database"), QStringLiteral("The database to read."), QStringLiteral("FILE")},
+        {QStringLiteral("database"),
+         QStringLiteral("The database to read: a file, or postgresql://USER@HOST:PORT/DBNAME (the password from "
+                        "~/.pgpass or PGPASSWORD)."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("site"), QStringLiteral("Only the days whose first punch was at this site."),
+         QStringLiteral("NAME")},
         {QStringLiteral("csv"), QStringLiteral("Write the report as CSV to FILE."), QStringLiteral("FILE")},
         {QStringLiteral("pdf"), QStringLiteral("Write the report as PDF to FILE."), QStringLiteral("FILE")},
     });
@@ -63,7 +70,7 @@ void describe(QCommandLineParser* parser)
 QString parse(const QCommandLineParser& parser, Options* options)
 {
     // An option followed by another option has no value, rather than taking the option's name as its value.
-    for (const char* name : {"from", "to", "employee", "database", "csv", "pdf"}) {
+    for (const char* name : {"from", "to", "employee", "database", "csv", "pdf", "site"}) {
         for (const QString& value : parser.values(QLatin1String(name))) {
             if (value.startsWith(QLatin1String("--")))
                 return QStringLiteral("Missing value after '--%1'.").arg(QLatin1String(name));
@@ -83,6 +90,13 @@ QString parse(const QCommandLineParser& parser, Options* options)
     options->database = parser.value(QStringLiteral("database"));
     options->csv = parser.value(QStringLiteral("csv"));
     options->pdf = parser.value(QStringLiteral("pdf"));
+    if (parser.isSet(QStringLiteral("site"))) {
+        QString why;
+        const std::optional<QString> site = Sites::readName(parser.value(QStringLiteral("site")), &why);
+        if (!site)
+            return QStringLiteral("--site: ") + why;
+        options->site = *site;
+    }
     for (const QString& argument : parser.positionalArguments()) {
         if ((argument == QLatin1String("summary") || argument == QLatin1String("detail")) && options->kind.isEmpty())
             options->kind = argument;
@@ -191,7 +205,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return Failed;
     }
 
-    Payroll::Request request{options.from, options.to, {}};
+    Payroll::Request request{options.from, options.to, {}, options.site};
     RecordSet employees;
     if (options.all) {
         if (!employees.open(QStringLiteral("Select * from employee"))) {

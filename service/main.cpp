@@ -6,6 +6,7 @@
 #include "core/protocol.h"
 #include "core/settings.h"
 #include "core/signalwatcher.h"
+#include "core/sites/sites.h"
 #include "core/store/database.h"
 #include "core/store/pgdriver.h"
 #include "service/servicelog.h"
@@ -16,6 +17,7 @@
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QTextStream>
+#include <QTimer>
 #include <csignal>
 
 namespace {
@@ -29,6 +31,7 @@ enum Status {
 struct Options
 {
     QString database;
+    QString site;
     quint16 port = Protocol::kPort;
     QHostAddress address = QHostAddress::Any;
 };
@@ -39,16 +42,23 @@ std::optional<int> readOptions(const QStringList& arguments, Options* options)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("The Qorvil terminal service: serves the punch terminals without a display."));
-    const QCommandLineOption database(QStringLiteral("database"),
-                                      QStringLiteral("The database to use instead of the usual punched.mdb."),
-                                      QStringLiteral("FILE"));
+    const QCommandLineOption database(
+        QStringLiteral("database"),
+        QStringLiteral("The database to use instead of the usual punched.mdb: a file, or "
+                       "postgresql://USER@HOST:PORT/DBNAME shared by several sites (the password from ~/.pgpass or "
+                       "PGPASSWORD)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption site(QStringLiteral("site"),
+                                  QStringLiteral("The site this service punches for, recorded with each day's first "
+                                                 "punch and each terminal."),
+                                  QStringLiteral("NAME"));
     const QCommandLineOption port(
         QStringLiteral("port"), QStringLiteral("The TCP port terminals connect to (default %1).").arg(Protocol::kPort),
         QStringLiteral("N"));
     const QCommandLineOption listen(QStringLiteral("listen"),
                                     QStringLiteral("The address to listen on (default: every address)."),
                                     QStringLiteral("ADDRESS"));
-    parser.addOptions({database, port, listen});
+    parser.addOptions({database, site, port, listen});
     parser.addHelpOption();
     parser.addVersionOption();
 
@@ -72,6 +82,13 @@ std::optional<int> readOptions(const QStringList& arguments, Options* options)
         if (!ok || number > 65535)
             problem = QStringLiteral("--port \"%1\" is not a port number (0 to 65535)").arg(parser.value(port));
         options->port = quint16(number);
+    }
+    if (problem.isEmpty() && parser.isSet(site)) {
+        const std::optional<QString> name = Sites::readName(parser.value(site), &problem);
+        if (name)
+            options->site = *name;
+        else
+            problem = QStringLiteral("--site: ") + problem;
     }
     if (problem.isEmpty() && parser.isSet(listen) && !options->address.setAddress(parser.value(listen)))
         problem = QStringLiteral("--listen \"%1\" is not an IP address").arg(parser.value(listen));
@@ -108,6 +125,9 @@ int main(int argc, char* argv[])
         return Failed;
     }
     ServiceLog::write(Priority::Info, QStringLiteral("Database: ") + path);
+    Sites::setCurrent(options.site);
+    if (!options.site.isEmpty())
+        ServiceLog::write(Priority::Info, QStringLiteral("Site: ") + options.site);
     // The desktop servers on this database leave the terminals to the service from now on.
     if (!Settings::setValue(Settings::kTerminalsServedBy, Settings::kService, &error))
         ServiceLog::write(Priority::Warning,
@@ -147,8 +167,25 @@ int main(int argc, char* argv[])
         QCoreApplication::exit(Done);
     });
 
+    // The office's Terminals window lists what each site's service serves, kept a moment after each change.
+    QTimer publish;
+    publish.setSingleShot(true);
+    publish.setInterval(500);
+    const auto publishTerminals = [&listener](const QList<TerminalListener::ConnectedTerminal>& connected) {
+        QList<Sites::Terminal> terminals;
+        for (const TerminalListener::ConnectedTerminal& terminal : connected)
+            terminals.append({terminal.address, terminal.encrypted, terminal.allowed});
+        if (QString why; !Sites::publishTerminals(terminals, &why))
+            ServiceLog::write(Priority::Warning, QStringLiteral("Could not list the connected terminals: ") + why);
+    };
+    QObject::connect(&publish, &QTimer::timeout, &app, [&] { publishTerminals(listener.connectedTerminals()); });
+    QObject::connect(&listener, &TerminalListener::accepted, &publish, qOverload<>(&QTimer::start));
+    QObject::connect(&listener, &TerminalListener::socketClosed, &publish, qOverload<>(&QTimer::start));
+    publishTerminals({}); // none yet: the rows of a run that ended without saying so go
+
     listener.start();
     const int status = app.exec();
+    publishTerminals({});
     Database::close();
     ServiceLog::write(Priority::Info, QStringLiteral("Stopped; the database is closed"));
     return status;

@@ -1335,10 +1335,12 @@ void TestHardening::schemaChangedWhileRunning()
                 outside.exec(QStringLiteral("DROP TRIGGER IF EXISTS audit_timesheet_%1").arg(QLatin1String(event)));
             outside.exec(QStringLiteral("ALTER TABLE timesheet DROP COLUMN out1"));
         } else {
-            outside.exec(QStringLiteral("CREATE TABLE rebuilt (out3 TIME, in3 TIME, out2 TIME, in2 TIME, out1 TIME, "
-                                        "in1 TIME, rsdate DATE, emp_id TEXT COLLATE NOCASE, id INTEGER PRIMARY KEY)"));
-            outside.exec(QStringLiteral("INSERT INTO rebuilt (id, emp_id, rsdate, in1, out1, in2, out2, in3, out3) "
-                                        "SELECT id, emp_id, rsdate, in1, out1, in2, out2, in3, out3 FROM timesheet"));
+            outside.exec(QStringLiteral(
+                "CREATE TABLE rebuilt (out3 TIME, in3 TIME, out2 TIME, in2 TIME, out1 TIME, "
+                "in1 TIME, rsdate DATE, emp_id TEXT COLLATE NOCASE, site TEXT, id INTEGER PRIMARY KEY)"));
+            outside.exec(
+                QStringLiteral("INSERT INTO rebuilt (id, emp_id, rsdate, in1, out1, in2, out2, in3, out3, site) "
+                               "SELECT id, emp_id, rsdate, in1, out1, in2, out2, in3, out3, site FROM timesheet"));
             outside.exec(QStringLiteral("DROP TABLE timesheet"));
             outside.exec(QStringLiteral("ALTER TABLE rebuilt RENAME TO timesheet"));
             outside.exec(QStringLiteral("CREATE INDEX timesheet_emp_id_rsdate ON timesheet(emp_id, rsdate)"));

@@ -243,7 +243,7 @@ private Q_SLOTS:
         auto* list = ChildWindows::find(QStringLiteral("Terminals"))->findChild<QTreeWidget*>("ListView1");
         QCOMPARE(list->headerItem()->text(1), QStringLiteral("Encrypted"));
         QCOMPARE(list->headerItem()->text(2), QStringLiteral("Allowed"));
-        QCOMPARE(rowsOf(list), QStringList{"127.0.0.1|Yes|Yes"});
+        QCOMPARE(rowsOf(list), QStringList{"127.0.0.1|Yes|Yes|"});
     }
 
     // Connections that fail their handshake, or start one and stop, cost the good terminals nothing they notice.

@@ -190,11 +190,12 @@ bool runReport(const Spec& spec, const Request& request, PreparedReport* report,
 // for the same rows. `pair` gets each pair that takes part: the row, the pair's in slot and its hours. The
 // summary leaves out the date, which it does not show: a year of a large staff is hundreds of thousands of rows.
 constexpr int kDateColumn = 6;
-QString timesheetSql(bool withDate)
+QString timesheetSql(bool withDate, bool oneSite)
 {
     return QStringLiteral("Select in1, out1, in2, out2, in3, out3") +
            (withDate ? QStringLiteral(", rsdate") : QString()) +
-           QStringLiteral(" from timesheet where emp_id = ? and rsdate >= ? and rsdate <= ? order by rsdate, id");
+           QStringLiteral(" from timesheet where emp_id = ? and rsdate >= ? and rsdate <= ?") +
+           (oneSite ? QStringLiteral(" and site = ?") : QString()) + QStringLiteral(" order by rsdate, id");
 }
 // The stored times are read as text straight from the statement by the shared parser: a year of a large staff
 // is millions of slots, and a QVariant for each would cost more than the query.
@@ -202,8 +203,10 @@ template <typename PairFound>
 bool forEachPair(const QString& empId, const Request& request, bool withDate, QString* error, const PairFound& pair)
 {
     Query sheets;
-    if (!sheets.exec(timesheetSql(withDate),
-                     {empId, ValueForms::storeDate(request.from), ValueForms::storeDate(request.to)}))
+    QVariantList binds = {empId, ValueForms::storeDate(request.from), ValueForms::storeDate(request.to)};
+    if (!request.site.isEmpty())
+        binds << request.site;
+    if (!sheets.exec(timesheetSql(withDate, !request.site.isEmpty()), binds))
         return fail(error, sheets.error());
     while (sheets.next()) {
         for (int in = 0; in < kDateColumn; in += 2) {

@@ -25,6 +25,7 @@ struct Request
     QDate from;
     QDate to;
     QList<ListEntry> list;
+    QString site = {}; // only the days whose first punch was at this site; empty for every site
 };
 
 // The reports' headings, on the page and at the top of the text form.

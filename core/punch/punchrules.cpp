@@ -3,6 +3,7 @@
 #include "core/audit/audittrail.h"
 #include "core/clock.h"
 #include "core/employees/employeerecord.h"
+#include "core/sites/sites.h"
 #include "core/store/database.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
@@ -33,7 +34,8 @@ const std::array<QString, kSlotCount> kFillSlotSql = {
     QStringLiteral("Update timesheet set in3 = ? where id = ? and in3 is null"),
     QStringLiteral("Update timesheet set out3 = ? where id = ? and out3 is null"),
 };
-const QString kStartDaySql = QStringLiteral("Insert into timesheet (emp_id, rsdate, in1) values (?, ?, ?)");
+// The day's row keeps the site of its first punch.
+const QString kStartDaySql = QStringLiteral("Insert into timesheet (emp_id, rsdate, in1, site) values (?, ?, ?, ?)");
 
 PunchResult storeFailed(PunchResult result, const QString& error)
 {
@@ -115,7 +117,7 @@ PunchResult recordForEmployee(const QString& id, const QString& name, const QDat
                                            .arg(id));
         result.outcome = free % 2 == 0 ? Outcome::SignedIn : Outcome::SignedOut;
     } else {
-        if (!write.exec(kStartDaySql, {id, day, stamp}))
+        if (!write.exec(kStartDaySql, {id, day, stamp, Sites::stored()}))
             return storeFailed(result, write.error());
         if (write.rowsAffected() != 1)
             return storeFailed(result, QStringLiteral("The time record of %1 could not be added.").arg(id));

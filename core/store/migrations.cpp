@@ -102,6 +102,16 @@ bool allowedTerminals(QSqlDatabase& db, QString* error)
                error);
 }
 
+// Several sites on one database: the site of each day's first punch and of each terminal. The reports of
+// one site find its rows through the employee and day index, so the site needs none of its own.
+bool sites(QSqlDatabase& db, QString* error)
+{
+    return run(db,
+               {QStringLiteral("ALTER TABLE timesheet ADD COLUMN site TEXT COLLATE NOCASE"),
+                QStringLiteral("ALTER TABLE Terminal ADD COLUMN site TEXT COLLATE NOCASE")},
+               error);
+}
+
 bool clientSchema(QSqlDatabase& db, QString* error)
 {
     return run(db,
@@ -237,6 +247,7 @@ const std::vector<Migration>& forKind(Database::Kind kind)
         {2, QStringLiteral("settings"), serverSettings},
         {3, QStringLiteral("audit trail, closed pay periods"), trailAndClosedPeriods},
         {4, QStringLiteral("allowed terminals"), allowedTerminals},
+        {5, QStringLiteral("sites"), sites},
     };
     static const std::vector<Migration> client = {
         {1, QStringLiteral("server address"), clientSchema},

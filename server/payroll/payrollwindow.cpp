@@ -2,13 +2,15 @@
 
 #include "core/audit/closedperiods.h"
 #include "core/clock.h"
-#include "core/valueforms.h"
 #include "core/employees/employeerecord.h"
+#include "core/sites/sites.h"
+#include "core/valueforms.h"
 #include "server/payroll/reportwindow.h"
 #include "widgets/childwindows.h"
 #include "widgets/dialogs.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -129,6 +131,18 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     m_openPeriod->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_openPeriod->setGeometry(twips(3360, 4995, 3375, 600));
 
+    // On a database shared by several sites, below the rest: the reports of one site or of all of them.
+    m_siteLabel = new QLabel(QStringLiteral("&Site"), this);
+    m_siteLabel->setObjectName(QStringLiteral("LabelSite"));
+    m_siteLabel->setGeometry(twips(3360, 5700, 700, 375));
+    m_site = new QComboBox(this);
+    m_site->setObjectName(QStringLiteral("ComboSite"));
+    m_site->setGeometry(twips(4080, 5670, 2535, 375));
+    m_site->setToolTip(QStringLiteral("Only the days whose first punch was at this site, or every site"));
+    m_siteLabel->setBuddy(m_site);
+    m_siteLabel->hide();
+    m_site->hide();
+
     giveFocusBackOnClose();
     connect(m_from, &QDateEdit::dateChanged, this, &PayrollWindow::showOpenPeriod);
     connect(m_to, &QDateEdit::dateChanged, this, &PayrollWindow::showOpenPeriod);
@@ -161,6 +175,15 @@ bool PayrollWindow::load()
     if (m_list->topLevelItemCount() > 0)
         m_list->setCurrentItem(m_list->topLevelItem(0));
     readClosedPeriods();
+    QString error;
+    if (const QStringList sites = Sites::known(&error); !sites.isEmpty()) {
+        m_site->clear();
+        m_site->addItem(QStringLiteral("All sites"));
+        m_site->addItems(sites);
+        m_siteLabel->show();
+        m_site->show();
+        setFixedSize(twips(0, 0, 6855, 6240).size());
+    }
     return true;
 }
 
@@ -197,6 +220,8 @@ Payroll::Request PayrollWindow::request() const
     Payroll::Request request;
     request.from = m_from->date();
     request.to = m_to->date();
+    if (m_site->currentIndex() > 0)
+        request.site = m_site->currentText();
     for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = m_list->topLevelItem(i);
         request.list.append({item->text(0), item->text(1), item->checkState(0) == Qt::Checked});

@@ -5,6 +5,7 @@
 #include "widgets/formwindow.h"
 
 class QCheckBox;
+class QComboBox;
 class QDateEdit;
 class QLabel;
 class QPushButton;
@@ -41,6 +42,8 @@ private:
     QPushButton* m_detail;
     QPushButton* m_summary;
     QLabel* m_openPeriod;
+    QLabel* m_siteLabel;
+    QComboBox* m_site;
     QDate m_closedThrough; // the last closed day; invalid when none is
     bool m_closedRead = false;
 };

@@ -1,12 +1,16 @@
 #include "server/shell/terminalswindow.h"
 
+#include "core/sites/sites.h"
 #include "core/store/recordset.h"
 #include "widgets/childwindows.h"
 #include "widgets/dialogs.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -18,32 +22,6 @@ QString yesNo(const QVariant& value)
     return value.isNull() ? QString() : value.toBool() ? QStringLiteral("Yes") : QStringLiteral("No");
 }
 
-// Empties the Terminal table and writes one row per terminal, in the order given.
-bool rewriteTerminalTable(const QList<TerminalListener::ConnectedTerminal>& connected, QString* error)
-{
-    RecordSet terminals;
-    if (!terminals.openWritable(QStringLiteral("Terminal"), QStringLiteral("Select * from Terminal"))) {
-        *error = terminals.lastError();
-        return false;
-    }
-    for (terminals.moveFirst(); !terminals.eof(); terminals.moveNext()) {
-        if (!terminals.deleteCurrent()) {
-            *error = terminals.lastError();
-            return false;
-        }
-    }
-    for (const TerminalListener::ConnectedTerminal& terminal : connected) {
-        terminals.addNew();
-        if (!terminals.setValue(QStringLiteral("ip"), terminal.address) ||
-            !terminals.setValue(QStringLiteral("encrypted"), int(terminal.encrypted)) ||
-            !terminals.setValue(QStringLiteral("allowed"), int(terminal.allowed)) || !terminals.update()) {
-            *error = terminals.lastError();
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 TerminalsWindow::Shown TerminalsWindow::showConnected(const QList<TerminalListener::ConnectedTerminal>& terminals)
@@ -52,8 +30,12 @@ TerminalsWindow::Shown TerminalsWindow::showConnected(const QList<TerminalListen
         showDatabaseNotOpen();
         return Shown::DatabaseNotOpen;
     }
+    // This program's own terminals; the rows of other sites' services stay as they wrote them.
+    QList<Sites::Terminal> own;
+    for (const TerminalListener::ConnectedTerminal& terminal : terminals)
+        own.append({terminal.address, terminal.encrypted, terminal.allowed});
     QString error;
-    if (!rewriteTerminalTable(terminals, &error)) {
+    if (!Sites::publishTerminals(own, &error)) {
         dialogs().ok(QStringLiteral("The list of terminals could not be written: ") + error,
                      QStringLiteral("Terminals Connected"), Dialogs::Icon::Exclamation);
         return Shown::NotWritten;
@@ -69,10 +51,12 @@ TerminalsWindow::TerminalsWindow(QWidget* parent) : FormWindow(parent)
 
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("ListView1"));
-    m_list->setColumnCount(3);
-    m_list->setHeaderLabels({QStringLiteral("IP Address"), QStringLiteral("Encrypted"), QStringLiteral("Allowed")});
+    m_list->setColumnCount(4);
+    m_list->setHeaderLabels(
+        {QStringLiteral("IP Address"), QStringLiteral("Encrypted"), QStringLiteral("Allowed"), QStringLiteral("Site")});
     m_list->setColumnWidth(0, 170);
     m_list->setColumnWidth(1, 90);
+    m_list->setColumnWidth(2, 80);
     m_list->headerItem()->setToolTip(1, QStringLiteral("Whether the terminal connected with the site key"));
     m_list->headerItem()->setToolTip(2, QStringLiteral("Whether the terminal's address is an allowed terminal"));
     m_list->setRootIsDecorated(false);
@@ -87,7 +71,17 @@ TerminalsWindow::TerminalsWindow(QWidget* parent) : FormWindow(parent)
     usePointerOver(m_done);
     connect(m_done, &QPushButton::clicked, this, &TerminalsWindow::closeWindow);
 
+    // Shown once the database knows more than one place the terminals punch from.
+    m_site = new QComboBox(this);
+    m_site->setObjectName(QStringLiteral("ComboSite"));
+    m_site->setToolTip(QStringLiteral("The terminals of one site, or of all of them"));
+    m_siteLabel = new QLabel(QStringLiteral("&Site:"), this);
+    m_siteLabel->setBuddy(m_site);
+    connect(m_site, &QComboBox::currentIndexChanged, this, [this] { (void)fill(); });
+
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_siteLabel);
+    buttons->addWidget(m_site);
     buttons->addStretch();
     buttons->addWidget(m_done);
     auto* layout = new QVBoxLayout(this);
@@ -99,8 +93,27 @@ bool TerminalsWindow::load()
 {
     if (!requireDatabase())
         return false;
+    QString error;
+    const QStringList sites = Sites::known(&error);
+    const QSignalBlocker quiet(m_site);
+    m_site->clear();
+    m_site->addItem(QStringLiteral("All sites"));
+    m_site->addItems(sites);
+    m_site->setVisible(!sites.isEmpty());
+    m_siteLabel->setVisible(!sites.isEmpty());
+    if (const int own = m_site->findText(Sites::current()); own > 0)
+        m_site->setCurrentIndex(own);
+    return fill();
+}
+
+bool TerminalsWindow::fill()
+{
+    m_list->clear();
     RecordSet terminals;
-    if (!terminals.open(QStringLiteral("Select * from Terminal"))) {
+    const bool all = m_site->currentIndex() <= 0;
+    if (!(all ? terminals.open(QStringLiteral("Select * from Terminal order by site, id"))
+              : terminals.open(QStringLiteral("Select * from Terminal where site = ? order by id"),
+                               {m_site->currentText()}))) {
         dialogs().ok(QStringLiteral("The list of terminals could not be read: ") + terminals.lastError(),
                      QStringLiteral("Terminals Connected"), Dialogs::Icon::Exclamation);
         return false;
@@ -108,7 +121,8 @@ bool TerminalsWindow::load()
     for (terminals.moveFirst(); !terminals.eof(); terminals.moveNext())
         new QTreeWidgetItem(m_list, {terminals.value(QStringLiteral("ip")).toString(),
                                      yesNo(terminals.value(QStringLiteral("encrypted"))),
-                                     yesNo(terminals.value(QStringLiteral("allowed")))});
+                                     yesNo(terminals.value(QStringLiteral("allowed"))),
+                                     terminals.value(QStringLiteral("site")).toString()});
     return true;
 }
 

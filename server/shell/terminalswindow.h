@@ -5,11 +5,14 @@
 
 #include <QList>
 
+class QComboBox;
+class QLabel;
 class QPushButton;
 class QTreeWidget;
 
 // The terminals connected at the last refresh of the terminal list, read once from the Terminal table: each
-// one's address, whether its connection is encrypted and whether it is an allowed terminal.
+// one's address, whether its connection is encrypted, whether it is an allowed terminal and its site. On a
+// database shared by several sites, the list shows one site or all of them.
 class TerminalsWindow : public FormWindow
 {
     Q_OBJECT
@@ -25,6 +28,10 @@ public:
     void activated() override;
 
 private:
+    bool fill();
+
+    QComboBox* m_site;
+    QLabel* m_siteLabel;
     QTreeWidget* m_list;
     QPushButton* m_done;
 };
