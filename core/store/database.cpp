@@ -172,13 +172,15 @@ QString defaultPath(Kind kind)
     return DataPaths::locate(kind);
 }
 
-bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
+namespace {
+
+// A named connection to the database at the location, checked to be one the engine reads, and brought to the
+// program's schema (or, ExistingOnly, checked to have it); the reason otherwise, with the connection gone.
+bool connectTo(const QString& name, Kind kind, const QString& path, OpenMode mode, QSqlDatabase* opened, QString* error)
 {
-    close();
     const StoreDriver& driver = StoreDrivers::forLocation(path);
-    const bool server = driver.engine() == StoreDriver::Engine::PostgreSQL;
     std::optional<Postgres::Location> location;
-    if (server) {
+    if (driver.engine() == StoreDriver::Engine::PostgreSQL) {
         QString why;
         location = Postgres::parseLocation(path, &why);
         if (!location) {
@@ -201,7 +203,7 @@ bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
         return false;
     }
 
-    QSqlDatabase db = QSqlDatabase::addDatabase(driver.qtDriver(), kConnectionName);
+    QSqlDatabase db = QSqlDatabase::addDatabase(driver.qtDriver(), name);
     if (location) {
         db.setHostName(location->host);
         db.setPort(location->port);
@@ -229,10 +231,23 @@ bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
     if (!ok) {
         db.close();
         db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(kConnectionName);
+        QSqlDatabase::removeDatabase(name);
         fail(error, QStringLiteral("Could not open %1: %2").arg(path, why));
         return false;
     }
+    *opened = db;
+    return true;
+}
+
+} // namespace
+
+bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
+{
+    close();
+    QSqlDatabase db;
+    if (!connectTo(kConnectionName, kind, path, mode, &db, error))
+        return false;
+    const StoreDriver& driver = StoreDrivers::of(db);
     // Without its own triggers the program's changes are still recorded, by the file's, as made outside Qorvil.
     if (QString trail; !AuditTrail::attach(db, &trail))
         qWarning().noquote() << "The audit trail records this program's changes as made outside Qorvil:" << trail;
@@ -240,6 +255,28 @@ bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
     driver.rememberFiles(db);
     openState() = {true, kind, mode == OpenMode::ExistingOnly, schemaVersionOf(db, nullptr).value_or(-1)};
     return true;
+}
+
+QSqlDatabase openAside(const QString& name, Kind kind, const QString& path, QString* error, OpenMode mode)
+{
+    if (name == kConnectionName) {
+        fail(error, QStringLiteral("The shared connection is opened by Database::open."));
+        return {};
+    }
+    QSqlDatabase db;
+    return connectTo(name, kind, path, mode, &db, error) ? db : QSqlDatabase();
+}
+
+void closeAside(const QString& name)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.isValid()) {
+            StoreDrivers::of(db).closing(db);
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 QString refusal()

@@ -29,6 +29,13 @@ enum class OpenMode { CreateOrUpgrade, ExistingOnly };
 [[nodiscard]] bool open(Kind kind, const QString& path, QString* error = nullptr,
                         OpenMode mode = OpenMode::CreateOrUpgrade);
 
+// A second connection of the program, by name, to another database (a copy's target): opened, checked and
+// brought to the schema as open() does, without the audit trail's program triggers or the shared connection's
+// watch. Invalid, with the reason, when it cannot be opened. closeAside() lets it go.
+QSqlDatabase openAside(const QString& name, Kind kind, const QString& path, QString* error = nullptr,
+                       OpenMode mode = OpenMode::CreateOrUpgrade);
+void closeAside(const QString& name);
+
 // Why the last open refused its file as not this program's or lacking something it needs, naming what
 // is missing; empty when it did not.
 QString refusal();
