@@ -13,7 +13,7 @@ QString& currentSite()
 }
 
 // The rows of one site, the site of none included.
-const QString kOfThisSite = QStringLiteral(" WHERE (site = ? OR (site IS NULL AND ? IS NULL))");
+const QString kOfThisSite = QStringLiteral(" WHERE site IS NOT DISTINCT FROM ?");
 
 } // namespace
 
@@ -76,7 +76,7 @@ bool publishTerminals(const QList<Terminal>& terminals, QString* error)
         return false;
     }
     Query write;
-    if (!write.exec(QStringLiteral("DELETE FROM Terminal") + kOfThisSite, {stored(), stored()})) {
+    if (!write.exec(QStringLiteral("DELETE FROM Terminal") + kOfThisSite, {stored()})) {
         *error = write.error();
         return false;
     }

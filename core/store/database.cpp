@@ -297,6 +297,19 @@ Readiness connectionLost(const QSqlDatabase& db, QString* error)
     return Readiness::Refused;
 }
 
+bool ensureOpen(const QSqlDatabase& db, QString* error)
+{
+    if (db.isValid() && db.isOpen())
+        return true;
+    // Only a connection to a database server that went away is made again; a closed file stays closed.
+    if (!db.isValid() || StoreDrivers::of(db).engine() != StoreDriver::Engine::PostgreSQL ||
+        (isShared(db) && !openState().known)) {
+        fail(error, QStringLiteral("The database is not open."));
+        return false;
+    }
+    return connectionLost(db, error) == Readiness::Ready;
+}
+
 Readiness checkFiles(const QSqlDatabase& db, QString* error)
 {
     const StoreDriver& driver = StoreDrivers::of(db);

@@ -69,6 +69,9 @@ inline bool isOpen()
 //   kept for reuse are described afresh.
 [[nodiscard]] bool fileInPlace(const QSqlDatabase& db = gConn, QString* error = nullptr);
 
+// Whether the connection is open; a connection to a database server that was lost is made again first.
+[[nodiscard]] bool ensureOpen(const QSqlDatabase& db, QString* error = nullptr);
+
 enum class Readiness { Ready, Busy, Refused };
 // The files part of fileInPlace, telling a wait for another program from a refusal.
 Readiness checkFiles(const QSqlDatabase& db, QString* error = nullptr);

@@ -375,7 +375,7 @@ class PostgresDriver final : public StoreDriver
 public:
     Engine engine() const override { return Engine::PostgreSQL; }
     QString qtDriver() const override { return QStringLiteral("QPSQL"); }
-    QString connectOptions() const override { return QStringLiteral("connect_timeout=5;application_name=qorvil"); }
+    QString connectOptions() const override { return QStringLiteral("connect_timeout=2;application_name=qorvil"); }
     QString inMemoryName() const override { return QString(); }
 
     bool probe(QSqlDatabase& db, QString* why) const override

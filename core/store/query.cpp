@@ -7,13 +7,17 @@
 
 Transaction::Transaction(const QSqlDatabase& db) : m_db(db)
 {
-    if (!m_db.isValid() || !m_db.isOpen()) {
-        m_error = QStringLiteral("The database is not open.");
+    if (!Database::ensureOpen(m_db, &m_error))
         return;
-    }
     if (!Database::fileInPlace(m_db, &m_error))
         return;
     m_active = m_db.transaction();
+    // A connection to a database server found broken only now is made again, once.
+    if (!m_active && StoreDrivers::of(m_db).checkFiles(m_db) == StoreDriver::Files::ConnectionLost) {
+        if (Database::checkFiles(m_db, &m_error) != Database::Readiness::Ready)
+            return;
+        m_active = m_db.transaction();
+    }
     if (!m_active)
         m_error = Database::errorText(m_db, m_db.lastError());
 }
@@ -42,10 +46,8 @@ bool Transaction::commit()
 
 WriteBatch::WriteBatch(const QSqlDatabase& db) : m_db(db)
 {
-    if (!m_db.isValid() || !m_db.isOpen()) {
-        m_error = QStringLiteral("The database is not open.");
+    if (!Database::ensureOpen(m_db, &m_error))
         return;
-    }
     const StoreDriver& driver = StoreDrivers::of(m_db);
     driver.setBusyWait(m_db, 0);
     Database::Readiness files = Database::checkFiles(m_db, &m_error);
@@ -136,10 +138,8 @@ bool Query::exec(const QString& sql, const QVariantList& binds)
     finish();
     m_error.clear();
     m_rowsAffected = -1;
-    if (!m_db.isValid() || !m_db.isOpen()) {
-        m_error = QStringLiteral("The database is not open.");
+    if (!Database::ensureOpen(m_db, &m_error))
         return false;
-    }
     QString why;
     auto statement = Database::prepareStep(m_db, sql, &why);
     if (!statement) {

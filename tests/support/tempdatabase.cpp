@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
@@ -52,26 +53,29 @@ QSqlDatabase serverConnection(const QString& name, const QString& database)
     return db;
 }
 
-// An empty database of this test program's own on the server, so test programs running side by side never
-// meet: made once, and emptied for each test.
-QString emptyServerDatabase()
+} // namespace
+
+QString TempDatabase::emptyServerDatabase(const QString& name)
 {
-    const QString name = QStringLiteral("qorvil_test_%1").arg(QCoreApplication::applicationPid());
-    static bool made = false;
-    if (!made) {
+    static QSet<QString> made;
+    if (!made.contains(name)) {
         QSqlDatabase admin = serverConnection(QStringLiteral("tempdatabase-admin"), QStringLiteral("postgres"));
         run(admin, QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
         if (!run(admin, QStringLiteral("CREATE DATABASE %1").arg(name)))
             qFatal("TempDatabase: the test database could not be made");
-        made = true;
+        made.insert(name);
     }
-    QSqlDatabase own = serverConnection(QStringLiteral("tempdatabase-reset"), name);
+    QSqlDatabase own = serverConnection(QStringLiteral("tempdatabase-reset-") + name, name);
     if (!run(own, QStringLiteral("DROP SCHEMA public CASCADE")) || !run(own, QStringLiteral("CREATE SCHEMA public")))
         qFatal("TempDatabase: the test database could not be emptied");
     return serverBase() + name;
 }
 
-} // namespace
+bool TempDatabase::serverAdmin(const QString& sql)
+{
+    QSqlDatabase admin = serverConnection(QStringLiteral("tempdatabase-admin"), QStringLiteral("postgres"));
+    return run(admin, sql);
+}
 
 bool TempDatabase::onServer()
 {
@@ -83,7 +87,7 @@ TempDatabase::TempDatabase(Database::Kind kind)
     m_path =
         m_dir.filePath(kind == Database::Kind::Server ? QStringLiteral("punched.mdb") : QStringLiteral("client.mdb"));
     if (kind == Database::Kind::Server && onServer())
-        m_path = emptyServerDatabase();
+        m_path = emptyServerDatabase(QStringLiteral("qorvil_test_%1").arg(QCoreApplication::applicationPid()));
     QString error;
     m_open = Database::open(kind, m_path, &error);
     if (!m_open)

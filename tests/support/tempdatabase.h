@@ -19,6 +19,10 @@ public:
 
     // Whether server databases live on the test's database server.
     static bool onServer();
+    // A database of that name on the test's server, made if need be and emptied; its location.
+    static QString emptyServerDatabase(const QString& name);
+    // Runs SQL as the server's administrator, outside any test database.
+    static bool serverAdmin(const QString& sql);
 
     // The file, or the server database's location: what a program is given as its database.
     QString path() const { return m_path; }
