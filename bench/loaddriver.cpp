@@ -3,8 +3,11 @@
 // stored in the slot its answer named.
 //   loaddriver <port> <terminals> <employees> <database> [seconds=20] [line|bare]
 // IDs end with a line feed, as terminals send them; "bare" sends them without one.
+// The database is a file or a postgresql://USER@HOST:PORT/DBNAME location.
 // Prints: punches, seconds, per_second, p50_us, p99_us, unanswered, verified.
 #include <arpa/inet.h>
+#include <ctime>
+#include <libpq-fe.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sqlite3.h>
@@ -42,6 +45,117 @@ std::string idOf(int e)
     char text[16];
     std::snprintf(text, sizeof text, "E%05d", e);
     return text;
+}
+
+using Answers = std::map<std::string, std::vector<std::string>>; // id -> reply codes in order
+
+// Today's row of one employee as stored: how many rows the day has, and which slots are filled.
+struct Day
+{
+    int rows = 0;
+    bool filled[6] = {};
+};
+
+// Punches verified, and employees whose row does not match their answers.
+struct Verdict
+{
+    int verified = 0;
+    int wrong = 0;
+};
+
+template <typename Lookup> Verdict verify(const Answers& answers, Lookup dayOf)
+{
+    Verdict verdict;
+    for (const auto& [id, codes] : answers) {
+        const Day day = dayOf(id);
+        bool ok = day.rows == 1;
+        for (int s = 0; ok && s < 6; ++s) {
+            const bool answered = s < int(codes.size());
+            ok = day.filled[s] == answered && (!answered || codes[s] == (s % 2 == 0 ? "RIN" : "OUT"));
+        }
+        if (ok)
+            verdict.verified += int(codes.size());
+        else
+            ++verdict.wrong;
+    }
+    return verdict;
+}
+
+bool isServerLocation(const char* database)
+{
+    return std::strncmp(database, "postgresql://", 13) == 0 || std::strncmp(database, "postgres://", 11) == 0;
+}
+
+Verdict verifyInFile(const char* path, const Answers& answers)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path, &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return {0, int(answers.size())};
+    }
+    sqlite3_stmt* row = nullptr;
+    sqlite3_prepare_v2(db,
+                       "select in1, out1, in2, out2, in3, out3, count(*) over () from timesheet"
+                       " where emp_id = ? and rsdate = date('now', 'localtime')",
+                       -1, &row, nullptr);
+    const Verdict verdict = verify(answers, [&](const std::string& id) {
+        Day day;
+        sqlite3_bind_text(row, 1, id.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(row) == SQLITE_ROW) {
+            day.rows = sqlite3_column_int(row, 6);
+            for (int s = 0; s < 6; ++s)
+                day.filled[s] = sqlite3_column_type(row, s) != SQLITE_NULL;
+        }
+        sqlite3_reset(row);
+        return day;
+    });
+    sqlite3_finalize(row);
+    sqlite3_close(db);
+    return verdict;
+}
+
+// Today as the server's clock reads it, not as the database server's time zone would.
+std::string localToday()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
+}
+
+Verdict verifyOnServer(const char* location, const Answers& answers)
+{
+    PGconn* conn = PQconnectdb(location);
+    PGresult* prepared = PQstatus(conn) == CONNECTION_OK
+                             ? PQprepare(conn, "day",
+                                         "select in1, out1, in2, out2, in3, out3, count(*) over () from timesheet"
+                                         " where emp_id = $1 and rsdate = $2",
+                                         2, nullptr)
+                             : nullptr;
+    const bool ok = prepared && PQresultStatus(prepared) == PGRES_COMMAND_OK;
+    PQclear(prepared);
+    if (!ok) {
+        std::fprintf(stderr, "loaddriver: %s", PQerrorMessage(conn));
+        PQfinish(conn);
+        return {0, int(answers.size())};
+    }
+    const std::string today = localToday();
+    const Verdict verdict = verify(answers, [&](const std::string& id) {
+        Day day;
+        const char* values[] = {id.c_str(), today.c_str()};
+        PGresult* result = PQexecPrepared(conn, "day", 2, values, nullptr, nullptr, 0);
+        if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0) {
+            day.rows = std::atoi(PQgetvalue(result, 0, 6));
+            for (int s = 0; s < 6; ++s)
+                day.filled[s] = !PQgetisnull(result, 0, s);
+        }
+        PQclear(result);
+        return day;
+    });
+    PQfinish(conn);
+    return verdict;
 }
 
 } // namespace
@@ -86,7 +200,7 @@ int main(int argc, char** argv)
     }
 
     std::vector<double> latencies;
-    std::map<std::string, std::vector<std::string>> answers; // id -> reply codes in order
+    Answers answers;
     int unanswered = 0;
     auto sendNext = [&](Terminal& t) {
         if (t.next == t.ids.size()) {
@@ -171,31 +285,8 @@ int main(int argc, char** argv)
     };
 
     // Every answered punch must be in today's row, in the slot its answer named.
-    sqlite3* db = nullptr;
-    int verified = 0, wrong = 0;
-    if (sqlite3_open_v2(database, &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* row = nullptr;
-        sqlite3_prepare_v2(db,
-                           "select in1, out1, in2, out2, in3, out3, count(*) over () from timesheet"
-                           " where emp_id = ? and rsdate = date('now', 'localtime')",
-                           -1, &row, nullptr);
-        for (const auto& [id, codes] : answers) {
-            sqlite3_bind_text(row, 1, id.c_str(), -1, SQLITE_TRANSIENT);
-            bool ok = sqlite3_step(row) == SQLITE_ROW && sqlite3_column_int(row, 6) == 1;
-            for (int s = 0; ok && s < 6; ++s) {
-                const bool filled = sqlite3_column_type(row, s) != SQLITE_NULL;
-                const bool answered = s < int(codes.size());
-                ok = filled == answered && (!answered || codes[s] == (s % 2 == 0 ? "RIN" : "OUT"));
-            }
-            sqlite3_reset(row);
-            if (ok)
-                verified += int(codes.size());
-            else
-                ++wrong;
-        }
-        sqlite3_finalize(row);
-        sqlite3_close(db);
-    }
+    const auto [verified, wrong] =
+        isServerLocation(database) ? verifyOnServer(database, answers) : verifyInFile(database, answers);
     std::printf("punches %zu seconds %.3f per_second %.1f p50_us %.1f p99_us %.1f unanswered %d verified %d wrong %d\n",
                 latencies.size(), seconds, latencies.size() / seconds, pct(0.50), pct(0.99), unanswered, verified,
                 wrong);
