@@ -104,6 +104,12 @@ void TestSharedServer::twoSitesPunchTheSameEmployees()
              0);
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM timesheet WHERE site IN ('North', 'South')")).toInt(),
              employees);
+    // Punches are the record itself: the audit trail keeps only the hand change made afterwards.
+    db.exec(QStringLiteral("UPDATE timesheet SET out3 = '23:00:00' WHERE emp_id = 'E0'"));
+    QCOMPARE(TempDatabase::rows(QStringLiteral(
+                 "SELECT c.action, c.program, v.column_name, v.new_value FROM "
+                 "audit_change c JOIN audit_value v ON v.change_id = c.id WHERE c.table_name = 'timesheet'")),
+             (QList<QVariantList>{{"update", "test_sharedserver", "out3", "23:00:00"}}));
     // Each service lists its terminal under its site, and takes it away when it stops.
     QTRY_COMPARE_WITH_TIMEOUT(db.scalar(QStringLiteral("SELECT count(*) FROM Terminal WHERE site = 'North'")).toInt(),
                               1, kWait);

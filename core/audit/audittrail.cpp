@@ -62,6 +62,7 @@ struct State
     bool administrator = false;
     QString program;
     int punchWrites = 0;
+    bool serverTold = false; // the database server's session was told of the punches under way
 };
 
 State& state()
@@ -301,8 +302,9 @@ bool serverTriggers(QSqlDatabase& db, QString* error)
                        "  RETURNING id INTO change;\n"
                        "  IF TG_ARGV[3] = '1' THEN\n"
                        "    INSERT INTO audit_value (change_id, column_name, old_value, new_value)\n"
-                       "    SELECT change, k, o->>k, n->>k FROM jsonb_object_keys(r) AS k\n"
-                       "    WHERE k <> 'id' AND (o->>k) IS DISTINCT FROM (n->>k) ORDER BY k;\n"
+                       "    SELECT change, a.attname, o->>a.attname, n->>a.attname FROM pg_attribute AS a\n"
+                       "    WHERE a.attrelid = TG_RELID AND a.attnum > 0 AND NOT a.attisdropped AND a.attname <> 'id'\n"
+                       "      AND (o->>a.attname) IS DISTINCT FROM (n->>a.attname) ORDER BY a.attnum;\n"
                        "  END IF;\n"
                        "  RETURN NULL;\n"
                        "END $trail$");
@@ -409,15 +411,20 @@ void setProgram(const QString& program)
     state().program = program;
 }
 
+// A group of punches from terminals said so when its transaction began (StoreDriver::beginWriting); a lone
+// punch tells the database server here.
 PunchWrites::PunchWrites()
 {
-    if (++state().punchWrites == 1)
-        tellServer(QStringLiteral("paused"));
+    if (++state().punchWrites == 1) {
+        state().serverTold = !(gConn.isValid() && StoreDrivers::of(gConn).vouched(gConn));
+        if (state().serverTold)
+            tellServer(QStringLiteral("paused"));
+    }
 }
 
 PunchWrites::~PunchWrites()
 {
-    if (--state().punchWrites == 0)
+    if (--state().punchWrites == 0 && state().serverTold)
         tellServer(QStringLiteral("paused"));
 }
 

@@ -198,8 +198,6 @@ std::vector<PunchResult> recordBatchFromTerminals(const std::vector<TerminalPunc
 {
     std::vector<PunchResult> results;
     results.reserve(punches.size());
-    // Said once for the whole group rather than for each punch.
-    const AuditTrail::PunchWrites punching;
     if (punches.size() > 1) {
         WriteBatch group;
         if (group.busy())

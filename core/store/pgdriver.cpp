@@ -490,8 +490,12 @@ public:
             return false;
         }
         QByteArray granted;
-        if (!execute(conn, "BEGIN; SELECT pg_try_advisory_xact_lock(" + QByteArray::number(kPunchLockKey) + ")", why,
-                     &granted)) {
+        // The group's writes are punches, which the audit trail leaves out: said for this transaction only, in
+        // the same round trip.
+        if (!execute(conn,
+                     "BEGIN; SELECT pg_try_advisory_xact_lock(" + QByteArray::number(kPunchLockKey) +
+                         ") AND set_config('qorvil.paused', '1', true) = '1'",
+                     why, &granted)) {
             if (PQtransactionStatus(conn) != PQTRANS_IDLE)
                 execute(conn, "ROLLBACK", nullptr);
             return false;
