@@ -84,6 +84,8 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_SERVER_PACKAGE_NAME qorvil)
 set(CPACK_DEBIAN_SERVER_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins")
 set(CPACK_DEBIAN_SERVER_PACKAGE_SUGGESTS "qorvil-service, qorvil-client")
+# A database shared by several sites on a PostgreSQL server needs Qt's driver for it.
+set(CPACK_DEBIAN_SERVER_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 set(CPACK_DEBIAN_SERVER_DESCRIPTION "employee time clock with payroll reports
 Qorvil is a time clock for small businesses. Employees punch in and out by
 typing their employee ID at the clock window or at a qorvil-client terminal
@@ -104,6 +106,7 @@ whether they signed in or out.")
 set(CPACK_DEBIAN_SERVICE_PACKAGE_NAME qorvil-service)
 set(CPACK_DEBIAN_SERVICE_PACKAGE_DEPENDS "libqt6sql6-sqlite, adduser")
 set(CPACK_DEBIAN_SERVICE_PACKAGE_SUGGESTS "qorvil, sqlite3")
+set(CPACK_DEBIAN_SERVICE_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 set(CPACK_DEBIAN_SERVICE_PACKAGE_CONTROL_EXTRA
     "${packaging}/debian/qorvil-service/postinst;${packaging}/debian/qorvil-service/prerm;${packaging}/debian/qorvil-service/postrm")
 set(CPACK_DEBIAN_SERVICE_DESCRIPTION "Qorvil time clock terminal service
