@@ -62,6 +62,8 @@ private Q_SLOTS:
     void summaryMissingEmployeeAndNothingChecked();
     void exportsHoldRowsAndTotals();
     void failedStoreChangesNothing();
+    void siteLimitsTheReports_data();
+    void siteLimitsTheReports();
     void storedTimeFormsCountAlike_data();
     void storedTimeFormsCountAlike();
     void unreadableRowsFailTheReport_data();
@@ -495,6 +497,44 @@ void TestPayroll::failedStoreChangesNothing()
     // No transaction is left open behind the failure.
     QVERIFY(gConn.transaction());
     QVERIFY(gConn.rollback());
+}
+
+void TestPayroll::siteLimitsTheReports_data()
+{
+    QTest::addColumn<QString>("site");
+    QTest::addColumn<double>("hours");
+    QTest::newRow("every site") << "" << 7.0;
+    QTest::newRow("one site") << "North" << 4.0;
+    QTest::newRow("named in other letter case") << "north" << 4.0;
+    QTest::newRow("another site") << "South" << 2.0;
+    QTest::newRow("a site without punches") << "East" << 0.0;
+}
+
+// A day counts for the site of its first punch; days punched before sites were named count for every site
+// together only.
+void TestPayroll::siteLimitsTheReports()
+{
+    QFETCH(QString, site);
+    QFETCH(double, hours);
+    FixedClock clock;
+    TempDatabase db;
+    db.addEmployee(QStringLiteral("E1"), QStringLiteral("Ann"), QStringLiteral("Avery"));
+    db.addTimesheet(QStringLiteral("E1"), kMonday, {t("08:00:00"), t("12:00:00")});
+    db.addTimesheet(QStringLiteral("E1"), kMonday.addDays(1), {t("08:00:00"), t("10:00:00")});
+    db.addTimesheet(QStringLiteral("E1"), kMonday.addDays(2), {t("08:00:00"), t("09:00:00")});
+    db.exec(QStringLiteral("UPDATE timesheet SET site = 'North' WHERE rsdate = ?"), {kMonday.toString(Qt::ISODate)});
+    db.exec(QStringLiteral("UPDATE timesheet SET site = 'South' WHERE rsdate = ?"),
+            {kMonday.addDays(1).toString(Qt::ISODate)});
+    Payroll::Request limited = request({{QStringLiteral("Ann Avery"), QStringLiteral("E1"), true}});
+    limited.site = site;
+
+    Payroll::DetailReport detail;
+    Payroll::SummaryReport summary;
+    QString error;
+    QVERIFY2(Payroll::runDetail(limited, &detail, &error), qPrintable(error));
+    QVERIFY2(Payroll::runSummary(limited, &summary, &error), qPrintable(error));
+    QCOMPARE(detail.totals.work, hours);
+    QCOMPARE(summary.rows.value(0).value(QStringLiteral("work_hours")).toDouble(), hours);
 }
 
 void TestPayroll::storedTimeFormsCountAlike_data()
