@@ -9,6 +9,8 @@
 #include "client/remotewindow.h"
 #include "core/clock.h"
 #include "core/net/terminalaccess.h"
+#include "core/sites/sites.h"
+#include "core/store/query.h"
 #include "server/employees/employeewindow.h"
 #include "server/employees/searchidwindow.h"
 #include "server/payroll/payrollwindow.h"
@@ -254,6 +256,18 @@ int main(int argc, char* argv[])
             }
         };
     };
+    // Two shops' services have listed their terminals, and punched some days; this desktop is the office.
+    auto sites = [] {
+        QString error;
+        Sites::setCurrent(QStringLiteral("North"));
+        Sites::publishTerminals(
+            {{QStringLiteral("192.168.1.20"), true, true}, {QStringLiteral("192.168.1.21"), false, true}}, &error);
+        Sites::setCurrent(QStringLiteral("South"));
+        Sites::publishTerminals({{QStringLiteral("10.0.4.7"), true, false}}, &error);
+        Sites::setCurrent(QStringLiteral("Office"));
+        Query punched;
+        (void)punched.exec(QStringLiteral("UPDATE timesheet SET site = 'North'"));
+    };
     const QList<std::pair<QString, std::function<void()>>> scenes = {
         {QStringLiteral("main"), [] {}},
         {QStringLiteral("main-locked"), [] { LockState::set(true); }},
@@ -262,6 +276,16 @@ int main(int argc, char* argv[])
         {QStringLiteral("adminpass"), command(Commands::ChangeAdminPassword)},
         {QStringLiteral("about"), command(Commands::About)},
         {QStringLiteral("terminals"), command(Commands::Terminals)},
+        {QStringLiteral("terminals-sites"),
+         [&main, sites] {
+             sites();
+             main->executeCommand(Commands::Terminals);
+         }},
+        {QStringLiteral("payroll-sites"),
+         [&main, sites] {
+             sites();
+             main->executeCommand(Commands::PayrollReports);
+         }},
         {QStringLiteral("allowedterminals"),
          [&main] {
              QString error;

@@ -54,16 +54,16 @@ TerminalsWindow::TerminalsWindow(QWidget* parent) : FormWindow(parent)
     m_list->setColumnCount(4);
     m_list->setHeaderLabels(
         {QStringLiteral("IP Address"), QStringLiteral("Encrypted"), QStringLiteral("Allowed"), QStringLiteral("Site")});
-    m_list->setColumnWidth(0, 170);
-    m_list->setColumnWidth(1, 90);
-    m_list->setColumnWidth(2, 80);
+    m_list->setColumnWidth(0, 150);
+    m_list->setColumnWidth(1, 80);
+    m_list->setColumnWidth(2, 70);
     m_list->headerItem()->setToolTip(1, QStringLiteral("Whether the terminal connected with the site key"));
     m_list->headerItem()->setToolTip(2, QStringLiteral("Whether the terminal's address is an allowed terminal"));
     m_list->setRootIsDecorated(false);
     m_list->setAlternatingRowColors(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->header()->setStretchLastSection(true);
-    m_list->setMinimumSize(360, 200);
+    m_list->setMinimumSize(440, 200);
 
     m_done = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("Done"), this);
     m_done->setObjectName(QStringLiteral("PushButton1"));
@@ -75,7 +75,7 @@ TerminalsWindow::TerminalsWindow(QWidget* parent) : FormWindow(parent)
     m_site = new QComboBox(this);
     m_site->setObjectName(QStringLiteral("ComboSite"));
     m_site->setToolTip(QStringLiteral("The terminals of one site, or of all of them"));
-    m_siteLabel = new QLabel(QStringLiteral("&Site:"), this);
+    m_siteLabel = new QLabel(QStringLiteral("Site:"), this);
     m_siteLabel->setBuddy(m_site);
     connect(m_site, &QComboBox::currentIndexChanged, this, [this] { (void)fill(); });
 
