@@ -3,6 +3,7 @@
 #include "core/net/terminalaccess.h"
 #include "core/net/terminallistener.h"
 #include "core/settings.h"
+#include "core/sites/sites.h"
 #include "server/punch/terminalnoticeboxes.h"
 #include "server/shell/allowedterminalswindow.h"
 #include "server/shell/terminalkeywindow.h"
@@ -17,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -244,6 +246,31 @@ private Q_SLOTS:
         QCOMPARE(list->headerItem()->text(1), QStringLiteral("Encrypted"));
         QCOMPARE(list->headerItem()->text(2), QStringLiteral("Allowed"));
         QCOMPARE(rowsOf(list), QStringList{"127.0.0.1|Yes|Yes|"});
+    }
+
+    // On a database shared by sites, the office sees every site's terminals or one site's; its own Terminals
+    // command rewrites only its own site's rows.
+    void terminalsOfEverySiteOrOne()
+    {
+        QString error;
+        Sites::setCurrent(QStringLiteral("North"));
+        QVERIFY(Sites::publishTerminals(
+            {{QStringLiteral("10.0.0.1"), true, true}, {QStringLiteral("10.0.0.2"), false, true}}, &error));
+        Sites::setCurrent(QStringLiteral("South"));
+        QVERIFY(Sites::publishTerminals({{QStringLiteral("10.1.0.1"), true, false}}, &error));
+        Sites::setCurrent(QStringLiteral("North"));
+        QCOMPARE(TerminalsWindow::showConnected(m_listener->connectedTerminals()), TerminalsWindow::Shown::Yes);
+        Sites::setCurrent(QString());
+        QWidget* window = ChildWindows::find(QStringLiteral("Terminals"));
+        auto* list = window->findChild<QTreeWidget*>("ListView1");
+        auto* site = window->findChild<QComboBox*>("ComboSite");
+        QCOMPARE(site->count(), 3);
+        QCOMPARE(site->currentText(), QStringLiteral("North")); // its own site first
+        QCOMPARE(rowsOf(list), QStringList{});
+        site->setCurrentIndex(0);
+        QCOMPARE(rowsOf(list), QStringList{"10.1.0.1|Yes|No|South"});
+        site->setCurrentText(QStringLiteral("South"));
+        QCOMPARE(rowsOf(list), QStringList{"10.1.0.1|Yes|No|South"});
     }
 
     // Connections that fail their handshake, or start one and stop, cost the good terminals nothing they notice.

@@ -94,7 +94,12 @@ bool TerminalsWindow::load()
     if (!requireDatabase())
         return false;
     QString error;
-    const QStringList sites = Sites::known(&error);
+    QStringList sites = Sites::known(&error);
+    // This program's own site is offered even while none of its terminals is connected.
+    if (!Sites::current().isEmpty() && !sites.contains(Sites::current(), Qt::CaseInsensitive)) {
+        sites << Sites::current();
+        sites.sort(Qt::CaseInsensitive);
+    }
     const QSignalBlocker quiet(m_site);
     m_site->clear();
     m_site->addItem(QStringLiteral("All sites"));
