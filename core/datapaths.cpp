@@ -48,6 +48,16 @@ QString fileName(Database::Kind kind)
     return kind == Database::Kind::Server ? QStringLiteral("punched.mdb") : QStringLiteral("client.mdb");
 }
 
+QCommandLineOption databaseOption()
+{
+    return QCommandLineOption(
+        QStringLiteral("database"),
+        QStringLiteral("The database to use instead of the usual punched.mdb: a file, or "
+                       "postgresql://USER@HOST:PORT/DBNAME shared by several sites (the password from ~/.pgpass or "
+                       "PGPASSWORD)."),
+        QStringLiteral("FILE"));
+}
+
 QString locate(Database::Kind kind, const QString& given, const Places& places)
 {
     if (!given.isEmpty())

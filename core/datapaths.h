@@ -2,6 +2,7 @@
 
 #include "core/store/database.h"
 
+#include <QCommandLineOption>
 #include <QString>
 #include <functional>
 
@@ -34,5 +35,8 @@ QString locate(Database::Kind kind, const QString& given = QString(), const Plac
 // A document delivered with the programs: beside the program, else in the installed data folder. A missing
 // document gives the path beside the program.
 QString document(const QString& fileName, const QString& programFolder = QString());
+
+// The --database option of the programs that keep punched.mdb: a file or a PostgreSQL location.
+QCommandLineOption databaseOption();
 
 } // namespace DataPaths

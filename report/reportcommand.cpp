@@ -91,13 +91,11 @@ QString parse(const QCommandLineParser& parser, Options* options)
     options->database = parser.value(QStringLiteral("database"));
     options->csv = parser.value(QStringLiteral("csv"));
     options->pdf = parser.value(QStringLiteral("pdf"));
-    if (parser.isSet(QStringLiteral("site"))) {
-        QString why;
-        const std::optional<QString> site = Sites::readName(parser.value(QStringLiteral("site")), &why);
-        if (!site)
-            return QStringLiteral("--site: ") + why;
-        options->site = *site;
-    }
+    QString why;
+    const std::optional<QString> site = Sites::fromArguments(parser, Sites::option(), &why);
+    if (!site)
+        return why;
+    options->site = *site;
     for (const QString& argument : parser.positionalArguments()) {
         if ((argument == QLatin1String("summary") || argument == QLatin1String("detail")) && options->kind.isEmpty())
             options->kind = argument;

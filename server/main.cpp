@@ -21,30 +21,20 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral(
         "The Qorvil time clock: the clock window, the administration windows and, unless the terminal service "
         "serves them, the listener for terminals on TCP port 50505."));
-    const QCommandLineOption database(
-        QStringLiteral("database"),
-        QStringLiteral("The database to use instead of the usual punched.mdb: a file, or "
-                       "postgresql://USER@HOST:PORT/DBNAME shared by several sites (the password from ~/.pgpass or "
-                       "PGPASSWORD)."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption site(QStringLiteral("site"),
-                                  QStringLiteral("The site this clock punches for, recorded with each day's first "
-                                                 "punch and each terminal."),
-                                  QStringLiteral("NAME"));
+    const QCommandLineOption database = DataPaths::databaseOption();
+    const QCommandLineOption site = Sites::option();
     parser.addOption(database);
     parser.addOption(site);
     parser.addHelpOption();
     parser.addVersionOption();
     parser.process(app);
-    if (parser.isSet(site)) {
-        QString why;
-        const std::optional<QString> name = Sites::readName(parser.value(site), &why);
-        if (!name) {
-            std::fprintf(stderr, "qorvil-server: --site: %s\n", qPrintable(why));
-            return 2;
-        }
-        Sites::setCurrent(*name);
+    QString why;
+    const std::optional<QString> name = Sites::fromArguments(parser, site, &why);
+    if (!name) {
+        std::fprintf(stderr, "qorvil-server: %s\n", qPrintable(why));
+        return 2;
     }
+    Sites::setCurrent(*name);
 
     Desktop::applySkin(app);
     Startup::run(DataPaths::locate(Database::Kind::Server, parser.value(database)));

@@ -42,16 +42,8 @@ std::optional<int> readOptions(const QStringList& arguments, Options* options)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("The Qorvil terminal service: serves the punch terminals without a display."));
-    const QCommandLineOption database(
-        QStringLiteral("database"),
-        QStringLiteral("The database to use instead of the usual punched.mdb: a file, or "
-                       "postgresql://USER@HOST:PORT/DBNAME shared by several sites (the password from ~/.pgpass or "
-                       "PGPASSWORD)."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption site(QStringLiteral("site"),
-                                  QStringLiteral("The site this service punches for, recorded with each day's first "
-                                                 "punch and each terminal."),
-                                  QStringLiteral("NAME"));
+    const QCommandLineOption database = DataPaths::databaseOption();
+    const QCommandLineOption site = Sites::option();
     const QCommandLineOption port(
         QStringLiteral("port"), QStringLiteral("The TCP port terminals connect to (default %1).").arg(Protocol::kPort),
         QStringLiteral("N"));
@@ -83,12 +75,9 @@ std::optional<int> readOptions(const QStringList& arguments, Options* options)
             problem = QStringLiteral("--port \"%1\" is not a port number (0 to 65535)").arg(parser.value(port));
         options->port = quint16(number);
     }
-    if (problem.isEmpty() && parser.isSet(site)) {
-        const std::optional<QString> name = Sites::readName(parser.value(site), &problem);
-        if (name)
-            options->site = *name;
-        else
-            problem = QStringLiteral("--site: ") + problem;
+    if (problem.isEmpty()) {
+        const std::optional<QString> name = Sites::fromArguments(parser, site, &problem);
+        options->site = name.value_or(QString());
     }
     if (problem.isEmpty() && parser.isSet(listen) && !options->address.setAddress(parser.value(listen)))
         problem = QStringLiteral("--listen \"%1\" is not an IP address").arg(parser.value(listen));

@@ -51,6 +51,24 @@ std::optional<QString> readName(const QString& text, QString* why)
     return name;
 }
 
+QCommandLineOption option()
+{
+    return QCommandLineOption(QStringLiteral("site"),
+                              QStringLiteral("The site this program punches for, recorded with each day's first "
+                                             "punch and each terminal it serves."),
+                              QStringLiteral("NAME"));
+}
+
+std::optional<QString> fromArguments(const QCommandLineParser& parser, const QCommandLineOption& option, QString* why)
+{
+    if (!parser.isSet(option))
+        return QString();
+    const std::optional<QString> name = readName(parser.value(option), why);
+    if (!name && why)
+        *why = QStringLiteral("--site: ") + *why;
+    return name;
+}
+
 QStringList known(QString* error)
 {
     QStringList sites;

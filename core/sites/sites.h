@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -20,6 +22,11 @@ QVariant stored();
 
 // A site name as given on the command line, trimmed; nullopt with the reason when it cannot be one.
 std::optional<QString> readName(const QString& text, QString* why);
+
+// The --site NAME option of the programs that punch, and its value read from parsed arguments: the name
+// (empty when not given), or nullopt with the reason, which names the option.
+QCommandLineOption option();
+std::optional<QString> fromArguments(const QCommandLineParser& parser, const QCommandLineOption& option, QString* why);
 
 // The sites the database has seen, in order of name; empty with the reason on failure.
 QStringList known(QString* error = nullptr);
