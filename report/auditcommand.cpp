@@ -3,7 +3,6 @@
 #include "core/audit/audittrail.h"
 #include "core/datapaths.h"
 #include "core/store/database.h"
-#include "core/store/pgdriver.h"
 #include "core/valueforms.h"
 #include "report/reportcommand.h"
 
@@ -100,12 +99,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err << "qorvil-report audit: " << csv << " is the database or one of its files; choose another output file\n";
         return BadArguments;
     }
-    if (!Postgres::isLocation(path) && !QFileInfo(path).isFile()) {
-        err << "qorvil-report audit: no database at " << path << "\n";
-        return Failed;
-    }
     QString error;
-    if (!Database::open(Database::Kind::Server, path, &error, Database::OpenMode::ExistingOnly)) {
+    if (!Database::openExisting(path, &error)) {
         err << "qorvil-report audit: " << error << "\n";
         return Failed;
     }

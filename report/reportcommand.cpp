@@ -4,7 +4,6 @@
 #include "core/employees/employeerecord.h"
 #include "core/sites/sites.h"
 #include "core/store/database.h"
-#include "core/store/pgdriver.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
 #include "report/auditcommand.h"
@@ -129,14 +128,12 @@ QString resolved(const QString& path)
 
 bool isDatabaseFile(const QString& output, const QString& database)
 {
-    if (Postgres::isLocation(database))
-        return false;
+    if (Database::filesOf(database).isEmpty())
+        return false; // a database server's
     const QString target = resolved(output);
     for (const QString& base : {resolved(database), QFileInfo(database).absoluteFilePath()}) {
-        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-            if (target == base + QLatin1String(suffix))
-                return true;
-        }
+        if (Database::filesOf(base).contains(target))
+            return true;
     }
     return false;
 }
@@ -194,14 +191,10 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return BadArguments;
         }
     }
-    if (!Postgres::isLocation(path) && !QFileInfo(path).isFile()) {
-        err << "qorvil-report: no database at " << path << "\n";
-        return Failed;
-    }
     // Only a Qorvil file as it is: the report neither creates nor upgrades one, and writes nothing to it but
     // the report work tables.
     QString error;
-    if (!Database::open(Database::Kind::Server, path, &error, Database::OpenMode::ExistingOnly)) {
+    if (!Database::openExisting(path, &error)) {
         err << "qorvil-report: " << error << "\n";
         return Failed;
     }

@@ -8,7 +8,6 @@
 #include "core/signalwatcher.h"
 #include "core/sites/sites.h"
 #include "core/store/database.h"
-#include "core/store/pgdriver.h"
 #include "service/servicelog.h"
 
 #include <QCommandLineParser>
@@ -106,8 +105,8 @@ int main(int argc, char* argv[])
     // A new database is made by the process's umask alone (SQLite would take away the group's write), so
     // under the unit's UMask=0007 the desktop servers of group qorvil can work on it too; its write-ahead
     // log and index files follow its mode.
-    if (!Postgres::isLocation(path) && !QFileInfo::exists(path))
-        QFile(path).open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    if (const QStringList files = Database::filesOf(path); !files.isEmpty() && !QFileInfo::exists(files.constFirst()))
+        QFile(files.constFirst()).open(QIODevice::WriteOnly | QIODevice::NewOnly);
     QString error;
     if (!Database::open(Database::Kind::Server, path, &error)) {
         ServiceLog::write(Priority::Error, error);

@@ -36,17 +36,6 @@ QDate dayOf(const QVariant& value)
 
 } // namespace
 
-bool createSchema(QSqlDatabase& db, QString* error)
-{
-    Query query(db);
-    if (query.exec(
-            StoreDrivers::of(db).schemaSql(QStringLiteral("CREATE TABLE IF NOT EXISTS closed_period (id "
-                                                          "INTEGER PRIMARY KEY, closed_through DATE NOT NULL)"))))
-        return true;
-    *error = query.error();
-    return false;
-}
-
 bool closedThrough(QDate* through, QString* error)
 {
     Query query;

@@ -12,9 +12,6 @@
 // row a punch writes (today's) is never in a closed period, and punches are never refused.
 namespace ClosedPeriods {
 
-// The table of the closes (a schema migration).
-bool createSchema(QSqlDatabase& db, QString* error);
-
 // The title of the boxes that say a period is closed.
 inline const QString kTitle = QStringLiteral("Pay Period Closed");
 

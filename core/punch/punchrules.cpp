@@ -1,6 +1,6 @@
 #include "core/punch/punchrules.h"
 
-#include "core/audit/audittrail.h"
+#include "core/store/trailwriter.h"
 #include "core/clock.h"
 #include "core/employees/employeerecord.h"
 #include "core/sites/sites.h"
@@ -85,7 +85,7 @@ Day readDay(const QString& id, const QString& day)
 PunchResult recordForEmployee(const QString& id, const QString& name, const QDateTime& at)
 {
     // A punch is the record itself, not a change to it: the trail leaves it out.
-    const AuditTrail::PunchWrites punching;
+    const TrailWriter::PunchWrites punching;
     PunchResult result;
     result.name = name;
     const QTime time = QTime(at.time().hour(), at.time().minute(), at.time().second());

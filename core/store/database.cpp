@@ -1,11 +1,11 @@
 #include "core/store/database.h"
 
-#include "core/audit/audittrail.h"
 #include "core/datapaths.h"
 #include "core/store/migrations.h"
 #include "core/store/pgdriver.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
+#include "core/store/trailwriter.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -71,9 +71,7 @@ OpenState& openState()
 // The database as messages name it: its file, or where it lives on a server.
 QString displayName(const QSqlDatabase& db)
 {
-    if (StoreDrivers::of(db).engine() == StoreDriver::Engine::PostgreSQL)
-        return Postgres::display({db.userName(), db.hostName(), db.port(), db.databaseName()});
-    return db.databaseName();
+    return StoreDrivers::of(db).displayName(db);
 }
 
 bool isShared(const QSqlDatabase& db)
@@ -103,7 +101,7 @@ bool reopen(const QSqlDatabase& db, QString* why)
         connection.close();
         return false;
     }
-    if (QString trail; !AuditTrail::attach(connection, &trail))
+    if (QString trail; !TrailWriter::attach(connection, &trail))
         qWarning().noquote() << "The audit trail records this program's changes as made outside Qorvil:" << trail;
     driver.rememberFiles(connection);
     if (isShared(db))
@@ -170,6 +168,16 @@ Readiness logLost(const QSqlDatabase& db, QString* error)
 QString defaultPath(Kind kind)
 {
     return DataPaths::locate(kind);
+}
+
+bool exists(const QString& location)
+{
+    return StoreDrivers::forLocation(location).locationExists(location);
+}
+
+QStringList filesOf(const QString& location)
+{
+    return StoreDrivers::forLocation(location).locationFiles(location);
 }
 
 namespace {
@@ -249,12 +257,21 @@ bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
         return false;
     const StoreDriver& driver = StoreDrivers::of(db);
     // Without its own triggers the program's changes are still recorded, by the file's, as made outside Qorvil.
-    if (QString trail; !AuditTrail::attach(db, &trail))
+    if (QString trail; !TrailWriter::attach(db, &trail))
         qWarning().noquote() << "The audit trail records this program's changes as made outside Qorvil:" << trail;
     gConn = db;
     driver.rememberFiles(db);
     openState() = {true, kind, mode == OpenMode::ExistingOnly, schemaVersionOf(db, nullptr).value_or(-1)};
     return true;
+}
+
+bool openExisting(const QString& path, QString* error)
+{
+    if (!exists(path)) {
+        fail(error, QStringLiteral("no database at %1").arg(path));
+        return false;
+    }
+    return open(Kind::Server, path, error, OpenMode::ExistingOnly);
 }
 
 QSqlDatabase openAside(const QString& name, Kind kind, const QString& path, QString* error, OpenMode mode)
@@ -302,7 +319,7 @@ bool ensureOpen(const QSqlDatabase& db, QString* error)
     if (db.isValid() && db.isOpen())
         return true;
     // Only a connection to a database server that went away is made again; a closed file stays closed.
-    if (!db.isValid() || StoreDrivers::of(db).engine() != StoreDriver::Engine::PostgreSQL ||
+    if (!db.isValid() || !StoreDrivers::of(db).reconnects() ||
         (isShared(db) && !openState().known)) {
         fail(error, QStringLiteral("The database is not open."));
         return false;

@@ -18,6 +18,12 @@ enum class Kind { Server, Client };
 // The database file of each program when no option names one (see DataPaths::locate).
 QString defaultPath(Kind kind);
 
+// Whether there is a database at the location that a program can open without creating one: a file that exists,
+// or a database server's location (the server says whether it is there when connecting).
+bool exists(const QString& location);
+// The files that hold the database at the location, whether they exist yet or not (none for a server).
+QStringList filesOf(const QString& location);
+
 // How open treats a file that is missing something: a program that keeps the file creates and upgrades it;
 // one that only reads and reports takes a Qorvil file as it finds it and writes nothing but its own rows.
 enum class OpenMode { CreateOrUpgrade, ExistingOnly };
@@ -28,6 +34,10 @@ enum class OpenMode { CreateOrUpgrade, ExistingOnly };
 // would need an upgrade, and leaves the file's journal mode as it is.
 [[nodiscard]] bool open(Kind kind, const QString& path, QString* error = nullptr,
                         OpenMode mode = OpenMode::CreateOrUpgrade);
+
+// Opens gConn, ExistingOnly, on the server database a command reads: "no database at PATH" when nothing is
+// there, since opening would create it.
+[[nodiscard]] bool openExisting(const QString& path, QString* error);
 
 // A second connection of the program, by name, to another database (a copy's target): opened, checked and
 // brought to the schema as open() does, without the audit trail's program triggers or the shared connection's
