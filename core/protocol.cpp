@@ -14,11 +14,15 @@ constexpr QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
 // Room beyond the longest ID for what is not part of it: a byte-order mark and the CR of a CR LF.
 constexpr qsizetype kIdSlack = 4;
 
-// The codes as they travel; the replies are ASCII, so a code can never start inside a UTF-8 sequence.
-constexpr QByteArrayView kCra("CRA");
-constexpr QByteArrayView kNrf("NRF");
-constexpr QByteArrayView kRin("RIN");
-constexpr QByteArrayView kOut("OUT");
+// The codes as they travel.
+constexpr QByteArrayView wire(QLatin1String code)
+{
+    return QByteArrayView(code.data(), code.size());
+}
+constexpr QByteArrayView kCra = wire(kAccepted);
+constexpr QByteArrayView kNrf = wire(kNotFound);
+constexpr QByteArrayView kRin = wire(kSignedIn);
+constexpr QByteArrayView kOut = wire(kSignedOut);
 
 constexpr std::array<QByteArrayView, 4> kCodes = {kCra, kNrf, kRin, kOut};
 

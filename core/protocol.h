@@ -14,10 +14,11 @@ namespace Protocol {
 
 constexpr quint16 kPort = 50505;
 
-inline const QString kAccepted = QStringLiteral("CRA");
-inline const QString kNotFound = QStringLiteral("NRF");
-inline const QString kSignedIn = QStringLiteral("RIN");
-inline const QString kSignedOut = QStringLiteral("OUT");
+// The server's reply codes. They are ASCII, so a code can never start inside a UTF-8 sequence.
+inline constexpr QLatin1String kAccepted("CRA");
+inline constexpr QLatin1String kNotFound("NRF");
+inline constexpr QLatin1String kSignedIn("RIN");
+inline constexpr QLatin1String kSignedOut("OUT");
 
 // Text held without an end is taken as complete once the sender has been quiet this long.
 constexpr int kQuietMs = 100;

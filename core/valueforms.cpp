@@ -7,7 +7,7 @@ namespace ValueForms {
 
 QString showDate(const QDate& date)
 {
-    return date.toString(QStringLiteral("MM/dd/yyyy"));
+    return date.toString(kDateForm);
 }
 
 QString showTime(const QTime& time)
@@ -17,7 +17,7 @@ QString showTime(const QTime& time)
 
 QString showDateTime(const QDateTime& when)
 {
-    return when.toString(QStringLiteral("MM/dd/yyyy HH:mm:ss"));
+    return when.toString(kDateForm + QStringLiteral(" HH:mm:ss"));
 }
 
 std::optional<QDate> readDate(const QString& text)

@@ -2,6 +2,7 @@
 
 #include "core/audit/audittrail.h"
 #include "core/datapaths.h"
+#include "core/exitstatus.h"
 #include "core/store/database.h"
 #include "core/valueforms.h"
 #include "report/reportcommand.h"
@@ -14,11 +15,7 @@ namespace AuditCommand {
 
 namespace {
 
-enum Status {
-    Done = 0,
-    Failed = 1,
-    BadArguments = 2,
-};
+using namespace ExitStatus;
 
 void describe(QCommandLineParser* parser)
 {
@@ -26,8 +23,8 @@ void describe(QCommandLineParser* parser)
         QStringLiteral("qorvil-report audit: the changes made to time records, employee records, the administrator "
                        "password and the closed pay periods, newest first, with the old and the new values."));
     parser->addOptions({
-        {QStringLiteral("from"), QStringLiteral("First day of changes (local time)."), QStringLiteral("MM/DD/YYYY")},
-        {QStringLiteral("to"), QStringLiteral("Last day of changes (local time)."), QStringLiteral("MM/DD/YYYY")},
+        {QStringLiteral("from"), QStringLiteral("First day of changes (local time)."), ValueForms::kDatePlaceholder},
+        {QStringLiteral("to"), QStringLiteral("Last day of changes (local time)."), ValueForms::kDatePlaceholder},
         {QStringLiteral("employee"), QStringLiteral("Only the changes of this employee ID."), QStringLiteral("ID")},
         {QStringLiteral("csv"), QStringLiteral("Write the changes as CSV to FILE."), QStringLiteral("FILE")},
         {QStringLiteral("database"), QStringLiteral("The database to read."), QStringLiteral("FILE")},

@@ -1,5 +1,6 @@
 #include "report/migratecommand.h"
 
+#include "core/exitstatus.h"
 #include "core/audit/audittrail.h"
 #include "core/payroll/payrollreports.h"
 #include "core/store/database.h"
@@ -16,11 +17,7 @@ namespace MigrateCommand {
 
 namespace {
 
-enum Status {
-    Done = 0,
-    Failed = 1,
-    BadArguments = 2,
-};
+using namespace ExitStatus;
 
 const QString kTarget = QStringLiteral("qorvil-migrate-target");
 // Rows per INSERT: a year of a large staff is hundreds of thousands of rows, and each statement is a round

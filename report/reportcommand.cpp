@@ -1,6 +1,7 @@
 #include "report/reportcommand.h"
 
 #include "core/datapaths.h"
+#include "core/exitstatus.h"
 #include "core/employees/employeerecord.h"
 #include "core/sites/sites.h"
 #include "core/store/database.h"
@@ -19,11 +20,7 @@ namespace ReportCommand {
 
 namespace {
 
-enum Status {
-    Done = 0,
-    Failed = 1,
-    BadArguments = 2,
-};
+using namespace ExitStatus;
 
 struct Options
 {
@@ -49,8 +46,8 @@ void describe(QCommandLineParser* parser)
     parser->addPositionalArgument(QStringLiteral("report"), QStringLiteral("summary or detail"),
                                   QStringLiteral("summary|detail"));
     parser->addOptions({
-        {QStringLiteral("from"), QStringLiteral("First day of the period."), QStringLiteral("MM/DD/YYYY")},
-        {QStringLiteral("to"), QStringLiteral("Last day of the period."), QStringLiteral("MM/DD/YYYY")},
+        {QStringLiteral("from"), QStringLiteral("First day of the period."), ValueForms::kDatePlaceholder},
+        {QStringLiteral("to"), QStringLiteral("Last day of the period."), ValueForms::kDatePlaceholder},
         {QStringLiteral("employee"), QStringLiteral("An employee to report on (one or more)."), QStringLiteral("ID")},
         {QStringLiteral("all"), QStringLiteral("Report on every employee.")},
         {QStringLiteral("database"),

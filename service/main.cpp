@@ -1,6 +1,7 @@
 // qorvil-service: serves the punch terminals without a display, for systemd. It never asks: what the desktop
 // server would show in a box is a log line on standard error, and a terminal is greeted as soon as it connects.
 #include "core/datapaths.h"
+#include "core/exitstatus.h"
 #include "core/net/terminalaccess.h"
 #include "core/net/terminallistener.h"
 #include "core/protocol.h"
@@ -21,11 +22,7 @@
 
 namespace {
 
-enum Status {
-    Done = 0,
-    Failed = 1,
-    BadArguments = 2,
-};
+using namespace ExitStatus;
 
 struct Options
 {

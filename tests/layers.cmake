@@ -46,7 +46,7 @@ endforeach()
 # the store sits below everything that uses it and no two parts can lean on each other. A new part of core
 # takes its place in this list.
 set(core_order
-    "core/clock.:core/valueforms.:core/signalwatcher."
+    "core/clock.:core/valueforms.:core/signalwatcher.:core/csv.:core/exitstatus."
     "core/store/:core/datapaths.:core/settings."
     "core/admin/" "core/employees/" "core/sites/" "core/audit/" "core/timesheets/" "core/punch/" "core/protocol."
     "core/payroll/" "core/net/")

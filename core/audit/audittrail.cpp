@@ -1,13 +1,13 @@
 #include "core/audit/audittrail.h"
 
 #include "core/clock.h"
+#include "core/csv.h"
 #include "core/store/database.h"
 #include "core/store/query.h"
 #include "core/valueforms.h"
 
 #include <QHash>
 #include <QSaveFile>
-#include <algorithm>
 
 namespace AuditTrail {
 
@@ -23,22 +23,6 @@ bool isDateColumn(const QString& column)
     static const QStringList dates = {QStringLiteral("rsdate"), QStringLiteral("emp_dob"), QStringLiteral("date_hired"),
                                       QStringLiteral("closed_through")};
     return dates.contains(column, Qt::CaseInsensitive);
-}
-
-QString csvField(const QString& text)
-{
-    static const QString special = QStringLiteral(",\"\r\n");
-    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return special.contains(c); }))
-        return text;
-    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-}
-
-QString csvLine(const QStringList& fields)
-{
-    QStringList out;
-    for (const QString& field : fields)
-        out << csvField(field);
-    return out.join(QLatin1Char(',')) + QStringLiteral("\r\n");
 }
 
 QString storedText(const QVariant& value)
@@ -238,7 +222,7 @@ std::vector<QStringList> shownLines(const Change& change)
 
 QString csvHeader()
 {
-    return csvLine({QStringLiteral("Change"), QStringLiteral("When"), QStringLiteral("When (UTC)"),
+    return Csv::line({QStringLiteral("Change"), QStringLiteral("When"), QStringLiteral("When (UTC)"),
                     QStringLiteral("Administrator"), QStringLiteral("OS User"), QStringLiteral("Host"),
                     QStringLiteral("Program"), QStringLiteral("Employee ID"), QStringLiteral("Day"),
                     QStringLiteral("Action"), QStringLiteral("Field"), QStringLiteral("Old Value"),
@@ -259,9 +243,9 @@ QString csvLines(const Change& change)
                               describe(change)};
     QString csv;
     for (const Value& value : change.values)
-        csv += csvLine(
+        csv += Csv::line(
             head + QStringList{caption(change, value.column), storedText(value.oldValue), storedText(value.newValue)});
-    return change.values.empty() ? csvLine(head + QStringList(3, QString())) : csv;
+    return change.values.empty() ? Csv::line(head + QStringList(3, QString())) : csv;
 }
 
 bool exportCsv(const Filter& filter, const QString& path, int* written, QString* error)

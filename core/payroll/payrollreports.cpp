@@ -1,5 +1,7 @@
 #include "core/payroll/payrollreports.h"
 
+#include "core/csv.h"
+
 #include "core/clock.h"
 #include "core/employees/employeerecord.h"
 #include "core/store/query.h"
@@ -32,24 +34,6 @@ struct TotalLine
 QString number(double value)
 {
     return ValueForms::showValue(value);
-}
-
-QString csvField(const QString& text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-QString csvLine(const QStringList& fields)
-{
-    QStringList out;
-    for (const QString& field : fields)
-        out << csvField(field);
-    return out.join(QLatin1Char(',')) + QStringLiteral("\r\n");
 }
 
 // CSV keeps values in forms software reads without guessing: ISO dates, 24 h times, plain numbers.
@@ -99,7 +83,7 @@ void writeExports(const Spec& spec, const QList<TotalLine>& totals, const std::o
     QStringList header;
     for (const Column& column : spec.columns)
         header << column.header;
-    QString csv = csvLine(header);
+    QString csv = Csv::line(header);
     QList<QStringList> lines;
     for (const Row& row : report->rows) {
         QStringList fields;
@@ -109,14 +93,14 @@ void writeExports(const Spec& spec, const QList<TotalLine>& totals, const std::o
             fields << csvValue(value);
             shown << ValueForms::showValue(value);
         }
-        csv += csvLine(fields);
+        csv += Csv::line(fields);
         lines << shown;
     }
     for (const TotalLine& total : totals) {
         QStringList fields = {total.caption};
         for (int i = 1; i < spec.columns.size(); ++i)
             fields << total.cells.value(spec.columns[i].name);
-        csv += csvLine(fields);
+        csv += Csv::line(fields);
         lines << fields;
     }
     report->csv = csv;

@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "core/store/query.h"
+#include "core/valueforms.h"
 #include "server/audit/audittrailmodel.h"
 #include "widgets/childwindows.h"
 #include "widgets/dialogs.h"
@@ -46,7 +47,7 @@ AuditTrailWindow::AuditTrailWindow(QWidget* parent) : FormWindow(parent)
     m_to->setObjectName(QStringLiteral("DTPicker2"));
     for (QDateEdit* picker : {m_from, m_to}) {
         picker->setCalendarPopup(true);
-        picker->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+        picker->setDisplayFormat(ValueForms::kDateForm);
         picker->setMinimumWidth(130);
     }
     const QStringList captions = {QStringLiteral("Employee"), QStringLiteral("From"), QStringLiteral("To")};

@@ -65,7 +65,7 @@ ClosePeriodWindow::ClosePeriodWindow(QWidget* parent) : FormWindow(parent)
     m_through = new QDateEdit(frame);
     m_through->setObjectName(QStringLiteral("DTPicker1"));
     m_through->setCalendarPopup(true);
-    m_through->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+    m_through->setDisplayFormat(ValueForms::kDateForm);
     m_through->setMinimumWidth(130);
     caption->setBuddy(m_through);
     auto* grid = new QGridLayout(frame);

@@ -103,7 +103,7 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     m_to->setGeometry(twips(3360, 2040, 2175, 375));
     for (QDateEdit* picker : {m_from, m_to}) {
         picker->setCalendarPopup(true);
-        picker->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+        picker->setDisplayFormat(ValueForms::kDateForm);
     }
 
     auto* frame2 = new QGroupBox(QStringLiteral("Report Type"), this);

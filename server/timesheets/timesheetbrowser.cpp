@@ -58,7 +58,7 @@ TimesheetBrowser::TimesheetBrowser(QWidget* parent) : FormWindow(parent)
     m_to->setObjectName(QStringLiteral("DTPicker2"));
     for (QDateEdit* picker : {m_from, m_to}) {
         picker->setCalendarPopup(true);
-        picker->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+        picker->setDisplayFormat(ValueForms::kDateForm);
         picker->setMinimumWidth(130);
     }
     auto* fromLabel = new QLabel(QStringLiteral("From"), filter);
