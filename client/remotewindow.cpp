@@ -138,6 +138,13 @@ RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), 
     connect(m_id, &QLineEdit::returnPressed, this, &RemoteWindow::sendId);
 }
 
+RemoteWindow::~RemoteWindow()
+{
+    // The socket, a child, is deleted after this window's members and says `disconnected` as it goes: no slot
+    // may run then on a window that is half gone.
+    m_socket->disconnect(this);
+}
+
 bool RemoteWindow::load()
 {
     if (!requireDatabase())
