@@ -1,7 +1,7 @@
 #include "report/migratecommand.h"
 
-#include "core/exitstatus.h"
 #include "core/audit/audittrail.h"
+#include "core/exitstatus.h"
 #include "core/payroll/payrollreports.h"
 #include "core/store/database.h"
 #include "core/store/pgdriver.h"

@@ -1,8 +1,8 @@
 #include "report/reportcommand.h"
 
 #include "core/datapaths.h"
-#include "core/exitstatus.h"
 #include "core/employees/employeerecord.h"
+#include "core/exitstatus.h"
 #include "core/sites/sites.h"
 #include "core/store/database.h"
 #include "core/store/recordset.h"

@@ -1,8 +1,7 @@
 #include "core/payroll/payrollreports.h"
 
-#include "core/csv.h"
-
 #include "core/clock.h"
+#include "core/csv.h"
 #include "core/employees/employeerecord.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
