@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
+#include <sys/stat.h>
 
 Q_DECLARE_METATYPE(Database::Kind)
 
@@ -178,6 +179,13 @@ void TestDatabase::newFileGetsFullSchemaAndSeedRows()
 
     TempDatabase client(Database::Kind::Client);
     QCOMPARE(client.scalar(QStringLiteral("select ip from server")).toString(), QStringLiteral("127.0.0.1"));
+    // Wages, social security numbers and the terminal's site key: for the owner only, the log and index alike.
+    client.exec(QStringLiteral("UPDATE server SET ip = '10.0.0.1'"));
+    for (const QString& file : {db.path(), db.path() + "-wal", db.path() + "-shm", client.path()}) {
+        struct stat seen = {};
+        QVERIFY2(::stat(QFile::encodeName(file).constData(), &seen) == 0, qPrintable(file));
+        QCOMPARE(seen.st_mode & 0777, 0600u);
+    }
 }
 
 void TestDatabase::newFileGetsEveryMigration_data()
