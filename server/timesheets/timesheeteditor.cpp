@@ -241,10 +241,11 @@ bool TimesheetEditor::valuesFromFields(QVariantHash* values, bool newRow, const 
         const QString column = QString::fromLatin1(kFields[i].column);
         const QString text = m_fields[i]->text();
         if (text.trimmed().isEmpty()) {
-            // A slot that was free and is left blank stays free, so the day's later punches are still
-            // recorded; a punch whose box was emptied keeps its place as 00:00:00.
-            const bool wasFree = newRow || m_records.value(column).isNull();
-            values->insert(column, wasFree ? QVariant() : QVariant(ValueForms::kBlankTime));
+            // A slot that was free and is left blank is not written: it stays free for the day's later punches,
+            // and a punch stored there since the row was shown is kept. A punch whose box was emptied keeps its
+            // place as 00:00:00.
+            if (!newRow && !m_records.value(column).isNull())
+                values->insert(column, ValueForms::kBlankTime);
             continue;
         }
         if (!ValueForms::readTime(text))
