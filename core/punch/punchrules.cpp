@@ -221,6 +221,11 @@ PunchResult recordFromTerminal(const QSqlDatabase& db, const QString& id, const 
 
 } // namespace
 
+PunchResult recordFromClock(const QString& id)
+{
+    return recordFromTerminal(id, now());
+}
+
 PunchResult recordFromTerminal(const QString& id, const QDateTime& at)
 {
     return recordFromTerminal(gConn, id, at, nullptr);
