@@ -120,7 +120,7 @@ void TestService::newDatabaseIsSharedWithTheGroup()
     ::umask(before);
     QVERIFY2(started, qPrintable(service.log()));
     // The group's to write, nobody else's to read (employees' numbers and wages).
-    for (const QString& file : {path, path + "-wal"}) {
+    for (const QString& file : QStringList{path, path + "-wal"}) {
         struct stat seen = {};
         QVERIFY(::stat(QFile::encodeName(file).constData(), &seen) == 0);
         QCOMPARE(seen.st_mode & 0777, 0660u);
