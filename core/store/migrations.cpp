@@ -3,6 +3,7 @@
 #include "core/audit/audittrail.h"
 #include "core/audit/closedperiods.h"
 #include "core/clock.h"
+#include "core/payroll/payrollexport.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
 
@@ -248,6 +249,7 @@ const std::vector<Migration>& forKind(Database::Kind kind)
         {3, QStringLiteral("audit trail, closed pay periods"), trailAndClosedPeriods},
         {4, QStringLiteral("allowed terminals"), allowedTerminals},
         {5, QStringLiteral("sites"), sites},
+        {7, QStringLiteral("payroll export: payroll IDs, exports made"), PayrollExport::createSchema},
     };
     static const std::vector<Migration> client = {
         {1, QStringLiteral("server address"), clientSchema},

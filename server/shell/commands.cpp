@@ -122,6 +122,12 @@ const QList<Design>& designs()
          QStringLiteral("Show the site key that encrypts the terminals' connections, or make a new one"),
          {},
          QStringLiteral("dialog-password")},
+        {PayrollExport,
+         QStringLiteral("Payroll Export..."),
+         QStringLiteral("Payroll Export"),
+         QStringLiteral("Set the payroll IDs and the codes the payroll services need for the exported hours"),
+         {},
+         QStringLiteral("document-export")},
         {Undo, QStringLiteral("&Undo"), QStringLiteral("Undo"), QStringLiteral("Undo the last action"),
          QStringLiteral("Ctrl+Z"), QStringLiteral("edit-undo")},
         {Cut, QStringLiteral("Cu&t"), QStringLiteral("Cut"),
@@ -187,6 +193,7 @@ std::optional<bool> enabledState(int id, bool locked)
     case ReopenPayPeriod:
     case AllowedTerminals:
     case TerminalKey:
+    case PayrollExport:
         return !locked;
     case Copy:
     case Cut:

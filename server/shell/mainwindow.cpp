@@ -10,6 +10,7 @@
 #include "server/employees/employeewindow.h"
 #include "server/employees/emptablewindow.h"
 #include "server/employees/searchidwindow.h"
+#include "server/payroll/payrollexportwindow.h"
 #include "server/payroll/payrollwindow.h"
 #include "server/punch/clockwindow.h"
 #include "server/punch/terminalnoticeboxes.h"
@@ -312,6 +313,7 @@ void MainWindow::buildMenus()
     admin->setObjectName(QStringLiteral("AdministratorMenu"));
     admin->menuAction()->setData(int(Commands::AdministratorMenu));
     admin->addAction(makeAction(Commands::PayrollReports));
+    admin->addAction(makeAction(Commands::PayrollExport));
     admin->addAction(makeAction(Commands::EmployeeTable));
     admin->addSeparator();
     admin->addAction(action(Commands::NewEmployee));
@@ -449,6 +451,9 @@ void MainWindow::executeCommand(int id)
         break;
     case Commands::PayrollReports:
         ChildWindows::open<PayrollWindow>(QStringLiteral("Payroll"));
+        break;
+    case Commands::PayrollExport:
+        ChildWindows::open<PayrollExportWindow>(QStringLiteral("PayrollExport"));
         break;
     case Commands::EmployeeTable:
         ChildWindows::open<EmpTableWindow>(QStringLiteral("EmpTable"));
