@@ -38,7 +38,7 @@ const QStringList& copiedTables()
         QStringLiteral("Terminal"),          QStringLiteral("admin"),
         QStringLiteral("settings"),          QStringLiteral("closed_period"),
         QStringLiteral("allowed_terminals"), QStringLiteral("audit_change"),
-        QStringLiteral("audit_value"),
+        QStringLiteral("audit_value"),       QStringLiteral("payroll_export"),
     };
     return tables;
 }

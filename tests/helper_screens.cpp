@@ -295,6 +295,7 @@ int main(int argc, char* argv[])
              main->executeCommand(Commands::AllowedTerminals);
          }},
         {QStringLiteral("terminalkey"), command(Commands::TerminalKey)},
+        {QStringLiteral("payrollexport"), command(Commands::PayrollExport)},
         {QStringLiteral("employee"), command(Commands::NewEmployee)},
         {QStringLiteral("employee-upload"),
          [&main] {

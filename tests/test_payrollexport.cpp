@@ -2,13 +2,20 @@
 #include "core/payroll/payrollreports.h"
 #include "core/valueforms.h"
 #include "report/reportcommand.h"
+#include "server/payroll/exportforpayroll.h"
+#include "server/payroll/payrollexportwindow.h"
+#include "tests/support/scripteddialogs.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/tempdatabase.h"
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRandomGenerator>
+#include <QTableWidget>
 #include <QTest>
 #include <QTextStream>
 
@@ -99,6 +106,7 @@ private Q_SLOTS:
     void refusals();
     void genericHoursEqualTheSummaryOverAYear();
     void exportsAreRecordedAndAReexportIsNamed();
+    void theWindowsSetUpAndWriteAnExport();
 };
 
 void TestPayrollExport::layoutsMatchTheirReferenceFiles_data()
@@ -241,6 +249,55 @@ void TestPayrollExport::exportsAreRecordedAndAReexportIsNamed()
     QVERIFY2(outcome.err.contains(QStringLiteral("exported before: 03/02/2026 to 03/06/2026 as gusto to ") + first),
              qPrintable(outcome.err));
     QVERIFY(outcome.out.contains(QStringLiteral("Wrote 1 row(s) of hours of 1 employee(s)")));
+}
+
+// An owner sets ADP up in the Payroll Export window, then exports from the payroll window's button: the file is
+// the reference file.
+void TestPayrollExport::theWindowsSetUpAndWriteAnExport()
+{
+    FixedClock clock(QDateTime(QDate(2026, 3, 9), QTime(8, 0)));
+    TempDatabase db;
+    seedWeek(db);
+    db.exec(QStringLiteral("Delete from settings where name like 'payroll_export.adp%'"));
+    ScriptedDialogs dialogs;
+    PayrollExportWindow window;
+    QVERIFY(window.load());
+    auto* layouts = window.findChild<QComboBox*>(QStringLiteral("ComboLayout"));
+    layouts->setCurrentIndex(layouts->findData(QStringLiteral("adp")));
+    window.findChild<QLineEdit*>(PayrollExport::kAdpCompany)->setText(QStringLiteral("ABC"));
+    window.findChild<QLineEdit*>(PayrollExport::kAdpBatch)->setText(QStringLiteral(" B1 "));
+    auto* grid = window.findChild<QTableWidget*>(QStringLiteral("EmpGrid"));
+    const int bob = grid->findItems(QStringLiteral("1002"), Qt::MatchExactly).constFirst()->row();
+    auto* save = window.findChild<QPushButton*>(QStringLiteral("PushButtonSave"));
+
+    // One payroll ID for two people is refused, and nothing is stored.
+    grid->item(bob, 2)->setText(QStringLiteral("101"));
+    save->click();
+    QVERIFY2(dialogs.last().text.contains(QStringLiteral("is given to Ann Avery and Bob Brown")),
+             qPrintable(dialogs.last().text));
+    QVERIFY(db.scalar(QStringLiteral("Select payroll_id from Employee where emp_id = '1002'")).isNull());
+    grid->item(bob, 2)->setText(QStringLiteral("102"));
+    save->click();
+    QCOMPARE(dialogs.last().text, QStringLiteral("The payroll export settings are saved."));
+    QCOMPARE(db.scalar(QStringLiteral("Select payroll_id from Employee where emp_id = '1002'")).toString(),
+             QStringLiteral("102"));
+
+    const QString output = QDir(db.dir()).filePath(QStringLiteral("PRABCEPI.csv"));
+    dialogs.clear();
+    dialogs.queueAnswer(Dialogs::Answer::Yes); // the days are not closed yet
+    dialogs.queueText(output);
+    QCOMPARE(ExportForPayroll::run({kMonday, kMonday.addDays(4), {}}), output);
+    QVERIFY(dialogs.texts().at(0).contains(QStringLiteral("not in a closed pay period")));
+    QVERIFY(dialogs.boxes.at(1).text.endsWith(QStringLiteral("PRABCEPI.csv"))); // the suggested name
+    QCOMPARE(contents(output), contents(QStringLiteral(QORVIL_EXPORT_REFERENCES "/adp.csv")));
+
+    // Exported again: the earlier export is named, and No leaves everything as it was.
+    dialogs.clear();
+    QVERIFY(ExportForPayroll::run({kMonday, kMonday.addDays(4), {}}).isEmpty());
+    QVERIFY2(dialogs.texts().at(0).contains(QStringLiteral("exported before: 03/02/2026 to 03/06/2026 as adp to ") +
+                                            output),
+             qPrintable(dialogs.texts().join(QLatin1Char('\n'))));
+    QCOMPARE(dialogs.boxes.size(), 1);
 }
 
 QTEST_MAIN(TestPayrollExport)

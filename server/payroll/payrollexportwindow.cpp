@@ -57,15 +57,15 @@ PayrollExportWindow::PayrollExportWindow(QWidget* parent) : FormWindow(parent)
 {
     setWindowTitle(kTitle);
     setObjectName(QStringLiteral("PayrollExport"));
-    resize(900, 600);
 
     auto* top = new QHBoxLayout;
-    auto* layoutLabel = new QLabel(QStringLiteral("&Layout of \"Export for Payroll...\":"), this);
+    auto* layoutLabel = new QLabel(QStringLiteral("Your payroll service's &layout:"), this);
     m_layout = new QComboBox(this);
     m_layout->setObjectName(QStringLiteral("ComboLayout"));
     for (const PayrollExport::Layout& layout : PayrollExport::layouts())
         m_layout->addItem(layout.title, layout.name);
     layoutLabel->setBuddy(m_layout);
+    layoutLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     top->addWidget(layoutLabel);
     top->addWidget(m_layout, 1);
 
@@ -96,6 +96,8 @@ PayrollExportWindow::PayrollExportWindow(QWidget* parent) : FormWindow(parent)
     m_codes->setObjectName(QStringLiteral("CodeGrid"));
     m_codes->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_codes->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_codes->horizontalHeader()->setMinimumSectionSize(90);
+    m_codes->setWordWrap(false);
     codesLayout->addWidget(m_codes);
 
     auto* left = new QVBoxLayout;
@@ -115,13 +117,16 @@ PayrollExportWindow::PayrollExportWindow(QWidget* parent) : FormWindow(parent)
         {QStringLiteral("Employee ID"), QStringLiteral("Name"), QStringLiteral("Payroll ID")});
     m_employees->verticalHeader()->hide();
     m_employees->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    m_employees->setColumnWidth(0, 110);
+    m_employees->setColumnWidth(2, 120);
+    m_employees->setWordWrap(false);
     m_employees->setSelectionBehavior(QAbstractItemView::SelectRows);
     peopleLayout->addWidget(hint);
     peopleLayout->addWidget(m_employees, 1);
 
     auto* middle = new QHBoxLayout;
-    middle->addLayout(left, 1);
-    middle->addWidget(people, 1);
+    middle->addLayout(left, 3);
+    middle->addWidget(people, 2);
 
     QPushButton* saveButton = makeButton("PushButtonSave", QStringLiteral("&Save"));
     QPushButton* closeButton = makeButton("PushButtonClose", QStringLiteral("&Close"));
@@ -217,15 +222,22 @@ bool PayrollExportWindow::readEmployees()
         m_employees->insertRow(row);
         auto* id = new QTableWidgetItem(query.text(0));
         auto* name = new QTableWidgetItem(QString(query.text(1) + QLatin1Char(' ') + query.text(2)).trimmed());
-        for (QTableWidgetItem* fixed : {id, name})
+        for (QTableWidgetItem* fixed : {id, name}) {
             fixed->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            fixed->setToolTip(fixed->text()); // the whole text, where the column cuts it
+        }
         m_employees->setItem(row, 0, id);
         m_employees->setItem(row, 1, name);
         m_employees->setItem(row, 2, new QTableWidgetItem(query.text(3)));
         m_storedIds.insert(row, query.text(3));
     }
-    m_employees->resizeColumnToContents(0);
     return true;
+}
+
+QSize PayrollExportWindow::sizeHint() const
+{
+    // Room for the codes of every service side by side and the employee grid; the main window bounds it.
+    return QSize(980, 620);
 }
 
 void PayrollExportWindow::save()

@@ -16,6 +16,7 @@ public:
     explicit PayrollExportWindow(QWidget* parent = nullptr);
 
     bool load() override;
+    QSize sizeHint() const override;
     void save();
 
 private:
