@@ -1,5 +1,6 @@
 #include "core/payroll/payrollexport.h"
 #include "core/payroll/payrollreports.h"
+#include "core/payroll/payrules.h"
 #include "core/valueforms.h"
 #include "report/reportcommand.h"
 #include "server/payroll/exportforpayroll.h"
@@ -47,9 +48,15 @@ QByteArray contents(const QString& path)
 
 const QDate kMonday(2026, 3, 2);
 
-// Hours worked on the day are holiday hours.
-void seedHoliday(TempDatabase&, const QDate&)
+// Hours worked on the day are holiday hours, at the overtime wage.
+void seedHoliday(const QDate& day)
 {
+    Pay::Rules rules;
+    QString error;
+    QVERIFY2(Pay::load(&rules, &error) && Pay::set(&rules, QStringLiteral("holiday_rate"), QStringLiteral("ot"), &error),
+             qPrintable(error));
+    rules.holidays.insert(day, QStringLiteral("Founders' Day"));
+    QVERIFY2(Pay::save(rules, &error), qPrintable(error));
 }
 
 // Two employees over one week: Ann with overtime (a 5-hour pair, a 4:20 one), Bob with hours on a holiday. The
@@ -71,7 +78,7 @@ void seedWeek(TempDatabase& db)
                        {PayrollExport::kPaychexClient, QStringLiteral("70012345")}};
     QString error;
     QVERIFY2(PayrollExport::saveSettings(settings, &error), qPrintable(error));
-    seedHoliday(db, kMonday.addDays(1));
+    seedHoliday(kMonday.addDays(1));
 }
 
 QStringList week(const QString& format, const QString& output, const QString& database)
@@ -150,6 +157,10 @@ void TestPayrollExport::refusals_data()
                                             << "Update Employee set emp_fname = 'Bob', emp_lname = 'Brown', "
                                                "payroll_id = NULL"
                                             << "out.csv" << 1 << "Bob Brown (1001) and Bob Brown (1002)";
+    QTest::newRow("paid time off without its code")
+        << "paychex"
+        << "Insert into paid_time_off (emp_id, rsdate, hours, kind) values ('1002', '2026-03-05', 8, 'Vacation')"
+        << "out.csv" << 1 << "Set the code of paid time off: vacation for Paychex";
     QTest::newRow("Paychex without a client") << "paychex" << "Delete from settings where name like '%paychex%'"
                                               << "out.csv" << 1 << "the Paychex client ID";
 }
@@ -248,7 +259,7 @@ void TestPayrollExport::exportsAreRecordedAndAReexportIsNamed()
     QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
     QVERIFY2(outcome.err.contains(QStringLiteral("exported before: 03/02/2026 to 03/06/2026 as gusto to ") + first),
              qPrintable(outcome.err));
-    QVERIFY(outcome.out.contains(QStringLiteral("Wrote 1 row(s) of hours of 1 employee(s)")));
+    QVERIFY(outcome.out.contains(QStringLiteral("Wrote 2 row(s) of hours of 1 employee(s)")));
 }
 
 // An owner sets ADP up in the Payroll Export window, then exports from the payroll window's button: the file is

@@ -42,9 +42,9 @@ struct Audited
 };
 
 // Tables of later releases are followed once the file has them.
-const std::array<Audited, 8>& audited()
+const std::array<Audited, 9>& audited()
 {
-    static const std::array<Audited, 8> tables = {{
+    static const std::array<Audited, 9> tables = {{
         {QStringLiteral("timesheet"), QStringLiteral("emp_id"), QStringLiteral("rsdate"), true},
         {QStringLiteral("Employee"), QStringLiteral("emp_id"), QString(), true},
         {QStringLiteral("admin"), QString(), QString(), false},
@@ -53,6 +53,7 @@ const std::array<Audited, 8>& audited()
         {QStringLiteral("holiday"), QString(), QStringLiteral("day"), true},
         {QStringLiteral("pay_exempt"), QStringLiteral("emp_id"), QString(), true},
         {QStringLiteral("paid_time_off"), QStringLiteral("emp_id"), QStringLiteral("rsdate"), true},
+        {QStringLiteral("payroll_export"), QString(), QStringLiteral("from_date"), true},
     }};
     return tables;
 }
@@ -258,7 +259,8 @@ bool isDateColumn(const QString& column)
 {
     static const QStringList dates = {QStringLiteral("rsdate"), QStringLiteral("emp_dob"), QStringLiteral("date_hired"),
                                       QStringLiteral("closed_through"), QStringLiteral("day"),
-                                      QStringLiteral("period_start")};
+                                      QStringLiteral("period_start"), QStringLiteral("from_date"),
+                                      QStringLiteral("to_date")};
     return dates.contains(column, Qt::CaseInsensitive);
 }
 
@@ -540,6 +542,8 @@ QString describe(const Change& change)
                                                           : QStringLiteral("Administrator password removed");
     if (table == QLatin1String("pay_rules"))
         return QStringLiteral("Pay rules changed");
+    if (table == QLatin1String("payroll_export") && change.action == QLatin1String("insert"))
+        return QStringLiteral("Hours exported for payroll");
     if (table == QLatin1String("pay_exempt"))
         return change.action == QLatin1String("delete") ? QStringLiteral("Overtime paid again")
                                                         : QStringLiteral("Exempt from overtime");

@@ -2,7 +2,6 @@
 
 #include "core/audit/closedperiods.h"
 #include "core/clock.h"
-#include "core/payroll/paycomputation.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
 #include "core/valueforms.h"
@@ -694,67 +693,49 @@ bool readWorker(const QString& empId, Named* named, QString* error)
     return true;
 }
 
-// Every employee with a time record in the range, as stored (exactly, whether still on the list or not).
+// Every employee with a time record or paid time off in the range, as stored (exactly, whether still on the list
+// or not).
 bool employeesWithHours(const Request& request, QStringList* ids, QString* error)
 {
-    QVariantList binds = {ValueForms::storeDate(request.from), ValueForms::storeDate(request.to)};
-    QString sql = QStringLiteral("SELECT DISTINCT emp_id FROM timesheet WHERE rsdate >= ? AND rsdate <= ?");
-    if (!request.site.isEmpty()) {
-        sql += QStringLiteral(" AND site = ?");
-        binds << request.site;
-    }
-    Query query;
-    if (!query.exec(sql, binds)) {
-        *error = query.error();
-        return false;
-    }
-    while (query.next()) {
-        if (!ids->contains(query.text(0)))
-            ids->append(query.text(0));
-    }
-    if (!query.error().isEmpty()) {
-        *error = query.error();
-        return false;
+    const QVariantList range = {ValueForms::storeDate(request.from), ValueForms::storeDate(request.to)};
+    QList<std::pair<QString, QVariantList>> queries = {
+        {QStringLiteral("SELECT DISTINCT emp_id FROM timesheet WHERE rsdate >= ? AND rsdate <= ?") +
+             (request.site.isEmpty() ? QString() : QStringLiteral(" AND site = ?")),
+         request.site.isEmpty() ? range : range + QVariantList{request.site}}};
+    if (gConn.tables().contains(QStringLiteral("paid_time_off"), Qt::CaseInsensitive))
+        queries.append({QStringLiteral("SELECT DISTINCT emp_id FROM paid_time_off WHERE rsdate >= ? AND rsdate <= ?"),
+                        range});
+    for (const auto& [sql, binds] : queries) {
+        Query query;
+        if (!query.exec(sql, binds)) {
+            *error = query.error();
+            return false;
+        }
+        while (query.next()) {
+            if (!ids->contains(query.text(0)))
+                ids->append(query.text(0));
+        }
+        if (!query.error().isEmpty()) {
+            *error = query.error();
+            return false;
+        }
     }
     return true;
 }
 
-// The days of one employee under the per-pair rule, in minutes per hour type.
-bool daysOf(const QString& empId, const Request& request, std::vector<Day>* days, QString* error)
+// The days of one employee as the pay computation splits them, in minutes per hour type.
+std::vector<Day> daysOf(const Pay::Result& result)
 {
-    QVariantList binds = {empId, ValueForms::storeDate(request.from), ValueForms::storeDate(request.to)};
-    QString sql = QStringLiteral("SELECT in1, out1, in2, out2, in3, out3, rsdate, emp_id FROM timesheet WHERE emp_id = ? "
-                                 "AND rsdate >= ? AND rsdate <= ?");
-    if (!request.site.isEmpty()) {
-        sql += QStringLiteral(" AND site = ?");
-        binds << request.site;
+    std::vector<Day> days;
+    for (const Pay::DayResult& computed : result.days) {
+        Day day{computed.day, {}};
+        for (int type = 0; type < kWorkedTypes; ++type)
+            day.hours.push_back({HourType(type), QString(), computed.minutes[HourType(type)]});
+        for (const Pay::PaidTimeOff& off : computed.paidTimeOff)
+            day.hours.push_back({HourType::PaidTimeOff, off.kind, off.minutes});
+        days.push_back(std::move(day));
     }
-    Query query;
-    if (!query.exec(sql + QStringLiteral(" ORDER BY rsdate, id"), binds)) {
-        *error = query.error();
-        return false;
-    }
-    while (query.next()) {
-        if (query.text(7) != empId)
-            continue;
-        const QDate day = QDate::fromString(query.text(6), Qt::ISODate);
-        if (days->empty() || days->back().day != day)
-            days->push_back({day, {{HourType::Regular, {}, 0}, {HourType::Overtime, {}, 0}}});
-        for (int in = 0; in < 6; in += 2) {
-            if (!Pay::pairCounts(!query.isNull(in)))
-                continue;
-            const Pay::PairHours pair =
-                Pay::pairHours(ValueForms::storedTime(query.utf8(in)),
-                               query.isNull(in + 1) ? QTime() : ValueForms::storedTime(query.utf8(in + 1)));
-            days->back().hours[0].minutes += qRound64(pair.regular * 60);
-            days->back().hours[1].minutes += qRound64(pair.overtime * 60);
-        }
-    }
-    if (!query.error().isEmpty()) {
-        *error = query.error();
-        return false;
-    }
-    return true;
+    return days;
 }
 
 } // namespace
@@ -767,14 +748,20 @@ bool gather(const Request& request, Period* period, QString* error)
     QStringList ids = request.empIds;
     if (ids.isEmpty() && !employeesWithHours(request, &ids, error))
         return false;
+    // The reports' computation: the rules in force, or those kept with a closed period.
+    Pay::Calculator calculator;
+    if (!calculator.load(error))
+        return false;
+    Pay::Calculator::Options options;
+    options.site = request.site;
     for (const QString& id : std::as_const(ids)) {
         Named named;
         if (!readWorker(id, &named, error))
             return false;
-        Worker worker{id, named.payrollId, named.first, named.last, named.found, {}};
-        if (!daysOf(id, request, &worker.days, error))
+        Pay::Result result;
+        if (!calculator.compute(id, request.from, request.to, &result, error, options))
             return false;
-        period->workers.push_back(std::move(worker));
+        period->workers.push_back({id, named.payrollId, named.first, named.last, named.found, daysOf(result)});
     }
     if (request.empIds.isEmpty()) {
         // Everyone: in the order a payroll clerk reads a list, by name.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/payroll/paycomputation.h"
+
 #include <QDate>
 #include <QHash>
 #include <QList>
@@ -13,8 +15,8 @@
 // table. The hours come from the same pay computation as the reports.
 namespace PayrollExport {
 
-enum class HourType { Regular, Overtime, DoubleTime, Holiday, PaidTimeOff };
-inline constexpr int kWorkedTypes = 4; // the hour types with a code of their own in every layout
+using Pay::HourType;
+inline constexpr int kWorkedTypes = 4; // regular to holiday: the hour types with a code of their own in every layout
 
 // Hours of one type on one day, in whole minutes; paid time off by its kind.
 struct Hours

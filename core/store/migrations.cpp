@@ -121,6 +121,22 @@ bool payRules(QSqlDatabase& db, QString* error)
     return Pay::createSchema(db, error) && AuditTrail::followTables(db, error);
 }
 
+// Payroll IDs and the exports made. The trail follows the exports, and the file's own triggers on Employee are
+// made again so that they record the payroll ID too (a database server's trail reads the columns as it goes).
+bool payrollExport(QSqlDatabase& db, QString* error)
+{
+    if (!PayrollExport::createSchema(db, error))
+        return false;
+    if (StoreDrivers::of(db).engine() != StoreDriver::Engine::PostgreSQL &&
+        !run(db,
+             {QStringLiteral("DROP TRIGGER IF EXISTS audit_employee_insert"),
+              QStringLiteral("DROP TRIGGER IF EXISTS audit_employee_update"),
+              QStringLiteral("DROP TRIGGER IF EXISTS audit_employee_delete")},
+             error))
+        return false;
+    return AuditTrail::followTables(db, error);
+}
+
 bool clientSchema(QSqlDatabase& db, QString* error)
 {
     return run(db,
@@ -258,7 +274,7 @@ const std::vector<Migration>& forKind(Database::Kind kind)
         {4, QStringLiteral("allowed terminals"), allowedTerminals},
         {5, QStringLiteral("sites"), sites},
         {6, QStringLiteral("pay rules"), payRules},
-        {7, QStringLiteral("payroll export: payroll IDs, exports made"), PayrollExport::createSchema},
+        {7, QStringLiteral("payroll export: payroll IDs, exports made"), payrollExport},
     };
     static const std::vector<Migration> client = {
         {1, QStringLiteral("server address"), clientSchema},
