@@ -59,7 +59,7 @@ PayrollExportWindow::PayrollExportWindow(QWidget* parent) : FormWindow(parent)
     setObjectName(QStringLiteral("PayrollExport"));
 
     auto* top = new QHBoxLayout;
-    auto* layoutLabel = new QLabel(QStringLiteral("Your payroll service's &layout:"), this);
+    auto* layoutLabel = new QLabel(QStringLiteral("Your payroll service's layout:"), this);
     m_layout = new QComboBox(this);
     m_layout->setObjectName(QStringLiteral("ComboLayout"));
     for (const PayrollExport::Layout& layout : PayrollExport::layouts())

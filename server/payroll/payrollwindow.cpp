@@ -5,6 +5,7 @@
 #include "core/employees/employeerecord.h"
 #include "core/sites/sites.h"
 #include "core/valueforms.h"
+#include "server/payroll/exportforpayroll.h"
 #include "server/payroll/reportwindow.h"
 #include "widgets/childwindows.h"
 #include "widgets/dialogs.h"
@@ -59,14 +60,14 @@ QIcon reportIcon(bool detail)
 PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
 {
     setWindowTitle(QStringLiteral("Payroll Report"));
-    setFixedSize(twips(0, 0, 6855, 5700).size());
+    setFixedSize(twips(0, 0, 6855, 6240).size());
 
     auto* frame1 = new QGroupBox(QStringLiteral("Employee List"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
-    frame1->setGeometry(twips(120, 120, 3015, 5415));
+    frame1->setGeometry(twips(120, 120, 3015, 5955));
     m_list = new QTreeWidget(frame1);
     m_list->setObjectName(QStringLiteral("ListView1"));
-    m_list->setGeometry(twips(120, 240, 2775, 5055));
+    m_list->setGeometry(twips(120, 240, 2775, 5595));
     m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Employee ID")});
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
@@ -131,13 +132,21 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     m_openPeriod->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_openPeriod->setGeometry(twips(3360, 4995, 3375, 690));
 
+    // The hours of the choice for the payroll service, in the layout chosen in Payroll Export.
+    m_export = new QPushButton(QStringLiteral("Export for Payroll..."), this);
+    m_export->setObjectName(QStringLiteral("PushButtonExport"));
+    m_export->setGeometry(twips(3360, 5640, 3255, 435));
+    m_export->setAutoDefault(true);
+    m_export->setToolTip(QStringLiteral("Write the hours of the chosen days (and checked employees, or everyone with "
+                                        "hours) for your payroll service"));
+
     // On a database shared by several sites, below the rest: the reports of one site or of all of them.
     m_siteLabel = new QLabel(QStringLiteral("&Site"), this);
     m_siteLabel->setObjectName(QStringLiteral("LabelSite"));
-    m_siteLabel->setGeometry(twips(3360, 5700, 700, 375));
+    m_siteLabel->setGeometry(twips(3360, 6240, 700, 375));
     m_site = new QComboBox(this);
     m_site->setObjectName(QStringLiteral("ComboSite"));
-    m_site->setGeometry(twips(4080, 5670, 2535, 375));
+    m_site->setGeometry(twips(4080, 6210, 2535, 375));
     m_site->setToolTip(QStringLiteral("Only the days whose first punch was at this site, or every site"));
     m_siteLabel->setBuddy(m_site);
     m_siteLabel->hide();
@@ -149,6 +158,7 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     connect(m_markAll, &QCheckBox::clicked, this, &PayrollWindow::markAll);
     connect(m_detail, &QPushButton::clicked, this, &PayrollWindow::fullDetailReport);
     connect(m_summary, &QPushButton::clicked, this, &PayrollWindow::summaryReport);
+    connect(m_export, &QPushButton::clicked, this, &PayrollWindow::exportForPayroll);
 }
 
 bool PayrollWindow::load()
@@ -190,7 +200,7 @@ bool PayrollWindow::load()
         m_site->addItems(sites);
         m_siteLabel->show();
         m_site->show();
-        setFixedSize(twips(0, 0, 6855, 6240).size());
+        setFixedSize(twips(0, 0, 6855, 6780).size());
     }
     return true;
 }
@@ -301,4 +311,15 @@ void PayrollWindow::summaryReport()
     }
     if (report.anyChecked)
         showReport(report);
+}
+
+void PayrollWindow::exportForPayroll()
+{
+    const Payroll::Request chosen = request();
+    PayrollExport::Request request{chosen.from, chosen.to, {}, chosen.site};
+    for (const Payroll::ListEntry& entry : chosen.list) {
+        if (entry.checked)
+            request.empIds << entry.empId;
+    }
+    ExportForPayroll::run(request);
 }

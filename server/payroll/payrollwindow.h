@@ -26,6 +26,8 @@ public:
 
     void fullDetailReport();
     void summaryReport();
+    // The checked employees' hours, or everyone's with hours when none is checked.
+    void exportForPayroll();
 
 private:
     void markAll(bool checked);
@@ -41,6 +43,7 @@ private:
     QCheckBox* m_markAll;
     QPushButton* m_detail;
     QPushButton* m_summary;
+    QPushButton* m_export;
     QLabel* m_openPeriod;
     QLabel* m_siteLabel;
     QComboBox* m_site;
