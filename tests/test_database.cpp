@@ -164,7 +164,8 @@ void TestDatabase::newFileGetsFullSchemaAndSeedRows()
                                   "ot_wage",
                                   "date_hired",
                                   "status",
-                                  "Notes"};
+                                  "Notes",
+                                  "payroll_id"};
     QCOMPARE(employee.columns(), expected);
     for (const char* table : {"timesheet", "Terminal", "details", "summary"}) {
         RecordSet set;
