@@ -256,9 +256,9 @@ QString utcText(const QDateTime& at)
 
 bool isDateColumn(const QString& column)
 {
-    static const QStringList dates = {QStringLiteral("rsdate"), QStringLiteral("emp_dob"), QStringLiteral("date_hired"),
-                                      QStringLiteral("closed_through"), QStringLiteral("day"),
-                                      QStringLiteral("period_start")};
+    static const QStringList dates = {QStringLiteral("rsdate"),     QStringLiteral("emp_dob"),
+                                      QStringLiteral("date_hired"), QStringLiteral("closed_through"),
+                                      QStringLiteral("day"),        QStringLiteral("period_start")};
     return dates.contains(column, Qt::CaseInsensitive);
 }
 
@@ -401,7 +401,7 @@ bool createSchema(QSqlDatabase& db, QString* error)
 bool followTables(QSqlDatabase& db, QString* error)
 {
     return StoreDrivers::of(db).engine() == StoreDriver::Engine::PostgreSQL ? serverTriggers(db, error)
-                                                                           : triggers(db, Recorder::File, true, error);
+                                                                            : triggers(db, Recorder::File, true, error);
 }
 
 bool attach(QSqlDatabase& db, QString* error)

@@ -419,8 +419,9 @@ bool Calculator::load(QString* error)
         return true;
     const bool kept = gConn.record(QStringLiteral("closed_period")).contains(QStringLiteral("pay_rules"));
     Query closes;
-    if (!closes.exec(kept ? QStringLiteral("SELECT closed_through, pay_rules FROM closed_period ORDER BY closed_through")
-                          : QStringLiteral("SELECT closed_through FROM closed_period ORDER BY closed_through")))
+    if (!closes.exec(kept
+                         ? QStringLiteral("SELECT closed_through, pay_rules FROM closed_period ORDER BY closed_through")
+                         : QStringLiteral("SELECT closed_through FROM closed_period ORDER BY closed_through")))
         return failed(error, closes.error());
     QDate previous;
     while (closes.next()) {

@@ -22,7 +22,6 @@ struct Spec
     const QList<Column>& columns;
 };
 
-
 QString number(double value)
 {
     return ValueForms::showValue(value);
@@ -116,8 +115,8 @@ void writeExports(const Spec& spec, const QList<TotalLine>& totals, const std::o
     report->csv = csv;
 
     QString text = spec.heading + (report->rules.isEmpty() ? QString() : QStringLiteral(" - ") + report->rules) +
-                   QStringLiteral("\nPay Period From ") + ValueForms::showDate(report->from) +
-                   QStringLiteral(" To ") + ValueForms::showDate(report->to) + QStringLiteral("\nDate ") +
+                   QStringLiteral("\nPay Period From ") + ValueForms::showDate(report->from) + QStringLiteral(" To ") +
+                   ValueForms::showDate(report->to) + QStringLiteral("\nDate ") +
                    ValueForms::showDate(report->printed) + QLatin1Char('\n');
     if (!report->note.isEmpty())
         text += report->note + QLatin1Char('\n');
@@ -397,7 +396,8 @@ QList<Column> detailColumns(const Shape& shape)
     for (const TypeColumn& type : typeColumns())
         if (shown(shape, type.type))
             columns << Column{type.detail, type.header, 0, 0, 1, true, QStringLiteral("Text%1").arg(box++)};
-    columns << Column{QStringLiteral("work_hours"), QStringLiteral("Work Hours"), 0, 0, 1, true, QStringLiteral("Text%1").arg(box)};
+    columns << Column{QStringLiteral("work_hours"),     QStringLiteral("Work Hours"), 0, 0, 1, true,
+                      QStringLiteral("Text%1").arg(box)};
     const int first = 3; // the columns after the date share the line
     const int width = (8928 - 3096) / int(columns.size() - first);
     for (int i = first; i < columns.size(); ++i) {
@@ -425,18 +425,30 @@ QList<Column> summaryColumns(const Shape& shape)
     };
     int box = 20;
     for (int i = 0; i < types.size(); ++i)
-        columns << Column{types[i].summary, types[i].header, left(i), 576, width - 72, true, QStringLiteral("Text%1").arg(box++)};
-    columns << Column{QStringLiteral("work_hours"), QStringLiteral("Work Hours"), left(int(types.size())), 576, width - 72,
-                      true, QStringLiteral("Text2")};
+        columns << Column{
+            types[i].summary, types[i].header, left(i), 576, width - 72, true, QStringLiteral("Text%1").arg(box++)};
+    columns << Column{
+        QStringLiteral("work_hours"), QStringLiteral("Work Hours"), left(int(types.size())), 576, width - 72, true,
+        QStringLiteral("Text2")};
     for (int i = 0; i < types.size(); ++i)
         if (!types[i].wage.isEmpty())
-            columns << Column{types[i].wage, types[i].header + QStringLiteral(" Wage"), left(i), 1296, width - 72, true,
-                              QStringLiteral("Text%1").arg(box++)};
+            columns << Column{types[i].wage, types[i].header + QStringLiteral(" Wage"), left(i), 1296, width - 72,
+                              true,          QStringLiteral("Text%1").arg(box++)};
     for (int i = 0; i < types.size(); ++i)
-        columns << Column{types[i].earnings, types[i].header + QStringLiteral(" Earnings"), left(i), 1728, width - 72,
-                          true, QStringLiteral("Text%1").arg(box++)};
-    columns << Column{QStringLiteral("tot_earnings"), QStringLiteral("Total Earnings"), left(int(types.size())), 1728,
-                      width - 72, true, QStringLiteral("Text11")};
+        columns << Column{types[i].earnings,
+                          types[i].header + QStringLiteral(" Earnings"),
+                          left(i),
+                          1728,
+                          width - 72,
+                          true,
+                          QStringLiteral("Text%1").arg(box++)};
+    columns << Column{QStringLiteral("tot_earnings"),
+                      QStringLiteral("Total Earnings"),
+                      left(int(types.size())),
+                      1728,
+                      width - 72,
+                      true,
+                      QStringLiteral("Text11")};
     // The wage of regular hours keeps its name in the exports.
     for (Column& column : columns)
         if (column.name == QLatin1String("wage"))
@@ -472,10 +484,10 @@ bool addRuleRows(const Pay::Calculator& calculator, const QString& empId, const 
     const auto closeWeek = [&]() {
         if (!weekStart.isValid())
             return true;
-        QVariantMap values = {{QStringLiteral("emp_id"), empId},
-                              {QStringLiteral("caption"),
-                               QStringLiteral("Week of %1").arg(ValueForms::showDate(weekStart))},
-                              {QStringLiteral("work_hours"), Pay::hoursOf(weekWork)}};
+        QVariantMap values = {
+            {QStringLiteral("emp_id"), empId},
+            {QStringLiteral("caption"), QStringLiteral("Week of %1").arg(ValueForms::showDate(weekStart))},
+            {QStringLiteral("work_hours"), Pay::hoursOf(weekWork)}};
         hoursOfTypes(&values, week);
         week = Pay::Minutes();
         weekWork = 0;
