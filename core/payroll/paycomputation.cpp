@@ -519,6 +519,10 @@ bool Calculator::compute(const QString& empId, const QDate& from, const QDate& t
     }
     if (next <= to)
         stretches.push_back({next, to, nullptr});
+    if (options.wages) {
+        result->wages = *options.wages;
+        result->wagesFound = options.wagesFound;
+    }
 
     for (const Stretch& stretch : stretches) {
         Input input;

@@ -382,8 +382,8 @@ QList<Column> detailColumns(const Shape& shape)
     // then the times and the hour types sharing the rest of the line.
     QList<Column> columns = {
         {QStringLiteral("emp_id"), QStringLiteral("Employee ID"), 0, 0, 0, false, QString()},
-        {QStringLiteral("caption"), QStringLiteral("Item"), 288, 0, 1800, false, QStringLiteral("Caption")},
-        {QStringLiteral("rsdate"), QStringLiteral("Date"), 2160, 0, 864, false, QStringLiteral("rsDate")},
+        {QStringLiteral("caption"), QStringLiteral("Item"), 288, 0, 1368, false, QStringLiteral("Caption")},
+        {QStringLiteral("rsdate"), QStringLiteral("Date"), 1728, 0, 864, false, QStringLiteral("rsDate")},
         {QStringLiteral("in1"), QStringLiteral("Time In"), 0, 0, 1, false, QStringLiteral("Text1")},
         {QStringLiteral("out1"), QStringLiteral("Time Out"), 0, 0, 1, false, QStringLiteral("Text2")},
     };
@@ -399,9 +399,9 @@ QList<Column> detailColumns(const Shape& shape)
     columns << Column{QStringLiteral("work_hours"),     QStringLiteral("Work Hours"), 0, 0, 1, true,
                       QStringLiteral("Text%1").arg(box)};
     const int first = 3; // the columns after the date share the line
-    const int width = (8928 - 3096) / int(columns.size() - first);
+    const int width = (8928 - 2664) / int(columns.size() - first);
     for (int i = first; i < columns.size(); ++i) {
-        columns[i].left = 3096 + (i - first) * width;
+        columns[i].left = 2664 + (i - first) * width;
         columns[i].width = width - 72;
     }
     return columns;
