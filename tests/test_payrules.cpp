@@ -297,6 +297,14 @@ private Q_SLOTS:
         QString error;
         QVERIFY(Pay::set(&rules, QStringLiteral("overtime"), QStringLiteral("daily"), &error));
         QVERIFY2(Pay::save(rules, &error), qPrintable(error));
+        const auto summaryCsv = [] {
+            Payroll::SummaryReport report;
+            QString why;
+            const Payroll::Request request{kSunday, kSunday.addDays(6), {{QString(), QStringLiteral("1"), true}}};
+            return Payroll::runSummary(request, &report, &why) ? report.csv : why;
+        };
+        const QString paid = summaryCsv();
+        QVERIFY2(paid.contains(QStringLiteral("48,6,54,10,15,")), qPrintable(paid));
         QString message;
         QCOMPARE(ClosedPeriods::close(kSunday.addDays(6), &message), ClosedPeriods::Outcome::Done);
 
@@ -304,6 +312,7 @@ private Q_SLOTS:
         QVERIFY2(Pay::save(rules, &error), qPrintable(error));
         db.exec(QStringLiteral("UPDATE Employee SET reg_wage = 20, ot_wage = 30"));
 
+        QCOMPARE(summaryCsv(), paid); // the reprint is what was paid
         // Six 9-hour days under the daily rule at $10/$15: 48 regular, 6 overtime, $570.
         Pay::Result result;
         QVERIFY2(Pay::computeFor(QStringLiteral("1"), kSunday, kSunday.addDays(6), &result, &error), qPrintable(error));
