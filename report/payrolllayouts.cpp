@@ -153,7 +153,8 @@ Report::Layout detailLayout(const QList<Column>& columns)
     // Each printed column is headed by its name, above its text box.
     const bool items = columns.size() > 1 && columns.at(1).name == QLatin1String("caption");
     if (items) // the item column takes the place of the name's heading
-        layout.reportHeader.controls.removeIf([](const Control& control) { return control.name == QLatin1String("Label12"); });
+        layout.reportHeader.controls.removeIf(
+            [](const Control& control) { return control.name == QLatin1String("Label12"); });
     for (const Column& column : columns)
         if (column.width > 0)
             layout.reportHeader.controls << label(column.box + QStringLiteral("Heading"), column.left, 2304,
@@ -195,7 +196,8 @@ Report::Layout summaryLayout()
 
 Report::Layout summaryLayout(const QList<Column>& columns)
 {
-    const bool byRules = columns.size() != summaryColumns().size() || columnOf(columns, QStringLiteral("regular")).left != 4752;
+    const bool byRules =
+        columns.size() != summaryColumns().size() || columnOf(columns, QStringLiteral("regular")).left != 4752;
     const auto header = [&](const char* column) { return columnOf(columns, QLatin1String(column)).header; };
     Report::Layout layout;
     layout.name = QStringLiteral("Summary");
@@ -253,8 +255,8 @@ Report::Layout summaryLayout(const QList<Column>& columns)
         });
         for (const Column& column : columns)
             if (column.numeric && column.top == 576)
-                layout.reportHeader.controls << label(column.box + QStringLiteral("Heading"), column.left, 1872,
-                                                      column.width, column.header);
+                layout.reportHeader.controls
+                    << label(column.box + QStringLiteral("Heading"), column.left, 1872, column.width, column.header);
         layout.detail.controls = {
             label(QStringLiteral("Label10"), 1296, 576, 1656, QStringLiteral("Pay Period Hours")),
             label(QStringLiteral("Label15"), 1296, 1296, 1656, QStringLiteral("Wages Per Hour")),

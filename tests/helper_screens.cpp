@@ -9,6 +9,7 @@
 #include "client/remotewindow.h"
 #include "core/clock.h"
 #include "core/net/terminalaccess.h"
+#include "core/payroll/payrules.h"
 #include "core/sites/sites.h"
 #include "core/store/query.h"
 #include "server/employees/employeewindow.h"
@@ -38,12 +39,17 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
+#include <arpa/inet.h>
 #include <cstdio>
 #include <functional>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 namespace {
 
@@ -268,7 +274,45 @@ int main(int argc, char* argv[])
         Query punched;
         (void)punched.exec(QStringLiteral("UPDATE timesheet SET site = 'North'"));
     };
+    // An owner's rules: daily and weekly overtime, double time, rounding, meals, two holidays, some time off.
+    auto payRules = [] {
+        Pay::Rules rules;
+        QString error;
+        for (const auto& [name, value] :
+             {std::pair{"overtime", "daily-weekly"}, std::pair{"double_after", "12"}, std::pair{"round_minutes", "15"},
+              std::pair{"meal_minutes", "30"}, std::pair{"holiday_rate", "ot"}})
+            Pay::set(&rules, QLatin1String(name), QLatin1String(value), &error);
+        rules.holidays.insert(QDate(2026, 3, 4), QStringLiteral("Founders' Day"));
+        rules.holidays.insert(QDate(2026, 7, 4), QStringLiteral("Independence Day"));
+        Pay::save(rules, &error);
+        Query first;
+        if (first.exec(QStringLiteral("SELECT emp_id FROM employee ORDER BY id")) && first.next())
+            Pay::setPaidTimeOff({first.text(0), QDate(2026, 3, 6), 8 * 60, QStringLiteral("Vacation")}, &error);
+    };
     const QList<std::pair<QString, std::function<void()>>> scenes = {
+        {QStringLiteral("payrules"),
+         [&main, payRules] {
+             payRules();
+             main->executeCommand(Commands::PayRules);
+         }},
+        {QStringLiteral("payrules-timeoff"),
+         [&main, payRules] {
+             payRules();
+             main->executeCommand(Commands::PayRules);
+             ChildWindows::find(QStringLiteral("PayRules"))
+                 ->findChild<QTabWidget*>(QStringLiteral("Tabs"))
+                 ->setCurrentIndex(3);
+         }},
+        {QStringLiteral("detail-rules"),
+         [payroll, payRules] {
+             payRules();
+             payroll(true, false)();
+         }},
+        {QStringLiteral("summary-rules"),
+         [payroll, payRules] {
+             payRules();
+             payroll(false, false)();
+         }},
         {QStringLiteral("main"), [] {}},
         {QStringLiteral("main-locked"), [] { LockState::set(true); }},
         {QStringLiteral("clock"), command(Commands::Clock)},
@@ -349,6 +393,7 @@ int main(int argc, char* argv[])
                              QStringLiteral("Warning! Deletion in Progress"), Dialogs::Icon::None);
          }},
         {QStringLiteral("client"), [] {}},
+        {QStringLiteral("client-connecting"), [] {}},
     };
     if (args.value(0) == QLatin1String("--list")) {
         for (const auto& scene : scenes)
@@ -369,16 +414,33 @@ int main(int argc, char* argv[])
     FixedClock clock(QDateTime(QDate(2026, 3, 6), QTime(17, 30, 0)));
 
     const bool boxScene = scene.startsWith(QLatin1String("box-"));
-    if (scene == QLatin1String("client")) {
-        // A terminal whose server does not answer: the window and its connection error.
+    if (scene.startsWith(QLatin1String("client"))) {
+        // A terminal whose server refuses the connection: the window and its connection error; or one whose
+        // server does not answer (its queue of connections is full): the window while it connects.
         QDir(args.at(0)).remove(QStringLiteral("client.mdb"));
         if (!Database::open(Database::Kind::Client, QDir(args.at(0)).filePath(QStringLiteral("client.mdb")))) {
             std::fprintf(stderr, "the terminal's database could not be created\n");
             return 1;
         }
-        closedPort.listen(QHostAddress::LocalHost, 0);
-        const quint16 port = closedPort.serverPort();
-        closedPort.close();
+        quint16 port = 0;
+        if (scene == QLatin1String("client")) {
+            closedPort.listen(QHostAddress::LocalHost, 0);
+            port = closedPort.serverPort();
+            closedPort.close();
+        } else {
+            const int full = ::socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            socklen_t length = sizeof address;
+            ::bind(full, reinterpret_cast<sockaddr*>(&address), length);
+            ::listen(full, 0);
+            ::getsockname(full, reinterpret_cast<sockaddr*>(&address), &length);
+            port = ntohs(address.sin_port);
+            auto* fillsTheQueue = new QTcpSocket(&app);
+            fillsTheQueue->connectToHost(QHostAddress::LocalHost, port);
+            fillsTheQueue->waitForConnected(2000);
+        }
         remote = new RemoteWindow(port);
         remote->load();
         remote->show();

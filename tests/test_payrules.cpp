@@ -9,8 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QRegularExpression>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextStream>
 
@@ -98,10 +98,10 @@ QByteArray pageDigests(const Report::Layout& layout, const QList<Report::Row>& r
         painter.scale(1 / 14.4, 1 / 14.4);
         renderer.paintPage(painter, page);
         painter.end();
-        digests += QCryptographicHash::hash(QByteArrayView(image.constBits(), image.sizeInBytes()),
-                                            QCryptographicHash::Sha256)
-                       .toHex() +
-                   '\n';
+        digests +=
+            QCryptographicHash::hash(QByteArrayView(image.constBits(), image.sizeInBytes()), QCryptographicHash::Sha256)
+                .toHex() +
+            '\n';
     }
     return digests;
 }
@@ -128,7 +128,8 @@ Pay::Input inputOf(const QStringList& days)
         QStringList parts = day.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const QDate date = kSunday.addDays(parts.takeFirst().toInt());
         if (parts.value(0) == QLatin1String("pto")) {
-            input.paidTimeOff.push_back({QStringLiteral("1"), date, int(parts.value(1).toDouble() * 60), parts.value(2)});
+            input.paidTimeOff.push_back(
+                {QStringLiteral("1"), date, int(parts.value(1).toDouble() * 60), parts.value(2)});
             continue;
         }
         Pay::SheetRow row;
@@ -225,8 +226,7 @@ private Q_SLOTS:
             {QStringLiteral("1 08:00-16:00")}, "0:00 0:00 0:00 8:00 0:00", "", 8 * 2000);
         add("a holiday as an ordinary day", weekly, week(6, QStringLiteral("08:00-16:00")),
             "40:00 8:00 0:00 0:00 0:00");
-        add("paid time off", weekly,
-            week(5, QStringLiteral("08:00-16:00"), 2) << QStringLiteral("1 pto 8 Vacation"),
+        add("paid time off", weekly, week(5, QStringLiteral("08:00-16:00"), 2) << QStringLiteral("1 pto 8 Vacation"),
             "40:00 0:00 0:00 0:00 8:00", "", 48 * 1000);
         add("exempt", daily + QStringList{QStringLiteral("exempt=1")}, {QStringLiteral("1 07:00-19:00")},
             "12:00 0:00 0:00 0:00 0:00");
@@ -274,8 +274,9 @@ private Q_SLOTS:
         if (!counted.isEmpty()) {
             QStringList pairs;
             for (const Pay::PairResult& pair : result.pairs)
-                pairs << (pair.countedOut < 0 ? QStringLiteral("-")
-                                              : minuteText(pair.countedIn) + QLatin1Char('-') + minuteText(pair.countedOut));
+                pairs << (pair.countedOut < 0
+                              ? QStringLiteral("-")
+                              : minuteText(pair.countedIn) + QLatin1Char('-') + minuteText(pair.countedOut));
             QCOMPARE(pairs.join(QLatin1Char(' ')), counted);
         }
         if (cents >= 0)
@@ -296,6 +297,14 @@ private Q_SLOTS:
         QString error;
         QVERIFY(Pay::set(&rules, QStringLiteral("overtime"), QStringLiteral("daily"), &error));
         QVERIFY2(Pay::save(rules, &error), qPrintable(error));
+        const auto summaryCsv = [] {
+            Payroll::SummaryReport report;
+            QString why;
+            const Payroll::Request request{kSunday, kSunday.addDays(6), {{QString(), QStringLiteral("1"), true}}};
+            return Payroll::runSummary(request, &report, &why) ? report.csv : why;
+        };
+        const QString paid = summaryCsv();
+        QVERIFY2(paid.contains(QStringLiteral("48,6,54,10,15,")), qPrintable(paid));
         QString message;
         QCOMPARE(ClosedPeriods::close(kSunday.addDays(6), &message), ClosedPeriods::Outcome::Done);
 
@@ -303,6 +312,7 @@ private Q_SLOTS:
         QVERIFY2(Pay::save(rules, &error), qPrintable(error));
         db.exec(QStringLiteral("UPDATE Employee SET reg_wage = 20, ot_wage = 30"));
 
+        QCOMPARE(summaryCsv(), paid); // the reprint is what was paid
         // Six 9-hour days under the daily rule at $10/$15: 48 regular, 6 overtime, $570.
         Pay::Result result;
         QVERIFY2(Pay::computeFor(QStringLiteral("1"), kSunday, kSunday.addDays(6), &result, &error), qPrintable(error));
@@ -334,10 +344,11 @@ private Q_SLOTS:
             QVERIFY(run(base + bad).startsWith(QStringLiteral("exit 2\n")));
             QCOMPARE(run(base), before);
         }
-        const QString after = run(base + QStringList{QStringLiteral("--set"), QStringLiteral("overtime=daily-weekly"),
-                                                     QStringLiteral("--set"), QStringLiteral("double_after=12"),
-                                                     QStringLiteral("--holiday"), QStringLiteral("2026-07-04=Independence Day"),
-                                                     QStringLiteral("--pto"), QStringLiteral("1,2026-03-11,7.5,Sick")});
+        const QString after =
+            run(base + QStringList{QStringLiteral("--set"), QStringLiteral("overtime=daily-weekly"),
+                                   QStringLiteral("--set"), QStringLiteral("double_after=12"),
+                                   QStringLiteral("--holiday"), QStringLiteral("2026-07-04=Independence Day"),
+                                   QStringLiteral("--pto"), QStringLiteral("1,2026-03-11,7.5,Sick")});
         QVERIFY(after.contains(QStringLiteral("overtime=daily-weekly\n")));
         QVERIFY(after.contains(QStringLiteral("double_after=12\n")));
         QVERIFY(after.contains(QStringLiteral("holiday 2026-07-04=Independence Day\n")));
@@ -345,8 +356,8 @@ private Q_SLOTS:
         QCOMPARE(TempDatabase::rows(QStringLiteral("SELECT c.program, v.old_value, v.new_value FROM audit_change c "
                                                    "JOIN audit_value v ON v.change_id = c.id WHERE v.column_name = "
                                                    "'overtime'")),
-                 (QList<QVariantList>{{QStringLiteral("report tool"), QStringLiteral("pair"),
-                                       QStringLiteral("daily-weekly")}}));
+                 (QList<QVariantList>{
+                     {QCoreApplication::applicationName(), QStringLiteral("pair"), QStringLiteral("daily-weekly")}}));
     }
 
     // Under a rule that changes pay the reports name it, show double time only when it is on, and the detail
@@ -356,8 +367,9 @@ private Q_SLOTS:
         FixedClock clock(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
         TempDatabase db;
         seedFixed(db);
-        const QStringList base = {QStringLiteral("--database"), db.path(), QStringLiteral("--from"),
-                                  QStringLiteral("03/04/2026"), QStringLiteral("--to"), QStringLiteral("03/10/2026")};
+        const QStringList base = {QStringLiteral("--database"), db.path(),
+                                  QStringLiteral("--from"),     QStringLiteral("03/04/2026"),
+                                  QStringLiteral("--to"),       QStringLiteral("03/10/2026")};
         QCOMPARE(run({QStringLiteral("rules"), QStringLiteral("--database"), db.path(), QStringLiteral("--set"),
                       QStringLiteral("overtime=weekly")})
                      .left(5),
@@ -370,7 +382,8 @@ private Q_SLOTS:
                  qPrintable(detail));
         QVERIFY(detail.contains(QStringLiteral("the hours worked from 03/01/2026, the start of the week")));
         QVERIFY(!detail.contains(QStringLiteral("Double Time")));
-        QVERIFY(detail.contains(QStringLiteral("Week of 03/01/2026")) && detail.contains(QStringLiteral("Week of 03/08/2026")));
+        QVERIFY(detail.contains(QStringLiteral("Week of 03/01/2026")) &&
+                detail.contains(QStringLiteral("Week of 03/08/2026")));
         const QString summary = run(QStringList{QStringLiteral("summary")} + base +
                                     QStringList{QStringLiteral("--employee"), QStringLiteral("10,4")});
         // Wednesday 13 + Thursday 1 + Sunday 13 regular; Thursday 12 + Friday 13 + Saturday 13 overtime.
@@ -406,7 +419,8 @@ private Q_SLOTS:
                 if (c.arguments.at(i) == QLatin1String("--employee"))
                     request.list.append({QString(), c.arguments.at(i + 1), true});
             if (c.arguments.contains(QStringLiteral("--all")))
-                for (const QVariantList& row : TempDatabase::rows(QStringLiteral("Select emp_id from employee order by id")))
+                for (const QVariantList& row :
+                     TempDatabase::rows(QStringLiteral("Select emp_id from employee order by id")))
                     request.list.append({QString(), row.value(0).toString(), true});
             QString error;
             if (c.arguments.constFirst() == QLatin1String("detail")) {

@@ -257,10 +257,10 @@ QString utcText(const QDateTime& at)
 
 bool isDateColumn(const QString& column)
 {
-    static const QStringList dates = {QStringLiteral("rsdate"), QStringLiteral("emp_dob"), QStringLiteral("date_hired"),
-                                      QStringLiteral("closed_through"), QStringLiteral("day"),
-                                      QStringLiteral("period_start"), QStringLiteral("from_date"),
-                                      QStringLiteral("to_date")};
+    static const QStringList dates = {QStringLiteral("rsdate"),     QStringLiteral("emp_dob"),
+                                      QStringLiteral("date_hired"), QStringLiteral("closed_through"),
+                                      QStringLiteral("day"),        QStringLiteral("period_start"),
+                                      QStringLiteral("from_date"),  QStringLiteral("to_date")};
     return dates.contains(column, Qt::CaseInsensitive);
 }
 
@@ -403,7 +403,7 @@ bool createSchema(QSqlDatabase& db, QString* error)
 bool followTables(QSqlDatabase& db, QString* error)
 {
     return StoreDrivers::of(db).engine() == StoreDriver::Engine::PostgreSQL ? serverTriggers(db, error)
-                                                                           : triggers(db, Recorder::File, true, error);
+                                                                            : triggers(db, Recorder::File, true, error);
 }
 
 bool attach(QSqlDatabase& db, QString* error)

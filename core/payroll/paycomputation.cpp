@@ -419,8 +419,9 @@ bool Calculator::load(QString* error)
         return true;
     const bool kept = gConn.record(QStringLiteral("closed_period")).contains(QStringLiteral("pay_rules"));
     Query closes;
-    if (!closes.exec(kept ? QStringLiteral("SELECT closed_through, pay_rules FROM closed_period ORDER BY closed_through")
-                          : QStringLiteral("SELECT closed_through FROM closed_period ORDER BY closed_through")))
+    if (!closes.exec(kept
+                         ? QStringLiteral("SELECT closed_through, pay_rules FROM closed_period ORDER BY closed_through")
+                         : QStringLiteral("SELECT closed_through FROM closed_period ORDER BY closed_through")))
         return failed(error, closes.error());
     QDate previous;
     while (closes.next()) {
@@ -518,6 +519,10 @@ bool Calculator::compute(const QString& empId, const QDate& from, const QDate& t
     }
     if (next <= to)
         stretches.push_back({next, to, nullptr});
+    if (options.wages) {
+        result->wages = *options.wages;
+        result->wagesFound = options.wagesFound;
+    }
 
     for (const Stretch& stretch : stretches) {
         Input input;

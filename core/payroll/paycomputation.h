@@ -66,6 +66,15 @@ Earnings detailEarnings(const Totals& totals, double regWage, double otWage);
 Earnings summaryEarnings(const Totals& totals, double regWage, double otWage);
 
 // ---- The pay computation under the rules -------------------------------------------------------------------
+//
+// How callers use it:
+//   - one employee and range from the store: Pay::computeFor(id, from, to, &result, &error, options);
+//     many employees: one Pay::Calculator, load() once, then compute() per employee.
+//   - hours per day and hour type: result.days[i].minutes[Pay::HourType::Overtime]; the range's totals:
+//     result.totals; earnings in cents: result.earnings (by hour type and total).
+//   - hours so far (a terminal): options.openUntil = now(), so a pair still open counts up to now.
+//   - pairs across midnight: counted when rules.nightShiftHours > 0 (PairResult::acrossMidnight).
+//   - rows already in hand (tests, previews): fill an Input and call Pay::compute(input).
 
 enum class HourType { Regular, Overtime, DoubleTime, Holiday, PaidTimeOff };
 inline constexpr int kHourTypes = 5;
@@ -111,10 +120,10 @@ struct SheetRow
 struct PairResult
 {
     QDate day;
-    int slot = 0; // 0, 1, 2: pair 1, 2, 3 of the row
-    int row = -1; // index of its timesheet row in Input::rows (and Result::rows)
-    int countedIn = -1;  // minute of the day the computation counted from, after rounding; -1 without one
-    int countedOut = -1; // may be 1440 (24:00) or beyond (across midnight); -1 when the pair counts 0
+    int slot = 0;                // 0, 1, 2: pair 1, 2, 3 of the row
+    int row = -1;                // index of its timesheet row in Input::rows (and Result::rows)
+    int countedIn = -1;          // minute of the day the computation counted from, after rounding; -1 without one
+    int countedOut = -1;         // may be 1440 (24:00) or beyond (across midnight); -1 when the pair counts 0
     bool open = false;           // an in without an out
     bool acrossMidnight = false; // counted across midnight (night shifts)
     bool countedToNow = false;   // an open pair counted up to Options::openUntil
@@ -156,8 +165,8 @@ struct Result
     std::vector<DayResult> days; // listed days that have pairs or paid time off, in order
     Minutes totals;              // of the listed pairs and days
     QMap<QString, qint64> paidTimeOffByKind;
-    Money earnings;              // of the totals, at the wages of each day's pay period
-    Totals legacyTotals;         // the listed pairs' 4-decimal hours summed as the per-pair rule always did
+    Money earnings;               // of the totals, at the wages of each day's pay period
+    Totals legacyTotals;          // the listed pairs' 4-decimal hours summed as the per-pair rule always did
     bool readEarlierDays = false; // days of the week before the range were read for a weekly threshold
     std::vector<SheetRow> rows;   // the rows Calculator::compute read, which the pairs index
     Wages wages;                  // of the range's first day (Calculator::compute)
@@ -169,12 +178,12 @@ struct Input
 {
     Rules rules;
     Wages wages;
-    bool exempt = false;         // paid every hour as regular
-    std::vector<SheetRow> rows;  // in day order; days before `from` count toward the week's threshold only
+    bool exempt = false;        // paid every hour as regular
+    std::vector<SheetRow> rows; // in day order; days before `from` count toward the week's threshold only
     std::vector<PaidTimeOff> paidTimeOff;
     QDate from;
     QDate to;
-    QString site;                // list only the days whose first punch was at this site; empty for all
+    QString site;                       // list only the days whose first punch was at this site; empty for all
     std::optional<QDateTime> openUntil; // count open pairs up to this moment ("still at work")
 };
 

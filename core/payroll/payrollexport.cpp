@@ -2,6 +2,7 @@
 
 #include "core/audit/closedperiods.h"
 #include "core/clock.h"
+#include "core/payroll/payexceptions.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
 #include "core/valueforms.h"
@@ -819,6 +820,10 @@ bool warnings(const Request& request, Warnings* found, QString* error)
         return false;
     if (!through.isValid() || through < request.to)
         found->openFrom = through.isValid() ? std::max(request.from, through.addDays(1)) : request.from;
+    std::vector<PayExceptions::Exception> exceptions;
+    if (!PayExceptions::find({request.from, request.to, request.empIds, request.site}, &exceptions, error))
+        return false;
+    found->exceptions = int(exceptions.size());
     return exportedBefore(request.from, request.to, &found->previous, error);
 }
 

@@ -14,20 +14,6 @@ namespace Payroll {
 
 namespace {
 
-// What sets one report apart in the skeleton both share.
-struct Spec
-{
-    QString table;   // the work table
-    QString heading; // the report's heading, first line of the text form
-    const QList<Column>& columns;
-};
-
-
-QString number(double value)
-{
-    return ValueForms::showValue(value);
-}
-
 QString csvField(const QString& text)
 {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
@@ -38,6 +24,8 @@ QString csvField(const QString& text)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
+} // namespace
+
 QString csvLine(const QStringList& fields)
 {
     QStringList out;
@@ -46,17 +34,6 @@ QString csvLine(const QStringList& fields)
     return out.join(QLatin1Char(',')) + QStringLiteral("\r\n");
 }
 
-// CSV keeps values in forms software reads without guessing: ISO dates, 24 h times, plain numbers.
-QString csvValue(const QVariant& value)
-{
-    if (value.isNull())
-        return QString();
-    if (value.typeId() == QMetaType::QDate)
-        return ValueForms::storeDate(value.toDate());
-    return ValueForms::showValue(value);
-}
-
-// A plain text table, every column as wide as its widest cell; numbers right-aligned.
 QString textTable(const QList<Column>& columns, const QList<QStringList>& rows)
 {
     QList<int> widths;
@@ -84,6 +61,31 @@ QString textTable(const QList<Column>& columns, const QList<QStringList>& rows)
     for (const QStringList& row : rows)
         out += format(row);
     return out;
+}
+
+namespace {
+
+// What sets one report apart in the skeleton both share.
+struct Spec
+{
+    QString table;   // the work table
+    QString heading; // the report's heading, first line of the text form
+    const QList<Column>& columns;
+};
+
+QString number(double value)
+{
+    return ValueForms::showValue(value);
+}
+
+// CSV keeps values in forms software reads without guessing: ISO dates, 24 h times, plain numbers.
+QString csvValue(const QVariant& value)
+{
+    if (value.isNull())
+        return QString();
+    if (value.typeId() == QMetaType::QDate)
+        return ValueForms::storeDate(value.toDate());
+    return ValueForms::showValue(value);
 }
 
 // The CSV and text forms of the rows and the lines under them, both laid out by the column table.
@@ -116,8 +118,8 @@ void writeExports(const Spec& spec, const QList<TotalLine>& totals, const std::o
     report->csv = csv;
 
     QString text = spec.heading + (report->rules.isEmpty() ? QString() : QStringLiteral(" - ") + report->rules) +
-                   QStringLiteral("\nPay Period From ") + ValueForms::showDate(report->from) +
-                   QStringLiteral(" To ") + ValueForms::showDate(report->to) + QStringLiteral("\nDate ") +
+                   QStringLiteral("\nPay Period From ") + ValueForms::showDate(report->from) + QStringLiteral(" To ") +
+                   ValueForms::showDate(report->to) + QStringLiteral("\nDate ") +
                    ValueForms::showDate(report->printed) + QLatin1Char('\n');
     if (!report->note.isEmpty())
         text += report->note + QLatin1Char('\n');
@@ -383,8 +385,8 @@ QList<Column> detailColumns(const Shape& shape)
     // then the times and the hour types sharing the rest of the line.
     QList<Column> columns = {
         {QStringLiteral("emp_id"), QStringLiteral("Employee ID"), 0, 0, 0, false, QString()},
-        {QStringLiteral("caption"), QStringLiteral("Item"), 288, 0, 1800, false, QStringLiteral("Caption")},
-        {QStringLiteral("rsdate"), QStringLiteral("Date"), 2160, 0, 864, false, QStringLiteral("rsDate")},
+        {QStringLiteral("caption"), QStringLiteral("Item"), 288, 0, 1368, false, QStringLiteral("Caption")},
+        {QStringLiteral("rsdate"), QStringLiteral("Date"), 1728, 0, 864, false, QStringLiteral("rsDate")},
         {QStringLiteral("in1"), QStringLiteral("Time In"), 0, 0, 1, false, QStringLiteral("Text1")},
         {QStringLiteral("out1"), QStringLiteral("Time Out"), 0, 0, 1, false, QStringLiteral("Text2")},
     };
@@ -397,11 +399,12 @@ QList<Column> detailColumns(const Shape& shape)
     for (const TypeColumn& type : typeColumns())
         if (shown(shape, type.type))
             columns << Column{type.detail, type.header, 0, 0, 1, true, QStringLiteral("Text%1").arg(box++)};
-    columns << Column{QStringLiteral("work_hours"), QStringLiteral("Work Hours"), 0, 0, 1, true, QStringLiteral("Text%1").arg(box)};
+    columns << Column{QStringLiteral("work_hours"),     QStringLiteral("Work Hours"), 0, 0, 1, true,
+                      QStringLiteral("Text%1").arg(box)};
     const int first = 3; // the columns after the date share the line
-    const int width = (8928 - 3096) / int(columns.size() - first);
+    const int width = (8928 - 2664) / int(columns.size() - first);
     for (int i = first; i < columns.size(); ++i) {
-        columns[i].left = 3096 + (i - first) * width;
+        columns[i].left = 2664 + (i - first) * width;
         columns[i].width = width - 72;
     }
     return columns;
@@ -425,18 +428,30 @@ QList<Column> summaryColumns(const Shape& shape)
     };
     int box = 20;
     for (int i = 0; i < types.size(); ++i)
-        columns << Column{types[i].summary, types[i].header, left(i), 576, width - 72, true, QStringLiteral("Text%1").arg(box++)};
-    columns << Column{QStringLiteral("work_hours"), QStringLiteral("Work Hours"), left(int(types.size())), 576, width - 72,
-                      true, QStringLiteral("Text2")};
+        columns << Column{
+            types[i].summary, types[i].header, left(i), 576, width - 72, true, QStringLiteral("Text%1").arg(box++)};
+    columns << Column{
+        QStringLiteral("work_hours"), QStringLiteral("Work Hours"), left(int(types.size())), 576, width - 72, true,
+        QStringLiteral("Text2")};
     for (int i = 0; i < types.size(); ++i)
         if (!types[i].wage.isEmpty())
-            columns << Column{types[i].wage, types[i].header + QStringLiteral(" Wage"), left(i), 1296, width - 72, true,
-                              QStringLiteral("Text%1").arg(box++)};
+            columns << Column{types[i].wage, types[i].header + QStringLiteral(" Wage"), left(i), 1296, width - 72,
+                              true,          QStringLiteral("Text%1").arg(box++)};
     for (int i = 0; i < types.size(); ++i)
-        columns << Column{types[i].earnings, types[i].header + QStringLiteral(" Earnings"), left(i), 1728, width - 72,
-                          true, QStringLiteral("Text%1").arg(box++)};
-    columns << Column{QStringLiteral("tot_earnings"), QStringLiteral("Total Earnings"), left(int(types.size())), 1728,
-                      width - 72, true, QStringLiteral("Text11")};
+        columns << Column{types[i].earnings,
+                          types[i].header + QStringLiteral(" Earnings"),
+                          left(i),
+                          1728,
+                          width - 72,
+                          true,
+                          QStringLiteral("Text%1").arg(box++)};
+    columns << Column{QStringLiteral("tot_earnings"),
+                      QStringLiteral("Total Earnings"),
+                      left(int(types.size())),
+                      1728,
+                      width - 72,
+                      true,
+                      QStringLiteral("Text11")};
     // The wage of regular hours keeps its name in the exports.
     for (Column& column : columns)
         if (column.name == QLatin1String("wage"))
@@ -472,10 +487,10 @@ bool addRuleRows(const Pay::Calculator& calculator, const QString& empId, const 
     const auto closeWeek = [&]() {
         if (!weekStart.isValid())
             return true;
-        QVariantMap values = {{QStringLiteral("emp_id"), empId},
-                              {QStringLiteral("caption"),
-                               QStringLiteral("Week of %1").arg(ValueForms::showDate(weekStart))},
-                              {QStringLiteral("work_hours"), Pay::hoursOf(weekWork)}};
+        QVariantMap values = {
+            {QStringLiteral("emp_id"), empId},
+            {QStringLiteral("caption"), QStringLiteral("Week of %1").arg(ValueForms::showDate(weekStart))},
+            {QStringLiteral("work_hours"), Pay::hoursOf(weekWork)}};
         hoursOfTypes(&values, week);
         week = Pay::Minutes();
         weekWork = 0;

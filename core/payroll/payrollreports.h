@@ -46,6 +46,11 @@ struct Column
     QString box; // the text box's name
 };
 
+// One CSV line (CR LF), fields quoted where they must be.
+QString csvLine(const QStringList& fields);
+// A plain text table under a heading line, every column as wide as its widest cell; numbers right-aligned.
+QString textTable(const QList<Column>& columns, const QList<QStringList>& rows);
+
 // The columns with every pay rule at its default.
 const QList<Column>& detailColumns();
 const QList<Column>& summaryColumns();
@@ -53,12 +58,12 @@ const QList<Column>& summaryColumns();
 // What a report under other rules shows beyond the default columns.
 struct Shape
 {
-    bool byRules = false;    // a rule changes pay: hours in exact minutes, money in cents
-    bool rounding = false;   // counted times beside the stored ones
+    bool byRules = false;  // a rule changes pay: hours in exact minutes, money in cents
+    bool rounding = false; // counted times beside the stored ones
     bool doubleTime = false;
     bool holiday = false;
     bool paidTimeOff = false;
-    bool weekly = false;     // per-week subtotals in the detail report
+    bool weekly = false; // per-week subtotals in the detail report
 };
 QList<Column> detailColumns(const Shape& shape);
 QList<Column> summaryColumns(const Shape& shape);
@@ -77,14 +82,14 @@ struct PreparedReport
 {
     QDate from;
     QDate to;
-    QDate printed;   // the day the report was made
+    QDate printed; // the day the report was made
     Shape shape;
     QList<Column> columns; // as shown: the default ones unless a rule changes pay
     QString rules;         // the rules in words, named in the heading when they change pay
     QString note;          // "the week's earlier days were read", when they were
-    QList<Row> rows; // the work table's rows, as the report's bands show them
-    QString csv;     // rows and totals, for payroll software
-    QString text;    // the report as aligned plain text
+    QList<Row> rows;       // the work table's rows, as the report's bands show them
+    QString csv;           // rows and totals, for payroll software
+    QString text;          // the report as aligned plain text
 };
 
 struct DetailReport : PreparedReport
@@ -101,7 +106,7 @@ struct DetailReport : PreparedReport
     // Under rules that change pay: the totals in minutes and the earnings in cents.
     Pay::Minutes minutes;
     Pay::Money money;
-    bool mixedWages = false; // the range crosses pay periods closed at other wages
+    bool mixedWages = false;     // the range crosses pay periods closed at other wages
     QList<TotalLine> totalLines; // hours, wages and earnings per hour type, as printed under the rows
 };
 

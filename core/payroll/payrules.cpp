@@ -28,10 +28,10 @@ const QStringList kPeriods = {QStringLiteral("none"), QStringLiteral("weekly"), 
 const QStringList& settingNames()
 {
     static const QStringList names = {
-        QStringLiteral("overtime"),      QStringLiteral("daily_after"),  QStringLiteral("weekly_after"),
-        QStringLiteral("week_start"),    QStringLiteral("double_after"), QStringLiteral("double_rate"),
-        QStringLiteral("round_minutes"), QStringLiteral("meal_minutes"), QStringLiteral("meal_after"),
-        QStringLiteral("holiday_rate"),  QStringLiteral("period"),       QStringLiteral("period_start"),
+        QStringLiteral("overtime"),          QStringLiteral("daily_after"),    QStringLiteral("weekly_after"),
+        QStringLiteral("week_start"),        QStringLiteral("double_after"),   QStringLiteral("double_rate"),
+        QStringLiteral("round_minutes"),     QStringLiteral("meal_minutes"),   QStringLiteral("meal_after"),
+        QStringLiteral("holiday_rate"),      QStringLiteral("period"),         QStringLiteral("period_start"),
         QStringLiteral("night_shift_hours"), QStringLiteral("long_pair_hours")};
     return names;
 }
@@ -72,8 +72,8 @@ bool hasTable(const QString& name)
 bool Rules::changesPay() const
 {
     // The thresholds, the week's first day and the rates matter only once their rule is on.
-    return overtime != OvertimeRule::PerPair || roundMinutes > 0 || mealMinutes > 0 || doubleTime() ||
-           holidaysPaid() || !exempt.isEmpty() || nightShiftHours > 0;
+    return overtime != OvertimeRule::PerPair || roundMinutes > 0 || mealMinutes > 0 || doubleTime() || holidaysPaid() ||
+           !exempt.isEmpty() || nightShiftHours > 0;
 }
 
 QDate Rules::weekOf(const QDate& day) const
@@ -95,7 +95,8 @@ QString Rules::describe() const
         text = QStringLiteral("Overtime after %1 hours a week").arg(number(weeklyAfter));
         break;
     case OvertimeRule::DailyWeekly:
-        text = QStringLiteral("Overtime after %1 hours a day and %2 a week").arg(number(dailyAfter), number(weeklyAfter));
+        text =
+            QStringLiteral("Overtime after %1 hours a day and %2 a week").arg(number(dailyAfter), number(weeklyAfter));
         break;
     }
     if (doubleTime())
@@ -239,7 +240,9 @@ bool set(Rules* rules, const QString& name, const QString& text, QString* error)
     } else {
         QStringList names = settingNames();
         names << QStringLiteral("exempt");
-        return fail(error, QStringLiteral("%1: no such setting (the settings: %2)").arg(name, names.join(QStringLiteral(", "))));
+        return fail(
+            error,
+            QStringLiteral("%1: no such setting (the settings: %2)").arg(name, names.join(QStringLiteral(", "))));
     }
     *rules = r;
     return true;
@@ -301,8 +304,9 @@ bool load(Rules* rules, QString* error)
         return true;
     }
     Query query;
-    if (!exec(query, QStringLiteral("SELECT ") + settingNames().join(QStringLiteral(", ")) +
-                         QStringLiteral(" FROM pay_rules ORDER BY id LIMIT 1"),
+    if (!exec(query,
+              QStringLiteral("SELECT ") + settingNames().join(QStringLiteral(", ")) +
+                  QStringLiteral(" FROM pay_rules ORDER BY id LIMIT 1"),
               {}, error))
         return false;
     if (query.next()) {
@@ -363,7 +367,8 @@ bool save(const Rules& rules, QString* error)
             if (!exec(write, QStringLiteral("INSERT INTO holiday (day, name) VALUES (?, ?)"), {day, it.value()}, error))
                 return false;
         } else if (stored.holidays.value(it.key()) != it.value() &&
-                   !exec(write, QStringLiteral("UPDATE holiday SET name = ? WHERE day = ?"), {it.value(), day}, error)) {
+                   !exec(write, QStringLiteral("UPDATE holiday SET name = ? WHERE day = ?"), {it.value(), day},
+                         error)) {
             return false;
         }
     }
@@ -433,7 +438,8 @@ bool readPaidTimeOff(const QString& empId, const QDate& from, const QDate& to, s
     entries->clear();
     if (!hasTable(QStringLiteral("paid_time_off")))
         return true;
-    QString sql = QStringLiteral("SELECT emp_id, rsdate, hours, kind FROM paid_time_off WHERE rsdate >= ? AND rsdate <= ?");
+    QString sql =
+        QStringLiteral("SELECT emp_id, rsdate, hours, kind FROM paid_time_off WHERE rsdate >= ? AND rsdate <= ?");
     QVariantList binds = {ValueForms::storeDate(from), ValueForms::storeDate(to)};
     if (!empId.isEmpty()) {
         sql += QStringLiteral(" AND emp_id = ?");
@@ -476,27 +482,34 @@ bool setPaidTimeOff(const PaidTimeOff& entry, QString* error)
         return fail(error, QStringLiteral("Paid time off needs an employee ID, a day, hours (more than 0, up to 24) "
                                           "and a kind."));
     const QString day = ValueForms::storeDate(entry.day);
-    return changePaidTimeOff(entry.day, [&](QString* why) {
-        Query write;
-        return exec(write, QStringLiteral("DELETE FROM paid_time_off WHERE emp_id = ? AND rsdate = ? AND kind = ?"),
-                    {entry.empId, day, entry.kind.trimmed()}, why) &&
-               exec(write, QStringLiteral("INSERT INTO paid_time_off (emp_id, rsdate, hours, kind) VALUES (?, ?, ?, ?)"),
-                    {entry.empId, day, entry.minutes / 60.0, entry.kind.trimmed()}, why);
-    }, error);
+    return changePaidTimeOff(
+        entry.day,
+        [&](QString* why) {
+            Query write;
+            return exec(write, QStringLiteral("DELETE FROM paid_time_off WHERE emp_id = ? AND rsdate = ? AND kind = ?"),
+                        {entry.empId, day, entry.kind.trimmed()}, why) &&
+                   exec(write,
+                        QStringLiteral("INSERT INTO paid_time_off (emp_id, rsdate, hours, kind) VALUES (?, ?, ?, ?)"),
+                        {entry.empId, day, entry.minutes / 60.0, entry.kind.trimmed()}, why);
+        },
+        error);
 }
 
 bool removePaidTimeOff(const QString& empId, const QDate& day, const QString& kind, QString* error)
 {
-    return changePaidTimeOff(day, [&](QString* why) {
-        Query write;
-        QString sql = QStringLiteral("DELETE FROM paid_time_off WHERE emp_id = ? AND rsdate = ?");
-        QVariantList binds = {empId, ValueForms::storeDate(day)};
-        if (!kind.isEmpty()) {
-            sql += QStringLiteral(" AND kind = ?");
-            binds << kind;
-        }
-        return exec(write, sql, binds, why);
-    }, error);
+    return changePaidTimeOff(
+        day,
+        [&](QString* why) {
+            Query write;
+            QString sql = QStringLiteral("DELETE FROM paid_time_off WHERE emp_id = ? AND rsdate = ?");
+            QVariantList binds = {empId, ValueForms::storeDate(day)};
+            if (!kind.isEmpty()) {
+                sql += QStringLiteral(" AND kind = ?");
+                binds << kind;
+            }
+            return exec(write, sql, binds, why);
+        },
+        error);
 }
 
 bool createSchema(QSqlDatabase& db, QString* error)
@@ -553,8 +566,8 @@ bool createSchema(QSqlDatabase& db, QString* error)
     Query fill(db);
     return exec(fill,
                 QStringLiteral("INSERT INTO pay_rules (") + names.join(QStringLiteral(", ")) +
-                    QStringLiteral(") VALUES (") + QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")) +
-                    QLatin1Char(')'),
+                    QStringLiteral(") VALUES (") +
+                    QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")) + QLatin1Char(')'),
                 values, error) &&
            exec(fill, QStringLiteral("UPDATE closed_period SET pay_rules = ?"), {toText(defaults)}, error) &&
            exec(fill,

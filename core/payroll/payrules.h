@@ -38,23 +38,23 @@ enum class PayPeriod { None, Weekly, Biweekly, Semimonthly, Monthly };
 struct Rules
 {
     OvertimeRule overtime = OvertimeRule::PerPair;
-    double dailyAfter = 8;            // hours a day (daily rules)
-    double weeklyAfter = 40;          // hours a week (weekly rules)
+    double dailyAfter = 8;   // hours a day (daily rules)
+    double weeklyAfter = 40; // hours a week (weekly rules)
     Qt::DayOfWeek weekStart = Qt::Sunday;
-    double doubleAfter = 0;           // hours a day after which hours are double time; 0 = off (daily rules only)
-    double doubleRate = 2.0;          // double time's multiplier of the regular wage
-    int roundMinutes = 0;             // punch times rounded to the nearest 5, 6, 10 or 15 minutes; 0 = off
-    int mealMinutes = 0;              // deducted once a day's worked time passes mealAfter hours; 0 = off
+    double doubleAfter = 0;  // hours a day after which hours are double time; 0 = off (daily rules only)
+    double doubleRate = 2.0; // double time's multiplier of the regular wage
+    int roundMinutes = 0;    // punch times rounded to the nearest 5, 6, 10 or 15 minutes; 0 = off
+    int mealMinutes = 0;     // deducted once a day's worked time passes mealAfter hours; 0 = off
     double mealAfter = 6;
     HolidayPay holidayPay = HolidayPay::Ordinary;
-    double holidayRate = 0;           // with HolidayPay::Rate
+    double holidayRate = 0; // with HolidayPay::Rate
     PayPeriod period = PayPeriod::None;
-    QDate periodStart;                // the first day of a pay period (any one)
-    double nightShiftHours = 0;       // a pair whose out is before its in counts across midnight when the span
-                                      // is at most this long; 0 = off (such a pair counts 0 hours)
-    double longPairHours = 12;        // a pair longer than this is worth a look (exceptions)
-    QMap<QDate, QString> holidays;    // day -> name
-    QSet<QString> exempt;             // employee IDs paid every hour as regular (exact IDs)
+    QDate periodStart;             // the first day of a pay period (any one)
+    double nightShiftHours = 0;    // a pair whose out is before its in counts across midnight when the span
+                                   // is at most this long; 0 = off (such a pair counts 0 hours)
+    double longPairHours = 12;     // a pair longer than this is worth a look (exceptions)
+    QMap<QDate, QString> holidays; // day -> name
+    QSet<QString> exempt;          // employee IDs paid every hour as regular (exact IDs)
 
     // Whether any setting that changes pay differs from its default; with none, every report is as it always was.
     bool changesPay() const;

@@ -105,6 +105,7 @@ QWidget* PayRulesWindow::rulesPage()
     m_overtime->setObjectName(QStringLiteral("OvertimeRule"));
     m_overtime->addItems({QStringLiteral("After 4 hours of one in/out pair"), QStringLiteral("After N hours a day"),
                           QStringLiteral("After N hours a week"), QStringLiteral("Daily and weekly")});
+    m_overtime->setMinimumWidth(260);
     m_dailyAfter = hoursBox("DailyAfter", 24, overtime);
     m_weeklyAfter = hoursBox("WeeklyAfter", 168, overtime);
     m_weekStart = new QComboBox(overtime);
@@ -112,6 +113,7 @@ QWidget* PayRulesWindow::rulesPage()
     for (int day = 1; day <= 7; ++day)
         m_weekStart->addItem(QLocale::c().dayName(day));
     auto* overtimeForm = new QFormLayout(overtime);
+    overtimeForm->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     overtimeForm->addRow(QStringLiteral("Overtime is paid"), m_overtime);
     overtimeForm->addRow(QStringLiteral("Hours a day"), m_dailyAfter);
     overtimeForm->addRow(QStringLiteral("Hours a week"), m_weeklyAfter);
@@ -144,6 +146,7 @@ QWidget* PayRulesWindow::rulesPage()
     extraGrid->addWidget(m_mealMinutes, 2, 1);
     extraGrid->addWidget(new QLabel(QStringLiteral("once a day passes"), extra), 2, 2);
     extraGrid->addWidget(m_mealAfter, 2, 3);
+    extraGrid->setColumnStretch(4, 1);
 
     auto* period = new QGroupBox(QStringLiteral("Pay period and night shifts"), page);
     m_period = new QComboBox(period);
@@ -155,6 +158,7 @@ QWidget* PayRulesWindow::rulesPage()
     m_nightShift->setSpecialValueText(QStringLiteral("Off"));
     m_longPair = hoursBox("LongPair", 168, period);
     auto* periodForm = new QFormLayout(period);
+    periodForm->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     periodForm->addRow(QStringLiteral("Pay period"), m_period);
     periodForm->addRow(QStringLiteral("A period's first day"), m_periodStart);
     periodForm->addRow(QStringLiteral("Count pairs across midnight up to"), m_nightShift);
@@ -224,9 +228,8 @@ QWidget* PayRulesWindow::holidaysPage()
 QWidget* PayRulesWindow::employeesPage()
 {
     auto* page = new QWidget(this);
-    m_employees = list("EmployeeList", {QStringLiteral("No overtime"), QStringLiteral("Employee ID"),
-                                        QStringLiteral("Name")},
-                       page);
+    m_employees = list("EmployeeList",
+                       {QStringLiteral("No overtime"), QStringLiteral("Employee ID"), QStringLiteral("Name")}, page);
     m_employees->setColumnWidth(0, 110);
     m_employees->setColumnWidth(1, 120);
     auto* layout = new QVBoxLayout(page);
@@ -242,9 +245,9 @@ QWidget* PayRulesWindow::employeesPage()
 QWidget* PayRulesWindow::timeOffPage()
 {
     auto* page = new QWidget(this);
-    m_timeOff = list("TimeOffList",
-                     {QStringLiteral("Employee ID"), QStringLiteral("Date"), QStringLiteral("Hours"), QStringLiteral("Kind")},
-                     page);
+    m_timeOff = list(
+        "TimeOffList",
+        {QStringLiteral("Employee ID"), QStringLiteral("Date"), QStringLiteral("Hours"), QStringLiteral("Kind")}, page);
     m_timeOff->setColumnWidth(0, 120);
     m_timeOff->setColumnWidth(1, 110);
     m_timeOffEmployee = new QComboBox(page);
@@ -453,8 +456,8 @@ bool PayRulesWindow::readTimeOff()
     }
     m_timeOff->clear();
     for (const Pay::PaidTimeOff& entry : entries) {
-        auto* item = new QTreeWidgetItem(m_timeOff, {entry.empId, ValueForms::showDate(entry.day),
-                                                     hoursText(entry.minutes), entry.kind});
+        auto* item = new QTreeWidgetItem(
+            m_timeOff, {entry.empId, ValueForms::showDate(entry.day), hoursText(entry.minutes), entry.kind});
         item->setData(1, Qt::UserRole, entry.day);
     }
     return true;
@@ -463,7 +466,8 @@ bool PayRulesWindow::readTimeOff()
 void PayRulesWindow::addTimeOff()
 {
     const Pay::PaidTimeOff entry{m_timeOffEmployee->currentData().toString(), m_timeOffDay->date(),
-                                 int(std::lround(m_timeOffHours->value() * 60)), m_timeOffKind->currentText().trimmed()};
+                                 int(std::lround(m_timeOffHours->value() * 60)),
+                                 m_timeOffKind->currentText().trimmed()};
     QString error;
     if (!Pay::setPaidTimeOff(entry, &error)) {
         dialogs().ok(error, kTitle, Dialogs::Icon::Exclamation);

@@ -30,6 +30,7 @@ enum Id : int {
     AllowedTerminals = 1042,
     TerminalKey = 1043,
     PayRules = 1044,
+    Exceptions = 1047,
     PayrollExport = 1048,
     WindowList = 35000,
     Copy = 57634,

@@ -10,6 +10,7 @@
 #include "server/employees/employeewindow.h"
 #include "server/employees/emptablewindow.h"
 #include "server/employees/searchidwindow.h"
+#include "server/payroll/exceptionswindow.h"
 #include "server/payroll/payrollexportwindow.h"
 #include "server/payroll/payrollwindow.h"
 #include "server/payroll/payruleswindow.h"
@@ -227,6 +228,7 @@ QAction* MainWindow::makeAction(int id)
         {Commands::ChangeEmployeeId, QStyle::SP_FileDialogContentsView},
         {Commands::Terminals, QStyle::SP_DriveNetIcon},
         {Commands::AuditTrail, QStyle::SP_FileDialogDetailedView},
+        {Commands::Exceptions, QStyle::SP_MessageBoxWarning},
         {Commands::ClosePayPeriod, QStyle::SP_DialogApplyButton},
         {Commands::ReopenPayPeriod, QStyle::SP_DialogResetButton},
         {Commands::AllowedTerminals, QStyle::SP_DriveNetIcon},
@@ -316,6 +318,7 @@ void MainWindow::buildMenus()
     admin->menuAction()->setData(int(Commands::AdministratorMenu));
     admin->addAction(makeAction(Commands::PayrollReports));
     admin->addAction(makeAction(Commands::PayRules));
+    admin->addAction(makeAction(Commands::Exceptions));
     admin->addAction(makeAction(Commands::PayrollExport));
     admin->addAction(makeAction(Commands::EmployeeTable));
     admin->addSeparator();
@@ -454,6 +457,9 @@ void MainWindow::executeCommand(int id)
         break;
     case Commands::PayrollReports:
         ChildWindows::open<PayrollWindow>(QStringLiteral("Payroll"));
+        break;
+    case Commands::Exceptions:
+        ChildWindows::open<ExceptionsWindow>(QStringLiteral("Exceptions"));
         break;
     case Commands::PayrollExport:
         ChildWindows::open<PayrollExportWindow>(QStringLiteral("PayrollExport"));
