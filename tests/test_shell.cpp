@@ -62,7 +62,7 @@ QMenu* menuNamed(MainWindow& window, const QString& caption)
 const QList<int> kAdministrative = {Commands::TimeSheets,       Commands::NewEmployee,    Commands::ChangeAdminPassword,
                                     Commands::PayrollReports,   Commands::EmployeeTable,  Commands::ChangeEmployeeId,
                                     Commands::AuditTrail,       Commands::ClosePayPeriod, Commands::ReopenPayPeriod,
-                                    Commands::AllowedTerminals, Commands::TerminalKey,    Commands::Exceptions};
+                                    Commands::AllowedTerminals, Commands::TerminalKey,    Commands::Exceptions, Commands::PayrollExport};
 const QList<int> kAlwaysOpen = {Commands::Terminals, Commands::Exit, Commands::LogIn,        Commands::Clock,
                                 Commands::Lock,      Commands::Help, Commands::Manual,       Commands::About,
                                 Commands::Cascade,   Commands::Tile, Commands::ArrangeIcons, Commands::StatusBar,
@@ -131,7 +131,7 @@ private Q_SLOTS:
                  QStringList({"&Undo:57643", "-", "Cu&t:57635", "&Copy:57634", "&Paste:57637"}));
         QCOMPARE(describe(menuNamed(window(), "&View")), QStringList({"&Toolbars:59392", "&Status Bar:59393"}));
         QCOMPARE(describe(menuNamed(window(), "Administrator")),
-                 QStringList({"Payroll Reports:1035", "Pay Rules...:1044", "Exceptions:1047", "Employee Table:1036",
+                 QStringList({"Payroll Reports:1035", "Pay Rules...:1044", "Exceptions:1047", "Payroll Export...:1048", "Employee Table:1036",
                               "-", "New Employee:1024", "-", "Change Employee ID:1037", "-", "Audit Trail:1039",
                               "Close Pay Period...:1040", "Reopen Pay Period...:1041", "-", "Allowed Terminals:1042",
                               "Terminal Key:1043"}));
