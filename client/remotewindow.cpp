@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "core/net/sitekey.h"
+#include "core/net/socketerrors.h"
 #include "core/store/query.h"
 #include "core/valueforms.h"
 #include "widgets/clockdisplay.h"
@@ -293,33 +294,7 @@ QString RemoteWindow::socketErrorText(QAbstractSocket::SocketError error, const 
 
 int RemoteWindow::systemErrorNumber(QAbstractSocket::SocketError error, const QString& description)
 {
-    switch (error) {
-    case QAbstractSocket::ConnectionRefusedError:
-        return ECONNREFUSED;
-    case QAbstractSocket::RemoteHostClosedError:
-        return ECONNRESET;
-    case QAbstractSocket::SocketAccessError:
-        return EACCES;
-    case QAbstractSocket::SocketResourceError:
-        return EMFILE;
-    case QAbstractSocket::SocketTimeoutError:
-        return ETIMEDOUT;
-    case QAbstractSocket::AddressInUseError:
-        return EADDRINUSE;
-    case QAbstractSocket::SocketAddressNotAvailableError:
-        return EADDRNOTAVAIL;
-    case QAbstractSocket::UnsupportedSocketOperationError:
-        return EAFNOSUPPORT;
-    case QAbstractSocket::NetworkError:
-        // One error of the toolkit for several of the system; its description tells them apart.
-        if (description.contains(QLatin1String("Host unreachable"), Qt::CaseInsensitive))
-            return EHOSTUNREACH;
-        if (description.contains(QLatin1String("timed out"), Qt::CaseInsensitive))
-            return ETIMEDOUT;
-        return ENETUNREACH;
-    default:
-        return 0;
-    }
+    return SocketErrors::systemNumber(error, description);
 }
 
 void RemoteWindow::closeEvent(QCloseEvent* event)

@@ -1,6 +1,7 @@
 #include "core/net/terminallistener.h"
 
 #include "core/net/sitekey.h"
+#include "core/net/socketerrors.h"
 #include "core/net/terminalnotices.h"
 
 #include <QAbstractEventDispatcher>
@@ -111,7 +112,8 @@ void TerminalListener::tryListen()
         Q_EMIT listening(m_port);
         return;
     }
-    reportListenFailure(int(m_server->serverError()), m_server->errorString());
+    reportListenFailure(SocketErrors::systemNumber(m_server->serverError(), m_server->errorString()),
+                        m_server->errorString());
     m_retry->start();
 }
 
@@ -164,12 +166,12 @@ void TerminalListener::acceptPending()
                 m_acceptor->setEnabled(false);
                 if (!m_acceptFailureTold) {
                     m_acceptFailureTold = true;
-                    m_notices.acceptFailed(int(QAbstractSocket::SocketResourceError), qt_error_string(error));
+                    m_notices.acceptFailed(error, qt_error_string(error));
                 }
                 m_resumeAccepting->start();
                 return;
             }
-            listenerError(int(QAbstractSocket::UnknownSocketError), qt_error_string(error));
+            listenerError(error, qt_error_string(error));
             return;
         }
         m_acceptFailureTold = false;
@@ -518,7 +520,8 @@ void TerminalListener::socketError(qint64 index, QAbstractSocket::SocketError er
     }
     // A terminal that goes away is a close, not an error worth a notice.
     if (error != QAbstractSocket::RemoteHostClosedError)
-        m_notices.socketError(int(error), terminal->socket->errorString());
+        m_notices.socketError(SocketErrors::systemNumber(error, terminal->socket->errorString()),
+                              terminal->socket->errorString());
     closeSocket(index);
 }
 
