@@ -7,6 +7,7 @@
 // helper_screens --list prints the scenes.
 
 #include "client/remotewindow.h"
+#include "core/audit/closedperiods.h"
 #include "core/clock.h"
 #include "core/net/terminalaccess.h"
 #include "core/sites/sites.h"
@@ -37,6 +38,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTest>
 #include <QSqlQuery>
 #include <QTcpServer>
 #include <QTimer>
@@ -335,6 +337,75 @@ int main(int argc, char* argv[])
                                  "AND rsdate = '2026-03-02'"));
              exec(QStringLiteral("UPDATE Employee SET reg_wage = 13.25 WHERE emp_id = '1002'"));
              main->executeCommand(Commands::AuditTrail);
+         }},
+        {QStringLiteral("audit-long"),
+         [&main] {
+             // Long old and new values: both must stay in sight beside each other.
+             exec(QStringLiteral("UPDATE Employee SET emp_address = '4410 West Lake Shore Drive, Building C, "
+                                 "Suite 1200' WHERE emp_id = '1003'"));
+             exec(QStringLiteral("UPDATE Employee SET emp_address = '1200 North Riverside Avenue, Unit 14, Rear "
+                                 "Entrance' WHERE emp_id = '1003'"));
+             main->executeCommand(Commands::AuditTrail);
+             if (QMdiSubWindow* frame = ChildWindows::frameOf(ChildWindows::find(QStringLiteral("AuditTrail"))))
+                 frame->showMaximized();
+         }},
+        {QStringLiteral("payroll-names"),
+         [&main] {
+             exec(QStringLiteral("UPDATE Employee SET emp_fname = 'Annabelle', emp_lname = 'Andersson-Whitfield' "
+                                 "WHERE emp_id = '1001'"));
+             exec(QStringLiteral("UPDATE Employee SET emp_fname = 'Bartholomew', emp_lname = 'Okonkwo-Jones' "
+                                 "WHERE emp_id = '1002'"));
+             main->executeCommand(Commands::PayrollReports);
+         }},
+        {QStringLiteral("login-refused"),
+         [&main] {
+             // A wrong password refused, its box closed, and the next password typed straight away.
+             main->executeCommand(Commands::LogIn);
+             auto* login = ChildWindows::find(QStringLiteral("LogIn"));
+             QTest::keyClicks(login->findChild<QLineEdit*>(QStringLiteral("Text1")), QStringLiteral("wrong"));
+             QTimer::singleShot(300, [] {
+                 if (QWidget* box = QApplication::activeModalWidget())
+                     box->close();
+             });
+             QTest::mouseClick(login->findChild<QPushButton*>(QStringLiteral("PushButton1")), Qt::LeftButton);
+             QTimer::singleShot(300, [login] {
+                 auto* field = login->findChild<QLineEdit*>(QStringLiteral("Text1"));
+                 if (QApplication::focusWidget() != field || field->selectedText() != QLatin1String("wrong"))
+                     findings << QStringLiteral("FOCUS login-refused: the password field did not get the focus back "
+                                                "with its text selected");
+                 QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("adm"));
+             });
+         }},
+        {QStringLiteral("editor-closed"),
+         [&main] {
+             // A day of a closed pay period chosen in the browser and opened in the editor.
+             QString message;
+             ClosedPeriods::close(QDate(2026, 3, 3), &message);
+             main->executeCommand(Commands::TimeSheets);
+             auto* browser = ChildWindows::find(QStringLiteral("Timesheets"));
+             browser->findChild<QDateEdit*>(QStringLiteral("DTPicker1"))->setDate(QDate(2026, 3, 2));
+             auto* list = browser->findChild<QTreeWidget*>(QStringLiteral("EmpList"));
+             list->setCurrentItem(list->topLevelItem(0));
+             Q_EMIT list->itemClicked(list->topLevelItem(0), 0);
+             auto* times = browser->findChild<QTreeWidget*>(QStringLiteral("TimeList"));
+             times->setCurrentItem(times->topLevelItem(0));
+             Q_EMIT times->itemClicked(times->topLevelItem(0), 0);
+             browser->findChild<QPushButton*>(QStringLiteral("PushButton2"))->click();
+         }},
+        {QStringLiteral("calendar"),
+         [&main] {
+             // A date typed whole into the box, then the calendar asked for with F4.
+             main->executeCommand(Commands::TimeSheets);
+             auto* browser = ChildWindows::find(QStringLiteral("Timesheets"));
+             auto* from = browser->findChild<QDateEdit*>(QStringLiteral("DTPicker1"));
+             from->setFocus(Qt::TabFocusReason);
+             QTest::keyClicks(from, QStringLiteral("3/2/2026"));
+             QTest::keyClick(from, Qt::Key_Tab);
+             if (from->date() != QDate(2026, 3, 2))
+                 findings << QStringLiteral("DATE calendar: 3/2/2026 typed into From gave %1")
+                                 .arg(from->date().toString(Qt::ISODate));
+             from->setFocus(Qt::TabFocusReason);
+             QTest::keyClick(from, Qt::Key_F4);
          }},
         {QStringLiteral("payroll"), payroll(false, true)},
         {QStringLiteral("detail"), payroll(true, false)},
