@@ -132,7 +132,8 @@ void checkWindow(QWidget* window, QWidget* visible, const QString& scene)
                         .arg(room.width())
                         .arg(room.height());
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (!w->isVisibleTo(window) || insideScrolledContent(w, window))
+        // A popup (a date box's calendar) is a window of its own, placed by the toolkit.
+        if (!w->isVisibleTo(window) || insideScrolledContent(w, window) || w->window() != window->window())
             continue;
         const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
                              (qobject_cast<QLabel*>(w) && !static_cast<QLabel*>(w)->text().isEmpty());

@@ -187,8 +187,10 @@ void AuditTrailWindow::listShown()
             width += std::min(natural, 22 * letter);
             continue;
         }
-        const int widest = kWidestInLetters[std::size_t(column)] * letter;
-        m_list->setColumnWidth(column, widest > 0 ? std::min(natural, widest) : natural);
+        // Never narrower than its heading.
+        const int heading = header->fontMetrics().horizontalAdvance(m_model->headerData(column, Qt::Horizontal).toString());
+        const int widest = std::max(kWidestInLetters[std::size_t(column)] * letter, heading + 16);
+        m_list->setColumnWidth(column, kWidestInLetters[std::size_t(column)] > 0 ? std::min(natural, widest) : natural);
         width += m_list->columnWidth(column);
     }
     m_width = std::max(m_width, width);
