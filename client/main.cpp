@@ -8,6 +8,7 @@
 #include <QDebug>
 #include <QPointer>
 #include <cstdio>
+#include <vector>
 
 int main(int argc, char* argv[])
 {
@@ -31,6 +32,29 @@ int main(int argc, char* argv[])
                                                     "empty KEY goes back to plain connections."),
                                      QStringLiteral("KEY"));
     parser.addOption(siteKey);
+    // The terminal's options are stored in its file, so they hold at every later start.
+    struct Switch
+    {
+        const RemoteWindow::Option& option;
+        QCommandLineOption on;
+        QCommandLineOption off;
+    };
+    const auto optionSwitch = [](const RemoteWindow::Option& option, const char* name, const char* what) {
+        const QString flag = QLatin1String(name);
+        return Switch{option,
+                      QCommandLineOption(flag, QStringLiteral("Stores \"%1\" on: %2.")
+                                                   .arg(QLatin1String(option.caption), QLatin1String(what))),
+                      QCommandLineOption(QStringLiteral("no-") + flag,
+                                         QStringLiteral("Stores \"%1\" off.").arg(QLatin1String(option.caption)))};
+    };
+    const std::vector<Switch> switches = {
+        optionSwitch(RemoteWindow::kReconnect, "reconnect",
+                     "a terminal that loses the server tries again, waiting 1 s at first and up to 30 s"),
+        optionSwitch(RemoteWindow::kShowHours, "show-hours",
+                     "after a punch the terminal shows the employee's hours today and this week"),
+    };
+    for (const Switch& option : switches)
+        parser.addOptions({option.on, option.off});
     parser.addHelpOption();
     parser.addVersionOption();
     parser.process(app);
@@ -52,6 +76,19 @@ int main(int argc, char* argv[])
                      parser.value(siteKey).trimmed().isEmpty()
                          ? "the site key is removed; the terminal connects without encryption"
                          : "the site key is stored; the terminal connects encrypted from now on");
+    }
+
+    for (const Switch& option : switches) {
+        if (!parser.isSet(option.on) && !parser.isSet(option.off))
+            continue;
+        const bool on = parser.isSet(option.on);
+        if (QString error; !Database::isOpen() || !RemoteWindow::storeOption(option.option, on, &error)) {
+            std::fprintf(
+                stderr, "qorvil-client: %s\n",
+                qPrintable(Database::isOpen() ? error : QStringLiteral("the terminal's file cannot be opened")));
+            return 2;
+        }
+        std::fprintf(stderr, "qorvil-client: \"%s\" is %s\n", option.option.caption, on ? "on" : "off");
     }
 
     QPointer<RemoteWindow> remote = new RemoteWindow;

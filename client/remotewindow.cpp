@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
@@ -18,8 +19,10 @@
 #include <QSslSocket>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -91,7 +94,38 @@ QIcon closePicture()
     return QIcon(picture);
 }
 
+// Writes one column of the terminal's server row in gConn; a terminal whose row was removed by hand gets the
+// first start's one back.
+bool storeInServerRow(const QString& column, const QVariant& value, QString* error)
+{
+    Transaction transaction;
+    Query update;
+    Query insert;
+    if (!transaction.isActive()) {
+        *error = transaction.error();
+        return false;
+    }
+    if (!update.exec(QStringLiteral("UPDATE server SET %1 = ?").arg(column), {value})) {
+        *error = update.error();
+        return false;
+    }
+    if (update.rowsAffected() == 0 &&
+        !insert.exec(QStringLiteral("INSERT INTO server (ip, %1) VALUES (?, ?)").arg(column),
+                     {QStringLiteral("127.0.0.1"), value})) {
+        *error = insert.error();
+        return false;
+    }
+    if (!transaction.commit()) {
+        *error = transaction.error();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
+
+const RemoteWindow::Option RemoteWindow::kReconnect = {"reconnect", "Reconnect by itself"};
+const RemoteWindow::Option RemoteWindow::kShowHours = {"show_hours", "Show hours after a punch"};
 
 RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), m_port(port)
 {
@@ -108,10 +142,22 @@ RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), 
                 authenticator->setPreSharedKey(m_siteKey);
             });
     connect(m_socket, &QTcpSocket::readyRead, this, &RemoteWindow::receive);
+    connect(m_socket, &QTcpSocket::connected, this, [this] {
+        if (!encrypts())
+            connected();
+    });
+    connect(m_socket, &QSslSocket::encrypted, this, &RemoteWindow::connected);
     connect(m_socket, &QTcpSocket::disconnected, this, [this] {
         serverQuiet();
         m_socket->abort();
+        lost(QString());
     });
+    m_connectTimer = new QTimer(this);
+    m_connectTimer->setSingleShot(true);
+    connect(m_connectTimer, &QTimer::timeout, this, &RemoteWindow::connectTimedOut);
+    m_retry = new QTimer(this);
+    m_retry->setSingleShot(true);
+    connect(m_retry, &QTimer::timeout, this, &RemoteWindow::startConnecting);
     m_quiet = new QTimer(this);
     m_quiet->setSingleShot(true);
     m_quiet->setInterval(Protocol::kQuietMs);
@@ -136,6 +182,11 @@ RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), 
     m_name = station.name;
     m_action = station.action;
     connect(m_id, &QLineEdit::returnPressed, this, &RemoteWindow::sendId);
+    // The connection's state, on a line below the described controls.
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("Status"));
+    m_status->setWordWrap(true);
+    layout()->addWidget(m_status);
 }
 
 RemoteWindow::~RemoteWindow()
@@ -157,24 +208,77 @@ bool RemoteWindow::load()
     m_server.moveFirst();
     m_address = m_server.eof() ? QString() : m_server.value(QStringLiteral("ip")).toString();
     const QString storedKey = m_server.eof() ? QString() : m_server.value(QStringLiteral("site_key")).toString();
+    m_reconnect = !m_server.eof() && m_server.value(QLatin1String(kReconnect.column)).toInt() == 1;
     m_clock->start();
-    if (storedKey.trimmed().isEmpty()) {
-        m_socket->connectToHost(m_address, m_port);
-        return true;
+    if (!storedKey.trimmed().isEmpty()) {
+        // A terminal given a key never falls back to a plain connection.
+        const std::optional<QByteArray> key = SiteKey::parse(storedKey);
+        if (!key) {
+            dialogs().ok(kNotAKey.arg(storedKey.left(64)) +
+                             QStringLiteral("\n\nThe terminal does not connect; enter the key again with Connect to "
+                                            "Server."),
+                         QStringLiteral("Connection Error"), Dialogs::Icon::Information);
+            setStatus(QStringLiteral("Not connected: the stored site key is not a key."));
+            return true;
+        }
+        m_siteKey = *key;
+        m_socket->setSslConfiguration(SiteKey::clientConfiguration());
     }
-    // A terminal given a key never falls back to a plain connection.
-    const std::optional<QByteArray> key = SiteKey::parse(storedKey);
-    if (!key) {
-        dialogs().ok(kNotAKey.arg(storedKey.left(64)) +
-                         QStringLiteral("\n\nThe terminal does not connect; enter the key again with Connect to "
-                                        "Server."),
-                     QStringLiteral("Connection Error"), Dialogs::Icon::Information);
-        return true;
-    }
-    m_siteKey = *key;
-    m_socket->setSslConfiguration(SiteKey::clientConfiguration());
-    m_socket->connectToHostEncrypted(m_address, m_port);
+    startConnecting();
     return true;
+}
+
+void RemoteWindow::startConnecting()
+{
+    // What the last connection left unread or unanswered belongs to it, never to the next one.
+    m_quiet->stop();
+    m_replies = Protocol::ReplyDecoder();
+    setStatus(m_wasConnecting ? QStringLiteral("Reconnecting...")
+                                                    : QStringLiteral("Connecting to %1...").arg(m_address));
+    m_wasConnecting = true;
+    if (encrypts())
+        m_socket->connectToHostEncrypted(m_address, m_port);
+    else
+        m_socket->connectToHost(m_address, m_port);
+    m_connectTimer->start(m_connectTimeoutMs);
+}
+
+void RemoteWindow::connected()
+{
+    m_connectTimer->stop();
+    m_retryMs = kFirstRetryMs;
+    setStatus((m_socket->isEncrypted() ? QStringLiteral("Connected to %1, encrypted")
+                                       : QStringLiteral("Connected to %1, not encrypted"))
+                  .arg(m_address));
+}
+
+void RemoteWindow::connectTimedOut()
+{
+    const QString text = socketErrorText(QAbstractSocket::SocketTimeoutError, QString(), m_address, m_port);
+    m_socket->abort();
+    lost(text.section(QLatin1Char('\n'), 0, 0));
+    if (!m_reconnect)
+        dialogs().ok(text, QStringLiteral("Connection Error"), Dialogs::Icon::Information);
+}
+
+void RemoteWindow::lost(const QString& why)
+{
+    m_connectTimer->stop();
+    if (!m_reconnect) {
+        setStatus(why.isEmpty() ? QStringLiteral("Not connected to %1").arg(m_address)
+                                : QStringLiteral("Not connected to %1 (%2)").arg(m_address, why));
+        return;
+    }
+    if (m_retry->isActive()) // the same loss, told twice by the socket
+        return;
+    setStatus(why.isEmpty() ? QStringLiteral("Reconnecting...") : QStringLiteral("Reconnecting... (%1)").arg(why));
+    m_retry->start(m_retryMs);
+    m_retryMs = std::min(m_retryMs * 2, kMostRetryMs);
+}
+
+void RemoteWindow::setStatus(const QString& text)
+{
+    m_status->setText(text);
 }
 
 void RemoteWindow::activated()
@@ -218,6 +322,11 @@ void RemoteWindow::showReplies(const QList<Protocol::ServerReply>& replies)
     for (const Protocol::ServerReply& reply : replies) {
         switch (reply.kind) {
         case Kind::Accepted:
+            // Greetings after a reconnection show only in the status line: nobody need dismiss a box each
+            // time the server came back.
+            if (std::exchange(m_greeted, true))
+                break;
+            [[fallthrough]];
         case Kind::NotFound:
             if (m_waitingBoxes.size() < std::size_t(kMaxWaitingBoxes))
                 m_waitingBoxes.push_back(reply.kind);
@@ -266,21 +375,28 @@ void RemoteWindow::socketError(QAbstractSocket::SocketError error)
     if (error == QAbstractSocket::RemoteHostClosedError && !keyRefused) {
         serverQuiet();
         m_socket->abort();
+        lost(QString());
         return;
     }
     const QString description = m_socket->errorString();
     m_socket->abort();
     if (keyRefused) {
-        dialogs().ok(QStringLiteral("The server did not accept this terminal's site key (%1).\n\nEnter the key the "
-                                    "server's Terminal Key window shows with Connect to Server. The server address "
-                                    "stored in this terminal is %2 (port %3).")
-                         .arg(description, m_address)
-                         .arg(m_port),
-                     QStringLiteral("Connection Error"), Dialogs::Icon::Information);
+        // Told once: a terminal that reconnects meets the same refusal at every attempt.
+        lost(QStringLiteral("the server did not accept the site key"));
+        if (!std::exchange(m_keyRefusalTold, true))
+            dialogs().ok(QStringLiteral("The server did not accept this terminal's site key (%1).\n\nEnter the key "
+                                        "the server's Terminal Key window shows with Connect to Server. The server "
+                                        "address stored in this terminal is %2 (port %3).")
+                             .arg(description, m_address)
+                             .arg(m_port),
+                         QStringLiteral("Connection Error"), Dialogs::Icon::Information);
         return;
     }
-    dialogs().ok(socketErrorText(error, description, m_address, m_port), QStringLiteral("Connection Error"),
-                 Dialogs::Icon::Information);
+    const QString text = socketErrorText(error, description, m_address, m_port);
+    // A terminal that reconnects says why in its status line; a box at every attempt would bury it.
+    lost(text.section(QLatin1Char('\n'), 0, 0));
+    if (!m_reconnect)
+        dialogs().ok(text, QStringLiteral("Connection Error"), Dialogs::Icon::Information);
 }
 
 QString RemoteWindow::socketErrorText(QAbstractSocket::SocketError error, const QString& description,
@@ -383,29 +499,13 @@ bool RemoteWindow::storeSiteKey(const QString& text, QString* error)
         *error = kNotAKey.arg(text.left(64));
         return false;
     }
-    const QVariant stored = key->isEmpty() ? QVariant() : QVariant(SiteKey::format(*key));
-    Transaction transaction;
-    Query update;
-    Query insert;
-    if (!transaction.isActive()) {
-        *error = transaction.error();
-        return false;
-    }
-    if (!update.exec(QStringLiteral("UPDATE server SET site_key = ?"), {stored})) {
-        *error = update.error();
-        return false;
-    }
-    // A terminal whose address row was removed by hand gets the first start's one back.
-    if (update.rowsAffected() == 0 && !insert.exec(QStringLiteral("INSERT INTO server (ip, site_key) VALUES (?, ?)"),
-                                                   {QStringLiteral("127.0.0.1"), stored})) {
-        *error = insert.error();
-        return false;
-    }
-    if (!transaction.commit()) {
-        *error = transaction.error();
-        return false;
-    }
-    return true;
+    return storeInServerRow(QStringLiteral("site_key"), key->isEmpty() ? QVariant() : QVariant(SiteKey::format(*key)),
+                            error);
+}
+
+bool RemoteWindow::storeOption(const Option& option, bool on, QString* error)
+{
+    return storeInServerRow(QLatin1String(option.column), on ? 1 : 0, error);
 }
 
 void RemoteWindow::confirmClose()

@@ -22,6 +22,13 @@ public:
     // Replies that need a box wait while one is shown; beyond this many more are dropped, so a server that
     // floods the terminal cannot bury it in boxes.
     static constexpr int kMaxWaitingBoxes = 3;
+    // A server that does not answer a connection within this time is reported unreachable, rather than after
+    // the system's own wait of minutes.
+    static constexpr int kConnectTimeoutMs = 5000;
+    // Reconnecting waits this long after the first failure, twice as long after each further one, up to the
+    // most.
+    static constexpr int kFirstRetryMs = 1000;
+    static constexpr int kMostRetryMs = 30000;
 
     // The port is the server's; tests pass the one their listener was given.
     explicit RemoteWindow(quint16 port = Protocol::kPort, QWidget* parent = nullptr);
@@ -34,6 +41,22 @@ public:
     QString serverAddress() const { return m_address; }
     // Whether this terminal has a site key and so connects encrypted.
     bool encrypts() const { return !m_siteKey.isEmpty(); }
+    // Whether the terminal connects again by itself after losing the server ("Reconnect by itself").
+    bool reconnects() const { return m_reconnect; }
+    // Tests shorten the wait for a connection.
+    void setConnectTimeout(int milliseconds) { m_connectTimeoutMs = milliseconds; }
+    // The wait before the next reconnection attempt.
+    int retryWait() const { return m_retryMs; }
+
+    // The terminal's options kept in its database (gConn): the column of the server row and its caption.
+    struct Option
+    {
+        const char* column;
+        const char* caption;
+    };
+    static const Option kReconnect;
+    static const Option kShowHours;
+    static bool storeOption(const Option& option, bool on, QString* error);
 
     // Stores the site key in the terminal's database (gConn): `text` in any form SiteKey::parse reads, or the
     // empty text for none (plain connections). False with a message when it is no key or cannot be stored.
@@ -59,6 +82,11 @@ private:
     void socketError(QAbstractSocket::SocketError error);
     void connectToServer();
     void confirmClose();
+    void startConnecting();
+    void connected();
+    void connectTimedOut();
+    void lost(const QString& why);
+    void setStatus(const QString& text);
     static int systemErrorNumber(QAbstractSocket::SocketError error, const QString& description);
 
     RecordSet m_server; // the one row of the server table, kept while the window is open
@@ -68,12 +96,21 @@ private:
     QSslSocket* m_socket;
     Protocol::ReplyDecoder m_replies;
     QTimer* m_quiet;
+    QTimer* m_connectTimer;
+    QTimer* m_retry;
+    int m_connectTimeoutMs = kConnectTimeoutMs;
+    int m_retryMs = kFirstRetryMs;
+    bool m_reconnect = false;
+    bool m_greeted = false;         // the first greeting of this run was shown; later ones only in the status
+    bool m_wasConnecting = false;   // later attempts are reconnections
+    bool m_keyRefusalTold = false;  // a refused key is told once, however often reconnecting meets it
     std::deque<Protocol::ServerReply::Kind> m_waitingBoxes;
     bool m_showingBoxes = false;
     ClockDisplay* m_clock;
     QLineEdit* m_id;
     QLabel* m_name;
     QLabel* m_action;
+    QLabel* m_status;
     QPushButton* m_connect;
     QPushButton* m_close;
 };

@@ -39,11 +39,15 @@
 #include <QScrollBar>
 #include <QSqlQuery>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
+#include <arpa/inet.h>
 #include <cstdio>
 #include <functional>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 namespace {
 
@@ -348,6 +352,7 @@ int main(int argc, char* argv[])
                              QStringLiteral("Warning! Deletion in Progress"), Dialogs::Icon::None);
          }},
         {QStringLiteral("client"), [] {}},
+        {QStringLiteral("client-connecting"), [] {}},
     };
     if (args.value(0) == QLatin1String("--list")) {
         for (const auto& scene : scenes)
@@ -368,16 +373,33 @@ int main(int argc, char* argv[])
     FixedClock clock(QDateTime(QDate(2026, 3, 6), QTime(17, 30, 0)));
 
     const bool boxScene = scene.startsWith(QLatin1String("box-"));
-    if (scene == QLatin1String("client")) {
-        // A terminal whose server does not answer: the window and its connection error.
+    if (scene.startsWith(QLatin1String("client"))) {
+        // A terminal whose server refuses the connection: the window and its connection error; or one whose
+        // server does not answer (its queue of connections is full): the window while it connects.
         QDir(args.at(0)).remove(QStringLiteral("client.mdb"));
         if (!Database::open(Database::Kind::Client, QDir(args.at(0)).filePath(QStringLiteral("client.mdb")))) {
             std::fprintf(stderr, "the terminal's database could not be created\n");
             return 1;
         }
-        closedPort.listen(QHostAddress::LocalHost, 0);
-        const quint16 port = closedPort.serverPort();
-        closedPort.close();
+        quint16 port = 0;
+        if (scene == QLatin1String("client")) {
+            closedPort.listen(QHostAddress::LocalHost, 0);
+            port = closedPort.serverPort();
+            closedPort.close();
+        } else {
+            const int full = ::socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            socklen_t length = sizeof address;
+            ::bind(full, reinterpret_cast<sockaddr*>(&address), length);
+            ::listen(full, 0);
+            ::getsockname(full, reinterpret_cast<sockaddr*>(&address), &length);
+            port = ntohs(address.sin_port);
+            auto* fillsTheQueue = new QTcpSocket(&app);
+            fillsTheQueue->connectToHost(QHostAddress::LocalHost, port);
+            fillsTheQueue->waitForConnected(2000);
+        }
         remote = new RemoteWindow(port);
         remote->load();
         remote->show();

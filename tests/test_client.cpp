@@ -7,6 +7,7 @@
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
 
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,8 +22,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 class TestClient : public QObject
 {
@@ -137,6 +142,7 @@ private Q_SLOTS:
         punch(QStringLiteral("E100"));
         QCOMPARE(text1()->text(), QString());
         QTRY_COMPARE(label("Label5")->text(), QStringLiteral("Ann Lee"));
+        QCOMPARE(label("Status")->text(), QStringLiteral("Connected to 127.0.0.1, not encrypted"));
         // The terminal's own clock, not the server's 08:00:00.
         QCOMPARE(label("Label6")->text(), QStringLiteral("Signed In at 09:15:30"));
         QCOMPARE(serverValue(QStringLiteral("SELECT in1 FROM timesheet WHERE emp_id = 'E100'")),
@@ -193,6 +199,7 @@ private Q_SLOTS:
         }
         QTRY_VERIFY(m_dialogs->texts().contains(QStringLiteral("Connection Request Accepted")));
         QVERIFY(socket->isEncrypted());
+        QCOMPARE(label("Status")->text(), QStringLiteral("Connected to 127.0.0.1, encrypted"));
         punch(QStringLiteral("K7"));
         QTRY_COMPARE(label("Label5")->text(), QStringLiteral("Kim Ode"));
         QCOMPARE(label("Label6")->text(), QStringLiteral("Signed In at 09:15:30"));
@@ -222,6 +229,70 @@ private Q_SLOTS:
         QCOMPARE(text1()->text(), QStringLiteral("E100"));
     }
 
+    // A server that never answers the connection (here one whose queue of connections is full) is reported
+    // after the terminal's own time-out, and the terminal says what it is doing meanwhile.
+    void deadAddressTimesOut()
+    {
+        const int listening = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QVERIFY(::bind(listening, reinterpret_cast<sockaddr*>(&address), length) == 0 && ::listen(listening, 0) == 0 &&
+                ::getsockname(listening, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        QTcpSocket fillsTheQueue;
+        fillsTheQueue.connectToHost(QHostAddress::LocalHost, ntohs(address.sin_port));
+        QVERIFY(fillsTheQueue.waitForConnected(5000));
+
+        QElapsedTimer waited;
+        waited.start();
+        openWindow(ntohs(address.sin_port), 400);
+        QCOMPARE(label("Status")->text(), QStringLiteral("Connecting to 127.0.0.1..."));
+        QTRY_COMPARE(m_dialogs->boxes.size(), 1);
+        QVERIFY2(waited.elapsed() < 3000, qPrintable(QString::number(waited.elapsed())));
+        QCOMPARE(m_dialogs->last().text.section(QLatin1Char('\n'), 0, 0),
+                 QStringLiteral("Socket Error %1: Connection timed out").arg(ETIMEDOUT));
+        QCOMPARE(m_dialogs->last().title, QStringLiteral("Connection Error"));
+        QCOMPARE(label("Status")->text(), QStringLiteral("Not connected to 127.0.0.1 (Socket Error %1: Connection "
+                                                         "timed out)")
+                                              .arg(ETIMEDOUT));
+        ::close(listening);
+    }
+
+    // With "Reconnect by itself" the terminal comes back with the server, greets quietly, and an ID typed
+    // while the server was away is never sent.
+    void reconnectsWhenTheServerReturns()
+    {
+        m_db->exec(QStringLiteral("UPDATE server SET reconnect = 1"));
+        const quint16 port = m_quiet->serverPort();
+        openWindow(port);
+        QVERIFY(m_window->reconnects());
+        QTRY_VERIFY(m_quiet->hasPendingConnections());
+        QTcpSocket* serverSide = m_quiet->nextPendingConnection();
+        serverSide->write("CRA");
+        QTRY_COMPARE(m_dialogs->texts(), QStringList{"Connection Request Accepted"});
+
+        // The server stops.
+        serverSide->abort();
+        m_quiet->close();
+        QTRY_COMPARE(label("Status")->text(), QStringLiteral("Reconnecting..."));
+        punch(QStringLiteral("E100"));
+        QCOMPARE(m_dialogs->last().text, QStringLiteral("Unable to Reach Server! Please Make Sure They're Connected."));
+        QCOMPARE(text1()->text(), QStringLiteral("E100"));
+        text1()->clear();
+
+        // ... and starts again.
+        QVERIFY(m_quiet->listen(QHostAddress::LocalHost, port));
+        QTRY_VERIFY_WITH_TIMEOUT(m_quiet->hasPendingConnections(), 10000);
+        serverSide = m_quiet->nextPendingConnection();
+        serverSide->write("CRA");
+        QTRY_COMPARE(label("Status")->text(), QStringLiteral("Connected to 127.0.0.1, not encrypted"));
+        punch(QStringLiteral("K7"));
+        QByteArray received;
+        QTRY_COMPARE((received += serverSide->readAll()), QByteArray("K7\n"));
+        QCOMPARE(m_dialogs->boxes.size(), 2); // no second greeting box
+    }
+
     void serverClosingTheConnectionIsNoError()
     {
         openWindow(m_quiet->serverPort());
@@ -233,6 +304,7 @@ private Q_SLOTS:
         auto* socket = m_window->findChild<QTcpSocket*>(QStringLiteral("rsSock"));
         QTRY_COMPARE(socket->state(), QAbstractSocket::UnconnectedState);
         QCOMPARE(m_dialogs->boxes.size(), 1);
+        QCOMPARE(label("Status")->text(), QStringLiteral("Not connected to 127.0.0.1"));
 
         punch(QStringLiteral("E100"));
         QCOMPARE(m_dialogs->last().title, QStringLiteral("Error In Connection"));
@@ -504,9 +576,10 @@ private Q_SLOTS:
     }
 
 private:
-    void openWindow(quint16 port)
+    void openWindow(quint16 port, int connectTimeoutMs = RemoteWindow::kConnectTimeoutMs)
     {
         m_window = new RemoteWindow(port);
+        m_window->setConnectTimeout(connectTimeoutMs);
         QVERIFY(m_window->load());
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window));

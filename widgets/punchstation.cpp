@@ -57,8 +57,11 @@ PunchStation::PunchStation(QWidget* window, const QPixmap& picture, const QList<
     bottom->addStretch();
     for (QPushButton* button : rightButtons)
         bottom->addWidget(button);
+    hours = caption(QString(), "Hours", window);
+    hours->hide();
     auto* layout = new QVBoxLayout(window);
     layout->addLayout(top);
     layout->addWidget(frame);
     layout->addLayout(bottom);
+    layout->addWidget(hours);
 }

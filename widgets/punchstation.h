@@ -12,7 +12,7 @@ class QWidget;
 
 // The face both punch stations share, built onto their window: the picture and the clock display on
 // top, the ID frame with the name and action displays, and a row with the window's own buttons (the
-// left ones at the left edge, the right ones at the right edge).
+// left ones at the left edge, the right ones at the right edge), and the hours line below them.
 struct PunchStation
 {
     PunchStation(QWidget* window, const QPixmap& picture, const QList<QPushButton*>& leftButtons,
@@ -23,4 +23,7 @@ struct PunchStation
     QLineEdit* id;
     QLabel* name;
     QLabel* action;
+    // The line below the described controls with the employee's hours after a punch; hidden unless the
+    // window shows hours.
+    QLabel* hours;
 };

@@ -126,6 +126,15 @@ bool clientSiteKey(QSqlDatabase& db, QString* error)
     return run(db, {QStringLiteral("ALTER TABLE server ADD COLUMN site_key TEXT")}, error);
 }
 
+// The terminal's own options, off until set: reconnecting by itself, showing hours after a punch.
+bool clientOptions(QSqlDatabase& db, QString* error)
+{
+    return run(db,
+               {QStringLiteral("ALTER TABLE server ADD COLUMN reconnect INTEGER"),
+                QStringLiteral("ALTER TABLE server ADD COLUMN show_hours INTEGER")},
+               error);
+}
+
 struct Table
 {
     QString name;
@@ -252,6 +261,7 @@ const std::vector<Migration>& forKind(Database::Kind kind)
     static const std::vector<Migration> client = {
         {1, QStringLiteral("server address"), clientSchema},
         {2, QStringLiteral("site key"), clientSiteKey},
+        {3, QStringLiteral("terminal options"), clientOptions},
     };
     return kind == Database::Kind::Server ? server : client;
 }
