@@ -42,8 +42,8 @@ class TerminalListener : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr qint64 kReadBufferBytes = qint64(64) * 1024;
-    static constexpr qint64 kUnsentReplyBytes = qint64(64) * 1024;
+    static constexpr qint64 kReadBufferBytes = 64 * 1024;
+    static constexpr qint64 kUnsentReplyBytes = 64 * 1024;
     static constexpr int kSniffMs = 150;
     static constexpr int kDefaultHandshakeMs = 5000;
 
