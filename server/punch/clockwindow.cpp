@@ -63,10 +63,6 @@ bool ClockWindow::load()
 {
     if (!requireDatabase())
         return false;
-    if (!m_employees.open(QStringLiteral("Select * from employee"))) {
-        showReadFailed(QStringLiteral("The employees"), m_employees.lastError());
-        return false;
-    }
     m_clock->start();
     return true;
 }
@@ -78,7 +74,7 @@ void ClockWindow::activated()
 
 void ClockWindow::punch()
 {
-    const PunchResult result = Punch::recordFromLoadedEmployees(m_employees, m_id->text());
+    const PunchResult result = Punch::recordFromClock(m_id->text());
     using Outcome = PunchResult::Outcome;
     switch (result.outcome) {
     case Outcome::NotFound:

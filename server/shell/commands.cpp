@@ -98,6 +98,12 @@ const QList<Design>& designs()
          QStringLiteral("Show who changed time and employee records, with the old and the new values"),
          {},
          QStringLiteral("document-open-recent")},
+        {Exceptions,
+         QStringLiteral("Exceptions"),
+         QStringLiteral("Exceptions"),
+         QStringLiteral("List the time records that would be paid wrong: missing punches, impossible or overlong pairs"),
+         {},
+         QStringLiteral("dialog-warning")},
         {ClosePayPeriod,
          QStringLiteral("Close Pay Period..."),
          QStringLiteral("Close Pay Period"),
@@ -110,6 +116,12 @@ const QList<Design>& designs()
          QStringLiteral("Open again the days of the latest closed pay period"),
          {},
          QStringLiteral("changes-allow")},
+        {PayRules,
+         QStringLiteral("Pay Rules..."),
+         QStringLiteral("Pay Rules"),
+         QStringLiteral("Set how hours are paid: overtime, double time, rounding, meals, holidays, paid time off"),
+         {},
+         QStringLiteral("accessories-calculator")},
         {AllowedTerminals,
          QStringLiteral("Allowed Terminals"),
          QStringLiteral("Allowed Terminals"),
@@ -183,8 +195,10 @@ std::optional<bool> enabledState(int id, bool locked)
     case EmployeeTable:
     case ChangeEmployeeId:
     case AuditTrail:
+    case Exceptions:
     case ClosePayPeriod:
     case ReopenPayPeriod:
+    case PayRules:
     case AllowedTerminals:
     case TerminalKey:
         return !locked;

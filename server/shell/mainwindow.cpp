@@ -10,7 +10,9 @@
 #include "server/employees/employeewindow.h"
 #include "server/employees/emptablewindow.h"
 #include "server/employees/searchidwindow.h"
+#include "server/payroll/exceptionswindow.h"
 #include "server/payroll/payrollwindow.h"
+#include "server/payroll/payruleswindow.h"
 #include "server/punch/clockwindow.h"
 #include "server/punch/terminalnoticeboxes.h"
 #include "server/serverstate.h"
@@ -225,9 +227,11 @@ QAction* MainWindow::makeAction(int id)
         {Commands::ChangeEmployeeId, QStyle::SP_FileDialogContentsView},
         {Commands::Terminals, QStyle::SP_DriveNetIcon},
         {Commands::AuditTrail, QStyle::SP_FileDialogDetailedView},
+        {Commands::Exceptions, QStyle::SP_MessageBoxWarning},
         {Commands::ClosePayPeriod, QStyle::SP_DialogApplyButton},
         {Commands::ReopenPayPeriod, QStyle::SP_DialogResetButton},
         {Commands::AllowedTerminals, QStyle::SP_DriveNetIcon},
+        {Commands::PayRules, QStyle::SP_FileDialogDetailedView},
         {Commands::TerminalKey, QStyle::SP_DialogApplyButton},
         {Commands::Undo, QStyle::SP_ArrowBack},
     };
@@ -312,6 +316,8 @@ void MainWindow::buildMenus()
     admin->setObjectName(QStringLiteral("AdministratorMenu"));
     admin->menuAction()->setData(int(Commands::AdministratorMenu));
     admin->addAction(makeAction(Commands::PayrollReports));
+    admin->addAction(makeAction(Commands::PayRules));
+    admin->addAction(makeAction(Commands::Exceptions));
     admin->addAction(makeAction(Commands::EmployeeTable));
     admin->addSeparator();
     admin->addAction(action(Commands::NewEmployee));
@@ -450,6 +456,9 @@ void MainWindow::executeCommand(int id)
     case Commands::PayrollReports:
         ChildWindows::open<PayrollWindow>(QStringLiteral("Payroll"));
         break;
+    case Commands::Exceptions:
+        ChildWindows::open<ExceptionsWindow>(QStringLiteral("Exceptions"));
+        break;
     case Commands::EmployeeTable:
         ChildWindows::open<EmpTableWindow>(QStringLiteral("EmpTable"));
         break;
@@ -469,6 +478,9 @@ void MainWindow::executeCommand(int id)
         // Without a database the terminal list cannot be built, and the server ends.
         if (TerminalsWindow::showConnected(m_listener->connectedTerminals()) == TerminalsWindow::Shown::DatabaseNotOpen)
             close();
+        break;
+    case Commands::PayRules:
+        ChildWindows::open<PayRulesWindow>(QStringLiteral("PayRules"));
         break;
     case Commands::AllowedTerminals:
         ChildWindows::open<AllowedTerminalsWindow>(QStringLiteral("AllowedTerminals"));
