@@ -1,7 +1,7 @@
 #include "core/protocol.h"
 
+#include "core/payroll/hourstonow.h"
 #include "core/punch/punchrules.h"
-#include "core/valueforms.h"
 
 #include <algorithm>
 #include <array>
@@ -72,8 +72,8 @@ QByteArray hoursRequestToWire()
 
 QByteArray hoursToWire(qint64 todayMinutes, qint64 weekMinutes)
 {
-    return kHrs.toByteArray() + toWire(ValueForms::showDuration(todayMinutes)) + ' ' +
-           toWire(ValueForms::showDuration(weekMinutes)) + '\n';
+    return kHrs.toByteArray() + toWire(Pay::durationText(todayMinutes)) + ' ' +
+           toWire(Pay::durationText(weekMinutes)) + '\n';
 }
 
 QList<IdSplitter::Id> IdSplitter::feed(QByteArrayView bytes)

@@ -1,7 +1,6 @@
 #include "core/valueforms.h"
 
 #include <QLocale>
-#include <algorithm>
 #include <cmath>
 
 namespace ValueForms {
@@ -14,12 +13,6 @@ QString showDate(const QDate& date)
 QString showTime(const QTime& time)
 {
     return time.toString(QStringLiteral("HH:mm:ss"));
-}
-
-QString showDuration(qint64 minutes)
-{
-    minutes = std::max<qint64>(0, minutes);
-    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString showDateTime(const QDateTime& when)

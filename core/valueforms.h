@@ -14,7 +14,6 @@ namespace ValueForms {
 QString showDate(const QDate& date);         // MM/dd/yyyy
 QString showTime(const QTime& time);         // HH:mm:ss
 QString showDateTime(const QDateTime& when); // MM/dd/yyyy HH:mm:ss
-QString showDuration(qint64 minutes);         // h:mm, hours without a limit (31:10)
 
 // The placeholder of an empty date box and the text of a blank time slot.
 inline const QString kDatePlaceholder = QStringLiteral("MM/DD/YYYY");

@@ -44,7 +44,7 @@ private Q_SLOTS:
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_server.start(QCoreApplication::applicationDirPath() + QStringLiteral("/helper_terminalserver"),
                        {m_serverDb, QStringLiteral("E100=Ann Lee"), QStringLiteral("É5=José Núñez"),
-                        QStringLiteral("full=E200=Bo Day"), QStringLiteral("K7=Kim Ode"),
+                        QStringLiteral("full=E200=Bo Day"), QStringLiteral("K7=Kim Ode"), QStringLiteral("H1=Hal Ito"),
                         QStringLiteral("site-key=") + m_siteKey});
         QVERIFY2(m_server.waitForStarted(10000), qPrintable(m_server.errorString()));
         QTRY_VERIFY_WITH_TIMEOUT(m_serverOut.contains('\n'), 10000);
@@ -182,12 +182,13 @@ private Q_SLOTS:
         QTRY_VERIFY(m_dialogs->texts().contains(QStringLiteral("Connection Request Accepted")));
         auto* hours = label("Hours");
         QVERIFY(hours->isVisible());
-        punch(QStringLiteral("K7"));
+        punch(QStringLiteral("H1"));
         QTRY_COMPARE(hours->text(), QStringLiteral("Today 0:00, this week 0:00"));
         delete m_window;
         m_dialogs->boxes.clear();
 
         openWindow(m_quiet->serverPort());
+        hours = label("Hours");
         QTRY_VERIFY(m_quiet->hasPendingConnections());
         QTcpSocket* oldServer = m_quiet->nextPendingConnection();
         QByteArray read;

@@ -2,6 +2,8 @@
 
 #include "core/payroll/paycomputation.h"
 
+#include <algorithm>
+
 namespace Pay {
 
 std::optional<WorkedToNow> workedToNow(const QString& empId, const QDateTime& now, QString* error)
@@ -23,6 +25,12 @@ std::optional<WorkedToNow> workedToNow(const QString& empId, const QDateTime& no
             worked.todayMinutes = day.minutes.worked();
     }
     return worked;
+}
+
+QString durationText(qint64 minutes)
+{
+    minutes = std::max<qint64>(0, minutes);
+    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString workedText(const QString& today, const QString& week)
