@@ -195,6 +195,13 @@ RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), 
     layout()->addWidget(m_status);
 }
 
+RemoteWindow::~RemoteWindow()
+{
+    // The socket, a child, is deleted after this window's members and says `disconnected` as it goes: no slot
+    // may run then on a window that is half gone.
+    m_socket->disconnect(this);
+}
+
 bool RemoteWindow::load()
 {
     if (!requireDatabase())

@@ -32,6 +32,7 @@ public:
 
     // The port is the server's; tests pass the one their listener was given.
     explicit RemoteWindow(quint16 port = Protocol::kPort, QWidget* parent = nullptr);
+    ~RemoteWindow() override;
 
     // Reads the server's address and connects to it. False when the database is not open.
     bool load() override;

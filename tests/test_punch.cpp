@@ -55,7 +55,6 @@ private Q_SLOTS:
     void blankTimeCountsAsUsed();
     void nullInBeforeFilledOut();
     void unknownAndCaseOnlyIds();
-    void employeesLoadedEarlierAreTheClockWindowsView();
     void quoteInIdIsData();
     void storeFailureWritesNothing_data();
     void storeFailureWritesNothing();
@@ -170,17 +169,6 @@ void TestPunch::unknownAndCaseOnlyIds()
     // Blanks are part of the ID.
     QCOMPARE(punchBy(QStringLiteral("terminal"), QStringLiteral("AB1 ")).outcome, Outcome::NotFound);
     QCOMPARE(db.scalar(QStringLiteral("select count(*) from timesheet")).toInt(), 0);
-}
-
-void TestPunch::employeesLoadedEarlierAreTheClockWindowsView()
-{
-    TempDatabase db;
-    FixedClock clock(QDateTime(kToday, QTime(9, 0, 0)));
-    RecordSet loaded;
-    QVERIFY(loaded.open(QStringLiteral("Select * from employee")));
-    db.addEmployee(QStringLiteral("9"), QStringLiteral("New"), QStringLiteral("Hire"));
-    QCOMPARE(Punch::recordFromLoadedEmployees(loaded, QStringLiteral("9")).outcome, Outcome::NotFound);
-    QCOMPARE(Punch::recordFromTerminal(QStringLiteral("9")).outcome, Outcome::SignedIn);
 }
 
 void TestPunch::quoteInIdIsData()

@@ -62,7 +62,7 @@ QMenu* menuNamed(MainWindow& window, const QString& caption)
 const QList<int> kAdministrative = {Commands::TimeSheets,       Commands::NewEmployee,    Commands::ChangeAdminPassword,
                                     Commands::PayrollReports,   Commands::EmployeeTable,  Commands::ChangeEmployeeId,
                                     Commands::AuditTrail,       Commands::ClosePayPeriod, Commands::ReopenPayPeriod,
-                                    Commands::AllowedTerminals, Commands::TerminalKey};
+                                    Commands::AllowedTerminals, Commands::TerminalKey,    Commands::Exceptions};
 const QList<int> kAlwaysOpen = {Commands::Terminals, Commands::Exit, Commands::LogIn,        Commands::Clock,
                                 Commands::Lock,      Commands::Help, Commands::Manual,       Commands::About,
                                 Commands::Cascade,   Commands::Tile, Commands::ArrangeIcons, Commands::StatusBar,
@@ -131,7 +131,7 @@ private Q_SLOTS:
                  QStringList({"&Undo:57643", "-", "Cu&t:57635", "&Copy:57634", "&Paste:57637"}));
         QCOMPARE(describe(menuNamed(window(), "&View")), QStringList({"&Toolbars:59392", "&Status Bar:59393"}));
         QCOMPARE(describe(menuNamed(window(), "Administrator")),
-                 QStringList({"Payroll Reports:1035", "Employee Table:1036", "-", "New Employee:1024", "-",
+                 QStringList({"Payroll Reports:1035", "Exceptions:1047", "Employee Table:1036", "-", "New Employee:1024", "-",
                               "Change Employee ID:1037", "-", "Audit Trail:1039", "Close Pay Period...:1040",
                               "Reopen Pay Period...:1041", "-", "Allowed Terminals:1042", "Terminal Key:1043"}));
         QCOMPARE(describe(menuNamed(window(), "&Window")),
@@ -259,6 +259,8 @@ private Q_SLOTS:
                                       << "Employee Form/Records";
         QTest::newRow("Payroll Reports") << int(Commands::PayrollReports) << "Payroll"
                                          << "Payroll Report";
+        QTest::newRow("Exceptions") << int(Commands::Exceptions) << "Exceptions"
+                                    << "Exceptions";
         QTest::newRow("Employee Table") << int(Commands::EmployeeTable) << "EmpTable"
                                         << "Employee Table";
         QTest::newRow("Change Employee ID") << int(Commands::ChangeEmployeeId) << "SearchID"
@@ -306,9 +308,6 @@ private Q_SLOTS:
         QTest::newRow("payroll") << int(Commands::PayrollReports) << "Payroll"
                                  << "Employee"
                                  << "The employees";
-        QTest::newRow("clock") << int(Commands::Clock) << "Clock"
-                               << "Employee"
-                               << "The employees";
         QTest::newRow("admin password") << int(Commands::ChangeAdminPassword) << "AdminPass"
                                         << "admin"
                                         << "The administrator password";
@@ -436,6 +435,7 @@ private Q_SLOTS:
                                                         {Commands::EmployeeTable, "EmpTable"},
                                                         {Commands::TimeSheets, "Timesheets"},
                                                         {Commands::PayrollReports, "Payroll"},
+                                                        {Commands::Exceptions, "Exceptions"},
                                                         {Commands::AuditTrail, "AuditTrail"},
                                                         {Commands::ClosePayPeriod, "ClosePeriod"},
                                                         {Commands::ReopenPayPeriod, "ReopenPeriod"},

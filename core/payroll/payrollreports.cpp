@@ -14,26 +14,6 @@ namespace Payroll {
 
 namespace {
 
-// What sets one report apart in the skeleton both share.
-struct Spec
-{
-    QString table;   // the work table
-    QString heading; // the report's heading, first line of the text form
-    const QList<Column>& columns;
-};
-
-// A line under the rows: its caption in the first column, then texts by column name.
-struct TotalLine
-{
-    QString caption;
-    QHash<QString, QString> cells;
-};
-
-QString number(double value)
-{
-    return ValueForms::showValue(value);
-}
-
 QString csvField(const QString& text)
 {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
@@ -44,6 +24,8 @@ QString csvField(const QString& text)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
+} // namespace
+
 QString csvLine(const QStringList& fields)
 {
     QStringList out;
@@ -52,17 +34,6 @@ QString csvLine(const QStringList& fields)
     return out.join(QLatin1Char(',')) + QStringLiteral("\r\n");
 }
 
-// CSV keeps values in forms software reads without guessing: ISO dates, 24 h times, plain numbers.
-QString csvValue(const QVariant& value)
-{
-    if (value.isNull())
-        return QString();
-    if (value.typeId() == QMetaType::QDate)
-        return ValueForms::storeDate(value.toDate());
-    return ValueForms::showValue(value);
-}
-
-// A plain text table, every column as wide as its widest cell; numbers right-aligned.
 QString textTable(const QList<Column>& columns, const QList<QStringList>& rows)
 {
     QList<int> widths;
@@ -90,6 +61,38 @@ QString textTable(const QList<Column>& columns, const QList<QStringList>& rows)
     for (const QStringList& row : rows)
         out += format(row);
     return out;
+}
+
+namespace {
+
+// What sets one report apart in the skeleton both share.
+struct Spec
+{
+    QString table;   // the work table
+    QString heading; // the report's heading, first line of the text form
+    const QList<Column>& columns;
+};
+
+// A line under the rows: its caption in the first column, then texts by column name.
+struct TotalLine
+{
+    QString caption;
+    QHash<QString, QString> cells;
+};
+
+QString number(double value)
+{
+    return ValueForms::showValue(value);
+}
+
+// CSV keeps values in forms software reads without guessing: ISO dates, 24 h times, plain numbers.
+QString csvValue(const QVariant& value)
+{
+    if (value.isNull())
+        return QString();
+    if (value.typeId() == QMetaType::QDate)
+        return ValueForms::storeDate(value.toDate());
+    return ValueForms::showValue(value);
 }
 
 // The CSV and text forms of the rows and the lines under them, both laid out by the column table.

@@ -172,6 +172,11 @@ PunchResult recordFromLoadedEmployees(RecordSet& employees, const QString& id)
     return {};
 }
 
+PunchResult recordFromClock(const QString& id)
+{
+    return recordFromTerminal(id, now());
+}
+
 PunchResult recordFromTerminal(const QString& id, const QDateTime& at)
 {
     const Lookup lookup = lookUp(id);

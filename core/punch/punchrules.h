@@ -29,8 +29,12 @@ struct PunchResult
 
 namespace Punch {
 
-// The clock window's way: the employee is looked up, exactly, among the rows it read when it opened.
+// The employee looked up, exactly, among rows read earlier (a snapshot the caller holds).
 PunchResult recordFromLoadedEmployees(RecordSet& employees, const QString& id);
+
+// The clock window's way: the ID looked up in the store when it is typed, so an employee added while the
+// window is open can punch at once; the punch counts now.
+PunchResult recordFromClock(const QString& id);
 
 // A terminal's way: a fresh lookup of the employee in the store, then the exact comparison. The punch counts
 // at the given time (now when none is given).

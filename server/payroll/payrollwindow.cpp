@@ -5,6 +5,7 @@
 #include "core/employees/employeerecord.h"
 #include "core/sites/sites.h"
 #include "core/valueforms.h"
+#include "server/payroll/exceptionswindow.h"
 #include "server/payroll/reportwindow.h"
 #include "widgets/childwindows.h"
 #include "widgets/dialogs.h"
@@ -18,6 +19,8 @@
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyle>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -59,14 +62,14 @@ QIcon reportIcon(bool detail)
 PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
 {
     setWindowTitle(QStringLiteral("Payroll Report"));
-    setFixedSize(twips(0, 0, 6855, 5700).size());
+    setFixedSize(twips(0, 0, 6855, 6660).size());
 
     auto* frame1 = new QGroupBox(QStringLiteral("Employee List"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
-    frame1->setGeometry(twips(120, 120, 3015, 5415));
+    frame1->setGeometry(twips(120, 120, 3015, 6375));
     m_list = new QTreeWidget(frame1);
     m_list->setObjectName(QStringLiteral("ListView1"));
-    m_list->setGeometry(twips(120, 240, 2775, 5055));
+    m_list->setGeometry(twips(120, 240, 2775, 6015));
     m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Employee ID")});
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
@@ -108,36 +111,47 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
 
     auto* frame2 = new QGroupBox(QStringLiteral("Report Type"), this);
     frame2->setObjectName(QStringLiteral("Frame2"));
-    frame2->setGeometry(twips(3240, 2640, 3375, 1695));
+    frame2->setGeometry(twips(3240, 2640, 3375, 2655));
     m_detail = new QPushButton(reportIcon(true), QStringLiteral("Full Detail Report"), frame2);
     m_detail->setObjectName(QStringLiteral("PushButton1"));
     m_detail->setGeometry(twips(720, 360, 2415, 495));
     m_summary = new QPushButton(reportIcon(false), QStringLiteral("Summary Report"), frame2);
     m_summary->setObjectName(QStringLiteral("PushButton2"));
     m_summary->setGeometry(twips(720, 960, 2415, 495));
-    for (QPushButton* button : {m_detail, m_summary}) {
+    m_exceptions = new QPushButton(style()->standardIcon(QStyle::SP_MessageBoxWarning), QStringLiteral("Exceptions"),
+                                   frame2);
+    m_exceptions->setObjectName(QStringLiteral("PushButton3"));
+    m_exceptions->setGeometry(twips(720, 1560, 2415, 495));
+    m_exceptions->setToolTip(QStringLiteral("Time records of these days that would be paid wrong, to correct first"));
+    // Before a report is made: how many time records of the choice would be paid wrong.
+    m_exceptionCount = new QLabel(frame2);
+    m_exceptionCount->setObjectName(QStringLiteral("Label5"));
+    m_exceptionCount->setWordWrap(true);
+    m_exceptionCount->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_exceptionCount->setGeometry(twips(120, 2100, 3135, 495));
+    for (QPushButton* button : {m_detail, m_summary, m_exceptions}) {
         button->setIconSize(QSize(22, 22));
         button->setAutoDefault(true);
     }
 
     m_markAll = new QCheckBox(QStringLiteral("Mark All Employee"), this);
     m_markAll->setObjectName(QStringLiteral("CheckBox1"));
-    m_markAll->setGeometry(twips(3360, 4680, 2535, 255));
+    m_markAll->setGeometry(twips(3360, 5400, 2535, 255));
 
     // Under the choices: whether the chosen days may still change.
     m_openPeriod = new QLabel(this);
     m_openPeriod->setObjectName(QStringLiteral("Label4"));
     m_openPeriod->setWordWrap(true);
     m_openPeriod->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_openPeriod->setGeometry(twips(3360, 4995, 3375, 600));
+    m_openPeriod->setGeometry(twips(3360, 5715, 3375, 600));
 
     // On a database shared by several sites, below the rest: the reports of one site or of all of them.
     m_siteLabel = new QLabel(QStringLiteral("&Site"), this);
     m_siteLabel->setObjectName(QStringLiteral("LabelSite"));
-    m_siteLabel->setGeometry(twips(3360, 5700, 700, 375));
+    m_siteLabel->setGeometry(twips(3360, 6660, 700, 375));
     m_site = new QComboBox(this);
     m_site->setObjectName(QStringLiteral("ComboSite"));
-    m_site->setGeometry(twips(4080, 5670, 2535, 375));
+    m_site->setGeometry(twips(4080, 6630, 2535, 375));
     m_site->setToolTip(QStringLiteral("Only the days whose first punch was at this site, or every site"));
     m_siteLabel->setBuddy(m_site);
     m_siteLabel->hide();
@@ -149,6 +163,20 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     connect(m_markAll, &QCheckBox::clicked, this, &PayrollWindow::markAll);
     connect(m_detail, &QPushButton::clicked, this, &PayrollWindow::fullDetailReport);
     connect(m_summary, &QPushButton::clicked, this, &PayrollWindow::summaryReport);
+    connect(m_exceptions, &QPushButton::clicked, this, &PayrollWindow::showExceptions);
+    // Counted once the choice has settled: marking every employee changes each line, one by one.
+    m_countLater = new QTimer(this);
+    m_countLater->setSingleShot(true);
+    m_countLater->setInterval(0);
+    connect(m_countLater, &QTimer::timeout, this, &PayrollWindow::countExceptions);
+    const auto later = [this] {
+        if (m_loaded)
+            m_countLater->start();
+    };
+    connect(m_from, &QDateEdit::dateChanged, this, later);
+    connect(m_to, &QDateEdit::dateChanged, this, later);
+    connect(m_site, &QComboBox::currentIndexChanged, this, later);
+    connect(m_list, &QTreeWidget::itemChanged, this, later);
 }
 
 bool PayrollWindow::load()
@@ -182,15 +210,18 @@ bool PayrollWindow::load()
         m_site->addItems(sites);
         m_siteLabel->show();
         m_site->show();
-        setFixedSize(twips(0, 0, 6855, 6240).size());
+        setFixedSize(twips(0, 0, 6855, 7200).size());
     }
+    m_loaded = true;
+    countExceptions();
     return true;
 }
 
 void PayrollWindow::activated()
 {
-    // A pay period may have been closed or reopened meanwhile.
+    // A pay period may have been closed or reopened meanwhile, and time records corrected.
     readClosedPeriods();
+    countExceptions();
 }
 
 void PayrollWindow::readClosedPeriods()
@@ -227,6 +258,41 @@ Payroll::Request PayrollWindow::request() const
         request.list.append({item->text(0), item->text(1), item->checkState(0) == Qt::Checked});
     }
     return request;
+}
+
+PayExceptions::Request PayrollWindow::exceptionsRequest() const
+{
+    const Payroll::Request chosen = request();
+    PayExceptions::Request request{chosen.from, chosen.to, {}, chosen.site};
+    for (const Payroll::ListEntry& entry : chosen.list) {
+        if (entry.checked)
+            request.empIds << entry.empId;
+    }
+    return request;
+}
+
+void PayrollWindow::countExceptions()
+{
+    std::vector<PayExceptions::Exception> found;
+    QString error;
+    const PayExceptions::Request request = exceptionsRequest();
+    const QString whose =
+        request.empIds.isEmpty() ? QStringLiteral("of every employee") : QStringLiteral("of the checked employees");
+    if (!PayExceptions::find(request, &found, &error))
+        m_exceptionCount->setText(QStringLiteral("The exceptions could not be counted: ") + error);
+    else if (found.empty())
+        m_exceptionCount->setText(QStringLiteral("No exceptions in these days %1.").arg(whose));
+    else
+        m_exceptionCount->setText(
+            QStringLiteral("%1 %2 in these days %3: correct them before paying.")
+                .arg(QString::number(found.size()),
+                     found.size() == 1 ? QStringLiteral("exception") : QStringLiteral("exceptions"), whose));
+}
+
+void PayrollWindow::showExceptions()
+{
+    if (auto* window = ChildWindows::open<ExceptionsWindow>(QStringLiteral("Exceptions")))
+        window->choose(exceptionsRequest());
 }
 
 void PayrollWindow::markAll(bool checked)

@@ -67,10 +67,6 @@ bool ClockWindow::load()
 {
     if (!requireDatabase())
         return false;
-    if (!m_employees.open(QStringLiteral("Select * from employee"))) {
-        showReadFailed(QStringLiteral("The employees"), m_employees.lastError());
-        return false;
-    }
     readShowHours();
     m_clock->start();
     return true;
@@ -92,7 +88,7 @@ void ClockWindow::activated()
 
 void ClockWindow::punch()
 {
-    const PunchResult result = Punch::recordFromLoadedEmployees(m_employees, m_id->text());
+    const PunchResult result = Punch::recordFromClock(m_id->text());
     using Outcome = PunchResult::Outcome;
     switch (result.outcome) {
     case Outcome::NotFound:

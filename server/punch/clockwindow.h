@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/store/recordset.h"
 #include "widgets/formwindow.h"
 
 class QLabel;
@@ -23,7 +22,6 @@ private:
     void showHours(const QString& id);
     void readShowHours();
 
-    RecordSet m_employees; // read once at load: employees added later are not seen until reopened
     ClockDisplay* m_clock;
     QLineEdit* m_id;
     QLabel* m_name;

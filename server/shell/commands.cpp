@@ -98,6 +98,12 @@ const QList<Design>& designs()
          QStringLiteral("Show who changed time and employee records, with the old and the new values"),
          {},
          QStringLiteral("document-open-recent")},
+        {Exceptions,
+         QStringLiteral("Exceptions"),
+         QStringLiteral("Exceptions"),
+         QStringLiteral("List the time records that would be paid wrong: missing punches, impossible or overlong pairs"),
+         {},
+         QStringLiteral("dialog-warning")},
         {ClosePayPeriod,
          QStringLiteral("Close Pay Period..."),
          QStringLiteral("Close Pay Period"),
@@ -189,6 +195,7 @@ std::optional<bool> enabledState(int id, bool locked)
     case EmployeeTable:
     case ChangeEmployeeId:
     case AuditTrail:
+    case Exceptions:
     case ClosePayPeriod:
     case ReopenPayPeriod:
     case AllowedTerminals:

@@ -29,6 +29,7 @@ enum Id : int {
     ReopenPayPeriod = 1041,
     AllowedTerminals = 1042,
     TerminalKey = 1043,
+    Exceptions = 1047,
     ShowHours = 1050,
     WindowList = 35000,
     Copy = 57634,

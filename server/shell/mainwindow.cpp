@@ -10,6 +10,7 @@
 #include "server/employees/employeewindow.h"
 #include "server/employees/emptablewindow.h"
 #include "server/employees/searchidwindow.h"
+#include "server/payroll/exceptionswindow.h"
 #include "server/payroll/payrollwindow.h"
 #include "server/punch/clockwindow.h"
 #include "server/punch/terminalnoticeboxes.h"
@@ -225,6 +226,7 @@ QAction* MainWindow::makeAction(int id)
         {Commands::ChangeEmployeeId, QStyle::SP_FileDialogContentsView},
         {Commands::Terminals, QStyle::SP_DriveNetIcon},
         {Commands::AuditTrail, QStyle::SP_FileDialogDetailedView},
+        {Commands::Exceptions, QStyle::SP_MessageBoxWarning},
         {Commands::ClosePayPeriod, QStyle::SP_DialogApplyButton},
         {Commands::ReopenPayPeriod, QStyle::SP_DialogResetButton},
         {Commands::AllowedTerminals, QStyle::SP_DriveNetIcon},
@@ -312,6 +314,7 @@ void MainWindow::buildMenus()
     admin->setObjectName(QStringLiteral("AdministratorMenu"));
     admin->menuAction()->setData(int(Commands::AdministratorMenu));
     admin->addAction(makeAction(Commands::PayrollReports));
+    admin->addAction(makeAction(Commands::Exceptions));
     admin->addAction(makeAction(Commands::EmployeeTable));
     admin->addSeparator();
     admin->addAction(action(Commands::NewEmployee));
@@ -465,6 +468,9 @@ void MainWindow::executeCommand(int id)
         break;
     case Commands::PayrollReports:
         ChildWindows::open<PayrollWindow>(QStringLiteral("Payroll"));
+        break;
+    case Commands::Exceptions:
+        ChildWindows::open<ExceptionsWindow>(QStringLiteral("Exceptions"));
         break;
     case Commands::EmployeeTable:
         ChildWindows::open<EmpTableWindow>(QStringLiteral("EmpTable"));

@@ -222,12 +222,13 @@ void TimesheetEditor::newRecord()
     m_save->setEnabled(true);
     m_fields[EmpID]->clear();
     m_fields[RDate]->setText(ValueForms::kDatePlaceholder);
+    // A new row's slots start free: a box left empty stays free for the day's punches.
     for (int i = In1; i <= Out3; ++i)
-        m_fields[i]->setText(ValueForms::kBlankTime);
+        m_fields[i]->clear();
     m_fields[EmpID]->setFocus();
 }
 
-bool TimesheetEditor::valuesFromFields(QVariantHash* values, const QString& notDone)
+bool TimesheetEditor::valuesFromFields(QVariantHash* values, bool newRow, const QString& notDone)
 {
     const QString example = ValueForms::showDate(today());
     auto refuse = [&](Field field, const QString& text) {
@@ -237,16 +238,21 @@ bool TimesheetEditor::valuesFromFields(QVariantHash* values, const QString& notD
         return false;
     };
     for (int i = In1; i <= Out3; ++i) {
+        const QString column = QString::fromLatin1(kFields[i].column);
         const QString text = m_fields[i]->text();
         if (text.trimmed().isEmpty()) {
-            values->insert(QString::fromLatin1(kFields[i].column), ValueForms::kBlankTime);
+            // A slot that was free and is left blank is not written: it stays free for the day's later punches,
+            // and a punch stored there since the row was shown is kept. A punch whose box was emptied keeps its
+            // place as 00:00:00.
+            if (!newRow && !m_records.value(column).isNull())
+                values->insert(column, ValueForms::kBlankTime);
             continue;
         }
         if (!ValueForms::readTime(text))
             return refuse(Field(i), QStringLiteral("\"%1\" in %2 is not a time of day. Type it as HH:MM:SS "
-                                                   "(for example 08:30:00), or empty the box for 00:00:00.")
+                                                   "(for example 08:30:00), or leave the box empty.")
                                         .arg(text, QString::fromLatin1(kFields[i].label)));
-        values->insert(QString::fromLatin1(kFields[i].column), text.trimmed());
+        values->insert(column, text.trimmed());
     }
     const QString date = m_fields[RDate]->text();
     if (date.trimmed().isEmpty()) {
@@ -271,7 +277,7 @@ void TimesheetEditor::save()
     // Fields stay open and "Save" enabled while a refusal is shown: the typed values are for correcting.
     QVariantHash values;
     const QString notSaved = QStringLiteral("Nothing was saved.");
-    if (!valuesFromFields(&values, notSaved))
+    if (!valuesFromFields(&values, true, notSaved))
         return;
     if (!m_records.addRow(values)) {
         writeRefused(QStringLiteral("Saved"), notSaved);
@@ -279,7 +285,7 @@ void TimesheetEditor::save()
     }
     m_save->setEnabled(false);
     LockFields(true);
-    // Shows what was stored: blank times as 00:00:00, an empty date as today.
+    // Shows what was stored: an empty date as today.
     showRow();
 }
 
@@ -302,7 +308,7 @@ void TimesheetEditor::editOrUpdate()
         return;
     }
     QVariantHash values;
-    if (!valuesFromFields(&values, notUpdated))
+    if (!valuesFromFields(&values, false, notUpdated))
         return;
     if (!m_records.updateCurrent(values)) {
         writeRefused(QStringLiteral("Updated"), notUpdated);

@@ -39,9 +39,9 @@ private:
     void deleteRecord();
     void searchOrFetch();
 
-    // The columns to write from the fields, blanks filled by the rules for empty fields; or false after
-    // telling the user which field cannot be read.
-    bool valuesFromFields(QVariantHash* values, const QString& notDone);
+    // The columns to write from the fields (of a new row, or of the current row), blanks filled by the rules
+    // for empty fields; or false after telling the user which field cannot be read.
+    bool valuesFromFields(QVariantHash* values, bool newRow, const QString& notDone);
     // Says why a write was refused ("Saved", "Updated", "Deleted"): a closed pay period, or the store.
     void writeRefused(const QString& done, const QString& notDone);
     void moveOnFrom(Field field);

@@ -20,3 +20,11 @@ public:
 
 // This process's resident memory in KiB, from /proc/self/status.
 qint64 residentKiB();
+
+// Checks that resident memory grew by less than `limitKiB`. Only in plain builds: the address sanitizer's
+// shadow memory and its quarantine of freed blocks inflate the figure.
+#if defined(__SANITIZE_ADDRESS__)
+#define VERIFY_MEMORY_GROWTH(grownKiB, limitKiB) static_cast<void>(grownKiB)
+#else
+#define VERIFY_MEMORY_GROWTH(grownKiB, limitKiB) QVERIFY2((grownKiB) < (limitKiB), qPrintable(QString::number(grownKiB)))
+#endif
