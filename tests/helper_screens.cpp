@@ -389,6 +389,17 @@ int main(int argc, char* argv[])
              exec(QStringLiteral("UPDATE Employee SET reg_wage = 13.25 WHERE emp_id = '1002'"));
              main->executeCommand(Commands::AuditTrail);
          }},
+        {QStringLiteral("exceptions"),
+         [&main] {
+             exec(QStringLiteral("UPDATE timesheet SET out2 = NULL WHERE emp_id = '1002' AND rsdate = '2026-03-03'"));
+             exec(QStringLiteral("UPDATE timesheet SET in1 = '17:00:00', out1 = '08:00:00' WHERE emp_id = '1003' "
+                                 "AND rsdate = '2026-03-04'"));
+             exec(QStringLiteral("UPDATE timesheet SET in3 = '00:00:00', out3 = '00:00:00' WHERE emp_id = '1004' "
+                                 "AND rsdate = '2026-03-05'"));
+             main->executeCommand(Commands::PayrollReports);
+             main->executeCommand(Commands::Exceptions);
+             main->executeCommand(Commands::Tile);
+         }},
         {QStringLiteral("payroll"), payroll(false, true)},
         {QStringLiteral("detail"), payroll(true, false)},
         {QStringLiteral("summary"), payroll(false, false)},
