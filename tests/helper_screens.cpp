@@ -11,6 +11,7 @@
 #include "core/clock.h"
 #include "core/net/terminalaccess.h"
 #include "core/payroll/payrules.h"
+#include "core/settings.h"
 #include "core/sites/sites.h"
 #include "core/store/query.h"
 #include "server/employees/employeewindow.h"
@@ -319,6 +320,14 @@ int main(int argc, char* argv[])
         {QStringLiteral("main"), [] {}},
         {QStringLiteral("main-locked"), [] { LockState::set(true); }},
         {QStringLiteral("clock"), command(Commands::Clock)},
+        {QStringLiteral("clock-hours"),
+         [&main] {
+             Settings::setValue(Settings::kShowHoursAfterPunch, QStringLiteral("1"));
+             main->executeCommand(Commands::Clock);
+             auto* id = ChildWindows::find(QStringLiteral("Clock"))->findChild<QLineEdit*>(QStringLiteral("Text1"));
+             id->setText(QStringLiteral("1003"));
+             Q_EMIT id->returnPressed();
+         }},
         {QStringLiteral("login"), command(Commands::LogIn)},
         {QStringLiteral("adminpass"), command(Commands::ChangeAdminPassword)},
         {QStringLiteral("about"), command(Commands::About)},
@@ -476,6 +485,12 @@ int main(int argc, char* argv[])
          }},
         {QStringLiteral("client"), [] {}},
         {QStringLiteral("client-connecting"), [] {}},
+        {QStringLiteral("client-hours"),
+         [&remote] {
+             auto* id = remote->findChild<QLineEdit*>(QStringLiteral("Text1"));
+             id->setText(QStringLiteral("1003"));
+             Q_EMIT id->returnPressed();
+         }},
     };
     if (args.value(0) == QLatin1String("--list")) {
         for (const auto& scene : scenes)
@@ -509,6 +524,21 @@ int main(int argc, char* argv[])
             closedPort.listen(QHostAddress::LocalHost, 0);
             port = closedPort.serverPort();
             closedPort.close();
+        } else if (scene == QLatin1String("client-hours")) {
+            // A server that greets, signs the employee in and gives the hours asked for after it.
+            Query options;
+            (void)options.exec(QStringLiteral("UPDATE server SET show_hours = 1"));
+            closedPort.listen(QHostAddress::LocalHost, 0);
+            port = closedPort.serverPort();
+            QObject::connect(&closedPort, &QTcpServer::newConnection, &app, [&closedPort] {
+                QTcpSocket* terminal = closedPort.nextPendingConnection();
+                terminal->write("CRA");
+                QObject::connect(terminal, &QTcpSocket::readyRead, terminal, [terminal] {
+                    const QByteArray line = terminal->readAll();
+                    terminal->write(line.startsWith('\x05') ? QByteArray("HRS8:45 43:45\n")
+                                                           : QByteArray("RINMaximiliana Featherstonehaugh-Worthington"));
+                });
+            });
         } else {
             const int full = ::socket(AF_INET, SOCK_STREAM, 0);
             sockaddr_in address{};

@@ -338,6 +338,11 @@ void MainWindow::buildMenus()
     admin->addSeparator();
     admin->addAction(makeAction(Commands::AllowedTerminals));
     admin->addAction(makeAction(Commands::TerminalKey));
+    admin->addSeparator();
+    QAction* showHours = makeAction(Commands::ShowHours);
+    showHours->setCheckable(true);
+    showHours->setChecked(Settings::value(Settings::kShowHoursAfterPunch) == QStringLiteral("1"));
+    admin->addAction(showHours);
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
     window->setObjectName(QStringLiteral("WindowMenu"));
@@ -419,6 +424,17 @@ void MainWindow::executeCommand(int id)
     if (!Commands::enabledState(id, gLocked).value_or(true))
         return;
     switch (id) {
+    case Commands::ShowHours: {
+        // The clock window follows the setting the next time it comes to the front.
+        QAction* item = action(Commands::ShowHours);
+        if (QString error; !Settings::setValue(Settings::kShowHoursAfterPunch,
+                                               item->isChecked() ? QStringLiteral("1") : QStringLiteral("0"), &error)) {
+            item->setChecked(!item->isChecked());
+            dialogs().ok(QStringLiteral("The setting could not be stored: ") + error, item->text(),
+                         Dialogs::Icon::Exclamation);
+        }
+        break;
+    }
     case Commands::Help:
         openHelpDocument(QStringLiteral("help.hlp"));
         break;
