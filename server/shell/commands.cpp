@@ -140,6 +140,12 @@ const QList<Design>& designs()
          QStringLiteral("Set the payroll IDs and the codes the payroll services need for the exported hours"),
          {},
          QStringLiteral("document-export")},
+        {ShowHours,
+         QStringLiteral("Show hours after a punch"),
+         QStringLiteral("Show hours after a punch"),
+         QStringLiteral("Show the employee's worked time today and this week in the clock window after a punch"),
+         {},
+         {}},
         {Undo, QStringLiteral("&Undo"), QStringLiteral("Undo"), QStringLiteral("Undo the last action"),
          QStringLiteral("Ctrl+Z"), QStringLiteral("edit-undo")},
         {Cut, QStringLiteral("Cu&t"), QStringLiteral("Cut"),
@@ -208,6 +214,7 @@ std::optional<bool> enabledState(int id, bool locked)
     case AllowedTerminals:
     case TerminalKey:
     case PayrollExport:
+    case ShowHours:
         return !locked;
     case Copy:
     case Cut:

@@ -32,6 +32,7 @@ enum Id : int {
     PayRules = 1044,
     Exceptions = 1047,
     PayrollExport = 1048,
+    ShowHours = 1050,
     WindowList = 35000,
     Copy = 57634,
     Cut = 57635,
