@@ -9,6 +9,7 @@
 #include "client/remotewindow.h"
 #include "core/clock.h"
 #include "core/net/terminalaccess.h"
+#include "core/payroll/payrules.h"
 #include "core/sites/sites.h"
 #include "core/store/query.h"
 #include "server/employees/employeewindow.h"
@@ -38,6 +39,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -272,7 +274,45 @@ int main(int argc, char* argv[])
         Query punched;
         (void)punched.exec(QStringLiteral("UPDATE timesheet SET site = 'North'"));
     };
+    // An owner's rules: daily and weekly overtime, double time, rounding, meals, two holidays, some time off.
+    auto payRules = [] {
+        Pay::Rules rules;
+        QString error;
+        for (const auto& [name, value] :
+             {std::pair{"overtime", "daily-weekly"}, std::pair{"double_after", "12"}, std::pair{"round_minutes", "15"},
+              std::pair{"meal_minutes", "30"}, std::pair{"holiday_rate", "ot"}})
+            Pay::set(&rules, QLatin1String(name), QLatin1String(value), &error);
+        rules.holidays.insert(QDate(2026, 3, 4), QStringLiteral("Founders' Day"));
+        rules.holidays.insert(QDate(2026, 7, 4), QStringLiteral("Independence Day"));
+        Pay::save(rules, &error);
+        Query first;
+        if (first.exec(QStringLiteral("SELECT emp_id FROM employee ORDER BY id")) && first.next())
+            Pay::setPaidTimeOff({first.text(0), QDate(2026, 3, 6), 8 * 60, QStringLiteral("Vacation")}, &error);
+    };
     const QList<std::pair<QString, std::function<void()>>> scenes = {
+        {QStringLiteral("payrules"),
+         [&main, payRules] {
+             payRules();
+             main->executeCommand(Commands::PayRules);
+         }},
+        {QStringLiteral("payrules-timeoff"),
+         [&main, payRules] {
+             payRules();
+             main->executeCommand(Commands::PayRules);
+             ChildWindows::find(QStringLiteral("PayRules"))
+                 ->findChild<QTabWidget*>(QStringLiteral("Tabs"))
+                 ->setCurrentIndex(3);
+         }},
+        {QStringLiteral("detail-rules"),
+         [payroll, payRules] {
+             payRules();
+             payroll(true, false)();
+         }},
+        {QStringLiteral("summary-rules"),
+         [payroll, payRules] {
+             payRules();
+             payroll(false, false)();
+         }},
         {QStringLiteral("main"), [] {}},
         {QStringLiteral("main-locked"), [] { LockState::set(true); }},
         {QStringLiteral("clock"), command(Commands::Clock)},

@@ -1,5 +1,6 @@
 #include "core/audit/audittrail.h"
 #include "core/audit/closedperiods.h"
+#include "core/payroll/payrules.h"
 #include "core/punch/punchrules.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
@@ -554,9 +555,13 @@ private Q_SLOTS:
         click(reopen, "PushButton1");
         QVERIFY(ClosedPeriods::closedThrough(&closed, &message) && !closed.isValid());
 
+        // The close keeps the pay rules it was made under, and the trail records them with it.
         const QString who = " Administrator " + program() + " | ";
-        QCOMPARE(trail(), QStringList({"closed_period insert  2026-02-27" + who + "closed_through:>2026-02-27",
-                                       "closed_period delete  2026-02-27" + who + "closed_through:2026-02-27>"}));
+        const QString rules = Pay::toText(Pay::Rules());
+        QCOMPARE(trail(), QStringList({"closed_period insert  2026-02-27" + who +
+                                           "closed_through:>2026-02-27 pay_rules:>" + rules,
+                                       "closed_period delete  2026-02-27" + who +
+                                           "closed_through:2026-02-27> pay_rules:" + rules + ">"}));
     }
 
     void payrollSaysWhetherTheRangeIsOpen_data()

@@ -131,9 +131,10 @@ private Q_SLOTS:
                  QStringList({"&Undo:57643", "-", "Cu&t:57635", "&Copy:57634", "&Paste:57637"}));
         QCOMPARE(describe(menuNamed(window(), "&View")), QStringList({"&Toolbars:59392", "&Status Bar:59393"}));
         QCOMPARE(describe(menuNamed(window(), "Administrator")),
-                 QStringList({"Payroll Reports:1035", "Exceptions:1047", "Employee Table:1036", "-", "New Employee:1024", "-",
-                              "Change Employee ID:1037", "-", "Audit Trail:1039", "Close Pay Period...:1040",
-                              "Reopen Pay Period...:1041", "-", "Allowed Terminals:1042", "Terminal Key:1043"}));
+                 QStringList({"Payroll Reports:1035", "Pay Rules...:1044", "Exceptions:1047", "Employee Table:1036",
+                              "-", "New Employee:1024", "-", "Change Employee ID:1037", "-", "Audit Trail:1039",
+                              "Close Pay Period...:1040", "Reopen Pay Period...:1041", "-", "Allowed Terminals:1042",
+                              "Terminal Key:1043"}));
         QCOMPARE(describe(menuNamed(window(), "&Window")),
                  QStringList({"&Cascade:57650", "&Tile:57651", "&Arrange Icons:57649"}));
         QCOMPARE(describe(menuNamed(window(), "Help")), QStringList({"Manual:1030", "-", "About Qorvil Clock:1029"}));

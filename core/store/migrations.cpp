@@ -3,6 +3,7 @@
 #include "core/audit/audittrail.h"
 #include "core/audit/closedperiods.h"
 #include "core/clock.h"
+#include "core/payroll/payrules.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
 
@@ -110,6 +111,13 @@ bool sites(QSqlDatabase& db, QString* error)
                {QStringLiteral("ALTER TABLE timesheet ADD COLUMN site TEXT COLLATE NOCASE"),
                 QStringLiteral("ALTER TABLE Terminal ADD COLUMN site TEXT COLLATE NOCASE")},
                error);
+}
+
+// The pay rules, holidays, exempt employees and paid time off, and what each closed period was paid under;
+// the trail follows the new tables.
+bool payRules(QSqlDatabase& db, QString* error)
+{
+    return Pay::createSchema(db, error) && AuditTrail::followTables(db, error);
 }
 
 bool clientSchema(QSqlDatabase& db, QString* error)
@@ -257,6 +265,7 @@ const std::vector<Migration>& forKind(Database::Kind kind)
         {3, QStringLiteral("audit trail, closed pay periods"), trailAndClosedPeriods},
         {4, QStringLiteral("allowed terminals"), allowedTerminals},
         {5, QStringLiteral("sites"), sites},
+        {6, QStringLiteral("pay rules"), payRules},
     };
     static const std::vector<Migration> client = {
         {1, QStringLiteral("server address"), clientSchema},

@@ -2,6 +2,7 @@
 
 #include "core/audit/closedperiods.h"
 #include "core/clock.h"
+#include "core/payroll/payrules.h"
 #include "core/payroll/payexceptions.h"
 #include "core/valueforms.h"
 #include "server/payroll/exceptionswindow.h"
@@ -91,6 +92,12 @@ bool ClosePeriodWindow::load()
     // Today's records are still being punched: the latest day that can be closed is yesterday.
     m_through->setMaximumDate(today().addDays(-1));
     m_through->setDate(today().addDays(-1));
+    // With a pay period set, the end of the last complete one is offered.
+    Pay::Rules rules;
+    QString why;
+    if (Pay::load(&rules, &why))
+        if (const auto period = Pay::lastCompletePeriod(rules, today()); period.second.isValid())
+            m_through->setDate(period.second);
     return true;
 }
 

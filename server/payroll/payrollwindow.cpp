@@ -143,7 +143,7 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     m_openPeriod->setObjectName(QStringLiteral("Label4"));
     m_openPeriod->setWordWrap(true);
     m_openPeriod->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_openPeriod->setGeometry(twips(3360, 5715, 3375, 600));
+    m_openPeriod->setGeometry(twips(3360, 5715, 3375, 900));
 
     // On a database shared by several sites, below the rest: the reports of one site or of all of them.
     m_siteLabel = new QLabel(QStringLiteral("&Site"), this);
@@ -185,6 +185,14 @@ bool PayrollWindow::load()
     m_to->setDate(today());
     if (!requireDatabase())
         return false;
+    // With a pay period set, the last complete one is offered.
+    QString why;
+    if (Pay::load(&m_rules, &why)) {
+        if (const auto period = Pay::lastCompletePeriod(m_rules, today()); period.first.isValid()) {
+            m_from->setDate(period.first);
+            m_to->setDate(period.second);
+        }
+    }
     if (!m_employees.open(QStringLiteral("Select * from employee"))) {
         showReadFailed(QStringLiteral("The employees"), m_employees.lastError());
         return false;
@@ -228,6 +236,8 @@ void PayrollWindow::readClosedPeriods()
 {
     QString error;
     m_closedRead = ClosedPeriods::closedThrough(&m_closedThrough, &error);
+    if (!Pay::load(&m_rules, &error))
+        m_rules = Pay::Rules();
     showOpenPeriod();
 }
 
@@ -244,6 +254,11 @@ void PayrollWindow::showOpenPeriod()
                                   .arg(ValueForms::showDate(std::max(from, m_closedThrough.addDays(1)))));
     else
         m_openPeriod->setText(QStringLiteral("Every day chosen is in a closed pay period."));
+    // A weekly threshold counts the week's days before From too; the reports say so, and so does the window.
+    if (m_rules.weekly() && m_rules.weekOf(from) != from)
+        m_openPeriod->setText(m_openPeriod->text() + QLatin1Char('\n') +
+                              QStringLiteral("Weekly overtime counts from %1, the start of that week.")
+                                  .arg(ValueForms::showDate(m_rules.weekOf(from))));
 }
 
 Payroll::Request PayrollWindow::request() const

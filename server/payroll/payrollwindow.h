@@ -56,4 +56,5 @@ private:
     QComboBox* m_site;
     QDate m_closedThrough; // the last closed day; invalid when none is
     bool m_closedRead = false;
+    Pay::Rules m_rules; // read when the window opens and comes to the front
 };

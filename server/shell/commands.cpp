@@ -116,6 +116,12 @@ const QList<Design>& designs()
          QStringLiteral("Open again the days of the latest closed pay period"),
          {},
          QStringLiteral("changes-allow")},
+        {PayRules,
+         QStringLiteral("Pay Rules..."),
+         QStringLiteral("Pay Rules"),
+         QStringLiteral("Set how hours are paid: overtime, double time, rounding, meals, holidays, paid time off"),
+         {},
+         QStringLiteral("accessories-calculator")},
         {AllowedTerminals,
          QStringLiteral("Allowed Terminals"),
          QStringLiteral("Allowed Terminals"),
@@ -192,6 +198,7 @@ std::optional<bool> enabledState(int id, bool locked)
     case Exceptions:
     case ClosePayPeriod:
     case ReopenPayPeriod:
+    case PayRules:
     case AllowedTerminals:
     case TerminalKey:
         return !locked;

@@ -29,6 +29,7 @@ enum Id : int {
     ReopenPayPeriod = 1041,
     AllowedTerminals = 1042,
     TerminalKey = 1043,
+    PayRules = 1044,
     Exceptions = 1047,
     WindowList = 35000,
     Copy = 57634,

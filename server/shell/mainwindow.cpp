@@ -12,6 +12,7 @@
 #include "server/employees/searchidwindow.h"
 #include "server/payroll/exceptionswindow.h"
 #include "server/payroll/payrollwindow.h"
+#include "server/payroll/payruleswindow.h"
 #include "server/punch/clockwindow.h"
 #include "server/punch/terminalnoticeboxes.h"
 #include "server/serverstate.h"
@@ -230,6 +231,7 @@ QAction* MainWindow::makeAction(int id)
         {Commands::ClosePayPeriod, QStyle::SP_DialogApplyButton},
         {Commands::ReopenPayPeriod, QStyle::SP_DialogResetButton},
         {Commands::AllowedTerminals, QStyle::SP_DriveNetIcon},
+        {Commands::PayRules, QStyle::SP_FileDialogDetailedView},
         {Commands::TerminalKey, QStyle::SP_DialogApplyButton},
         {Commands::Undo, QStyle::SP_ArrowBack},
     };
@@ -314,6 +316,7 @@ void MainWindow::buildMenus()
     admin->setObjectName(QStringLiteral("AdministratorMenu"));
     admin->menuAction()->setData(int(Commands::AdministratorMenu));
     admin->addAction(makeAction(Commands::PayrollReports));
+    admin->addAction(makeAction(Commands::PayRules));
     admin->addAction(makeAction(Commands::Exceptions));
     admin->addAction(makeAction(Commands::EmployeeTable));
     admin->addSeparator();
@@ -475,6 +478,9 @@ void MainWindow::executeCommand(int id)
         // Without a database the terminal list cannot be built, and the server ends.
         if (TerminalsWindow::showConnected(m_listener->connectedTerminals()) == TerminalsWindow::Shown::DatabaseNotOpen)
             close();
+        break;
+    case Commands::PayRules:
+        ChildWindows::open<PayRulesWindow>(QStringLiteral("PayRules"));
         break;
     case Commands::AllowedTerminals:
         ChildWindows::open<AllowedTerminalsWindow>(QStringLiteral("AllowedTerminals"));
