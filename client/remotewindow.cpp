@@ -28,7 +28,7 @@ namespace {
 
 const QColor kInk(30, 60, 120);
 // The most the socket reads ahead of the window: with the decoder's bound, all a flood of replies can hold.
-constexpr qint64 kReadBufferBytes = 64 * 1024;
+constexpr qint64 kReadBufferBytes = qint64(64) * 1024;
 
 const QString kNotAKey = QStringLiteral("\"%1\" is not a site key. A key has 32 digits and letters a to f, as the "
                                         "server's Terminal Key window shows it.");

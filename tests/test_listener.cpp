@@ -377,7 +377,7 @@ private Q_SLOTS:
 
         const qint64 grownKiB = residentKiB() - before;
         qInfo("resident memory grew by %lld KiB over %d connections", grownKiB, kConnections);
-        QVERIFY2(grownKiB < 32 * 1024, qPrintable(QString::number(grownKiB)));
+        VERIFY_MEMORY_GROWTH(grownKiB, 32 * 1024);
     }
 
     void portInUseIsReportedOnceThenRetriedQuietly()
