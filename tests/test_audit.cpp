@@ -525,6 +525,17 @@ private Q_SLOTS:
         QVERIFY2(m_dialogs->last().text.contains("through 02/27/2026 is closed"), qPrintable(m_dialogs->last().text));
         QCOMPARE(records(), before);
         QCOMPARE(trail(), QStringList());
+        // Said first, before any question; the editor is not left editing a row it cannot store.
+        QCOMPARE(m_dialogs->boxes.constFirst().title, ClosedPeriods::kTitle);
+        if (auto* editor = qobject_cast<TimesheetEditor*>(ChildWindows::find("AddTime"))) {
+            QVERIFY(!editor->isEditing());
+            // A closed day's row is shown read-only with a line naming the period.
+            const bool closedRow = action == "editor update" || action == "editor delete";
+            QCOMPARE(editor->findChild<QLineEdit*>("In1")->isReadOnly(), closedRow || action == "editor move");
+            auto* line = editor->findChild<QLabel*>("ClosedLine");
+            QCOMPARE(!line->isHidden(), closedRow);
+            QVERIFY(!closedRow || line->text().contains("closed through 02/27/2026"));
+        }
     }
 
     void closingAndReopening()

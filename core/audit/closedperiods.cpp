@@ -59,6 +59,12 @@ bool closedThrough(QDate* through, QString* error)
     return true;
 }
 
+bool isClosed(const QDate& day, QDate* through)
+{
+    QString error;
+    return day.isValid() && closedThrough(through, &error) && through->isValid() && day <= *through;
+}
+
 QString refusal(const QDate& through)
 {
     return QStringLiteral("The pay period through %1 is closed: time records of that day and the days before it "

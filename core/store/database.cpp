@@ -47,6 +47,12 @@ QString& lastRefusal()
     return refusal;
 }
 
+QString& lastOpenFailure()
+{
+    static QString failure;
+    return failure;
+}
+
 void fail(QString* error, const QString& text)
 {
     if (error)
@@ -245,8 +251,13 @@ bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
 {
     close();
     QSqlDatabase db;
-    if (!connectTo(kConnectionName, kind, path, mode, &db, error))
+    QString why;
+    lastOpenFailure().clear();
+    if (!connectTo(kConnectionName, kind, path, mode, &db, &why)) {
+        lastOpenFailure() = why;
+        fail(error, why);
         return false;
+    }
     const StoreDriver& driver = StoreDrivers::of(db);
     // Without its own triggers the program's changes are still recorded, by the file's, as made outside Qorvil.
     if (QString trail; !AuditTrail::attach(db, &trail))
@@ -282,6 +293,11 @@ void closeAside(const QString& name)
 QString refusal()
 {
     return lastRefusal();
+}
+
+QString openFailure()
+{
+    return lastOpenFailure();
 }
 
 // The server went away (restarted, the network broke): a new connection is made at once, and the write goes

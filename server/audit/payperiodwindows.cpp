@@ -7,6 +7,7 @@
 #include "core/valueforms.h"
 #include "server/payroll/exceptionswindow.h"
 #include "widgets/childwindows.h"
+#include "widgets/datebox.h"
 #include "widgets/dialogs.h"
 
 #include <QDateEdit>
@@ -66,10 +67,8 @@ ClosePeriodWindow::ClosePeriodWindow(QWidget* parent) : FormWindow(parent)
     m_state = stateLabel(frame);
     auto* caption = new QLabel(QStringLiteral("Close every day up to and including"), frame);
     caption->setObjectName(QStringLiteral("Label2"));
-    m_through = new QDateEdit(frame);
+    m_through = new DateBox(frame);
     m_through->setObjectName(QStringLiteral("DTPicker1"));
-    m_through->setCalendarPopup(true);
-    m_through->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
     m_through->setMinimumWidth(130);
     caption->setBuddy(m_through);
     auto* grid = new QGridLayout(frame);

@@ -6,6 +6,7 @@
 #include "server/serverstate.h"
 #include "server/timesheets/timesheeteditor.h"
 #include "widgets/childwindows.h"
+#include "widgets/datebox.h"
 #include "widgets/dialogs.h"
 
 #include <QDateEdit>
@@ -24,19 +25,16 @@ ExceptionsWindow::ExceptionsWindow(QWidget* parent) : FormWindow(parent)
 
     auto* fromLabel = new QLabel(QStringLiteral("From"), this);
     fromLabel->setObjectName(QStringLiteral("Label1"));
-    m_from = new QDateEdit(this);
+    m_from = new DateBox(this);
     m_from->setObjectName(QStringLiteral("DTPicker1"));
     fromLabel->setBuddy(m_from);
     auto* toLabel = new QLabel(QStringLiteral("To"), this);
     toLabel->setObjectName(QStringLiteral("Label2"));
-    m_to = new QDateEdit(this);
+    m_to = new DateBox(this);
     m_to->setObjectName(QStringLiteral("DTPicker2"));
     toLabel->setBuddy(m_to);
-    for (QDateEdit* picker : {m_from, m_to}) {
-        picker->setCalendarPopup(true);
-        picker->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+    for (QDateEdit* picker : {m_from, m_to})
         picker->setMinimumWidth(120);
-    }
     QPushButton* show = makeButton("PushButton1", QStringLiteral("Show"));
     m_whose = new QLabel(this);
     m_whose->setObjectName(QStringLiteral("Label3"));

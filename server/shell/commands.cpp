@@ -134,6 +134,12 @@ const QList<Design>& designs()
          QStringLiteral("Show the site key that encrypts the terminals' connections, or make a new one"),
          {},
          QStringLiteral("dialog-password")},
+        {ShowHours,
+         QStringLiteral("Show hours after a punch"),
+         QStringLiteral("Show hours after a punch"),
+         QStringLiteral("Show the employee's worked time today and this week in the clock window after a punch"),
+         {},
+         {}},
         {Undo, QStringLiteral("&Undo"), QStringLiteral("Undo"), QStringLiteral("Undo the last action"),
          QStringLiteral("Ctrl+Z"), QStringLiteral("edit-undo")},
         {Cut, QStringLiteral("Cu&t"), QStringLiteral("Cut"),
@@ -201,6 +207,7 @@ std::optional<bool> enabledState(int id, bool locked)
     case PayRules:
     case AllowedTerminals:
     case TerminalKey:
+    case ShowHours:
         return !locked;
     case Copy:
     case Cut:

@@ -31,6 +31,7 @@ enum Id : int {
     TerminalKey = 1043,
     PayRules = 1044,
     Exceptions = 1047,
+    ShowHours = 1050,
     WindowList = 35000,
     Copy = 57634,
     Cut = 57635,
