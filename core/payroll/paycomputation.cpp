@@ -227,8 +227,11 @@ Result compute(const Input& input)
                     extraDays = 1;
                 }
             }
-            if (in.isValid() && out.isValid() && out < in && rules.nightShiftHours > 0 && extraDays == 0 &&
-                in.secsTo(QTime(23, 59, 59)) + 1 + QTime(0, 0).secsTo(out) <= qint64(rules.nightShiftHours * 3600))
+            // An out of exactly 00:00:00 is the editor's old blank box, never a shift across midnight.
+            if (in.isValid() && out.isValid() && out < in && out != QTime(0, 0) && rules.nightShiftHours > 0 &&
+                extraDays == 0 &&
+                QDateTime(row.day, in).secsTo(QDateTime(row.day.addDays(1), out)) <=
+                    qint64(rules.nightShiftHours * 3600))
                 extraDays = 1;
             // The span as the per-pair rule always counted it: seconds dropped from the span, not the punches.
             if (in.isValid() && out.isValid() && (out >= in || extraDays > 0)) {
@@ -238,7 +241,11 @@ Result compute(const Input& input)
                     pair.countedOut = rounded(minuteOf(out), rules.roundMinutes) + extraDays * kDayMinutes;
                     pair.minutes = std::max(0, pair.countedOut - pair.countedIn);
                 } else {
-                    const qint64 seconds = in.secsTo(out) + qint64(extraDays) * 86400;
+                    // Across midnight, the time that really passed: a night with a clock change counts the
+                    // hours worked.
+                    const qint64 seconds = extraDays > 0
+                                               ? QDateTime(row.day, in).secsTo(QDateTime(row.day.addDays(1), out))
+                                               : in.secsTo(out);
                     pair.countedIn = minuteOf(in);
                     pair.countedOut = pair.countedIn + int(seconds / 60);
                     pair.minutes = seconds / 60;

@@ -640,6 +640,16 @@ bool runDetail(const Request& request, DetailReport* report, QString* error)
     }
     if (report->shape.byRules)
         report->totalLines = ruleTotals(*report, calculator.rulesOn(request.to));
+    // A pair counted across midnight shows its out time on the next day: counted, yet earlier than its in.
+    for (Row& row : report->rows) {
+        const auto timeOf = [](const QVariant& value) {
+            return value.typeId() == QMetaType::QTime ? value.toTime() : ValueForms::storedTime(value.toString());
+        };
+        const QTime in = timeOf(row.value(QStringLiteral("in1")));
+        const QTime out = timeOf(row.value(QStringLiteral("out1")));
+        if (in.isValid() && out.isValid() && out < in && row.value(QStringLiteral("work_hours")).toDouble() > 0)
+            row.insert(QStringLiteral("out1"), QString(ValueForms::showTime(out) + QStringLiteral(" (+1)")));
+    }
     writeExports(spec, report->shape.byRules ? report->totalLines : detailTotals(*report), report->name, report);
     return true;
 }
