@@ -134,7 +134,7 @@ private Q_SLOTS:
                  QStringList({"Payroll Reports:1035", "Pay Rules...:1044", "Exceptions:1047", "Employee Table:1036",
                               "-", "New Employee:1024", "-", "Change Employee ID:1037", "-", "Audit Trail:1039",
                               "Close Pay Period...:1040", "Reopen Pay Period...:1041", "-", "Allowed Terminals:1042",
-                              "Terminal Key:1043"}));
+                              "Terminal Key:1043", "-", "Show hours after a punch:1050"}));
         QCOMPARE(describe(menuNamed(window(), "&Window")),
                  QStringList({"&Cascade:57650", "&Tile:57651", "&Arrange Icons:57649"}));
         QCOMPARE(describe(menuNamed(window(), "Help")), QStringList({"Manual:1030", "-", "About Qorvil Clock:1029"}));
