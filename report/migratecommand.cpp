@@ -41,7 +41,7 @@ const QStringList& copiedTables()
         QStringLiteral("audit_value"),       QStringLiteral("pay_rules"),
         QStringLiteral("holiday"),           QStringLiteral("pay_exempt"),
         QStringLiteral("paid_time_off"),     QStringLiteral("closed_period_wage"),
-        QStringLiteral("audit_value"),       QStringLiteral("payroll_export"),
+        QStringLiteral("payroll_export"),
     };
     return tables;
 }

@@ -172,6 +172,8 @@ void TestPayrollExport::refusals()
     QFETCH(QString, output);
     QFETCH(int, status);
     QFETCH(QString, message);
+    if (output == QLatin1String("@") && TempDatabase::onServer())
+        QSKIP("a database server's database is not a file an export could overwrite");
     FixedClock clock(QDateTime(QDate(2026, 3, 9), QTime(8, 0)));
     TempDatabase db;
     seedWeek(db);
