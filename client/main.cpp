@@ -108,7 +108,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     QObject::connect(remote, &RemoteWindow::endRequested, &app, [] { QCoreApplication::exit(0); });
-    remote->show();
+    QApplication::setWindowIcon(remote->windowIcon()); // its boxes show the terminal's icon too
+    Desktop::showOnScreen(remote);
     const int result = app.exec();
     delete remote;
     return result;

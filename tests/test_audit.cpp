@@ -1,5 +1,6 @@
 #include "core/audit/audittrail.h"
 #include "core/audit/closedperiods.h"
+#include "core/payroll/payrules.h"
 #include "core/punch/punchrules.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
@@ -540,6 +541,17 @@ private Q_SLOTS:
         QVERIFY2(m_dialogs->last().text.contains("through 02/27/2026 is closed"), qPrintable(m_dialogs->last().text));
         QCOMPARE(records(), before);
         QCOMPARE(trail(), QStringList());
+        // Said first, before any question; the editor is not left editing a row it cannot store.
+        QCOMPARE(m_dialogs->boxes.constFirst().title, ClosedPeriods::kTitle);
+        if (auto* editor = qobject_cast<TimesheetEditor*>(ChildWindows::find("AddTime"))) {
+            QVERIFY(!editor->isEditing());
+            // A closed day's row is shown read-only with a line naming the period.
+            const bool closedRow = action == "editor update" || action == "editor delete";
+            QCOMPARE(editor->findChild<QLineEdit*>("In1")->isReadOnly(), closedRow || action == "editor move");
+            auto* line = editor->findChild<QLabel*>("ClosedLine");
+            QCOMPARE(!line->isHidden(), closedRow);
+            QVERIFY(!closedRow || line->text().contains("closed through 02/27/2026"));
+        }
     }
 
     void closingAndReopening()
@@ -570,9 +582,13 @@ private Q_SLOTS:
         click(reopen, "PushButton1");
         QVERIFY(ClosedPeriods::closedThrough(&closed, &message) && !closed.isValid());
 
+        // The close keeps the pay rules it was made under, and the trail records them with it.
         const QString who = " Administrator " + program() + " | ";
-        QCOMPARE(trail(), QStringList({"closed_period insert  2026-02-27" + who + "closed_through:>2026-02-27",
-                                       "closed_period delete  2026-02-27" + who + "closed_through:2026-02-27>"}));
+        const QString rules = Pay::toText(Pay::Rules());
+        QCOMPARE(trail(), QStringList({"closed_period insert  2026-02-27" + who +
+                                           "closed_through:>2026-02-27 pay_rules:>" + rules,
+                                       "closed_period delete  2026-02-27" + who +
+                                           "closed_through:2026-02-27> pay_rules:" + rules + ">"}));
     }
 
     void payrollSaysWhetherTheRangeIsOpen_data()

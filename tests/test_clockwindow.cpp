@@ -1,3 +1,4 @@
+#include "core/settings.h"
 #include "server/punch/clockwindow.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/scripteddialogs.h"
@@ -59,7 +60,31 @@ private Q_SLOTS:
     void employeeAddedWhileOpenCanPunch();
     void databaseClosedAtLoad();
     void storeFailureIsSaidAndIdKept();
+    void hoursAfterAPunchWhenSet();
 };
+
+// Off, the window is as it always was; on, the line below shows today's and the week's worked time.
+void TestClockWindow::hoursAfterAPunchWhenSet()
+{
+    ClockFixture f;
+    f.db.addTimesheet(QStringLiteral("100"), kToday.addDays(-1), {QStringLiteral("08:00:00"), QStringLiteral("12:00:00")});
+    QVERIFY(f.open());
+    auto* hours = f.window->findChild<QLabel*>(QStringLiteral("Hours"));
+    f.punch(QStringLiteral("100"));
+    QVERIFY(!hours->isVisible());
+    QCOMPARE(hours->text(), QString());
+
+    QVERIFY(Settings::setValue(Settings::kShowHoursAfterPunch, QStringLiteral("1")));
+    f.window->activated();
+    QVERIFY(hours->isVisible());
+    f.clock.advance(2 * 3600 + 15 * 60);
+    f.punch(QStringLiteral("200")); // signs in while Ann's pair is still open
+    QCOMPARE(hours->text(), QStringLiteral("Today 0:00, this week 0:00"));
+    f.clock.advance(30 * 60);
+    f.punch(QStringLiteral("100"));
+    QCOMPARE(f.action(), QStringLiteral("Signed Out At 10:45:00"));
+    QCOMPARE(hours->text(), QStringLiteral("Today 2:45, this week 6:45"));
+}
 
 void TestClockWindow::opensWithItsControls()
 {

@@ -1,5 +1,6 @@
 #include "core/audit/closedperiods.h"
 #include "core/payroll/payexceptions.h"
+#include "core/payroll/payrules.h"
 #include "report/reportcommand.h"
 #include "server/audit/payperiodwindows.h"
 #include "server/payroll/exceptionswindow.h"
@@ -80,6 +81,7 @@ private Q_SLOTS:
     void commandListsThemAndExitsThree();
     void windowsCountListAndOpenTheRow();
     void closingCountsAndAsks();
+    void closingWaitsForAnOpenNightShift();
 };
 
 void TestExceptions::eachKindOnlyWhereItIs_data()
@@ -265,6 +267,32 @@ void TestExceptions::closingCountsAndAsks()
     QVERIFY2(dialogs.last().text.contains(QStringLiteral("These days hold 1 exception")), qPrintable(dialogs.last().text));
     delete ChildWindows::find(QStringLiteral("Exceptions"));
     delete ChildWindows::find(QStringLiteral("ClosePeriod"));
+}
+
+void TestExceptions::closingWaitsForAnOpenNightShift()
+{
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock(QDateTime(kToday, QTime(5, 0)));
+    db.addEmployee(QStringLiteral("A1"), QStringLiteral("Ann"), QStringLiteral("Lee"));
+    db.addTimesheet(QStringLiteral("A1"), kToday.addDays(-1), {t("22:00:00")});
+    Pay::Rules rules;
+    QString error;
+    QVERIFY(Pay::set(&rules, QStringLiteral("night_shift_hours"), QStringLiteral("16"), &error));
+    QVERIFY2(Pay::save(rules, &error), qPrintable(error));
+    auto* close = ChildWindows::open<ClosePeriodWindow>(QStringLiteral("ClosePeriod"));
+    QVERIFY(close);
+    close->findChild<QDateEdit*>(QStringLiteral("DTPicker1"))->setDate(kToday.addDays(-1));
+    dialogs.queueAnswer(Dialogs::Answer::Yes);
+    close->closePeriod();
+    QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("03/03/2026 cannot be closed yet")),
+             qPrintable(dialogs.last().text));
+    QDate closed;
+    QVERIFY(ClosedPeriods::closedThrough(&closed, &error) && !closed.isValid());
+    // The day before it closes.
+    close->findChild<QDateEdit*>(QStringLiteral("DTPicker1"))->setDate(kToday.addDays(-2));
+    close->closePeriod();
+    QVERIFY(ClosedPeriods::closedThrough(&closed, &error) && closed == kToday.addDays(-2));
 }
 
 QTEST_MAIN(TestExceptions)

@@ -484,7 +484,7 @@ void TestHardening::connectionFlood()
     QCOMPARE(listener.connectionCount(), qint64(total + 1));
     QCOMPARE(listener.connectedIndexes(), QList<qint64>({1}));
     QCOMPARE(socketErrorBoxes, 0); // terminals that go away, even abruptly, are closes
-    QVERIFY2(afterKiB - idleKiB < 8 * 1024, qPrintable(QString::number(afterKiB - idleKiB)));
+    VERIFY_MEMORY_GROWTH(afterKiB - idleKiB, 8 * 1024);
 
     LoopbackTerminal late(listener.port());
     QVERIFY(late.connected(kWait));
@@ -598,7 +598,7 @@ void TestHardening::connectionHoldsLittle()
     QTRY_COMPARE_WITH_TIMEOUT(handled, 1, kWait);
     QTRY_COMPARE_WITH_TIMEOUT(endless.received, QByteArray("CRANRF"), kWait);
     const qint64 grownKiB = residentKiB() - before;
-    QVERIFY2(grownKiB < 4 * 1024, qPrintable(QString::number(grownKiB)));
+    VERIFY_MEMORY_GROWTH(grownKiB, 4 * 1024);
 
     // IDs from a terminal that does not read its replies, with small buffers on both ends so the system holds
     // few of them: the server stops reading it, and so stops answering it, until it reads.

@@ -41,15 +41,26 @@ struct Audited
     bool keepsValues;
 };
 
-const std::array<Audited, 4>& audited()
+// Tables of later releases are followed once the file has them.
+const std::array<Audited, 9>& audited()
 {
-    static const std::array<Audited, 4> tables = {{
+    static const std::array<Audited, 9> tables = {{
         {QStringLiteral("timesheet"), QStringLiteral("emp_id"), QStringLiteral("rsdate"), true},
         {QStringLiteral("Employee"), QStringLiteral("emp_id"), QString(), true},
         {QStringLiteral("admin"), QString(), QString(), false},
         {QStringLiteral("closed_period"), QString(), QStringLiteral("closed_through"), true},
+        {QStringLiteral("pay_rules"), QString(), QString(), true},
+        {QStringLiteral("holiday"), QString(), QStringLiteral("day"), true},
+        {QStringLiteral("pay_exempt"), QStringLiteral("emp_id"), QString(), true},
+        {QStringLiteral("paid_time_off"), QStringLiteral("emp_id"), QStringLiteral("rsdate"), true},
+        {QStringLiteral("payroll_export"), QString(), QStringLiteral("from_date"), true},
     }};
     return tables;
+}
+
+bool present(const QSqlDatabase& db, const Audited& table)
+{
+    return db.tables().contains(table.table, Qt::CaseInsensitive);
 }
 
 enum class Recorder {
@@ -236,6 +247,8 @@ bool exec(QSqlDatabase& db, const QString& sql, QString* error)
 bool triggers(QSqlDatabase& db, Recorder recorder, bool create, QString* error)
 {
     for (const Audited& table : audited()) {
+        if (!present(db, table))
+            continue;
         const QStringList columns = dataColumns(db, table.table);
         for (const QString& event : {QStringLiteral("INSERT"), QStringLiteral("UPDATE"), QStringLiteral("DELETE")}) {
             const QString name = triggerName(table, event, recorder);
@@ -256,8 +269,10 @@ QString utcText(const QDateTime& at)
 
 bool isDateColumn(const QString& column)
 {
-    static const QStringList dates = {QStringLiteral("rsdate"), QStringLiteral("emp_dob"), QStringLiteral("date_hired"),
-                                      QStringLiteral("closed_through")};
+    static const QStringList dates = {QStringLiteral("rsdate"),     QStringLiteral("emp_dob"),
+                                      QStringLiteral("date_hired"), QStringLiteral("closed_through"),
+                                      QStringLiteral("day"),        QStringLiteral("period_start"),
+                                      QStringLiteral("from_date"),  QStringLiteral("to_date")};
     return dates.contains(column, Qt::CaseInsensitive);
 }
 
@@ -323,6 +338,8 @@ bool serverTriggers(QSqlDatabase& db, QString* error)
     if (!exec(db, function, error))
         return false;
     for (const Audited& table : audited()) {
+        if (!present(db, table))
+            continue;
         const QString name = QStringLiteral("audit_") + table.table.toLower();
         const QString sql = QStringLiteral("CREATE TRIGGER %1 AFTER INSERT OR UPDATE OR DELETE ON %2 FOR EACH ROW "
                                            "EXECUTE FUNCTION qorvil_audit(%3, %4, %5, '%6')")
@@ -392,7 +409,13 @@ bool createSchema(QSqlDatabase& db, QString* error)
             return false;
     }
     // The file's triggers as this step makes them; changing them later is a step of its own.
-    return server ? serverTriggers(db, error) : triggers(db, Recorder::File, true, error);
+    return followTables(db, error);
+}
+
+bool followTables(QSqlDatabase& db, QString* error)
+{
+    return StoreDrivers::of(db).engine() == StoreDriver::Engine::PostgreSQL ? serverTriggers(db, error)
+                                                                            : triggers(db, Recorder::File, true, error);
 }
 
 bool attach(QSqlDatabase& db, QString* error)
@@ -521,12 +544,21 @@ QString describe(const Change& change)
     static const QHash<QString, QString> things = {
         {QStringLiteral("timesheet"), QStringLiteral("Time record")},
         {QStringLiteral("employee"), QStringLiteral("Employee record")},
+        {QStringLiteral("holiday"), QStringLiteral("Holiday")},
+        {QStringLiteral("paid_time_off"), QStringLiteral("Paid time off")},
     };
     const QString table = change.table.toLower();
     if (table == QLatin1String("admin"))
         return change.action == QLatin1String("update")   ? QStringLiteral("Administrator password changed")
                : change.action == QLatin1String("insert") ? QStringLiteral("Administrator password set")
                                                           : QStringLiteral("Administrator password removed");
+    if (table == QLatin1String("pay_rules"))
+        return QStringLiteral("Pay rules changed");
+    if (table == QLatin1String("payroll_export") && change.action == QLatin1String("insert"))
+        return QStringLiteral("Hours exported for payroll");
+    if (table == QLatin1String("pay_exempt"))
+        return change.action == QLatin1String("delete") ? QStringLiteral("Overtime paid again")
+                                                        : QStringLiteral("Exempt from overtime");
     if (table == QLatin1String("closed_period"))
         return change.action == QLatin1String("insert")   ? QStringLiteral("Pay period closed")
                : change.action == QLatin1String("delete") ? QStringLiteral("Pay period reopened")

@@ -24,6 +24,8 @@ namespace AuditTrail {
 
 // The tables and triggers of the trail, as the file keeps them (a schema migration).
 bool createSchema(QSqlDatabase& db, QString* error);
+// The file's triggers on the followed tables it has; a migration that adds a followed table calls it.
+bool followTables(QSqlDatabase& db, QString* error);
 
 // Puts this program's triggers on a connection to a file that keeps the trail, in place of the file's own.
 // A file without the trail is left as it is. When this fails, the file's triggers go on, and the

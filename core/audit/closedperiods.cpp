@@ -2,6 +2,7 @@
 
 #include "core/admin/adminpassword.h"
 #include "core/clock.h"
+#include "core/payroll/payrules.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
 #include "core/valueforms.h"
@@ -58,6 +59,12 @@ bool closedThrough(QDate* through, QString* error, const QSqlDatabase& db)
     return true;
 }
 
+bool isClosed(const QDate& day, QDate* through)
+{
+    QString error;
+    return day.isValid() && closedThrough(through, &error) && through->isValid() && day <= *through;
+}
+
 QString refusal(const QDate& through)
 {
     return QStringLiteral("The pay period through %1 is closed: time records of that day and the days before it "
@@ -85,9 +92,18 @@ Outcome close(const QDate& through, QString* message)
         return refused(
             message,
             QStringLiteral("Every day up to and including %1 is closed already.").arg(ValueForms::showDate(current)));
+    // The close keeps the rules and every employee's wages in force, so a reprint shows what was paid.
+    Pay::Rules rules;
+    if (!Pay::load(&rules, &why))
+        return failed(message, why);
     Query insert;
-    if (!insert.exec(QStringLiteral("INSERT INTO closed_period (closed_through) VALUES (?)"),
-                     {ValueForms::storeDate(through)}))
+    const QString day = ValueForms::storeDate(through);
+    if (!insert.exec(QStringLiteral("INSERT INTO closed_period (closed_through, pay_rules) VALUES (?, ?)"),
+                     {day, Pay::toText(rules)}) ||
+        !insert.exec(QStringLiteral("INSERT INTO closed_period_wage (closed_through, emp_id, reg_wage, ot_wage) "
+                                    "SELECT c.closed_through, e.emp_id, e.reg_wage, e.ot_wage FROM closed_period AS c, "
+                                    "Employee AS e WHERE c.closed_through = ?"),
+                     {day}))
         return failed(message, insert.error());
     if (!transaction.commit())
         return failed(message, transaction.error());
@@ -118,7 +134,10 @@ Outcome reopen(const QString& password, QDate* through, QString* message)
     const QDate reopened = dayOf(latest.value(1));
     Query remove;
     QString why;
-    if (!remove.exec(QStringLiteral("DELETE FROM closed_period WHERE id = ?"), {id}) || !closedThrough(through, &why))
+    if (!remove.exec(QStringLiteral("DELETE FROM closed_period WHERE id = ?"), {id}) ||
+        !remove.exec(QStringLiteral("DELETE FROM closed_period_wage WHERE closed_through = ?"),
+                     {ValueForms::storeDate(reopened)}) ||
+        !closedThrough(through, &why))
         return failed(message, why.isEmpty() ? remove.error() : why);
     if (!transaction.commit())
         return failed(message, transaction.error());

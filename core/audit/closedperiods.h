@@ -23,6 +23,10 @@ inline const QString kTitle = QStringLiteral("Pay Period Closed");
 // The last closed day, or an invalid date when no day is closed; false with the reason when it cannot be read.
 bool closedThrough(QDate* through, QString* error, const QSqlDatabase& db = gConn);
 
+// Whether the day lies in a closed pay period, with the last closed day in `through`. False also when the
+// closes cannot be read: the write itself checks again and says why.
+bool isClosed(const QDate& day, QDate* through);
+
 // Why a change of a time record of a closed day is refused, naming the period.
 QString refusal(const QDate& through);
 

@@ -38,6 +38,9 @@ QString dottedAddress(const QHostAddress& address);
 // for kSniffMs is plain, so a plain terminal waiting for its "CRA" gets it that much later. An encrypted
 // connection is served once its handshake with the site key succeeded, within the handshake time; a failed one,
 // and a plain one while plain terminals are not accepted, is closed without an answer and reported as refused.
+//
+// A terminal may ask for the hours of the employee it last punched (Protocol::kHoursRequest); while unknown
+// terminals are not accepted, only an allowed or encrypted one gets them, the others "NRF".
 class TerminalListener : public QObject
 {
     Q_OBJECT
@@ -119,6 +122,7 @@ private:
         Protocol::IdSplitter splitter;
         QTimer* quiet = nullptr; // made when the terminal first leaves text without a line end
         int punchesWaiting = 0;  // its IDs read and not answered yet: read no more until they are
+        QString lastPunched;     // the ID of its last punch recorded, whose hours it may ask for
     };
 
     // A connection whose first byte has not come yet; only the descriptor exists.
@@ -146,6 +150,8 @@ private:
     void enqueue(qint64 index, Protocol::IdSplitter::Id id);
     void punchReceived();
     void answer(qint64 index, const QString& id, const PunchResult& result);
+    void answerHours(qint64 index);
+    void answered(qint64 index);
     void closeSocket(qint64 index);
     void socketError(qint64 index, QAbstractSocket::SocketError error);
     void listenerError(int error, const QString& description);

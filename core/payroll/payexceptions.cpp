@@ -3,6 +3,7 @@
 #include "core/clock.h"
 #include "core/employees/employeerecord.h"
 #include "core/payroll/payrollreports.h"
+#include "core/payroll/payrules.h"
 #include "core/store/query.h"
 #include "core/valueforms.h"
 
@@ -46,8 +47,10 @@ QStringList fields(const Exception& e, const QString& day)
 
 bool readLimits(Limits* limits, QString* error)
 {
-    *limits = Limits();
-    Q_UNUSED(error);
+    Pay::Rules rules;
+    if (!Pay::load(&rules, error))
+        return false;
+    *limits = {rules.nightShiftHours, rules.longPairHours};
     return true;
 }
 

@@ -94,6 +94,75 @@ Day readDay(const QSqlDatabase& db, const QString& id, const QString& day)
     return found;
 }
 
+// With night shifts on, a punch without a row of its own day may continue the shift of the employee's latest
+// row: that row has a punch within the last `hours` (inclusive) and its last pair is open or ended less than
+// kShiftBreakSecs ago. The row, and the slot the punch fills there; no row when the punch starts its own day.
+constexpr qint64 kShiftBreakSecs = 4 * 3600;
+const QString kLatestRowsSql = QStringLiteral("Select id, emp_id, rsdate, in1, out1, in2, out2, in3, out3 from "
+                                              "timesheet where emp_id = ? and rsdate >= ? and rsdate < ? "
+                                              "order by rsdate desc, id");
+
+// The pay rules' night-shift hours (0: off), read at each punch that has no row of its day yet, so a running
+// service follows a change at once.
+double nightShiftHours(const QSqlDatabase& db, QString* error)
+{
+    Query rules(db);
+    if (!rules.exec(QStringLiteral("Select night_shift_hours from pay_rules order by id limit 1"))) {
+        *error = rules.error();
+        return 0;
+    }
+    if (!rules.next() || rules.isNull(0)) {
+        *error = rules.error();
+        return 0;
+    }
+    return ValueForms::readNumber(rules.text(0)).value_or(0);
+}
+
+Day readShift(const QSqlDatabase& db, const QString& id, const QDateTime& at, double hours)
+{
+    Day shift;
+    const qint64 window = qint64(hours * 3600);
+    Query sheet(db);
+    const QDate earliest = at.date().addDays(-(window / 86400 + 1));
+    if (!sheet.exec(kLatestRowsSql, {id, ValueForms::storeDate(earliest), ValueForms::storeDate(at.date())})) {
+        shift.error = sheet.error();
+        shift.busy = sheet.busy();
+        return shift;
+    }
+    while (sheet.next()) {
+        if (sheet.isNull(1) || sheet.text(1) != id)
+            continue;
+        const QDate day = ValueForms::readDate(sheet.text(2)).value_or(QDate());
+        // The punches of the row in slot order, on the next day from where a time is earlier than the one before.
+        QDateTime last;
+        std::size_t free = kSlotCount;
+        for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
+            const int column = int(slot) + 3;
+            if (sheet.isNull(column)) {
+                free = qMin(free, slot);
+                continue;
+            }
+            const QTime time = ValueForms::storedTime(sheet.text(column));
+            if (!time.isValid() || !day.isValid())
+                continue;
+            QDateTime when(last.isValid() ? last.date() : day, time);
+            if (last.isValid() && when < last)
+                when = when.addDays(1);
+            last = when;
+        }
+        const bool open = free % 2 == 1;
+        if (free < kSlotCount && last.isValid() && last.secsTo(at) <= window &&
+            (open || last.secsTo(at) < kShiftBreakSecs)) {
+            shift.row = sheet.value(0).toLongLong();
+            shift.free = free;
+        }
+        return shift;
+    }
+    shift.error = sheet.error();
+    shift.busy = sheet.busy();
+    return shift;
+}
+
 // Fills the first free slot of the day's row, or starts the day's row. The employee is known by now.
 // A punch never writes a day of a closed pay period: a clock set back would change a paid record unseen.
 std::optional<QString> closedDay(const QSqlDatabase& db, const QDate& day, std::optional<QDate>* closed)
@@ -129,11 +198,25 @@ PunchResult recordForEmployee(const QSqlDatabase& db, const QString& id, const Q
     if (const std::optional<QString> refused = closedDay(db, at.date(), &closed))
         return storeFailed(result, *refused);
 
-    const Day found = readDay(db, id, day);
+    Day found = readDay(db, id, day);
     if (!found.error.isEmpty()) {
         if (busy && found.busy)
             *busy = true;
         return storeFailed(result, found.error);
+    }
+    if (!found.row) {
+        QString error;
+        const double night = nightShiftHours(db, &error);
+        if (!error.isEmpty())
+            return storeFailed(result, error);
+        if (night > 0) {
+            found = readShift(db, id, at, night);
+            if (!found.error.isEmpty()) {
+                if (busy && found.busy)
+                    *busy = true;
+                return storeFailed(result, found.error);
+            }
+        }
     }
     const std::optional<qint64> row = found.row;
     const std::size_t free = found.free;

@@ -75,6 +75,12 @@ QString& lastRefusal()
     return refusal;
 }
 
+QString& lastOpenFailure()
+{
+    static QString failure;
+    return failure;
+}
+
 void fail(QString* error, const QString& text)
 {
     if (error)
@@ -295,8 +301,13 @@ bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
 {
     close();
     QSqlDatabase db;
-    if (!connectTo(kConnectionName, kind, path, mode, &db, error))
+    QString why;
+    lastOpenFailure().clear();
+    if (!connectTo(kConnectionName, kind, path, mode, &db, &why)) {
+        lastOpenFailure() = why;
+        fail(error, why);
         return false;
+    }
     gConn = db;
     adopt(db, kind, path, mode);
     ++openings;
@@ -368,6 +379,11 @@ void closeAside(const QString& name)
 QString refusal()
 {
     return lastRefusal();
+}
+
+QString openFailure()
+{
+    return lastOpenFailure();
 }
 
 // The server went away (restarted, the network broke): a new connection is made at once, and the write goes

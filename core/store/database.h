@@ -59,6 +59,10 @@ void closeOwn(const QString& name);
 // is missing; empty when it did not.
 QString refusal();
 
+// Why the last open of gConn failed, naming the file ("Could not open FILE: REASON"); empty after a
+// successful open.
+QString openFailure();
+
 // Closes gConn and releases the driver's connection (tests and orderly shutdown).
 void close();
 

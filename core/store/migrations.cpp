@@ -3,6 +3,8 @@
 #include "core/audit/audittrail.h"
 #include "core/audit/closedperiods.h"
 #include "core/clock.h"
+#include "core/payroll/payrules.h"
+#include "core/payroll/payrollexport.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
 
@@ -111,6 +113,29 @@ bool sites(QSqlDatabase& db, QString* error)
                {QStringLiteral("ALTER TABLE timesheet ADD COLUMN site TEXT COLLATE NOCASE"),
                 QStringLiteral("ALTER TABLE Terminal ADD COLUMN site TEXT COLLATE NOCASE")},
                error);
+}
+
+// The pay rules, holidays, exempt employees and paid time off, and what each closed period was paid under;
+// the trail follows the new tables.
+bool payRules(QSqlDatabase& db, QString* error)
+{
+    return Pay::createSchema(db, error) && AuditTrail::followTables(db, error);
+}
+
+// Payroll IDs and the exports made. The trail follows the exports, and the file's own triggers on Employee are
+// made again so that they record the payroll ID too (a database server's trail reads the columns as it goes).
+bool payrollExport(QSqlDatabase& db, QString* error)
+{
+    if (!PayrollExport::createSchema(db, error))
+        return false;
+    if (StoreDrivers::of(db).engine() != StoreDriver::Engine::PostgreSQL &&
+        !run(db,
+             {QStringLiteral("DROP TRIGGER IF EXISTS audit_employee_insert"),
+              QStringLiteral("DROP TRIGGER IF EXISTS audit_employee_update"),
+              QStringLiteral("DROP TRIGGER IF EXISTS audit_employee_delete")},
+             error))
+        return false;
+    return AuditTrail::followTables(db, error);
 }
 
 bool clientSchema(QSqlDatabase& db, QString* error)
@@ -261,6 +286,8 @@ const std::vector<Migration>& forKind(Database::Kind kind)
         {3, QStringLiteral("audit trail, closed pay periods"), trailAndClosedPeriods},
         {4, QStringLiteral("allowed terminals"), allowedTerminals},
         {5, QStringLiteral("sites"), sites},
+        {6, QStringLiteral("pay rules"), payRules},
+        {7, QStringLiteral("payroll export: payroll IDs, exports made"), payrollExport},
     };
     static const std::vector<Migration> client = {
         {1, QStringLiteral("server address"), clientSchema},

@@ -2,10 +2,12 @@
 
 #include "core/audit/closedperiods.h"
 #include "core/clock.h"
+#include "core/payroll/payrules.h"
 #include "core/payroll/payexceptions.h"
 #include "core/valueforms.h"
 #include "server/payroll/exceptionswindow.h"
 #include "widgets/childwindows.h"
+#include "widgets/datebox.h"
 #include "widgets/dialogs.h"
 
 #include <QDateEdit>
@@ -65,10 +67,8 @@ ClosePeriodWindow::ClosePeriodWindow(QWidget* parent) : FormWindow(parent)
     m_state = stateLabel(frame);
     auto* caption = new QLabel(QStringLiteral("Close every day up to and including"), frame);
     caption->setObjectName(QStringLiteral("Label2"));
-    m_through = new QDateEdit(frame);
+    m_through = new DateBox(frame);
     m_through->setObjectName(QStringLiteral("DTPicker1"));
-    m_through->setCalendarPopup(true);
-    m_through->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
     m_through->setMinimumWidth(130);
     caption->setBuddy(m_through);
     auto* grid = new QGridLayout(frame);
@@ -91,6 +91,12 @@ bool ClosePeriodWindow::load()
     // Today's records are still being punched: the latest day that can be closed is yesterday.
     m_through->setMaximumDate(today().addDays(-1));
     m_through->setDate(today().addDays(-1));
+    // With a pay period set, the end of the last complete one is offered.
+    Pay::Rules rules;
+    QString why;
+    if (Pay::load(&rules, &why))
+        if (const auto period = Pay::lastCompletePeriod(rules, today()); period.second.isValid())
+            m_through->setDate(period.second);
     return true;
 }
 

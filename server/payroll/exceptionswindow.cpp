@@ -6,6 +6,7 @@
 #include "server/serverstate.h"
 #include "server/timesheets/timesheeteditor.h"
 #include "widgets/childwindows.h"
+#include "widgets/datebox.h"
 #include "widgets/dialogs.h"
 
 #include <QDateEdit>
@@ -22,21 +23,18 @@ ExceptionsWindow::ExceptionsWindow(QWidget* parent) : FormWindow(parent)
 {
     setWindowTitle(QStringLiteral("Exceptions"));
 
-    auto* fromLabel = new QLabel(QStringLiteral("&From"), this);
+    auto* fromLabel = new QLabel(QStringLiteral("From"), this);
     fromLabel->setObjectName(QStringLiteral("Label1"));
-    m_from = new QDateEdit(this);
+    m_from = new DateBox(this);
     m_from->setObjectName(QStringLiteral("DTPicker1"));
     fromLabel->setBuddy(m_from);
-    auto* toLabel = new QLabel(QStringLiteral("&To"), this);
+    auto* toLabel = new QLabel(QStringLiteral("To"), this);
     toLabel->setObjectName(QStringLiteral("Label2"));
-    m_to = new QDateEdit(this);
+    m_to = new DateBox(this);
     m_to->setObjectName(QStringLiteral("DTPicker2"));
     toLabel->setBuddy(m_to);
-    for (QDateEdit* picker : {m_from, m_to}) {
-        picker->setCalendarPopup(true);
-        picker->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+    for (QDateEdit* picker : {m_from, m_to})
         picker->setMinimumWidth(120);
-    }
     QPushButton* show = makeButton("PushButton1", QStringLiteral("Show"));
     m_whose = new QLabel(this);
     m_whose->setObjectName(QStringLiteral("Label3"));
@@ -50,14 +48,20 @@ ExceptionsWindow::ExceptionsWindow(QWidget* parent) : FormWindow(parent)
     m_list->setAllColumnsShowFocus(true);
     m_list->setAlternatingRowColors(true);
     m_list->setToolTip(QStringLiteral("Double-click a line to correct its time record"));
-    for (int column : {0, 1, 2, 3, 4})
+    // The short columns as wide as their contents; a long name is cut with "..." and the detail takes the rest.
+    for (int column : {0, 2, 4})
         m_list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    m_list->header()->setSectionResizeMode(3, QHeaderView::Fixed);
+    m_list->header()->resizeSection(3, m_list->header()->sectionSizeHint(3) + 12);
+    m_list->header()->resizeSection(1, 170);
     m_list->setMinimumSize(560, 220);
 
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("Label4"));
     QPushButton* close = makeButton("PushButton2", QStringLiteral("Close"));
 
+    for (QLabel* label : {fromLabel, toLabel})
+        label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto* choice = new QHBoxLayout;
     choice->addWidget(fromLabel);
     choice->addWidget(m_from);
@@ -141,6 +145,7 @@ void ExceptionsWindow::showExceptions()
         item->setText(3, e.pair > 0 ? QString::number(e.pair) : QString());
         item->setText(4, PayExceptions::kindText(e.kind));
         item->setText(5, e.detail);
+        item->setToolTip(1, e.name);
         item->setToolTip(5, e.detail);
     }
     m_count->setText(m_found.empty() ? QStringLiteral("No exceptions: every time record of these days can be paid.")

@@ -6,8 +6,10 @@
 #include "core/sites/sites.h"
 #include "core/valueforms.h"
 #include "server/payroll/exceptionswindow.h"
+#include "server/payroll/exportforpayroll.h"
 #include "server/payroll/reportwindow.h"
 #include "widgets/childwindows.h"
+#include "widgets/datebox.h"
 #include "widgets/dialogs.h"
 
 #include <QCheckBox>
@@ -30,6 +32,10 @@ QRect twips(int left, int top, int width, int height)
 {
     return QRect(left / 15, top / 15, width / 15, height / 15);
 }
+
+// The employee list is wider than the described 3015 twips, and the controls beside it move right by as much:
+// the owner picks who is paid by name, and at the described width most names were cut.
+constexpr int kListWider = 2700;
 
 // Small report pictures for the two buttons: a page with lines of figures, and a page with totals blocks.
 QIcon reportIcon(bool detail)
@@ -62,14 +68,14 @@ QIcon reportIcon(bool detail)
 PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
 {
     setWindowTitle(QStringLiteral("Payroll Report"));
-    setFixedSize(twips(0, 0, 6855, 6660).size());
+    setFixedSize(twips(0, 0, kListWider + 6855, 7200).size());
 
     auto* frame1 = new QGroupBox(QStringLiteral("Employee List"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
-    frame1->setGeometry(twips(120, 120, 3015, 6375));
+    frame1->setGeometry(twips(120, 120, kListWider + 3015, 6915));
     m_list = new QTreeWidget(frame1);
     m_list->setObjectName(QStringLiteral("ListView1"));
-    m_list->setGeometry(twips(120, 240, 2775, 6015));
+    m_list->setGeometry(twips(120, 240, kListWider + 2775, 6555));
     m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Employee ID")});
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
@@ -89,29 +95,25 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setWordWrap(true);
     label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label1->setGeometry(twips(3360, 360, 3375, 615));
+    label1->setGeometry(twips(kListWider + 3360, 360, 3375, 615));
 
     auto* label2 = new QLabel(QStringLiteral("From"), this);
     label2->setObjectName(QStringLiteral("Label2"));
-    label2->move(twips(3360, 1080, 0, 0).topLeft());
-    m_from = new QDateEdit(this);
+    label2->move(twips(kListWider + 3360, 1080, 0, 0).topLeft());
+    m_from = new DateBox(this);
     m_from->setObjectName(QStringLiteral("DTPicker1"));
-    m_from->setGeometry(twips(3360, 1320, 2175, 375));
+    m_from->setGeometry(twips(kListWider + 3360, 1320, 2175, 375));
 
     auto* label3 = new QLabel(QStringLiteral("To"), this);
     label3->setObjectName(QStringLiteral("Label3"));
-    label3->move(twips(3360, 1800, 0, 0).topLeft());
-    m_to = new QDateEdit(this);
+    label3->move(twips(kListWider + 3360, 1800, 0, 0).topLeft());
+    m_to = new DateBox(this);
     m_to->setObjectName(QStringLiteral("DTPicker2"));
-    m_to->setGeometry(twips(3360, 2040, 2175, 375));
-    for (QDateEdit* picker : {m_from, m_to}) {
-        picker->setCalendarPopup(true);
-        picker->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
-    }
+    m_to->setGeometry(twips(kListWider + 3360, 2040, 2175, 375));
 
     auto* frame2 = new QGroupBox(QStringLiteral("Report Type"), this);
     frame2->setObjectName(QStringLiteral("Frame2"));
-    frame2->setGeometry(twips(3240, 2640, 3375, 2655));
+    frame2->setGeometry(twips(kListWider + 3240, 2640, 3375, 2655));
     m_detail = new QPushButton(reportIcon(true), QStringLiteral("Full Detail Report"), frame2);
     m_detail->setObjectName(QStringLiteral("PushButton1"));
     m_detail->setGeometry(twips(720, 360, 2415, 495));
@@ -136,22 +138,30 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
 
     m_markAll = new QCheckBox(QStringLiteral("Mark All Employee"), this);
     m_markAll->setObjectName(QStringLiteral("CheckBox1"));
-    m_markAll->setGeometry(twips(3360, 5400, 2535, 255));
+    m_markAll->setGeometry(twips(kListWider + 3360, 5400, 2535, 255));
 
     // Under the choices: whether the chosen days may still change.
     m_openPeriod = new QLabel(this);
     m_openPeriod->setObjectName(QStringLiteral("Label4"));
     m_openPeriod->setWordWrap(true);
     m_openPeriod->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_openPeriod->setGeometry(twips(3360, 5715, 3375, 600));
+    m_openPeriod->setGeometry(twips(kListWider + 3360, 5715, 3375, 900));
+
+    // The hours of the choice for the payroll service, in the layout chosen in Payroll Export.
+    m_export = new QPushButton(QStringLiteral("Export for Payroll..."), this);
+    m_export->setObjectName(QStringLiteral("PushButtonExport"));
+    m_export->setGeometry(twips(kListWider + 3360, 6660, 3255, 435));
+    m_export->setAutoDefault(true);
+    m_export->setToolTip(QStringLiteral("Write the hours of the chosen days (and checked employees, or everyone with "
+                                        "hours) for your payroll service"));
 
     // On a database shared by several sites, below the rest: the reports of one site or of all of them.
     m_siteLabel = new QLabel(QStringLiteral("&Site"), this);
     m_siteLabel->setObjectName(QStringLiteral("LabelSite"));
-    m_siteLabel->setGeometry(twips(3360, 6660, 700, 375));
+    m_siteLabel->setGeometry(twips(kListWider + 3360, 7200, 700, 375));
     m_site = new QComboBox(this);
     m_site->setObjectName(QStringLiteral("ComboSite"));
-    m_site->setGeometry(twips(4080, 6630, 2535, 375));
+    m_site->setGeometry(twips(kListWider + 4080, 7170, 2535, 375));
     m_site->setToolTip(QStringLiteral("Only the days whose first punch was at this site, or every site"));
     m_siteLabel->setBuddy(m_site);
     m_siteLabel->hide();
@@ -177,6 +187,7 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     connect(m_to, &QDateEdit::dateChanged, this, later);
     connect(m_site, &QComboBox::currentIndexChanged, this, later);
     connect(m_list, &QTreeWidget::itemChanged, this, later);
+    connect(m_export, &QPushButton::clicked, this, &PayrollWindow::exportForPayroll);
 }
 
 bool PayrollWindow::load()
@@ -185,6 +196,14 @@ bool PayrollWindow::load()
     m_to->setDate(today());
     if (!requireDatabase())
         return false;
+    // With a pay period set, the last complete one is offered.
+    QString why;
+    if (Pay::load(&m_rules, &why)) {
+        if (const auto period = Pay::lastCompletePeriod(m_rules, today()); period.first.isValid()) {
+            m_from->setDate(period.first);
+            m_to->setDate(period.second);
+        }
+    }
     if (!m_employees.open(QStringLiteral("Select * from employee"))) {
         showReadFailed(QStringLiteral("The employees"), m_employees.lastError());
         return false;
@@ -210,7 +229,7 @@ bool PayrollWindow::load()
         m_site->addItems(sites);
         m_siteLabel->show();
         m_site->show();
-        setFixedSize(twips(0, 0, 6855, 7200).size());
+        setFixedSize(twips(0, 0, kListWider + 6855, 7740).size());
     }
     m_loaded = true;
     countExceptions();
@@ -228,6 +247,8 @@ void PayrollWindow::readClosedPeriods()
 {
     QString error;
     m_closedRead = ClosedPeriods::closedThrough(&m_closedThrough, &error);
+    if (!Pay::load(&m_rules, &error))
+        m_rules = Pay::Rules();
     showOpenPeriod();
 }
 
@@ -244,6 +265,11 @@ void PayrollWindow::showOpenPeriod()
                                   .arg(ValueForms::showDate(std::max(from, m_closedThrough.addDays(1)))));
     else
         m_openPeriod->setText(QStringLiteral("Every day chosen is in a closed pay period."));
+    // A weekly threshold counts the week's days before From too; the reports say so, and so does the window.
+    if (m_rules.weekly() && m_rules.weekOf(from) != from)
+        m_openPeriod->setText(m_openPeriod->text() + QLatin1Char('\n') +
+                              QStringLiteral("Weekly overtime counts from %1, the start of that week.")
+                                  .arg(ValueForms::showDate(m_rules.weekOf(from))));
 }
 
 Payroll::Request PayrollWindow::request() const
@@ -334,8 +360,13 @@ template <class R> void PayrollWindow::showReport(const R& report)
         return;
     // A new report window opens beside the employee list rather than over it, where there is room.
     const QRect room = frame->parentWidget()->rect();
-    const int listRight = own->mapTo(frame->parentWidget(), m_list->parentWidget()->geometry().topRight()).x();
-    const int left = listRight + 8;
+    auto listRight = [&] {
+        return own->mapTo(frame->parentWidget(), m_list->parentWidget()->geometry().topRight()).x();
+    };
+    // This window opened centred; to the left edge when that makes room for the report beside the list.
+    if (room.width() - (listRight() + 8) < 480 && own->x() > 0)
+        own->move(0, own->y());
+    const int left = listRight() + 8;
     if (room.width() - left < 480)
         return;
     const int top = room.height() - own->y() >= 360 ? own->y() : 0;
@@ -352,4 +383,15 @@ void PayrollWindow::summaryReport()
     }
     if (report.anyChecked)
         showReport(report);
+}
+
+void PayrollWindow::exportForPayroll()
+{
+    const Payroll::Request chosen = request();
+    PayrollExport::Request request{chosen.from, chosen.to, {}, chosen.site};
+    for (const Payroll::ListEntry& entry : chosen.list) {
+        if (entry.checked)
+            request.empIds << entry.empId;
+    }
+    ExportForPayroll::run(request);
 }

@@ -30,6 +30,8 @@ public:
     void summaryReport();
     // The Exceptions window for the chosen days and the checked employees (every employee when none is).
     void showExceptions();
+    // The checked employees' hours, or everyone's with hours when none is checked.
+    void exportForPayroll();
 
 private:
     void markAll(bool checked);
@@ -51,9 +53,11 @@ private:
     QLabel* m_exceptionCount;
     QTimer* m_countLater;
     bool m_loaded = false;
+    QPushButton* m_export;
     QLabel* m_openPeriod;
     QLabel* m_siteLabel;
     QComboBox* m_site;
     QDate m_closedThrough; // the last closed day; invalid when none is
     bool m_closedRead = false;
+    Pay::Rules m_rules; // read when the window opens and comes to the front
 };

@@ -19,10 +19,14 @@ public:
 
 private:
     void punch();
+    void showHours(const QString& id);
+    void readShowHours();
 
     ClockDisplay* m_clock;
     QLineEdit* m_id;
     QLabel* m_name;
     QLabel* m_action;
+    QLabel* m_hours;
+    bool m_showHours = false; // "Show hours after a punch", read at load
     QPushButton* m_close;
 };

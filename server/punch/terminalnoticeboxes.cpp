@@ -1,6 +1,7 @@
 #include "server/punch/terminalnoticeboxes.h"
 
 #include "core/clock.h"
+#include "core/net/socketerrors.h"
 #include "core/valueforms.h"
 
 #include <QDebug>
@@ -11,7 +12,7 @@ namespace {
 
 QString socketErrorText(int error, const QString& description)
 {
-    return QStringLiteral("Socket Error ") + QString::number(error) + QStringLiteral(": ") + description;
+    return SocketErrors::text(error, description);
 }
 
 } // namespace
