@@ -2,7 +2,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build run run-client test package soak bench format clean
+.PHONY: all deps configure build run run-client test sanitize tidy package soak bench format clean
 
 all: build
 
@@ -29,6 +29,21 @@ run-client: build
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j2
 
+# Every test again in a build with the address and undefined behaviour sanitizers, which stop a test at the
+# first report, and with warnings as errors (in $(BUILD)-sanitize). Optimised a little and with line tables only,
+# which is enough for the reports' stacks and much cheaper to build.
+sanitize: deps
+	@scripts/install-deps libasan8 libubsan1
+	@cmake -S . -B $(BUILD)-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo '-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1' \
+	    -DQORVIL_SANITIZE=ON -DQORVIL_WERROR=ON >/dev/null
+	@cmake --build $(BUILD)-sanitize
+	@cd $(BUILD)-sanitize && ctest --output-on-failure -j2
+
+# clang-tidy over every source file with the checks of .clang-tidy; any finding fails.
+tidy: build
+	@command -v clang-tidy >/dev/null || scripts/install-deps clang-tidy
+	@scripts/tidy $(BUILD)
+
 # The Debian packages qorvil, qorvil-client and qorvil-service, in $(BUILD)/packages.
 package: build
 	@cd $(BUILD) && cpack -G DEB -B packages >/dev/null
@@ -48,4 +63,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD) $(BUILD)-bench
+	@rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-sanitize

@@ -78,6 +78,31 @@ int main(int argc, char* argv[])
     figure("summary_rows", summary.rows.size());
     std::printf("summary_hours %.4f\nsummary_earnings %.6f\n", hours, earnings);
 
+    // The same summary under daily and weekly overtime, double time, rounding and a meal deduction; the rules
+    // in force are put back afterwards.
+    {
+        Pay::Rules stored, rules;
+        if (!Pay::load(&stored, &error))
+            return 1;
+        rules = stored;
+        for (const auto& [name, value] : {std::pair{"overtime", "daily-weekly"}, std::pair{"double_after", "12"},
+                                          std::pair{"round_minutes", "15"}, std::pair{"meal_minutes", "30"}})
+            Pay::set(&rules, QLatin1String(name), QLatin1String(value), &error);
+        if (!Pay::save(rules, &error)) {
+            std::fprintf(stderr, "reportbench: %s\n", qPrintable(error));
+            return 1;
+        }
+        timer.restart();
+        Payroll::SummaryReport underRules;
+        const bool done = Payroll::runSummary(request, &underRules, &error);
+        const double ms = msSince(timer);
+        if (!Pay::save(stored, &error) || !done) {
+            std::fprintf(stderr, "reportbench: %s\n", qPrintable(error));
+            return 1;
+        }
+        figure("summary_rules_ms", ms);
+    }
+
     timer.restart();
     ReportWindow::openReport(summary);
     QCoreApplication::processEvents();

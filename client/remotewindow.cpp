@@ -2,6 +2,8 @@
 
 #include "core/clock.h"
 #include "core/net/sitekey.h"
+#include "core/net/socketerrors.h"
+#include "core/payroll/hourstonow.h"
 #include "core/store/query.h"
 #include "core/valueforms.h"
 #include "widgets/clockdisplay.h"
@@ -28,7 +30,7 @@ namespace {
 
 const QColor kInk(30, 60, 120);
 // The most the socket reads ahead of the window: with the decoder's bound, all a flood of replies can hold.
-constexpr qint64 kReadBufferBytes = 64 * 1024;
+constexpr qint64 kReadBufferBytes = qint64(64) * 1024;
 
 const QString kNotAKey = QStringLiteral("\"%1\" is not a site key. A key has 32 digits and letters a to f, as the "
                                         "server's Terminal Key window shows it.");
@@ -155,6 +157,10 @@ RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), 
     m_connectTimer = new QTimer(this);
     m_connectTimer->setSingleShot(true);
     connect(m_connectTimer, &QTimer::timeout, this, &RemoteWindow::connectTimedOut);
+    m_settle = new QTimer(this);
+    m_settle->setSingleShot(true);
+    m_settle->setInterval(kSettleMs);
+    connect(m_settle, &QTimer::timeout, this, [this] { m_inFlight = 0; });
     m_retry = new QTimer(this);
     m_retry->setSingleShot(true);
     connect(m_retry, &QTimer::timeout, this, &RemoteWindow::startConnecting);
@@ -181,6 +187,7 @@ RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), 
     m_id = station.id;
     m_name = station.name;
     m_action = station.action;
+    m_hours = station.hours;
     connect(m_id, &QLineEdit::returnPressed, this, &RemoteWindow::sendId);
     // The connection's state, on a line below the described controls.
     m_status = new QLabel(this);
@@ -209,6 +216,8 @@ bool RemoteWindow::load()
     m_address = m_server.eof() ? QString() : m_server.value(QStringLiteral("ip")).toString();
     const QString storedKey = m_server.eof() ? QString() : m_server.value(QStringLiteral("site_key")).toString();
     m_reconnect = !m_server.eof() && m_server.value(QLatin1String(kReconnect.column)).toInt() == 1;
+    m_showHours = !m_server.eof() && m_server.value(QLatin1String(kShowHours.column)).toInt() == 1;
+    m_hours->setVisible(m_showHours);
     m_clock->start();
     if (!storedKey.trimmed().isEmpty()) {
         // A terminal given a key never falls back to a plain connection.
@@ -233,8 +242,11 @@ void RemoteWindow::startConnecting()
     // What the last connection left unread or unanswered belongs to it, never to the next one.
     m_quiet->stop();
     m_replies = Protocol::ReplyDecoder();
+    m_hoursAsked = false;
+    m_serverGivesHours = true; // the server may have been updated meanwhile
+    m_inFlight = 0;
     setStatus(m_wasConnecting ? QStringLiteral("Reconnecting...")
-                                                    : QStringLiteral("Connecting to %1...").arg(m_address));
+                              : QStringLiteral("Connecting to %1...").arg(m_address));
     m_wasConnecting = true;
     if (encrypts())
         m_socket->connectToHostEncrypted(m_address, m_port);
@@ -295,8 +307,11 @@ void RemoteWindow::sendId()
                      QStringLiteral("Error In Connection"), Dialogs::Icon::Exclamation);
         return;
     }
-    if (!m_id->text().isEmpty()) // a blank line is no ID and gets no reply
+    if (!m_id->text().isEmpty()) { // a blank line is no ID and gets no reply
         m_replies.expectReply();
+        ++m_inFlight;
+        m_settle->start();
+    }
     m_id->clear();
 }
 
@@ -320,6 +335,17 @@ void RemoteWindow::showReplies(const QList<Protocol::ServerReply>& replies)
 {
     using Kind = Protocol::ServerReply::Kind;
     for (const Protocol::ServerReply& reply : replies) {
+        // The answer to the terminal's own request is never a message; "NRF" means the server does not give
+        // hours (or not to this terminal), so it is not asked again.
+        if (std::exchange(m_hoursAsked, false) && (reply.kind == Kind::Hours || reply.kind == Kind::NotFound)) {
+            m_serverGivesHours = reply.kind == Kind::Hours;
+            m_hours->setVisible(m_serverGivesHours);
+            const QStringList times = reply.name.split(QLatin1Char(' '));
+            m_hours->setText(times.size() == 2 ? Pay::workedText(times.at(0), times.at(1)) : QString());
+            continue;
+        }
+        if (reply.kind == Kind::NotFound || reply.kind == Kind::SignedIn || reply.kind == Kind::SignedOut)
+            m_inFlight = std::max(0, m_inFlight - 1);
         switch (reply.kind) {
         case Kind::Accepted:
             // Greetings after a reconnection show only in the status line: nobody need dismiss a box each
@@ -334,16 +360,32 @@ void RemoteWindow::showReplies(const QList<Protocol::ServerReply>& replies)
         case Kind::SignedIn:
             m_name->setText(reply.name);
             m_action->setText(QStringLiteral("Signed In at ") + ValueForms::showTime(now().time()));
+            askForHours();
             break;
         case Kind::SignedOut:
             m_name->setText(reply.name);
             m_action->setText(QStringLiteral("Signed Out at ") + ValueForms::showTime(now().time()));
+            askForHours();
+            break;
+        case Kind::Hours: // asked for by nobody
             break;
         }
     }
     // Boxes are shown outside the socket's handler, so replies keep being read while one is up.
     if (!m_waitingBoxes.empty() && !m_showingBoxes)
         QMetaObject::invokeMethod(this, &RemoteWindow::showWaitingBoxes, Qt::QueuedConnection);
+}
+
+void RemoteWindow::askForHours()
+{
+    m_hours->clear(); // never the last employee's hours under this one's name
+    // Only when every ID sent is answered, so the next reply is surely the request's.
+    if (!m_showHours || !m_serverGivesHours || m_inFlight > 0 || m_socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    if (m_socket->write(Protocol::hoursRequestToWire()) < 0)
+        return;
+    m_replies.expectReply();
+    m_hoursAsked = true;
 }
 
 void RemoteWindow::showWaitingBoxes()
@@ -416,33 +458,7 @@ QString RemoteWindow::socketErrorText(QAbstractSocket::SocketError error, const 
 
 int RemoteWindow::systemErrorNumber(QAbstractSocket::SocketError error, const QString& description)
 {
-    switch (error) {
-    case QAbstractSocket::ConnectionRefusedError:
-        return ECONNREFUSED;
-    case QAbstractSocket::RemoteHostClosedError:
-        return ECONNRESET;
-    case QAbstractSocket::SocketAccessError:
-        return EACCES;
-    case QAbstractSocket::SocketResourceError:
-        return EMFILE;
-    case QAbstractSocket::SocketTimeoutError:
-        return ETIMEDOUT;
-    case QAbstractSocket::AddressInUseError:
-        return EADDRINUSE;
-    case QAbstractSocket::SocketAddressNotAvailableError:
-        return EADDRNOTAVAIL;
-    case QAbstractSocket::UnsupportedSocketOperationError:
-        return EAFNOSUPPORT;
-    case QAbstractSocket::NetworkError:
-        // One error of the toolkit for several of the system; its description tells them apart.
-        if (description.contains(QLatin1String("Host unreachable"), Qt::CaseInsensitive))
-            return EHOSTUNREACH;
-        if (description.contains(QLatin1String("timed out"), Qt::CaseInsensitive))
-            return ETIMEDOUT;
-        return ENETUNREACH;
-    default:
-        return 0;
-    }
+    return SocketErrors::systemNumber(error, description);
 }
 
 void RemoteWindow::closeEvent(QCloseEvent* event)

@@ -43,6 +43,11 @@ public:
     bool encrypts() const { return !m_siteKey.isEmpty(); }
     // Whether the terminal connects again by itself after losing the server ("Reconnect by itself").
     bool reconnects() const { return m_reconnect; }
+    // Whether the terminal asks for the employee's hours after a punch ("Show hours after a punch").
+    bool showsHours() const { return m_showHours; }
+    // An answer to a punch that came later than this after the ID was sent is not waited for: the IDs sent
+    // before are taken as answered (a full day gets no answer), so the hours can be asked for again.
+    static constexpr int kSettleMs = 2000;
     // Tests shorten the wait for a connection.
     void setConnectTimeout(int milliseconds) { m_connectTimeoutMs = milliseconds; }
     // The wait before the next reconnection attempt.
@@ -87,6 +92,7 @@ private:
     void connectTimedOut();
     void lost(const QString& why);
     void setStatus(const QString& text);
+    void askForHours();
     static int systemErrorNumber(QAbstractSocket::SocketError error, const QString& description);
 
     RecordSet m_server; // the one row of the server table, kept while the window is open
@@ -101,9 +107,14 @@ private:
     int m_connectTimeoutMs = kConnectTimeoutMs;
     int m_retryMs = kFirstRetryMs;
     bool m_reconnect = false;
-    bool m_greeted = false;         // the first greeting of this run was shown; later ones only in the status
-    bool m_wasConnecting = false;   // later attempts are reconnections
-    bool m_keyRefusalTold = false;  // a refused key is told once, however often reconnecting meets it
+    bool m_showHours = false;
+    bool m_serverGivesHours = true; // until it answers the request "NRF": a server that does not know it
+    bool m_hoursAsked = false;      // the next reply answers the request
+    int m_inFlight = 0;             // IDs sent and not answered yet
+    QTimer* m_settle;
+    bool m_greeted = false;        // the first greeting of this run was shown; later ones only in the status
+    bool m_wasConnecting = false;  // later attempts are reconnections
+    bool m_keyRefusalTold = false; // a refused key is told once, however often reconnecting meets it
     std::deque<Protocol::ServerReply::Kind> m_waitingBoxes;
     bool m_showingBoxes = false;
     ClockDisplay* m_clock;
@@ -111,6 +122,7 @@ private:
     QLabel* m_name;
     QLabel* m_action;
     QLabel* m_status;
+    QLabel* m_hours;
     QPushButton* m_connect;
     QPushButton* m_close;
 };

@@ -1,5 +1,7 @@
 #include "core/protocol.h"
 
+#include "core/valueforms.h"
+
 #include "core/punch/punchrules.h"
 
 #include <algorithm>
@@ -24,11 +26,21 @@ constexpr QByteArrayView kNrf = wire(kNotFound);
 constexpr QByteArrayView kRin = wire(kSignedIn);
 constexpr QByteArrayView kOut = wire(kSignedOut);
 
+constexpr QByteArrayView kHrs("HRS");
+
+// The codes a name can be cut at; hours come only as asked for, never right behind a name.
 constexpr std::array<QByteArrayView, 4> kCodes = {kCra, kNrf, kRin, kOut};
+constexpr std::array<QByteArrayView, 5> kReplyStarts = {kCra, kNrf, kRin, kOut, kHrs};
 
 bool isCodePrefix(QByteArrayView bytes)
 {
     return std::any_of(kCodes.begin(), kCodes.end(), [bytes](QByteArrayView code) { return code.startsWith(bytes); });
+}
+
+bool isReplyPrefix(QByteArrayView bytes)
+{
+    return std::any_of(kReplyStarts.begin(), kReplyStarts.end(),
+                       [bytes](QByteArrayView code) { return code.startsWith(bytes); });
 }
 
 bool startsWithCode(QByteArrayView bytes)
@@ -55,6 +67,17 @@ QString fromWire(const QByteArray& bytes)
 QByteArray idToWire(const QString& id)
 {
     return toWire(id) + '\n';
+}
+
+QByteArray hoursRequestToWire()
+{
+    return idToWire(kHoursRequest);
+}
+
+QByteArray hoursToWire(qint64 todayMinutes, qint64 weekMinutes)
+{
+    return kHrs.toByteArray() + toWire(ValueForms::showDuration(todayMinutes)) + ' ' +
+           toWire(ValueForms::showDuration(weekMinutes)) + '\n';
 }
 
 QList<IdSplitter::Id> IdSplitter::feed(QByteArrayView bytes)
@@ -173,7 +196,7 @@ QList<ServerReply> ReplyDecoder::decode(bool quiet)
     while (pos < size) {
         const QByteArrayView rest = QByteArrayView(m_held).sliced(pos);
         if (rest.size() < 3) {
-            if (!quiet && isCodePrefix(rest))
+            if (!quiet && isReplyPrefix(rest))
                 break;
             pos = size;
             break;
@@ -202,10 +225,21 @@ QList<ServerReply> ReplyDecoder::decode(bool quiet)
                 m_dropping = true;
                 pos = size;
             }
+        } else if (code == kHrs) {
+            const qsizetype lineFeed = rest.first(std::min(rest.size(), kMaxHoursBytes + 1)).indexOf('\n');
+            if (lineFeed < 0 && !quiet && rest.size() <= kMaxHoursBytes)
+                break; // the rest of the line is on its way
+            if (lineFeed < 0) {
+                pos += 3; // no answer of ours
+                continue;
+            }
+            replies.append({Kind::Hours, fromWire(rest.sliced(3, lineFeed - 3).toByteArray())});
+            answered();
+            pos += lineFeed + 1;
         } else {
             // Bytes that begin no reply: skip to where one could begin.
             qsizetype next = -1;
-            for (const QByteArrayView candidate : kCodes) {
+            for (const QByteArrayView candidate : kReplyStarts) {
                 const qsizetype at = m_held.indexOf(candidate, pos + 1);
                 if (at >= 0 && (next < 0 || at < next))
                     next = at;

@@ -20,6 +20,15 @@ inline constexpr QLatin1String kNotFound("NRF");
 inline constexpr QLatin1String kSignedIn("RIN");
 inline constexpr QLatin1String kSignedOut("OUT");
 
+// After a punch's answer a terminal that shows hours asks for them with this line. It begins with a control
+// character no ID typed at a terminal can hold, so a server that does not know it looks it up as an ID and
+// answers "NRF", and the punch answers stay as they are. A server that knows it answers "HRS", the worked time
+// today, a blank, the worked time this week (h:mm each), and a line feed: only terminals that ask ever get it.
+inline const QString kHoursRequest = QStringLiteral("\x05HRS");
+inline const QString kHours = QStringLiteral("HRS");
+QByteArray hoursRequestToWire();
+QByteArray hoursToWire(qint64 todayMinutes, qint64 weekMinutes);
+
 // Text held without an end is taken as complete once the sender has been quiet this long.
 constexpr int kQuietMs = 100;
 
@@ -71,10 +80,11 @@ struct ServerReply
         NotFound,  // "NRF"
         SignedIn,  // "RIN" + name
         SignedOut, // "OUT" + name
+        Hours,     // "HRS" + today and this week, h:mm each
     };
 
     Kind kind = Kind::NotFound;
-    QString name;
+    QString name; // of a punch; for hours the two times, "7:45 31:10"
 };
 
 // The terminal's side: the server's replies cut out of the received stream. "CRA" and "NRF" are complete as
@@ -86,6 +96,8 @@ class ReplyDecoder
 public:
     // The longest name kept; the rest of a longer one is dropped. With it, this is all the decoder holds.
     static constexpr qsizetype kMaxNameBytes = 1024;
+    // The longest hours answer; a longer one is no answer.
+    static constexpr qsizetype kMaxHoursBytes = 32;
 
     // An ID was sent: one more reply may come.
     void expectReply();

@@ -15,6 +15,9 @@ inline const QString kService = QStringLiteral("service");
 // those that connect without encryption.
 inline const QString kAcceptUnknownTerminals = QStringLiteral("accept_unknown_terminals");
 inline const QString kAcceptPlainTerminals = QStringLiteral("accept_plain_terminals");
+// Whether the clock window shows the employee's hours today and this week after a punch ("1" on; off while
+// not set).
+inline const QString kShowHoursAfterPunch = QStringLiteral("show_hours_after_punch");
 // The key terminals encrypt their connection with, in the form SiteKey::format gives.
 inline const QString kTerminalSiteKey = QStringLiteral("terminal_site_key");
 

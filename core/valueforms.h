@@ -14,6 +14,7 @@ namespace ValueForms {
 QString showDate(const QDate& date);         // MM/dd/yyyy
 QString showTime(const QTime& time);         // HH:mm:ss
 QString showDateTime(const QDateTime& when); // MM/dd/yyyy HH:mm:ss
+QString showDuration(qint64 minutes);        // h:mm, hours without a bound ("31:10"); 0:00 below zero
 
 // The placeholder of an empty date box and the text of a blank time slot.
 inline const QString kDatePlaceholder = QStringLiteral("MM/DD/YYYY");

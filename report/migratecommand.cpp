@@ -35,7 +35,10 @@ const QStringList& copiedTables()
         QStringLiteral("Terminal"),          QStringLiteral("admin"),
         QStringLiteral("settings"),          QStringLiteral("closed_period"),
         QStringLiteral("allowed_terminals"), QStringLiteral("audit_change"),
-        QStringLiteral("audit_value"),
+        QStringLiteral("audit_value"),       QStringLiteral("pay_rules"),
+        QStringLiteral("holiday"),           QStringLiteral("pay_exempt"),
+        QStringLiteral("paid_time_off"),     QStringLiteral("closed_period_wage"),
+        QStringLiteral("payroll_export"),
     };
     return tables;
 }

@@ -93,7 +93,44 @@ QList<Control> columnBoxes(const QList<Column>& columns)
 
 } // namespace
 
+namespace {
+
+// Under rules that change pay: the rules named under the title, and the note on the week's earlier days.
+void addRulesLabels(Report::Layout* layout, const PreparedReport& report, int top)
+{
+    if (report.rules.isEmpty())
+        return;
+    layout->reportHeader.controls << label(QStringLiteral("RulesLabel"), 288, top, 8640, report.rules);
+    if (!report.note.isEmpty())
+        layout->reportHeader.controls << label(QStringLiteral("NoteLabel"), 288, top + 216, 8640, report.note);
+}
+
+// The detail report's footer under rules that change pay: a line per total line, a cell under each column.
+Report::Section ruleFooter(const QList<Column>& columns, const QList<TotalLine>& lines)
+{
+    Report::Section footer{QStringLiteral("Section5"), 2382, {line(QStringLiteral("Line4"), 1728, 432, 7200)}};
+    int top = 576;
+    for (int i = 0; i < lines.size(); ++i, top += 432) {
+        footer.controls << label(QStringLiteral("Total%1").arg(i), 1296, top, 1728, lines[i].caption);
+        for (const Column& column : columns) {
+            if (!column.numeric || !lines[i].cells.contains(column.name))
+                continue;
+            Control cell = label(QStringLiteral("Total%1_%2").arg(i).arg(column.name), column.left, top, column.width,
+                                 lines[i].cells.value(column.name));
+            footer.controls << cell;
+        }
+    }
+    return footer;
+}
+
+} // namespace
+
 Report::Layout detailLayout()
+{
+    return detailLayout(detailColumns());
+}
+
+Report::Layout detailLayout(const QList<Column>& columns)
 {
     Report::Layout layout;
     layout.name = QStringLiteral("Detail");
@@ -114,14 +151,18 @@ Report::Layout detailLayout()
                                label(QStringLiteral("Label12"), 288, 2304, 1740, QStringLiteral("Name")),
                            }};
     // Each printed column is headed by its name, above its text box.
-    for (const Column& column : detailColumns())
+    const bool items = columns.size() > 1 && columns.at(1).name == QLatin1String("caption");
+    if (items) // the item column takes the place of the name's heading
+        layout.reportHeader.controls.removeIf(
+            [](const Control& control) { return control.name == QLatin1String("Label12"); });
+    for (const Column& column : columns)
         if (column.width > 0)
             layout.reportHeader.controls << label(column.box + QStringLiteral("Heading"), column.left, 2304,
                                                   column.width, column.header);
     layout.reportHeader.controls << line(QStringLiteral("Line2"), 288, 2592, 8640)
                                  << label(QStringLiteral("Label16"), 288, 2736, 3165);
     layout.pageHeader = {QStringLiteral("Section2"), 0, {}};
-    layout.detail = {QStringLiteral("Section1"), 288, columnBoxes(detailColumns())};
+    layout.detail = {QStringLiteral("Section1"), 288, columnBoxes(columns)};
     layout.pageFooter = pageFooter();
     layout.reportFooter = {QStringLiteral("Section5"),
                            2382,
@@ -150,7 +191,13 @@ Report::Layout detailLayout()
 
 Report::Layout summaryLayout()
 {
-    const QList<Column>& columns = summaryColumns();
+    return summaryLayout(summaryColumns());
+}
+
+Report::Layout summaryLayout(const QList<Column>& columns)
+{
+    const bool byRules =
+        columns.size() != summaryColumns().size() || columnOf(columns, QStringLiteral("regular")).left != 4752;
     const auto header = [&](const char* column) { return columnOf(columns, QLatin1String(column)).header; };
     Report::Layout layout;
     layout.name = QStringLiteral("Summary");
@@ -199,6 +246,25 @@ Report::Layout summaryLayout()
                          shape(QStringLiteral("Shape2"), 7344, 1728, 1296, 288, true),
                          separator,
                      }};
+    if (byRules) {
+        // Every hour type has its own column: the headings above them, the lines' captions to their left, and
+        // no repeated line.
+        layout.reportHeader.controls.removeIf([](const Control& control) {
+            return control.name == QLatin1String("Label11") || control.name == QLatin1String("Label12") ||
+                   control.name == QLatin1String("Label13");
+        });
+        for (const Column& column : columns)
+            if (column.numeric && column.top == 576)
+                layout.reportHeader.controls
+                    << label(column.box + QStringLiteral("Heading"), column.left, 1872, column.width, column.header);
+        layout.detail.controls = {
+            label(QStringLiteral("Label10"), 1296, 576, 1656, QStringLiteral("Pay Period Hours")),
+            label(QStringLiteral("Label15"), 1296, 1296, 1656, QStringLiteral("Wages Per Hour")),
+            line(QStringLiteral("Line3"), 1296, 1584, 7632),
+            label(QStringLiteral("Label16"), 1296, 1728, 1656, QStringLiteral("Total Earnings"), 9),
+            separator,
+        };
+    }
     layout.detail.controls << columnBoxes(columns);
     if (Control* name = layout.control(columnOf(columns, QStringLiteral("emp_name")).box)) {
         name->points = 9.75;
@@ -211,12 +277,17 @@ Report::Layout summaryLayout()
 
 Report::Layout layoutOf(const DetailReport& report)
 {
-    Report::Layout layout = detailLayout();
+    Report::Layout layout = detailLayout(report.columns.isEmpty() ? detailColumns() : report.columns);
     const auto set = [&](const char* name, const QString& caption) { layout.setCaption(QLatin1String(name), caption); };
     set("Label5", ValueForms::showDate(report.from));
     set("Label6", ValueForms::showDate(report.to));
     set("Label8", ValueForms::showDate(report.printed));
     set("Label16", report.name);
+    if (report.shape.byRules) {
+        addRulesLabels(&layout, report, 1872);
+        layout.reportFooter = ruleFooter(report.columns, report.totalLines);
+        return layout;
+    }
     // "Work week totals" and "Pay Period Hours" show the same totals.
     for (const char* name : {"Label17", "Label23"})
         set(name, number(report.totals.regular));
@@ -236,7 +307,8 @@ Report::Layout layoutOf(const DetailReport& report)
 
 Report::Layout layoutOf(const SummaryReport& report)
 {
-    Report::Layout layout = summaryLayout();
+    Report::Layout layout = summaryLayout(report.columns.isEmpty() ? summaryColumns() : report.columns);
+    addRulesLabels(&layout, report, 1584);
     layout.setCaption(QStringLiteral("Label5"), ValueForms::showDate(report.from));
     layout.setCaption(QStringLiteral("Label6"), ValueForms::showDate(report.to));
     layout.setCaption(QStringLiteral("Label8"), ValueForms::showDate(report.printed));

@@ -8,8 +8,11 @@
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
 #include "report/auditcommand.h"
+#include "report/exceptionscommand.h"
+#include "report/exportcommand.h"
 #include "report/migratecommand.h"
 #include "report/payrolllayouts.h"
+#include "report/rulescommand.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -42,7 +45,9 @@ void describe(QCommandLineParser* parser)
         QStringLiteral("The payroll reports from the command line. The detail report covers the first employee "
                        "given. Without --csv or --pdf the report is printed as text. The database is punched.mdb "
                        "where the server keeps it unless --database names another. The audit trail: "
-                       "qorvil-report audit --help. Copying a file into PostgreSQL: qorvil-report migrate --help."));
+                       "qorvil-report audit --help. Time records to correct: qorvil-report exceptions --help. The "
+                       "pay rules: qorvil-report rules --help. Hours for a payroll service: qorvil-report export "
+                       "--help. Copying a file into PostgreSQL: qorvil-report migrate --help."));
     parser->addPositionalArgument(QStringLiteral("report"), QStringLiteral("summary or detail"),
                                   QStringLiteral("summary|detail"));
     parser->addOptions({
@@ -161,6 +166,12 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return AuditCommand::run(arguments.mid(1), out, err);
     if (!arguments.isEmpty() && arguments.constFirst() == QLatin1String("migrate"))
         return MigrateCommand::run(arguments.mid(1), out, err);
+    if (!arguments.isEmpty() && arguments.constFirst() == QLatin1String("rules"))
+        return RulesCommand::run(arguments.mid(1), out, err);
+    if (!arguments.isEmpty() && arguments.constFirst() == QLatin1String("exceptions"))
+        return ExceptionsCommand::run(arguments.mid(1), out, err);
+    if (!arguments.isEmpty() && arguments.constFirst() == QLatin1String("export"))
+        return ExportCommand::run(arguments.mid(1), out, err);
     QCommandLineParser parser;
     describe(&parser);
     Options options;

@@ -13,6 +13,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
@@ -23,6 +24,9 @@
 namespace {
 
 using namespace ExitStatus;
+
+// How often a database server that cannot be reached at start is tried again.
+constexpr int kOpenRetryMs = 5000;
 
 struct Options
 {
@@ -99,15 +103,37 @@ int main(int argc, char* argv[])
 
     using ServiceLog::Priority;
     const QString path = DataPaths::locate(Database::Kind::Server, options.database);
-    // A new database is made by the process's umask alone (SQLite would take away the group's write), so
-    // under the unit's UMask=0007 the desktop servers of group qorvil can work on it too; its write-ahead
-    // log and index files follow its mode.
-    if (const QStringList files = Database::filesOf(path); !files.isEmpty() && !QFileInfo::exists(files.constFirst()))
-        QFile(files.constFirst()).open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    // A new database is made 0660 (SQLite would take away the group's write), so the desktop servers of group
+    // qorvil can work on it too and nobody else reads it; its write-ahead log and index files follow its mode.
+    if (const QStringList files = Database::filesOf(path); !files.isEmpty() && !QFileInfo::exists(files.constFirst())) {
+        QFile made(files.constFirst());
+        if (made.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            made.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
+    }
+    SignalWatcher stopSignals({SIGTERM, SIGINT});
+    // A database server that is not there yet (still starting, the network not up) is waited for: the terminals
+    // are served as soon as it answers. A file that is not a Qorvil database is refused at once.
     QString error;
-    if (!Database::open(Database::Kind::Server, path, &error)) {
-        ServiceLog::write(Priority::Error, error);
-        return Failed;
+    for (int attempt = 0; !Database::open(Database::Kind::Server, path, &error); ++attempt) {
+        if (!Database::mayAnswerLater(path)) {
+            ServiceLog::write(Priority::Error, error);
+            return Failed;
+        }
+        if (attempt == 0)
+            ServiceLog::write(Priority::Warning,
+                              error + QStringLiteral(" Trying again every %1 seconds.").arg(kOpenRetryMs / 1000));
+        QEventLoop wait;
+        bool stop = false;
+        QTimer::singleShot(kOpenRetryMs, &wait, &QEventLoop::quit);
+        QObject::connect(&stopSignals, &SignalWatcher::received, &wait, [&] {
+            stop = true;
+            wait.quit();
+        });
+        wait.exec();
+        if (stop) {
+            ServiceLog::write(Priority::Notice, QStringLiteral("Stopped before the database could be reached"));
+            return Done;
+        }
     }
     ServiceLog::write(Priority::Info, QStringLiteral("Database: ") + path);
     Sites::setCurrent(options.site);
@@ -143,7 +169,6 @@ int main(int argc, char* argv[])
                                               .arg(port));
     });
 
-    SignalWatcher stopSignals({SIGTERM, SIGINT});
     QObject::connect(&stopSignals, &SignalWatcher::received, &app, [&listener](int number) {
         ServiceLog::write(Priority::Notice,
                           QStringLiteral("Stopping on %1: finishing the punches in hand")

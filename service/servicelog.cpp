@@ -1,5 +1,7 @@
 #include "service/servicelog.h"
 
+#include "core/net/socketerrors.h"
+
 #include <cstdio>
 
 namespace ServiceLog {
@@ -48,25 +50,23 @@ void LogNotices::clientClosed(qint64) {}
 
 void LogNotices::listenFailed(quint16 port, int error, const QString& description)
 {
-    ServiceLog::write(Priority::Error, QStringLiteral("Socket Error %1: %2. Terminals cannot connect until port %3 "
-                                                      "is free; the service keeps trying.")
-                                           .arg(error)
-                                           .arg(description)
-                                           .arg(port));
+    ServiceLog::write(Priority::Error, SocketErrors::text(error, description) +
+                                           QStringLiteral(". Terminals cannot connect until port %1 is free; the "
+                                                          "service keeps trying.")
+                                               .arg(port));
 }
 
 void LogNotices::acceptFailed(int error, const QString& description)
 {
     ServiceLog::write(Priority::Error,
-                      QStringLiteral("Socket Error %1: %2. New terminals are not accepted until it passes; "
-                                     "connected terminals are still served.")
-                          .arg(error)
-                          .arg(description));
+                      SocketErrors::text(error, description) +
+                          QStringLiteral(". New terminals are not accepted until it passes; connected terminals are "
+                                         "still served."));
 }
 
 void LogNotices::socketError(int error, const QString& description)
 {
-    ServiceLog::write(Priority::Warning, QStringLiteral("Socket Error %1: %2").arg(error).arg(description));
+    ServiceLog::write(Priority::Warning, SocketErrors::text(error, description));
 }
 
 void LogNotices::punchNotRecorded(const QString& address, const QString& id, const QString& error)

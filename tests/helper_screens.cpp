@@ -7,8 +7,11 @@
 // helper_screens --list prints the scenes.
 
 #include "client/remotewindow.h"
+#include "core/audit/closedperiods.h"
 #include "core/clock.h"
 #include "core/net/terminalaccess.h"
+#include "core/payroll/payrules.h"
+#include "core/settings.h"
 #include "core/sites/sites.h"
 #include "core/store/query.h"
 #include "server/employees/employeewindow.h"
@@ -38,8 +41,10 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
@@ -130,7 +135,8 @@ void checkWindow(QWidget* window, QWidget* visible, const QString& scene)
                         .arg(room.width())
                         .arg(room.height());
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (!w->isVisibleTo(window) || insideScrolledContent(w, window))
+        // A popup (a date box's calendar) is a window of its own, placed by the toolkit.
+        if (!w->isVisibleTo(window) || insideScrolledContent(w, window) || w->window() != window->window())
             continue;
         const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
                              (qobject_cast<QLabel*>(w) && !static_cast<QLabel*>(w)->text().isEmpty());
@@ -272,10 +278,56 @@ int main(int argc, char* argv[])
         Query punched;
         (void)punched.exec(QStringLiteral("UPDATE timesheet SET site = 'North'"));
     };
+    // An owner's rules: daily and weekly overtime, double time, rounding, meals, two holidays, some time off.
+    auto payRules = [] {
+        Pay::Rules rules;
+        QString error;
+        for (const auto& [name, value] :
+             {std::pair{"overtime", "daily-weekly"}, std::pair{"double_after", "12"}, std::pair{"round_minutes", "15"},
+              std::pair{"meal_minutes", "30"}, std::pair{"holiday_rate", "ot"}})
+            Pay::set(&rules, QLatin1String(name), QLatin1String(value), &error);
+        rules.holidays.insert(QDate(2026, 3, 4), QStringLiteral("Founders' Day"));
+        rules.holidays.insert(QDate(2026, 7, 4), QStringLiteral("Independence Day"));
+        Pay::save(rules, &error);
+        Query first;
+        if (first.exec(QStringLiteral("SELECT emp_id FROM employee ORDER BY id")) && first.next())
+            Pay::setPaidTimeOff({first.text(0), QDate(2026, 3, 6), 8 * 60, QStringLiteral("Vacation")}, &error);
+    };
     const QList<std::pair<QString, std::function<void()>>> scenes = {
+        {QStringLiteral("payrules"),
+         [&main, payRules] {
+             payRules();
+             main->executeCommand(Commands::PayRules);
+         }},
+        {QStringLiteral("payrules-timeoff"),
+         [&main, payRules] {
+             payRules();
+             main->executeCommand(Commands::PayRules);
+             ChildWindows::find(QStringLiteral("PayRules"))
+                 ->findChild<QTabWidget*>(QStringLiteral("Tabs"))
+                 ->setCurrentIndex(3);
+         }},
+        {QStringLiteral("detail-rules"),
+         [payroll, payRules] {
+             payRules();
+             payroll(true, false)();
+         }},
+        {QStringLiteral("summary-rules"),
+         [payroll, payRules] {
+             payRules();
+             payroll(false, false)();
+         }},
         {QStringLiteral("main"), [] {}},
         {QStringLiteral("main-locked"), [] { LockState::set(true); }},
         {QStringLiteral("clock"), command(Commands::Clock)},
+        {QStringLiteral("clock-hours"),
+         [&main] {
+             Settings::setValue(Settings::kShowHoursAfterPunch, QStringLiteral("1"));
+             main->executeCommand(Commands::Clock);
+             auto* id = ChildWindows::find(QStringLiteral("Clock"))->findChild<QLineEdit*>(QStringLiteral("Text1"));
+             id->setText(QStringLiteral("1003"));
+             Q_EMIT id->returnPressed();
+         }},
         {QStringLiteral("login"), command(Commands::LogIn)},
         {QStringLiteral("adminpass"), command(Commands::ChangeAdminPassword)},
         {QStringLiteral("about"), command(Commands::About)},
@@ -299,6 +351,7 @@ int main(int argc, char* argv[])
              main->executeCommand(Commands::AllowedTerminals);
          }},
         {QStringLiteral("terminalkey"), command(Commands::TerminalKey)},
+        {QStringLiteral("payrollexport"), command(Commands::PayrollExport)},
         {QStringLiteral("employee"), command(Commands::NewEmployee)},
         {QStringLiteral("employee-upload"),
          [&main] {
@@ -340,6 +393,86 @@ int main(int argc, char* argv[])
              exec(QStringLiteral("UPDATE Employee SET reg_wage = 13.25 WHERE emp_id = '1002'"));
              main->executeCommand(Commands::AuditTrail);
          }},
+        {QStringLiteral("audit-long"),
+         [&main] {
+             // Long old and new values: both must stay in sight beside each other.
+             exec(QStringLiteral("UPDATE Employee SET emp_address = '4410 West Lake Shore Drive, Building C, "
+                                 "Suite 1200' WHERE emp_id = '1003'"));
+             exec(QStringLiteral("UPDATE Employee SET emp_address = '1200 North Riverside Avenue, Unit 14, Rear "
+                                 "Entrance' WHERE emp_id = '1003'"));
+             main->executeCommand(Commands::AuditTrail);
+             if (QMdiSubWindow* frame = ChildWindows::frameOf(ChildWindows::find(QStringLiteral("AuditTrail"))))
+                 frame->showMaximized();
+         }},
+        {QStringLiteral("payroll-names"),
+         [&main] {
+             exec(QStringLiteral("UPDATE Employee SET emp_fname = 'Annabelle', emp_lname = 'Andersson-Whitfield' "
+                                 "WHERE emp_id = '1001'"));
+             exec(QStringLiteral("UPDATE Employee SET emp_fname = 'Bartholomew', emp_lname = 'Okonkwo-Jones' "
+                                 "WHERE emp_id = '1002'"));
+             main->executeCommand(Commands::PayrollReports);
+         }},
+        {QStringLiteral("login-refused"),
+         [&main] {
+             // A wrong password refused, its box closed, and the next password typed straight away.
+             main->executeCommand(Commands::LogIn);
+             auto* login = ChildWindows::find(QStringLiteral("LogIn"));
+             QTest::keyClicks(login->findChild<QLineEdit*>(QStringLiteral("Text1")), QStringLiteral("wrong"));
+             QTimer::singleShot(300, [] {
+                 if (QWidget* box = QApplication::activeModalWidget())
+                     box->close();
+             });
+             QTest::mouseClick(login->findChild<QPushButton*>(QStringLiteral("PushButton1")), Qt::LeftButton);
+             QTimer::singleShot(300, [login] {
+                 auto* field = login->findChild<QLineEdit*>(QStringLiteral("Text1"));
+                 if (QApplication::focusWidget() != field || field->selectedText() != QLatin1String("wrong"))
+                     findings << QStringLiteral("FOCUS login-refused: the password field did not get the focus back "
+                                                "with its text selected");
+                 QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("adm"));
+             });
+         }},
+        {QStringLiteral("editor-closed"),
+         [&main] {
+             // A day of a closed pay period chosen in the browser and opened in the editor.
+             QString message;
+             Pay::closePeriod(QDate(2026, 3, 3), &message);
+             main->executeCommand(Commands::TimeSheets);
+             auto* browser = ChildWindows::find(QStringLiteral("Timesheets"));
+             browser->findChild<QDateEdit*>(QStringLiteral("DTPicker1"))->setDate(QDate(2026, 3, 2));
+             auto* list = browser->findChild<QTreeWidget*>(QStringLiteral("EmpList"));
+             list->setCurrentItem(list->topLevelItem(0));
+             Q_EMIT list->itemClicked(list->topLevelItem(0), 0);
+             auto* times = browser->findChild<QTreeWidget*>(QStringLiteral("TimeList"));
+             times->setCurrentItem(times->topLevelItem(0));
+             Q_EMIT times->itemClicked(times->topLevelItem(0), 0);
+             browser->findChild<QPushButton*>(QStringLiteral("PushButton2"))->click();
+         }},
+        {QStringLiteral("calendar"),
+         [&main] {
+             // A date typed whole into the box, then the calendar asked for with F4.
+             main->executeCommand(Commands::TimeSheets);
+             auto* browser = ChildWindows::find(QStringLiteral("Timesheets"));
+             auto* from = browser->findChild<QDateEdit*>(QStringLiteral("DTPicker1"));
+             from->setFocus(Qt::TabFocusReason);
+             QTest::keyClicks(from, QStringLiteral("3/2/2026"));
+             QTest::keyClick(from, Qt::Key_Tab);
+             if (from->date() != QDate(2026, 3, 2))
+                 findings << QStringLiteral("DATE calendar: 3/2/2026 typed into From gave %1")
+                                 .arg(from->date().toString(Qt::ISODate));
+             from->setFocus(Qt::TabFocusReason);
+             QTest::keyClick(from, Qt::Key_F4);
+         }},
+        {QStringLiteral("exceptions"),
+         [&main] {
+             exec(QStringLiteral("UPDATE timesheet SET out2 = NULL WHERE emp_id = '1002' AND rsdate = '2026-03-03'"));
+             exec(QStringLiteral("UPDATE timesheet SET in1 = '17:00:00', out1 = '08:00:00' WHERE emp_id = '1003' "
+                                 "AND rsdate = '2026-03-04'"));
+             exec(QStringLiteral("UPDATE timesheet SET in3 = '00:00:00', out3 = '00:00:00' WHERE emp_id = '1004' "
+                                 "AND rsdate = '2026-03-05'"));
+             main->executeCommand(Commands::PayrollReports);
+             main->executeCommand(Commands::Exceptions);
+             main->executeCommand(Commands::Tile);
+         }},
         {QStringLiteral("payroll"), payroll(false, true)},
         {QStringLiteral("detail"), payroll(true, false)},
         {QStringLiteral("summary"), payroll(false, false)},
@@ -353,6 +486,12 @@ int main(int argc, char* argv[])
          }},
         {QStringLiteral("client"), [] {}},
         {QStringLiteral("client-connecting"), [] {}},
+        {QStringLiteral("client-hours"),
+         [&remote] {
+             auto* id = remote->findChild<QLineEdit*>(QStringLiteral("Text1"));
+             id->setText(QStringLiteral("1003"));
+             Q_EMIT id->returnPressed();
+         }},
     };
     if (args.value(0) == QLatin1String("--list")) {
         for (const auto& scene : scenes)
@@ -386,6 +525,22 @@ int main(int argc, char* argv[])
             closedPort.listen(QHostAddress::LocalHost, 0);
             port = closedPort.serverPort();
             closedPort.close();
+        } else if (scene == QLatin1String("client-hours")) {
+            // A server that greets, signs the employee in and gives the hours asked for after it.
+            Query options;
+            (void)options.exec(QStringLiteral("UPDATE server SET show_hours = 1"));
+            closedPort.listen(QHostAddress::LocalHost, 0);
+            port = closedPort.serverPort();
+            QObject::connect(&closedPort, &QTcpServer::newConnection, &app, [&closedPort] {
+                QTcpSocket* terminal = closedPort.nextPendingConnection();
+                terminal->write("CRA");
+                QObject::connect(terminal, &QTcpSocket::readyRead, terminal, [terminal] {
+                    const QByteArray line = terminal->readAll();
+                    terminal->write(line.startsWith('\x05')
+                                        ? QByteArray("HRS8:45 43:45\n")
+                                        : QByteArray("RINMaximiliana Featherstonehaugh-Worthington"));
+                });
+            });
         } else {
             const int full = ::socket(AF_INET, SOCK_STREAM, 0);
             sockaddr_in address{};

@@ -1,5 +1,6 @@
 #include "core/audit/audittrail.h"
 #include "core/audit/closedperiods.h"
+#include "core/payroll/payrules.h"
 #include "core/punch/punchrules.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
@@ -171,6 +172,21 @@ private:
             click(window, "PushButton4");
         } else if (action == "punch") {
             QCOMPARE(Punch::recordFromTerminal("E1").outcome, PunchResult::Outcome::SignedIn);
+        } else if (action == "punch, clock set back") {
+            // A group of terminals' punches: the one whose clock says a closed day is refused, naming that
+            // day; the one of today is stored; the clock window refuses alike.
+            const QDateTime back(kClosedThrough.addDays(-2), QTime(9, 0));
+            const std::vector<PunchResult> results =
+                Punch::recordBatchFromTerminals({{"E1", back}, {"E1", QDateTime(kToday, QTime(8, 30))}});
+            QCOMPARE(results.size(), std::size_t(2));
+            QCOMPARE(results[0].outcome, PunchResult::Outcome::StoreFailed);
+            QVERIFY2(results[0].error.contains("clock says it is 02/25/2026"), qPrintable(results[0].error));
+            QCOMPARE(results[1].outcome, PunchResult::Outcome::SignedIn);
+            m_clock->set(back);
+            RecordSet employees;
+            QVERIFY(employees.open("Select * from employee"));
+            QCOMPARE(Punch::recordFromLoadedEmployees(employees, "E1").outcome, PunchResult::Outcome::StoreFailed);
+            m_clock->set(QDateTime(kToday, QTime(8, 0)));
         } else {
             QFAIL(qPrintable("no such action: " + action));
         }
@@ -247,8 +263,7 @@ private Q_SLOTS:
                                               "in1:08:00:00>08:05:00 out3:19:00:00>00:00:00";
         QTest::newRow("editor save") << "editor save" << QString()
                                      << "timesheet insert E1 2026-02-27" + who +
-                                            "emp_id:>E1 rsdate:>2026-02-27 in1:>07:00:00 out1:>00:00:00 "
-                                            "in2:>00:00:00 out2:>00:00:00 in3:>00:00:00 out3:>00:00:00";
+                                            "emp_id:>E1 rsdate:>2026-02-27 in1:>07:00:00";
         QTest::newRow("editor delete") << "editor delete" << QString()
                                        << "timesheet delete E1 2026-02-26" + who +
                                               "emp_id:E1> rsdate:2026-02-26> in1:08:00:00> out1:12:00:00> "
@@ -506,6 +521,7 @@ private Q_SLOTS:
         QTest::newRow("browser delete") << "browser delete" << true;
         QTest::newRow("the employee record") << "employee update" << false;
         QTest::newRow("a punch today") << "punch" << false;
+        QTest::newRow("a punch with the clock set back into the period") << "punch, clock set back" << false;
     }
 
     void closedDaysAreRefused()
@@ -513,7 +529,7 @@ private Q_SLOTS:
         QFETCH(QString, action);
         QFETCH(bool, refused);
         QString message;
-        QCOMPARE(ClosedPeriods::close(kClosedThrough, &message), ClosedPeriods::Outcome::Done);
+        QCOMPARE(Pay::closePeriod(kClosedThrough, &message), ClosedPeriods::Outcome::Done);
         clearTrail();
         const QStringList before = records();
         perform(action);
@@ -525,6 +541,17 @@ private Q_SLOTS:
         QVERIFY2(m_dialogs->last().text.contains("through 02/27/2026 is closed"), qPrintable(m_dialogs->last().text));
         QCOMPARE(records(), before);
         QCOMPARE(trail(), QStringList());
+        // Said first, before any question; the editor is not left editing a row it cannot store.
+        QCOMPARE(m_dialogs->boxes.constFirst().title, ClosedPeriods::kTitle);
+        if (auto* editor = qobject_cast<TimesheetEditor*>(ChildWindows::find("AddTime"))) {
+            QVERIFY(!editor->isEditing());
+            // A closed day's row is shown read-only with a line naming the period.
+            const bool closedRow = action == "editor update" || action == "editor delete";
+            QCOMPARE(editor->findChild<QLineEdit*>("In1")->isReadOnly(), closedRow || action == "editor move");
+            auto* line = editor->findChild<QLabel*>("ClosedLine");
+            QCOMPARE(!line->isHidden(), closedRow);
+            QVERIFY(!closedRow || line->text().contains("closed through 02/27/2026"));
+        }
     }
 
     void closingAndReopening()
@@ -541,8 +568,8 @@ private Q_SLOTS:
         QString message;
         QVERIFY(ClosedPeriods::closedThrough(&closed, &message));
         QCOMPARE(closed, kClosedThrough);
-        QCOMPARE(ClosedPeriods::close(kToday, &message), ClosedPeriods::Outcome::Refused);
-        QCOMPARE(ClosedPeriods::close(kClosedThrough.addDays(-3), &message), ClosedPeriods::Outcome::Refused);
+        QCOMPARE(Pay::closePeriod(kToday, &message), ClosedPeriods::Outcome::Refused);
+        QCOMPARE(Pay::closePeriod(kClosedThrough.addDays(-3), &message), ClosedPeriods::Outcome::Refused);
 
         auto* reopen = ChildWindows::open<ReopenPeriodWindow>("ReopenPeriod");
         QCOMPARE(reopen->findChild<QLabel*>("Label1")->text(),
@@ -555,9 +582,13 @@ private Q_SLOTS:
         click(reopen, "PushButton1");
         QVERIFY(ClosedPeriods::closedThrough(&closed, &message) && !closed.isValid());
 
+        // The close keeps the pay rules it was made under, and the trail records them with it.
         const QString who = " Administrator " + program() + " | ";
-        QCOMPARE(trail(), QStringList({"closed_period insert  2026-02-27" + who + "closed_through:>2026-02-27",
-                                       "closed_period delete  2026-02-27" + who + "closed_through:2026-02-27>"}));
+        const QString rules = Pay::toText(Pay::Rules());
+        QCOMPARE(trail(), QStringList({"closed_period insert  2026-02-27" + who +
+                                           "closed_through:>2026-02-27 pay_rules:>" + rules,
+                                       "closed_period delete  2026-02-27" + who +
+                                           "closed_through:2026-02-27> pay_rules:" + rules + ">"}));
     }
 
     void payrollSaysWhetherTheRangeIsOpen_data()
@@ -581,7 +612,7 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         QString message;
         if (closedThrough.isValid())
-            QCOMPARE(ClosedPeriods::close(closedThrough, &message), ClosedPeriods::Outcome::Done);
+            QCOMPARE(Pay::closePeriod(closedThrough, &message), ClosedPeriods::Outcome::Done);
         auto* window = ChildWindows::open<PayrollWindow>("Payroll");
         window->findChild<QDateEdit*>("DTPicker1")->setDate(from);
         window->findChild<QDateEdit*>("DTPicker2")->setDate(to);

@@ -44,7 +44,7 @@ private Q_SLOTS:
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_server.start(QCoreApplication::applicationDirPath() + QStringLiteral("/helper_terminalserver"),
                        {m_serverDb, QStringLiteral("E100=Ann Lee"), QStringLiteral("É5=José Núñez"),
-                        QStringLiteral("full=E200=Bo Day"), QStringLiteral("K7=Kim Ode"),
+                        QStringLiteral("full=E200=Bo Day"), QStringLiteral("K7=Kim Ode"), QStringLiteral("H1=Hal Ito"),
                         QStringLiteral("site-key=") + m_siteKey});
         QVERIFY2(m_server.waitForStarted(10000), qPrintable(m_server.errorString()));
         QTRY_VERIFY_WITH_TIMEOUT(m_serverOut.contains('\n'), 10000);
@@ -143,6 +143,7 @@ private Q_SLOTS:
         QCOMPARE(text1()->text(), QString());
         QTRY_COMPARE(label("Label5")->text(), QStringLiteral("Ann Lee"));
         QCOMPARE(label("Status")->text(), QStringLiteral("Connected to 127.0.0.1, not encrypted"));
+        QVERIFY(!label("Hours")->isVisible());
         // The terminal's own clock, not the server's 08:00:00.
         QCOMPARE(label("Label6")->text(), QStringLiteral("Signed In at 09:15:30"));
         QCOMPARE(serverValue(QStringLiteral("SELECT in1 FROM timesheet WHERE emp_id = 'E100'")),
@@ -170,6 +171,43 @@ private Q_SLOTS:
         QCOMPARE(label("Label6")->text(), QStringLiteral("Signed In at 09:16:00"));
         QCOMPARE(serverValue(QStringLiteral("SELECT COUNT(*) FROM timesheet WHERE emp_id = 'E200'")),
                  QStringLiteral("1"));
+    }
+
+    // "Show hours after a punch": a server that knows the request answers it under the punch; one that does not
+    // answers "NRF", which is no message, and is not asked again.
+    void hoursAfterAPunch()
+    {
+        m_db->exec(QStringLiteral("UPDATE server SET show_hours = 1"));
+        openWindow(m_serverPort);
+        QTRY_VERIFY(m_dialogs->texts().contains(QStringLiteral("Connection Request Accepted")));
+        auto* hours = label("Hours");
+        QVERIFY(hours->isVisible());
+        punch(QStringLiteral("H1"));
+        QTRY_COMPARE(hours->text(), QStringLiteral("Today 0:00, this week 0:00"));
+        delete m_window;
+        m_dialogs->boxes.clear();
+
+        openWindow(m_quiet->serverPort());
+        hours = label("Hours");
+        QTRY_VERIFY(m_quiet->hasPendingConnections());
+        QTcpSocket* oldServer = m_quiet->nextPendingConnection();
+        QByteArray read;
+        const auto answer = [&](const QByteArray& expected, const QByteArray& reply) {
+            QTRY_COMPARE((read += oldServer->readAll()), expected);
+            read.clear();
+            oldServer->write(reply);
+        };
+        oldServer->write("CRA");
+        punch(QStringLiteral("E100"));
+        answer("E100\n", "RINAnn Lee");
+        answer(Protocol::hoursRequestToWire(), "NRF");
+        QTRY_VERIFY(!hours->isVisible());
+        punch(QStringLiteral("K7"));
+        answer("K7\n", "OUTKim Ode");
+        QTRY_COMPARE(label("Label5")->text(), QStringLiteral("Kim Ode"));
+        punch(QStringLiteral("E100"));
+        answer("E100\n", QByteArray()); // nothing asked in between
+        QCOMPARE(m_dialogs->texts(), QStringList{"Connection Request Accepted"});
     }
 
     void encryptedTerminal_data()

@@ -1,3 +1,4 @@
+#include "core/settings.h"
 #include "server/punch/clockwindow.h"
 #include "tests/support/fixedclock.h"
 #include "tests/support/scripteddialogs.h"
@@ -56,10 +57,35 @@ private Q_SLOTS:
     void signInAndOutShowNameAndTime();
     void unknownIdAndEmptyEnter();
     void fullDayKeepsTheOtherEmployeesAction();
-    void employeesAddedAfterLoadNeedAReopen();
+    void employeeAddedWhileOpenCanPunch();
     void databaseClosedAtLoad();
     void storeFailureIsSaidAndIdKept();
+    void hoursAfterAPunchWhenSet();
 };
+
+// Off, the window is as it always was; on, the line below shows today's and the week's worked time.
+void TestClockWindow::hoursAfterAPunchWhenSet()
+{
+    ClockFixture f;
+    f.db.addTimesheet(QStringLiteral("100"), kToday.addDays(-1),
+                      {QStringLiteral("08:00:00"), QStringLiteral("12:00:00")});
+    QVERIFY(f.open());
+    auto* hours = f.window->findChild<QLabel*>(QStringLiteral("Hours"));
+    f.punch(QStringLiteral("100"));
+    QVERIFY(!hours->isVisible());
+    QCOMPARE(hours->text(), QString());
+
+    QVERIFY(Settings::setValue(Settings::kShowHoursAfterPunch, QStringLiteral("1")));
+    f.window->activated();
+    QVERIFY(hours->isVisible());
+    f.clock.advance(2 * 3600 + 15 * 60);
+    f.punch(QStringLiteral("200")); // signs in while Ann's pair is still open
+    QCOMPARE(hours->text(), QStringLiteral("Today 0:00, this week 0:00"));
+    f.clock.advance(30 * 60);
+    f.punch(QStringLiteral("100"));
+    QCOMPARE(f.action(), QStringLiteral("Signed Out At 10:45:00"));
+    QCOMPARE(hours->text(), QStringLiteral("Today 2:45, this week 6:45"));
+}
 
 void TestClockWindow::opensWithItsControls()
 {
@@ -154,18 +180,17 @@ void TestClockWindow::fullDayKeepsTheOtherEmployeesAction()
     QVERIFY(f.dialogs.boxes.isEmpty());
 }
 
-void TestClockWindow::employeesAddedAfterLoadNeedAReopen()
+void TestClockWindow::employeeAddedWhileOpenCanPunch()
 {
     ClockFixture f;
     QVERIFY(f.open());
     f.db.addEmployee(QStringLiteral("300"), QStringLiteral("Cy"), QStringLiteral("Ng"));
     f.punch(QStringLiteral("300"));
-    QCOMPARE(f.dialogs.last().text, QStringLiteral("No Record Found That Match Your ID"));
-    f.window->closeWindow();
-    QTRY_VERIFY(f.window.isNull());
-    QVERIFY(f.open());
-    f.punch(QStringLiteral("300"));
+    QVERIFY(f.dialogs.boxes.isEmpty());
     QCOMPARE(f.name(), QStringLiteral("Cy Ng"));
+    QCOMPARE(f.action(), QStringLiteral("Signed In At 08:00:00"));
+    QCOMPARE(f.db.scalar(QStringLiteral("select in1 from timesheet where emp_id = '300'")).toString(),
+             QStringLiteral("08:00:00"));
 }
 
 void TestClockWindow::databaseClosedAtLoad()

@@ -152,6 +152,11 @@ private Q_SLOTS:
             QVERIFY(gLocked);
             QVERIFY(login);
             QCOMPARE(field(login, "Text1")->text(), typed);
+            // Back in the field with the refused text selected: what is typed next replaces it.
+            QCOMPARE(QApplication::focusWidget(), field(login, "Text1"));
+            QCOMPARE(field(login, "Text1")->selectedText(), typed);
+            QTest::keyClicks(QApplication::focusWidget(), "admin");
+            QCOMPARE(field(login, "Text1")->text(), QStringLiteral("admin"));
         }
         QCOMPARE(m_dialogs->boxes.size(), 1);
     }

@@ -164,6 +164,12 @@ void TestPackages::unpackedProgramsRun()
         const Run version = run(root("/usr/bin/") + QLatin1String(program), {"--version"});
         QCOMPARE(version.status, 0);
         QVERIFY2(version.output.contains(QStringLiteral(QORVIL_VERSION)), qPrintable(version.output));
+#if defined(__SSP_STRONG__)
+        // A hardened build hardens the programs, which read bytes from files and the network: stack canaries.
+        const Run symbols =
+            run(QStringLiteral("nm"), {"-D", "--undefined-only", root("/usr/bin/") + QLatin1String(program)});
+        QVERIFY2(symbols.output.contains(QStringLiteral("__stack_chk_fail")), program);
+#endif
     }
 
     // The unpacked service serves a terminal on its own database and ends cleanly.

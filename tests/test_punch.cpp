@@ -1,3 +1,7 @@
+#include "core/payroll/paycomputation.h"
+#include "core/payroll/payrollreports.h"
+#include "core/payroll/payrules.h"
+#include "core/protocol.h"
 #include "core/punch/punchrules.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
@@ -52,10 +56,11 @@ private Q_SLOTS:
     void fullDaySequence();
     void firstPunchOfDay_data();
     void firstPunchOfDay();
+    void nightShiftsContinueTheShift_data();
+    void nightShiftsContinueTheShift();
     void blankTimeCountsAsUsed();
     void nullInBeforeFilledOut();
     void unknownAndCaseOnlyIds();
-    void employeesLoadedEarlierAreTheClockWindowsView();
     void quoteInIdIsData();
     void storeFailureWritesNothing_data();
     void storeFailureWritesNothing();
@@ -129,6 +134,62 @@ void TestPunch::firstPunchOfDay()
         QVERIFY(slotsOf(QStringLiteral("5"), kToday.addDays(-1)).at(1).isNull());
 }
 
+void TestPunch::nightShiftsContinueTheShift_data()
+{
+    QTest::addColumn<int>("nightHours"); // 0: off
+    QTest::addColumn<QVariantList>("yesterday");
+    QTest::addColumn<QTime>("at");
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<int>("daysBack"); // of the row written
+    QTest::addColumn<int>("slot");     // written there
+    const QVariantList night = {t("22:00:00")};
+    QTest::newRow("off: the morning's punch starts its own day") << 0 << night << QTime(6, 0) << "RIN" << 0 << 0;
+    QTest::newRow("on: it closes last night's pair") << 16 << night << QTime(6, 0) << "OUT" << 1 << 1;
+    QTest::newRow("on: exactly 16 hours on") << 16 << night << QTime(14, 0) << "OUT" << 1 << 1;
+    QTest::newRow("on: a second more") << 16 << night << QTime(14, 0, 1) << "RIN" << 0 << 0;
+    const QVariantList onBreak = {t("22:00:00"), t("02:00:00")};
+    QTest::newRow("on: back from a break") << 16 << onBreak << QTime(2, 30) << "RIN" << 1 << 2;
+    QTest::newRow("on: a break of 4 hours ends the shift") << 16 << onBreak << QTime(6, 0) << "RIN" << 0 << 0;
+    QTest::newRow("on: after a day shift")
+        << 16 << QVariantList{t("08:00:00"), t("17:00:00")} << QTime(6, 0) << "RIN" << 0 << 0;
+}
+
+void TestPunch::nightShiftsContinueTheShift()
+{
+    QFETCH(int, nightHours);
+    QFETCH(QVariantList, yesterday);
+    QFETCH(QTime, at);
+    QFETCH(QString, reply);
+    QFETCH(int, daysBack);
+    QFETCH(int, slot);
+    TempDatabase db;
+    FixedClock clock(QDateTime(kToday, at));
+    db.addEmployee(QStringLiteral("5"), QStringLiteral("Bo"), QStringLiteral("Ek"));
+    db.addTimesheet(QStringLiteral("5"), kToday.addDays(-1), yesterday);
+    Pay::Rules rules;
+    QString error;
+    QVERIFY(Pay::set(&rules, QStringLiteral("night_shift_hours"), QString::number(nightHours), &error));
+    QVERIFY2(Pay::save(rules, &error), qPrintable(error));
+
+    const PunchResult result = Punch::recordFromTerminal(QStringLiteral("5"));
+    QCOMPARE(Protocol::replyFor(result), std::optional<QString>(reply + QStringLiteral("Bo Ek")));
+    QCOMPARE(slotsOf(QStringLiteral("5"), kToday.addDays(-daysBack)).value(slot).toString(),
+             at.toString(QStringLiteral("HH:mm:ss")));
+    QCOMPARE(db.scalar(QStringLiteral("select count(*) from timesheet")).toInt(), daysBack == 0 ? 2 : 1);
+    // The night's pair counts for the day it began, in the time that passed.
+    if (reply == QLatin1String("OUT") && at == QTime(6, 0)) {
+        Pay::Result pay;
+        QVERIFY2(Pay::computeFor(QStringLiteral("5"), kToday.addDays(-1), kToday.addDays(-1), &pay, &error),
+                 qPrintable(error));
+        QCOMPARE(pay.totals.worked(), qint64(8 * 60));
+        Payroll::DetailReport detail;
+        QVERIFY(Payroll::runDetail(
+            {kToday.addDays(-1), kToday.addDays(-1), {{QStringLiteral("Bo Ek"), QStringLiteral("5"), true}}}, &detail,
+            &error));
+        QCOMPARE(detail.rows.value(0).value(QStringLiteral("out1")).toString(), QStringLiteral("06:00:00 (+1)"));
+    }
+}
+
 void TestPunch::blankTimeCountsAsUsed()
 {
     TempDatabase db;
@@ -170,17 +231,6 @@ void TestPunch::unknownAndCaseOnlyIds()
     // Blanks are part of the ID.
     QCOMPARE(punchBy(QStringLiteral("terminal"), QStringLiteral("AB1 ")).outcome, Outcome::NotFound);
     QCOMPARE(db.scalar(QStringLiteral("select count(*) from timesheet")).toInt(), 0);
-}
-
-void TestPunch::employeesLoadedEarlierAreTheClockWindowsView()
-{
-    TempDatabase db;
-    FixedClock clock(QDateTime(kToday, QTime(9, 0, 0)));
-    RecordSet loaded;
-    QVERIFY(loaded.open(QStringLiteral("Select * from employee")));
-    db.addEmployee(QStringLiteral("9"), QStringLiteral("New"), QStringLiteral("Hire"));
-    QCOMPARE(Punch::recordFromLoadedEmployees(loaded, QStringLiteral("9")).outcome, Outcome::NotFound);
-    QCOMPARE(Punch::recordFromTerminal(QStringLiteral("9")).outcome, Outcome::SignedIn);
 }
 
 void TestPunch::quoteInIdIsData()

@@ -52,7 +52,8 @@ QMenu* menuNamed(MainWindow& window, const QString& caption)
 const QList<int> kAdministrative = {Commands::TimeSheets,       Commands::NewEmployee,    Commands::ChangeAdminPassword,
                                     Commands::PayrollReports,   Commands::EmployeeTable,  Commands::ChangeEmployeeId,
                                     Commands::AuditTrail,       Commands::ClosePayPeriod, Commands::ReopenPayPeriod,
-                                    Commands::AllowedTerminals, Commands::TerminalKey};
+                                    Commands::AllowedTerminals, Commands::TerminalKey,    Commands::Exceptions,
+                                    Commands::PayrollExport};
 const QList<int> kAlwaysOpen = {Commands::Terminals, Commands::Exit, Commands::LogIn,        Commands::Clock,
                                 Commands::Lock,      Commands::Help, Commands::Manual,       Commands::About,
                                 Commands::Cascade,   Commands::Tile, Commands::ArrangeIcons, Commands::StatusBar,
@@ -111,15 +112,33 @@ private Q_SLOTS:
     void menusAndToolbarRunTheirCommands()
     {
         QCOMPARE(window().windowTitle(), QStringLiteral("Qorvil Clock System"));
-        QList<QAction*> entries = window().standardToolBar()->actions();
-        for (QAction* menu : window().menuBar()->actions()) {
-            QVERIFY2(menu->menu() && !menu->menu()->isEmpty(), qPrintable(menu->text()));
-            entries += menu->menu()->actions();
-        }
-        for (QAction* entry : std::as_const(entries)) {
-            if (!entry->isSeparator())
-                QVERIFY2(window().action(entry->data().toInt()) == entry, qPrintable(entry->text()));
-        }
+        QStringList menus;
+        for (QAction* action : window().menuBar()->actions())
+            menus << action->text();
+        QCOMPARE(menus, QStringList({"&File", "&Edit", "&View", "Administrator", "&Window", "Help"}));
+
+        QCOMPARE(describe(menuNamed(window(), "&File")), QStringList({"Terminals:1038", "-", "Time Sheets:1023",
+                                                                      "Change Admin Password:1033", "-", "Exit:1034"}));
+        QCOMPARE(describe(menuNamed(window(), "&Edit")),
+                 QStringList({"&Undo:57643", "-", "Cu&t:57635", "&Copy:57634", "&Paste:57637"}));
+        QCOMPARE(describe(menuNamed(window(), "&View")), QStringList({"&Toolbars:59392", "&Status Bar:59393"}));
+        QCOMPARE(describe(menuNamed(window(), "Administrator")),
+                 QStringList({"Payroll Reports:1035", "Pay Rules...:1044", "Exceptions:1047", "Payroll Export...:1048",
+                              "Employee Table:1036", "-", "New Employee:1024", "-", "Change Employee ID:1037", "-",
+                              "Audit Trail:1039", "Close Pay Period...:1040", "Reopen Pay Period...:1041", "-",
+                              "Allowed Terminals:1042", "Terminal Key:1043", "-", "Show hours after a punch:1050"}));
+        QCOMPARE(describe(menuNamed(window(), "&Window")),
+                 QStringList({"&Cascade:57650", "&Tile:57651", "&Arrange Icons:57649"}));
+        QCOMPARE(describe(menuNamed(window(), "Help")), QStringList({"Manual:1030", "-", "About Qorvil Clock:1029"}));
+        QCOMPARE(menuNamed(window(), "Administrator")->menuAction()->data().toInt(), 1031);
+        QCOMPARE(menuNamed(window(), "Help")->menuAction()->data().toInt(), 1028);
+
+        QStringList buttons;
+        for (QAction* action : window().standardToolBar()->actions())
+            buttons << action->text() + QLatin1Char(':') + action->data().toString();
+        QCOMPARE(window().standardToolBar()->windowTitle(), QStringLiteral("Standard"));
+        QCOMPARE(buttons, QStringList({"Log-In:1022", "New Employee:1024", "Time Sheets:1023", "Clock:1026",
+                                       "Lock:1027", "Help:1020"}));
         for (QAction* action : window().standardToolBar()->actions())
             QVERIFY2(!action->icon().isNull(), qPrintable(action->text()));
     }
@@ -233,6 +252,8 @@ private Q_SLOTS:
                                       << "Employee Form/Records";
         QTest::newRow("Payroll Reports") << int(Commands::PayrollReports) << "Payroll"
                                          << "Payroll Report";
+        QTest::newRow("Exceptions") << int(Commands::Exceptions) << "Exceptions"
+                                    << "Exceptions";
         QTest::newRow("Employee Table") << int(Commands::EmployeeTable) << "EmpTable"
                                         << "Employee Table";
         QTest::newRow("Change Employee ID") << int(Commands::ChangeEmployeeId) << "SearchID"
@@ -280,9 +301,6 @@ private Q_SLOTS:
         QTest::newRow("payroll") << int(Commands::PayrollReports) << "Payroll"
                                  << "Employee"
                                  << "The employees";
-        QTest::newRow("clock") << int(Commands::Clock) << "Clock"
-                               << "Employee"
-                               << "The employees";
         QTest::newRow("admin password") << int(Commands::ChangeAdminPassword) << "AdminPass"
                                         << "admin"
                                         << "The administrator password";
@@ -410,6 +428,7 @@ private Q_SLOTS:
                                                         {Commands::EmployeeTable, "EmpTable"},
                                                         {Commands::TimeSheets, "Timesheets"},
                                                         {Commands::PayrollReports, "Payroll"},
+                                                        {Commands::Exceptions, "Exceptions"},
                                                         {Commands::AuditTrail, "AuditTrail"},
                                                         {Commands::ClosePayPeriod, "ClosePeriod"},
                                                         {Commands::ReopenPayPeriod, "ReopenPeriod"},
@@ -465,33 +484,44 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("input");
         QTest::newRow("login") << "Incorrect Password"
-                               << "Access Denied";
+                               << "Access Denied" << false;
         QTest::newRow("password") << "Some Fields are Empty"
-                                  << "Incomplete Information";
+                                  << "Incomplete Information" << false;
         QTest::newRow("delete") << "Are You Sure to Delete This Time Record"
-                                << "Warning! Deletion in Progress";
+                                << "Warning! Deletion in Progress" << false;
+        QTest::newRow("input box") << "Please Enter the Server's IP Address"
+                                   << "Connect to Remote Server" << true;
     }
 
     void boxesAreWideEnoughForTheirTitles()
     {
-        // The real boxes: the title bar's bold text and the frame's buttons must fit beside each other.
+        // The real boxes: the title bar's bold text and the frame's buttons must fit beside each other, and the
+        // frame offers no minimise or maximise.
         QFETCH(QString, text);
         QFETCH(QString, title);
+        QFETCH(bool, input);
         Dialogs::install(nullptr);
         int width = 0;
         int needed = 0;
+        Qt::WindowFlags flags;
         QTimer::singleShot(0, this, [&] {
             QWidget* box = QApplication::activeModalWidget();
             QFont bold = box->font();
             bold.setBold(true);
             needed = QFontMetrics(bold).horizontalAdvance(title) + 90;
             width = box->width();
+            flags = box->windowFlags();
             box->close();
         });
-        dialogs().ok(text, title, Dialogs::Icon::Exclamation);
+        if (input)
+            dialogs().input(text, title);
+        else
+            dialogs().ok(text, title, Dialogs::Icon::Exclamation);
         Dialogs::install(m_dialogs.get());
         QVERIFY2(width >= needed, qPrintable(QStringLiteral("%1 < %2").arg(width).arg(needed)));
+        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     }
 
     void childWindowsLiveInsideTheMainWindow()
@@ -631,11 +661,11 @@ private Q_SLOTS:
     void serverStartsWithoutItsDatabase_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("reason"); // what the windows add to their message
+        QTest::addColumn<QString>("reason"); // what the windows add to their message: the file, and why
         QTest::newRow("unreadable file") << "garbage"
-                                         << "";
+                                         << "/punched.mdb: file is not a database";
         QTest::newRow("missing, cannot be created") << "missing"
-                                                    << "";
+                                                    << "no such folder/punched.mdb: ";
         QTest::newRow("another program's database") << "foreign"
                                                     << "table Employee";
     }
@@ -681,12 +711,9 @@ private Q_SLOTS:
             dialogs.clear();
             window->executeCommand(id);
             QCOMPARE(dialogs.boxes.size(), 1);
-            if (reason.isEmpty())
-                QCOMPARE(dialogs.last().text, QStringLiteral("Could not open database ..."));
-            else
-                QVERIFY2(dialogs.last().text.startsWith("Could not open database ...\n\n") &&
-                             dialogs.last().text.contains(reason),
-                         qPrintable(dialogs.last().text));
+            QVERIFY2(dialogs.last().text.startsWith("Could not open database ...\n\n") &&
+                         dialogs.last().text.contains(reason),
+                     qPrintable(dialogs.last().text));
             QCOMPARE(dialogs.last().title, QStringLiteral("Connection Failed"));
             QCOMPARE(dialogs.last().icon, Dialogs::Icon::Exclamation);
         }

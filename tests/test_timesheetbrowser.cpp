@@ -6,6 +6,7 @@
 #include "tests/support/tempdatabase.h"
 #include "widgets/childwindows.h"
 
+#include <QApplication>
 #include <QDateEdit>
 #include <QDir>
 #include <QLineEdit>
@@ -364,7 +365,7 @@ private Q_SLOTS:
         QCOMPARE(editor->findChild<QLineEdit*>(QStringLiteral("In1"))->text(), QString());
     }
 
-    void addAndEditWhileTheEditorIsOpenOnlyBringItForward()
+    void editWhileTheEditorIsOpenShowsTheChosenRow()
     {
         seedWeek();
         QVERIFY(openBrowser());
@@ -384,10 +385,10 @@ private Q_SLOTS:
         press(QStringLiteral("Edit"));
         QCOMPARE(gRecDate, QStringLiteral("03/02/2026"));
         QCOMPARE(ChildWindows::find(QStringLiteral("AddTime")), editor);
-        QCOMPARE(in1->text(), QStringLiteral("08:05:00"));
-        press(QStringLiteral("Add"));
+        QCOMPARE(in1->text(), QStringLiteral("07:55:00"));
+        press(QStringLiteral("Add")); // only brings it forward
         QCOMPARE(ChildWindows::find(QStringLiteral("AddTime")), editor);
-        QCOMPARE(in1->text(), QStringLiteral("08:05:00"));
+        QCOMPARE(in1->text(), QStringLiteral("07:55:00"));
         QCOMPARE(m_browser->findChildren<TimesheetEditor*>().size(), 0);
 
         // Once closed, the next Edit opens it afresh on the row handed over.
@@ -396,6 +397,33 @@ private Q_SLOTS:
         editor = qobject_cast<TimesheetEditor*>(ChildWindows::find(QStringLiteral("AddTime")));
         QVERIFY(editor);
         QCOMPARE(editor->findChild<QLineEdit*>(QStringLiteral("In1"))->text(), QStringLiteral("07:55:00"));
+    }
+
+    void datesAreTypedWhole_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QDate>("date");
+        QTest::newRow("MM/DD/YYYY") << "02/27/2026" << QDate(2026, 2, 27);
+        QTest::newRow("M/D/YYYY") << "2/7/2026" << QDate(2026, 2, 7);
+        QTest::newRow("YYYY-MM-DD") << "2026-02-27" << QDate(2026, 2, 27);
+        QTest::newRow("a part only: unchanged") << "2/7" << kToday;
+    }
+
+    void datesAreTypedWhole()
+    {
+        // Typed over the box after a click anywhere in it, without choosing the part to change first.
+        QFETCH(QString, typed);
+        QFETCH(QDate, date);
+        QVERIFY(openBrowser());
+        QDateEdit* from = picker(1);
+        QApplication::setActiveWindow(from->window());
+        auto* text = from->findChild<QLineEdit*>();
+        QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(text->width() - 4, text->height() / 2));
+        QTRY_COMPARE(text->selectedText(), text->text());
+        QTest::keyClicks(from, typed);
+        QTest::keyClick(from, Qt::Key_Tab);
+        QCOMPARE(from->date(), date);
+        QCOMPARE(text->text(), date.toString(QStringLiteral("MM/dd/yyyy")));
     }
 
     void closeClosesTheWindow()

@@ -1,5 +1,6 @@
 #include "widgets/childwindows.h"
 
+#include "widgets/desktop.h"
 #include "widgets/formwindow.h"
 
 #include <QApplication>
@@ -156,7 +157,7 @@ FormWindow* open(const QString& name, const std::function<FormWindow*()>& create
         return nullptr;
     }
     if (!g_area) {
-        window->show();
+        Desktop::showOnScreen(window);
         window->activateWindow();
         return window;
     }
@@ -177,6 +178,8 @@ FormWindow* open(const QString& name, const std::function<FormWindow*()>& create
         size += QSize(bar, bar);
     }
     sub->resize(room.isEmpty() ? size : size.boundedTo(room));
+    // Centred over the main window, where the eye is, like a dialog over its owner; never scattered.
+    sub->move(std::max(0, (room.width() - sub->width()) / 2), std::max(0, (room.height() - sub->height()) / 2));
     sub->show();
     keepFrameInside(sub);
     g_area->setActiveSubWindow(sub);

@@ -16,8 +16,9 @@ QMdiArea* area();
 
 // The one way to bring up a window of a kind: an open window of that name is brought forward (a
 // maximised one stays maximised); otherwise the window is created, loaded (a window that refuses to load
-// is discarded and nullptr returned) and shown inside the visible part of the main window. A window
-// larger than that part opens at its size and scrolls inside its frame.
+// is discarded and nullptr returned) and shown centred in the visible part of the main window. A window
+// larger than that part opens at its size and scrolls inside its frame. Without an area the window opens
+// on its own, inside the screen.
 FormWindow* open(const QString& name, const std::function<FormWindow*()>& create);
 
 template <class W> W* open(const QString& name)

@@ -5,8 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScreen>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QUrl>
+#include <QWidget>
 
 namespace Desktop {
 
@@ -31,11 +34,66 @@ void allowHelpWithoutDisplay(int argc, char** argv)
     }
 }
 
-void openDocument(const QString& path)
+bool openDocument(const QString& path)
 {
     if (!QFileInfo::exists(path))
-        return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+namespace {
+
+// Moves a frame back inside the work area when the window manager put it partly outside; it watches only
+// until the frame first settled, so a window the user drags later goes where the user puts it.
+class OnScreen : public QObject
+{
+public:
+    explicit OnScreen(QWidget* window) : QObject(window), m_window(window)
+    {
+        window->installEventFilter(this);
+        QTimer::singleShot(2000, this, [this] { deleteLater(); });
+    }
+
+    static void fit(QWidget* window)
+    {
+        if (window->isMaximized() || window->isFullScreen() || !window->screen())
+            return;
+        const QRect room = window->screen()->availableGeometry();
+        const QRect frame = window->frameGeometry();
+        const int x = std::clamp(frame.x(), room.left(), std::max(room.left(), room.right() + 1 - frame.width()));
+        const int y = std::clamp(frame.y(), room.top(), std::max(room.top(), room.bottom() + 1 - frame.height()));
+        if (QPoint(x, y) != frame.topLeft())
+            window->move(x, y);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_window && (event->type() == QEvent::Move || event->type() == QEvent::Show))
+            QTimer::singleShot(0, m_window, [window = m_window] { fit(window); });
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+};
+
+} // namespace
+
+void showOnScreen(QWidget* window)
+{
+    if (QScreen* screen = window->screen()) {
+        const QRect room = screen->availableGeometry();
+        QSize size = window->size();
+        if (!window->testAttribute(Qt::WA_Resized))
+            size = window->sizeHint().expandedTo(window->minimumSizeHint());
+        // The frame the window manager adds is not known before it is shown: room for a title bar.
+        const QSize framed = size + QSize(8, 36);
+        window->move(room.x() + std::max(0, (room.width() - framed.width()) / 2),
+                     room.y() + std::max(0, (room.height() - framed.height()) / 2));
+    }
+    new OnScreen(window);
+    window->show();
 }
 
 void applySkin(QApplication& app)

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
@@ -34,16 +35,27 @@ QString titleOrAppName(const QString& title)
     return title.isEmpty() ? QApplication::applicationDisplayName() : title;
 }
 
-// A box as wide as its title: window managers cut a title that does not fit ("Warning! De...n in Progress").
-// The title bar's font is the desktop's, often bold; its buttons take room beside it.
-void widenForTitle(QMessageBox& box)
+// The width a box needs for its whole title: window managers cut a title that does not fit ("Warning!
+// De...n in Progress"). The title bar's font is the desktop's, often bold; its buttons take room beside it.
+int titleWidth(const QWidget& box)
 {
     QFont titleFont = box.font();
     titleFont.setBold(true);
-    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 120;
+    return QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 120;
+}
+
+void widenForTitle(QMessageBox& box)
+{
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
-        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
-                      grid->columnCount());
+        grid->addItem(new QSpacerItem(titleWidth(box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(),
+                      0, 1, grid->columnCount());
+}
+
+// A box's frame has a close button only: a question cannot be minimised or maximised.
+void frameAsBox(QWidget& box)
+{
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                       Qt::WindowCloseButtonHint);
 }
 
 class QtDialogs final : public Dialogs
@@ -55,6 +67,7 @@ public:
                         buttons == Buttons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                         QApplication::activeWindow());
         widenForTitle(box);
+        frameAsBox(box);
         box.setTextFormat(Qt::PlainText);
         const int chosen = box.exec();
         if (buttons == Buttons::Ok)
@@ -64,10 +77,16 @@ public:
 
     QString input(const QString& prompt, const QString& title) override
     {
-        bool accepted = false;
-        const QString text = QInputDialog::getText(QApplication::activeWindow(), titleOrAppName(title), prompt,
-                                                   QLineEdit::Normal, QString(), &accepted);
-        return accepted ? text : QString();
+        QInputDialog box(QApplication::activeWindow());
+        box.setWindowTitle(titleOrAppName(title));
+        box.setLabelText(prompt);
+        box.setInputMode(QInputDialog::TextInput);
+        box.setTextValue(QString());
+        frameAsBox(box);
+        // The dialog sizes itself to its layout: the text box carries the width the title needs.
+        if (auto* edit = box.findChild<QLineEdit*>())
+            edit->setMinimumWidth(titleWidth(box) - 20);
+        return box.exec() == QDialog::Accepted ? box.textValue() : QString();
     }
 
     NoticeId notice(const QString& text, const QString& title, Icon icon, std::function<void()> onDismissed) override
@@ -133,6 +152,7 @@ private:
         // a parent it does not have then).
         box->setWindowModality(Qt::ApplicationModal);
         widenForTitle(*box);
+        frameAsBox(*box);
         m_shown = box;
         m_shownId = next.id;
         auto done = next.onDismissed;
@@ -169,9 +189,12 @@ void Dialogs::install(Dialogs* dialogs)
 
 void showDatabaseNotOpen()
 {
-    const QString refusal = Database::refusal();
+    // The described text first, then the file and the reason, so the owner knows what to mend.
+    QString why = Database::openFailure();
+    if (why.isEmpty())
+        why = Database::refusal();
     dialogs().ok(QStringLiteral("Could not open database ...") +
-                     (refusal.isEmpty() ? QString() : QStringLiteral("\n\n") + refusal),
+                     (why.isEmpty() ? QString() : QStringLiteral("\n\n") + why),
                  QStringLiteral("Connection Failed"), Dialogs::Icon::Exclamation);
 }
 

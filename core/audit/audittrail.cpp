@@ -20,8 +20,10 @@ QString utcText(const QDateTime& at)
 
 bool isDateColumn(const QString& column)
 {
-    static const QStringList dates = {QStringLiteral("rsdate"), QStringLiteral("emp_dob"), QStringLiteral("date_hired"),
-                                      QStringLiteral("closed_through")};
+    static const QStringList dates = {QStringLiteral("rsdate"),     QStringLiteral("emp_dob"),
+                                      QStringLiteral("date_hired"), QStringLiteral("closed_through"),
+                                      QStringLiteral("day"),        QStringLiteral("period_start"),
+                                      QStringLiteral("from_date"),  QStringLiteral("to_date")};
     return dates.contains(column, Qt::CaseInsensitive);
 }
 
@@ -113,12 +115,21 @@ QString describe(const Change& change)
     static const QHash<QString, QString> things = {
         {QStringLiteral("timesheet"), QStringLiteral("Time record")},
         {QStringLiteral("employee"), QStringLiteral("Employee record")},
+        {QStringLiteral("holiday"), QStringLiteral("Holiday")},
+        {QStringLiteral("paid_time_off"), QStringLiteral("Paid time off")},
     };
     const QString table = change.table.toLower();
     if (table == QLatin1String("admin"))
         return change.action == QLatin1String("update")   ? QStringLiteral("Administrator password changed")
                : change.action == QLatin1String("insert") ? QStringLiteral("Administrator password set")
                                                           : QStringLiteral("Administrator password removed");
+    if (table == QLatin1String("pay_rules"))
+        return QStringLiteral("Pay rules changed");
+    if (table == QLatin1String("payroll_export") && change.action == QLatin1String("insert"))
+        return QStringLiteral("Hours exported for payroll");
+    if (table == QLatin1String("pay_exempt"))
+        return change.action == QLatin1String("delete") ? QStringLiteral("Overtime paid again")
+                                                        : QStringLiteral("Exempt from overtime");
     if (table == QLatin1String("closed_period"))
         return change.action == QLatin1String("insert")   ? QStringLiteral("Pay period closed")
                : change.action == QLatin1String("delete") ? QStringLiteral("Pay period reopened")
@@ -223,10 +234,10 @@ std::vector<QStringList> shownLines(const Change& change)
 QString csvHeader()
 {
     return Csv::line({QStringLiteral("Change"), QStringLiteral("When"), QStringLiteral("When (UTC)"),
-                    QStringLiteral("Administrator"), QStringLiteral("OS User"), QStringLiteral("Host"),
-                    QStringLiteral("Program"), QStringLiteral("Employee ID"), QStringLiteral("Day"),
-                    QStringLiteral("Action"), QStringLiteral("Field"), QStringLiteral("Old Value"),
-                    QStringLiteral("New Value")});
+                      QStringLiteral("Administrator"), QStringLiteral("OS User"), QStringLiteral("Host"),
+                      QStringLiteral("Program"), QStringLiteral("Employee ID"), QStringLiteral("Day"),
+                      QStringLiteral("Action"), QStringLiteral("Field"), QStringLiteral("Old Value"),
+                      QStringLiteral("New Value")});
 }
 
 QString csvLines(const Change& change)

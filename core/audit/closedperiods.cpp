@@ -36,15 +36,21 @@ QDate dayOf(const QVariant& value)
 
 } // namespace
 
-bool closedThrough(QDate* through, QString* error)
+bool closedThrough(QDate* through, QString* error, const QSqlDatabase& db)
 {
-    Query query;
+    Query query(db);
     if (!query.exec(QStringLiteral("SELECT max(closed_through) FROM closed_period")) || !query.next()) {
         *error = query.error();
         return false;
     }
     *through = query.isNull(0) ? QDate() : dayOf(query.value(0));
     return true;
+}
+
+bool isClosed(const QDate& day, QDate* through)
+{
+    QString error;
+    return day.isValid() && closedThrough(through, &error) && through->isValid() && day <= *through;
 }
 
 QString refusal(const QDate& through)
@@ -54,7 +60,7 @@ QString refusal(const QDate& through)
         .arg(ValueForms::showDate(through));
 }
 
-Outcome close(const QDate& through, QString* message)
+Outcome close(const QDate& through, const QString& payRules, QString* message)
 {
     if (!through.isValid())
         return refused(message, QStringLiteral("Choose the last day of the pay period to close."));
@@ -74,9 +80,15 @@ Outcome close(const QDate& through, QString* message)
         return refused(
             message,
             QStringLiteral("Every day up to and including %1 is closed already.").arg(ValueForms::showDate(current)));
+    // The close keeps the rules and every employee's wages in force, so a reprint shows what was paid.
     Query insert;
-    if (!insert.exec(QStringLiteral("INSERT INTO closed_period (closed_through) VALUES (?)"),
-                     {ValueForms::storeDate(through)}))
+    const QString day = ValueForms::storeDate(through);
+    if (!insert.exec(QStringLiteral("INSERT INTO closed_period (closed_through, pay_rules) VALUES (?, ?)"),
+                     {day, payRules}) ||
+        !insert.exec(QStringLiteral("INSERT INTO closed_period_wage (closed_through, emp_id, reg_wage, ot_wage) "
+                                    "SELECT c.closed_through, e.emp_id, e.reg_wage, e.ot_wage FROM closed_period AS c, "
+                                    "Employee AS e WHERE c.closed_through = ?"),
+                     {day}))
         return failed(message, insert.error());
     if (!transaction.commit())
         return failed(message, transaction.error());
@@ -107,7 +119,10 @@ Outcome reopen(const QString& password, QDate* through, QString* message)
     const QDate reopened = dayOf(latest.value(1));
     Query remove;
     QString why;
-    if (!remove.exec(QStringLiteral("DELETE FROM closed_period WHERE id = ?"), {id}) || !closedThrough(through, &why))
+    if (!remove.exec(QStringLiteral("DELETE FROM closed_period WHERE id = ?"), {id}) ||
+        !remove.exec(QStringLiteral("DELETE FROM closed_period_wage WHERE closed_through = ?"),
+                     {ValueForms::storeDate(reopened)}) ||
+        !closedThrough(through, &why))
         return failed(message, why.isEmpty() ? remove.error() : why);
     if (!transaction.commit())
         return failed(message, transaction.error());

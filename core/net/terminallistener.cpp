@@ -1,7 +1,10 @@
 #include "core/net/terminallistener.h"
 
+#include "core/clock.h"
 #include "core/net/sitekey.h"
+#include "core/net/socketerrors.h"
 #include "core/net/terminalnotices.h"
+#include "core/payroll/hourstonow.h"
 
 #include <QAbstractEventDispatcher>
 #include <QDeadlineTimer>
@@ -111,7 +114,8 @@ void TerminalListener::tryListen()
         Q_EMIT listening(m_port);
         return;
     }
-    reportListenFailure(int(m_server->serverError()), m_server->errorString());
+    reportListenFailure(SocketErrors::systemNumber(m_server->serverError(), m_server->errorString()),
+                        m_server->errorString());
     m_retry->start();
 }
 
@@ -164,12 +168,12 @@ void TerminalListener::acceptPending()
                 m_acceptor->setEnabled(false);
                 if (!m_acceptFailureTold) {
                     m_acceptFailureTold = true;
-                    m_notices.acceptFailed(int(QAbstractSocket::SocketResourceError), qt_error_string(error));
+                    m_notices.acceptFailed(error, qt_error_string(error));
                 }
                 m_resumeAccepting->start();
                 return;
             }
-            listenerError(int(QAbstractSocket::UnknownSocketError), qt_error_string(error));
+            listenerError(error, qt_error_string(error));
             return;
         }
         m_acceptFailureTold = false;
@@ -408,8 +412,12 @@ void TerminalListener::punchReceived()
         auto reply = [this, index = received.index, id = received.id.text](const PunchResult& result) {
             answer(index, id, result);
         };
+        // Hours are read once the punches before them are stored and answered.
+        if (!received.id.overlong && received.id.text == Protocol::kHoursRequest)
+            m_punches->answerInTurn(PunchResult{},
+                                    [this, index = received.index](const PunchResult&) { answerHours(index); });
         // A line too long to be anybody's ID is answered as an unknown one without asking the store.
-        if (received.id.overlong)
+        else if (received.id.overlong)
             m_punches->answerInTurn(PunchResult{}, std::move(reply));
         else
             m_punches->submit(received.id.text, std::move(reply));
@@ -426,11 +434,42 @@ void TerminalListener::answer(qint64 index, const QString& id, const PunchResult
         terminal->socket->write(Protocol::toWire(*reply));
         terminal->socket->flush(); // now, not on the next turn of the event loop
     }
+    if (terminal &&
+        (result.outcome == PunchResult::Outcome::SignedIn || result.outcome == PunchResult::Outcome::SignedOut))
+        terminal->lastPunched = id;
     if (result.outcome == PunchResult::Outcome::StoreFailed)
         m_notices.punchNotRecorded(terminal ? terminal->address : QString(), id, result.error);
     Q_EMIT punchHandled(index, id, result.outcome);
+    answered(index);
+}
+
+void TerminalListener::answerHours(qint64 index)
+{
+    Connection* terminal = connection(index);
+    if (terminal && terminal->socket->state() == QAbstractSocket::ConnectedState) {
+        // The rules as they are now: a terminal connected before unknown ones were refused asks in vain.
+        readRules();
+        const bool mayAsk =
+            m_rules.acceptUnknown || terminal->encrypted || m_rules.allowed.contains(terminal->socket->peerAddress());
+        QByteArray reply = Protocol::toWire(Protocol::kNotFound);
+        if (mayAsk) {
+            // Hours that cannot be read now are an empty answer: the terminal shows none this time.
+            QString error;
+            const std::optional<Pay::WorkedToNow> worked =
+                terminal->lastPunched.isEmpty() ? std::nullopt : Pay::workedToNow(terminal->lastPunched, now(), &error);
+            reply = worked ? Protocol::hoursToWire(worked->todayMinutes, worked->weekMinutes)
+                           : Protocol::toWire(Protocol::kHours) + '\n';
+        }
+        terminal->socket->write(reply);
+        terminal->socket->flush();
+    }
+    answered(index);
+}
+
+void TerminalListener::answered(qint64 index)
+{
     // Once all its punches are answered the terminal may be read again; what it sent meanwhile is waiting.
-    terminal = connection(index);
+    Connection* terminal = connection(index);
     if (terminal && terminal->punchesWaiting > 0 && --terminal->punchesWaiting == 0 &&
         terminal->socket->bytesAvailable() > 0)
         receive(index);
@@ -483,11 +522,12 @@ void TerminalListener::finish()
     // by another program's lock get until the hand-over time to be stored.
     QDeadlineTimer handOver(kHandOverMs);
     while (!m_received.empty() || (m_punches->waiting() > 0 && !handOver.hasExpired())) {
-        if (m_received.empty())
-            QThread::msleep(PunchQueue::kRetryMs);
         punchReceived();
         m_punches->process();
+        m_punches->settle(handOver);
         takeEverything(false);
+        if (m_received.empty() && m_punches->waiting() > 0) // held up by another program's lock
+            QThread::msleep(PunchQueue::kRetryMs);
     }
 
     for (auto& [index, terminal] : m_connections) {
@@ -518,7 +558,8 @@ void TerminalListener::socketError(qint64 index, QAbstractSocket::SocketError er
     }
     // A terminal that goes away is a close, not an error worth a notice.
     if (error != QAbstractSocket::RemoteHostClosedError)
-        m_notices.socketError(int(error), terminal->socket->errorString());
+        m_notices.socketError(SocketErrors::systemNumber(error, terminal->socket->errorString()),
+                              terminal->socket->errorString());
     closeSocket(index);
 }
 

@@ -30,7 +30,7 @@ QString dottedAddress(const QHostAddress& address);
 // What one connection may hold is bounded: the socket reads at most kReadBufferBytes ahead, an ID is cut at
 // Protocol::IdSplitter::kMaxIdBytes, one read is punched before the next is taken, and a terminal that does
 // not take its replies is not read from while more than kUnsentReplyBytes of them wait to be sent. Punches go
-// through a PunchQueue, so the listener never waits for another program's lock on the database.
+// through a PunchQueue, stored on a thread of its own, so the listener never waits on the database.
 //
 // Who is served follows TerminalAccess's rules, read again whenever terminals connect. A terminal outside the
 // allowed list is refused at once when unknown terminals are not accepted. Otherwise the first byte the terminal
@@ -38,6 +38,9 @@ QString dottedAddress(const QHostAddress& address);
 // for kSniffMs is plain, so a plain terminal waiting for its "CRA" gets it that much later. An encrypted
 // connection is served once its handshake with the site key succeeded, within the handshake time; a failed one,
 // and a plain one while plain terminals are not accepted, is closed without an answer and reported as refused.
+//
+// A terminal may ask for the hours of the employee it last punched (Protocol::kHoursRequest); while unknown
+// terminals are not accepted, only an allowed or encrypted one gets them, the others "NRF".
 class TerminalListener : public QObject
 {
     Q_OBJECT
@@ -82,6 +85,9 @@ public:
     // connection closes. The listener takes no terminals afterwards.
     void finish();
 
+    // The punches on their way to the store (tests reach the store thread's connection through it).
+    PunchQueue& punches() { return *m_punches; }
+
     // The connection counter: the highest index given out so far.
     qint64 connectionCount() const { return m_counter; }
     // The open socket of an index, or nullptr once it has closed (or was never given out).
@@ -116,6 +122,7 @@ private:
         Protocol::IdSplitter splitter;
         QTimer* quiet = nullptr; // made when the terminal first leaves text without a line end
         int punchesWaiting = 0;  // its IDs read and not answered yet: read no more until they are
+        QString lastPunched;     // the ID of its last punch recorded, whose hours it may ask for
     };
 
     // A connection whose first byte has not come yet; only the descriptor exists.
@@ -143,6 +150,8 @@ private:
     void enqueue(qint64 index, Protocol::IdSplitter::Id id);
     void punchReceived();
     void answer(qint64 index, const QString& id, const PunchResult& result);
+    void answerHours(qint64 index);
+    void answered(qint64 index);
     void closeSocket(qint64 index);
     void socketError(qint64 index, QAbstractSocket::SocketError error);
     void listenerError(int error, const QString& description);

@@ -21,6 +21,8 @@ public:
     virtual void terminalRefused(const QString& address, const QString& reason) = 0;
     // Connection `index` ended: a notice about it that nobody has seen yet can be dropped.
     virtual void clientClosed(qint64 index) = 0;
+    // `error` in these is the system's error number (errno), 0 when the failure has none; SocketErrors::text
+    // words it.
     // The port could not be listened on. Raised once; the listener retries quietly until it succeeds.
     virtual void listenFailed(quint16 port, int error, const QString& description) = 0;
     // New terminals could not be accepted (the process ran out of descriptors). Raised once; connected terminals

@@ -3,6 +3,7 @@
 #include "core/payroll/paycomputation.h"
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVariantMap>
@@ -45,8 +46,32 @@ struct Column
     QString box; // the text box's name
 };
 
+// A plain text table under a heading line, every column as wide as its widest cell; numbers right-aligned.
+QString textTable(const QList<Column>& columns, const QList<QStringList>& rows);
+
+// The columns with every pay rule at its default.
 const QList<Column>& detailColumns();
 const QList<Column>& summaryColumns();
+
+// What a report under other rules shows beyond the default columns.
+struct Shape
+{
+    bool byRules = false;  // a rule changes pay: hours in exact minutes, money in cents
+    bool rounding = false; // counted times beside the stored ones
+    bool doubleTime = false;
+    bool holiday = false;
+    bool paidTimeOff = false;
+    bool weekly = false; // per-week subtotals in the detail report
+};
+QList<Column> detailColumns(const Shape& shape);
+QList<Column> summaryColumns(const Shape& shape);
+
+// A line under the rows: its caption in the first column, then texts by column name.
+struct TotalLine
+{
+    QString caption;
+    QHash<QString, QString> cells;
+};
 
 // One row of a work table by lower-case column name, values in their column's type.
 using Row = QVariantMap;
@@ -55,10 +80,14 @@ struct PreparedReport
 {
     QDate from;
     QDate to;
-    QDate printed;   // the day the report was made
-    QList<Row> rows; // the work table's rows, as the report's bands show them
-    QString csv;     // rows and totals, for payroll software
-    QString text;    // the report as aligned plain text
+    QDate printed; // the day the report was made
+    Shape shape;
+    QList<Column> columns; // as shown: the default ones unless a rule changes pay
+    QString rules;         // the rules in words, named in the heading when they change pay
+    QString note;          // "the week's earlier days were read", when they were
+    QList<Row> rows;       // the work table's rows, as the report's bands show them
+    QString csv;           // rows and totals, for payroll software
+    QString text;          // the report as aligned plain text
 };
 
 struct DetailReport : PreparedReport
@@ -72,11 +101,17 @@ struct DetailReport : PreparedReport
     double regWage = 0; // wages and earnings are unknown (shown empty) unless the employee was found
     double otWage = 0;
     Pay::Earnings earnings;
+    // Under rules that change pay: the totals in minutes and the earnings in cents.
+    Pay::Minutes minutes;
+    Pay::Money money;
+    bool mixedWages = false;     // the range crosses pay periods closed at other wages
+    QList<TotalLine> totalLines; // hours, wages and earnings per hour type, as printed under the rows
 };
 
 struct SummaryReport : PreparedReport
 {
     bool anyChecked = false;
+    bool readEarlierDays = false;
 };
 
 // The full detail report of the first checked employee in list order. A failure of the store leaves the

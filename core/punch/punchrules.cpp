@@ -1,12 +1,13 @@
 #include "core/punch/punchrules.h"
 
-#include "core/store/trailwriter.h"
+#include "core/audit/closedperiods.h"
 #include "core/clock.h"
 #include "core/employees/employeerecord.h"
 #include "core/sites/sites.h"
 #include "core/store/database.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
+#include "core/store/trailwriter.h"
 #include "core/valueforms.h"
 
 #include <array>
@@ -44,6 +45,15 @@ PunchResult storeFailed(PunchResult result, const QString& error)
     return result;
 }
 
+// A statement that met another session's lock (on a database server, a row another program holds longer than
+// a statement waits) holds the punch up: it is tried again, like a group that found the lock taken.
+PunchResult failedOn(const Query& query, bool* busy)
+{
+    if (busy && query.busy())
+        *busy = true;
+    return storeFailed(PunchResult(), query.error());
+}
+
 bool stored(const PunchResult& result)
 {
     return result.outcome == Outcome::SignedIn || result.outcome == Outcome::SignedOut;
@@ -57,14 +67,16 @@ struct Day
     std::optional<qint64> row;
     std::size_t free = kSlotCount;
     QString error;
+    bool busy = false;
 };
 
-Day readDay(const QString& id, const QString& day)
+Day readDay(const QSqlDatabase& db, const QString& id, const QString& day)
 {
     Day found;
-    Query sheet;
+    Query sheet(db);
     if (!sheet.exec(kDaySlotsSql, {id, day})) {
         found.error = sheet.error();
+        found.busy = sheet.busy();
         return found;
     }
     while (sheet.next()) {
@@ -78,14 +90,102 @@ Day readDay(const QString& id, const QString& day)
         return found;
     }
     found.error = sheet.error();
+    found.busy = sheet.busy();
     return found;
 }
 
+// With night shifts on, a punch without a row of its own day may continue the shift of the employee's latest
+// row: that row has a punch within the last `hours` (inclusive) and its last pair is open or ended less than
+// kShiftBreakSecs ago. The row, and the slot the punch fills there; no row when the punch starts its own day.
+constexpr qint64 kShiftBreakSecs = 4 * 3600;
+const QString kLatestRowsSql = QStringLiteral("Select id, emp_id, rsdate, in1, out1, in2, out2, in3, out3 from "
+                                              "timesheet where emp_id = ? and rsdate >= ? and rsdate < ? "
+                                              "order by rsdate desc, id");
+
+// The pay rules' night-shift hours (0: off), read at each punch that has no row of its day yet, so a running
+// service follows a change at once.
+double nightShiftHours(const QSqlDatabase& db, QString* error)
+{
+    Query rules(db);
+    if (!rules.exec(QStringLiteral("Select night_shift_hours from pay_rules order by id limit 1"))) {
+        *error = rules.error();
+        return 0;
+    }
+    if (!rules.next() || rules.isNull(0)) {
+        *error = rules.error();
+        return 0;
+    }
+    return ValueForms::readNumber(rules.text(0)).value_or(0);
+}
+
+Day readShift(const QSqlDatabase& db, const QString& id, const QDateTime& at, double hours)
+{
+    Day shift;
+    const qint64 window = qint64(hours * 3600);
+    Query sheet(db);
+    const QDate earliest = at.date().addDays(-(window / 86400 + 1));
+    if (!sheet.exec(kLatestRowsSql, {id, ValueForms::storeDate(earliest), ValueForms::storeDate(at.date())})) {
+        shift.error = sheet.error();
+        shift.busy = sheet.busy();
+        return shift;
+    }
+    while (sheet.next()) {
+        if (sheet.isNull(1) || sheet.text(1) != id)
+            continue;
+        const QDate day = ValueForms::readDate(sheet.text(2)).value_or(QDate());
+        // The punches of the row in slot order, on the next day from where a time is earlier than the one before.
+        QDateTime last;
+        std::size_t free = kSlotCount;
+        for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
+            const int column = int(slot) + 3;
+            if (sheet.isNull(column)) {
+                free = qMin(free, slot);
+                continue;
+            }
+            const QTime time = ValueForms::storedTime(sheet.text(column));
+            if (!time.isValid() || !day.isValid())
+                continue;
+            QDateTime when(last.isValid() ? last.date() : day, time);
+            if (last.isValid() && when < last)
+                when = when.addDays(1);
+            last = when;
+        }
+        const bool open = free % 2 == 1;
+        if (free < kSlotCount && last.isValid() && last.secsTo(at) <= window &&
+            (open || last.secsTo(at) < kShiftBreakSecs)) {
+            shift.row = sheet.value(0).toLongLong();
+            shift.free = free;
+        }
+        return shift;
+    }
+    shift.error = sheet.error();
+    shift.busy = sheet.busy();
+    return shift;
+}
+
 // Fills the first free slot of the day's row, or starts the day's row. The employee is known by now.
-PunchResult recordForEmployee(const QString& id, const QString& name, const QDateTime& at)
+// A punch never writes a day of a closed pay period: a clock set back would change a paid record unseen.
+std::optional<QString> closedDay(const QSqlDatabase& db, const QDate& day, std::optional<QDate>* closed)
+{
+    if (!*closed) {
+        QDate through;
+        if (QString error; !ClosedPeriods::closedThrough(&through, &error, db))
+            return error;
+        *closed = through;
+    }
+    if (!(*closed)->isValid() || day > **closed)
+        return std::nullopt;
+    return QStringLiteral("The computer's clock says it is %1, a day of the pay period closed through %2, so the "
+                          "punch was not recorded: the time records of a closed pay period do not change. Check "
+                          "the computer's date and time.")
+        .arg(ValueForms::showDate(day), ValueForms::showDate(**closed));
+}
+
+PunchResult recordForEmployee(const QSqlDatabase& db, const QString& id, const QString& name, const QDateTime& at,
+                              bool* busy = nullptr, std::optional<QDate> closed = std::nullopt)
 {
     // A punch is the record itself, not a change to it: the trail leaves it out.
-    const TrailWriter::PunchWrites punching;
+    const TrailWriter::PunchWrites punching(db);
     PunchResult result;
     result.name = name;
     const QTime time = QTime(at.time().hour(), at.time().minute(), at.time().second());
@@ -93,23 +193,42 @@ PunchResult recordForEmployee(const QString& id, const QString& name, const QDat
     const QString stamp = ValueForms::storeTime(time);
 
     // Inside a group of punches the files were checked for the whole group; a lone punch checks them here.
-    if (QString error; !Database::fileInPlace(gConn, &error))
+    if (QString error; !Database::fileInPlace(db, &error))
         return storeFailed(result, error);
+    if (const std::optional<QString> refused = closedDay(db, at.date(), &closed))
+        return storeFailed(result, *refused);
 
-    const Day found = readDay(id, day);
-    if (!found.error.isEmpty())
+    Day found = readDay(db, id, day);
+    if (!found.error.isEmpty()) {
+        if (busy && found.busy)
+            *busy = true;
         return storeFailed(result, found.error);
+    }
+    if (!found.row) {
+        QString error;
+        const double night = nightShiftHours(db, &error);
+        if (!error.isEmpty())
+            return storeFailed(result, error);
+        if (night > 0) {
+            found = readShift(db, id, at, night);
+            if (!found.error.isEmpty()) {
+                if (busy && found.busy)
+                    *busy = true;
+                return storeFailed(result, found.error);
+            }
+        }
+    }
     const std::optional<qint64> row = found.row;
     const std::size_t free = found.free;
 
-    Query write;
+    Query write(db);
     if (row) {
         if (free == kSlotCount) {
             result.outcome = Outcome::NoFreeSlot;
             return result;
         }
         if (!write.exec(kFillSlotSql[free], {stamp, *row}))
-            return storeFailed(result, write.error());
+            return storeFailed(result, failedOn(write, busy).error);
         // The slot was free when read in this transaction; a write that changed nothing stored nothing.
         if (write.rowsAffected() != 1)
             return storeFailed(result, QStringLiteral("The time record of %1 changed while the punch was stored, so "
@@ -118,7 +237,7 @@ PunchResult recordForEmployee(const QString& id, const QString& name, const QDat
         result.outcome = free % 2 == 0 ? Outcome::SignedIn : Outcome::SignedOut;
     } else {
         if (!write.exec(kStartDaySql, {id, day, stamp, Sites::stored()}))
-            return storeFailed(result, write.error());
+            return storeFailed(result, failedOn(write, busy).error);
         if (write.rowsAffected() != 1)
             return storeFailed(result, QStringLiteral("The time record of %1 could not be added.").arg(id));
         result.outcome = Outcome::SignedIn;
@@ -135,11 +254,11 @@ struct Lookup
     QString name;
 };
 
-Lookup lookUp(const QString& id)
+Lookup lookUp(const QSqlDatabase& db, const QString& id, bool* busy = nullptr)
 {
-    Query employee;
+    Query employee(db);
     if (!employee.exec(kEmployeeSql, {id}))
-        return {storeFailed(PunchResult(), employee.error()), {}};
+        return {failedOn(employee, busy), {}};
     bool any = false;
     while (employee.next()) {
         any = true;
@@ -147,7 +266,7 @@ Lookup lookUp(const QString& id)
             return {std::nullopt, EmployeeRecord::displayName(employee.value(1), employee.value(2))};
     }
     if (!employee.error().isEmpty())
-        return {storeFailed(PunchResult(), employee.error()), {}};
+        return {failedOn(employee, busy), {}};
     PunchResult nobody;
     nobody.outcome = any ? Outcome::CaseOnly : Outcome::NotFound;
     return {nobody, {}};
@@ -167,25 +286,40 @@ PunchResult recordFromLoadedEmployees(RecordSet& employees, const QString& id)
         // A row without an ID is nobody's, not the empty ID's.
         const QVariant owner = employees.value(QStringLiteral("emp_id"));
         if (!owner.isNull() && owner.toString() == id)
-            return recordForEmployee(id, employeeName(employees), now());
+            return recordForEmployee(gConn, id, employeeName(employees), now());
     }
     return {};
 }
 
-PunchResult recordFromTerminal(const QString& id, const QDateTime& at)
+namespace {
+
+PunchResult recordFromTerminal(const QSqlDatabase& db, const QString& id, const QDateTime& at, bool* busy,
+                               const std::optional<QDate>& closed = std::nullopt)
 {
-    const Lookup lookup = lookUp(id);
+    const Lookup lookup = lookUp(db, id, busy);
     if (lookup.settled)
         return *lookup.settled;
-    return recordForEmployee(id, lookup.name, at.isValid() ? at : now());
+    return recordForEmployee(db, id, lookup.name, at.isValid() ? at : now(), busy, closed);
 }
 
-std::optional<PunchResult> resultWithoutWriting(const TerminalPunch& punch)
+} // namespace
+
+PunchResult recordFromClock(const QString& id)
 {
-    const Lookup lookup = lookUp(punch.id);
+    return recordFromTerminal(id, now());
+}
+
+PunchResult recordFromTerminal(const QString& id, const QDateTime& at)
+{
+    return recordFromTerminal(gConn, id, at, nullptr);
+}
+
+std::optional<PunchResult> resultWithoutWriting(const TerminalPunch& punch, const QSqlDatabase& db)
+{
+    const Lookup lookup = lookUp(db, punch.id);
     if (lookup.settled)
         return lookup.settled->outcome == Outcome::StoreFailed ? std::nullopt : lookup.settled;
-    const Day found = readDay(punch.id, ValueForms::storeDate((punch.at.isValid() ? punch.at : now()).date()));
+    const Day found = readDay(db, punch.id, ValueForms::storeDate((punch.at.isValid() ? punch.at : now()).date()));
     if (!found.error.isEmpty() || !found.row || found.free < kSlotCount)
         return std::nullopt;
     PunchResult full;
@@ -194,17 +328,23 @@ std::optional<PunchResult> resultWithoutWriting(const TerminalPunch& punch)
     return full;
 }
 
-std::vector<PunchResult> recordBatchFromTerminals(const std::vector<TerminalPunch>& punches)
+std::vector<PunchResult> recordBatchFromTerminals(const std::vector<TerminalPunch>& punches, const QSqlDatabase& db)
 {
     std::vector<PunchResult> results;
     results.reserve(punches.size());
+    bool busy = false;
     if (punches.size() > 1) {
-        WriteBatch group;
+        WriteBatch group(db);
         if (group.busy())
             return results;
         if (group.isActive()) {
+            // The closed days read once for the group, inside its transaction.
+            std::optional<QDate> closed;
+            QString unused; // a failure is met again, and reported, by each punch
+            if (QDate through; ClosedPeriods::closedThrough(&through, &unused, db))
+                closed = through;
             for (const TerminalPunch& punch : punches) {
-                results.push_back(recordFromTerminal(punch.id, punch.at));
+                results.push_back(recordFromTerminal(db, punch.id, punch.at, &busy, closed));
                 if (results.back().outcome == Outcome::StoreFailed)
                     break;
             }
@@ -212,22 +352,24 @@ std::vector<PunchResult> recordBatchFromTerminals(const std::vector<TerminalPunc
             if (allHandled && group.commit())
                 return results;
             results.clear();
-            if (group.busy())
+            if (busy || group.busy())
                 return results;
         }
     }
     // One at a time: a lone punch, or a group that could not be stored together (undone as it left scope).
     for (const TerminalPunch& punch : punches) {
-        WriteBatch one;
+        WriteBatch one(db);
         if (one.busy())
             return results;
         PunchResult result;
         if (!one.isActive()) {
             // Nothing can be written: an ID that needs no write still gets its answer.
-            const std::optional<PunchResult> settled = resultWithoutWriting(punch);
+            const std::optional<PunchResult> settled = resultWithoutWriting(punch, db);
             result = settled ? *settled : storeFailed(PunchResult(), one.error());
         } else {
-            result = recordFromTerminal(punch.id, punch.at);
+            result = recordFromTerminal(db, punch.id, punch.at, &busy);
+            if (busy)
+                return results;
             if (stored(result) && !one.commit()) {
                 if (one.busy())
                     return results;

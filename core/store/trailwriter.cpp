@@ -6,8 +6,8 @@
 
 #include <QCoreApplication>
 #include <QHash>
-#include <QSqlQuery>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QSysInfo>
 
 #ifdef Q_OS_UNIX
@@ -25,14 +25,26 @@ struct State
 {
     bool administrator = false;
     QString program;
-    int punchWrites = 0;
-    bool serverTold = false; // the database server's session was told of the punches under way
 };
 
 State& state()
 {
     static State s;
     return s;
+}
+
+// Punches are stored on a thread of their own while the windows change records on theirs: a pause of the trail
+// holds for the thread that punches only.
+struct Punching
+{
+    int writes = 0;
+    bool serverTold = false; // the database server's session was told of the punches under way
+};
+
+Punching& punching()
+{
+    thread_local Punching p;
+    return p;
 }
 
 QString osUser()
@@ -66,9 +78,9 @@ QVariant who(const QVariantList& arguments)
 {
     const QString key = arguments.value(0).toString();
     if (key == QLatin1String("on"))
-        return state().punchWrites == 0;
+        return punching().writes == 0;
     if (key == QLatin1String("paused"))
-        return state().punchWrites > 0 ? QStringLiteral("1") : QStringLiteral("0");
+        return punching().writes > 0 ? QStringLiteral("1") : QStringLiteral("0");
     if (key == QLatin1String("now"))
         return now().toUTC().toString(kTimeForm);
     if (key == QLatin1String("administrator"))
@@ -82,11 +94,23 @@ QVariant who(const QVariantList& arguments)
     return {};
 }
 
-// A change of who is changing reaches the shared connection at once.
-void tell(const QString& key)
+// A change of who is changing reaches the connection's session at once.
+void tell(const QSqlDatabase& db, const QString& key)
 {
-    if (Database::isOpen())
-        (void)StoreDrivers::of(gConn).trailChanged(gConn, key, who, nullptr);
+    if (db.isValid() && db.isOpen())
+        (void)StoreDrivers::of(db).trailChanged(db, key, who, nullptr);
+}
+
+// The followed tables the database has: tables of later releases are followed once it has them.
+std::vector<TrailTable> present(const QSqlDatabase& db)
+{
+    const QStringList have = db.tables();
+    std::vector<TrailTable> found;
+    for (const TrailTable& table : tables()) {
+        if (have.contains(table.table, Qt::CaseInsensitive))
+            found.push_back(table);
+    }
+    return found;
 }
 
 bool exec(QSqlDatabase& db, const QString& sql, QString* error)
@@ -107,6 +131,11 @@ const std::vector<TrailTable>& tables()
         {QStringLiteral("Employee"), QStringLiteral("emp_id"), QString(), true},
         {QStringLiteral("admin"), QString(), QString(), false},
         {QStringLiteral("closed_period"), QString(), QStringLiteral("closed_through"), true},
+        {QStringLiteral("pay_rules"), QString(), QString(), true},
+        {QStringLiteral("holiday"), QString(), QStringLiteral("day"), true},
+        {QStringLiteral("pay_exempt"), QStringLiteral("emp_id"), QString(), true},
+        {QStringLiteral("paid_time_off"), QStringLiteral("emp_id"), QStringLiteral("rsdate"), true},
+        {QStringLiteral("payroll_export"), QString(), QStringLiteral("from_date"), true},
     };
     return audited;
 }
@@ -140,20 +169,25 @@ bool createSchema(QSqlDatabase& db, QString* error)
             return false;
     }
     // The database's triggers as this step makes them; changing them later is a step of its own.
-    return driver.installTrail(db, tables(), error);
+    return followTables(db, error);
+}
+
+bool followTables(QSqlDatabase& db, QString* error)
+{
+    return StoreDrivers::of(db).installTrail(db, present(db), error);
 }
 
 bool attach(QSqlDatabase& db, QString* error)
 {
     if (!db.tables().contains(kChangeTable, Qt::CaseInsensitive))
         return true;
-    return StoreDrivers::of(db).attachTrail(db, tables(), who, error);
+    return StoreDrivers::of(db).attachTrail(db, present(db), who, error);
 }
 
 void setAdministratorLoggedIn(bool loggedIn)
 {
     state().administrator = loggedIn;
-    tell(QStringLiteral("administrator"));
+    tell(gConn, QStringLiteral("administrator"));
 }
 
 void setProgram(const QString& program)
@@ -163,19 +197,19 @@ void setProgram(const QString& program)
 
 // A group of punches from terminals said so when its transaction began (StoreDriver::beginWriting); a lone
 // punch tells the database server here.
-PunchWrites::PunchWrites()
+PunchWrites::PunchWrites(const QSqlDatabase& db) : m_db(db)
 {
-    if (++state().punchWrites == 1) {
-        state().serverTold = !(gConn.isValid() && StoreDrivers::of(gConn).vouched(gConn));
-        if (state().serverTold)
-            tell(QStringLiteral("paused"));
+    if (++punching().writes == 1) {
+        punching().serverTold = !(m_db.isValid() && StoreDrivers::of(m_db).vouched(m_db));
+        if (punching().serverTold)
+            tell(m_db, QStringLiteral("paused"));
     }
 }
 
 PunchWrites::~PunchWrites()
 {
-    if (--state().punchWrites == 0 && state().serverTold)
-        tell(QStringLiteral("paused"));
+    if (--punching().writes == 0 && punching().serverTold)
+        tell(m_db, QStringLiteral("paused"));
 }
 
 } // namespace TrailWriter

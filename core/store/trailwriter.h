@@ -27,6 +27,9 @@ const std::vector<TrailTable>& tables();
 // The tables and triggers of the trail, as the database keeps them (a schema step).
 bool createSchema(QSqlDatabase& db, QString* error);
 
+// The database's triggers on the followed tables it has; a schema step that adds a followed table calls it.
+bool followTables(QSqlDatabase& db, QString* error);
+
 // Puts this program's recording on a connection to a database that keeps the trail. A database without the
 // trail is left as it is. When this fails, the database's triggers go on, and the connection's changes are
 // still recorded, as made outside Qorvil.
@@ -38,14 +41,18 @@ void setAdministratorLoggedIn(bool loggedIn);
 // "service", "report tool"); anything else is recorded under its own application name unless set here.
 void setProgram(const QString& program);
 
-// While one exists, this program's changes to time records are punches and are not recorded.
+// While one exists, the changes to time records that this thread makes through the connection are punches and
+// are not recorded.
 class PunchWrites
 {
 public:
-    PunchWrites();
+    explicit PunchWrites(const QSqlDatabase& db);
     ~PunchWrites();
     PunchWrites(const PunchWrites&) = delete;
     PunchWrites& operator=(const PunchWrites&) = delete;
+
+private:
+    QSqlDatabase m_db;
 };
 
 } // namespace TrailWriter

@@ -5,6 +5,7 @@
 #include "core/valueforms.h"
 #include "server/audit/audittrailmodel.h"
 #include "widgets/childwindows.h"
+#include "widgets/datebox.h"
 #include "widgets/dialogs.h"
 
 #include <QComboBox>
@@ -21,6 +22,7 @@
 #include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <array>
 
 namespace {
 
@@ -41,15 +43,12 @@ AuditTrailWindow::AuditTrailWindow(QWidget* parent) : FormWindow(parent)
     m_employee->setEditable(true);
     m_employee->setInsertPolicy(QComboBox::NoInsert);
     m_employee->setMinimumWidth(240);
-    m_from = new QDateEdit(filter);
+    m_from = new DateBox(filter);
     m_from->setObjectName(QStringLiteral("DTPicker1"));
-    m_to = new QDateEdit(filter);
+    m_to = new DateBox(filter);
     m_to->setObjectName(QStringLiteral("DTPicker2"));
-    for (QDateEdit* picker : {m_from, m_to}) {
-        picker->setCalendarPopup(true);
-        picker->setDisplayFormat(ValueForms::kDateForm);
+    for (QDateEdit* picker : {m_from, m_to})
         picker->setMinimumWidth(130);
-    }
     const QStringList captions = {QStringLiteral("Employee"), QStringLiteral("From"), QStringLiteral("To")};
     const QList<QWidget*> boxes = {m_employee, m_from, m_to};
     auto* grid = new QGridLayout(filter);
@@ -174,14 +173,28 @@ void AuditTrailWindow::showChanges()
 
 void AuditTrailWindow::listShown()
 {
-    m_list->resizeColumnsToContents();
-    // Columns fit their contents up to a sensible width; a longer text is cut and shown whole in its tool tip.
-    // Who and the employee ID are narrower, so the old and the new value stay in sight beside them.
+    // The window exists to compare the old and the new value: those two share what the other columns leave,
+    // and the others fit their contents only up to a few letters (Who, the employee, the change and the field
+    // narrowest), so both values stay in sight on a small screen. A cut text is shown whole in its tool tip.
+    constexpr int kValueColumns = 6;
+    constexpr std::array<int, kValueColumns> kWidestInLetters = {0, 9, 8, 0, 11, 9}; // 0: as wide as its text
     const int letter = m_list->fontMetrics().horizontalAdvance(QLatin1Char('M'));
+    QHeaderView* header = m_list->horizontalHeader();
     int width = 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width();
     for (int column = 0; column < m_model->columnCount(); ++column) {
-        const int widest = letter * (column == 1 ? 14 : column == 2 ? 9 : 22);
-        m_list->setColumnWidth(column, std::min(m_list->columnWidth(column) + 12, widest));
+        const int natural = std::max(static_cast<QAbstractItemView*>(m_list)->sizeHintForColumn(column),
+                                     header->sectionSizeHint(column)) +
+                            12;
+        if (column >= kValueColumns) {
+            header->setSectionResizeMode(column, QHeaderView::Stretch);
+            width += std::min(natural, 22 * letter);
+            continue;
+        }
+        // Never narrower than its heading.
+        const int heading =
+            header->fontMetrics().horizontalAdvance(m_model->headerData(column, Qt::Horizontal).toString());
+        const int widest = std::max(kWidestInLetters[std::size_t(column)] * letter, heading + 16);
+        m_list->setColumnWidth(column, kWidestInLetters[std::size_t(column)] > 0 ? std::min(natural, widest) : natural);
         width += m_list->columnWidth(column);
     }
     m_width = std::max(m_width, width);

@@ -2,7 +2,12 @@
 
 #include "core/audit/closedperiods.h"
 #include "core/clock.h"
+#include "core/payroll/payexceptions.h"
+#include "core/payroll/payrules.h"
 #include "core/valueforms.h"
+#include "server/payroll/exceptionswindow.h"
+#include "widgets/childwindows.h"
+#include "widgets/datebox.h"
 #include "widgets/dialogs.h"
 
 #include <QDateEdit>
@@ -62,10 +67,8 @@ ClosePeriodWindow::ClosePeriodWindow(QWidget* parent) : FormWindow(parent)
     m_state = stateLabel(frame);
     auto* caption = new QLabel(QStringLiteral("Close every day up to and including"), frame);
     caption->setObjectName(QStringLiteral("Label2"));
-    m_through = new QDateEdit(frame);
+    m_through = new DateBox(frame);
     m_through->setObjectName(QStringLiteral("DTPicker1"));
-    m_through->setCalendarPopup(true);
-    m_through->setDisplayFormat(ValueForms::kDateForm);
     m_through->setMinimumWidth(130);
     caption->setBuddy(m_through);
     auto* grid = new QGridLayout(frame);
@@ -88,6 +91,12 @@ bool ClosePeriodWindow::load()
     // Today's records are still being punched: the latest day that can be closed is yesterday.
     m_through->setMaximumDate(today().addDays(-1));
     m_through->setDate(today().addDays(-1));
+    // With a pay period set, the end of the last complete one is offered.
+    Pay::Rules rules;
+    QString why;
+    if (Pay::load(&rules, &why))
+        if (const auto period = Pay::lastCompletePeriod(rules, today()); period.second.isValid())
+            m_through->setDate(period.second);
     return true;
 }
 
@@ -99,13 +108,55 @@ void ClosePeriodWindow::activated()
 void ClosePeriodWindow::closePeriod()
 {
     const QDate through = m_through->date();
-    if (!dialogs().yesNo(QStringLiteral("Close every day up to and including %1? Time records of those days can "
-                                        "then no longer be added, changed or deleted.")
-                             .arg(ValueForms::showDate(through)),
-                         QStringLiteral("Close Pay Period")))
+    QString error;
+    // A night shift still open would have its out punch refused on a closed day.
+    std::vector<PayExceptions::Exception> open;
+    if (!PayExceptions::openShifts(through, &open, &error)) {
+        dialogs().ok(QStringLiteral("The pay period was not closed: ") + error, QStringLiteral("Close Pay Period"),
+                     Dialogs::Icon::Exclamation);
         return;
+    }
+    if (!open.empty()) {
+        const PayExceptions::Exception& first = open.front();
+        dialogs().ok(
+            QStringLiteral("%1 cannot be closed yet: the shift of employee %2 that began on %3 (%4) is "
+                           "still open, and its out punch belongs to that day. Close the days before it, "
+                           "or close once the shift has ended.")
+                .arg(ValueForms::showDate(first.day), first.empId, ValueForms::showDate(first.day), first.detail),
+            QStringLiteral("Close Pay Period"), Dialogs::Icon::Exclamation);
+        return;
+    }
+    // The days this close would close: those after the last close, up to the chosen one.
+    QDate closed;
+    PayExceptions::Request days{QDate(1, 1, 1), through, {}};
+    if (ClosedPeriods::closedThrough(&closed, &error) && closed.isValid())
+        days.from = closed.addDays(1);
+    std::vector<PayExceptions::Exception> found;
+    if (!PayExceptions::find(days, &found, &error)) {
+        dialogs().ok(QStringLiteral("The pay period was not closed: the exceptions could not be counted: ") + error,
+                     QStringLiteral("Close Pay Period"), Dialogs::Icon::Exclamation);
+        return;
+    }
+    QString question = QStringLiteral("Close every day up to and including %1? Time records of those days can "
+                                      "then no longer be added, changed or deleted.")
+                           .arg(ValueForms::showDate(through));
+    if (!found.empty())
+        question += QStringLiteral("\n\nThese days hold %1 that would be paid wrong (missing punches, impossible or "
+                                   "overlong pairs). Choose No to see them in the Exceptions window.")
+                        .arg(found.size() == 1 ? QStringLiteral("1 exception")
+                                               : QStringLiteral("%1 exceptions").arg(found.size()));
+    if (!dialogs().yesNo(question, QStringLiteral("Close Pay Period"))) {
+        if (!found.empty()) {
+            QDate earliest = through;
+            for (const PayExceptions::Exception& e : found)
+                earliest = std::min(earliest, e.day);
+            if (auto* window = ChildWindows::open<ExceptionsWindow>(QStringLiteral("Exceptions")))
+                window->choose({earliest, through, {}});
+        }
+        return;
+    }
     QString message;
-    const ClosedPeriods::Outcome outcome = ClosedPeriods::close(through, &message);
+    const ClosedPeriods::Outcome outcome = Pay::closePeriod(through, &message);
     if (outcome != ClosedPeriods::Outcome::Done) {
         dialogs().ok(outcome == ClosedPeriods::Outcome::Refused
                          ? message

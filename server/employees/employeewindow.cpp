@@ -366,6 +366,8 @@ void EmployeeWindow::save()
     clearFields();
     LockFields(true);
     m_save->setEnabled(false);
+    // The boxes empty at once, so without this line a saved record looks like a lost one.
+    ChildWindows::showStatus(QStringLiteral("Employee %1 saved.").arg(describe(typed)));
 }
 
 void EmployeeWindow::editOrUpdate()
@@ -385,6 +387,31 @@ void EmployeeWindow::editOrUpdate()
     m_editing = false;
     LockFields(true);
     m_edit->setText(QStringLiteral("Edit"));
+    ChildWindows::showStatus(QStringLiteral("Employee %1 updated.").arg(describe(fields())));
+}
+
+QString EmployeeWindow::describe(const EmployeeRecord::Fields& f)
+{
+    const QString name = QStringList{f.firstName, f.lastName}.join(QLatin1Char(' ')).trimmed();
+    return name.isEmpty() ? f.empId : QStringLiteral("%1 (%2)").arg(f.empId, name);
+}
+
+void EmployeeWindow::showEmployee(const QString& empId)
+{
+    if ((m_editing || m_save->isEnabled()) &&
+        !dialogs().yesNo(QStringLiteral("The changes typed in the employee record are not stored yet. Leave them "
+                                        "and show employee ID \"%1\"?")
+                             .arg(empId),
+                         windowTitle()))
+        return;
+    m_editing = false;
+    m_edit->setText(QStringLiteral("Edit"));
+    m_save->setEnabled(false);
+    LockFields(true);
+    if (EmployeeRecord::findExact(m_employees, empId))
+        showFields(EmployeeRecord::fromRow(m_employees));
+    else
+        clearFields();
 }
 
 void EmployeeWindow::search()

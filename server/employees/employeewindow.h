@@ -27,6 +27,9 @@ public:
     void LockFields(bool lock);
     // The search window enables "Edit" once it has handed an employee over.
     void allowEdit();
+    // Shows that employee (the search window's choice while this window is open). Changes typed and not yet
+    // stored are left only when the administrator agrees.
+    void showEmployee(const QString& empId);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -41,6 +44,8 @@ private:
     void showFields(const EmployeeRecord::Fields& fields);
     void clearFields();
     void storeRefused(const QString& action, const QString& why);
+    // "ID (first last)" for the status bar.
+    static QString describe(const EmployeeRecord::Fields& fields);
 
     RecordSet m_employees;
     bool m_editing = false;

@@ -208,9 +208,13 @@ void SearchIdWindow::uploadRecord()
     if (selected.isEmpty())
         return;
     gEmpID = selected.first()->text(0);
+    // An employee window already open is asked for this employee too: it loaded another one earlier.
+    const bool wasOpen = ChildWindows::find(QStringLiteral("Employee")) != nullptr;
     auto* record = ChildWindows::open<EmployeeWindow>(QStringLiteral("Employee"));
     if (!record)
         return;
+    if (wasOpen)
+        record->showEmployee(selected.first()->text(0));
     record->allowEdit();
     closeWindow();
 }

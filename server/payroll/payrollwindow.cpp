@@ -5,8 +5,11 @@
 #include "core/employees/employeerecord.h"
 #include "core/sites/sites.h"
 #include "core/valueforms.h"
+#include "server/payroll/exceptionswindow.h"
+#include "server/payroll/exportforpayroll.h"
 #include "server/payroll/reportwindow.h"
 #include "widgets/childwindows.h"
+#include "widgets/datebox.h"
 #include "widgets/dialogs.h"
 
 #include <QCheckBox>
@@ -18,6 +21,8 @@
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyle>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -27,6 +32,10 @@ QRect twips(int left, int top, int width, int height)
 {
     return QRect(left / 15, top / 15, width / 15, height / 15);
 }
+
+// The employee list is wider than the described 3015 twips, and the controls beside it move right by as much:
+// the owner picks who is paid by name, and at the described width most names were cut.
+constexpr int kListWider = 2700;
 
 // Small report pictures for the two buttons: a page with lines of figures, and a page with totals blocks.
 QIcon reportIcon(bool detail)
@@ -59,14 +68,14 @@ QIcon reportIcon(bool detail)
 PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
 {
     setWindowTitle(QStringLiteral("Payroll Report"));
-    setFixedSize(twips(0, 0, 6855, 5700).size());
+    setFixedSize(twips(0, 0, kListWider + 6855, 7200).size());
 
     auto* frame1 = new QGroupBox(QStringLiteral("Employee List"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
-    frame1->setGeometry(twips(120, 120, 3015, 5415));
+    frame1->setGeometry(twips(120, 120, kListWider + 3015, 6915));
     m_list = new QTreeWidget(frame1);
     m_list->setObjectName(QStringLiteral("ListView1"));
-    m_list->setGeometry(twips(120, 240, 2775, 5055));
+    m_list->setGeometry(twips(120, 240, kListWider + 2775, 6555));
     m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Employee ID")});
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
@@ -86,58 +95,73 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setWordWrap(true);
     label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label1->setGeometry(twips(3360, 360, 3375, 615));
+    label1->setGeometry(twips(kListWider + 3360, 360, 3375, 615));
 
     auto* label2 = new QLabel(QStringLiteral("From"), this);
     label2->setObjectName(QStringLiteral("Label2"));
-    label2->move(twips(3360, 1080, 0, 0).topLeft());
-    m_from = new QDateEdit(this);
+    label2->move(twips(kListWider + 3360, 1080, 0, 0).topLeft());
+    m_from = new DateBox(this);
     m_from->setObjectName(QStringLiteral("DTPicker1"));
-    m_from->setGeometry(twips(3360, 1320, 2175, 375));
+    m_from->setGeometry(twips(kListWider + 3360, 1320, 2175, 375));
 
     auto* label3 = new QLabel(QStringLiteral("To"), this);
     label3->setObjectName(QStringLiteral("Label3"));
-    label3->move(twips(3360, 1800, 0, 0).topLeft());
-    m_to = new QDateEdit(this);
+    label3->move(twips(kListWider + 3360, 1800, 0, 0).topLeft());
+    m_to = new DateBox(this);
     m_to->setObjectName(QStringLiteral("DTPicker2"));
-    m_to->setGeometry(twips(3360, 2040, 2175, 375));
-    for (QDateEdit* picker : {m_from, m_to}) {
-        picker->setCalendarPopup(true);
-        picker->setDisplayFormat(ValueForms::kDateForm);
-    }
+    m_to->setGeometry(twips(kListWider + 3360, 2040, 2175, 375));
 
     auto* frame2 = new QGroupBox(QStringLiteral("Report Type"), this);
     frame2->setObjectName(QStringLiteral("Frame2"));
-    frame2->setGeometry(twips(3240, 2640, 3375, 1695));
+    frame2->setGeometry(twips(kListWider + 3240, 2640, 3375, 2655));
     m_detail = new QPushButton(reportIcon(true), QStringLiteral("Full Detail Report"), frame2);
     m_detail->setObjectName(QStringLiteral("PushButton1"));
     m_detail->setGeometry(twips(720, 360, 2415, 495));
     m_summary = new QPushButton(reportIcon(false), QStringLiteral("Summary Report"), frame2);
     m_summary->setObjectName(QStringLiteral("PushButton2"));
     m_summary->setGeometry(twips(720, 960, 2415, 495));
-    for (QPushButton* button : {m_detail, m_summary}) {
+    m_exceptions =
+        new QPushButton(style()->standardIcon(QStyle::SP_MessageBoxWarning), QStringLiteral("Exceptions"), frame2);
+    m_exceptions->setObjectName(QStringLiteral("PushButton3"));
+    m_exceptions->setGeometry(twips(720, 1560, 2415, 495));
+    m_exceptions->setToolTip(QStringLiteral("Time records of these days that would be paid wrong, to correct first"));
+    // Before a report is made: how many time records of the choice would be paid wrong.
+    m_exceptionCount = new QLabel(frame2);
+    m_exceptionCount->setObjectName(QStringLiteral("Label5"));
+    m_exceptionCount->setWordWrap(true);
+    m_exceptionCount->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_exceptionCount->setGeometry(twips(120, 2100, 3135, 495));
+    for (QPushButton* button : {m_detail, m_summary, m_exceptions}) {
         button->setIconSize(QSize(22, 22));
         button->setAutoDefault(true);
     }
 
     m_markAll = new QCheckBox(QStringLiteral("Mark All Employee"), this);
     m_markAll->setObjectName(QStringLiteral("CheckBox1"));
-    m_markAll->setGeometry(twips(3360, 4680, 2535, 255));
+    m_markAll->setGeometry(twips(kListWider + 3360, 5400, 2535, 255));
 
     // Under the choices: whether the chosen days may still change.
     m_openPeriod = new QLabel(this);
     m_openPeriod->setObjectName(QStringLiteral("Label4"));
     m_openPeriod->setWordWrap(true);
     m_openPeriod->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_openPeriod->setGeometry(twips(3360, 4995, 3375, 600));
+    m_openPeriod->setGeometry(twips(kListWider + 3360, 5715, 3375, 900));
+
+    // The hours of the choice for the payroll service, in the layout chosen in Payroll Export.
+    m_export = new QPushButton(QStringLiteral("Export for Payroll..."), this);
+    m_export->setObjectName(QStringLiteral("PushButtonExport"));
+    m_export->setGeometry(twips(kListWider + 3360, 6660, 3255, 435));
+    m_export->setAutoDefault(true);
+    m_export->setToolTip(QStringLiteral("Write the hours of the chosen days (and checked employees, or everyone with "
+                                        "hours) for your payroll service"));
 
     // On a database shared by several sites, below the rest: the reports of one site or of all of them.
     m_siteLabel = new QLabel(QStringLiteral("&Site"), this);
     m_siteLabel->setObjectName(QStringLiteral("LabelSite"));
-    m_siteLabel->setGeometry(twips(3360, 5700, 700, 375));
+    m_siteLabel->setGeometry(twips(kListWider + 3360, 7200, 700, 375));
     m_site = new QComboBox(this);
     m_site->setObjectName(QStringLiteral("ComboSite"));
-    m_site->setGeometry(twips(4080, 5670, 2535, 375));
+    m_site->setGeometry(twips(kListWider + 4080, 7170, 2535, 375));
     m_site->setToolTip(QStringLiteral("Only the days whose first punch was at this site, or every site"));
     m_siteLabel->setBuddy(m_site);
     m_siteLabel->hide();
@@ -149,6 +173,21 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     connect(m_markAll, &QCheckBox::clicked, this, &PayrollWindow::markAll);
     connect(m_detail, &QPushButton::clicked, this, &PayrollWindow::fullDetailReport);
     connect(m_summary, &QPushButton::clicked, this, &PayrollWindow::summaryReport);
+    connect(m_exceptions, &QPushButton::clicked, this, &PayrollWindow::showExceptions);
+    // Counted once the choice has settled: marking every employee changes each line, one by one.
+    m_countLater = new QTimer(this);
+    m_countLater->setSingleShot(true);
+    m_countLater->setInterval(0);
+    connect(m_countLater, &QTimer::timeout, this, &PayrollWindow::countExceptions);
+    const auto later = [this] {
+        if (m_loaded)
+            m_countLater->start();
+    };
+    connect(m_from, &QDateEdit::dateChanged, this, later);
+    connect(m_to, &QDateEdit::dateChanged, this, later);
+    connect(m_site, &QComboBox::currentIndexChanged, this, later);
+    connect(m_list, &QTreeWidget::itemChanged, this, later);
+    connect(m_export, &QPushButton::clicked, this, &PayrollWindow::exportForPayroll);
 }
 
 bool PayrollWindow::load()
@@ -157,6 +196,14 @@ bool PayrollWindow::load()
     m_to->setDate(today());
     if (!requireDatabase())
         return false;
+    // With a pay period set, the last complete one is offered.
+    QString why;
+    if (Pay::load(&m_rules, &why)) {
+        if (const auto period = Pay::lastCompletePeriod(m_rules, today()); period.first.isValid()) {
+            m_from->setDate(period.first);
+            m_to->setDate(period.second);
+        }
+    }
     if (!m_employees.open(QStringLiteral("Select * from employee"))) {
         showReadFailed(QStringLiteral("The employees"), m_employees.lastError());
         return false;
@@ -182,21 +229,26 @@ bool PayrollWindow::load()
         m_site->addItems(sites);
         m_siteLabel->show();
         m_site->show();
-        setFixedSize(twips(0, 0, 6855, 6240).size());
+        setFixedSize(twips(0, 0, kListWider + 6855, 7740).size());
     }
+    m_loaded = true;
+    countExceptions();
     return true;
 }
 
 void PayrollWindow::activated()
 {
-    // A pay period may have been closed or reopened meanwhile.
+    // A pay period may have been closed or reopened meanwhile, and time records corrected.
     readClosedPeriods();
+    countExceptions();
 }
 
 void PayrollWindow::readClosedPeriods()
 {
     QString error;
     m_closedRead = ClosedPeriods::closedThrough(&m_closedThrough, &error);
+    if (!Pay::load(&m_rules, &error))
+        m_rules = Pay::Rules();
     showOpenPeriod();
 }
 
@@ -213,6 +265,11 @@ void PayrollWindow::showOpenPeriod()
                                   .arg(ValueForms::showDate(std::max(from, m_closedThrough.addDays(1)))));
     else
         m_openPeriod->setText(QStringLiteral("Every day chosen is in a closed pay period."));
+    // A weekly threshold counts the week's days before From too; the reports say so, and so does the window.
+    if (m_rules.weekly() && m_rules.weekOf(from) != from)
+        m_openPeriod->setText(m_openPeriod->text() + QLatin1Char('\n') +
+                              QStringLiteral("Weekly overtime counts from %1, the start of that week.")
+                                  .arg(ValueForms::showDate(m_rules.weekOf(from))));
 }
 
 Payroll::Request PayrollWindow::request() const
@@ -227,6 +284,41 @@ Payroll::Request PayrollWindow::request() const
         request.list.append({item->text(0), item->text(1), item->checkState(0) == Qt::Checked});
     }
     return request;
+}
+
+PayExceptions::Request PayrollWindow::exceptionsRequest() const
+{
+    const Payroll::Request chosen = request();
+    PayExceptions::Request request{chosen.from, chosen.to, {}, chosen.site};
+    for (const Payroll::ListEntry& entry : chosen.list) {
+        if (entry.checked)
+            request.empIds << entry.empId;
+    }
+    return request;
+}
+
+void PayrollWindow::countExceptions()
+{
+    std::vector<PayExceptions::Exception> found;
+    QString error;
+    const PayExceptions::Request request = exceptionsRequest();
+    const QString whose =
+        request.empIds.isEmpty() ? QStringLiteral("of every employee") : QStringLiteral("of the checked employees");
+    if (!PayExceptions::find(request, &found, &error))
+        m_exceptionCount->setText(QStringLiteral("The exceptions could not be counted: ") + error);
+    else if (found.empty())
+        m_exceptionCount->setText(QStringLiteral("No exceptions in these days %1.").arg(whose));
+    else
+        m_exceptionCount->setText(
+            QStringLiteral("%1 %2 in these days %3: correct them before paying.")
+                .arg(QString::number(found.size()),
+                     found.size() == 1 ? QStringLiteral("exception") : QStringLiteral("exceptions"), whose));
+}
+
+void PayrollWindow::showExceptions()
+{
+    if (auto* window = ChildWindows::open<ExceptionsWindow>(QStringLiteral("Exceptions")))
+        window->choose(exceptionsRequest());
 }
 
 void PayrollWindow::markAll(bool checked)
@@ -268,8 +360,13 @@ template <class R> void PayrollWindow::showReport(const R& report)
         return;
     // A new report window opens beside the employee list rather than over it, where there is room.
     const QRect room = frame->parentWidget()->rect();
-    const int listRight = own->mapTo(frame->parentWidget(), m_list->parentWidget()->geometry().topRight()).x();
-    const int left = listRight + 8;
+    auto listRight = [&] {
+        return own->mapTo(frame->parentWidget(), m_list->parentWidget()->geometry().topRight()).x();
+    };
+    // This window opened centred; to the left edge when that makes room for the report beside the list.
+    if (room.width() - (listRight() + 8) < 480 && own->x() > 0)
+        own->move(0, own->y());
+    const int left = listRight() + 8;
     if (room.width() - left < 480)
         return;
     const int top = room.height() - own->y() >= 360 ? own->y() : 0;
@@ -286,4 +383,15 @@ void PayrollWindow::summaryReport()
     }
     if (report.anyChecked)
         showReport(report);
+}
+
+void PayrollWindow::exportForPayroll()
+{
+    const Payroll::Request chosen = request();
+    PayrollExport::Request request{chosen.from, chosen.to, {}, chosen.site};
+    for (const Payroll::ListEntry& entry : chosen.list) {
+        if (entry.checked)
+            request.empIds << entry.empId;
+    }
+    ExportForPayroll::run(request);
 }

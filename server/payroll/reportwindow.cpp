@@ -2,6 +2,7 @@
 
 #include "widgets/childwindows.h"
 #include "widgets/dialogs.h"
+#include "widgets/icons.h"
 
 #include <QAction>
 #include <QDir>
@@ -87,10 +88,10 @@ ReportWindow::ReportWindow(QWidget* parent) : FormWindow(parent), m_printer(new 
     m_preview->setZoomMode(QPrintPreviewWidget::FitToWidth);
     auto standard = [this](QStyle::StandardPixmap pixmap) { return style()->standardIcon(pixmap); };
 
-    add(output, QStringLiteral("Print"), "document-print", standard(QStyle::SP_DialogSaveButton), tr("Print..."),
-        [this] { print(); })
-        ->setShortcut(QKeySequence::Print);
-    add(output, QStringLiteral("ExportPdf"), "application-pdf", standard(QStyle::SP_FileIcon), tr("Export PDF..."),
+    add(output, QStringLiteral("Print"), "document-print", Icons::print(), tr("Print..."), [this] {
+        print();
+    })->setShortcut(QKeySequence::Print);
+    add(output, QStringLiteral("ExportPdf"), "application-pdf", Icons::exportPdf(), tr("Export PDF..."),
         [this] { exportPdf(); });
     add(output, QStringLiteral("ExportCsv"), "text-csv", standard(QStyle::SP_FileDialogDetailedView),
         tr("Export CSV..."), [this] { exportCsv(); });

@@ -1,6 +1,9 @@
 #include "server/punch/clockwindow.h"
 
+#include "core/clock.h"
+#include "core/payroll/hourstonow.h"
 #include "core/punch/punchrules.h"
+#include "core/settings.h"
 #include "core/valueforms.h"
 #include "widgets/clockdisplay.h"
 #include "widgets/dialogs.h"
@@ -56,6 +59,7 @@ ClockWindow::ClockWindow(QWidget* parent) : FormWindow(parent)
     m_id = station.id;
     m_name = station.name;
     m_action = station.action;
+    m_hours = station.hours;
     connect(m_id, &QLineEdit::returnPressed, this, &ClockWindow::punch);
 }
 
@@ -63,22 +67,28 @@ bool ClockWindow::load()
 {
     if (!requireDatabase())
         return false;
-    if (!m_employees.open(QStringLiteral("Select * from employee"))) {
-        showReadFailed(QStringLiteral("The employees"), m_employees.lastError());
-        return false;
-    }
+    readShowHours();
     m_clock->start();
     return true;
 }
 
+void ClockWindow::readShowHours()
+{
+    m_showHours = Settings::value(Settings::kShowHoursAfterPunch) == QStringLiteral("1");
+    if (!m_showHours)
+        m_hours->clear();
+    m_hours->setVisible(m_showHours);
+}
+
 void ClockWindow::activated()
 {
+    readShowHours(); // the administrator may have changed it meanwhile
     m_id->setFocus();
 }
 
 void ClockWindow::punch()
 {
-    const PunchResult result = Punch::recordFromLoadedEmployees(m_employees, m_id->text());
+    const PunchResult result = Punch::recordFromClock(m_id->text());
     using Outcome = PunchResult::Outcome;
     switch (result.outcome) {
     case Outcome::NotFound:
@@ -89,13 +99,16 @@ void ClockWindow::punch()
     case Outcome::SignedIn:
         m_name->setText(result.name);
         m_action->setText(QStringLiteral("Signed In At ") + ValueForms::showTime(result.time));
+        showHours(m_id->text());
         break;
     case Outcome::SignedOut:
         m_name->setText(result.name);
         m_action->setText(QStringLiteral("Signed Out At ") + ValueForms::showTime(result.time));
+        showHours(m_id->text());
         break;
     case Outcome::NoFreeSlot:
         m_name->setText(result.name);
+        showHours(m_id->text());
         break;
     case Outcome::StoreFailed:
         // The ID stays in the box, so the employee can try again once the store is back.
@@ -106,4 +119,16 @@ void ClockWindow::punch()
         return;
     }
     m_id->clear();
+}
+
+void ClockWindow::showHours(const QString& id)
+{
+    if (!m_showHours)
+        return;
+    // Hours that cannot be read leave the line empty; the punch itself is recorded either way.
+    QString error;
+    const std::optional<Pay::WorkedToNow> worked = Pay::workedToNow(id, now(), &error);
+    m_hours->setText(worked ? Pay::workedText(ValueForms::showDuration(worked->todayMinutes),
+                                              ValueForms::showDuration(worked->weekMinutes))
+                            : QString());
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/store/recordset.h"
 #include "widgets/formwindow.h"
 
 class QLabel;
@@ -20,11 +19,14 @@ public:
 
 private:
     void punch();
+    void showHours(const QString& id);
+    void readShowHours();
 
-    RecordSet m_employees; // read once at load: employees added later are not seen until reopened
     ClockDisplay* m_clock;
     QLineEdit* m_id;
     QLabel* m_name;
     QLabel* m_action;
+    QLabel* m_hours;
+    bool m_showHours = false; // "Show hours after a punch", read at load
     QPushButton* m_close;
 };

@@ -1,6 +1,7 @@
 #include "server/punch/terminalnoticeboxes.h"
 
 #include "core/clock.h"
+#include "core/net/socketerrors.h"
 #include "core/valueforms.h"
 
 #include <QDebug>
@@ -11,7 +12,7 @@ namespace {
 
 QString socketErrorText(int error, const QString& description)
 {
-    return QStringLiteral("Socket Error ") + QString::number(error) + QStringLiteral(": ") + description;
+    return SocketErrors::text(error, description);
 }
 
 } // namespace
@@ -67,7 +68,13 @@ void TerminalNoticeBoxes::acceptFailed(int error, const QString& description)
 
 void TerminalNoticeBoxes::socketError(int error, const QString& description)
 {
-    dialogs().notice(socketErrorText(error, description), QString(), Dialogs::Icon::None, {});
+    // Each keyed terminal's failed read or handshake may end in an error: one box counts those of a spell.
+    const int count = m_socketErrors.open ? m_socketErrors.count + 1 : 1;
+    const QString text = count == 1
+                             ? socketErrorText(error, description)
+                             : QString::number(count) + QStringLiteral(" terminal connections failed. The latest: ") +
+                                   socketErrorText(error, description);
+    show(m_socketErrors, text, QString(), Dialogs::Icon::None);
 }
 
 void TerminalNoticeBoxes::punchNotRecorded(const QString& address, const QString& id, const QString& error)
@@ -75,27 +82,35 @@ void TerminalNoticeBoxes::punchNotRecorded(const QString& address, const QString
     const QString from = address.isEmpty() ? QStringLiteral("a terminal") : address;
     const QString which =
         QStringLiteral("the terminal at ") + from + QStringLiteral(" for ID \"") + id.left(40) + QStringLiteral("\"");
-    m_notRecorded = m_outageOpen ? m_notRecorded + 1 : 1;
+    const int count = m_outage.open ? m_outage.count + 1 : 1;
     QString text;
-    if (m_notRecorded == 1)
+    if (count == 1)
         text = QStringLiteral("A punch from ") + which +
                QStringLiteral(" was not recorded, and the terminal was given no answer: ") + error;
     else
-        text = QString::number(m_notRecorded) +
+        text = QString::number(count) +
                QStringLiteral(" punches from terminals were not recorded, and their terminals were given no answer. "
                               "The latest, from ") +
                which + QStringLiteral(": ") + error;
-    if (m_outageOpen) {
-        dialogs().updateNotice(m_outage, text);
+    show(m_outage, text, QStringLiteral("Punch Not Recorded"), Dialogs::Icon::Exclamation);
+}
+
+void TerminalNoticeBoxes::show(Counted& counted, const QString& text, const QString& title, Dialogs::Icon icon)
+{
+    if (counted.open) {
+        ++counted.count;
+        dialogs().updateNotice(counted.box, text);
         return;
     }
-    // A box dismissed at once closes the outage before notice() returns.
-    m_outageOpen = true;
-    const quint64 number = ++m_outageNumber;
+    // A box dismissed at once closes the spell before notice() returns.
+    counted.open = true;
+    counted.count = 1;
+    const quint64 number = ++counted.number;
     QPointer<TerminalNoticeBoxes> self(this);
-    m_outage = dialogs().notice(text, QStringLiteral("Punch Not Recorded"), Dialogs::Icon::Exclamation, [self, number] {
-        if (self && self->m_outageNumber == number)
-            self->m_outageOpen = false;
+    Counted* which = &counted;
+    counted.box = dialogs().notice(text, title, icon, [self, which, number] {
+        if (self && which->number == number)
+            which->open = false;
     });
 }
 

@@ -98,6 +98,13 @@ const QList<Design>& designs()
          QStringLiteral("Show who changed time and employee records, with the old and the new values"),
          {},
          QStringLiteral("document-open-recent")},
+        {Exceptions,
+         QStringLiteral("Exceptions"),
+         QStringLiteral("Exceptions"),
+         QStringLiteral(
+             "List the time records that would be paid wrong: missing punches, impossible or overlong pairs"),
+         {},
+         QStringLiteral("dialog-warning")},
         {ClosePayPeriod,
          QStringLiteral("Close Pay Period..."),
          QStringLiteral("Close Pay Period"),
@@ -110,6 +117,12 @@ const QList<Design>& designs()
          QStringLiteral("Open again the days of the latest closed pay period"),
          {},
          QStringLiteral("changes-allow")},
+        {PayRules,
+         QStringLiteral("Pay Rules..."),
+         QStringLiteral("Pay Rules"),
+         QStringLiteral("Set how hours are paid: overtime, double time, rounding, meals, holidays, paid time off"),
+         {},
+         QStringLiteral("accessories-calculator")},
         {AllowedTerminals,
          QStringLiteral("Allowed Terminals"),
          QStringLiteral("Allowed Terminals"),
@@ -122,6 +135,18 @@ const QList<Design>& designs()
          QStringLiteral("Show the site key that encrypts the terminals' connections, or make a new one"),
          {},
          QStringLiteral("dialog-password")},
+        {PayrollExport,
+         QStringLiteral("Payroll Export..."),
+         QStringLiteral("Payroll Export"),
+         QStringLiteral("Set the payroll IDs and the codes the payroll services need for the exported hours"),
+         {},
+         QStringLiteral("document-export")},
+        {ShowHours,
+         QStringLiteral("Show hours after a punch"),
+         QStringLiteral("Show hours after a punch"),
+         QStringLiteral("Show the employee's worked time today and this week in the clock window after a punch"),
+         {},
+         {}},
         {Undo, QStringLiteral("&Undo"), QStringLiteral("Undo"), QStringLiteral("Undo the last action"),
          QStringLiteral("Ctrl+Z"), QStringLiteral("edit-undo")},
         {Cut, QStringLiteral("Cu&t"), QStringLiteral("Cut"),
@@ -183,10 +208,14 @@ std::optional<bool> enabledState(int id, bool locked)
     case EmployeeTable:
     case ChangeEmployeeId:
     case AuditTrail:
+    case Exceptions:
     case ClosePayPeriod:
     case ReopenPayPeriod:
+    case PayRules:
     case AllowedTerminals:
     case TerminalKey:
+    case PayrollExport:
+    case ShowHours:
         return !locked;
     case Copy:
     case Cut:

@@ -63,7 +63,14 @@ bool LoginWindow::load()
 
 void LoginWindow::activated()
 {
+    focusPassword();
+}
+
+void LoginWindow::focusPassword()
+{
+    // Selected, so that what is typed replaces it; the field is never cleared.
     m_password->setFocus();
+    m_password->selectAll();
 }
 
 void LoginWindow::tryLogin()
@@ -76,4 +83,6 @@ void LoginWindow::tryLogin()
         return;
     }
     dialogs().ok(QStringLiteral("Incorrect Password"), QStringLiteral("Access Denied"), Dialogs::Icon::Exclamation);
+    // Back in the field: left on "Ok", typing would go nowhere and Enter would send the wrong password again.
+    focusPassword();
 }

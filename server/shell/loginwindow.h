@@ -18,6 +18,7 @@ public:
 
 private:
     void tryLogin();
+    void focusPassword();
 
     RecordSet m_admin; // read at load: a password changed later counts from the next opening
     QLineEdit* m_password;

@@ -10,7 +10,10 @@
 #include "server/employees/employeewindow.h"
 #include "server/employees/emptablewindow.h"
 #include "server/employees/searchidwindow.h"
+#include "server/payroll/exceptionswindow.h"
+#include "server/payroll/payrollexportwindow.h"
 #include "server/payroll/payrollwindow.h"
+#include "server/payroll/payruleswindow.h"
 #include "server/punch/clockwindow.h"
 #include "server/punch/terminalnoticeboxes.h"
 #include "server/serverstate.h"
@@ -26,10 +29,14 @@
 #include "server/timesheets/timesheetbrowser.h"
 #include "widgets/childwindows.h"
 #include "widgets/desktop.h"
+#include "widgets/dialogs.h"
+#include "widgets/icons.h"
 
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -147,6 +154,8 @@ MainWindow::MainWindow(quint16 listenPort, QWidget* parent) : QMainWindow(parent
     setObjectName(QStringLiteral("Qorvil"));
     setWindowTitle(QStringLiteral("Qorvil Clock System"));
     setWindowIcon(QIcon(qorvilLogo(64)));
+    // Every window and box of the server shows the program's own icon, not the toolkit's.
+    QApplication::setWindowIcon(windowIcon());
     // Room on the screen for the window manager's frame around the window.
     resize(QSize(1024, 720).boundedTo(screen()->availableGeometry().size() - QSize(16, 56)));
 
@@ -225,10 +234,10 @@ QAction* MainWindow::makeAction(int id)
         {Commands::ChangeEmployeeId, QStyle::SP_FileDialogContentsView},
         {Commands::Terminals, QStyle::SP_DriveNetIcon},
         {Commands::AuditTrail, QStyle::SP_FileDialogDetailedView},
-        {Commands::ClosePayPeriod, QStyle::SP_DialogApplyButton},
+        {Commands::Exceptions, QStyle::SP_MessageBoxWarning},
         {Commands::ReopenPayPeriod, QStyle::SP_DialogResetButton},
         {Commands::AllowedTerminals, QStyle::SP_DriveNetIcon},
-        {Commands::TerminalKey, QStyle::SP_DialogApplyButton},
+        {Commands::PayRules, QStyle::SP_FileDialogDetailedView},
         {Commands::Undo, QStyle::SP_ArrowBack},
     };
     QIcon fallback;
@@ -240,6 +249,10 @@ QAction* MainWindow::makeAction(int id)
         fallback = newEmployeeIcon();
     else if (id == Commands::TimeSheets)
         fallback = timeSheetsIcon();
+    else if (id == Commands::ClosePayPeriod)
+        fallback = Icons::closePeriod();
+    else if (id == Commands::TerminalKey)
+        fallback = Icons::key();
     else if (fallbacks.contains(id))
         fallback = style()->standardIcon(fallbacks.value(id));
     if (!design->themeIcon.isEmpty())
@@ -312,6 +325,9 @@ void MainWindow::buildMenus()
     admin->setObjectName(QStringLiteral("AdministratorMenu"));
     admin->menuAction()->setData(int(Commands::AdministratorMenu));
     admin->addAction(makeAction(Commands::PayrollReports));
+    admin->addAction(makeAction(Commands::PayRules));
+    admin->addAction(makeAction(Commands::Exceptions));
+    admin->addAction(makeAction(Commands::PayrollExport));
     admin->addAction(makeAction(Commands::EmployeeTable));
     admin->addSeparator();
     admin->addAction(action(Commands::NewEmployee));
@@ -324,6 +340,11 @@ void MainWindow::buildMenus()
     admin->addSeparator();
     admin->addAction(makeAction(Commands::AllowedTerminals));
     admin->addAction(makeAction(Commands::TerminalKey));
+    admin->addSeparator();
+    QAction* showHours = makeAction(Commands::ShowHours);
+    showHours->setCheckable(true);
+    showHours->setChecked(Settings::value(Settings::kShowHoursAfterPunch) == QStringLiteral("1"));
+    admin->addAction(showHours);
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
     window->setObjectName(QStringLiteral("WindowMenu"));
@@ -405,11 +426,22 @@ void MainWindow::executeCommand(int id)
     if (!Commands::enabledState(id, gLocked).value_or(true))
         return;
     switch (id) {
+    case Commands::ShowHours: {
+        // The clock window follows the setting the next time it comes to the front.
+        QAction* item = action(Commands::ShowHours);
+        if (QString error; !Settings::setValue(Settings::kShowHoursAfterPunch,
+                                               item->isChecked() ? QStringLiteral("1") : QStringLiteral("0"), &error)) {
+            item->setChecked(!item->isChecked());
+            dialogs().ok(QStringLiteral("The setting could not be stored: ") + error, item->text(),
+                         Dialogs::Icon::Exclamation);
+        }
+        break;
+    }
     case Commands::Help:
-        Desktop::openDocument(DataPaths::document(QStringLiteral("help.hlp")));
+        openHelpDocument(QStringLiteral("help.hlp"));
         break;
     case Commands::Manual:
-        Desktop::openDocument(DataPaths::document(QStringLiteral("help.doc")));
+        openHelpDocument(QStringLiteral("help.doc"));
         break;
     case Commands::LogIn:
         ChildWindows::open<LoginWindow>(QStringLiteral("LogIn"));
@@ -445,10 +477,18 @@ void MainWindow::executeCommand(int id)
         ChildWindows::open<TimesheetBrowser>(QStringLiteral("Timesheets"));
         break;
     case Commands::NewEmployee:
+        // A new employee's window opens on no one, whichever employee another window handed on last.
+        gEmpID.clear();
         ChildWindows::open<EmployeeWindow>(QStringLiteral("Employee"));
         break;
     case Commands::PayrollReports:
         ChildWindows::open<PayrollWindow>(QStringLiteral("Payroll"));
+        break;
+    case Commands::Exceptions:
+        ChildWindows::open<ExceptionsWindow>(QStringLiteral("Exceptions"));
+        break;
+    case Commands::PayrollExport:
+        ChildWindows::open<PayrollExportWindow>(QStringLiteral("PayrollExport"));
         break;
     case Commands::EmployeeTable:
         ChildWindows::open<EmpTableWindow>(QStringLiteral("EmpTable"));
@@ -470,6 +510,9 @@ void MainWindow::executeCommand(int id)
         if (TerminalsWindow::showConnected(m_listener->connectedTerminals()) == TerminalsWindow::Shown::DatabaseNotOpen)
             close();
         break;
+    case Commands::PayRules:
+        ChildWindows::open<PayRulesWindow>(QStringLiteral("PayRules"));
+        break;
     case Commands::AllowedTerminals:
         ChildWindows::open<AllowedTerminalsWindow>(QStringLiteral("AllowedTerminals"));
         break;
@@ -480,6 +523,19 @@ void MainWindow::executeCommand(int id)
     default:
         break;
     }
+}
+
+void MainWindow::openHelpDocument(const QString& name)
+{
+    // A missing document stays silent, as the help always was; one that is there but finds no program to
+    // show it would otherwise look like a dead button.
+    const QString path = DataPaths::document(name);
+    if (Desktop::openDocument(path) || !QFileInfo::exists(path))
+        return;
+    dialogs().ok(QStringLiteral("No program was found to open the manual (a web browser or a document viewer). "
+                                "You can open it yourself: %1")
+                     .arg(QDir::toNativeSeparators(path)),
+                 QStringLiteral("Help"), Dialogs::Icon::Information);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

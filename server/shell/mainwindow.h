@@ -35,6 +35,8 @@ public:
 
     // Puts minimized child windows in a row along the bottom of the area.
     void arrangeIcons();
+    // Opens a help document of the program's folder; says so when the desktop has nothing to show it with.
+    void openHelpDocument(const QString& name);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

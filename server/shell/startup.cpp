@@ -3,6 +3,7 @@
 #include "core/net/openfiles.h"
 #include "server/serverstate.h"
 #include "server/shell/mainwindow.h"
+#include "widgets/desktop.h"
 
 #include <QDebug>
 
@@ -18,7 +19,7 @@ MainWindow* run(const QString& databasePath, quint16 listenPort)
     gEmpID.clear();
     auto* window = new MainWindow(listenPort);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
+    Desktop::showOnScreen(window);
     return window;
 }
 

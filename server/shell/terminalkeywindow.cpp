@@ -3,6 +3,7 @@
 #include "core/net/sitekey.h"
 #include "core/settings.h"
 #include "widgets/dialogs.h"
+#include "widgets/icons.h"
 
 #include <QClipboard>
 #include <QFontDatabase>
@@ -24,7 +25,7 @@ const QString kTitle = QStringLiteral("Terminal Key");
 TerminalKeyWindow::TerminalKeyWindow(QWidget* parent) : FormWindow(parent)
 {
     setWindowTitle(kTitle);
-    setWindowIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    setWindowIcon(Icons::key());
 
     auto* frame = new QGroupBox(QStringLiteral("Site key"), this);
     frame->setObjectName(QStringLiteral("GroupBox1"));

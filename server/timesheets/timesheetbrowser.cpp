@@ -6,6 +6,7 @@
 #include "server/serverstate.h"
 #include "server/timesheets/timesheeteditor.h"
 #include "widgets/childwindows.h"
+#include "widgets/datebox.h"
 #include "widgets/dialogs.h"
 
 #include <QDateEdit>
@@ -52,15 +53,12 @@ TimesheetBrowser::TimesheetBrowser(QWidget* parent) : FormWindow(parent)
     m_empList->setColumnWidth(0, 110);
     m_empList->setMinimumSize(380, 150);
 
-    m_from = new QDateEdit(filter);
+    m_from = new DateBox(filter);
     m_from->setObjectName(QStringLiteral("DTPicker1"));
-    m_to = new QDateEdit(filter);
+    m_to = new DateBox(filter);
     m_to->setObjectName(QStringLiteral("DTPicker2"));
-    for (QDateEdit* picker : {m_from, m_to}) {
-        picker->setCalendarPopup(true);
-        picker->setDisplayFormat(ValueForms::kDateForm);
+    for (QDateEdit* picker : {m_from, m_to})
         picker->setMinimumWidth(130);
-    }
     auto* fromLabel = new QLabel(QStringLiteral("From"), filter);
     fromLabel->setObjectName(QStringLiteral("Label1"));
     fromLabel->setBuddy(m_from);
@@ -245,7 +243,11 @@ void TimesheetBrowser::editRecord()
         return;
     gEmpID = m_listedId;
     gRecDate = m_timeList->currentItem()->text(kDateColumn);
-    ChildWindows::open<TimesheetEditor>(QStringLiteral("AddTime"));
+    // An editor already open is asked for this record too: it loaded the one chosen earlier.
+    const bool wasOpen = ChildWindows::find(QStringLiteral("AddTime")) != nullptr;
+    auto* editor = ChildWindows::open<TimesheetEditor>(QStringLiteral("AddTime"));
+    if (editor && wasOpen)
+        editor->showRecord(gEmpID, gRecDate);
 }
 
 void TimesheetBrowser::deleteRecord()
@@ -254,6 +256,12 @@ void TimesheetBrowser::deleteRecord()
         return;
     QTreeWidgetItem* line = m_timeList->currentItem();
     const QString date = line->text(kDateColumn);
+    // A closed day is said at once, not after the question.
+    if (QDate through; ClosedPeriods::isClosed(ValueForms::readDate(date).value_or(QDate()), &through)) {
+        dialogs().ok(ClosedPeriods::refusal(through) + QStringLiteral("\nNothing was deleted."), ClosedPeriods::kTitle,
+                     Dialogs::Icon::Exclamation);
+        return;
+    }
     if (!dialogs().yesNo(QStringLiteral("Are You Sure to Delete This Time Record"),
                          QStringLiteral("Warning! Deletion in Progress"), Dialogs::Icon::None))
         return;

@@ -128,8 +128,16 @@ TimesheetEditor::TimesheetEditor(QWidget* parent) : FormWindow(parent)
     moves->addWidget(m_new);
     moves->addWidget(m_save);
 
+    // Says before any typing that the shown day can no longer change.
+    m_closedLine = new QLabel(record);
+    m_closedLine->setObjectName(QStringLiteral("ClosedLine"));
+    m_closedLine->setWordWrap(true);
+    m_closedLine->setFixedWidth(3 * timeWidth + 140);
+    m_closedLine->hide();
+
     auto* recordLayout = new QVBoxLayout(record);
     recordLayout->addLayout(times);
+    recordLayout->addWidget(m_closedLine);
     recordLayout->addWidget(lookup);
     recordLayout->addLayout(moves);
 
@@ -165,6 +173,8 @@ bool TimesheetEditor::load()
 
 void TimesheetEditor::activated()
 {
+    // A pay period may have been closed or reopened meanwhile.
+    showClosedLine();
     if (!m_fields[In1]->isReadOnly())
         m_fields[In1]->setFocus();
     else if (!m_fields[EmpID]->isReadOnly())
@@ -183,6 +193,69 @@ void TimesheetEditor::showRow()
 {
     for (int i = 0; i < FieldCount; ++i)
         m_fields[i]->setText(ValueForms::showValue(m_records.value(QString::fromLatin1(kFields[i].column))));
+    showClosedLine();
+}
+
+bool TimesheetEditor::currentDayClosed(QDate* through) const
+{
+    if (!m_records.hasCurrent())
+        return false;
+    QDate last;
+    const std::optional<QDate> day = ValueForms::readDate(m_records.value(QStringLiteral("rsdate")).toString());
+    const bool closed = day && ClosedPeriods::isClosed(*day, &last);
+    if (through)
+        *through = last;
+    return closed;
+}
+
+void TimesheetEditor::showClosedLine()
+{
+    QDate through;
+    const bool closed = currentDayClosed(&through);
+    m_closedLine->setVisible(closed);
+    if (closed)
+        m_closedLine->setText(QStringLiteral("This day is in the pay period closed through %1: it is shown "
+                                             "read-only and cannot be changed or deleted.")
+                                  .arg(ValueForms::showDate(through)));
+}
+
+bool TimesheetEditor::refuseClosedDay(const QString& notDone)
+{
+    QDate through;
+    if (!currentDayClosed(&through))
+        return false;
+    showClosedLine();
+    dialogs().ok(ClosedPeriods::refusal(through) + QLatin1Char('\n') + notDone, ClosedPeriods::kTitle,
+                 Dialogs::Icon::Exclamation);
+    return true;
+}
+
+void TimesheetEditor::leaveEditing()
+{
+    m_editing = false;
+    m_edit->setText(QStringLiteral("Edit"));
+    LockFields(true);
+}
+
+void TimesheetEditor::showRecord(const QString& empId, const QString& shownDate)
+{
+    if ((m_editing || m_save->isEnabled()) &&
+        !dialogs().yesNo(QStringLiteral("The changes typed in the time record editor are not stored yet. Leave "
+                                        "them and show the time record of employee ID \"%1\" dated %2?")
+                             .arg(empId, shownDate),
+                         windowTitle()))
+        return;
+    leaveEditing();
+    m_save->setEnabled(false);
+    m_searching = false;
+    m_search->setText(QStringLiteral("Search"));
+    if (m_records.findFirst(empId, shownDate)) {
+        showRow();
+        return;
+    }
+    for (QLineEdit* field : m_fields)
+        field->clear();
+    showClosedLine();
 }
 
 void TimesheetEditor::next()
@@ -222,12 +295,13 @@ void TimesheetEditor::newRecord()
     m_save->setEnabled(true);
     m_fields[EmpID]->clear();
     m_fields[RDate]->setText(ValueForms::kDatePlaceholder);
+    // A new row's slots start free: a box left empty stays free for the day's punches.
     for (int i = In1; i <= Out3; ++i)
-        m_fields[i]->setText(ValueForms::kBlankTime);
+        m_fields[i]->clear();
     m_fields[EmpID]->setFocus();
 }
 
-bool TimesheetEditor::valuesFromFields(QVariantHash* values, const QString& notDone)
+bool TimesheetEditor::valuesFromFields(QVariantHash* values, bool newRow, const QString& notDone)
 {
     const QString example = ValueForms::showDate(today());
     auto refuse = [&](Field field, const QString& text) {
@@ -237,16 +311,21 @@ bool TimesheetEditor::valuesFromFields(QVariantHash* values, const QString& notD
         return false;
     };
     for (int i = In1; i <= Out3; ++i) {
+        const QString column = QString::fromLatin1(kFields[i].column);
         const QString text = m_fields[i]->text();
         if (text.trimmed().isEmpty()) {
-            values->insert(QString::fromLatin1(kFields[i].column), ValueForms::kBlankTime);
+            // A slot that was free and is left blank is not written: it stays free for the day's later punches,
+            // and a punch stored there since the row was shown is kept. A punch whose box was emptied keeps its
+            // place as 00:00:00.
+            if (!newRow && !m_records.value(column).isNull())
+                values->insert(column, ValueForms::kBlankTime);
             continue;
         }
         if (!ValueForms::readTime(text))
             return refuse(Field(i), QStringLiteral("\"%1\" in %2 is not a time of day. Type it as HH:MM:SS "
-                                                   "(for example 08:30:00), or empty the box for 00:00:00.")
+                                                   "(for example 08:30:00), or leave the box empty.")
                                         .arg(text, QString::fromLatin1(kFields[i].label)));
-        values->insert(QString::fromLatin1(kFields[i].column), text.trimmed());
+        values->insert(column, text.trimmed());
     }
     const QString date = m_fields[RDate]->text();
     if (date.trimmed().isEmpty()) {
@@ -271,7 +350,7 @@ void TimesheetEditor::save()
     // Fields stay open and "Save" enabled while a refusal is shown: the typed values are for correcting.
     QVariantHash values;
     const QString notSaved = QStringLiteral("Nothing was saved.");
-    if (!valuesFromFields(&values, notSaved))
+    if (!valuesFromFields(&values, true, notSaved))
         return;
     if (!m_records.addRow(values)) {
         writeRefused(QStringLiteral("Saved"), notSaved);
@@ -279,12 +358,14 @@ void TimesheetEditor::save()
     }
     m_save->setEnabled(false);
     LockFields(true);
-    // Shows what was stored: blank times as 00:00:00, an empty date as today.
+    // Shows what was stored: an empty date as today.
     showRow();
 }
 
 void TimesheetEditor::editOrUpdate()
 {
+    if (!m_editing && refuseClosedDay(QStringLiteral("Nothing can be changed.")))
+        return;
     if (!m_editing) {
         m_edit->setText(QStringLiteral("Update"));
         m_editing = true;
@@ -302,15 +383,18 @@ void TimesheetEditor::editOrUpdate()
         return;
     }
     QVariantHash values;
-    if (!valuesFromFields(&values, notUpdated))
+    if (!valuesFromFields(&values, false, notUpdated))
         return;
     if (!m_records.updateCurrent(values)) {
         writeRefused(QStringLiteral("Updated"), notUpdated);
+        // A day closed meanwhile cannot be corrected here at all: back to the stored row, not left editing.
+        if (m_records.refusedAsClosed()) {
+            leaveEditing();
+            showRow();
+        }
         return;
     }
-    m_editing = false;
-    m_edit->setText(QStringLiteral("Edit"));
-    LockFields(true);
+    leaveEditing();
     showRow();
 }
 
@@ -322,6 +406,8 @@ void TimesheetEditor::deleteRecord()
                      QStringLiteral("No Current Record"), Dialogs::Icon::Exclamation);
         return;
     }
+    if (refuseClosedDay(QStringLiteral("Nothing was deleted.")))
+        return;
     if (!dialogs().yesNo(kDeleteQuestion, kDeleteTitle, Dialogs::Icon::None))
         return;
     if (!m_records.deleteCurrent())
@@ -361,6 +447,7 @@ void TimesheetEditor::searchOrFetch()
         m_fields[i]->setText(ValueForms::showValue(m_records.value(QString::fromLatin1(kFields[i].column))));
     setLocked(m_fields[EmpID], true);
     setLocked(m_fields[RDate], true);
+    showClosedLine();
 }
 
 void TimesheetEditor::moveOnFrom(Field field)
