@@ -5,14 +5,15 @@
 #include "core/store/database.h"
 #include "core/store/query.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace TerminalAccess {
 
 namespace {
 
-const QString kExamples =
-    QStringLiteral("Type an address such as 192.168.1.20 or 2001:db8::20, or a range such as 192.168.1.0/24.");
+const QString kExamples = QCoreApplication::translate(
+    "TerminalAccess", "Type an address such as 192.168.1.20 or 2001:db8::20, or a range such as 192.168.1.0/24.");
 
 QHostAddress plainIPv4(const QHostAddress& address)
 {
@@ -31,7 +32,7 @@ std::optional<QString> normalize(const QString& text, QString* error)
         return std::nullopt;
     };
     if (typed.isEmpty())
-        return refuse(QStringLiteral("No address was typed."));
+        return refuse(QCoreApplication::translate("TerminalAccess", "No address was typed."));
     const qsizetype slash = typed.indexOf(QLatin1Char('/'));
     const QString addressPart = slash < 0 ? typed : typed.left(slash);
     // Shortened IPv4 forms ("10.1") and interface-scoped IPv6 addresses would match other hosts than the ones
@@ -41,7 +42,8 @@ std::optional<QString> normalize(const QString& text, QString* error)
     if (addressPart.contains(QLatin1Char('%')) ||
         (!addressPart.contains(QLatin1Char(':')) && !fullIPv4.match(addressPart).hasMatch()) ||
         !address.setAddress(addressPart))
-        return refuse(QStringLiteral("\"%1\" is not an IP address.").arg(addressPart.left(64)));
+        return refuse(
+            QCoreApplication::translate("TerminalAccess", "\"%1\" is not an IP address.").arg(addressPart.left(64)));
     address = plainIPv4(address);
     if (slash < 0)
         return address.toString();
@@ -50,7 +52,8 @@ std::optional<QString> normalize(const QString& text, QString* error)
     const int bits = address.protocol() == QAbstractSocket::IPv4Protocol ? 32 : 128;
     const auto range = QHostAddress::parseSubnet(address.toString() + QLatin1Char('/') + maskPart);
     if (range.second < 0)
-        return refuse(QStringLiteral("\"/%1\" is not a range: write the number of leading bits, 0 to %2.")
+        return refuse(QCoreApplication::translate("TerminalAccess",
+                                                  "\"/%1\" is not a range: write the number of leading bits, 0 to %2.")
                           .arg(maskPart.left(64))
                           .arg(bits));
     return range.first.toString() + QLatin1Char('/') + QString::number(range.second);
@@ -79,7 +82,7 @@ bool read(QList<Allowed>* entries, QString* error)
 {
     entries->clear();
     if (!Database::isOpen()) {
-        *error = QStringLiteral("No database is open");
+        *error = QCoreApplication::translate("TerminalAccess", "No database is open");
         return false;
     }
     Query query;
@@ -113,7 +116,7 @@ bool add(const Allowed& entry, QString* error)
         return false;
     }
     if (listed.value(0).toLongLong() > 0) {
-        *error = QStringLiteral("%1 is already in the list.").arg(*address);
+        *error = QCoreApplication::translate("TerminalAccess", "%1 is already in the list.").arg(*address);
         return false;
     }
     Query insert;

@@ -7,6 +7,7 @@
 #include "core/store/storedriver.h"
 #include "core/valueforms.h"
 
+#include <QCoreApplication>
 #include <QMap>
 #include <QSaveFile>
 #include <algorithm>
@@ -42,14 +43,16 @@ const QStringList& typeNames()
 QString settingText(const QString& name)
 {
     static const QHash<QString, QString> texts = {
-        {kCompanyName, QStringLiteral("the company name as QuickBooks shows it")},
-        {kCompanyCreateTime, QStringLiteral("the company file's creation time")},
-        {kServiceItem, QStringLiteral("the service item")},
-        {kAdpCompany, QStringLiteral("the ADP company code (Co Code, 3 characters)")},
-        {kAdpBatch, QStringLiteral("the ADP batch ID")},
-        {kPaychexClient, QStringLiteral("the Paychex client ID")},
+        {kCompanyName, QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "the company name as QuickBooks shows it"))},
+        {kCompanyCreateTime, QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "the company file's creation time"))},
+        {kServiceItem, QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "the service item"))},
+        {kAdpCompany,
+         QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "the ADP company code (Co Code, 3 characters)"))},
+        {kAdpBatch, QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "the ADP batch ID"))},
+        {kPaychexClient, QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "the Paychex client ID"))},
     };
-    return texts.value(name, name);
+    const auto found = texts.constFind(name);
+    return found == texts.constEnd() ? name : QCoreApplication::translate("PayrollExport", found->toUtf8().constData());
 }
 
 // Hundredths of an hour, half up, from whole minutes; "8.50".
@@ -78,10 +81,7 @@ struct TypeKey
     HourType type = HourType::Regular;
     QString kind;
 
-    bool operator<(const TypeKey& other) const
-    {
-        return type != other.type ? type < other.type : kind < other.kind;
-    }
+    bool operator<(const TypeKey& other) const { return type != other.type ? type < other.type : kind < other.kind; }
 };
 
 using Totals = std::map<TypeKey, qint64>;
@@ -146,7 +146,8 @@ public:
                 out << csvField(field);
             } else if (field.contains(QLatin1Char('\t')) || field.contains(QLatin1Char('\n')) ||
                        field.contains(QLatin1Char('\r'))) {
-                *refusal = QStringLiteral("The %1 layout cannot hold a tab or a line break, as in \"%2\".")
+                *refusal = QCoreApplication::translate("PayrollExport",
+                                                       "The %1 layout cannot hold a tab or a line break, as in \"%2\".")
                                .arg(m_layout.title, QString(field).replace(QLatin1Char('\t'), QLatin1Char(' ')));
                 return false;
             } else {
@@ -197,10 +198,7 @@ public:
         return QString();
     }
 
-    QString hours(qint64 minutes) const
-    {
-        return m_layout.clockDuration ? clockHours(minutes) : decimalHours(minutes);
-    }
+    QString hours(qint64 minutes) const { return m_layout.clockDuration ? clockHours(minutes) : decimalHours(minutes); }
 
     bool row(const Worker& worker, const QDate& day, const TypeKey* type, const Totals& totals, QString* refusal)
     {
@@ -243,7 +241,7 @@ const QList<Layout>& layouts()
 
         Layout generic;
         generic.name = QStringLiteral("generic");
-        generic.title = QStringLiteral("Generic hours by code (CSV)");
+        generic.title = QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "Generic hours by code (CSV)"));
         generic.extension = QStringLiteral("csv");
         generic.grain = Grain::EmployeeAndType;
         generic.columns = {
@@ -258,7 +256,8 @@ const QList<Layout>& layouts()
         };
         generic.key = Value::PayrollId;
         generic.codeGroup = QStringLiteral("generic");
-        generic.defaultCodes = {QStringLiteral("REG"), QStringLiteral("OT"), QStringLiteral("DT"), QStringLiteral("HOL")};
+        generic.defaultCodes = {QStringLiteral("REG"), QStringLiteral("OT"), QStringLiteral("DT"),
+                                QStringLiteral("HOL")};
         generic.kindIsCode = true;
         generic.fileName = QStringLiteral("payroll-hours.csv");
         list << generic;
@@ -267,14 +266,14 @@ const QList<Layout>& layouts()
                                              QStringLiteral("Double Time Rate"), QStringLiteral("Holiday Rate")};
         Layout iif;
         iif.name = QStringLiteral("iif");
-        iif.title = QStringLiteral("QuickBooks Desktop timer activities (IIF)");
+        iif.title = QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "QuickBooks Desktop timer activities (IIF)"));
         iif.extension = QStringLiteral("iif");
         iif.grain = Grain::DayAndType;
         iif.tabs = true;
         iif.preamble = {
             {text(QStringLiteral("!TIMERHDR")), text(QStringLiteral("VER")), text(QStringLiteral("REL")),
-             text(QStringLiteral("COMPANYNAME")), text(QStringLiteral("IMPORTEDBEFORE")), text(QStringLiteral("FROMTIMER")),
-             text(QStringLiteral("COMPANYCREATETIME"))},
+             text(QStringLiteral("COMPANYNAME")), text(QStringLiteral("IMPORTEDBEFORE")),
+             text(QStringLiteral("FROMTIMER")), text(QStringLiteral("COMPANYCREATETIME"))},
             {text(QStringLiteral("TIMERHDR")), text(QStringLiteral("8")), text(QStringLiteral("0")),
              of(Value::Setting, kCompanyName), text(QStringLiteral("N")), text(QStringLiteral("Y")),
              of(Value::Setting, kCompanyCreateTime)},
@@ -303,7 +302,7 @@ const QList<Layout>& layouts()
 
         Layout qbo;
         qbo.name = QStringLiteral("qbo");
-        qbo.title = QStringLiteral("QuickBooks Online timesheets (CSV)");
+        qbo.title = QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "QuickBooks Online timesheets (CSV)"));
         qbo.extension = QStringLiteral("csv");
         qbo.grain = Grain::DayAndType;
         qbo.columns = {
@@ -327,7 +326,7 @@ const QList<Layout>& layouts()
 
         Layout gusto;
         gusto.name = QStringLiteral("gusto");
-        gusto.title = QStringLiteral("Gusto hours (CSV)");
+        gusto.title = QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "Gusto hours (CSV)"));
         gusto.extension = QStringLiteral("csv");
         gusto.grain = Grain::Employee;
         gusto.columns = {
@@ -345,7 +344,7 @@ const QList<Layout>& layouts()
 
         Layout adp;
         adp.name = QStringLiteral("adp");
-        adp.title = QStringLiteral("ADP Workforce Now paydata (CSV)");
+        adp.title = QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "ADP Workforce Now paydata (CSV)"));
         adp.extension = QStringLiteral("csv");
         adp.grain = Grain::Employee;
         adp.columns = {
@@ -369,7 +368,7 @@ const QList<Layout>& layouts()
 
         Layout paychex;
         paychex.name = QStringLiteral("paychex");
-        paychex.title = QStringLiteral("Paychex Flex time import (CSV)");
+        paychex.title = QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "Paychex Flex time import (CSV)"));
         paychex.extension = QStringLiteral("csv");
         paychex.grain = Grain::EmployeeAndType;
         paychex.columns = {
@@ -421,8 +420,8 @@ QStringList layoutNames()
 
 QString codeName(const QString& group, HourType type, const QString& kind)
 {
-    const QString what = type == HourType::PaidTimeOff ? QStringLiteral("pto.") + kind.toLower()
-                                                       : typeNames().at(int(type));
+    const QString what =
+        type == HourType::PaidTimeOff ? QStringLiteral("pto.") + kind.toLower() : typeNames().at(int(type));
     return group + QStringLiteral(".code.") + what;
 }
 
@@ -448,19 +447,21 @@ QString typeText(HourType type, const QString& kind)
 bool write(const Layout& layout, const Settings& settings, const Period& period, Written* written, QString* refusal)
 {
     *written = Written();
-    const QString where = QStringLiteral(" in Administrator > Payroll Export");
+    const QString where = QCoreApplication::translate("PayrollExport", " in Administrator > Payroll Export");
     for (const QString& name : layout.required) {
         if (settings.value(name).trimmed().isEmpty()) {
-            *refusal = QStringLiteral("The %1 layout needs %2: set it%3.").arg(layout.title, settingText(name), where);
+            *refusal = QCoreApplication::translate("PayrollExport", "The %1 layout needs %2: set it%3.")
+                           .arg(layout.title, settingText(name), where);
             return false;
         }
     }
     if (layout.requiredLength > 0 && settings.value(layout.required.value(0)).size() != layout.requiredLength) {
-        *refusal = QStringLiteral("The %1 layout needs %2; \"%3\" is not %4 characters: set it%5.")
-                       .arg(layout.title, settingText(layout.required.value(0)),
-                            settings.value(layout.required.value(0)))
-                       .arg(layout.requiredLength)
-                       .arg(where);
+        *refusal =
+            QCoreApplication::translate("PayrollExport",
+                                        "The %1 layout needs %2; \"%3\" is not %4 characters: set it%5.")
+                .arg(layout.title, settingText(layout.required.value(0)), settings.value(layout.required.value(0)))
+                .arg(layout.requiredLength)
+                .arg(where);
         return false;
     }
 
@@ -479,7 +480,8 @@ bool write(const Layout& layout, const Settings& settings, const Period& period,
     QMap<QString, QStringList> keys;
     for (const auto& [worker, totals] : workers) {
         if (byName(layout.key) && !worker->found) {
-            *refusal = QStringLiteral("No employee record has the ID %1, so its hours cannot be named for %2.")
+            *refusal = QCoreApplication::translate(
+                           "PayrollExport", "No employee record has the ID %1, so its hours cannot be named for %2.")
                            .arg(worker->empId, layout.title);
             return false;
         }
@@ -490,7 +492,8 @@ bool write(const Layout& layout, const Settings& settings, const Period& period,
             keys[key.toCaseFolded()] << named(*worker);
     }
     if (!missing.isEmpty()) {
-        *refusal = QStringLiteral("%1 needs each employee's file number as the payroll ID; set it%2 for: %3.")
+        *refusal = QCoreApplication::translate(
+                       "PayrollExport", "%1 needs each employee's file number as the payroll ID; set it%2 for: %3.")
                        .arg(layout.title, where, missing.join(QStringLiteral(", ")));
         return false;
     }
@@ -533,14 +536,15 @@ bool write(const Layout& layout, const Settings& settings, const Period& period,
                                          .arg(layout.title, typeText(type.type, type.kind).toLower(),
                                               decimalHours(minutes), named(*worker));
             } else if (layout.grain != Grain::Employee && codeOf(layout, settings, type.type, type.kind).isEmpty()) {
-                *refusal = QStringLiteral("Set the code of %1 for %2%3.")
+                *refusal = QCoreApplication::translate("PayrollExport", "Set the code of %1 for %2%3.")
                                .arg(typeText(type.type, type.kind).toLower(), layout.title, where);
                 return false;
             }
         }
         switch (layout.grain) {
         case Grain::Employee:
-            if (std::any_of(totals.begin(), totals.end(), [&](const auto& each) { return carried(layout, each.first); }) &&
+            if (std::any_of(totals.begin(), totals.end(),
+                            [&](const auto& each) { return carried(layout, each.first); }) &&
                 !writer.row(*worker, QDate(), nullptr, totals, refusal))
                 return false;
             break;
@@ -555,9 +559,10 @@ bool write(const Layout& layout, const Settings& settings, const Period& period,
                 const Totals ofDay = totalsOf(day.hours);
                 for (const auto& [type, minutes] : ofDay) {
                     if (layout.clockDuration && minutes >= 24 * 60) {
-                        *refusal = QStringLiteral("%1 holds at most 23:59 of one hour type a day; %2 has %3 on %4.")
-                                       .arg(layout.title, named(*worker), clockHours(minutes),
-                                            ValueForms::showDate(day.day));
+                        *refusal =
+                            QCoreApplication::translate(
+                                "PayrollExport", "%1 holds at most 23:59 of one hour type a day; %2 has %3 on %4.")
+                                .arg(layout.title, named(*worker), clockHours(minutes), ValueForms::showDate(day.day));
                         return false;
                     }
                     if (!writer.row(*worker, day.day, &type, ofDay, refusal))
@@ -589,7 +594,8 @@ bool loadSettings(Settings* settings, QString* error)
 {
     *settings = Settings();
     Query query;
-    if (!query.exec(QStringLiteral("SELECT name, value FROM settings WHERE name LIKE ?"), {QString(kPrefix + QLatin1Char('%'))})) {
+    if (!query.exec(QStringLiteral("SELECT name, value FROM settings WHERE name LIKE ?"),
+                    {QString(kPrefix + QLatin1Char('%'))})) {
         *error = query.error();
         return false;
     }
@@ -704,8 +710,8 @@ bool employeesWithHours(const Request& request, QStringList* ids, QString* error
              (request.site.isEmpty() ? QString() : QStringLiteral(" AND site = ?")),
          request.site.isEmpty() ? range : range + QVariantList{request.site}}};
     if (gConn.tables().contains(QStringLiteral("paid_time_off"), Qt::CaseInsensitive))
-        queries.append({QStringLiteral("SELECT DISTINCT emp_id FROM paid_time_off WHERE rsdate >= ? AND rsdate <= ?"),
-                        range});
+        queries.append(
+            {QStringLiteral("SELECT DISTINCT emp_id FROM paid_time_off WHERE rsdate >= ? AND rsdate <= ?"), range});
     for (const auto& [sql, binds] : queries) {
         Query query;
         if (!query.exec(sql, binds)) {
@@ -803,10 +809,11 @@ bool record(const Record& record, int rows, QString* error)
     if (!Database::fileInPlace(gConn, error))
         return false;
     Query query;
-    if (query.exec(QStringLiteral("INSERT INTO payroll_export (exported_at, from_date, to_date, layout, file, hour_rows) "
-                                  "VALUES (?, ?, ?, ?, ?, ?)"),
-                   {record.exportedAt, ValueForms::storeDate(record.from), ValueForms::storeDate(record.to),
-                    record.layout, record.file, QVariant(rows)}))
+    if (query.exec(
+            QStringLiteral("INSERT INTO payroll_export (exported_at, from_date, to_date, layout, file, hour_rows) "
+                           "VALUES (?, ?, ?, ?, ?, ?)"),
+            {record.exportedAt, ValueForms::storeDate(record.from), ValueForms::storeDate(record.to), record.layout,
+             record.file, QVariant(rows)}))
         return true;
     *error = query.error();
     return false;
@@ -854,11 +861,12 @@ Result exportTo(const Request& request, const Layout& layout, const QString& pat
         return Result::Failed;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(outcome->written.text.toUtf8()) < 0 || !file.commit()) {
-        *why = QStringLiteral("could not write %1: %2").arg(path, file.errorString());
+        *why = QCoreApplication::translate("PayrollExport", "could not write %1: %2").arg(path, file.errorString());
         return Result::Failed;
     }
     if (!transaction.commit()) {
-        *why = QStringLiteral("%1 was written, but the export could not be recorded: %2").arg(path, transaction.error());
+        *why = QCoreApplication::translate("PayrollExport", "%1 was written, but the export could not be recorded: %2")
+                   .arg(path, transaction.error());
         return Result::Failed;
     }
     return Result::Done;
@@ -869,9 +877,10 @@ bool createSchema(QSqlDatabase& db, QString* error)
     const StoreDriver& driver = StoreDrivers::of(db);
     for (const QString& sql :
          {QStringLiteral("ALTER TABLE Employee ADD COLUMN payroll_id TEXT COLLATE NOCASE"),
-          QStringLiteral("CREATE TABLE IF NOT EXISTS payroll_export (id INTEGER PRIMARY KEY, exported_at TEXT NOT NULL, "
-                         "from_date DATE NOT NULL, to_date DATE NOT NULL, layout TEXT NOT NULL, file TEXT, "
-                         "hour_rows INTEGER)")}) {
+          QStringLiteral(
+              "CREATE TABLE IF NOT EXISTS payroll_export (id INTEGER PRIMARY KEY, exported_at TEXT NOT NULL, "
+              "from_date DATE NOT NULL, to_date DATE NOT NULL, layout TEXT NOT NULL, file TEXT, "
+              "hour_rows INTEGER)")}) {
         Query query(db);
         if (!query.exec(driver.schemaSql(sql))) {
             *error = query.error();

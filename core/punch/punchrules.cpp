@@ -9,6 +9,7 @@
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
 
+#include <QCoreApplication>
 #include <array>
 
 namespace Punch {
@@ -190,15 +191,17 @@ PunchResult recordForEmployee(const QString& id, const QString& name, const QDat
             return storeFailed(result, write.error());
         // The slot was free when read in this transaction; a write that changed nothing stored nothing.
         if (write.rowsAffected() != 1)
-            return storeFailed(result, QStringLiteral("The time record of %1 changed while the punch was stored, so "
-                                                      "nothing was written.")
+            return storeFailed(result, QCoreApplication::translate(
+                                           "Punch", "The time record of %1 changed while the punch was stored, so "
+                                                    "nothing was written.")
                                            .arg(id));
         result.outcome = free % 2 == 0 ? Outcome::SignedIn : Outcome::SignedOut;
     } else {
         if (!write.exec(kStartDaySql, {id, day, stamp, Sites::stored()}))
             return storeFailed(result, write.error());
         if (write.rowsAffected() != 1)
-            return storeFailed(result, QStringLiteral("The time record of %1 could not be added.").arg(id));
+            return storeFailed(
+                result, QCoreApplication::translate("Punch", "The time record of %1 could not be added.").arg(id));
         result.outcome = Outcome::SignedIn;
     }
     result.time = time;

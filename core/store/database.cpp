@@ -129,12 +129,14 @@ Readiness fileMoved(const QSqlDatabase& db, QString* error)
         return Readiness::Refused;
     }
     QString why;
-    fail(error, reopen(db, &why) ? QStringLiteral("The database file %1 was replaced while Qorvil was running, so "
-                                                  "nothing was written. Please try again.")
-                                       .arg(path)
-                                 : QStringLiteral("The database file %1 was replaced and cannot be read (%2), so "
-                                                  "nothing was written.")
-                                       .arg(path, why));
+    fail(error,
+         reopen(db, &why)
+             ? QCoreApplication::translate("Database", "The database file %1 was replaced while Qorvil was running, so "
+                                                       "nothing was written. Please try again.")
+                   .arg(path)
+             : QCoreApplication::translate("Database", "The database file %1 was replaced and cannot be read (%2), so "
+                                                       "nothing was written.")
+                   .arg(path, why));
     return Readiness::Refused;
 }
 
@@ -145,26 +147,30 @@ Readiness logLost(const QSqlDatabase& db, QString* error)
     const StoreDriver& driver = StoreDrivers::of(db);
     const QString path = db.databaseName();
     if (driver.inTransaction(db)) {
-        fail(error, QStringLiteral("The log file %1-wal was removed or replaced while a change was being written, so "
-                                   "nothing was written. Please try again.")
+        fail(error, QCoreApplication::translate(
+                        "Database", "The log file %1-wal was removed or replaced while a change was being written, so "
+                                    "nothing was written. Please try again.")
                         .arg(path));
         return Readiness::Refused;
     }
     QString why;
     bool busy = false;
     if (!driver.checkpoint(db, &why, &busy)) {
-        fail(error, busy ? QStringLiteral("The log file %1-wal was removed or replaced. What it held is being saved "
-                                          "into %1, which waits until other programs stop using the database; "
-                                          "nothing was written yet.")
+        fail(error, busy ? QCoreApplication::translate(
+                               "Database", "The log file %1-wal was removed or replaced. What it held is being saved "
+                                           "into %1, which waits until other programs stop using the database; "
+                                           "nothing was written yet.")
                                .arg(path)
-                         : QStringLiteral("The log file %1-wal was removed or replaced, and what it held could not be "
-                                          "saved into %1 (%2), so nothing was written.")
+                         : QCoreApplication::translate(
+                               "Database", "The log file %1-wal was removed or replaced, and what it held could not be "
+                                           "saved into %1 (%2), so nothing was written.")
                                .arg(path, why));
         return busy ? Readiness::Busy : Readiness::Refused;
     }
     if (!reopen(db, &why)) {
-        fail(error, QStringLiteral("The log file %1-wal was removed or replaced. What it held is saved in %1, but the "
-                                   "database could not be opened again (%2), so nothing was written.")
+        fail(error, QCoreApplication::translate(
+                        "Database", "The log file %1-wal was removed or replaced. What it held is saved in %1, but the "
+                                    "database could not be opened again (%2), so nothing was written.")
                         .arg(path, why));
         return Readiness::Refused;
     }
@@ -194,18 +200,20 @@ bool connectTo(const QString& name, Kind kind, const QString& path, OpenMode mod
             return false;
         }
         if (kind == Kind::Client) {
-            fail(error, QStringLiteral("The punch terminal keeps its settings in a file of its own, not on a "
-                                       "database server."));
+            fail(error, QCoreApplication::translate(
+                            "Database", "The punch terminal keeps its settings in a file of its own, not on a "
+                                        "database server."));
             return false;
         }
         if (!QSqlDatabase::isDriverAvailable(driver.qtDriver())) {
-            fail(error, QStringLiteral("Could not open %1: PostgreSQL support is not installed (the package "
-                                       "libqt6sql6-psql).")
+            fail(error, QCoreApplication::translate(
+                            "Database", "Could not open %1: PostgreSQL support is not installed (the package "
+                                        "libqt6sql6-psql).")
                             .arg(path));
             return false;
         }
     } else if (const QFileInfo info(path); info.exists() && !info.isFile()) {
-        fail(error, QStringLiteral("%1 is not a database file").arg(path));
+        fail(error, QCoreApplication::translate("Database", "%1 is not a database file").arg(path));
         return false;
     }
 
@@ -238,7 +246,7 @@ bool connectTo(const QString& name, Kind kind, const QString& path, OpenMode mod
         db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(name);
-        fail(error, QStringLiteral("Could not open %1: %2").arg(path, why));
+        fail(error, QCoreApplication::translate("Database", "Could not open %1: %2").arg(path, why));
         return false;
     }
     *opened = db;
@@ -271,7 +279,7 @@ bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
 QSqlDatabase openAside(const QString& name, Kind kind, const QString& path, QString* error, OpenMode mode)
 {
     if (name == kConnectionName) {
-        fail(error, QStringLiteral("The shared connection is opened by Database::open."));
+        fail(error, QCoreApplication::translate("Database", "The shared connection is opened by Database::open."));
         return {};
     }
     QSqlDatabase db;
@@ -307,8 +315,9 @@ Readiness connectionLost(const QSqlDatabase& db, QString* error)
     QString why;
     if (reopen(db, &why))
         return Readiness::Ready;
-    fail(error, QStringLiteral("The database server of %1 cannot be reached (%2), so nothing was written. Qorvil "
-                               "connects again by itself as soon as it is there.")
+    fail(error, QCoreApplication::translate(
+                    "Database", "The database server of %1 cannot be reached (%2), so nothing was written. Qorvil "
+                                "connects again by itself as soon as it is there.")
                     .arg(displayName(db), why));
     return Readiness::Refused;
 }
@@ -320,7 +329,7 @@ bool ensureOpen(const QSqlDatabase& db, QString* error)
     // Only a connection to a database server that went away is made again; a closed file stays closed.
     if (!db.isValid() || StoreDrivers::of(db).engine() != StoreDriver::Engine::PostgreSQL ||
         (isShared(db) && !openState().known)) {
-        fail(error, QStringLiteral("The database is not open."));
+        fail(error, QCoreApplication::translate("Database", "The database is not open."));
         return false;
     }
     return connectionLost(db, error) == Readiness::Ready;
@@ -343,9 +352,10 @@ Readiness checkFiles(const QSqlDatabase& db, QString* error)
     case StoreDriver::Files::ChangedInPlace:
         break;
     }
-    fail(error, QStringLiteral("The database file %1 was changed by another program while Qorvil was using it, so "
-                               "nothing was written. Stop Qorvil, put a sound copy of the file in its place (a "
-                               "backup if need be) and start it again.")
+    fail(error, QCoreApplication::translate(
+                    "Database", "The database file %1 was changed by another program while Qorvil was using it, so "
+                                "nothing was written. Stop Qorvil, put a sound copy of the file in its place (a "
+                                "backup if need be) and start it again.")
                     .arg(db.databaseName()));
     return Readiness::Refused;
 }
@@ -386,8 +396,9 @@ bool fileInPlace(const QSqlDatabase& db, QString* error)
 
 QString busyText()
 {
-    return QStringLiteral("The database is busy: another program is writing to it, so nothing was saved. Please try "
-                          "again in a moment.");
+    return QCoreApplication::translate(
+        "Database", "The database is busy: another program is writing to it, so nothing was saved. Please try "
+                    "again in a moment.");
 }
 
 QString errorText(const QSqlDatabase& db, const QSqlError& error)

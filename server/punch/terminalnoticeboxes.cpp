@@ -30,8 +30,8 @@ void TerminalNoticeBoxes::clientAccepted(qint64 index, const QString& address, s
     QPointer<TerminalNoticeBoxes> self(this);
     auto dismissed = std::make_shared<bool>(false);
     const Dialogs::NoticeId notice =
-        dialogs().notice(QStringLiteral("Connected with ") + address, QStringLiteral("Client Accepted"),
-                         Dialogs::Icon::Information, [self, index, dismissed, greet = std::move(greet)] {
+        dialogs().notice(tr("Connected with ") + address, tr("Client Accepted"), Dialogs::Icon::Information,
+                         [self, index, dismissed, greet = std::move(greet)] {
                              *dismissed = true;
                              if (self)
                                  self->m_greetings.erase(index);
@@ -53,16 +53,16 @@ void TerminalNoticeBoxes::clientClosed(qint64 index)
 
 void TerminalNoticeBoxes::listenFailed(quint16 port, int error, const QString& description)
 {
-    dialogs().notice(socketErrorText(error, description) + QStringLiteral("\nTerminals cannot connect until port ") +
-                         QString::number(port) + QStringLiteral(" is free; the server keeps trying."),
+    dialogs().notice(socketErrorText(error, description) +
+                         tr("\nTerminals cannot connect until port %1 is free; the server keeps trying.").arg(port),
                      QString(), Dialogs::Icon::None, {});
 }
 
 void TerminalNoticeBoxes::acceptFailed(int error, const QString& description)
 {
     dialogs().notice(socketErrorText(error, description) +
-                         QStringLiteral("\nNew terminals cannot connect until the server has descriptors free; "
-                                        "connected terminals are still served, and the server keeps trying."),
+                         tr("\nNew terminals cannot connect until the server has descriptors free; "
+                            "connected terminals are still served, and the server keeps trying."),
                      QString(), Dialogs::Icon::None, {});
 }
 
@@ -73,19 +73,16 @@ void TerminalNoticeBoxes::socketError(int error, const QString& description)
 
 void TerminalNoticeBoxes::punchNotRecorded(const QString& address, const QString& id, const QString& error)
 {
-    const QString from = address.isEmpty() ? QStringLiteral("a terminal") : address;
-    const QString which =
-        QStringLiteral("the terminal at ") + from + QStringLiteral(" for ID \"") + id.left(40) + QStringLiteral("\"");
+    const QString from = address.isEmpty() ? tr("a terminal") : address;
+    const QString which = tr("the terminal at %1 for ID \"%2\"").arg(from, id.left(40));
     m_notRecorded = m_outageOpen ? m_notRecorded + 1 : 1;
     QString text;
     if (m_notRecorded == 1)
-        text = QStringLiteral("A punch from ") + which +
-               QStringLiteral(" was not recorded, and the terminal was given no answer: ") + error;
+        text = tr("A punch from %1 was not recorded, and the terminal was given no answer: %2").arg(which, error);
     else
-        text = QString::number(m_notRecorded) +
-               QStringLiteral(" punches from terminals were not recorded, and their terminals were given no answer. "
-                              "The latest, from ") +
-               which + QStringLiteral(": ") + error;
+        text = tr("%1 punches from terminals were not recorded, and their terminals were given no answer. "
+                  "The latest, from %2: %3")
+                   .arg(QString::number(m_notRecorded), which, error);
     if (m_outageOpen) {
         dialogs().updateNotice(m_outage, text);
         return;
@@ -94,7 +91,7 @@ void TerminalNoticeBoxes::punchNotRecorded(const QString& address, const QString
     m_outageOpen = true;
     const quint64 number = ++m_outageNumber;
     QPointer<TerminalNoticeBoxes> self(this);
-    m_outage = dialogs().notice(text, QStringLiteral("Punch Not Recorded"), Dialogs::Icon::Exclamation, [self, number] {
+    m_outage = dialogs().notice(text, tr("Punch Not Recorded"), Dialogs::Icon::Exclamation, [self, number] {
         if (self && self->m_outageNumber == number)
             self->m_outageOpen = false;
     });
