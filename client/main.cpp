@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QDebug>
 #include <QPointer>
+#include <QTextStream>
 #include <cstdio>
 #include <vector>
 
@@ -29,8 +30,10 @@ int main(int argc, char* argv[])
     parser.addOption(config);
     const QCommandLineOption siteKey(QStringLiteral("site-key"),
                                      QStringLiteral("Stores the site key from the server's Terminal Key window in "
-                                                    "the terminal's file; from then on it connects encrypted. An "
-                                                    "empty KEY goes back to plain connections."),
+                                                    "the terminal's file and ends; from then on the terminal "
+                                                    "connects encrypted. KEY - reads the key from standard input, "
+                                                    "so it is not seen in the list of processes. An empty KEY goes "
+                                                    "back to plain connections."),
                                      QStringLiteral("KEY"));
     parser.addOption(siteKey);
     // The terminal's options are stored in its file, so they hold at every later start.
@@ -71,18 +74,25 @@ int main(int argc, char* argv[])
     if (QString error; !Database::open(Database::Kind::Client,
                                        DataPaths::locate(Database::Kind::Client, parser.value(config)), &error))
         qWarning().noquote() << error;
+    // The key is stored and the program ends, so the key does not stay in a running command line.
     if (parser.isSet(siteKey)) {
+        QString key = parser.value(siteKey);
+        if (key == QLatin1String("-")) {
+            QTextStream input(stdin);
+            key = input.readLine();
+        }
         QString error;
-        if (!Database::isOpen() || !RemoteWindow::storeSiteKey(parser.value(siteKey), &error)) {
+        if (!Database::isOpen() || !RemoteWindow::storeSiteKey(key, &error)) {
             std::fprintf(
                 stderr, "qorvil-client: %s\n",
                 qPrintable(Database::isOpen() ? error : QStringLiteral("the terminal's file cannot be opened")));
             return 2;
         }
         std::fprintf(stderr, "qorvil-client: %s\n",
-                     parser.value(siteKey).trimmed().isEmpty()
-                         ? "the site key is removed; the terminal connects without encryption"
-                         : "the site key is stored; the terminal connects encrypted from now on");
+                     key.trimmed().isEmpty() ? "the site key is removed; the terminal connects without encryption"
+                                             : "the site key is stored; the terminal connects encrypted from now on");
+        Database::close();
+        return 0;
     }
 
     for (const Switch& option : switches) {

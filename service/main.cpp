@@ -9,10 +9,12 @@
 #include "core/sites/sites.h"
 #include "core/store/database.h"
 #include "core/store/pgdriver.h"
+#include "core/store/storedriver.h"
 #include "service/servicelog.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
@@ -27,6 +29,9 @@ enum Status {
     Failed = 1,
     BadArguments = 2,
 };
+
+// How often a database server that cannot be reached at start is tried again.
+constexpr int kOpenRetryMs = 5000;
 
 struct Options
 {
@@ -103,15 +108,41 @@ int main(int argc, char* argv[])
 
     using ServiceLog::Priority;
     const QString path = DataPaths::locate(Database::Kind::Server, options.database);
-    // A new database is made by the process's umask alone (SQLite would take away the group's write), so
-    // under the unit's UMask=0007 the desktop servers of group qorvil can work on it too; its write-ahead
-    // log and index files follow its mode.
-    if (!Postgres::isLocation(path) && !QFileInfo::exists(path))
-        QFile(path).open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    // A new database is made 0660 (SQLite would take away the group's write), so the desktop servers of group
+    // qorvil can work on it too and nobody else reads it; its write-ahead log and index files follow its mode.
+    if (!Postgres::isLocation(path) && !QFileInfo::exists(path)) {
+        QFile made(path);
+        if (made.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            made.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
+    }
+    SignalWatcher stopSignals({SIGTERM, SIGINT});
+    // A database server that is not there yet (still starting, the network not up) is waited for: the terminals
+    // are served as soon as it answers. A file that is not a Qorvil database is refused at once.
     QString error;
-    if (!Database::open(Database::Kind::Server, path, &error)) {
-        ServiceLog::write(Priority::Error, error);
-        return Failed;
+    for (int attempt = 0; !Database::open(Database::Kind::Server, path, &error); ++attempt) {
+        QString unused;
+        const bool serverAway = Postgres::isLocation(path) && Postgres::parseLocation(path, &unused) &&
+                                QSqlDatabase::isDriverAvailable(StoreDrivers::forLocation(path).qtDriver()) &&
+                                Database::refusal().isEmpty();
+        if (!serverAway) {
+            ServiceLog::write(Priority::Error, error);
+            return Failed;
+        }
+        if (attempt == 0)
+            ServiceLog::write(Priority::Warning, error + QStringLiteral(" Trying again every %1 seconds.")
+                                                             .arg(kOpenRetryMs / 1000));
+        QEventLoop wait;
+        bool stop = false;
+        QTimer::singleShot(kOpenRetryMs, &wait, &QEventLoop::quit);
+        QObject::connect(&stopSignals, &SignalWatcher::received, &wait, [&] {
+            stop = true;
+            wait.quit();
+        });
+        wait.exec();
+        if (stop) {
+            ServiceLog::write(Priority::Notice, QStringLiteral("Stopped before the database could be reached"));
+            return Done;
+        }
     }
     ServiceLog::write(Priority::Info, QStringLiteral("Database: ") + path);
     Sites::setCurrent(options.site);
@@ -147,7 +178,6 @@ int main(int argc, char* argv[])
                                               .arg(port));
     });
 
-    SignalWatcher stopSignals({SIGTERM, SIGINT});
     QObject::connect(&stopSignals, &SignalWatcher::received, &app, [&listener](int number) {
         ServiceLog::write(Priority::Notice,
                           QStringLiteral("Stopping on %1: finishing the punches in hand")

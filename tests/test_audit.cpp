@@ -172,6 +172,21 @@ private:
             click(window, "PushButton4");
         } else if (action == "punch") {
             QCOMPARE(Punch::recordFromTerminal("E1").outcome, PunchResult::Outcome::SignedIn);
+        } else if (action == "punch, clock set back") {
+            // A group of terminals' punches: the one whose clock says a closed day is refused, naming that
+            // day; the one of today is stored; the clock window refuses alike.
+            const QDateTime back(kClosedThrough.addDays(-2), QTime(9, 0));
+            const std::vector<PunchResult> results = Punch::recordBatchFromTerminals(
+                {{"E1", back}, {"E1", QDateTime(kToday, QTime(8, 30))}});
+            QCOMPARE(results.size(), std::size_t(2));
+            QCOMPARE(results[0].outcome, PunchResult::Outcome::StoreFailed);
+            QVERIFY2(results[0].error.contains("clock says it is 02/25/2026"), qPrintable(results[0].error));
+            QCOMPARE(results[1].outcome, PunchResult::Outcome::SignedIn);
+            m_clock->set(back);
+            RecordSet employees;
+            QVERIFY(employees.open("Select * from employee"));
+            QCOMPARE(Punch::recordFromLoadedEmployees(employees, "E1").outcome, PunchResult::Outcome::StoreFailed);
+            m_clock->set(QDateTime(kToday, QTime(8, 0)));
         } else {
             QFAIL(qPrintable("no such action: " + action));
         }
@@ -506,6 +521,7 @@ private Q_SLOTS:
         QTest::newRow("browser delete") << "browser delete" << true;
         QTest::newRow("the employee record") << "employee update" << false;
         QTest::newRow("a punch today") << "punch" << false;
+        QTest::newRow("a punch with the clock set back into the period") << "punch, clock set back" << false;
     }
 
     void closedDaysAreRefused()

@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
+#include <sys/stat.h>
 
 Q_DECLARE_METATYPE(Database::Kind)
 
@@ -178,8 +179,21 @@ void TestDatabase::newFileGetsFullSchemaAndSeedRows()
     QVERIFY(plan.contains(QStringLiteral("Employee_emp_id")));
     QVERIFY(plan.contains(QStringLiteral("timesheet_emp_id_rsdate")));
 
+    // Wages, social security numbers and the terminal's site key: for the owner only, the log and index alike.
+    const auto ownerOnly = [](const QStringList& files) {
+        for (const QString& file : files) {
+            struct stat seen = {};
+            QVERIFY2(::stat(QFile::encodeName(file).constData(), &seen) == 0, qPrintable(file));
+            QCOMPARE(seen.st_mode & 0777, 0600u);
+        }
+    };
+    db.exec(QStringLiteral("UPDATE admin SET password = password"));
+    ownerOnly({db.path(), db.path() + "-wal", db.path() + "-shm"});
+
     TempDatabase client(Database::Kind::Client);
     QCOMPARE(client.scalar(QStringLiteral("select ip from server")).toString(), QStringLiteral("127.0.0.1"));
+    client.exec(QStringLiteral("UPDATE server SET ip = '10.0.0.1'"));
+    ownerOnly({client.path()});
 }
 
 void TestDatabase::newFileGetsEveryMigration_data()

@@ -22,12 +22,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
 #include <QSignalSpy>
@@ -37,8 +39,10 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <arpa/inet.h>
 #include <cctype>
 #include <csignal>
@@ -47,8 +51,10 @@
 #include <memory>
 #include <netinet/in.h>
 #include <numeric>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <thread>
 #include <tuple>
 #include <unistd.h>
 
@@ -229,6 +235,7 @@ private Q_SLOTS:
     void crashLoop();
     void storeFaults_data();
     void storeFaults();
+    void slowStore();
     void logLostThenKilled_data();
     void logLostThenKilled();
     void databaseChangedInPlace_data();
@@ -701,6 +708,14 @@ void TestHardening::outageNotice()
                                                             "was not recorded")),
              qPrintable(outageBoxes().last()));
     QCOMPARE(terminal.received, QByteArray("CRA"));
+
+    // Failed terminal connections (each keyed terminal's TLS errors) share one box in the same way.
+    dialogs.clear();
+    for (int i = 0; i < 3; ++i)
+        notices.socketError(int(QAbstractSocket::SslHandshakeFailedError), QStringLiteral("handshake failed"));
+    QCOMPARE(dialogs.boxes.size(), 1);
+    QVERIFY2(dialogs.last().text.startsWith(QStringLiteral("3 terminal connections failed. The latest: Socket Error")),
+             qPrintable(dialogs.last().text));
 }
 
 // The real boxes: text from the wire is shown as it is, never as markup, and a notice takes all the
@@ -1050,18 +1065,23 @@ void TestHardening::storeFaults()
     auto* editButton = employeeWindow->findChild<QPushButton*>(QStringLiteral("PushButton4"));
     QVERIFY(idBox && action && lastName && editButton);
 
+    // A fault of the connection is put on the punches' own connection too.
+    const auto onBoth = [&](const QString& sql) {
+        db.exec(sql);
+        listener.punches().onStoreConnection([&](const QSqlDatabase& punches) { QSqlQuery(punches).exec(sql); });
+    };
     if (fault == QLatin1String("full")) {
         // Fill the store up to a page limit, so the next new row finds no room.
         QSqlQuery pages(gConn);
         QVERIFY(pages.exec(QStringLiteral("PRAGMA page_count")) && pages.next());
         const qint64 limit = pages.value(0).toLongLong();
         pages.finish();
-        db.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(limit));
+        onBoth(QStringLiteral("PRAGMA max_page_count = %1").arg(limit));
         QSqlQuery fill(gConn);
         fill.prepare(QStringLiteral("INSERT INTO timesheet (emp_id, rsdate, in1) VALUES (?, '2026-01-05', "
                                     "'09:00:00')"));
         // Rows like punches, which the audit trail leaves out, so the one that found no room is a punch's size.
-        const AuditTrail::PunchWrites likePunches;
+        const AuditTrail::PunchWrites likePunches(gConn);
         bool full = false;
         for (int i = 0; i < 100000 && !full; ++i) {
             fill.addBindValue(QStringLiteral("E100-%1").arg(i, 6, 10, QLatin1Char('0')));
@@ -1074,7 +1094,7 @@ void TestHardening::storeFaults()
     const QString aside = db.dir() + QStringLiteral("/aside.mdb");
     const QString copy = db.dir() + QStringLiteral("/copy.mdb");
     if (fault == QLatin1String("read-only")) {
-        db.exec(QStringLiteral("PRAGMA query_only = ON"));
+        onBoth(QStringLiteral("PRAGMA query_only = ON"));
     } else if (fault == QLatin1String("moved")) {
         QVERIFY(QFile::rename(db.path(), aside));
     } else if (fault == QLatin1String("deleted")) {
@@ -1124,14 +1144,24 @@ void TestHardening::storeFaults()
 
     // The fault goes away; the server needs no restart.
     if (fault == QLatin1String("read-only"))
-        db.exec(QStringLiteral("PRAGMA query_only = OFF"));
+        onBoth(QStringLiteral("PRAGMA query_only = OFF"));
     else if (fault == QLatin1String("full"))
-        db.exec(QStringLiteral("PRAGMA max_page_count = 1073741823"));
+        onBoth(QStringLiteral("PRAGMA max_page_count = 1073741823"));
     else if (fault == QLatin1String("moved"))
         QVERIFY(QFile::rename(aside, db.path()));
     else
         QVERIFY(QFile::copy(copy, db.path()));
 
+    if (fault == QLatin1String("deleted")) {
+        // Another file at the path is not the one the server wrote into: refused until it starts again.
+        terminal.send("E100");
+        QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 3, kWait);
+        QCOMPARE(outcomes.last(), PunchResult::Outcome::StoreFailed);
+        QVERIFY2(dialogs.last().text.contains(QLatin1String("was replaced")), qPrintable(dialogs.last().text));
+        QCOMPARE(terminal.received, QByteArray("CRANRF"));
+        cleanup();
+        return;
+    }
     QList<QVariantList> employeesNow = rowsOf(QStringLiteral("Employee"));
     if (refused) {
         QCOMPARE(employeesNow, employeesBefore);
@@ -1165,15 +1195,60 @@ void TestHardening::storeFaults()
     cleanup(); // the windows let go of the database before it closes
 }
 
-// The write-ahead log removed or replaced under a running server (as a README once advised when restoring):
-// what the server's own log held is saved into the database before the next punch is answered, so a kill
-// afterwards loses no answered punch.
+// A database slow to answer (a disk, or a server across a slow link): the punches wait for it on their own
+// thread while a terminal that connects meanwhile is greeted, and each answer still follows its commit.
+void TestHardening::slowStore()
+{
+    TempDatabase db;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    seedEmployees(db);
+    PunchingListener server;
+    QVERIFY(server.listener.start());
+    LoopbackTerminal first(server.listener.port());
+    QVERIFY(first.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(first.received, QByteArray("CRA"), kWait);
+
+    std::atomic<bool> inside{false};
+    std::atomic<bool> release{false};
+    std::thread slow([&] {
+        server.listener.punches().onStoreConnection([&](const QSqlDatabase&) {
+            inside = true;
+            while (!release)
+                QThread::msleep(5);
+        });
+    });
+    const auto letGo = qScopeGuard([&] {
+        release = true;
+        slow.join();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(inside, kWait);
+    first.send("E100\n");
+    LoopbackTerminal second(server.listener.port());
+    QVERIFY(second.connected(kWait));
+    QTRY_COMPARE_WITH_TIMEOUT(second.received, QByteArray("CRA"), kWait);
+    second.send("nobody\n");
+    QTest::qWait(200);
+    QCOMPARE(first.received, QByteArray("CRA"));
+    QCOMPARE(second.received, QByteArray("CRA"));
+    QVERIFY(server.outcomes.isEmpty());
+
+    release = true;
+    QTRY_COMPARE_WITH_TIMEOUT(first.received, QByteArray("CRARINAnn Lee"), kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(second.received, QByteArray("CRANRF"), kWait);
+    QCOMPARE(filledSlots(clock.now().date()), (std::map<QString, int>{{"E100", 1}}));
+}
+
+// The write-ahead log removed, replaced or emptied under a running server (as a README once advised when
+// restoring): what the server's own log still holds is saved into the database and a new log started before
+// the next punch is answered, so a kill afterwards loses no punch answered since.
 void TestHardening::logLostThenKilled_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::newRow("log deleted") << "deleted";
     QTest::newRow("log and its index deleted") << "deleted with index";
     QTest::newRow("log replaced by an older copy") << "replaced";
+    QTest::newRow("log emptied in place") << "emptied";
 }
 
 void TestHardening::logLostThenKilled()
@@ -1218,6 +1293,10 @@ void TestHardening::logLostThenKilled()
         QVERIFY(copy.open(QIODevice::WriteOnly) && copy.write(older) == older.size());
         copy.close();
         QVERIFY(::rename(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(log).constData()) == 0);
+    } else if (fault == QLatin1String("emptied")) {
+        // What the log held is gone with it; what is answered from now on must not be.
+        QVERIFY(QFile(log).resize(0));
+        answered.clear();
     } else {
         QVERIFY(QFile::remove(log));
         if (fault == QLatin1String("deleted with index"))
@@ -1233,8 +1312,10 @@ void TestHardening::logLostThenKilled()
     Database::close();
 }
 
-// The database file written in place by something else while the server runs: punches are refused with a
-// clear message and nothing is answered. A checkpoint by another program writes the file too, and is fine.
+// The database file written in place or swapped by something else while the server runs (a backup restored
+// under it, right after its own checkpoint or with none since): punches are refused with one clear message
+// and a log line, nothing is answered, and the file left at the path opens sound, without the server's log.
+// A checkpoint by another program writes the file too, and is fine.
 void TestHardening::databaseChangedInPlace_data()
 {
     QTest::addColumn<QString>("change");
@@ -1242,6 +1323,9 @@ void TestHardening::databaseChangedInPlace_data()
     QTest::newRow("truncated") << "truncated" << true;
     QTest::newRow("cut to its first page") << "first page" << true;
     QTest::newRow("overwritten by another database") << "overwritten" << true;
+    QTest::newRow("older copy written over it after the server's own checkpoint") << "restored" << true;
+    QTest::newRow("compacted copy written over it") << "compacted" << true;
+    QTest::newRow("older copy moved in place") << "moved in" << true;
     QTest::newRow("checkpointed by another program") << "checkpointed" << false;
 }
 
@@ -1261,9 +1345,11 @@ void TestHardening::databaseChangedInPlace()
         make.exec(QStringLiteral("INSERT INTO Employee (emp_id, emp_fname) VALUES ('E100', 'Someone else')"));
     }
     db.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")); // the file holds every page, as after a while
-    PunchingListener server;
-    TerminalListener& listener = server.listener;
-    const QList<PunchResult::Outcome>& outcomes = server.outcomes;
+    const QString backup = db.dir() + QStringLiteral("/backup.mdb");
+    QVERIFY(QFile::copy(db.path(), backup));
+    std::optional<PunchingListener> server(std::in_place);
+    TerminalListener& listener = server->listener;
+    const QList<PunchResult::Outcome>& outcomes = server->outcomes;
     QVERIFY(listener.start());
     LoopbackTerminal terminal(listener.port());
     QVERIFY(terminal.connected(kWait));
@@ -1271,21 +1357,36 @@ void TestHardening::databaseChangedInPlace()
     terminal.send("E100\n");
     QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRARINAnn Lee"), kWait);
 
+    auto overwrite = [](const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
     QFile file(db.path());
     if (change == QLatin1String("truncated")) {
         QVERIFY(file.resize(0));
     } else if (change == QLatin1String("first page")) {
         QVERIFY(file.resize(4096));
     } else if (change == QLatin1String("overwritten")) {
-        const QByteArray bytes = contentsOf(other);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
+        QVERIFY(overwrite(db.path(), contentsOf(other)));
+    } else if (change == QLatin1String("restored")) {
+        // A write larger than the log holds before the engine copies it back: the server's own checkpoint.
+        db.exec(QStringLiteral("INSERT INTO Terminal (ip) VALUES (zeroblob(5000000))"));
+        QVERIFY(QFileInfo(db.path()).size() > 5000000);
+        QVERIFY(overwrite(db.path(), contentsOf(backup)));
+    } else if (change == QLatin1String("compacted")) {
+        const QString compacted = db.dir() + QStringLiteral("/compacted.mdb");
+        OutsideConnection(backup).exec(QStringLiteral("VACUUM INTO '%1'").arg(compacted));
+        QVERIFY(overwrite(db.path(), contentsOf(compacted)));
+    } else if (change == QLatin1String("moved in")) {
+        QVERIFY(::rename(QFile::encodeName(backup).constData(), QFile::encodeName(db.path()).constData()) == 0);
     } else {
         OutsideConnection(db.path()).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     }
 
     dialogs.clear();
     clock.advance(60);
+    if (refused)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("was replaced or changed by another")));
     terminal.send("Ab7\nE100\n");
     QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 3, kWait);
     if (!refused) {
@@ -1295,9 +1396,23 @@ void TestHardening::databaseChangedInPlace()
     }
     QCOMPARE(outcomes.mid(1),
              (QList<PunchResult::Outcome>{PunchResult::Outcome::StoreFailed, PunchResult::Outcome::StoreFailed}));
-    QVERIFY2(dialogs.last().text.contains(QLatin1String("was changed by another program")),
+    QVERIFY2(dialogs.last().text.contains(QLatin1String("was replaced or changed by another program")),
              qPrintable(dialogs.last().text));
     QCOMPARE(terminal.received, QByteArray("CRARINAnn Lee"));
+    // Still refused later, without a second log line: it stays so until the server starts again.
+    terminal.send("E100\n");
+    QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 4, kWait);
+    QCOMPARE(outcomes.last(), PunchResult::Outcome::StoreFailed);
+    if (change == QLatin1String("truncated") || change == QLatin1String("first page") ||
+        change == QLatin1String("overwritten"))
+        return;
+    // The restored copy is what the next start finds, whole: none of the server's log was copied into it.
+    server.reset();
+    Database::close();
+    QString error;
+    QVERIFY2(Database::open(Database::Kind::Server, db.path(), &error), qPrintable(error));
+    QCOMPARE(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    QCOMPARE(filledSlots(clock.now().date()), (std::map<QString, int>{}));
 }
 
 // A column dropped, or the table rebuilt with its columns in another order, while the server runs: the

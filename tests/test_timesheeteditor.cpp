@@ -591,7 +591,7 @@ private Q_SLOTS:
     {
         const int employees = 300;
         const int days = 334;
-        const AuditTrail::PunchWrites punches; // punched, so not in the audit trail
+        const AuditTrail::PunchWrites punches(gConn); // punched, so not in the audit trail
         QVERIFY(gConn.transaction());
         QSqlQuery insert(gConn);
         QVERIFY(insert.prepare(QStringLiteral(

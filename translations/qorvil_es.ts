@@ -733,14 +733,6 @@ Estos días tienen %1 que se pagarían mal (marcaciones que faltan, pares imposi
 <context>
     <name>Database</name>
     <message>
-        <source>The database file %1 was replaced while Qorvil was running, so nothing was written. Please try again.</source>
-        <translation>El archivo de base de datos %1 fue sustituido mientras Qorvil estaba en marcha, así que no se escribió nada. Inténtelo de nuevo.</translation>
-    </message>
-    <message>
-        <source>The database file %1 was replaced and cannot be read (%2), so nothing was written.</source>
-        <translation>El archivo de base de datos %1 fue sustituido y no se puede leer (%2), así que no se escribió nada.</translation>
-    </message>
-    <message>
         <source>The log file %1-wal was removed or replaced while a change was being written, so nothing was written. Please try again.</source>
         <translation>El archivo de registro %1-wal se eliminó o se sustituyó mientras se escribía un cambio, así que no se escribió nada. Inténtelo de nuevo.</translation>
     </message>
@@ -785,12 +777,24 @@ Estos días tienen %1 que se pagarían mal (marcaciones que faltan, pares imposi
         <translation>La base de datos no está abierta.</translation>
     </message>
     <message>
-        <source>The database file %1 was changed by another program while Qorvil was using it, so nothing was written. Stop Qorvil, put a sound copy of the file in its place (a backup if need be) and start it again.</source>
-        <translation>Otro programa cambió el archivo de base de datos %1 mientras Qorvil lo usaba, así que no se escribió nada. Detenga Qorvil, ponga en su lugar una copia sana del archivo (una copia de seguridad si hace falta) y vuelva a iniciarlo.</translation>
-    </message>
-    <message>
         <source>The database is busy: another program is writing to it, so nothing was saved. Please try again in a moment.</source>
         <translation>La base de datos está ocupada: otro programa está escribiendo en ella, así que no se guardó nada. Inténtelo de nuevo dentro de un momento.</translation>
+    </message>
+    <message>
+        <source>The database file %1 is no longer where it was opened, so nothing was written. Put the file back; Qorvil uses it again as soon as it is there.</source>
+        <translation>El archivo de base de datos %1 ya no está donde se abrió, así que no se escribió nada. Vuelva a ponerlo en su sitio; Qorvil lo usa de nuevo en cuanto esté allí.</translation>
+    </message>
+    <message>
+        <source>The database file %1 was replaced or changed by another program while Qorvil was using it, so nothing was written. Qorvil writes nothing into it until it is started again: restore a backup only while Qorvil is stopped.</source>
+        <translation>Otro programa sustituyó o cambió el archivo de base de datos %1 mientras Qorvil lo usaba, así que no se escribió nada. Qorvil no escribe nada en él hasta que se vuelva a iniciar: restaure una copia de seguridad solo con Qorvil detenido.</translation>
+    </message>
+    <message>
+        <source>The log file %1-wal was emptied by another program: what it held since the last checkpoint is lost. Qorvil started a new log.</source>
+        <translation>Otro programa vació el archivo de registro %1-wal: lo que contenía desde el último punto de control se ha perdido. Qorvil empezó un registro nuevo.</translation>
+    </message>
+    <message>
+        <source>The database %1 no longer has %2, which Qorvil needs, so nothing was written. Put it back (or the file from a backup); Qorvil uses the file again as soon as it is whole.</source>
+        <translation>La base de datos %1 ya no tiene %2, que Qorvil necesita, así que no se escribió nada. Vuelva a ponerlo (o el archivo de una copia de seguridad); Qorvil vuelve a usar el archivo en cuanto esté completo.</translation>
     </message>
 </context>
 <context>
@@ -2201,6 +2205,14 @@ Export the hours of %1 all the same?</source>
         <source>The time record of %1 could not be added.</source>
         <translation>No se pudo agregar el registro de horas de %1.</translation>
     </message>
+    <message>
+        <source>The database is not open.</source>
+        <translation>La base de datos no está abierta.</translation>
+    </message>
+    <message>
+        <source>The computer&apos;s clock says it is %1, a day of the pay period closed through %2, so the punch was not recorded: the time records of a closed pay period do not change. Check the computer&apos;s date and time.</source>
+        <translation>El reloj del ordenador dice que es %1, un día del período de pago cerrado hasta el %2, así que la marcación no se registró: los registros de horas de un período de pago cerrado no cambian. Compruebe la fecha y la hora del ordenador.</translation>
+    </message>
 </context>
 <context>
     <name>PunchStation</name>
@@ -2827,6 +2839,10 @@ Los terminales no pueden conectarse hasta que el puerto %1 quede libre; el servi
     <message>
         <source>%1 punches from terminals were not recorded, and their terminals were given no answer. The latest, from %2: %3</source>
         <translation>%1 marcaciones desde terminales no se registraron, y sus terminales no recibieron respuesta. La última, desde %2: %3</translation>
+    </message>
+    <message>
+        <source>%1 terminal connections failed. The latest: %2</source>
+        <translation>Fallaron %1 conexiones de terminales. La última: %2</translation>
     </message>
 </context>
 <context>

@@ -72,14 +72,26 @@ struct State
 {
     bool administrator = false;
     QString program;
-    int punchWrites = 0;
-    bool serverTold = false; // the database server's session was told of the punches under way
 };
 
 State& state()
 {
     static State s;
     return s;
+}
+
+// Punches are stored on a thread of their own while the windows change records on theirs: a pause of the trail
+// holds for the thread that punches only.
+struct Punching
+{
+    int writes = 0;
+    bool serverTold = false; // the database server's session was told of the punches under way
+};
+
+Punching& punching()
+{
+    thread_local Punching p;
+    return p;
 }
 
 QString osUser()
@@ -113,7 +125,7 @@ QVariant contextValue(const QVariantList& arguments)
 {
     const QString key = arguments.value(0).toString();
     if (key == QLatin1String("on"))
-        return state().punchWrites == 0;
+        return punching().writes == 0;
     if (key == QLatin1String("now"))
         return now().toUTC().toString(kUtcForm);
     if (key == QLatin1String("administrator"))
@@ -346,7 +358,7 @@ bool serverTriggers(QSqlDatabase& db, QString* error)
 QString sessionValue(const QString& key)
 {
     if (key == QLatin1String("paused"))
-        return state().punchWrites > 0 ? QStringLiteral("1") : QStringLiteral("0");
+        return punching().writes > 0 ? QStringLiteral("1") : QStringLiteral("0");
     const QVariant value = contextValue({key});
     return value.isNull() ? QString() : value.toString();
 }
@@ -365,11 +377,11 @@ bool tellServer(const QSqlDatabase& db, QString* error,
     return true;
 }
 
-// A change of who is changing reaches the shared connection's session at once.
-void tellServer(const QString& key)
+// A change of who is changing reaches the connection's session at once.
+void tellServer(const QSqlDatabase& db, const QString& key)
 {
-    if (gConn.isValid() && gConn.isOpen())
-        (void)tellServer(gConn, nullptr, {key});
+    if (db.isValid() && db.isOpen())
+        (void)tellServer(db, nullptr, {key});
 }
 
 } // namespace
@@ -426,7 +438,7 @@ bool attach(QSqlDatabase& db, QString* error)
 void setAdministratorLoggedIn(bool loggedIn)
 {
     state().administrator = loggedIn;
-    tellServer(QStringLiteral("administrator"));
+    tellServer(gConn, QStringLiteral("administrator"));
 }
 
 void setProgram(const QString& program)
@@ -436,19 +448,19 @@ void setProgram(const QString& program)
 
 // A group of punches from terminals said so when its transaction began (StoreDriver::beginWriting); a lone
 // punch tells the database server here.
-PunchWrites::PunchWrites()
+PunchWrites::PunchWrites(const QSqlDatabase& db) : m_db(db)
 {
-    if (++state().punchWrites == 1) {
-        state().serverTold = !(gConn.isValid() && StoreDrivers::of(gConn).vouched(gConn));
-        if (state().serverTold)
-            tellServer(QStringLiteral("paused"));
+    if (++punching().writes == 1) {
+        punching().serverTold = !(m_db.isValid() && StoreDrivers::of(m_db).vouched(m_db));
+        if (punching().serverTold)
+            tellServer(m_db, QStringLiteral("paused"));
     }
 }
 
 PunchWrites::~PunchWrites()
 {
-    if (--state().punchWrites == 0 && state().serverTold)
-        tellServer(QStringLiteral("paused"));
+    if (--punching().writes == 0 && punching().serverTold)
+        tellServer(m_db, QStringLiteral("paused"));
 }
 
 bool read(const Filter& filter, const Change* after, int count, std::vector<Change>* changes, QString* error)

@@ -38,14 +38,18 @@ void setAdministratorLoggedIn(bool loggedIn);
 // "service", "report tool"); anything else is recorded under its own application name unless set here.
 void setProgram(const QString& program);
 
-// While one exists, this program's changes to time records are punches and are not recorded.
+// While one exists, the changes to time records that this thread makes through the connection are punches and
+// are not recorded.
 class PunchWrites
 {
 public:
-    PunchWrites();
+    explicit PunchWrites(const QSqlDatabase& db);
     ~PunchWrites();
     PunchWrites(const PunchWrites&) = delete;
     PunchWrites& operator=(const PunchWrites&) = delete;
+
+private:
+    QSqlDatabase m_db;
 };
 
 // What the file's triggers record as the program of a change made with another tool.

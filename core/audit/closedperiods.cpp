@@ -49,9 +49,9 @@ bool createSchema(QSqlDatabase& db, QString* error)
     return false;
 }
 
-bool closedThrough(QDate* through, QString* error)
+bool closedThrough(QDate* through, QString* error, const QSqlDatabase& db)
 {
-    Query query;
+    Query query(db);
     if (!query.exec(QStringLiteral("SELECT max(closed_through) FROM closed_period")) || !query.next()) {
         *error = query.error();
         return false;

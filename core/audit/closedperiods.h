@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/database.h"
+
 #include <QDate>
 #include <QSqlDatabase>
 #include <QString>
@@ -8,8 +10,8 @@
 
 // Closed pay periods: every day up to a date, once paid, is closed, and time records of a closed day can no
 // longer be added, changed or deleted by hand. Each close is a row of closed_period; the last day closed is
-// the latest of them, and reopening takes the latest one back. Only days before today can be closed, so the
-// row a punch writes (today's) is never in a closed period, and punches are never refused.
+// the latest of them, and reopening takes the latest one back. Only days before today can be closed; a punch
+// whose clock says a closed day (a computer's clock set back) is refused, so a paid record never changes.
 namespace ClosedPeriods {
 
 // The table of the closes (a schema migration).
@@ -19,7 +21,7 @@ bool createSchema(QSqlDatabase& db, QString* error);
 inline const QString kTitle = QStringLiteral("Pay Period Closed");
 
 // The last closed day, or an invalid date when no day is closed; false with the reason when it cannot be read.
-bool closedThrough(QDate* through, QString* error);
+bool closedThrough(QDate* through, QString* error, const QSqlDatabase& db = gConn);
 
 // Whether the day lies in a closed pay period, with the last closed day in `through`. False also when the
 // closes cannot be read: the write itself checks again and says why.

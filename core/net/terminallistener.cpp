@@ -523,11 +523,12 @@ void TerminalListener::finish()
     // by another program's lock get until the hand-over time to be stored.
     QDeadlineTimer handOver(kHandOverMs);
     while (!m_received.empty() || (m_punches->waiting() > 0 && !handOver.hasExpired())) {
-        if (m_received.empty())
-            QThread::msleep(PunchQueue::kRetryMs);
         punchReceived();
         m_punches->process();
+        m_punches->settle(handOver);
         takeEverything(false);
+        if (m_received.empty() && m_punches->waiting() > 0) // held up by another program's lock
+            QThread::msleep(PunchQueue::kRetryMs);
     }
 
     for (auto& [index, terminal] : m_connections) {

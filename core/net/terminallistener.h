@@ -30,7 +30,7 @@ QString dottedAddress(const QHostAddress& address);
 // What one connection may hold is bounded: the socket reads at most kReadBufferBytes ahead, an ID is cut at
 // Protocol::IdSplitter::kMaxIdBytes, one read is punched before the next is taken, and a terminal that does
 // not take its replies is not read from while more than kUnsentReplyBytes of them wait to be sent. Punches go
-// through a PunchQueue, so the listener never waits for another program's lock on the database.
+// through a PunchQueue, stored on a thread of its own, so the listener never waits on the database.
 //
 // Who is served follows TerminalAccess's rules, read again whenever terminals connect. A terminal outside the
 // allowed list is refused at once when unknown terminals are not accepted. Otherwise the first byte the terminal
@@ -84,6 +84,9 @@ public:
     // for its line end included, is stored and answered, the answers are handed to the system, and every
     // connection closes. The listener takes no terminals afterwards.
     void finish();
+
+    // The punches on their way to the store (tests reach the store thread's connection through it).
+    PunchQueue& punches() { return *m_punches; }
 
     // The connection counter: the highest index given out so far.
     qint64 connectionCount() const { return m_counter; }

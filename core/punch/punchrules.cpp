@@ -1,6 +1,7 @@
 #include "core/punch/punchrules.h"
 
 #include "core/audit/audittrail.h"
+#include "core/audit/closedperiods.h"
 #include "core/clock.h"
 #include "core/employees/employeerecord.h"
 #include "core/sites/sites.h"
@@ -45,6 +46,15 @@ PunchResult storeFailed(PunchResult result, const QString& error)
     return result;
 }
 
+// A statement that met another session's lock (on a database server, a row another program holds longer than
+// a statement waits) holds the punch up: it is tried again, like a group that found the lock taken.
+PunchResult failedOn(const Query& query, bool* busy)
+{
+    if (busy && query.busy())
+        *busy = true;
+    return storeFailed(PunchResult(), query.error());
+}
+
 bool stored(const PunchResult& result)
 {
     return result.outcome == Outcome::SignedIn || result.outcome == Outcome::SignedOut;
@@ -58,14 +68,16 @@ struct Day
     std::optional<qint64> row;
     std::size_t free = kSlotCount;
     QString error;
+    bool busy = false;
 };
 
-Day readDay(const QString& id, const QString& day)
+Day readDay(const QSqlDatabase& db, const QString& id, const QString& day)
 {
     Day found;
-    Query sheet;
+    Query sheet(db);
     if (!sheet.exec(kDaySlotsSql, {id, day})) {
         found.error = sheet.error();
+        found.busy = sheet.busy();
         return found;
     }
     while (sheet.next()) {
@@ -79,6 +91,7 @@ Day readDay(const QString& id, const QString& day)
         return found;
     }
     found.error = sheet.error();
+    found.busy = sheet.busy();
     return found;
 }
 
@@ -92,9 +105,9 @@ const QString kLatestRowsSql = QStringLiteral("Select id, emp_id, rsdate, in1, o
 
 // The pay rules' night-shift hours (0: off), read at each punch that has no row of its day yet, so a running
 // service follows a change at once.
-double nightShiftHours(QString* error)
+double nightShiftHours(const QSqlDatabase& db, QString* error)
 {
-    Query rules;
+    Query rules(db);
     if (!rules.exec(QStringLiteral("Select night_shift_hours from pay_rules order by id limit 1"))) {
         *error = rules.error();
         return 0;
@@ -106,14 +119,15 @@ double nightShiftHours(QString* error)
     return ValueForms::readNumber(rules.text(0)).value_or(0);
 }
 
-Day readShift(const QString& id, const QDateTime& at, double hours)
+Day readShift(const QSqlDatabase& db, const QString& id, const QDateTime& at, double hours)
 {
     Day shift;
     const qint64 window = qint64(hours * 3600);
-    Query sheet;
+    Query sheet(db);
     const QDate earliest = at.date().addDays(-(window / 86400 + 1));
     if (!sheet.exec(kLatestRowsSql, {id, ValueForms::storeDate(earliest), ValueForms::storeDate(at.date())})) {
         shift.error = sheet.error();
+        shift.busy = sheet.busy();
         return shift;
     }
     while (sheet.next()) {
@@ -146,14 +160,34 @@ Day readShift(const QString& id, const QDateTime& at, double hours)
         return shift;
     }
     shift.error = sheet.error();
+    shift.busy = sheet.busy();
     return shift;
 }
 
 // Fills the first free slot of the day's row, or starts the day's row. The employee is known by now.
-PunchResult recordForEmployee(const QString& id, const QString& name, const QDateTime& at)
+// A punch never writes a day of a closed pay period: a clock set back would change a paid record unseen.
+std::optional<QString> closedDay(const QSqlDatabase& db, const QDate& day, std::optional<QDate>* closed)
+{
+    if (!*closed) {
+        QDate through;
+        if (QString error; !ClosedPeriods::closedThrough(&through, &error, db))
+            return error;
+        *closed = through;
+    }
+    if (!(*closed)->isValid() || day > **closed)
+        return std::nullopt;
+    return QCoreApplication::translate(
+               "Punch", "The computer's clock says it is %1, a day of the pay period closed through %2, so the "
+                        "punch was not recorded: the time records of a closed pay period do not change. Check "
+                        "the computer's date and time.")
+        .arg(ValueForms::showDate(day), ValueForms::showDate(**closed));
+}
+
+PunchResult recordForEmployee(const QSqlDatabase& db, const QString& id, const QString& name, const QDateTime& at,
+                              bool* busy = nullptr, std::optional<QDate> closed = std::nullopt)
 {
     // A punch is the record itself, not a change to it: the trail leaves it out.
-    const AuditTrail::PunchWrites punching;
+    const AuditTrail::PunchWrites punching(db);
     PunchResult result;
     result.name = name;
     const QTime time = QTime(at.time().hour(), at.time().minute(), at.time().second());
@@ -161,34 +195,42 @@ PunchResult recordForEmployee(const QString& id, const QString& name, const QDat
     const QString stamp = ValueForms::storeTime(time);
 
     // Inside a group of punches the files were checked for the whole group; a lone punch checks them here.
-    if (QString error; !Database::fileInPlace(gConn, &error))
+    if (QString error; !Database::fileInPlace(db, &error))
         return storeFailed(result, error);
+    if (const std::optional<QString> refused = closedDay(db, at.date(), &closed))
+        return storeFailed(result, *refused);
 
-    Day found = readDay(id, day);
-    if (!found.error.isEmpty())
+    Day found = readDay(db, id, day);
+    if (!found.error.isEmpty()) {
+        if (busy && found.busy)
+            *busy = true;
         return storeFailed(result, found.error);
+    }
     if (!found.row) {
         QString error;
-        const double night = nightShiftHours(&error);
+        const double night = nightShiftHours(db, &error);
         if (!error.isEmpty())
             return storeFailed(result, error);
         if (night > 0) {
-            found = readShift(id, at, night);
-            if (!found.error.isEmpty())
+            found = readShift(db, id, at, night);
+            if (!found.error.isEmpty()) {
+                if (busy && found.busy)
+                    *busy = true;
                 return storeFailed(result, found.error);
+            }
         }
     }
     const std::optional<qint64> row = found.row;
     const std::size_t free = found.free;
 
-    Query write;
+    Query write(db);
     if (row) {
         if (free == kSlotCount) {
             result.outcome = Outcome::NoFreeSlot;
             return result;
         }
         if (!write.exec(kFillSlotSql[free], {stamp, *row}))
-            return storeFailed(result, write.error());
+            return storeFailed(result, failedOn(write, busy).error);
         // The slot was free when read in this transaction; a write that changed nothing stored nothing.
         if (write.rowsAffected() != 1)
             return storeFailed(result, QCoreApplication::translate(
@@ -198,7 +240,7 @@ PunchResult recordForEmployee(const QString& id, const QString& name, const QDat
         result.outcome = free % 2 == 0 ? Outcome::SignedIn : Outcome::SignedOut;
     } else {
         if (!write.exec(kStartDaySql, {id, day, stamp, Sites::stored()}))
-            return storeFailed(result, write.error());
+            return storeFailed(result, failedOn(write, busy).error);
         if (write.rowsAffected() != 1)
             return storeFailed(
                 result, QCoreApplication::translate("Punch", "The time record of %1 could not be added.").arg(id));
@@ -216,11 +258,11 @@ struct Lookup
     QString name;
 };
 
-Lookup lookUp(const QString& id)
+Lookup lookUp(const QSqlDatabase& db, const QString& id, bool* busy = nullptr)
 {
-    Query employee;
+    Query employee(db);
     if (!employee.exec(kEmployeeSql, {id}))
-        return {storeFailed(PunchResult(), employee.error()), {}};
+        return {failedOn(employee, busy), {}};
     bool any = false;
     while (employee.next()) {
         any = true;
@@ -228,7 +270,7 @@ Lookup lookUp(const QString& id)
             return {std::nullopt, EmployeeRecord::displayName(employee.value(1), employee.value(2))};
     }
     if (!employee.error().isEmpty())
-        return {storeFailed(PunchResult(), employee.error()), {}};
+        return {failedOn(employee, busy), {}};
     PunchResult nobody;
     nobody.outcome = any ? Outcome::CaseOnly : Outcome::NotFound;
     return {nobody, {}};
@@ -248,10 +290,23 @@ PunchResult recordFromLoadedEmployees(RecordSet& employees, const QString& id)
         // A row without an ID is nobody's, not the empty ID's.
         const QVariant owner = employees.value(QStringLiteral("emp_id"));
         if (!owner.isNull() && owner.toString() == id)
-            return recordForEmployee(id, employeeName(employees), now());
+            return recordForEmployee(gConn, id, employeeName(employees), now());
     }
     return {};
 }
+
+namespace {
+
+PunchResult recordFromTerminal(const QSqlDatabase& db, const QString& id, const QDateTime& at, bool* busy,
+                               const std::optional<QDate>& closed = std::nullopt)
+{
+    const Lookup lookup = lookUp(db, id, busy);
+    if (lookup.settled)
+        return *lookup.settled;
+    return recordForEmployee(db, id, lookup.name, at.isValid() ? at : now(), busy, closed);
+}
+
+} // namespace
 
 PunchResult recordFromClock(const QString& id)
 {
@@ -260,18 +315,15 @@ PunchResult recordFromClock(const QString& id)
 
 PunchResult recordFromTerminal(const QString& id, const QDateTime& at)
 {
-    const Lookup lookup = lookUp(id);
-    if (lookup.settled)
-        return *lookup.settled;
-    return recordForEmployee(id, lookup.name, at.isValid() ? at : now());
+    return recordFromTerminal(gConn, id, at, nullptr);
 }
 
-std::optional<PunchResult> resultWithoutWriting(const TerminalPunch& punch)
+std::optional<PunchResult> resultWithoutWriting(const TerminalPunch& punch, const QSqlDatabase& db)
 {
-    const Lookup lookup = lookUp(punch.id);
+    const Lookup lookup = lookUp(db, punch.id);
     if (lookup.settled)
         return lookup.settled->outcome == Outcome::StoreFailed ? std::nullopt : lookup.settled;
-    const Day found = readDay(punch.id, ValueForms::storeDate((punch.at.isValid() ? punch.at : now()).date()));
+    const Day found = readDay(db, punch.id, ValueForms::storeDate((punch.at.isValid() ? punch.at : now()).date()));
     if (!found.error.isEmpty() || !found.row || found.free < kSlotCount)
         return std::nullopt;
     PunchResult full;
@@ -280,17 +332,23 @@ std::optional<PunchResult> resultWithoutWriting(const TerminalPunch& punch)
     return full;
 }
 
-std::vector<PunchResult> recordBatchFromTerminals(const std::vector<TerminalPunch>& punches)
+std::vector<PunchResult> recordBatchFromTerminals(const std::vector<TerminalPunch>& punches, const QSqlDatabase& db)
 {
     std::vector<PunchResult> results;
     results.reserve(punches.size());
+    bool busy = false;
     if (punches.size() > 1) {
-        WriteBatch group;
+        WriteBatch group(db);
         if (group.busy())
             return results;
         if (group.isActive()) {
+            // The closed days read once for the group, inside its transaction.
+            std::optional<QDate> closed;
+            QString unused; // a failure is met again, and reported, by each punch
+            if (QDate through; ClosedPeriods::closedThrough(&through, &unused, db))
+                closed = through;
             for (const TerminalPunch& punch : punches) {
-                results.push_back(recordFromTerminal(punch.id, punch.at));
+                results.push_back(recordFromTerminal(db, punch.id, punch.at, &busy, closed));
                 if (results.back().outcome == Outcome::StoreFailed)
                     break;
             }
@@ -298,22 +356,24 @@ std::vector<PunchResult> recordBatchFromTerminals(const std::vector<TerminalPunc
             if (allHandled && group.commit())
                 return results;
             results.clear();
-            if (group.busy())
+            if (busy || group.busy())
                 return results;
         }
     }
     // One at a time: a lone punch, or a group that could not be stored together (undone as it left scope).
     for (const TerminalPunch& punch : punches) {
-        WriteBatch one;
+        WriteBatch one(db);
         if (one.busy())
             return results;
         PunchResult result;
         if (!one.isActive()) {
             // Nothing can be written: an ID that needs no write still gets its answer.
-            const std::optional<PunchResult> settled = resultWithoutWriting(punch);
+            const std::optional<PunchResult> settled = resultWithoutWriting(punch, db);
             result = settled ? *settled : storeFailed(PunchResult(), one.error());
         } else {
-            result = recordFromTerminal(punch.id, punch.at);
+            result = recordFromTerminal(db, punch.id, punch.at, &busy);
+            if (busy)
+                return results;
             if (stored(result) && !one.commit()) {
                 if (one.busy())
                     return results;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/database.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -51,11 +53,14 @@ struct TerminalPunch
 // disk. Should any of them fail, the group is undone and every punch is recorded on its own, so one failure
 // costs no other punch. Nothing waits for another program's lock: the results cover the punches handled, in
 // the same order, and stop at the first one that lock holds up (nothing of it and the rest was written).
-std::vector<PunchResult> recordBatchFromTerminals(const std::vector<TerminalPunch>& punches);
+// A statement that meets another session's lock holds the punch up in the same way. On the connection given
+// (the punches' own, on a thread of their own, or gConn).
+std::vector<PunchResult> recordBatchFromTerminals(const std::vector<TerminalPunch>& punches,
+                                                  const QSqlDatabase& db = gConn);
 
 // What a terminal's punch comes to when it would write nothing (an unknown ID, a case-only match, a full
 // day), read without taking the write lock; nothing when it would write or the store could not tell.
-std::optional<PunchResult> resultWithoutWriting(const TerminalPunch& punch);
+std::optional<PunchResult> resultWithoutWriting(const TerminalPunch& punch, const QSqlDatabase& db = gConn);
 
 // The employee's name as punches show it.
 QString employeeName(const RecordSet& employee);

@@ -10,12 +10,19 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <atomic>
+#include <fcntl.h>
+#include <map>
+#include <mutex>
 #include <optional>
+#include <unistd.h>
 
 QSqlDatabase gConn;
 
@@ -26,17 +33,38 @@ namespace {
 const QString kConnectionName = QStringLiteral("gConn");
 constexpr int kMaxCachedStatements = 64;
 
-// Never destroyed: at exit the connection may be gone before the statements could be finished on it.
-QHash<QString, std::shared_ptr<StepStatement>>& stepCache()
+// What a connection of the program was opened as, the schema version last found whole, and the statements kept
+// for reuse on it. Each thread keeps those of the connections it uses (a connection is used by one thread
+// only), so none of this is shared between threads. Never destroyed: at exit the connection may be gone before
+// the statements could be finished on it.
+struct OpenState
 {
-    static auto* cache = new QHash<QString, std::shared_ptr<StepStatement>>;
-    return *cache;
+    Kind kind = Kind::Server;
+    bool keepJournal = false;
+    qint64 schemaVersion = -1;
+    QString location;
+    QHash<QString, std::shared_ptr<StepStatement>> statements;
+};
+
+std::map<QString, OpenState>& openStates()
+{
+    thread_local auto* states = new std::map<QString, OpenState>;
+    return *states;
 }
+
+OpenState* stateOf(const QSqlDatabase& db)
+{
+    const auto found = openStates().find(db.connectionName());
+    return found == openStates().end() ? nullptr : &found->second;
+}
+
+std::atomic<quint64> openings{0};
 
 // Statements prepared on a connection go before it closes.
 void forgetStatements(const QSqlDatabase& db)
 {
-    stepCache().clear();
+    if (OpenState* state = stateOf(db))
+        state->statements.clear();
     if (db.isValid())
         StoreDrivers::of(db).closing(db);
 }
@@ -59,32 +87,12 @@ void fail(QString* error, const QString& text)
         *error = text;
 }
 
-// What gConn was opened as, and the schema version last found whole.
-struct OpenState
-{
-    bool known = false;
-    Kind kind = Kind::Server;
-    bool keepJournal = false;
-    qint64 schemaVersion = -1;
-};
-
-OpenState& openState()
-{
-    static OpenState state;
-    return state;
-}
-
 // The database as messages name it: its file, or where it lives on a server.
 QString displayName(const QSqlDatabase& db)
 {
     if (StoreDrivers::of(db).engine() == StoreDriver::Engine::PostgreSQL)
         return Postgres::display({db.userName(), db.hostName(), db.port(), db.databaseName()});
     return db.databaseName();
-}
-
-bool isShared(const QSqlDatabase& db)
-{
-    return db.connectionName() == kConnectionName;
 }
 
 std::optional<qint64> schemaVersionOf(const QSqlDatabase& db, QString* error)
@@ -100,7 +108,8 @@ bool reopen(const QSqlDatabase& db, QString* why)
     QSqlDatabase connection = db;
     forgetStatements(connection); // statements prepared on the old file go with it
     connection.close();
-    const bool keepJournal = isShared(db) && openState().keepJournal;
+    OpenState* state = stateOf(db);
+    const bool keepJournal = state && state->keepJournal;
     if (!connection.open()) {
         *why = connection.lastError().text();
         return false;
@@ -112,32 +121,52 @@ bool reopen(const QSqlDatabase& db, QString* why)
     if (QString trail; !AuditTrail::attach(connection, &trail))
         qWarning().noquote() << "The audit trail records this program's changes as made outside Qorvil:" << trail;
     driver.rememberFiles(connection);
-    if (isShared(db))
-        openState().schemaVersion = -1; // checked again before the next write
+    if (state)
+        state->schemaVersion = -1; // checked again before the next write
     return true;
 }
 
 Readiness fileMoved(const QSqlDatabase& db, QString* error)
 {
-    const StoreDriver& driver = StoreDrivers::of(db);
-    const QString path = db.databaseName();
-    // Moving to the file now at the path closes the old one; never in the middle of someone's transaction.
-    if (!QFileInfo(path).isFile() || driver.inTransaction(db)) {
-        fail(error, QStringLiteral("The database file %1 is no longer where it was opened, so nothing was written. "
-                                   "Put the file back; Qorvil uses it again as soon as it is there.")
-                        .arg(path));
-        return Readiness::Refused;
-    }
-    QString why;
-    fail(error,
-         reopen(db, &why)
-             ? QCoreApplication::translate("Database", "The database file %1 was replaced while Qorvil was running, so "
-                                                       "nothing was written. Please try again.")
-                   .arg(path)
-             : QCoreApplication::translate("Database", "The database file %1 was replaced and cannot be read (%2), so "
-                                                       "nothing was written.")
-                   .arg(path, why));
+    fail(error, QCoreApplication::translate(
+                    "Database", "The database file %1 is no longer where it was opened, so nothing was written. "
+                                "Put the file back; Qorvil uses it again as soon as it is there.")
+                    .arg(db.databaseName()));
     return Readiness::Refused;
+}
+
+// A file swapped or rewritten under the program (a backup restored while it runs) is never written: what the
+// program holds in memory and in its log belongs to the file that was there, and mixing the two corrupts it.
+Readiness fileReplaced(const QSqlDatabase& db, QString* error)
+{
+    // One log line for the file, whichever of the program's connections notices first.
+    static std::mutex lock;
+    static QSet<QString> told;
+    const QString path = db.databaseName();
+    const QString text = QCoreApplication::translate(
+                             "Database", "The database file %1 was replaced or changed by another program while "
+                                         "Qorvil was using it, so nothing was written. Qorvil writes nothing into it "
+                                         "until it is started again: restore a backup only while Qorvil is stopped.")
+                             .arg(path);
+    if (const std::lock_guard<std::mutex> locked(lock); !told.contains(path)) {
+        told.insert(path);
+        qWarning().noquote() << text;
+    }
+    fail(error, text);
+    return Readiness::Refused;
+}
+
+// Emptied in place, the log lost what it held; the engine starts a new one (the driver made it forget the
+// frames that are gone), so what is written from now on is kept: writing on behind the missing header would
+// have lost it at the next start.
+Readiness logEmptied(const QSqlDatabase& db)
+{
+    qWarning().noquote() << QCoreApplication::translate(
+                                "Database",
+                                "The log file %1-wal was emptied by another program: what it held since the "
+                                "last checkpoint is lost. Qorvil started a new log.")
+                                .arg(db.databaseName());
+    return Readiness::Ready;
 }
 
 // The connection still writes into its own log, deleted or not: copying that into the database file and
@@ -215,6 +244,13 @@ bool connectTo(const QString& name, Kind kind, const QString& path, OpenMode mod
     } else if (const QFileInfo info(path); info.exists() && !info.isFile()) {
         fail(error, QCoreApplication::translate("Database", "%1 is not a database file").arg(path));
         return false;
+    } else if (!info.exists() && mode == OpenMode::CreateOrUpgrade && path != driver.inMemoryName()) {
+        // Employees' numbers, wages and addresses, or a terminal's site key: readable by the owner only (SQLite
+        // would make the file readable by everyone, and its log and index follow the file's mode). A file made
+        // beforehand keeps its mode: the service makes its shared one 0660.
+        const int made = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (made >= 0)
+            ::close(made);
     }
 
     QSqlDatabase db = QSqlDatabase::addDatabase(driver.qtDriver(), name);
@@ -255,6 +291,22 @@ bool connectTo(const QString& name, Kind kind, const QString& path, OpenMode mod
 
 } // namespace
 
+namespace {
+
+// A connection of the program's own: the audit trail's program triggers, the watch of its files, and its state.
+void adopt(const QSqlDatabase& connection, Kind kind, const QString& path, OpenMode mode)
+{
+    QSqlDatabase db = connection;
+    // Without its own triggers the program's changes are still recorded, by the file's, as made outside Qorvil.
+    if (QString trail; !AuditTrail::attach(db, &trail))
+        qWarning().noquote() << "The audit trail records this program's changes as made outside Qorvil:" << trail;
+    StoreDrivers::of(db).rememberFiles(db);
+    OpenState& state = openStates()[db.connectionName()];
+    state = {kind, mode == OpenMode::ExistingOnly, schemaVersionOf(db, nullptr).value_or(-1), path, {}};
+}
+
+} // namespace
+
 bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
 {
     close();
@@ -266,14 +318,51 @@ bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
         fail(error, why);
         return false;
     }
-    const StoreDriver& driver = StoreDrivers::of(db);
-    // Without its own triggers the program's changes are still recorded, by the file's, as made outside Qorvil.
-    if (QString trail; !AuditTrail::attach(db, &trail))
-        qWarning().noquote() << "The audit trail records this program's changes as made outside Qorvil:" << trail;
     gConn = db;
-    driver.rememberFiles(db);
-    openState() = {true, kind, mode == OpenMode::ExistingOnly, schemaVersionOf(db, nullptr).value_or(-1)};
+    adopt(db, kind, path, mode);
+    ++openings;
     return true;
+}
+
+std::optional<Opening> opening()
+{
+    const OpenState* state = stateOf(gConn);
+    if (!state || !isOpen())
+        return std::nullopt;
+    return Opening{state->location, state->kind, state->keepJournal, openings.load()};
+}
+
+QSqlDatabase openOwn(const QString& name, const Opening& opened, QString* error)
+{
+    closeOwn(name);
+    // The database gConn opened, as it is: never a new file where it was.
+    const OpenMode mode = OpenMode::ExistingOnly;
+    if (StoreDrivers::forLocation(opened.location).engine() == StoreDriver::Engine::SQLite &&
+        !QFileInfo(opened.location).isFile()) {
+        fail(error, QCoreApplication::translate(
+                        "Database", "The database file %1 is no longer where it was opened, so nothing was written. "
+                                    "Put the file back; Qorvil uses it again as soon as it is there.")
+                        .arg(opened.location));
+        return {};
+    }
+    QSqlDatabase db;
+    if (!connectTo(name, opened.kind, opened.location, mode, &db, error))
+        return {};
+    adopt(db, opened.kind, opened.location, mode);
+    return db;
+}
+
+void closeOwn(const QString& name)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        forgetStatements(db);
+        if (db.isValid())
+            db.close();
+    }
+    openStates().erase(name);
+    if (QSqlDatabase::contains(name))
+        QSqlDatabase::removeDatabase(name);
 }
 
 QSqlDatabase openAside(const QString& name, Kind kind, const QString& path, QString* error, OpenMode mode)
@@ -328,7 +417,7 @@ bool ensureOpen(const QSqlDatabase& db, QString* error)
         return true;
     // Only a connection to a database server that went away is made again; a closed file stays closed.
     if (!db.isValid() || StoreDrivers::of(db).engine() != StoreDriver::Engine::PostgreSQL ||
-        (isShared(db) && !openState().known)) {
+        (db.connectionName() == kConnectionName && !stateOf(db))) {
         fail(error, QCoreApplication::translate("Database", "The database is not open."));
         return false;
     }
@@ -347,43 +436,42 @@ Readiness checkFiles(const QSqlDatabase& db, QString* error)
         return fileMoved(db, error);
     case StoreDriver::Files::LogLost:
         return logLost(db, error);
+    case StoreDriver::Files::LogEmptied:
+        return logEmptied(db);
     case StoreDriver::Files::ConnectionLost:
         return connectionLost(db, error);
-    case StoreDriver::Files::ChangedInPlace:
+    case StoreDriver::Files::Replaced:
         break;
     }
-    fail(error, QCoreApplication::translate(
-                    "Database", "The database file %1 was changed by another program while Qorvil was using it, so "
-                                "nothing was written. Stop Qorvil, put a sound copy of the file in its place (a "
-                                "backup if need be) and start it again.")
-                    .arg(db.databaseName()));
-    return Readiness::Refused;
+    return fileReplaced(db, error);
 }
 
 bool checkSchema(const QSqlDatabase& db, QString* error)
 {
-    if (!isShared(db) || !openState().known)
+    OpenState* state = stateOf(db);
+    if (!state)
         return true;
     const std::optional<qint64> version = schemaVersionOf(db, error);
     if (!version)
         return false;
-    if (*version == openState().schemaVersion)
+    if (*version == state->schemaVersion)
         return true;
     QString why;
-    const QStringList missing = Migrations::missing(db, Migrations::forKind(openState().kind), &why);
+    const QStringList missing = Migrations::missing(db, Migrations::forKind(state->kind), &why);
     if (!why.isEmpty()) {
         fail(error, why);
         return false;
     }
     if (!missing.isEmpty()) {
-        fail(error, QStringLiteral("The database %1 no longer has %2, which Qorvil needs, so nothing was written. "
-                                   "Put it back (or the file from a backup); Qorvil uses the file again as soon as "
-                                   "it is whole.")
+        fail(error, QCoreApplication::translate(
+                        "Database", "The database %1 no longer has %2, which Qorvil needs, so nothing was written. "
+                                    "Put it back (or the file from a backup); Qorvil uses the file again as soon as "
+                                    "it is whole.")
                         .arg(db.databaseName(), missing.join(QStringLiteral(", "))));
         return false;
     }
-    stepCache().clear(); // their descriptions may name columns that moved
-    openState().schemaVersion = *version;
+    state->statements.clear(); // their descriptions may name columns that moved
+    state->schemaVersion = *version;
     return true;
 }
 
@@ -408,18 +496,18 @@ QString errorText(const QSqlDatabase& db, const QSqlError& error)
 
 std::shared_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql, QString* error)
 {
-    bool shared = db.connectionName() == kConnectionName && gConn.isOpen();
-    if (shared) {
-        if (auto found = stepCache().value(sql); found && !found->isActive())
+    OpenState* state = db.isOpen() ? stateOf(db) : nullptr;
+    if (state) {
+        if (auto found = state->statements.value(sql); found && !found->isActive())
             return found;
-        if (stepCache().contains(sql))
-            shared = false;
+        if (state->statements.contains(sql))
+            state = nullptr;
     }
     std::shared_ptr<StepStatement> statement = StoreDrivers::of(db).prepareStep(db, sql, error);
-    if (statement && shared) {
-        if (stepCache().size() >= kMaxCachedStatements)
-            stepCache().clear();
-        stepCache().insert(sql, statement);
+    if (statement && state) {
+        if (state->statements.size() >= kMaxCachedStatements)
+            state->statements.clear();
+        state->statements.insert(sql, statement);
     }
     return statement;
 }
@@ -428,7 +516,8 @@ void close()
 {
     forgetStatements(gConn);
     lastRefusal().clear();
-    openState() = {};
+    openStates().erase(kConnectionName);
+    ++openings;
     if (gConn.isValid())
         gConn.close();
     gConn = QSqlDatabase();

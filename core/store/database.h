@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 class StepStatement;
 
@@ -36,6 +37,24 @@ QSqlDatabase openAside(const QString& name, Kind kind, const QString& path, QStr
                        OpenMode mode = OpenMode::CreateOrUpgrade);
 void closeAside(const QString& name);
 
+// Where gConn was opened, and which opening it is: a count that moves at each open and close, so that a
+// connection of another thread can follow gConn to another file. Nothing when gConn is not open.
+struct Opening
+{
+    QString location;
+    Kind kind = Kind::Server;
+    bool keepJournal = false;
+    quint64 generation = 0;
+};
+std::optional<Opening> opening();
+
+// A connection of the program's own, by name, for a thread that stores on its own (the punches): opened on
+// the thread that will use it, to the database gConn was opened on, with the audit trail's program triggers,
+// the watch of its files and the statements kept for reuse, like gConn. Invalid, with the reason, when it
+// cannot be opened. closeOwn() lets it go, on the same thread.
+QSqlDatabase openOwn(const QString& name, const Opening& opened, QString* error = nullptr);
+void closeOwn(const QString& name);
+
 // Why the last open refused its file as not this program's or lacking something it needs, naming what
 // is missing; empty when it did not.
 QString refusal();
@@ -61,14 +80,15 @@ inline bool isOpen()
 
 // Whether the connection may write: the files it opened are still the ones at its path and the schema
 // still has what the program needs. Every write is refused while this is false:
-// - a database file deleted or replaced under a running program keeps taking writes that are gone at the
-//   next start. When a file is back at the path, the connection moves to it; the write that noticed is still
-//   refused, since it was based on rows read from the old file.
+// - a database file deleted or moved away keeps taking writes that are gone at the next start: refused until
+//   the same file is back at its path.
+// - another file put at the path, or this one rewritten by something other than the engine (a backup restored
+//   while the program runs): refused, with one message and a log line, until the program is started again.
+//   The connection's log, which holds pages of the file that was there, is never read with the new file.
 // - a write-ahead log deleted or replaced would lose every write it holds at the next start: what the
 //   connection's own log holds is copied into the database file and the connection reopened, then the write
 //   goes on (busy, and refused for now, while another program's reading keeps the copy from finishing).
-// - a database file written in place by something else (truncated, overwritten) is refused until the
-//   program is restarted on a sound file.
+//   A log emptied in place has lost what it held; a new one is started, and the write goes on.
 // - when the schema changed, it is checked again; a missing table or column is refused, and the statements
 //   kept for reuse are described afresh.
 [[nodiscard]] bool fileInPlace(const QSqlDatabase& db = gConn, QString* error = nullptr);

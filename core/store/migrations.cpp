@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
+#include <mutex>
 
 namespace Migrations {
 
@@ -234,6 +235,9 @@ bool schemaAt(const std::vector<Migration>& steps, int version, std::vector<Tabl
 // The schema of the last step, worked out once per list of steps.
 bool lastSchema(const std::vector<Migration>& steps, std::vector<Table>* schema, QString* error)
 {
+    // The punches' thread checks its connection's schema too.
+    static std::mutex lock;
+    const std::lock_guard<std::mutex> locked(lock);
     static std::map<const std::vector<Migration>*, std::vector<Table>> known;
     if (const auto found = known.find(&steps); found != known.end()) {
         *schema = found->second;

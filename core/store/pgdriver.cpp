@@ -57,7 +57,9 @@ PGconn* handleOf(const QSqlDatabase& db)
 // statement changed nothing and may be tried again.
 bool isBusyState(const QByteArray& state)
 {
-    return state == "40001" || state == "40P01" || state == "55P03";
+    // Serialization failure, deadlock, a lock not granted in time, and a statement cut short by its timeout:
+    // all end with nothing written, and the same statements can be tried again.
+    return state == "40001" || state == "40P01" || state == "55P03" || state == "57014";
 }
 
 QString errorOf(PGconn* conn, const PGresult* result)
@@ -124,10 +126,11 @@ QString declaredTypeOf(Oid type)
 
 class PgStatement;
 
-// The statements alive on each connection, so that closing it can finish them first.
+// The statements alive on each connection, so that closing it can finish them first; each thread keeps those
+// of the connections it uses (the punches have a thread of their own).
 QHash<PGconn*, QSet<PgStatement*>>& live()
 {
-    static auto* statements = new QHash<PGconn*, QSet<PgStatement*>>;
+    thread_local auto* statements = new QHash<PGconn*, QSet<PgStatement*>>;
     return *statements;
 }
 
@@ -364,9 +367,10 @@ bool execute(PGconn* conn, const QByteArray& sql, QString* why, QByteArray* firs
     return ok;
 }
 
+// By connection name; each thread keeps those of the connections it uses.
 std::map<QString, bool>& vouchedConnections()
 {
-    static std::map<QString, bool> vouched;
+    thread_local std::map<QString, bool> vouched;
     return vouched;
 }
 
@@ -375,7 +379,14 @@ class PostgresDriver final : public StoreDriver
 public:
     Engine engine() const override { return Engine::PostgreSQL; }
     QString qtDriver() const override { return QStringLiteral("QPSQL"); }
-    QString connectOptions() const override { return QStringLiteral("connect_timeout=2;application_name=qorvil"); }
+    // Bounded waits on the link: a server that does not answer the connection in 2 s, a link silent for 10 s
+    // that three probes 5 s apart find dead, or data unacknowledged for 20 s (a cut cable) ends the connection,
+    // which is then made again, rather than holding the punches for the kernel's retransmission limit.
+    QString connectOptions() const override
+    {
+        return QStringLiteral("connect_timeout=2;application_name=qorvil;keepalives=1;keepalives_idle=10;"
+                              "keepalives_interval=5;keepalives_count=3;tcp_user_timeout=20000");
+    }
     QString inMemoryName() const override { return QString(); }
 
     bool probe(QSqlDatabase& db, QString* why) const override

@@ -50,11 +50,7 @@ WriteBatch::WriteBatch(const QSqlDatabase& db) : m_db(db)
         return;
     const StoreDriver& driver = StoreDrivers::of(m_db);
     driver.setBusyWait(m_db, 0);
-    Database::Readiness files = Database::checkFiles(m_db, &m_error);
-    // The group has read nothing yet, so once the connection followed a file put back at its path it may write.
-    if (files == Database::Readiness::Refused)
-        files = Database::checkFiles(m_db, &m_error);
-    switch (files) {
+    switch (Database::checkFiles(m_db, &m_error)) {
     case Database::Readiness::Ready:
         break;
     case Database::Readiness::Busy:
@@ -137,6 +133,7 @@ bool Query::exec(const QString& sql, const QVariantList& binds)
 {
     finish();
     m_error.clear();
+    m_busy = false;
     m_rowsAffected = -1;
     if (!Database::ensureOpen(m_db, &m_error))
         return false;
@@ -156,7 +153,8 @@ bool Query::exec(const QString& sql, const QVariantList& binds)
     // Run now, as Qt SQL does: a failure shows at exec, and a write is done when exec returns.
     switch (statement->step()) {
     case StepStatement::Step::Failed:
-        m_error = statement->busy() ? Database::busyText() : statement->error();
+        m_busy = statement->busy();
+        m_error = m_busy ? Database::busyText() : statement->error();
         statement->reset();
         return false;
     case StepStatement::Step::Done:
@@ -186,7 +184,8 @@ bool Query::next()
         m_onRow = true;
         return true;
     case StepStatement::Step::Failed:
-        m_error = m_statement->busy() ? Database::busyText() : m_statement->error();
+        m_busy = m_statement->busy();
+        m_error = m_busy ? Database::busyText() : m_statement->error();
         break;
     case StepStatement::Step::Done:
         break;

@@ -76,6 +76,7 @@ public:
     // The stored text's UTF-8 bytes, valid until the next row; for the readers of many values.
     QByteArrayView utf8(int column) const;
     QString error() const { return m_error; }
+    bool busy() const { return m_busy; } // the failure was another program's lock (or a lock wait cut short)
     int rowsAffected() const { return m_rowsAffected; }
     // The result's columns, while on a row.
     int columnCount() const;
@@ -90,4 +91,5 @@ private:
     bool m_firstRowWaiting = false; // exec stepped to the first row; next() hands it out
     int m_rowsAffected = -1;
     QString m_error;
+    bool m_busy = false;
 };

@@ -3,6 +3,7 @@
 #include "core/store/sqlitestatement.h"
 
 #include <QByteArray>
+#include <QDebug>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -10,9 +11,12 @@
 #include <QVariant>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <sqlite3.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +30,14 @@ constexpr int kHeaderSize = 100;
 constexpr int kIndexRegionSize = 32768;
 constexpr int kIndexSaltOffset = 32;
 constexpr int kIndexBackfillOffset = 96;
+constexpr int kIndexHeaderSize = 48;
+constexpr int kIndexInitOffset = 12;
+constexpr int kIndexFramesOffset = 16;
+// The log: its header, each frame's header before its page, and the frames the engine lets it hold before a
+// checkpoint (SQLite's default).
+constexpr qint64 kLogHeaderSize = 32;
+constexpr qint64 kFrameHeaderSize = 24;
+constexpr int kAutoCheckpointFrames = 1000;
 
 sqlite3* handleOf(const QSqlDatabase& db)
 {
@@ -37,6 +49,28 @@ sqlite3* handleOf(const QSqlDatabase& db)
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
+// What a file at a path is, read without its times: reading times is free, but a check that compared them
+// would take a checkpoint's write for someone else's.
+struct FileSeen
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+};
+
+std::optional<FileSeen> seen(const QByteArray& path)
+{
+    struct statx found = {};
+    if (::statx(AT_FDCWD, path.constData(), AT_STATX_DONT_SYNC, STATX_TYPE | STATX_INO | STATX_SIZE, &found) != 0)
+        return std::nullopt;
+    return FileSeen{quint64(found.stx_dev_major) << 32 | found.stx_dev_minor, found.stx_ino, qint64(found.stx_size)};
+}
+
+bool sameFile(const FileSeen& a, const FileSeen& b)
+{
+    return a.device == b.device && a.inode == b.inode;
+}
+
 // The files one connection opened, as they were when last seen in order.
 struct Watch
 {
@@ -44,16 +78,25 @@ struct Watch
     bool known = false;
     QByteArray path;
     QByteArray logPath;
-    struct stat file = {};
+    FileSeen file;
     QByteArray header;
     int pageSize = 0;
     bool logKnown = false; // the connection writes a write-ahead log, and this is its file
-    struct stat log = {};
+    FileSeen log;
     std::optional<quint64> progress; // how far checkpoints have come, to tell their writes from others'
     bool vouched = false;
+    bool replaced = false; // the file was swapped or rewritten under the connection: it writes nothing more
 };
 
-// One per named connection of the program; a connection that reopens keeps its entry.
+// One per named connection of the program; a connection that reopens keeps its entry. Connections of several
+// threads watch the same file, and one's checkpoint is news to the others: the watches are read and written
+// under this lock.
+std::recursive_mutex& watchLock()
+{
+    static std::recursive_mutex lock;
+    return lock;
+}
+
 std::map<QString, Watch>& watches()
 {
     static std::map<QString, Watch> all;
@@ -98,6 +141,13 @@ int pageSizeOf(const QByteArray& header)
     return size == 1 ? 65536 : size;
 }
 
+// The file change counter: the engine only ever counts it up, so a file whose counter went down is an older
+// copy, and a fresh copy (VACUUM INTO) starts low.
+quint32 changeCounter(const QByteArray& header)
+{
+    return bigEndian32(header, 24);
+}
+
 // Whether the header still describes a database in write-ahead-log mode with the connection's page size
 // that the file is long enough to hold.
 bool plausible(const QByteArray& header, qint64 fileSize, int pageSize)
@@ -111,17 +161,45 @@ bool plausible(const QByteArray& header, qint64 fileSize, int pageSize)
     return !countValid || qint64(bigEndian32(header, 28)) * pageSize <= fileSize;
 }
 
-// The salt of the log's current run and the frames copied back so far, read from the shared index the engine
-// keeps; both move only when a checkpoint writes the database file.
-std::optional<quint64> checkpointProgress(sqlite3* handle)
+// What the shared index the engine keeps says of the log: the salt of its current run and the frames copied
+// back so far (both move only when a checkpoint writes the database file), and the frames it holds.
+struct IndexState
+{
+    quint64 progress = 0;
+    std::optional<quint32> frames; // none while a writer is updating the index
+};
+
+volatile unsigned char* indexRegion(sqlite3* handle)
 {
     sqlite3_file* file = mainFile(handle);
     if (!file || file->pMethods->iVersion < 2 || !file->pMethods->xShmMap)
-        return std::nullopt;
+        return nullptr;
     void volatile* region = nullptr;
     if (file->pMethods->xShmMap(file, 0, kIndexRegionSize, 0, &region) != SQLITE_OK || !region)
+        return nullptr;
+    return static_cast<volatile unsigned char*>(region);
+}
+
+// Marks the shared index as not set up and holding no frames: the next connection to read the database, of
+// this program or another, rebuilds it from the log now at the path (the engine's recovery, under its locks),
+// and every connection drops the pages it kept from the frames that are gone.
+void forgetLoggedFrames(sqlite3* handle)
+{
+    volatile unsigned char* bytes = indexRegion(handle);
+    if (!bytes)
+        return;
+    for (const int copy : {0, kIndexHeaderSize}) {
+        bytes[copy + kIndexInitOffset] = 0;
+        for (int i = 0; i < 4; ++i)
+            bytes[copy + kIndexFramesOffset + i] = 0;
+    }
+}
+
+std::optional<IndexState> indexState(sqlite3* handle)
+{
+    const volatile unsigned char* bytes = indexRegion(handle);
+    if (!bytes)
         return std::nullopt;
-    const auto* bytes = static_cast<const volatile unsigned char*>(region);
     auto native32 = [bytes](int at) {
         unsigned char copy[4];
         for (int i = 0; i < 4; ++i)
@@ -130,53 +208,174 @@ std::optional<quint64> checkpointProgress(sqlite3* handle)
         std::memcpy(&value, copy, sizeof value);
         return value;
     };
-    return quint64(native32(kIndexSaltOffset)) << 32 | native32(kIndexBackfillOffset);
+    IndexState state;
+    state.progress = quint64(native32(kIndexSaltOffset)) << 32 | native32(kIndexBackfillOffset);
+    // The index header is kept twice; the copies differ only in the middle of an update.
+    const quint32 frames = native32(kIndexFramesOffset);
+    if (frames == native32(kIndexHeaderSize + kIndexFramesOffset))
+        state.frames = frames;
+    return state;
 }
 
-bool sameFile(const struct stat& a, const struct stat& b)
+std::optional<quint64> checkpointProgress(sqlite3* handle)
 {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    const std::optional<IndexState> state = indexState(handle);
+    return state ? std::optional<quint64>(state->progress) : std::nullopt;
 }
 
-bool sameContentStamp(const struct stat& a, const struct stat& b)
+// A log shorter than the frames the index says it holds was cut in place (emptied with `: > file`): writing
+// on would append behind a missing header, and everything after it would be lost at the next start.
+bool logCutShort(const Watch& watch, qint64 logSize)
 {
-    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+    const std::optional<IndexState> state = indexState(watch.handle);
+    if (!state || !state->frames || *state->frames == 0)
+        return false;
+    return logSize < kLogHeaderSize + qint64(*state->frames) * (kFrameHeaderSize + watch.pageSize);
 }
 
-// Two calls to stat in the usual case; the header and the index are read only when the file was written.
+// A log that must not be read with the file at its path, kept under another name rather than deleted.
+void setAsideLog(const QByteArray& logPath)
+{
+    QByteArray aside = logPath + ".replaced";
+    for (int n = 2; ::access(aside.constData(), F_OK) == 0; ++n)
+        aside = logPath + ".replaced." + QByteArray::number(n);
+    if (::rename(logPath.constData(), aside.constData()) == 0)
+        qWarning().noquote() << "The log" << QString::fromLocal8Bit(logPath)
+                             << "does not belong to the database file at its path; it is kept as"
+                             << QString::fromLocal8Bit(aside);
+}
+
+// The connection's log holds pages of the file it opened; never let them be copied into the file now at the
+// path, by this connection's close or by the next program that opens it.
+void setAsideLog(Watch& watch, bool sameInode)
+{
+    if (!watch.logKnown)
+        return;
+    const std::optional<FileSeen> log = seen(watch.logPath);
+    if (!log || !sameFile(*log, watch.log))
+        return;
+    int disabled = 0;
+    sqlite3_db_config(watch.handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, &disabled);
+    // Swapped: what the log holds belongs in the file the connection still has open, wherever it went.
+    if (!sameInode &&
+        sqlite3_wal_checkpoint_v2(watch.handle, "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr) == SQLITE_OK)
+        return;
+    setAsideLog(watch.logPath);
+    forgetLoggedFrames(watch.handle);
+}
+
+// Every connection of the program to the file refuses from now on, not only the one that noticed.
+StoreDriver::Files replaced(Watch& watch, bool sameInode)
+{
+    for (auto& [connection, other] : watches()) {
+        if (other.known && other.path == watch.path) {
+            other.replaced = true;
+            // No close of the program's may copy its log into the file now at the path.
+            int disabled = 0;
+            sqlite3_db_config(other.handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, &disabled);
+        }
+    }
+    watch.replaced = true;
+    setAsideLog(watch, sameInode);
+    return StoreDriver::Files::Replaced;
+}
+
+// The file as it is now taken as the one the connection writes into.
+void refresh(Watch& watch)
+{
+    if (const std::optional<FileSeen> now = seen(watch.path); now && readHeader(watch.handle, &watch.header)) {
+        watch.file = *now;
+        watch.progress = checkpointProgress(watch.handle);
+    }
+}
+
+// Two statx calls and a read of the header, which the engine's cache keeps in memory.
 StoreDriver::Files check(Watch& watch)
 {
     using Files = StoreDriver::Files;
     if (!watch.known)
         return Files::InPlace;
-    struct stat now = {};
-    if (::stat(watch.path.constData(), &now) != 0 || !sameFile(now, watch.file))
+    if (watch.replaced)
+        return Files::Replaced;
+    const std::optional<FileSeen> now = seen(watch.path);
+    if (!now)
         return Files::Moved;
+    if (!sameFile(*now, watch.file))
+        return replaced(watch, false);
     if (!watch.logKnown)
         return Files::InPlace;
-    struct stat log = {};
-    if (::stat(watch.logPath.constData(), &log) != 0 || !sameFile(log, watch.log))
+    const std::optional<FileSeen> log = seen(watch.logPath);
+    if (!log || !sameFile(*log, watch.log))
         return Files::LogLost;
-    if (sameContentStamp(now, watch.file))
-        return Files::InPlace;
-    // In write-ahead-log mode only a checkpoint writes the database file, and it moves the index on.
+    if (logCutShort(watch, log->size)) {
+        forgetLoggedFrames(watch.handle);
+        return Files::LogEmptied;
+    }
     QByteArray header;
-    if (!readHeader(watch.handle, &header) || !plausible(header, now.st_size, watch.pageSize))
-        return Files::ChangedInPlace;
+    if (!readHeader(watch.handle, &header))
+        return replaced(watch, true);
+    if (now->size == watch.file.size && header == watch.header)
+        return Files::InPlace;
+    // In write-ahead-log mode only a checkpoint writes the database file. The connection's own are taken in
+    // as they happen (walCommitted), so what moved the index on since was another program's.
     const std::optional<quint64> progress = checkpointProgress(watch.handle);
-    const bool checkpointed = progress && progress != watch.progress;
-    if (!checkpointed && header != watch.header)
-        return Files::ChangedInPlace;
-    watch.file = now;
+    if (!plausible(header, now->size, watch.pageSize) || changeCounter(header) < changeCounter(watch.header) ||
+        !progress || progress == watch.progress)
+        return replaced(watch, true);
+    watch.file = *now;
     watch.header = header;
     watch.progress = progress;
     return Files::InPlace;
+}
+
+// The program's other connections to the file saw no write of anybody else's either.
+void shareBaseline(const Watch& watch)
+{
+    for (auto& [connection, other] : watches()) {
+        if (&other != &watch && other.known && !other.replaced && sameFile(other.file, watch.file)) {
+            other.file = watch.file;
+            other.header = watch.header;
+            other.progress = watch.progress;
+        }
+    }
+}
+
+// The connection's own commits and checkpoints. Its checkpoints replace the engine's automatic ones at the same
+// size: only into the file it opened, and the file they leave is the one expected. A commit that started the
+// log anew (a new salt) follows a checkpoint of all of it: the file as it is then is taken when it still looks
+// like the one opened (checked before the commit), or left for the next check to refuse.
+int walCommitted(void* data, sqlite3* handle, const char* name, int frames)
+{
+    const std::lock_guard<std::recursive_mutex> locked(watchLock());
+    Watch& watch = *static_cast<Watch*>(data);
+    if (!watch.known || watch.replaced)
+        return SQLITE_OK;
+    if (frames >= kAutoCheckpointFrames && check(watch) == StoreDriver::Files::InPlace) {
+        sqlite3_wal_checkpoint_v2(handle, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        refresh(watch);
+        shareBaseline(watch);
+        return SQLITE_OK;
+    }
+    const std::optional<quint64> progress = checkpointProgress(handle);
+    if (!progress || !watch.progress || (*progress >> 32) == (*watch.progress >> 32))
+        return SQLITE_OK;
+    const std::optional<FileSeen> now = seen(watch.path);
+    QByteArray header;
+    if (!now || !sameFile(*now, watch.file) || !readHeader(handle, &header) ||
+        !plausible(header, now->size, watch.pageSize) || changeCounter(header) < changeCounter(watch.header))
+        return SQLITE_OK;
+    watch.file = *now;
+    watch.header = header;
+    watch.progress = progress;
+    shareBaseline(watch);
+    return SQLITE_OK;
 }
 
 // The last guard for writes that do not go through a checked group: a commit into a file that is no longer
 // the one opened is turned into a rollback.
 int refuseCommitWhenChanged(void* data)
 {
+    const std::lock_guard<std::recursive_mutex> locked(watchLock());
     Watch& watch = *static_cast<Watch*>(data);
     return watch.vouched || check(watch) == StoreDriver::Files::InPlace ? 0 : 1;
 }
@@ -262,11 +461,13 @@ public:
             return false;
         }
         if (sqlite3* handle = handleOf(db)) {
+            const std::lock_guard<std::recursive_mutex> locked(watchLock());
             // A connection being set up knows nothing of its files until rememberFiles().
             Watch& watch = watches()[db.connectionName()];
             watch = Watch();
             watch.handle = handle;
             sqlite3_commit_hook(handle, refuseCommitWhenChanged, &watch);
+            sqlite3_wal_hook(handle, walCommitted, &watch);
         }
         return true;
     }
@@ -297,6 +498,7 @@ public:
 
     Files checkFiles(const QSqlDatabase& db) const override
     {
+        const std::lock_guard<std::recursive_mutex> locked(watchLock());
         Watch* watch = watchOf(db);
         if (!watch || watch->handle != handleOf(db))
             return Files::InPlace;
@@ -305,6 +507,7 @@ public:
 
     void rememberFiles(const QSqlDatabase& db) const override
     {
+        const std::lock_guard<std::recursive_mutex> locked(watchLock());
         sqlite3* handle = handleOf(db);
         if (!handle)
             return;
@@ -318,14 +521,33 @@ public:
             return;
         watch.path = name;
         watch.logPath = watch.path + "-wal";
-        if (::stat(watch.path.constData(), &watch.file) != 0 || !readHeader(handle, &watch.header))
+        const std::optional<FileSeen> file = seen(watch.path);
+        if (!file || !readHeader(handle, &watch.header))
             return;
+        watch.file = *file;
         watch.pageSize = pageSizeOf(watch.header);
         watch.known = true;
         // The engine opens the log at the first read in write-ahead-log mode and keeps it open until the end.
-        watch.logKnown = uchar(watch.header[18]) == 2 && ::stat(watch.logPath.constData(), &watch.log) == 0;
-        if (watch.logKnown)
+        const std::optional<FileSeen> log = uchar(watch.header[18]) == 2 ? seen(watch.logPath) : std::nullopt;
+        watch.logKnown = log.has_value();
+        if (log) {
+            watch.log = *log;
             watch.progress = checkpointProgress(handle);
+        }
+        // Another connection of the program opened the file earlier: this one writes into that file or not at
+        // all, and a change since then is judged against what that one saw.
+        for (const auto& [connection, other] : watches()) {
+            if (&other == &watch || !other.known || other.path != watch.path)
+                continue;
+            if (other.replaced || !sameFile(other.file, watch.file)) {
+                watch.replaced = true;
+            } else {
+                watch.header = other.header;
+                watch.file.size = other.file.size;
+                watch.progress = other.progress;
+            }
+            break;
+        }
     }
 
     bool checkpoint(const QSqlDatabase& db, QString* why, bool* busy) const override
@@ -337,8 +559,17 @@ public:
             return false;
         }
         const int result = sqlite3_wal_checkpoint_v2(handle, "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
-        if (result == SQLITE_OK)
+        if (result == SQLITE_OK) {
+            const std::lock_guard<std::recursive_mutex> locked(watchLock());
+            // Everything the connection wrote is in the file now; a log at the path that is not its own (an
+            // older copy put back) would be read as the file's newest pages when the connection opens again.
+            if (Watch* watch = watchOf(db); watch && watch->logKnown) {
+                if (const std::optional<FileSeen> log = seen(watch->logPath);
+                    log && !sameFile(*log, watch->log) && log->size > 0)
+                    setAsideLog(watch->logPath);
+            }
             return true;
+        }
         *busy = (result & 0xff) == SQLITE_BUSY;
         *why = QString::fromUtf8(sqlite3_errmsg(handle));
         return false;
@@ -375,12 +606,14 @@ public:
 
     void setVouched(const QSqlDatabase& db, bool vouched) const override
     {
+        const std::lock_guard<std::recursive_mutex> locked(watchLock());
         if (Watch* watch = watchOf(db))
             watch->vouched = vouched;
     }
 
     bool vouched(const QSqlDatabase& db) const override
     {
+        const std::lock_guard<std::recursive_mutex> locked(watchLock());
         const Watch* watch = watchOf(db);
         return watch && watch->vouched && watch->handle == handleOf(db);
     }

@@ -10,10 +10,11 @@ namespace {
 class SqliteStatement;
 
 // The statements alive on each connection, so that closing it can finish them first. Never destroyed: a
-// statement kept until the program exits may outlive any static.
+// statement kept until the program exits may outlive any static. A connection and its statements are used by
+// one thread only (the punches have a thread of their own), so each thread keeps its own.
 QHash<sqlite3*, QSet<SqliteStatement*>>& live()
 {
-    static auto* statements = new QHash<sqlite3*, QSet<SqliteStatement*>>;
+    thread_local auto* statements = new QHash<sqlite3*, QSet<SqliteStatement*>>;
     return *statements;
 }
 

@@ -84,9 +84,11 @@ public:
     // What became of the files the connection opened since rememberFiles().
     enum class Files {
         InPlace,        // the database file and its write-ahead log are the ones opened
-        Moved,          // the database file is no longer the one at its path (deleted, renamed, replaced)
+        Moved,          // no file at the database's path (deleted or renamed away)
         LogLost,        // the write-ahead log at the path is not the one the connection writes into
-        ChangedInPlace, // the database file was written by something other than the engine
+        LogEmptied,     // the connection's write-ahead log was cut short in place: what it held is gone
+        Replaced,       // another file at the path, or this one rewritten by something other than the engine:
+                        // from now on every check answers Replaced (the connection's log was set aside)
         ConnectionLost, // the connection to the database server broke
     };
     virtual Files checkFiles(const QSqlDatabase& db) const = 0;

@@ -68,32 +68,45 @@ void TerminalNoticeBoxes::acceptFailed(int error, const QString& description)
 
 void TerminalNoticeBoxes::socketError(int error, const QString& description)
 {
-    dialogs().notice(socketErrorText(error, description), QString(), Dialogs::Icon::None, {});
+    // Each keyed terminal's failed read or handshake may end in an error: one box counts those of a spell.
+    const int count = m_socketErrors.open ? m_socketErrors.count + 1 : 1;
+    const QString text = count == 1 ? socketErrorText(error, description)
+                                    : tr("%1 terminal connections failed. The latest: %2")
+                                          .arg(QString::number(count), socketErrorText(error, description));
+    show(m_socketErrors, text, QString(), Dialogs::Icon::None);
 }
 
 void TerminalNoticeBoxes::punchNotRecorded(const QString& address, const QString& id, const QString& error)
 {
     const QString from = address.isEmpty() ? tr("a terminal") : address;
     const QString which = tr("the terminal at %1 for ID \"%2\"").arg(from, id.left(40));
-    m_notRecorded = m_outageOpen ? m_notRecorded + 1 : 1;
+    const int count = m_outage.open ? m_outage.count + 1 : 1;
     QString text;
-    if (m_notRecorded == 1)
+    if (count == 1)
         text = tr("A punch from %1 was not recorded, and the terminal was given no answer: %2").arg(which, error);
     else
         text = tr("%1 punches from terminals were not recorded, and their terminals were given no answer. "
                   "The latest, from %2: %3")
-                   .arg(QString::number(m_notRecorded), which, error);
-    if (m_outageOpen) {
-        dialogs().updateNotice(m_outage, text);
+                   .arg(QString::number(count), which, error);
+    show(m_outage, text, tr("Punch Not Recorded"), Dialogs::Icon::Exclamation);
+}
+
+void TerminalNoticeBoxes::show(Counted& counted, const QString& text, const QString& title, Dialogs::Icon icon)
+{
+    if (counted.open) {
+        ++counted.count;
+        dialogs().updateNotice(counted.box, text);
         return;
     }
-    // A box dismissed at once closes the outage before notice() returns.
-    m_outageOpen = true;
-    const quint64 number = ++m_outageNumber;
+    // A box dismissed at once closes the spell before notice() returns.
+    counted.open = true;
+    counted.count = 1;
+    const quint64 number = ++counted.number;
     QPointer<TerminalNoticeBoxes> self(this);
-    m_outage = dialogs().notice(text, tr("Punch Not Recorded"), Dialogs::Icon::Exclamation, [self, number] {
-        if (self && self->m_outageNumber == number)
-            self->m_outageOpen = false;
+    Counted* which = &counted;
+    counted.box = dialogs().notice(text, title, icon, [self, which, number] {
+        if (self && which->number == number)
+            which->open = false;
     });
 }
 

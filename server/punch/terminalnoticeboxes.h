@@ -9,7 +9,8 @@
 
 // The terminal listener's notices as the desktop server shows them: boxes through the dialogs seam, one at
 // a time. A terminal's "Client Accepted" box is dropped when its connection ends before the box was shown,
-// and the punches not recorded during one outage share one box that counts them. Refused connections get no
+// and the punches not recorded during one outage share one box that counts them, as do failed terminal
+// connections. Refused connections get no
 // box (a flood of them would bury the operator): they are counted, the latest kept, and written to the log.
 class TerminalNoticeBoxes : public QObject, public TerminalNotices
 {
@@ -37,11 +38,19 @@ Q_SIGNALS:
 private:
     // Greetings raised and not yet dismissed, by connection.
     std::unordered_map<qint64, Dialogs::NoticeId> m_greetings;
-    // The open "Punch Not Recorded" box, if any, and how many punches it counts.
-    Dialogs::NoticeId m_outage = 0;
-    bool m_outageOpen = false;
-    quint64 m_outageNumber = 0;
-    int m_notRecorded = 0;
+    // A box that counts what happens while it is up (the punches not recorded during one outage, the failed
+    // terminal connections), so a spell of them is one box.
+    struct Counted
+    {
+        Dialogs::NoticeId box = 0;
+        bool open = false;
+        quint64 number = 0;
+        int count = 0;
+    };
+    void show(Counted& counted, const QString& text, const QString& title, Dialogs::Icon icon);
+
+    Counted m_outage;
+    Counted m_socketErrors;
     int m_refused = 0;
     QStringList m_latestRefusals;
 };
