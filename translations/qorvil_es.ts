@@ -194,6 +194,241 @@
     </message>
 </context>
 <context>
+    <name>AuditTrail</name>
+    <message>
+        <source>Time record added</source>
+        <translation>Registro de horas agregado</translation>
+    </message>
+    <message>
+        <source>Time record deleted</source>
+        <translation>Registro de horas eliminado</translation>
+    </message>
+    <message>
+        <source>Time record changed</source>
+        <translation>Registro de horas cambiado</translation>
+    </message>
+    <message>
+        <source>Employee record added</source>
+        <translation>Ficha de empleado agregada</translation>
+    </message>
+    <message>
+        <source>Employee record deleted</source>
+        <translation>Ficha de empleado eliminada</translation>
+    </message>
+    <message>
+        <source>Employee record changed</source>
+        <translation>Ficha de empleado cambiada</translation>
+    </message>
+    <message>
+        <source>Holiday added</source>
+        <translation>Festivo agregado</translation>
+    </message>
+    <message>
+        <source>Holiday deleted</source>
+        <translation>Festivo eliminado</translation>
+    </message>
+    <message>
+        <source>Holiday changed</source>
+        <translation>Festivo cambiado</translation>
+    </message>
+    <message>
+        <source>Paid time off added</source>
+        <translation>Permiso retribuido agregado</translation>
+    </message>
+    <message>
+        <source>Paid time off deleted</source>
+        <translation>Permiso retribuido eliminado</translation>
+    </message>
+    <message>
+        <source>Paid time off changed</source>
+        <translation>Permiso retribuido cambiado</translation>
+    </message>
+    <message>
+        <source>Administrator password changed</source>
+        <translation>Contraseña de administrador cambiada</translation>
+    </message>
+    <message>
+        <source>Administrator password set</source>
+        <translation>Contraseña de administrador establecida</translation>
+    </message>
+    <message>
+        <source>Administrator password removed</source>
+        <translation>Contraseña de administrador quitada</translation>
+    </message>
+    <message>
+        <source>Pay rules changed</source>
+        <translation>Reglas de pago cambiadas</translation>
+    </message>
+    <message>
+        <source>Hours exported for payroll</source>
+        <translation>Horas exportadas para nómina</translation>
+    </message>
+    <message>
+        <source>Overtime paid again</source>
+        <translation>Vuelve a cobrar horas extra</translation>
+    </message>
+    <message>
+        <source>Exempt from overtime</source>
+        <translation>Exento de horas extra</translation>
+    </message>
+    <message>
+        <source>Pay period closed</source>
+        <translation>Período de pago cerrado</translation>
+    </message>
+    <message>
+        <source>Pay period reopened</source>
+        <translation>Período de pago reabierto</translation>
+    </message>
+    <message>
+        <source>Closed pay period changed</source>
+        <translation>Período de pago cerrado cambiado</translation>
+    </message>
+    <message>
+        <source>In 1</source>
+        <translation>Entrada 1</translation>
+    </message>
+    <message>
+        <source>Out 1</source>
+        <translation>Salida 1</translation>
+    </message>
+    <message>
+        <source>In 2</source>
+        <translation>Entrada 2</translation>
+    </message>
+    <message>
+        <source>Out 2</source>
+        <translation>Salida 2</translation>
+    </message>
+    <message>
+        <source>In 3</source>
+        <translation>Entrada 3</translation>
+    </message>
+    <message>
+        <source>Out 3</source>
+        <translation>Salida 3</translation>
+    </message>
+    <message>
+        <source>Employee ID</source>
+        <translation>ID de empleado</translation>
+    </message>
+    <message>
+        <source>Last Name</source>
+        <translation>Apellido</translation>
+    </message>
+    <message>
+        <source>First Name</source>
+        <translation>Nombre</translation>
+    </message>
+    <message>
+        <source>Middle Name</source>
+        <translation>Segundo nombre</translation>
+    </message>
+    <message>
+        <source>Sex</source>
+        <translation>Sexo</translation>
+    </message>
+    <message>
+        <source>Date of Birth</source>
+        <translation>Fecha de nacimiento</translation>
+    </message>
+    <message>
+        <source>Appartment</source>
+        <translation>Piso</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Dirección</translation>
+    </message>
+    <message>
+        <source>City</source>
+        <translation>Ciudad</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Estado</translation>
+    </message>
+    <message>
+        <source>Zip</source>
+        <translation>Código postal</translation>
+    </message>
+    <message>
+        <source>Home Phone</source>
+        <translation>Teléfono de casa</translation>
+    </message>
+    <message>
+        <source>Work Phone</source>
+        <translation>Teléfono del trabajo</translation>
+    </message>
+    <message>
+        <source>Mobile Phone</source>
+        <translation>Teléfono móvil</translation>
+    </message>
+    <message>
+        <source>Social Security</source>
+        <translation>Seguridad Social</translation>
+    </message>
+    <message>
+        <source>Job Definition &amp; Responsibilities</source>
+        <translation>Puesto y responsabilidades</translation>
+    </message>
+    <message>
+        <source>Regular Wage</source>
+        <translation>Salario normal</translation>
+    </message>
+    <message>
+        <source>Overtime Wage</source>
+        <translation>Salario de horas extra</translation>
+    </message>
+    <message>
+        <source>Date Hired</source>
+        <translation>Fecha de contratación</translation>
+    </message>
+    <message>
+        <source>Current Status</source>
+        <translation>Situación actual</translation>
+    </message>
+    <message>
+        <source>Notes</source>
+        <translation>Notas</translation>
+    </message>
+    <message>
+        <source>Closed Through</source>
+        <translation>Cerrado hasta</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Fecha</translation>
+    </message>
+    <message>
+        <source>When</source>
+        <translation>Cuándo</translation>
+    </message>
+    <message>
+        <source>Who</source>
+        <translation>Quién</translation>
+    </message>
+    <message>
+        <source>Day</source>
+        <translation>Día</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>Cambio</translation>
+    </message>
+    <message>
+        <source>Field</source>
+        <translation>Campo</translation>
+    </message>
+    <message>
+        <source>Old Value</source>
+        <translation>Valor anterior</translation>
+    </message>
+    <message>
+        <source>New Value</source>
+        <translation>Valor nuevo</translation>
+    </message>
+</context>
+<context>
     <name>AuditTrailWindow</name>
     <message>
         <source>All Employees</source>
@@ -1344,6 +1579,13 @@ Export the hours of %1 all the same?</source>
     <message>
         <source>No program was found to open the manual (a web browser or a document viewer). You can open it yourself: %1</source>
         <translation>No se encontró ningún programa para abrir el manual (un navegador web o un visor de documentos). Puede abrirlo usted mismo: %1</translation>
+    </message>
+</context>
+<context>
+    <name>Pay</name>
+    <message>
+        <source>Today %1, this week %2</source>
+        <translation>Hoy %1, esta semana %2</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 
 #include "core/payroll/paycomputation.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace Pay {
@@ -35,7 +36,7 @@ QString durationText(qint64 minutes)
 
 QString workedText(const QString& today, const QString& week)
 {
-    return QStringLiteral("Today %1, this week %2").arg(today, week);
+    return QCoreApplication::translate("Pay", "Today %1, this week %2").arg(today, week);
 }
 
 } // namespace Pay
