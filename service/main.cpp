@@ -153,10 +153,9 @@ int main(int argc, char* argv[])
         ServiceLog::write(Priority::Warning,
                           QStringLiteral("Could not record that the service serves the terminals: ") + error);
 
-    // Nobody is there to accept an unknown terminal: with a list only the listed ones are served.
-    if (const auto rules = TerminalAccess::readRules(TerminalAccess::Operator::Absent, &error); !rules) {
-        ServiceLog::write(Priority::Warning, QStringLiteral("Could not read the allowed terminals: ") + error);
-    } else {
+    // Nobody is there to accept an unknown terminal: with a list only the listed ones are served. Rules that
+    // cannot be read are the listener's to report: it serves nobody until it has read them.
+    if (const auto rules = TerminalAccess::readRules(TerminalAccess::Operator::Absent, &error)) {
         if (rules->allowed.isEmpty())
             ServiceLog::write(Priority::Warning,
                               QStringLiteral("No allowed terminals are listed: every terminal that connects is "

@@ -77,3 +77,11 @@ void LogNotices::punchNotRecorded(const QString& address, const QString& id, con
                        "terminal was given no answer: %3")
             .arg(address.isEmpty() ? QStringLiteral("a terminal that has gone") : address, id.left(40), error));
 }
+
+void LogNotices::accessProblem(const QString& problem)
+{
+    if (problem.isEmpty())
+        ServiceLog::write(Priority::Notice, QStringLiteral("The allowed terminals are read in full again"));
+    else
+        ServiceLog::write(Priority::Warning, problem);
+}

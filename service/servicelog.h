@@ -29,4 +29,5 @@ public:
     void acceptFailed(int error, const QString& description) override;
     void socketError(int error, const QString& description) override;
     void punchNotRecorded(const QString& address, const QString& id, const QString& error) override;
+    void accessProblem(const QString& problem) override;
 };

@@ -350,6 +350,10 @@ int main(int argc, char* argv[])
              TerminalAccess::add({QStringLiteral("192.168.1.20"), QStringLiteral("Front door")}, &error);
              TerminalAccess::add({QStringLiteral("192.168.1.0/24"), QStringLiteral("Office network")}, &error);
              TerminalAccess::add({QStringLiteral("2001:db8:5::/48"), QStringLiteral("Warehouse")}, &error);
+             // An entry a script wrote that reads as no address: marked in the list.
+             Query script;
+             static_cast<void>(script.exec(QStringLiteral("INSERT INTO allowed_terminals (address, description) "
+                                                          "VALUES ('localhost', 'Written by a script')")));
              main->executeCommand(Commands::AllowedTerminals);
          }},
         {QStringLiteral("terminalkey"), command(Commands::TerminalKey)},

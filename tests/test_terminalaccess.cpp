@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -80,50 +81,71 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stored"); // or the start of the message
         QTest::addColumn<QString>("inside");
         QTest::addColumn<QString>("outside");
+        QTest::addColumn<bool>("warns"); // asks before it is added: it takes in everyone
+        QTest::newRow("every IPv4 address") << "0.0.0.0/0"
+                                            << "0.0.0.0/0"
+                                            << "203.0.113.9"
+                                            << "2001:db8::1" << true;
+        QTest::newRow("every IPv6 address, not every IPv4 one") << "::/0"
+                                                                << "::/0"
+                                                                << "2001:db8::1"
+                                                                << "203.0.113.9" << true;
+        QTest::newRow("leading zero, octal to some programs") << "010.1.2.3"
+                                                              << "\"010.1.2.3\" has a number with a leading zero"
+                                                              << ""
+                                                              << "" << false;
+        QTest::newRow("leading zero in a netmask") << "10.0.0.0/255.000.0.0"
+                                                   << "\"/255.000.0.0\" is not a range"
+                                                   << ""
+                                                   << "" << false;
+        QTest::newRow("signed prefix") << "10.0.0.0/+8"
+                                       << "\"/+8\" is not a range"
+                                       << ""
+                                       << "" << false;
         QTest::newRow("IPv4 address") << " 192.168.1.20 "
                                       << "192.168.1.20"
                                       << "192.168.1.20"
-                                      << "192.168.1.21";
+                                      << "192.168.1.21" << false;
         QTest::newRow("IPv4 range cut to its network") << "192.168.1.7/24"
                                                        << "192.168.1.0/24"
                                                        << "192.168.1.200"
-                                                       << "192.168.2.1";
+                                                       << "192.168.2.1" << false;
         QTest::newRow("IPv4 netmask") << "10.0.0.0/255.0.0.0"
                                       << "10.0.0.0/8"
                                       << "10.20.30.40"
-                                      << "11.0.0.1";
+                                      << "11.0.0.1" << false;
         QTest::newRow("IPv6 address") << "2001:DB8::7"
                                       << "2001:db8::7"
                                       << "2001:db8::7"
-                                      << "2001:db8::8";
+                                      << "2001:db8::8" << false;
         QTest::newRow("IPv6 range") << "2001:db8::/32"
                                     << "2001:db8::/32"
                                     << "2001:db8:1::5"
-                                    << "2001:db9::1";
+                                    << "2001:db9::1" << false;
         QTest::newRow("IPv4 written as IPv6, peer on a dual-stack socket") << "::ffff:10.0.0.5"
                                                                            << "10.0.0.5"
                                                                            << "::ffff:10.0.0.5"
-                                                                           << "10.0.0.6";
+                                                                           << "10.0.0.6" << false;
         QTest::newRow("shortened IPv4") << "10.1"
                                         << "\"10.1\" is not an IP address."
                                         << ""
-                                        << "";
+                                        << "" << false;
         QTest::newRow("prefix too long") << "1.2.3.4/33"
                                          << "\"/33\" is not a range"
                                          << ""
-                                         << "";
+                                         << "" << false;
         QTest::newRow("interface scope") << "fe80::1%eth0"
                                          << "\"fe80::1%eth0\" is not an IP address."
                                          << ""
-                                         << "";
+                                         << "" << false;
         QTest::newRow("a name") << "frontdesk"
                                 << "\"frontdesk\" is not an IP address."
                                 << ""
-                                << "";
+                                << "" << false;
         QTest::newRow("nothing") << "  "
                                  << "No address was typed."
                                  << ""
-                                 << "";
+                                 << "" << false;
     }
 
     void addressesAndRanges()
@@ -132,6 +154,7 @@ private Q_SLOTS:
         QFETCH(QString, stored);
         QFETCH(QString, inside);
         QFETCH(QString, outside);
+        QFETCH(bool, warns);
         QString error;
         const std::optional<QString> normal = TerminalAccess::normalize(typed, &error);
         if (inside.isEmpty()) {
@@ -141,6 +164,7 @@ private Q_SLOTS:
             return;
         }
         QCOMPARE(normal.value_or(error), stored);
+        QCOMPARE(!TerminalAccess::warning(stored).isEmpty(), warns);
         const TerminalAccess::AllowedList list({*normal});
         QVERIFY(list.contains(QHostAddress(inside)));
         QVERIFY(!list.contains(QHostAddress(outside)));
@@ -151,7 +175,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("allowed");
         QTest::addColumn<bool>("acceptUnknown");
         QTest::addColumn<bool>("acceptPlain");
-        QTest::addColumn<QString>("terminal"); // plain, right key, wrong key, no server key
+        QTest::addColumn<QString>("terminal"); // plain, right key, wrong key, another identity, no server key
         QTest::addColumn<QString>("expected"); // greeted (no notice), announced (notice, then greeted), refused
         QTest::newRow("allowed address") << "127.0.0.1" << false << true << "plain"
                                          << "greeted";
@@ -169,6 +193,8 @@ private Q_SLOTS:
                                             << "announced";
         QTest::newRow("wrong key") << "127.0.0.1" << true << true << "wrong key"
                                    << "refused";
+        QTest::newRow("right key, another identity") << "127.0.0.1" << true << true << "another identity"
+                                                     << "refused";
         QTest::newRow("no key made yet") << "127.0.0.1" << true << true << "no server key"
                                          << "refused";
     }
@@ -196,7 +222,8 @@ private Q_SLOTS:
         else
             encrypted = std::make_unique<EncryptedTerminal>(
                 m_listener->port(),
-                *SiteKey::parse(terminal == QLatin1String("wrong key") ? SiteKey::generate() : m_key));
+                *SiteKey::parse(terminal == QLatin1String("wrong key") ? SiteKey::generate() : m_key),
+                terminal == QLatin1String("another identity") ? QByteArrayLiteral("intruder") : QByteArray());
         QTcpSocket& socket = plain ? plain->socket : encrypted->socket;
         const QByteArray& received = plain ? plain->received : encrypted->received;
         const auto send = [&](const QByteArray& bytes) { plain ? plain->send(bytes) : encrypted->send(bytes); };
@@ -320,6 +347,138 @@ private Q_SLOTS:
         QTRY_VERIFY(good.received.endsWith("RINAnn Lee"));
     }
 
+    // Rules that cannot be read let nobody in: not before they were read once, and not through an entry another
+    // program wrote that reads as no address. The operator is told what keeps terminals out.
+    void failsClosed_data()
+    {
+        QTest::addColumn<QStringList>("entries"); // written as another program would; "-" hides the whole list
+        QTest::addColumn<bool>("served");
+        QTest::addColumn<QString>("problem"); // told to the operator (the service's log)
+        QTest::newRow("rules not readable at start") << QStringList{"-"} << false << "no terminal is served";
+        QTest::newRow("only unreadable entries") << QStringList{"127.0.0.1/33", "localhost", "0127.0.0.1"} << false
+                                                 << "cannot be read let no terminal in: 127.0.0.1/33, localhost, "
+                                                    "0127.0.0.1.";
+        QTest::newRow("an unreadable entry beside a good one") << QStringList{"localhost", "127.0.0.0/8"} << true
+                                                               << "cannot be read let no terminal in: localhost.";
+        QTest::newRow("an entry another program wrote that reads") << QStringList{"127.0.0.7/8"} << true << "";
+    }
+
+    void failsClosed()
+    {
+        QFETCH(QStringList, entries);
+        QFETCH(bool, served);
+        QFETCH(QString, problem);
+        const bool hidden = entries == QStringList{"-"};
+        if (hidden)
+            m_db->exec(QStringLiteral("ALTER TABLE allowed_terminals RENAME TO allowed_terminals_away"));
+        else
+            for (const QString& entry : entries)
+                m_db->exec(QStringLiteral("INSERT INTO allowed_terminals (address, description) VALUES (?, '')"),
+                           {entry});
+        // The service: nobody to accept an unknown terminal, so only a list that is really empty lets everyone in.
+        m_listener = std::make_unique<TerminalListener>(0, *m_notices);
+        m_listener->setOperator(TerminalAccess::Operator::Absent);
+        QSignalSpy told(m_listener.get(), &TerminalListener::accessProblem);
+        QSignalSpy refused(m_listener.get(), &TerminalListener::refused);
+        QVERIFY(m_listener->start());
+        const QString said = told.isEmpty() ? QString() : told.last().first().toString();
+        QVERIFY2(problem.isEmpty() ? said.isEmpty() : said.contains(problem), qPrintable(said));
+
+        LoopbackTerminal terminal(m_listener->port());
+        if (served) {
+            QTRY_COMPARE(terminal.received, QByteArray("CRA"));
+            terminal.send("E100\n");
+            QTRY_COMPARE(terminal.received, QByteArray("CRARINAnn Lee"));
+            return;
+        }
+        QTRY_COMPARE(refused.count(), 1);
+        QTRY_COMPARE(terminal.socket.state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(terminal.received, QByteArray());
+        if (!hidden)
+            return;
+        QVERIFY2(refused.first().at(1).toString().startsWith(QStringLiteral("the allowed terminals could not be read")),
+                 qPrintable(refused.first().at(1).toString()));
+        // Once they can be read, an empty list serves everyone again, and the operator hears the problem is over.
+        m_db->exec(QStringLiteral("ALTER TABLE allowed_terminals_away RENAME TO allowed_terminals"));
+        LoopbackTerminal later(m_listener->port());
+        QTRY_COMPARE(later.received, QByteArray("CRA"));
+        QCOMPARE(told.last().first().toString(), QString());
+    }
+
+    // A change of the rules or the key closes the connected terminals it no longer allows, at once when made here
+    // and within a few seconds when made by another program; the others keep punching.
+    void changeClosesTerminalsNoLongerAllowed_data()
+    {
+        QTest::addColumn<QString>("terminal"); // plain or encrypted, from 127.0.0.1
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("reason"); // why it was closed; empty when it stays
+        QTest::newRow("plain ones refused") << "plain"
+                                            << "plain off"
+                                            << "connected without encryption, and plain terminals are no longer "
+                                               "accepted";
+        QTest::newRow("a new key") << "encrypted"
+                                   << "new key"
+                                   << "connected with a site key that is no longer accepted";
+        QTest::newRow("its address removed") << "plain"
+                                             << "remove"
+                                             << "no longer an allowed terminal";
+        QTest::newRow("its address removed by another program") << "plain"
+                                                                << "delete"
+                                                                << "no longer an allowed terminal";
+        QTest::newRow("another address added") << "encrypted"
+                                               << "add"
+                                               << "";
+    }
+
+    void changeClosesTerminalsNoLongerAllowed()
+    {
+        QFETCH(QString, terminal);
+        QFETCH(QString, change);
+        QFETCH(QString, reason);
+        QString error;
+        QVERIFY(TerminalAccess::add({QStringLiteral("127.0.0.1"), QString()}, &error));
+        QVERIFY(TerminalAccess::setOn(Settings::kAcceptUnknownTerminals, false, &error));
+        QVERIFY(TerminalAccess::setSiteKey(m_key, &error));
+        std::unique_ptr<LoopbackTerminal> plain;
+        std::unique_ptr<EncryptedTerminal> encrypted;
+        if (terminal == QLatin1String("plain"))
+            plain = std::make_unique<LoopbackTerminal>(m_listener->port());
+        else
+            encrypted = std::make_unique<EncryptedTerminal>(m_listener->port(), *SiteKey::parse(m_key));
+        QTcpSocket& socket = plain ? plain->socket : encrypted->socket;
+        const QByteArray& received = plain ? plain->received : encrypted->received;
+        const auto send = [&](const QByteArray& bytes) { plain ? plain->send(bytes) : encrypted->send(bytes); };
+        QTRY_COMPARE(received, QByteArray("CRA"));
+        send("E100\n");
+        QTRY_COMPARE(received, QByteArray("CRARINAnn Lee"));
+        QSignalSpy refused(m_listener.get(), &TerminalListener::refused);
+
+        if (change == QLatin1String("plain off"))
+            QVERIFY(TerminalAccess::setOn(Settings::kAcceptPlainTerminals, false, &error));
+        else if (change == QLatin1String("new key"))
+            QVERIFY(TerminalAccess::setSiteKey(SiteKey::generate(), &error));
+        else if (change == QLatin1String("remove"))
+            QVERIFY(TerminalAccess::remove(QStringLiteral("127.0.0.1"), &error));
+        else if (change == QLatin1String("delete"))
+            m_db->exec(QStringLiteral("DELETE FROM allowed_terminals"));
+        else
+            QVERIFY(TerminalAccess::add({QStringLiteral("10.0.0.0/8"), QString()}, &error));
+
+        if (reason.isEmpty()) {
+            send("E100\n");
+            QTRY_COMPARE(received, QByteArray("CRARINAnn LeeOUTAnn Lee"));
+            QCOMPARE(m_listener->connectedIndexes().size(), 1);
+            QCOMPARE(refused.count(), 0);
+            return;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(refused.count(), 1, 2 * TerminalListener::kRulesCheckMs + 1000);
+        QCOMPARE(refused.first().at(1).toString(), reason);
+        QTRY_COMPARE(socket.state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(m_listener->connectedIndexes(), QList<qint64>());
+        QCOMPARE(received, QByteArray("CRARINAnn Lee"));
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM timesheet")).toInt(), 1);
+    }
+
     void allowedTerminalsWindowStoresEachChange()
     {
         auto* window = ChildWindows::open<AllowedTerminalsWindow>(QStringLiteral("AllowedTerminals"));
@@ -348,8 +507,29 @@ private Q_SLOTS:
         QCOMPARE(address->text(), QStringLiteral("10.1")); // kept, to be corrected
         add(QStringLiteral("192.168.1.0/24"), QString());
         QCOMPARE(m_dialogs->last().text, QStringLiteral("192.168.1.0/24 is already in the list."));
-        QCOMPARE(m_db->scalar(QStringLiteral("SELECT group_concat(address) FROM allowed_terminals")).toString(),
-                 QStringLiteral("192.168.1.0/24"));
+        // A range that takes in everyone is added only when confirmed.
+        m_dialogs->queueAnswer(Dialogs::Answer::No);
+        add(QStringLiteral("0.0.0.0/0"), QString());
+        QVERIFY(m_dialogs->last().text.startsWith(QStringLiteral("0.0.0.0/0 takes in every IPv4 address")));
+        QCOMPARE(address->text(), QStringLiteral("0.0.0.0/0"));
+        m_dialogs->queueAnswer(Dialogs::Answer::Yes);
+        add(QStringLiteral("::/0"), QString());
+        QCOMPARE(TempDatabase::rows(QStringLiteral("SELECT address FROM allowed_terminals ORDER BY id")),
+                 (QList<QVariantList>{{QStringLiteral("192.168.1.0/24")}, {QStringLiteral("::/0")}}));
+
+        // An entry another program wrote that reads as no address is marked, and said to let nobody in.
+        auto* unreadable = window->findChild<QLabel*>("Label3");
+        QVERIFY(unreadable->isHidden());
+        m_db->exec(QStringLiteral("INSERT INTO allowed_terminals (address, description) VALUES ('localhost', '')"));
+        QVERIFY(window->load());
+        QVERIFY(!unreadable->isHidden());
+        QCOMPARE(unreadable->text(), QStringLiteral("1 entry (marked) cannot be read and lets no terminal in. Remove it "
+                                                    "and add the address again."));
+        QVERIFY(list->topLevelItem(2)->toolTip(0).contains(QStringLiteral("\"localhost\" is not an IP address.")));
+        QVERIFY(list->topLevelItem(1)->toolTip(0).isEmpty());
+        m_db->exec(QStringLiteral("DELETE FROM allowed_terminals WHERE address <> '192.168.1.0/24'"));
+        QVERIFY(window->load());
+        QVERIFY(unreadable->isHidden());
 
         unknown->click();
         plain->click();

@@ -181,6 +181,10 @@
         <source>The setting could not be stored: </source>
         <translation>No se pudo guardar la opción: </translation>
     </message>
+    <message>
+        <source>Cannot be read, so it lets no terminal in: %1</source>
+        <translation>No se puede leer, así que no deja entrar a ningún terminal: %1</translation>
+    </message>
 </context>
 <context>
     <name>Application</name>
@@ -2988,6 +2992,10 @@ La dirección del servidor guardada en este terminal es %1 (puerto %2).</transla
         <source>%1 is already in the list.</source>
         <translation>%1 ya está en la lista.</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; has a number with a leading zero, which some programs read as octal: write it without the zero.</source>
+        <translation>&quot;%1&quot; tiene un número con un cero a la izquierda, que algunos programas leen como octal: escríbalo sin el cero.</translation>
+    </message>
 </context>
 <context>
     <name>TerminalKeyWindow</name>
@@ -3032,12 +3040,27 @@ La dirección del servidor guardada en este terminal es %1 (puerto %2).</transla
         <translation>La clave está en el portapapeles.</translation>
     </message>
     <message>
-        <source>Terminals that have the current key are refused until they are given the new one. Make a new key?</source>
-        <translation>Los terminales que tienen la clave actual se rechazarán hasta que reciban la nueva. ¿Crear una clave nueva?</translation>
-    </message>
-    <message>
         <source>A new key was made; the old one is no longer accepted. Give the new key to every encrypted terminal.</source>
         <translation>Se creó una clave nueva; la anterior ya no se acepta. Dé la clave nueva a todos los terminales cifrados.</translation>
+    </message>
+    <message>
+        <source>Terminals that have the current key are disconnected and refused until they are given the new one. Make a new key?</source>
+        <translation>Los terminales que tienen la clave actual se desconectarán y se rechazarán hasta que reciban la nueva. ¿Crear una clave nueva?</translation>
+    </message>
+</context>
+<context>
+    <name>TerminalListener</name>
+    <message>
+        <source>The allowed terminals could not be read (%1); the rules read before still hold.</source>
+        <translation>No se pudieron leer los terminales permitidos (%1); siguen valiendo las reglas leídas antes.</translation>
+    </message>
+    <message>
+        <source>The allowed terminals could not be read (%1); no terminal is served until they can be.</source>
+        <translation>No se pudieron leer los terminales permitidos (%1); no se atiende a ningún terminal hasta que se puedan leer.</translation>
+    </message>
+    <message>
+        <source>Allowed terminals that cannot be read let no terminal in: %1. Remove them in the Allowed Terminals window and add the addresses again.</source>
+        <translation>Los terminales permitidos que no se pueden leer no dejan entrar a ningún terminal: %1. Quítelos en la ventana Terminales permitidos y vuelva a agregar las direcciones.</translation>
     </message>
 </context>
 <context>

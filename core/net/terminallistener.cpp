@@ -7,6 +7,7 @@
 #include "core/payroll/hourstonow.h"
 
 #include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -60,6 +61,18 @@ TerminalListener::TerminalListener(quint16 port, TerminalNotices& notices, QObje
     m_punchSoon->setSingleShot(true);
     m_punchSoon->setInterval(0);
     connect(m_punchSoon, &QTimer::timeout, this, &TerminalListener::punchReceived);
+    // Changes made by another program on the same database are found by reading the rules again; this
+    // program's own changes are told at once.
+    m_rulesCheck = new QTimer(this);
+    m_rulesCheck->setInterval(kRulesCheckMs);
+    connect(m_rulesCheck, &QTimer::timeout, this, [this] {
+        if (!m_connections.empty() || !m_arriving.empty())
+            readRules();
+    });
+    connect(&TerminalAccess::changes(), &TerminalAccess::Changes::changed, this, [this] {
+        if (m_server->isListening() || !m_connections.empty())
+            readRules();
+    });
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread())) {
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
             if (!m_received.empty())
@@ -111,6 +124,8 @@ void TerminalListener::tryListen()
         m_port = m_server->serverPort();
         m_retry->stop();
         m_listenFailureTold = false;
+        readRules();
+        m_rulesCheck->start();
         Q_EMIT listening(m_port);
         return;
     }
@@ -139,11 +154,95 @@ void TerminalListener::listenerError(int error, const QString& description)
 
 void TerminalListener::readRules()
 {
-    // Read again for every group of connections, so a change in the window or by another program on the same
-    // database counts from the next terminal on; when they cannot be read the last ones hold.
+    // When they cannot be read the last ones read hold; before any were read, nobody is served.
     QString error;
-    if (std::optional<TerminalAccess::Rules> rules = TerminalAccess::readRules(m_operator, &error))
-        m_rules = std::move(*rules);
+    std::optional<TerminalAccess::Rules> rules = TerminalAccess::readRules(m_operator, &error);
+    if (!rules) {
+        m_rulesError = error;
+        tellAccessProblem(
+            m_rulesRead ? QCoreApplication::translate("TerminalListener",
+                                                      "The allowed terminals could not be read (%1); the rules read "
+                                                      "before still hold.")
+                              .arg(error)
+                        : QCoreApplication::translate("TerminalListener",
+                                                      "The allowed terminals could not be read (%1); no terminal is "
+                                                      "served until they can be.")
+                              .arg(error));
+        return;
+    }
+    m_rulesError.clear();
+    QStringList unreadable = rules->allowed.unreadable();
+    if (unreadable.size() > 5)
+        unreadable = unreadable.mid(0, 5) << QStringLiteral("and %1 more").arg(unreadable.size() - 5);
+    tellAccessProblem(
+        unreadable.isEmpty()
+            ? QString()
+            : QCoreApplication::translate("TerminalListener",
+                                          "Allowed terminals that cannot be read let no terminal in: %1. Remove them "
+                                          "in the Allowed Terminals window and add the addresses again.")
+                  .arg(unreadable.join(QStringLiteral(", "))));
+    const bool changed = !m_rulesRead || !(*rules == m_rules);
+    m_rules = std::move(*rules);
+    m_rulesRead = true;
+    if (changed)
+        recheck();
+}
+
+void TerminalListener::tellAccessProblem(const QString& problem)
+{
+    if (problem == m_accessProblem)
+        return;
+    m_accessProblem = problem;
+    m_notices.accessProblem(problem);
+    Q_EMIT accessProblem(problem);
+}
+
+void TerminalListener::recheck()
+{
+    std::vector<qint64> outside;
+    for (auto& [index, arriving] : m_arriving) {
+        arriving.allowed = m_rules.allowed.contains(arriving.peer);
+        if (!arriving.allowed && !m_rules.acceptUnknown)
+            outside.push_back(index);
+    }
+    for (const qint64 index : outside) {
+        refuse(m_arriving.at(index).address, QStringLiteral("no longer an allowed terminal"));
+        dropArriving(index);
+    }
+    std::vector<std::pair<qint64, QString>> closing;
+    for (auto& [index, terminal] : m_connections) {
+        terminal.allowed = m_rules.allowed.contains(terminal.peer);
+        if (const QString why = noLongerAllowed(terminal); !why.isEmpty() && terminal.revoked.isEmpty())
+            closing.emplace_back(index, why);
+    }
+    for (const auto& [index, why] : closing)
+        revoke(index, why);
+}
+
+QString TerminalListener::noLongerAllowed(const Connection& terminal) const
+{
+    if (!terminal.allowed && !m_rules.acceptUnknown)
+        return QStringLiteral("no longer an allowed terminal");
+    if (!terminal.encrypted && !m_rules.acceptPlain)
+        return QStringLiteral("connected without encryption, and plain terminals are no longer accepted");
+    if (terminal.encrypted && terminal.key != m_rules.siteKey)
+        return QStringLiteral("connected with a site key that is no longer accepted");
+    return QString();
+}
+
+void TerminalListener::revoke(qint64 index, const QString& reason)
+{
+    Connection* terminal = connection(index);
+    if (!terminal)
+        return;
+    // The punches it sent before the change are still stored and answered; nothing it sends after is read.
+    if (!terminal->served || terminal->punchesWaiting == 0) {
+        refuseConnection(index, reason);
+        return;
+    }
+    terminal->revoked = reason;
+    if (terminal->quiet)
+        terminal->quiet->stop();
 }
 
 void TerminalListener::acceptPending()
@@ -180,7 +279,13 @@ void TerminalListener::acceptPending()
         const QHostAddress from(reinterpret_cast<const sockaddr*>(&peer));
         Arriving arriving;
         arriving.descriptor = descriptor;
+        arriving.peer = from;
         arriving.address = dottedAddress(from);
+        if (!m_rulesRead) {
+            ::close(descriptor);
+            refuse(arriving.address, QStringLiteral("the allowed terminals could not be read: ") + m_rulesError);
+            continue;
+        }
         arriving.allowed = m_rules.allowed.contains(from);
         if (!arriving.allowed && !m_rules.acceptUnknown) {
             ::close(descriptor);
@@ -214,6 +319,14 @@ void TerminalListener::sniff(qint64 index)
     if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
         return;
     // Gone before it said anything: nobody needs to hear of it.
+    dropArriving(index);
+}
+
+void TerminalListener::dropArriving(qint64 index)
+{
+    const auto it = m_arriving.find(index);
+    if (it == m_arriving.end())
+        return;
     const Arriving gone = it->second;
     m_arriving.erase(it);
     delete gone.readable;
@@ -261,9 +374,15 @@ void TerminalListener::settle(qint64 index, Kind kind)
     }
     auto* socket = new QSslSocket(this);
     socket->setSslConfiguration(SiteKey::serverConfiguration());
-    connect(
-        socket, &QSslSocket::preSharedKeyAuthenticationRequired, this,
-        [key = m_rules.siteKey](QSslPreSharedKeyAuthenticator* authenticator) { authenticator->setPreSharedKey(key); });
+    // The key is taken only from a terminal that names itself as one of ours; under another identity the
+    // handshake fails.
+    connect(socket, &QSslSocket::preSharedKeyAuthenticationRequired, this,
+            [this, index, key = m_rules.siteKey](QSslPreSharedKeyAuthenticator* authenticator) {
+                if (authenticator->identity() == SiteKey::kIdentity)
+                    authenticator->setPreSharedKey(key);
+                else if (Connection* terminal = connection(index))
+                    terminal->wrongIdentity = QString::fromLatin1(authenticator->identity().left(64));
+            });
     if (!socket->setSocketDescriptor(arriving.descriptor)) {
         delete socket;
         drop(QStringLiteral("the connection could not be taken"));
@@ -292,8 +411,11 @@ TerminalListener::Connection& TerminalListener::addConnection(qint64 index, QTcp
     Connection& added = m_connections[index];
     added.socket = socket;
     added.address = arriving.address;
+    added.peer = arriving.peer;
     added.allowed = arriving.allowed;
     added.encrypted = encrypted;
+    if (encrypted)
+        added.key = m_rules.siteKey;
     connect(socket, &QTcpSocket::readyRead, this, [this, index] { receive(index); });
     connect(socket, &QTcpSocket::bytesWritten, this, [this, index, socket] {
         if (socket->bytesToWrite() <= kUnsentReplyBytes && socket->bytesAvailable() > 0)
@@ -362,7 +484,7 @@ TerminalListener::Connection* TerminalListener::connection(qint64 index)
 void TerminalListener::receive(qint64 index)
 {
     Connection* terminal = connection(index);
-    if (!terminal || !terminal->served)
+    if (!terminal || !terminal->served || !terminal->revoked.isEmpty())
         return;
     // A terminal that does not take its replies is not read from until it does, so it cannot make the
     // server hold replies for it without end; TCP then holds back what it sends.
@@ -385,7 +507,7 @@ void TerminalListener::receive(qint64 index)
 
 void TerminalListener::takeHeld(qint64 index)
 {
-    if (Connection* terminal = connection(index)) {
+    if (Connection* terminal = connection(index); terminal && terminal->revoked.isEmpty()) {
         if (auto id = terminal->splitter.takeHeld())
             enqueue(index, std::move(*id));
     }
@@ -414,9 +536,8 @@ void TerminalListener::punchReceived()
         };
         // Hours are read once the punches before them are stored and answered.
         if (!received.id.overlong && received.id.text == Protocol::kHoursRequest)
-            m_punches->answerInTurn(PunchResult{}, [this, index = received.index](const PunchResult&) {
-                answerHours(index);
-            });
+            m_punches->answerInTurn(PunchResult{},
+                                    [this, index = received.index](const PunchResult&) { answerHours(index); });
         // A line too long to be anybody's ID is answered as an unknown one without asking the store.
         else if (received.id.overlong)
             m_punches->answerInTurn(PunchResult{}, std::move(reply));
@@ -435,8 +556,8 @@ void TerminalListener::answer(qint64 index, const QString& id, const PunchResult
         terminal->socket->write(Protocol::toWire(*reply));
         terminal->socket->flush(); // now, not on the next turn of the event loop
     }
-    if (terminal && (result.outcome == PunchResult::Outcome::SignedIn ||
-                     result.outcome == PunchResult::Outcome::SignedOut))
+    if (terminal &&
+        (result.outcome == PunchResult::Outcome::SignedIn || result.outcome == PunchResult::Outcome::SignedOut))
         terminal->lastPunched = id;
     if (result.outcome == PunchResult::Outcome::StoreFailed)
         m_notices.punchNotRecorded(terminal ? terminal->address : QString(), id, result.error);
@@ -448,10 +569,12 @@ void TerminalListener::answerHours(qint64 index)
 {
     Connection* terminal = connection(index);
     if (terminal && terminal->socket->state() == QAbstractSocket::ConnectedState) {
-        // The rules as they are now: a terminal connected before unknown ones were refused asks in vain.
+        // The rules as they are now: a terminal connected before unknown ones were refused asks in vain (and is
+        // closed once answered). Its punches waiting keep its connection through the reading.
         readRules();
-        const bool mayAsk = m_rules.acceptUnknown || terminal->encrypted ||
-                            m_rules.allowed.contains(terminal->socket->peerAddress());
+        terminal = connection(index);
+        const bool mayAsk = terminal->revoked.isEmpty() &&
+                            (m_rules.acceptUnknown || terminal->encrypted || m_rules.allowed.contains(terminal->peer));
         QByteArray reply = Protocol::toWire(Protocol::kNotFound);
         if (mayAsk) {
             // Hours that cannot be read now are an empty answer: the terminal shows none this time.
@@ -471,8 +594,11 @@ void TerminalListener::answered(qint64 index)
 {
     // Once all its punches are answered the terminal may be read again; what it sent meanwhile is waiting.
     Connection* terminal = connection(index);
-    if (terminal && terminal->punchesWaiting > 0 && --terminal->punchesWaiting == 0 &&
-        terminal->socket->bytesAvailable() > 0)
+    if (!terminal || terminal->punchesWaiting == 0 || --terminal->punchesWaiting > 0)
+        return;
+    if (!terminal->revoked.isEmpty())
+        refuseConnection(index, terminal->revoked);
+    else if (terminal->socket->bytesAvailable() > 0)
         receive(index);
 }
 
@@ -481,6 +607,7 @@ void TerminalListener::finish()
     constexpr int kHandOverMs = 2000;
     m_retry->stop();
     m_resumeAccepting->stop();
+    m_rulesCheck->stop();
     delete m_acceptor;
     m_acceptor = nullptr;
     m_server->close();
@@ -510,7 +637,7 @@ void TerminalListener::finish()
         for (const qint64 index : indexes) {
             if (Connection* terminal = connection(index); terminal && fromTheSystem)
                 terminal->socket->waitForReadyRead(0);
-            if (Connection* terminal = connection(index)) {
+            if (Connection* terminal = connection(index); terminal && terminal->revoked.isEmpty()) {
                 for (Protocol::IdSplitter::Id& id : terminal->splitter.feed(terminal->socket->readAll()))
                     enqueue(index, std::move(id));
                 if (auto id = terminal->splitter.takeHeld())
@@ -553,8 +680,11 @@ void TerminalListener::socketError(qint64 index, QAbstractSocket::SocketError er
         return;
     if (!terminal->served) {
         // A wrong site key or a connection that is not a terminal at all: refused, not an error of the server.
-        refuseConnection(index, QStringLiteral("the encrypted connection failed (a wrong site key?): ") +
-                                    terminal->socket->errorString());
+        refuseConnection(index, !terminal->wrongIdentity
+                                    ? QStringLiteral("the encrypted connection failed (a wrong site key?): ") +
+                                          terminal->socket->errorString()
+                                    : QStringLiteral("the encrypted connection named an unknown terminal (\"%1\")")
+                                          .arg(*terminal->wrongIdentity));
         return;
     }
     // A terminal that goes away is a close, not an error worth a notice.
@@ -574,11 +704,14 @@ void TerminalListener::closeSocket(qint64 index)
         refuseConnection(index, QStringLiteral("the terminal left during the encrypted connection's set-up"));
         return;
     }
-    // What the terminal sent before it left still counts, the text without a line end included.
-    for (Protocol::IdSplitter::Id& id : terminal.splitter.feed(terminal.socket->readAll()))
-        enqueue(index, std::move(id));
-    if (auto id = terminal.splitter.takeHeld())
-        enqueue(index, std::move(*id));
+    // What the terminal sent before it left still counts, the text without a line end included, unless the rules
+    // no longer allowed it.
+    if (terminal.revoked.isEmpty()) {
+        for (Protocol::IdSplitter::Id& id : terminal.splitter.feed(terminal.socket->readAll()))
+            enqueue(index, std::move(id));
+        if (auto id = terminal.splitter.takeHeld())
+            enqueue(index, std::move(*id));
+    }
     QTcpSocket* socket = terminal.socket;
     m_connections.erase(it);
     socket->disconnect(this);

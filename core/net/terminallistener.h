@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QStringList>
 #include <map>
+#include <optional>
 #include <vector>
 
 class QSocketNotifier;
@@ -32,8 +33,10 @@ QString dottedAddress(const QHostAddress& address);
 // not take its replies is not read from while more than kUnsentReplyBytes of them wait to be sent. Punches go
 // through a PunchQueue, stored on a thread of its own, so the listener never waits on the database.
 //
-// Who is served follows TerminalAccess's rules, read again whenever terminals connect. A terminal outside the
-// allowed list is refused at once when unknown terminals are not accepted. Otherwise the first byte the terminal
+// Who is served follows TerminalAccess's rules, read at the start, whenever terminals connect, when this program
+// changes them and every kRulesCheckMs while terminals are connected. Until they have been read once no terminal
+// is served. A change closes the terminals it no longer allows (an address taken out of the list, plain ones
+// refused, a new site key), each once the punches it sent are answered. A terminal outside the allowed list is refused at once when unknown terminals are not accepted. Otherwise the first byte the terminal
 // sends tells an encrypted connection (a TLS handshake record) from a plain one; a terminal that sends nothing
 // for kSniffMs is plain, so a plain terminal waiting for its "CRA" gets it that much later. An encrypted
 // connection is served once its handshake with the site key succeeded, within the handshake time; a failed one,
@@ -49,6 +52,7 @@ public:
     static constexpr qint64 kUnsentReplyBytes = 64 * 1024;
     static constexpr int kSniffMs = 150;
     static constexpr int kDefaultHandshakeMs = 5000;
+    static constexpr int kRulesCheckMs = 2000;
 
     struct ConnectedTerminal
     {
@@ -110,12 +114,18 @@ Q_SIGNALS:
     void socketClosed(qint64 index);
     // A connection was closed without an answer (see TerminalNotices::terminalRefused).
     void refused(const QString& address, const QString& reason);
+    // See TerminalNotices::accessProblem.
+    void accessProblem(const QString& problem);
 
 private:
     struct Connection
     {
         QTcpSocket* socket = nullptr;
         QString address;
+        QHostAddress peer;
+        QByteArray key;          // the site key an encrypted one was given
+        QString revoked;         // why the rules no longer allow it: read no more, close once answered
+        std::optional<QString> wrongIdentity; // what an encrypted one called itself instead of SiteKey::kIdentity
         bool allowed = false;
         bool encrypted = false;
         bool served = false; // settled, and for an encrypted one the handshake done: its IDs are punched
@@ -130,6 +140,7 @@ private:
     {
         int descriptor = -1;
         QString address;
+        QHostAddress peer;
         bool allowed = false;
         QSocketNotifier* readable = nullptr;
         QTimer* silent = nullptr;
@@ -139,7 +150,12 @@ private:
     void tryListen();
     void acceptPending();
     void readRules();
+    void recheck();
+    QString noLongerAllowed(const Connection& terminal) const;
+    void revoke(qint64 index, const QString& reason);
+    void tellAccessProblem(const QString& problem);
     void sniff(qint64 index);
+    void dropArriving(qint64 index);
     void settle(qint64 index, Kind kind);
     Connection& addConnection(qint64 index, QTcpSocket* socket, const Arriving& arriving, bool encrypted);
     void serve(qint64 index);
@@ -165,12 +181,16 @@ private:
     QTimer* m_retry;
     QTimer* m_resumeAccepting;
     QTimer* m_punchSoon = nullptr;
+    QTimer* m_rulesCheck;
     quint16 m_port;
     QHostAddress m_address = QHostAddress::Any;
     qint64 m_counter = 0;
     std::map<qint64, Connection> m_connections; // open terminal connections only
     std::map<qint64, Arriving> m_arriving;
     TerminalAccess::Rules m_rules;
+    bool m_rulesRead = false; // nobody is served before
+    QString m_rulesError;     // why they could not be read the last time, empty when they could
+    QString m_accessProblem;
     TerminalAccess::Operator m_operator = TerminalAccess::Operator::Present;
     int m_handshakeMs = kDefaultHandshakeMs;
     bool m_listenFailureTold = false;

@@ -30,6 +30,10 @@ public:
     virtual void acceptFailed(int error, const QString& description) = 0;
     // A terminal's connection failed; it has been closed.
     virtual void socketError(int error, const QString& description) = 0;
+    // What keeps terminals out that the operator may not know of: the rules could not be read (no terminal is
+    // served until they can be, the last ones read hold otherwise), or allowed entries that cannot be read (they
+    // let nobody in). Raised when it changes; empty once it is mended.
+    virtual void accessProblem(const QString& /*problem*/) {}
     // A terminal's punch was not stored, and the terminal was given no answer. `address` is empty when the
     // terminal had already gone.
     virtual void punchNotRecorded(const QString& address, const QString& id, const QString& error) = 0;

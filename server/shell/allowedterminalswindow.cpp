@@ -85,6 +85,15 @@ AllowedTerminalsWindow::AllowedTerminalsWindow(QWidget* parent) : FormWindow(par
                                     "every terminal while the list is empty."),
                                  listed));
     listedLayout->addWidget(m_list);
+    m_unreadable = new QLabel(listed);
+    m_unreadable->setObjectName(QStringLiteral("Label3"));
+    m_unreadable->setWordWrap(true);
+    m_unreadable->setTextFormat(Qt::PlainText);
+    QPalette warning = m_unreadable->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xa0, 0x20, 0x10));
+    m_unreadable->setPalette(warning);
+    m_unreadable->hide();
+    listedLayout->addWidget(m_unreadable);
     listedLayout->addLayout(entry);
 
     auto* others = new QGroupBox(tr("Other terminals"), this);
@@ -154,14 +163,39 @@ bool AllowedTerminalsWindow::readList()
         return false;
     }
     m_list->clear();
-    for (const TerminalAccess::Allowed& entry : entries)
-        new QTreeWidgetItem(m_list, {entry.address, entry.description});
+    // Entries another program wrote that do not read as an address let nobody in; they are marked so they can
+    // be mended.
+    int unreadable = 0;
+    for (const TerminalAccess::Allowed& entry : entries) {
+        auto* item = new QTreeWidgetItem(m_list, {entry.address, entry.description});
+        QString why;
+        if (TerminalAccess::normalize(entry.address, &why))
+            continue;
+        ++unreadable;
+        item->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxWarning));
+        item->setToolTip(0, tr("Cannot be read, so it lets no terminal in: %1").arg(why));
+    }
+    m_unreadable->setText(unreadable == 1 ? QStringLiteral("1 entry (marked) cannot be read and lets no terminal in. "
+                                                           "Remove it and add the address again.")
+                                          : QStringLiteral("%1 entries (marked) cannot be read and let no terminal "
+                                                           "in. Remove them and add the addresses again.")
+                                                .arg(unreadable));
+    m_unreadable->setVisible(unreadable > 0);
     return true;
 }
 
 void AllowedTerminalsWindow::addEntry()
 {
     QString error;
+    // A range that takes in everyone is rarely what was meant; it is added only when confirmed.
+    if (const std::optional<QString> stored = TerminalAccess::normalize(m_address->text(), &error)) {
+        if (const QString warning = TerminalAccess::warning(*stored);
+            !warning.isEmpty() &&
+            !dialogs().yesNo(warning + QStringLiteral(" Add it anyway?"), kTitle, Dialogs::Icon::Exclamation)) {
+            m_address->setFocus();
+            return;
+        }
+    }
     if (!TerminalAccess::add({m_address->text(), m_description->text()}, &error)) {
         // The typed text stays, to be corrected.
         dialogs().ok(error, title(), Dialogs::Icon::Exclamation);

@@ -1,6 +1,7 @@
 #include "server/shell/terminalkeywindow.h"
 
 #include "core/net/sitekey.h"
+#include "core/net/terminalaccess.h"
 #include "core/settings.h"
 #include "widgets/dialogs.h"
 #include "widgets/icons.h"
@@ -105,7 +106,7 @@ void TerminalKeyWindow::activated()
 bool TerminalKeyWindow::store(const QString& key)
 {
     QString error;
-    if (!Settings::setValue(Settings::kTerminalSiteKey, key, &error)) {
+    if (!TerminalAccess::setSiteKey(key, &error)) {
         dialogs().ok(tr("The site key could not be stored: ") + error, title(), Dialogs::Icon::Exclamation);
         return false;
     }
@@ -121,8 +122,8 @@ void TerminalKeyWindow::copyKey()
 
 void TerminalKeyWindow::makeNewKey()
 {
-    if (!dialogs().yesNo(tr("Terminals that have the current key are refused until they are given the "
-                            "new one. Make a new key?"),
+    if (!dialogs().yesNo(tr("Terminals that have the current key are disconnected and refused until they "
+                            "are given the new one. Make a new key?"),
                          title()))
         return;
     if (store(SiteKey::generate()))

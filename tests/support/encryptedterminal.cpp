@@ -4,12 +4,12 @@
 
 #include <QSslPreSharedKeyAuthenticator>
 
-EncryptedTerminal::EncryptedTerminal(quint16 port, const QByteArray& siteKey)
+EncryptedTerminal::EncryptedTerminal(quint16 port, const QByteArray& siteKey, const QByteArray& identity)
 {
     socket.setSslConfiguration(SiteKey::clientConfiguration());
     QObject::connect(&socket, &QSslSocket::preSharedKeyAuthenticationRequired,
-                     [siteKey](QSslPreSharedKeyAuthenticator* authenticator) {
-                         authenticator->setIdentity(SiteKey::kIdentity);
+                     [siteKey, identity](QSslPreSharedKeyAuthenticator* authenticator) {
+                         authenticator->setIdentity(identity.isNull() ? SiteKey::kIdentity : identity);
                          authenticator->setPreSharedKey(siteKey);
                      });
     QObject::connect(&socket, &QSslSocket::readyRead, [this] { received += socket.readAll(); });

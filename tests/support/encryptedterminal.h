@@ -12,7 +12,8 @@
 class EncryptedTerminal
 {
 public:
-    EncryptedTerminal(quint16 port, const QByteArray& siteKey);
+    // `identity` is what it calls itself in the handshake; Qorvil's terminals say SiteKey::kIdentity.
+    EncryptedTerminal(quint16 port, const QByteArray& siteKey, const QByteArray& identity = QByteArray());
 
     void send(const QByteArray& bytes);
 
