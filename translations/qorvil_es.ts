@@ -185,6 +185,10 @@
         <source>Cannot be read, so it lets no terminal in: %1</source>
         <translation>No se puede leer, así que no deja entrar a ningún terminal: %1</translation>
     </message>
+    <message>
+        <source> Add it anyway?</source>
+        <translation> ¿Agregarlo de todos modos?</translation>
+    </message>
 </context>
 <context>
     <name>Application</name>
@@ -656,6 +660,10 @@ Estos días tienen %1 que se pagarían mal (marcaciones que faltan, pares imposi
     <message>
         <source>The pay period through %1 is open again; no day is closed.</source>
         <translation>El período de pago hasta el %1 vuelve a estar abierto; no queda ningún día cerrado.</translation>
+    </message>
+    <message>
+        <source>Pay Period Closed</source>
+        <translation>Período de pago cerrado</translation>
     </message>
 </context>
 <context>
@@ -2995,6 +3003,10 @@ La dirección del servidor guardada en este terminal es %1 (puerto %2).</transla
     <message>
         <source>&quot;%1&quot; has a number with a leading zero, which some programs read as octal: write it without the zero.</source>
         <translation>&quot;%1&quot; tiene un número con un cero a la izquierda, que algunos programas leen como octal: escríbalo sin el cero.</translation>
+    </message>
+    <message>
+        <source>%1 takes in every %2 address: every terminal that can reach this computer, from any network, would be greeted as an allowed one.</source>
+        <translation>%1 abarca todas las direcciones %2: cualquier terminal que pueda llegar a este ordenador, desde cualquier red, se atendería como permitido.</translation>
     </message>
 </context>
 <context>

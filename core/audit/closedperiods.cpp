@@ -13,6 +13,11 @@
 
 namespace ClosedPeriods {
 
+QString title()
+{
+    return QCoreApplication::translate("ClosedPeriods", "Pay Period Closed");
+}
+
 namespace {
 
 Outcome failed(QString* message, const QString& why)

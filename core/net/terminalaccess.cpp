@@ -92,8 +92,9 @@ QString warning(const QString& stored)
     const auto range = QHostAddress::parseSubnet(stored);
     if (range.second != 0)
         return QString();
-    return QStringLiteral("%1 takes in every %2 address: every terminal that can reach this computer, from any "
-                          "network, would be greeted as an allowed one.")
+    return QCoreApplication::translate(
+               "TerminalAccess", "%1 takes in every %2 address: every terminal that can reach this computer, from any "
+                                 "network, would be greeted as an allowed one.")
         .arg(stored,
              range.first.protocol() == QAbstractSocket::IPv4Protocol ? QStringLiteral("IPv4") : QStringLiteral("IPv6"));
 }

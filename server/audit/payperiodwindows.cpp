@@ -162,7 +162,7 @@ void ClosePeriodWindow::closePeriod()
                      tr("Close Pay Period"), Dialogs::Icon::Exclamation);
         return;
     }
-    dialogs().ok(message, ClosedPeriods::kTitle, Dialogs::Icon::Information);
+    dialogs().ok(message, ClosedPeriods::title(), Dialogs::Icon::Information);
     closeWindow();
 }
 

@@ -191,7 +191,7 @@ void AllowedTerminalsWindow::addEntry()
     if (const std::optional<QString> stored = TerminalAccess::normalize(m_address->text(), &error)) {
         if (const QString warning = TerminalAccess::warning(*stored);
             !warning.isEmpty() &&
-            !dialogs().yesNo(warning + QStringLiteral(" Add it anyway?"), kTitle, Dialogs::Icon::Exclamation)) {
+            !dialogs().yesNo(warning + tr(" Add it anyway?"), title(), Dialogs::Icon::Exclamation)) {
             m_address->setFocus();
             return;
         }

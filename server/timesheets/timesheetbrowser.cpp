@@ -256,7 +256,7 @@ void TimesheetBrowser::deleteRecord()
     const QString date = line->text(kDateColumn);
     // A closed day is said at once, not after the question.
     if (QDate through; ClosedPeriods::isClosed(ValueForms::readDate(date).value_or(QDate()), &through)) {
-        dialogs().ok(ClosedPeriods::refusal(through) + tr("\nNothing was deleted."), ClosedPeriods::kTitle,
+        dialogs().ok(ClosedPeriods::refusal(through) + tr("\nNothing was deleted."), ClosedPeriods::title(),
                      Dialogs::Icon::Exclamation);
         return;
     }
@@ -279,7 +279,7 @@ void TimesheetBrowser::deleteRecord()
             },
             &why);
         if (outcome == ClosedPeriods::Outcome::Refused) {
-            dialogs().ok(why + tr("\nNothing was deleted."), ClosedPeriods::kTitle, Dialogs::Icon::Exclamation);
+            dialogs().ok(why + tr("\nNothing was deleted."), ClosedPeriods::title(), Dialogs::Icon::Exclamation);
             return;
         }
         if (outcome == ClosedPeriods::Outcome::Failed) {

@@ -232,7 +232,7 @@ bool TimesheetEditor::refuseClosedDay(const QString& notDone)
     if (!currentDayClosed(&through))
         return false;
     showClosedLine();
-    dialogs().ok(ClosedPeriods::refusal(through) + QLatin1Char('\n') + notDone, ClosedPeriods::kTitle,
+    dialogs().ok(ClosedPeriods::refusal(through) + QLatin1Char('\n') + notDone, ClosedPeriods::title(),
                  Dialogs::Icon::Exclamation);
     return true;
 }
@@ -422,7 +422,7 @@ void TimesheetEditor::deleteRecord()
 void TimesheetEditor::writeRefused(const QString& done, const QString& notDone)
 {
     if (m_records.refusedAsClosed())
-        dialogs().ok(m_records.lastError() + QLatin1Char('\n') + notDone, ClosedPeriods::kTitle,
+        dialogs().ok(m_records.lastError() + QLatin1Char('\n') + notDone, ClosedPeriods::title(),
                      Dialogs::Icon::Exclamation);
     else
         dialogs().ok(tr("The time record could not be %1: %2\n%3").arg(done.toLower(), m_records.lastError(), notDone),
