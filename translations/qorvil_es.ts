@@ -158,8 +158,8 @@
         <translation>Aceptar terminales sin cifrar</translation>
     </message>
     <message>
-        <source>On: a terminal not in the list is announced ("Client Accepted") and served. Off: it is closed without an answer and counted in the status bar.</source>
-        <translation>Activado: un terminal que no está en la lista se anuncia ("Cliente aceptado") y se atiende. Desactivado: se cierra sin respuesta y se cuenta en la barra de estado.</translation>
+        <source>On: a terminal not in the list is announced (&quot;Client Accepted&quot;) and served. Off: it is closed without an answer and counted in the status bar.</source>
+        <translation>Activado: un terminal que no está en la lista se anuncia (&quot;Cliente aceptado&quot;) y se atiende. Desactivado: se cierra sin respuesta y se cuenta en la barra de estado.</translation>
     </message>
     <message>
         <source>On: terminals without the site key (older ones) are served. Off: only terminals given the key of the Terminal Key window connect.</source>
@@ -188,6 +188,14 @@
     <message>
         <source> Add it anyway?</source>
         <translation> ¿Agregarlo de todos modos?</translation>
+    </message>
+    <message>
+        <source>1 entry (marked) cannot be read and lets no terminal in. Remove it and add the address again.</source>
+        <translation>1 entrada (marcada) no se puede leer y no deja entrar a ningún terminal. Quítela y vuelva a agregar la dirección.</translation>
+    </message>
+    <message>
+        <source>%1 entries (marked) cannot be read and let no terminal in. Remove them and add the addresses again.</source>
+        <translation>%1 entradas (marcadas) no se pueden leer y no dejan entrar a ningún terminal. Quítelas y vuelva a agregar las direcciones.</translation>
     </message>
 </context>
 <context>
@@ -634,7 +642,7 @@ Estos días tienen %1 que se pagarían mal (marcaciones que faltan, pares imposi
         <translation>Elija el último día del período de pago que quiere cerrar.</translation>
     </message>
     <message>
-        <source>Only days before today can be closed; punches still write today's time records. Choose %1 or an earlier day.</source>
+        <source>Only days before today can be closed; punches still write today&apos;s time records. Choose %1 or an earlier day.</source>
         <translation>Solo se pueden cerrar los días anteriores a hoy; las marcaciones todavía escriben los registros de hoy. Elija el %1 o un día anterior.</translation>
     </message>
     <message>
@@ -689,7 +697,7 @@ Estos días tienen %1 que se pagarían mal (marcaciones que faltan, pares imposi
         <translation>Hojas de horas</translation>
     </message>
     <message>
-        <source>Browse and correct an employee's time records</source>
+        <source>Browse and correct an employee&apos;s time records</source>
         <translation>Consultar y corregir los registros de horas de un empleado</translation>
     </message>
     <message>
@@ -845,7 +853,7 @@ Estos días tienen %1 que se pagarían mal (marcaciones que faltan, pares imposi
         <translation>Clave de terminales</translation>
     </message>
     <message>
-        <source>Show the site key that encrypts the terminals' connections, or make a new one</source>
+        <source>Show the site key that encrypts the terminals&apos; connections, or make a new one</source>
         <translation>Mostrar la clave del sitio que cifra las conexiones de los terminales, o crear una nueva</translation>
     </message>
     <message>
@@ -865,7 +873,7 @@ Estos días tienen %1 que se pagarían mal (marcaciones que faltan, pares imposi
         <translation>Mostrar las horas tras una marcación</translation>
     </message>
     <message>
-        <source>Show the employee's worked time today and this week in the clock window after a punch</source>
+        <source>Show the employee&apos;s worked time today and this week in the clock window after a punch</source>
         <translation>Mostrar en la ventana del reloj, tras una marcación, el tiempo trabajado por el empleado hoy y esta semana</translation>
     </message>
     <message>
@@ -1095,7 +1103,7 @@ Estos días tienen %1 que se pagarían mal (marcaciones que faltan, pares imposi
 </translation>
     </message>
     <message>
-        <source>You're At The First Record</source>
+        <source>You&apos;re At The First Record</source>
         <translation>Está en el primer registro</translation>
     </message>
     <message>
@@ -1103,7 +1111,7 @@ Estos días tienen %1 que se pagarían mal (marcaciones que faltan, pares imposi
         <translation>Inicio alcanzado</translation>
     </message>
     <message>
-        <source>You're At The Last Record</source>
+        <source>You&apos;re At The Last Record</source>
         <translation>Está en el último registro</translation>
     </message>
     <message>
@@ -1118,7 +1126,7 @@ Estos días tienen %1 que se pagarían mal (marcaciones que faltan, pares imposi
         <translation> para %1.</translation>
     </message>
     <message>
-        <source>a date such as 01/31/1990, or leave %1 in the box for today's date</source>
+        <source>a date such as 01/31/1990, or leave %1 in the box for today&apos;s date</source>
         <translation>una fecha como 01/31/1990, o deje %1 en la casilla para usar la fecha de hoy</translation>
     </message>
     <message>
@@ -1307,8 +1315,8 @@ No se escribió nada; corrija los datos e inténtelo de nuevo.</translation>
         <translation>Empleado %1 actualizado.</translation>
     </message>
     <message>
-        <source>The changes typed in the employee record are not stored yet. Leave them and show employee ID "%1"?</source>
-        <translation>Los cambios escritos en la ficha del empleado aún no están guardados. ¿Dejarlos y mostrar el ID de empleado "%1"?</translation>
+        <source>The changes typed in the employee record are not stored yet. Leave them and show employee ID &quot;%1&quot;?</source>
+        <translation>Los cambios escritos en la ficha del empleado aún no están guardados. ¿Dejarlos y mostrar el ID de empleado &quot;%1&quot;?</translation>
     </message>
     <message>
         <source>saved</source>
@@ -1417,7 +1425,7 @@ No se escribió nada; corrija los datos e inténtelo de nuevo.</translation>
         <translation>La configuración de la exportación de nómina</translation>
     </message>
     <message>
-        <source>Choose your payroll service's layout, and set the payroll IDs and codes it needs, in Administrator &gt; Payroll Export first.</source>
+        <source>Choose your payroll service&apos;s layout, and set the payroll IDs and codes it needs, in Administrator &gt; Payroll Export first.</source>
         <translation>Elija primero el formato de su servicio de nómina y defina los ID de nómina y los códigos que necesita, en Administrador &gt; Exportación de nómina.</translation>
     </message>
     <message>
@@ -1631,8 +1639,8 @@ Export the hours of %1 all the same?</source>
         <translation>Casillas en blanco guardadas como 00:00:00</translation>
     </message>
     <message>
-        <source>%1 holds "%2"</source>
-        <translation>%1 contiene "%2"</translation>
+        <source>%1 holds &quot;%2&quot;</source>
+        <translation>%1 contiene &quot;%2&quot;</translation>
     </message>
     <message>
         <source>Out %1, no in</source>
@@ -1885,7 +1893,7 @@ Export the hours of %1 all the same?</source>
         <translation>Período de pago</translation>
     </message>
     <message>
-        <source>A period's first day</source>
+        <source>A period&apos;s first day</source>
         <translation>Primer día de un período</translation>
     </message>
     <message>
@@ -1897,7 +1905,7 @@ Export the hours of %1 all the same?</source>
         <translation>Los pares más largos son excepciones</translation>
     </message>
     <message>
-        <source>The first rule is Qorvil's own: up to 4 hours of each in/out pair are regular. Most payrolls pay overtime after 8 hours a day or 40 a week.</source>
+        <source>The first rule is Qorvil&apos;s own: up to 4 hours of each in/out pair are regular. Most payrolls pay overtime after 8 hours a day or 40 a week.</source>
         <translation>La primera regla es la propia de Qorvil: hasta 4 horas de cada par de entrada y salida son normales. La mayoría de las nóminas pagan horas extra después de 8 horas al día o 40 a la semana.</translation>
     </message>
     <message>
@@ -1953,8 +1961,8 @@ Export the hours of %1 all the same?</source>
         <translation>Nombre</translation>
     </message>
     <message>
-        <source>An employee marked "No overtime" is paid every hour as regular (salaried managers, for example).</source>
-        <translation>A un empleado marcado "Sin horas extra" se le pagan todas las horas como normales (por ejemplo, a los encargados con sueldo fijo).</translation>
+        <source>An employee marked &quot;No overtime&quot; is paid every hour as regular (salaried managers, for example).</source>
+        <translation>A un empleado marcado &quot;Sin horas extra&quot; se le pagan todas las horas como normales (por ejemplo, a los encargados con sueldo fijo).</translation>
     </message>
     <message>
         <source>Hours</source>
@@ -1985,7 +1993,7 @@ Export the hours of %1 all the same?</source>
         <translation>Guardado. </translation>
     </message>
     <message>
-        <source>Type the holiday's name.</source>
+        <source>Type the holiday&apos;s name.</source>
         <translation>Escriba el nombre del festivo.</translation>
     </message>
     <message>
@@ -2119,7 +2127,7 @@ Export the hours of %1 all the same?</source>
         <translation>el nombre de la empresa tal como lo muestra QuickBooks</translation>
     </message>
     <message>
-        <source>the company file's creation time</source>
+        <source>the company file&apos;s creation time</source>
         <translation>la fecha de creación del archivo de la empresa</translation>
     </message>
     <message>
@@ -2139,8 +2147,8 @@ Export the hours of %1 all the same?</source>
         <translation>el ID de cliente de Paychex</translation>
     </message>
     <message>
-        <source>The %1 layout cannot hold a tab or a line break, as in "%2".</source>
-        <translation>El formato %1 no admite un tabulador ni un salto de línea, como en "%2".</translation>
+        <source>The %1 layout cannot hold a tab or a line break, as in &quot;%2&quot;.</source>
+        <translation>El formato %1 no admite un tabulador ni un salto de línea, como en &quot;%2&quot;.</translation>
     </message>
     <message>
         <source> in Administrator &gt; Payroll Export</source>
@@ -2151,15 +2159,15 @@ Export the hours of %1 all the same?</source>
         <translation>El formato %1 necesita %2: defínalo%3.</translation>
     </message>
     <message>
-        <source>The %1 layout needs %2; "%3" is not %4 characters: set it%5.</source>
-        <translation>El formato %1 necesita %2; "%3" no tiene %4 caracteres: defínalo%5.</translation>
+        <source>The %1 layout needs %2; &quot;%3&quot; is not %4 characters: set it%5.</source>
+        <translation>El formato %1 necesita %2; &quot;%3&quot; no tiene %4 caracteres: defínalo%5.</translation>
     </message>
     <message>
         <source>No employee record has the ID %1, so its hours cannot be named for %2.</source>
         <translation>Ninguna ficha de empleado tiene el ID %1, así que sus horas no se pueden identificar para %2.</translation>
     </message>
     <message>
-        <source>%1 needs each employee's file number as the payroll ID; set it%2 for: %3.</source>
+        <source>%1 needs each employee&apos;s file number as the payroll ID; set it%2 for: %3.</source>
         <translation>%1 necesita el número de expediente de cada empleado como ID de nómina; defínalo%2 para: %3.</translation>
     </message>
     <message>
@@ -2210,7 +2218,7 @@ Export the hours of %1 all the same?</source>
         <translation>Exportación de nómina</translation>
     </message>
     <message>
-        <source>Your payroll service's layout:</source>
+        <source>Your payroll service&apos;s layout:</source>
         <translation>Formato de su servicio de nómina:</translation>
     </message>
     <message>
@@ -2250,7 +2258,7 @@ Export the hours of %1 all the same?</source>
         <translation>ID de nómina</translation>
     </message>
     <message>
-        <source>The employee's number in the payroll service (ADP: the file number). Empty: generic and Paychex use the employee ID, QuickBooks and Gusto the name.</source>
+        <source>The employee&apos;s number in the payroll service (ADP: the file number). Empty: generic and Paychex use the employee ID, QuickBooks and Gusto the name.</source>
         <translation>El número del empleado en el servicio de nómina (ADP: el número de expediente). Vacío: el formato genérico y Paychex usan el ID de empleado; QuickBooks y Gusto, el nombre.</translation>
     </message>
     <message>
@@ -2445,8 +2453,8 @@ Export the hours of %1 all the same?</source>
         <translation>excepciones</translation>
     </message>
     <message>
-        <source>Select the period date range by start date and end date from the 'From' and 'To'  dropdowns</source>
-        <translation>Elija el intervalo de fechas del período con la fecha inicial y la final en las listas 'Desde' y 'Hasta'</translation>
+        <source>Select the period date range by start date and end date from the &apos;From&apos; and &apos;To&apos;  dropdowns</source>
+        <translation>Elija el intervalo de fechas del período con la fecha inicial y la final en las listas &apos;Desde&apos; y &apos;Hasta&apos;</translation>
     </message>
 </context>
 <context>
@@ -2464,7 +2472,7 @@ Export the hours of %1 all the same?</source>
         <translation>La base de datos no está abierta.</translation>
     </message>
     <message>
-        <source>The computer's clock says it is %1, a day of the pay period closed through %2, so the punch was not recorded: the time records of a closed pay period do not change. Check the computer's date and time.</source>
+        <source>The computer&apos;s clock says it is %1, a day of the pay period closed through %2, so the punch was not recorded: the time records of a closed pay period do not change. Check the computer&apos;s date and time.</source>
         <translation>El reloj del ordenador dice que es %1, un día del período de pago cerrado hasta el %2, así que la marcación no se registró: los registros de horas de un período de pago cerrado no cambian. Compruebe la fecha y la hora del ordenador.</translation>
     </message>
 </context>
@@ -2490,8 +2498,8 @@ Export the hours of %1 all the same?</source>
         <translation>Estos registros se abrieron solo para lectura, así que no se escribió nada.</translation>
     </message>
     <message>
-        <source>"%1" is not a table name.</source>
-        <translation>"%1" no es un nombre de tabla.</translation>
+        <source>&quot;%1&quot; is not a table name.</source>
+        <translation>&quot;%1&quot; no es un nombre de tabla.</translation>
     </message>
     <message>
         <source>The database is not open.</source>
@@ -2510,8 +2518,8 @@ Export the hours of %1 all the same?</source>
         <translation>este campo</translation>
     </message>
     <message>
-        <source>"%1" is not a valid %2 for %3. Type it as %4.</source>
-        <translation>"%1" no es un valor de %2 válido para %3. Escríbalo como %4.</translation>
+        <source>&quot;%1&quot; is not a valid %2 for %3. Type it as %4.</source>
+        <translation>&quot;%1&quot; no es un valor de %2 válido para %3. Escríbalo como %4.</translation>
     </message>
     <message>
         <source>a plain decimal number such as 12.50</source>
@@ -2612,8 +2620,8 @@ Export the hours of %1 all the same?</source>
 <context>
     <name>RemoteWindow</name>
     <message>
-        <source>"%1" is not a site key. A key has 32 digits and letters a to f, as the server's Terminal Key window shows it.</source>
-        <translation>"%1" no es una clave del sitio. Una clave tiene 32 cifras y letras de la a a la f, tal como la muestra la ventana Clave de terminales del servidor.</translation>
+        <source>&quot;%1&quot; is not a site key. A key has 32 digits and letters a to f, as the server&apos;s Terminal Key window shows it.</source>
+        <translation>&quot;%1&quot; no es una clave del sitio. Una clave tiene 32 cifras y letras de la a a la f, tal como la muestra la ventana Clave de terminales del servidor.</translation>
     </message>
     <message>
         <source>Qorvil Client</source>
@@ -2628,7 +2636,7 @@ Export the hours of %1 all the same?</source>
         <translation>Cerrar esta ventana</translation>
     </message>
     <message>
-        <source>The server's address could not be read: </source>
+        <source>The server&apos;s address could not be read: </source>
         <translation>No se pudo leer la dirección del servidor: </translation>
     </message>
     <message>
@@ -2680,7 +2688,7 @@ El terminal no se conecta; vuelva a escribir la clave con Conectar al servidor.<
         <translation>Reconectando... (%1)</translation>
     </message>
     <message>
-        <source>Unable to Reach Server! Please Make Sure They're Connected.</source>
+        <source>Unable to Reach Server! Please Make Sure They&apos;re Connected.</source>
         <translation>¡No se puede llegar al servidor! Compruebe que están conectados.</translation>
     </message>
     <message>
@@ -2716,9 +2724,9 @@ El terminal no se conecta; vuelva a escribir la clave con Conectar al servidor.<
         <translation>el servidor no aceptó la clave del sitio</translation>
     </message>
     <message>
-        <source>The server did not accept this terminal's site key (%1).
+        <source>The server did not accept this terminal&apos;s site key (%1).
 
-Enter the key the server's Terminal Key window shows with Connect to Server. The server address stored in this terminal is %2 (port %3).</source>
+Enter the key the server&apos;s Terminal Key window shows with Connect to Server. The server address stored in this terminal is %2 (port %3).</source>
         <translation>El servidor no aceptó la clave del sitio de este terminal (%1).
 
 Escriba con Conectar al servidor la clave que muestra la ventana Clave de terminales del servidor. La dirección del servidor guardada en este terminal es %2 (puerto %3).</translation>
@@ -2744,11 +2752,11 @@ La dirección del servidor guardada en este terminal es %1 (puerto %2).</transla
         <translation>¿Seguro que quiere salir de Qorvil?</translation>
     </message>
     <message>
-        <source>You're About to Close Qorvil Client</source>
+        <source>You&apos;re About to Close Qorvil Client</source>
         <translation>Está a punto de cerrar el Cliente Qorvil</translation>
     </message>
     <message>
-        <source>Please Enter the Server's IP Address</source>
+        <source>Please Enter the Server&apos;s IP Address</source>
         <translation>Escriba la dirección IP del servidor</translation>
     </message>
     <message>
@@ -2760,7 +2768,7 @@ La dirección del servidor guardada en este terminal es %1 (puerto %2).</transla
         <translation> No se cambió nada.</translation>
     </message>
     <message>
-        <source>The server's address could not be stored: </source>
+        <source>The server&apos;s address could not be stored: </source>
         <translation>No se pudo guardar la dirección del servidor: </translation>
     </message>
     <message>
@@ -2985,12 +2993,12 @@ La dirección del servidor guardada en este terminal es %1 (puerto %2).</transla
         <translation>No se escribió ninguna dirección.</translation>
     </message>
     <message>
-        <source>"%1" is not an IP address.</source>
-        <translation>"%1" no es una dirección IP.</translation>
+        <source>&quot;%1&quot; is not an IP address.</source>
+        <translation>&quot;%1&quot; no es una dirección IP.</translation>
     </message>
     <message>
-        <source>"/%1" is not a range: write the number of leading bits, 0 to %2.</source>
-        <translation>"/%1" no es un rango: escriba el número de bits iniciales, de 0 a %2.</translation>
+        <source>&quot;/%1&quot; is not a range: write the number of leading bits, 0 to %2.</source>
+        <translation>&quot;/%1&quot; no es un rango: escriba el número de bits iniciales, de 0 a %2.</translation>
     </message>
     <message>
         <source>No database is open</source>
@@ -3001,8 +3009,8 @@ La dirección del servidor guardada en este terminal es %1 (puerto %2).</transla
         <translation>%1 ya está en la lista.</translation>
     </message>
     <message>
-        <source>"%1" has a number with a leading zero, which some programs read as octal: write it without the zero.</source>
-        <translation>"%1" tiene un número con un cero a la izquierda, que algunos programas leen como octal: escríbalo sin el cero.</translation>
+        <source>&quot;%1&quot; has a number with a leading zero, which some programs read as octal: write it without the zero.</source>
+        <translation>&quot;%1&quot; tiene un número con un cero a la izquierda, que algunos programas leen como octal: escríbalo sin el cero.</translation>
     </message>
     <message>
         <source>%1 takes in every %2 address: every terminal that can reach this computer, from any network, would be greeted as an allowed one.</source>
@@ -3036,8 +3044,8 @@ La dirección del servidor guardada en este terminal es %1 (puerto %2).</transla
         <translation>Listo</translation>
     </message>
     <message>
-        <source>Plain terminals are served too while "Accept plain terminals" is on (Allowed Terminals window).</source>
-        <translation>También se atiende a los terminales sin cifrar mientras "Aceptar terminales sin cifrar" esté activado (ventana Terminales permitidos).</translation>
+        <source>Plain terminals are served too while &quot;Accept plain terminals&quot; is on (Allowed Terminals window).</source>
+        <translation>También se atiende a los terminales sin cifrar mientras &quot;Aceptar terminales sin cifrar&quot; esté activado (ventana Terminales permitidos).</translation>
     </message>
     <message>
         <source>A new key was made. Copy it to the terminals that should connect encrypted.</source>
@@ -3106,8 +3114,8 @@ Terminals cannot connect until port %1 is free; the server keeps trying.</source
 Los terminales no pueden conectarse hasta que el puerto %1 quede libre; el servidor sigue intentándolo.</translation>
     </message>
     <message>
-        <source>the terminal at %1 for ID "%2"</source>
-        <translation>el terminal %1 para el ID "%2"</translation>
+        <source>the terminal at %1 for ID &quot;%2&quot;</source>
+        <translation>el terminal %1 para el ID &quot;%2&quot;</translation>
     </message>
     <message>
         <source>A punch from %1 was not recorded, and the terminal was given no answer: %2</source>
@@ -3161,7 +3169,7 @@ Los terminales no pueden conectarse hasta que el puerto %1 quede libre; el servi
         <translation>Si el terminal se conectó con la clave del sitio</translation>
     </message>
     <message>
-        <source>Whether the terminal's address is an allowed terminal</source>
+        <source>Whether the terminal&apos;s address is an allowed terminal</source>
         <translation>Si la dirección del terminal es la de un terminal permitido</translation>
     </message>
     <message>
@@ -3302,8 +3310,8 @@ No se eliminó nada.</translation>
         <translation>Registro de horas no eliminado</translation>
     </message>
     <message>
-        <source>No time record of employee ID "%1" dated %2 is written exactly like that; nothing was deleted. Correct it in the time record editor.</source>
-        <translation>Ningún registro de horas del ID de empleado "%1" con fecha %2 está escrito exactamente así; no se eliminó nada. Corríjalo en el editor de registros de horas.</translation>
+        <source>No time record of employee ID &quot;%1&quot; dated %2 is written exactly like that; nothing was deleted. Correct it in the time record editor.</source>
+        <translation>Ningún registro de horas del ID de empleado &quot;%1&quot; con fecha %2 está escrito exactamente así; no se eliminó nada. Corríjalo en el editor de registros de horas.</translation>
     </message>
 </context>
 <context>
@@ -3380,8 +3388,8 @@ No se eliminó nada.</translation>
         <translation>Este día está en el período de pago cerrado hasta el %1: se muestra solo para lectura y no se puede cambiar ni eliminar.</translation>
     </message>
     <message>
-        <source>The changes typed in the time record editor are not stored yet. Leave them and show the time record of employee ID "%1" dated %2?</source>
-        <translation>Los cambios escritos en el editor de registros de horas aún no están guardados. ¿Dejarlos y mostrar el registro de horas del ID de empleado "%1" con fecha %2?</translation>
+        <source>The changes typed in the time record editor are not stored yet. Leave them and show the time record of employee ID &quot;%1&quot; dated %2?</source>
+        <translation>Los cambios escritos en el editor de registros de horas aún no están guardados. ¿Dejarlos y mostrar el registro de horas del ID de empleado &quot;%1&quot; con fecha %2?</translation>
     </message>
     <message>
         <source>This is the Last Record</source>
@@ -3404,16 +3412,16 @@ No se eliminó nada.</translation>
         <translation>Dato no válido</translation>
     </message>
     <message>
-        <source>"%1" in %2 is not a time of day. Type it as HH:MM:SS (for example 08:30:00), or leave the box empty.</source>
-        <translation>"%1" en %2 no es una hora del día. Escríbala como HH:MM:SS (por ejemplo 08:30:00), o deje la casilla vacía.</translation>
+        <source>&quot;%1&quot; in %2 is not a time of day. Type it as HH:MM:SS (for example 08:30:00), or leave the box empty.</source>
+        <translation>&quot;%1&quot; en %2 no es una hora del día. Escríbala como HH:MM:SS (por ejemplo 08:30:00), o deje la casilla vacía.</translation>
     </message>
     <message>
-        <source>Type the date of the time record in place of %1 (for example %2), or empty the box for today's date.</source>
+        <source>Type the date of the time record in place of %1 (for example %2), or empty the box for today&apos;s date.</source>
         <translation>Escriba la fecha del registro de horas en lugar de %1 (por ejemplo %2), o vacíe la casilla para usar la fecha de hoy.</translation>
     </message>
     <message>
-        <source>"%1" in Date is not a date. Type it as %2 (for example %3), or empty the box for today's date.</source>
-        <translation>"%1" en Fecha no es una fecha. Escríbala como %2 (por ejemplo %3), o vacíe la casilla para usar la fecha de hoy.</translation>
+        <source>&quot;%1&quot; in Date is not a date. Type it as %2 (for example %3), or empty the box for today&apos;s date.</source>
+        <translation>&quot;%1&quot; en Fecha no es una fecha. Escríbala como %2 (por ejemplo %3), o vacíe la casilla para usar la fecha de hoy.</translation>
     </message>
     <message>
         <source>Nothing was saved.</source>

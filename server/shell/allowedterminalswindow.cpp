@@ -175,10 +175,10 @@ bool AllowedTerminalsWindow::readList()
         item->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxWarning));
         item->setToolTip(0, tr("Cannot be read, so it lets no terminal in: %1").arg(why));
     }
-    m_unreadable->setText(unreadable == 1 ? QStringLiteral("1 entry (marked) cannot be read and lets no terminal in. "
-                                                           "Remove it and add the address again.")
-                                          : QStringLiteral("%1 entries (marked) cannot be read and let no terminal "
-                                                           "in. Remove them and add the addresses again.")
+    m_unreadable->setText(unreadable == 1 ? tr("1 entry (marked) cannot be read and lets no terminal in. "
+                                               "Remove it and add the address again.")
+                                          : tr("%1 entries (marked) cannot be read and let no terminal "
+                                               "in. Remove them and add the addresses again.")
                                                 .arg(unreadable));
     m_unreadable->setVisible(unreadable > 0);
     return true;
