@@ -1,10 +1,10 @@
 #include "report/exportcommand.h"
 
 #include "core/datapaths.h"
+#include "core/exitstatus.h"
 #include "core/payroll/payrollexport.h"
 #include "core/sites/sites.h"
 #include "core/store/database.h"
-#include "core/store/pgdriver.h"
 #include "core/valueforms.h"
 #include "report/reportcommand.h"
 
@@ -16,12 +16,7 @@ namespace ExportCommand {
 
 namespace {
 
-enum Status {
-    Done = 0,
-    Failed = 1,
-    BadArguments = 2,
-    ExceptionsFound = 3,
-};
+using namespace ExitStatus;
 
 const QString kCommand = QStringLiteral("qorvil-report export");
 
@@ -33,7 +28,8 @@ void describe(QCommandLineParser* parser)
                        "exceptions are refused (exit 3) unless --allow-exceptions is given. Payroll IDs and the "
                        "layouts' codes are set in the server's Administrator > Payroll Export window."));
     parser->addOptions({
-        {QStringLiteral("format"), QStringLiteral("The layout: %1.").arg(PayrollExport::layoutNames().join(QStringLiteral(", "))),
+        {QStringLiteral("format"),
+         QStringLiteral("The layout: %1.").arg(PayrollExport::layoutNames().join(QStringLiteral(", "))),
          QStringLiteral("LAYOUT")},
         {QStringLiteral("from"), QStringLiteral("First day of the period."), QStringLiteral("MM/DD/YYYY")},
         {QStringLiteral("to"), QStringLiteral("Last day of the period."), QStringLiteral("MM/DD/YYYY")},
@@ -61,17 +57,8 @@ QString parse(const QCommandLineParser& parser, PayrollExport::Request* request,
     if (!*layout)
         return QStringLiteral("--format \"%1\" is not a layout; give one of %2")
             .arg(format, PayrollExport::layoutNames().join(QStringLiteral(", ")));
-    for (const char* name : {"from", "to"}) {
-        const QString option = QLatin1String(name);
-        if (!parser.isSet(option))
-            return QStringLiteral("both --from and --to are needed");
-        const std::optional<QDate> date = ValueForms::readDate(parser.value(option));
-        if (!date)
-            return QStringLiteral("--%1 \"%2\" is not a date (MM/DD/YYYY)").arg(option, parser.value(option));
-        (option == QLatin1String("from") ? request->from : request->to) = *date;
-    }
-    if (request->from > request->to)
-        return QStringLiteral("--from is after --to");
+    if (const QString days = ReportCommand::readDays(parser, &request->from, &request->to); !days.isEmpty())
+        return days;
     if (parser.value(QStringLiteral("output")).isEmpty())
         return QStringLiteral("say where to write the file: --output FILE");
     request->empIds = parser.values(QStringLiteral("employee"));
@@ -110,12 +97,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err << kCommand << ": " << output << " is the database or one of its files; choose another output file\n";
         return BadArguments;
     }
-    if (!Postgres::isLocation(path) && !QFileInfo(path).isFile()) {
-        err << kCommand << ": no database at " << path << "\n";
-        return Failed;
-    }
     QString error;
-    if (!Database::open(Database::Kind::Server, path, &error, Database::OpenMode::ExistingOnly)) {
+    if (!Database::openExisting(path, &error)) {
         err << kCommand << ": " << error << "\n";
         return Failed;
     }
@@ -130,7 +113,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             err << kCommand << ": the days hold " << warnings.exceptions
                 << " exception(s); nothing was written. List them with qorvil-report exceptions, correct them, "
                    "or give --allow-exceptions\n";
-            return ExceptionsFound;
+            return Exceptions;
         }
         err << kCommand << ": note: exported with " << warnings.exceptions << " exception(s) in the days\n";
     }

@@ -1,6 +1,7 @@
 #include "core/payroll/payexceptions.h"
 
 #include "core/clock.h"
+#include "core/csv.h"
 #include "core/employees/employeerecord.h"
 #include "core/payroll/payrollreports.h"
 #include "core/payroll/payrules.h"
@@ -258,9 +259,9 @@ QString csv(const std::vector<Exception>& found)
     QStringList header;
     for (const Payroll::Column& column : columns())
         header << column.header;
-    QString out = Payroll::csvLine(header);
+    QString out = Csv::line(header);
     for (const Exception& e : found)
-        out += Payroll::csvLine(fields(e, ValueForms::storeDate(e.day)));
+        out += Csv::line(fields(e, ValueForms::storeDate(e.day)));
     return out;
 }
 

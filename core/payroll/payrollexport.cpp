@@ -2,6 +2,7 @@
 
 #include "core/audit/closedperiods.h"
 #include "core/clock.h"
+#include "core/csv.h"
 #include "core/payroll/payexceptions.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
@@ -60,19 +61,6 @@ QString decimalHours(qint64 minutes)
 {
     const qint64 hundredths = (minutes * 100 + 30) / 60;
     return QStringLiteral("%1.%2").arg(hundredths / 100).arg(hundredths % 100, 2, 10, QLatin1Char('0'));
-}
-
-QString clockHours(qint64 minutes)
-{
-    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
-
-QString csvField(const QString& field)
-{
-    static const QString special = QStringLiteral(",\"\r\n");
-    if (std::none_of(field.cbegin(), field.cend(), [](QChar c) { return special.contains(c); }))
-        return field;
-    return QLatin1Char('"') + QString(field).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
 }
 
 // An hour type and, for paid time off, its kind: what a row of hours is of.
@@ -143,7 +131,7 @@ public:
         QStringList out;
         for (const QString& field : fields) {
             if (!m_layout.tabs) {
-                out << csvField(field);
+                out << Csv::field(field);
             } else if (field.contains(QLatin1Char('\t')) || field.contains(QLatin1Char('\n')) ||
                        field.contains(QLatin1Char('\r'))) {
                 *refusal = QCoreApplication::translate("PayrollExport",
@@ -198,7 +186,10 @@ public:
         return QString();
     }
 
-    QString hours(qint64 minutes) const { return m_layout.clockDuration ? clockHours(minutes) : decimalHours(minutes); }
+    QString hours(qint64 minutes) const
+    {
+        return m_layout.clockDuration ? ValueForms::showDuration(minutes) : decimalHours(minutes);
+    }
 
     bool row(const Worker& worker, const QDate& day, const TypeKey* type, const Totals& totals, QString* refusal)
     {
@@ -562,7 +553,8 @@ bool write(const Layout& layout, const Settings& settings, const Period& period,
                         *refusal =
                             QCoreApplication::translate(
                                 "PayrollExport", "%1 holds at most 23:59 of one hour type a day; %2 has %3 on %4.")
-                                .arg(layout.title, named(*worker), clockHours(minutes), ValueForms::showDate(day.day));
+                                .arg(layout.title, named(*worker), ValueForms::showDuration(minutes),
+                                     ValueForms::showDate(day.day));
                         return false;
                     }
                     if (!writer.row(*worker, day.day, &type, ofDay, refusal))
@@ -870,24 +862,6 @@ Result exportTo(const Request& request, const Layout& layout, const QString& pat
         return Result::Failed;
     }
     return Result::Done;
-}
-
-bool createSchema(QSqlDatabase& db, QString* error)
-{
-    const StoreDriver& driver = StoreDrivers::of(db);
-    for (const QString& sql :
-         {QStringLiteral("ALTER TABLE Employee ADD COLUMN payroll_id TEXT COLLATE NOCASE"),
-          QStringLiteral(
-              "CREATE TABLE IF NOT EXISTS payroll_export (id INTEGER PRIMARY KEY, exported_at TEXT NOT NULL, "
-              "from_date DATE NOT NULL, to_date DATE NOT NULL, layout TEXT NOT NULL, file TEXT, "
-              "hour_rows INTEGER)")}) {
-        Query query(db);
-        if (!query.exec(driver.schemaSql(sql))) {
-            *error = query.error();
-            return false;
-        }
-    }
-    return true;
 }
 
 } // namespace PayrollExport

@@ -329,7 +329,7 @@ bool RecordSet::toStored(const QString& declaredType, const QVariant& value, QVa
         else if (const auto read = ValueForms::readDate(value.toString()))
             date = *read;
         if (!date.isValid())
-            return refuse(QCoreApplication::translate("RecordSet", "date"), QStringLiteral("MM/DD/YYYY"));
+            return refuse(QCoreApplication::translate("RecordSet", "date"), ValueForms::kDatePlaceholder);
         *stored = ValueForms::storeDate(date);
         return true;
     }

@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "core/store/query.h"
+#include "core/valueforms.h"
 #include "server/audit/audittrailmodel.h"
 #include "widgets/childwindows.h"
 #include "widgets/datebox.h"

@@ -155,7 +155,7 @@ void ClosePeriodWindow::closePeriod()
         return;
     }
     QString message;
-    const ClosedPeriods::Outcome outcome = ClosedPeriods::close(through, &message);
+    const ClosedPeriods::Outcome outcome = Pay::closePeriod(through, &message);
     if (outcome != ClosedPeriods::Outcome::Done) {
         dialogs().ok(outcome == ClosedPeriods::Outcome::Refused ? message
                                                                 : tr("The pay period was not closed: ") + message,
