@@ -6,6 +6,7 @@
 #include "core/store/query.h"
 #include "core/valueforms.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QSaveFile>
 
