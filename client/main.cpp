@@ -44,11 +44,12 @@ int main(int argc, char* argv[])
     };
     const auto optionSwitch = [](const RemoteWindow::Option& option, const char* name, const char* what) {
         const QString flag = QLatin1String(name);
-        return Switch{option,
-                      QCommandLineOption(flag, QStringLiteral("Stores \"%1\" on: %2.")
-                                                   .arg(QLatin1String(option.caption), QLatin1String(what))),
-                      QCommandLineOption(QStringLiteral("no-") + flag,
-                                         QStringLiteral("Stores \"%1\" off.").arg(QLatin1String(option.caption)))};
+        return Switch{
+            option,
+            QCommandLineOption(
+                flag, QStringLiteral("Stores \"%1\" on: %2.").arg(QLatin1String(option.caption), QLatin1String(what))),
+            QCommandLineOption(QStringLiteral("no-") + flag,
+                               QStringLiteral("Stores \"%1\" off.").arg(QLatin1String(option.caption)))};
     };
     const std::vector<Switch> switches = {
         optionSwitch(RemoteWindow::kReconnect, "reconnect",

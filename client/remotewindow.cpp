@@ -246,7 +246,7 @@ void RemoteWindow::startConnecting()
     m_serverGivesHours = true; // the server may have been updated meanwhile
     m_inFlight = 0;
     setStatus(m_wasConnecting ? QStringLiteral("Reconnecting...")
-                                                    : QStringLiteral("Connecting to %1...").arg(m_address));
+                              : QStringLiteral("Connecting to %1...").arg(m_address));
     m_wasConnecting = true;
     if (encrypts())
         m_socket->connectToHostEncrypted(m_address, m_port);
@@ -337,8 +337,7 @@ void RemoteWindow::showReplies(const QList<Protocol::ServerReply>& replies)
     for (const Protocol::ServerReply& reply : replies) {
         // The answer to the terminal's own request is never a message; "NRF" means the server does not give
         // hours (or not to this terminal), so it is not asked again.
-        if (std::exchange(m_hoursAsked, false) &&
-            (reply.kind == Kind::Hours || reply.kind == Kind::NotFound)) {
+        if (std::exchange(m_hoursAsked, false) && (reply.kind == Kind::Hours || reply.kind == Kind::NotFound)) {
             m_serverGivesHours = reply.kind == Kind::Hours;
             m_hours->setVisible(m_serverGivesHours);
             const QStringList times = reply.name.split(QLatin1Char(' '));

@@ -112,9 +112,9 @@ private:
     bool m_hoursAsked = false;      // the next reply answers the request
     int m_inFlight = 0;             // IDs sent and not answered yet
     QTimer* m_settle;
-    bool m_greeted = false;         // the first greeting of this run was shown; later ones only in the status
-    bool m_wasConnecting = false;   // later attempts are reconnections
-    bool m_keyRefusalTold = false;  // a refused key is told once, however often reconnecting meets it
+    bool m_greeted = false;        // the first greeting of this run was shown; later ones only in the status
+    bool m_wasConnecting = false;  // later attempts are reconnections
+    bool m_keyRefusalTold = false; // a refused key is told once, however often reconnecting meets it
     std::deque<Protocol::ServerReply::Kind> m_waitingBoxes;
     bool m_showingBoxes = false;
     ClockDisplay* m_clock;

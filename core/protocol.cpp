@@ -1,6 +1,7 @@
 #include "core/protocol.h"
 
-#include "core/payroll/hourstonow.h"
+#include "core/valueforms.h"
+
 #include "core/punch/punchrules.h"
 
 #include <algorithm>
@@ -15,11 +16,15 @@ constexpr QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
 // Room beyond the longest ID for what is not part of it: a byte-order mark and the CR of a CR LF.
 constexpr qsizetype kIdSlack = 4;
 
-// The codes as they travel; the replies are ASCII, so a code can never start inside a UTF-8 sequence.
-constexpr QByteArrayView kCra("CRA");
-constexpr QByteArrayView kNrf("NRF");
-constexpr QByteArrayView kRin("RIN");
-constexpr QByteArrayView kOut("OUT");
+// The codes as they travel.
+constexpr QByteArrayView wire(QLatin1String code)
+{
+    return QByteArrayView(code.data(), code.size());
+}
+constexpr QByteArrayView kCra = wire(kAccepted);
+constexpr QByteArrayView kNrf = wire(kNotFound);
+constexpr QByteArrayView kRin = wire(kSignedIn);
+constexpr QByteArrayView kOut = wire(kSignedOut);
 
 constexpr QByteArrayView kHrs("HRS");
 
@@ -37,7 +42,6 @@ bool isReplyPrefix(QByteArrayView bytes)
     return std::any_of(kReplyStarts.begin(), kReplyStarts.end(),
                        [bytes](QByteArrayView code) { return code.startsWith(bytes); });
 }
-
 
 bool startsWithCode(QByteArrayView bytes)
 {
@@ -72,8 +76,8 @@ QByteArray hoursRequestToWire()
 
 QByteArray hoursToWire(qint64 todayMinutes, qint64 weekMinutes)
 {
-    return kHrs.toByteArray() + toWire(Pay::durationText(todayMinutes)) + ' ' +
-           toWire(Pay::durationText(weekMinutes)) + '\n';
+    return kHrs.toByteArray() + toWire(ValueForms::showDuration(todayMinutes)) + ' ' +
+           toWire(ValueForms::showDuration(weekMinutes)) + '\n';
 }
 
 QList<IdSplitter::Id> IdSplitter::feed(QByteArrayView bytes)

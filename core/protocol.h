@@ -14,10 +14,11 @@ namespace Protocol {
 
 constexpr quint16 kPort = 50505;
 
-inline const QString kAccepted = QStringLiteral("CRA");
-inline const QString kNotFound = QStringLiteral("NRF");
-inline const QString kSignedIn = QStringLiteral("RIN");
-inline const QString kSignedOut = QStringLiteral("OUT");
+// The server's reply codes. They are ASCII, so a code can never start inside a UTF-8 sequence.
+inline constexpr QLatin1String kAccepted("CRA");
+inline constexpr QLatin1String kNotFound("NRF");
+inline constexpr QLatin1String kSignedIn("RIN");
+inline constexpr QLatin1String kSignedOut("OUT");
 
 // After a punch's answer a terminal that shows hours asks for them with this line. It begins with a control
 // character no ID typed at a terminal can hold, so a server that does not know it looks it up as an ID and

@@ -1,5 +1,7 @@
 #include "core/valueforms.h"
 
+#include <algorithm>
+
 #include <QLocale>
 #include <cmath>
 
@@ -7,7 +9,7 @@ namespace ValueForms {
 
 QString showDate(const QDate& date)
 {
-    return date.toString(QStringLiteral("MM/dd/yyyy"));
+    return date.toString(kDateForm);
 }
 
 QString showTime(const QTime& time)
@@ -17,7 +19,13 @@ QString showTime(const QTime& time)
 
 QString showDateTime(const QDateTime& when)
 {
-    return when.toString(QStringLiteral("MM/dd/yyyy HH:mm:ss"));
+    return when.toString(kDateForm + QStringLiteral(" HH:mm:ss"));
+}
+
+QString showDuration(qint64 minutes)
+{
+    minutes = std::max<qint64>(0, minutes);
+    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 std::optional<QDate> readDate(const QString& text)

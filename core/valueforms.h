@@ -14,9 +14,12 @@ namespace ValueForms {
 QString showDate(const QDate& date);         // MM/dd/yyyy
 QString showTime(const QTime& time);         // HH:mm:ss
 QString showDateTime(const QDateTime& when); // MM/dd/yyyy HH:mm:ss
+QString showDuration(qint64 minutes);        // h:mm, hours without a bound ("31:10"); 0:00 below zero
 
 // The placeholder of an empty date box and the text of a blank time slot.
 inline const QString kDatePlaceholder = QStringLiteral("MM/DD/YYYY");
+// The form dates are shown in (date pickers take it as their display format).
+inline const QString kDateForm = QStringLiteral("MM/dd/yyyy");
 inline const QString kBlankTime = QStringLiteral("00:00:00");
 
 // Typed by people: dates as M/d/yyyy, MM/dd/yyyy or yyyy-MM-dd; times as H:mm:ss; numbers as plain decimals.

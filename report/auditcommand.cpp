@@ -2,8 +2,8 @@
 
 #include "core/audit/audittrail.h"
 #include "core/datapaths.h"
+#include "core/exitstatus.h"
 #include "core/store/database.h"
-#include "core/store/pgdriver.h"
 #include "core/valueforms.h"
 #include "report/reportcommand.h"
 
@@ -15,11 +15,7 @@ namespace AuditCommand {
 
 namespace {
 
-enum Status {
-    Done = 0,
-    Failed = 1,
-    BadArguments = 2,
-};
+using namespace ExitStatus;
 
 void describe(QCommandLineParser* parser)
 {
@@ -27,8 +23,8 @@ void describe(QCommandLineParser* parser)
         QStringLiteral("qorvil-report audit: the changes made to time records, employee records, the administrator "
                        "password and the closed pay periods, newest first, with the old and the new values."));
     parser->addOptions({
-        {QStringLiteral("from"), QStringLiteral("First day of changes (local time)."), QStringLiteral("MM/DD/YYYY")},
-        {QStringLiteral("to"), QStringLiteral("Last day of changes (local time)."), QStringLiteral("MM/DD/YYYY")},
+        {QStringLiteral("from"), QStringLiteral("First day of changes (local time)."), ValueForms::kDatePlaceholder},
+        {QStringLiteral("to"), QStringLiteral("Last day of changes (local time)."), ValueForms::kDatePlaceholder},
         {QStringLiteral("employee"), QStringLiteral("Only the changes of this employee ID."), QStringLiteral("ID")},
         {QStringLiteral("csv"), QStringLiteral("Write the changes as CSV to FILE."), QStringLiteral("FILE")},
         {QStringLiteral("database"), QStringLiteral("The database to read."), QStringLiteral("FILE")},
@@ -100,12 +96,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err << "qorvil-report audit: " << csv << " is the database or one of its files; choose another output file\n";
         return BadArguments;
     }
-    if (!Postgres::isLocation(path) && !QFileInfo(path).isFile()) {
-        err << "qorvil-report audit: no database at " << path << "\n";
-        return Failed;
-    }
     QString error;
-    if (!Database::open(Database::Kind::Server, path, &error, Database::OpenMode::ExistingOnly)) {
+    if (!Database::openExisting(path, &error)) {
         err << "qorvil-report audit: " << error << "\n";
         return Failed;
     }

@@ -1,10 +1,10 @@
 #include "report/exceptionscommand.h"
 
 #include "core/datapaths.h"
+#include "core/exitstatus.h"
 #include "core/payroll/payexceptions.h"
 #include "core/sites/sites.h"
 #include "core/store/database.h"
-#include "core/store/pgdriver.h"
 #include "core/valueforms.h"
 #include "report/reportcommand.h"
 
@@ -17,12 +17,7 @@ namespace ExceptionsCommand {
 
 namespace {
 
-enum Status {
-    NoneFound = 0,
-    Failed = 1,
-    BadArguments = 2,
-    SomeFound = 3,
-};
+using namespace ExitStatus;
 
 void describe(QCommandLineParser* parser)
 {
@@ -85,7 +80,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         problem = parser.errorText();
     else if (parser.isSet(QStringLiteral("help"))) {
         out << parser.helpText();
-        return NoneFound;
+        return Done;
     } else
         problem = parse(parser, &request);
     if (!problem.isEmpty()) {
@@ -100,12 +95,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             << " is the database or one of its files; choose another output file\n";
         return BadArguments;
     }
-    if (!Postgres::isLocation(path) && !QFileInfo(path).isFile()) {
-        err << "qorvil-report exceptions: no database at " << path << "\n";
-        return Failed;
-    }
     QString error;
-    if (!Database::open(Database::Kind::Server, path, &error, Database::OpenMode::ExistingOnly)) {
+    if (!Database::openExisting(path, &error)) {
         err << "qorvil-report exceptions: " << error << "\n";
         return Failed;
     }
@@ -123,7 +114,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
     } else {
         out << PayExceptions::text(request, found);
     }
-    return found.empty() ? NoneFound : SomeFound;
+    return found.empty() ? Done : Exceptions;
 }
 
 } // namespace ExceptionsCommand

@@ -1,10 +1,10 @@
 #include "report/exportcommand.h"
 
 #include "core/datapaths.h"
+#include "core/exitstatus.h"
 #include "core/payroll/payrollexport.h"
 #include "core/sites/sites.h"
 #include "core/store/database.h"
-#include "core/store/pgdriver.h"
 #include "core/valueforms.h"
 #include "report/reportcommand.h"
 
@@ -16,12 +16,7 @@ namespace ExportCommand {
 
 namespace {
 
-enum Status {
-    Done = 0,
-    Failed = 1,
-    BadArguments = 2,
-    ExceptionsFound = 3,
-};
+using namespace ExitStatus;
 
 const QString kCommand = QStringLiteral("qorvil-report export");
 
@@ -33,7 +28,8 @@ void describe(QCommandLineParser* parser)
                        "exceptions are refused (exit 3) unless --allow-exceptions is given. Payroll IDs and the "
                        "layouts' codes are set in the server's Administrator > Payroll Export window."));
     parser->addOptions({
-        {QStringLiteral("format"), QStringLiteral("The layout: %1.").arg(PayrollExport::layoutNames().join(QStringLiteral(", "))),
+        {QStringLiteral("format"),
+         QStringLiteral("The layout: %1.").arg(PayrollExport::layoutNames().join(QStringLiteral(", "))),
          QStringLiteral("LAYOUT")},
         {QStringLiteral("from"), QStringLiteral("First day of the period."), QStringLiteral("MM/DD/YYYY")},
         {QStringLiteral("to"), QStringLiteral("Last day of the period."), QStringLiteral("MM/DD/YYYY")},
@@ -110,12 +106,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err << kCommand << ": " << output << " is the database or one of its files; choose another output file\n";
         return BadArguments;
     }
-    if (!Postgres::isLocation(path) && !QFileInfo(path).isFile()) {
-        err << kCommand << ": no database at " << path << "\n";
-        return Failed;
-    }
     QString error;
-    if (!Database::open(Database::Kind::Server, path, &error, Database::OpenMode::ExistingOnly)) {
+    if (!Database::openExisting(path, &error)) {
         err << kCommand << ": " << error << "\n";
         return Failed;
     }
@@ -130,7 +122,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             err << kCommand << ": the days hold " << warnings.exceptions
                 << " exception(s); nothing was written. List them with qorvil-report exceptions, correct them, "
                    "or give --allow-exceptions\n";
-            return ExceptionsFound;
+            return Exceptions;
         }
         err << kCommand << ": note: exported with " << warnings.exceptions << " exception(s) in the days\n";
     }

@@ -1,6 +1,7 @@
 #include "report/migratecommand.h"
 
 #include "core/audit/audittrail.h"
+#include "core/exitstatus.h"
 #include "core/payroll/payrollreports.h"
 #include "core/store/database.h"
 #include "core/store/pgdriver.h"
@@ -16,11 +17,7 @@ namespace MigrateCommand {
 
 namespace {
 
-enum Status {
-    Done = 0,
-    Failed = 1,
-    BadArguments = 2,
-};
+using namespace ExitStatus;
 
 const QString kTarget = QStringLiteral("qorvil-migrate-target");
 // Rows per INSERT: a year of a large staff is hundreds of thousands of rows, and each statement is a round
@@ -272,13 +269,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err << "qorvil-report migrate: " << problem << "\n" << parser.helpText();
         return BadArguments;
     }
-    if (!QFileInfo(from).isFile()) {
-        err << "qorvil-report migrate: no database at " << from << "\n";
-        return Failed;
-    }
-
     QString error;
-    if (!Database::open(Database::Kind::Server, from, &error, Database::OpenMode::ExistingOnly)) {
+    if (!Database::openExisting(from, &error)) {
         err << "qorvil-report migrate: " << error << "\n";
         return Failed;
     }
@@ -320,9 +312,12 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
     const StoreDriver& server = StoreDrivers::of(copy.target);
     {
         // The copied rows are not changes: the trail copies the file's own trail instead.
-        for (const auto& [name, value] :
-             {std::pair{"qorvil.program", "report tool"}, std::pair{"qorvil.paused", "1"}}) {
-            if (!server.setSessionValue(copy.target, QLatin1String(name), QLatin1String(value), &error))
+        const StoreDriver::Function copying = [](const QVariantList& key) -> QVariant {
+            return key.value(0).toString() == QLatin1String("paused") ? QStringLiteral("1")
+                                                                      : QStringLiteral("report tool");
+        };
+        for (const QString& key : {QStringLiteral("program"), QStringLiteral("paused")}) {
+            if (!server.trailChanged(copy.target, key, copying, &error))
                 return fail(error);
         }
         Transaction transaction(copy.target);

@@ -2,9 +2,9 @@
 
 #include "core/datapaths.h"
 #include "core/employees/employeerecord.h"
+#include "core/exitstatus.h"
 #include "core/sites/sites.h"
 #include "core/store/database.h"
-#include "core/store/pgdriver.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
 #include "report/auditcommand.h"
@@ -23,11 +23,7 @@ namespace ReportCommand {
 
 namespace {
 
-enum Status {
-    Done = 0,
-    Failed = 1,
-    BadArguments = 2,
-};
+using namespace ExitStatus;
 
 struct Options
 {
@@ -55,8 +51,8 @@ void describe(QCommandLineParser* parser)
     parser->addPositionalArgument(QStringLiteral("report"), QStringLiteral("summary or detail"),
                                   QStringLiteral("summary|detail"));
     parser->addOptions({
-        {QStringLiteral("from"), QStringLiteral("First day of the period."), QStringLiteral("MM/DD/YYYY")},
-        {QStringLiteral("to"), QStringLiteral("Last day of the period."), QStringLiteral("MM/DD/YYYY")},
+        {QStringLiteral("from"), QStringLiteral("First day of the period."), ValueForms::kDatePlaceholder},
+        {QStringLiteral("to"), QStringLiteral("Last day of the period."), ValueForms::kDatePlaceholder},
         {QStringLiteral("employee"), QStringLiteral("An employee to report on (one or more)."), QStringLiteral("ID")},
         {QStringLiteral("all"), QStringLiteral("Report on every employee.")},
         {QStringLiteral("database"),
@@ -134,14 +130,12 @@ QString resolved(const QString& path)
 
 bool isDatabaseFile(const QString& output, const QString& database)
 {
-    if (Postgres::isLocation(database))
-        return false;
+    if (Database::filesOf(database).isEmpty())
+        return false; // a database server's
     const QString target = resolved(output);
     for (const QString& base : {resolved(database), QFileInfo(database).absoluteFilePath()}) {
-        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-            if (target == base + QLatin1String(suffix))
-                return true;
-        }
+        if (Database::filesOf(base).contains(target))
+            return true;
     }
     return false;
 }
@@ -205,14 +199,10 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return BadArguments;
         }
     }
-    if (!Postgres::isLocation(path) && !QFileInfo(path).isFile()) {
-        err << "qorvil-report: no database at " << path << "\n";
-        return Failed;
-    }
     // Only a Qorvil file as it is: the report neither creates nor upgrades one, and writes nothing to it but
     // the report work tables.
     QString error;
-    if (!Database::open(Database::Kind::Server, path, &error, Database::OpenMode::ExistingOnly)) {
+    if (!Database::openExisting(path, &error)) {
         err << "qorvil-report: " << error << "\n";
         return Failed;
     }

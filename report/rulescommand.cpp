@@ -2,9 +2,9 @@
 
 #include "core/audit/closedperiods.h"
 #include "core/datapaths.h"
+#include "core/exitstatus.h"
 #include "core/payroll/payrules.h"
 #include "core/store/database.h"
-#include "core/store/pgdriver.h"
 #include "core/valueforms.h"
 
 #include <QCommandLineParser>
@@ -15,11 +15,7 @@ namespace RulesCommand {
 
 namespace {
 
-enum Status {
-    Done = 0,
-    Failed = 1,
-    BadArguments = 2,
-};
+using namespace ExitStatus;
 
 void describe(QCommandLineParser* parser)
 {
@@ -131,12 +127,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return Done;
     }
     const QString path = DataPaths::locate(Database::Kind::Server, parser.value(QStringLiteral("database")));
-    if (!Postgres::isLocation(path) && !QFileInfo(path).isFile()) {
-        err << "qorvil-report rules: no database at " << path << "\n";
-        return Failed;
-    }
     QString error;
-    if (!Database::open(Database::Kind::Server, path, &error, Database::OpenMode::ExistingOnly)) {
+    if (!Database::openExisting(path, &error)) {
         err << "qorvil-report rules: " << error << "\n";
         return Failed;
     }

@@ -1,6 +1,7 @@
 // qorvil-service: serves the punch terminals without a display, for systemd. It never asks: what the desktop
 // server would show in a box is a log line on standard error, and a terminal is greeted as soon as it connects.
 #include "core/datapaths.h"
+#include "core/exitstatus.h"
 #include "core/net/terminalaccess.h"
 #include "core/net/terminallistener.h"
 #include "core/protocol.h"
@@ -8,8 +9,6 @@
 #include "core/signalwatcher.h"
 #include "core/sites/sites.h"
 #include "core/store/database.h"
-#include "core/store/pgdriver.h"
-#include "core/store/storedriver.h"
 #include "service/servicelog.h"
 
 #include <QCommandLineParser>
@@ -24,11 +23,7 @@
 
 namespace {
 
-enum Status {
-    Done = 0,
-    Failed = 1,
-    BadArguments = 2,
-};
+using namespace ExitStatus;
 
 // How often a database server that cannot be reached at start is tried again.
 constexpr int kOpenRetryMs = 5000;
@@ -110,8 +105,8 @@ int main(int argc, char* argv[])
     const QString path = DataPaths::locate(Database::Kind::Server, options.database);
     // A new database is made 0660 (SQLite would take away the group's write), so the desktop servers of group
     // qorvil can work on it too and nobody else reads it; its write-ahead log and index files follow its mode.
-    if (!Postgres::isLocation(path) && !QFileInfo::exists(path)) {
-        QFile made(path);
+    if (const QStringList files = Database::filesOf(path); !files.isEmpty() && !QFileInfo::exists(files.constFirst())) {
+        QFile made(files.constFirst());
         if (made.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             made.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
     }
@@ -120,17 +115,13 @@ int main(int argc, char* argv[])
     // are served as soon as it answers. A file that is not a Qorvil database is refused at once.
     QString error;
     for (int attempt = 0; !Database::open(Database::Kind::Server, path, &error); ++attempt) {
-        QString unused;
-        const bool serverAway = Postgres::isLocation(path) && Postgres::parseLocation(path, &unused) &&
-                                QSqlDatabase::isDriverAvailable(StoreDrivers::forLocation(path).qtDriver()) &&
-                                Database::refusal().isEmpty();
-        if (!serverAway) {
+        if (!Database::mayAnswerLater(path)) {
             ServiceLog::write(Priority::Error, error);
             return Failed;
         }
         if (attempt == 0)
-            ServiceLog::write(Priority::Warning, error + QStringLiteral(" Trying again every %1 seconds.")
-                                                             .arg(kOpenRetryMs / 1000));
+            ServiceLog::write(Priority::Warning,
+                              error + QStringLiteral(" Trying again every %1 seconds.").arg(kOpenRetryMs / 1000));
         QEventLoop wait;
         bool stop = false;
         QTimer::singleShot(kOpenRetryMs, &wait, &QEventLoop::quit);

@@ -40,11 +40,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTest>
 #include <QSqlQuery>
 #include <QTabWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
@@ -439,7 +439,7 @@ int main(int argc, char* argv[])
          [&main] {
              // A day of a closed pay period chosen in the browser and opened in the editor.
              QString message;
-             ClosedPeriods::close(QDate(2026, 3, 3), &message);
+             Pay::closePeriod(QDate(2026, 3, 3), &message);
              main->executeCommand(Commands::TimeSheets);
              auto* browser = ChildWindows::find(QStringLiteral("Timesheets"));
              browser->findChild<QDateEdit*>(QStringLiteral("DTPicker1"))->setDate(QDate(2026, 3, 2));
@@ -540,8 +540,9 @@ int main(int argc, char* argv[])
                 terminal->write("CRA");
                 QObject::connect(terminal, &QTcpSocket::readyRead, terminal, [terminal] {
                     const QByteArray line = terminal->readAll();
-                    terminal->write(line.startsWith('\x05') ? QByteArray("HRS8:45 43:45\n")
-                                                           : QByteArray("RINMaximiliana Featherstonehaugh-Worthington"));
+                    terminal->write(line.startsWith('\x05')
+                                        ? QByteArray("HRS8:45 43:45\n")
+                                        : QByteArray("RINMaximiliana Featherstonehaugh-Worthington"));
                 });
             });
         } else {

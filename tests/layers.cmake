@@ -42,6 +42,49 @@ foreach(feature punch employees timesheets payroll audit)
     check_folder(server/${feature} ${allowed_feature})
 endforeach()
 
+# Inside core, its parts in order from the bottom: each may include only its own part and those before it, so
+# the store sits below everything that uses it and no two parts can lean on each other. A new part of core
+# takes its place in this list.
+set(core_order
+    "core/clock.:core/valueforms.:core/signalwatcher.:core/csv.:core/exitstatus."
+    "core/store/:core/datapaths.:core/settings."
+    "core/admin/" "core/employees/" "core/sites/" "core/audit/" "core/timesheets/" "core/punch/" "core/protocol."
+    "core/payroll/" "core/net/")
+
+function(core_part path result)
+    set(found -1)
+    set(index 0)
+    foreach(part ${core_order})
+        string(REPLACE ":" ";" prefixes "${part}")
+        foreach(prefix ${prefixes})
+            string(FIND "${path}" "${prefix}" at)
+            if(at EQUAL 0)
+                set(found ${index})
+            endif()
+        endforeach()
+        math(EXPR index "${index} + 1")
+    endforeach()
+    set(${result} ${found} PARENT_SCOPE)
+endfunction()
+
+file(GLOB_RECURSE core_sources "${SOURCE_DIR}/core/*.cpp" "${SOURCE_DIR}/core/*.h")
+foreach(source ${core_sources})
+    file(RELATIVE_PATH name "${SOURCE_DIR}" "${source}")
+    core_part("${name}" own)
+    if(own EQUAL -1)
+        string(APPEND failures "\n  ${name} is in no part of core's order (tests/layers.cmake)")
+        continue()
+    endif()
+    file(STRINGS "${source}" includes REGEX "^#include \"core/")
+    foreach(line ${includes})
+        string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" header "${line}")
+        core_part("${header}" theirs)
+        if(theirs GREATER own)
+            string(APPEND failures "\n  ${name} includes ${header}, which sits above it in core")
+        endif()
+    endforeach()
+endforeach()
+
 if(failures)
     message(FATAL_ERROR "Includes that cross the layers:${failures}")
 endif()

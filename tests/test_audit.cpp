@@ -176,8 +176,8 @@ private:
             // A group of terminals' punches: the one whose clock says a closed day is refused, naming that
             // day; the one of today is stored; the clock window refuses alike.
             const QDateTime back(kClosedThrough.addDays(-2), QTime(9, 0));
-            const std::vector<PunchResult> results = Punch::recordBatchFromTerminals(
-                {{"E1", back}, {"E1", QDateTime(kToday, QTime(8, 30))}});
+            const std::vector<PunchResult> results =
+                Punch::recordBatchFromTerminals({{"E1", back}, {"E1", QDateTime(kToday, QTime(8, 30))}});
             QCOMPARE(results.size(), std::size_t(2));
             QCOMPARE(results[0].outcome, PunchResult::Outcome::StoreFailed);
             QVERIFY2(results[0].error.contains("clock says it is 02/25/2026"), qPrintable(results[0].error));
@@ -529,7 +529,7 @@ private Q_SLOTS:
         QFETCH(QString, action);
         QFETCH(bool, refused);
         QString message;
-        QCOMPARE(ClosedPeriods::close(kClosedThrough, &message), ClosedPeriods::Outcome::Done);
+        QCOMPARE(Pay::closePeriod(kClosedThrough, &message), ClosedPeriods::Outcome::Done);
         clearTrail();
         const QStringList before = records();
         perform(action);
@@ -568,8 +568,8 @@ private Q_SLOTS:
         QString message;
         QVERIFY(ClosedPeriods::closedThrough(&closed, &message));
         QCOMPARE(closed, kClosedThrough);
-        QCOMPARE(ClosedPeriods::close(kToday, &message), ClosedPeriods::Outcome::Refused);
-        QCOMPARE(ClosedPeriods::close(kClosedThrough.addDays(-3), &message), ClosedPeriods::Outcome::Refused);
+        QCOMPARE(Pay::closePeriod(kToday, &message), ClosedPeriods::Outcome::Refused);
+        QCOMPARE(Pay::closePeriod(kClosedThrough.addDays(-3), &message), ClosedPeriods::Outcome::Refused);
 
         auto* reopen = ChildWindows::open<ReopenPeriodWindow>("ReopenPeriod");
         QCOMPARE(reopen->findChild<QLabel*>("Label1")->text(),
@@ -612,7 +612,7 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         QString message;
         if (closedThrough.isValid())
-            QCOMPARE(ClosedPeriods::close(closedThrough, &message), ClosedPeriods::Outcome::Done);
+            QCOMPARE(Pay::closePeriod(closedThrough, &message), ClosedPeriods::Outcome::Done);
         auto* window = ChildWindows::open<PayrollWindow>("Payroll");
         window->findChild<QDateEdit*>("DTPicker1")->setDate(from);
         window->findChild<QDateEdit*>("DTPicker2")->setDate(to);

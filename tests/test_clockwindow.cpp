@@ -67,7 +67,8 @@ private Q_SLOTS:
 void TestClockWindow::hoursAfterAPunchWhenSet()
 {
     ClockFixture f;
-    f.db.addTimesheet(QStringLiteral("100"), kToday.addDays(-1), {QStringLiteral("08:00:00"), QStringLiteral("12:00:00")});
+    f.db.addTimesheet(QStringLiteral("100"), kToday.addDays(-1),
+                      {QStringLiteral("08:00:00"), QStringLiteral("12:00:00")});
     QVERIFY(f.open());
     auto* hours = f.window->findChild<QLabel*>(QStringLiteral("Hours"));
     f.punch(QStringLiteral("100"));

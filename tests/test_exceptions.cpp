@@ -105,13 +105,12 @@ void TestExceptions::eachKindOnlyWhereItIs_data()
     QTest::newRow("not a time") << QStringList{"08:00:00", "noon", "13:00:00", "17:00:00"} << 1 << noon << 0.0
                                 << QStringList{"1:not a time"};
     QTest::newRow("12 hours is not long") << QStringList{"06:00:00", "18:00:59"} << 1 << noon << 0.0 << none;
-    QTest::newRow("12 hours 1 minute is") << QStringList{"06:00:00", "18:01:00"} << 1 << noon << 0.0
-                                          << QStringList{"1:long"};
+    QTest::newRow("12 hours 1 minute is")
+        << QStringList{"06:00:00", "18:01:00"} << 1 << noon << 0.0 << QStringList{"1:long"};
     QTest::newRow("the editor's blank pairs, once a day")
         << QStringList{"08:00:00", "12:00:00", "00:00:00", "00:00:00", "00:00:00", "00:00:00"} << 1 << noon << 0.0
         << QStringList{"0:blanks"};
-    QTest::newRow("night: a shift across midnight")
-        << QStringList{"22:00:00", "06:00:00"} << 1 << noon << 16.0 << none;
+    QTest::newRow("night: a shift across midnight") << QStringList{"22:00:00", "06:00:00"} << 1 << noon << 16.0 << none;
     QTest::newRow("night: a blank out is never a crossing")
         << QStringList{"08:00:00", "00:00:00"} << 1 << noon << 16.0 << QStringList{"0:blanks"};
     QTest::newRow("night: longer than a shift may last")
@@ -145,10 +144,9 @@ void TestExceptions::commandListsThemAndExitsThree_data()
     QTest::addColumn<QStringList>("found"); // "employee day kind"
     QTest::newRow("every employee") << QStringList{} << 3
                                     << QStringList{"A1 03/02/2026 Missing punch", "A1 03/03/2026 Out before in"};
-    QTest::newRow("one employee, one day") << QStringList{"--employee", "A1", "--from", "03/03/2026"} << 3
-                                           << QStringList{"A1 03/03/2026 Out before in"};
-    QTest::newRow("employees without any") << QStringList{"--employee", "B2", "--employee", "a1"} << 0
-                                           << QStringList{};
+    QTest::newRow("one employee, one day")
+        << QStringList{"--employee", "A1", "--from", "03/03/2026"} << 3 << QStringList{"A1 03/03/2026 Out before in"};
+    QTest::newRow("employees without any") << QStringList{"--employee", "B2", "--employee", "a1"} << 0 << QStringList{};
 }
 
 void TestExceptions::commandListsThemAndExitsThree()
@@ -159,8 +157,8 @@ void TestExceptions::commandListsThemAndExitsThree()
     TempDatabase db;
     FixedClock clock(QDateTime(kToday, QTime(12, 0)));
     seed(db);
-    const QStringList arguments = QStringList{"--from", "03/01/2026", "--to", "03/04/2026", "--database", db.path()} +
-                                  choice;
+    const QStringList arguments =
+        QStringList{"--from", "03/01/2026", "--to", "03/04/2026", "--database", db.path()} + choice;
     const Run text = report(arguments);
     QCOMPARE(text.status, status);
     QVERIFY2(text.out.startsWith(QStringLiteral("Exceptions from ")), qPrintable(text.out));
@@ -177,9 +175,10 @@ void TestExceptions::commandListsThemAndExitsThree()
     QCOMPARE(lines.value(0), QStringLiteral("Employee ID,Name,Date,Pair,Exception,Detail"));
     QCOMPARE(lines.size(), found.size() + 1);
     if (!found.isEmpty())
-        QCOMPARE(lines.at(1), QStringLiteral("A1,Ann Lee,2026-03-0%1").arg(found.size() == 2 ? 2 : 3) +
-                                  (found.size() == 2 ? QStringLiteral(",2,Missing punch,\"In 12:30:00, no out\"")
-                                                     : QStringLiteral(",1,Out before in,\"In 17:00:00, out 08:00:00\"")));
+        QCOMPARE(lines.at(1),
+                 QStringLiteral("A1,Ann Lee,2026-03-0%1").arg(found.size() == 2 ? 2 : 3) +
+                     (found.size() == 2 ? QStringLiteral(",2,Missing punch,\"In 12:30:00, no out\"")
+                                        : QStringLiteral(",1,Out before in,\"In 17:00:00, out 08:00:00\"")));
 }
 
 void TestExceptions::windowsCountListAndOpenTheRow()
@@ -264,7 +263,8 @@ void TestExceptions::closingCountsAndAsks()
     close = ChildWindows::open<ClosePeriodWindow>(QStringLiteral("ClosePeriod"));
     close->findChild<QDateEdit*>(QStringLiteral("DTPicker1"))->setDate(kToday.addDays(-1));
     close->closePeriod();
-    QVERIFY2(dialogs.last().text.contains(QStringLiteral("These days hold 1 exception")), qPrintable(dialogs.last().text));
+    QVERIFY2(dialogs.last().text.contains(QStringLiteral("These days hold 1 exception")),
+             qPrintable(dialogs.last().text));
     delete ChildWindows::find(QStringLiteral("Exceptions"));
     delete ChildWindows::find(QStringLiteral("ClosePeriod"));
 }

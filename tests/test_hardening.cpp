@@ -42,8 +42,8 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
-#include <atomic>
 #include <arpa/inet.h>
+#include <atomic>
 #include <cctype>
 #include <csignal>
 #include <fcntl.h>

@@ -5,14 +5,14 @@
 #include "report/reportcommand.h"
 #include "server/payroll/exportforpayroll.h"
 #include "server/payroll/payrollexportwindow.h"
-#include "tests/support/scripteddialogs.h"
 #include "tests/support/fixedclock.h"
+#include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHash>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -53,7 +53,8 @@ void seedHoliday(const QDate& day)
 {
     Pay::Rules rules;
     QString error;
-    QVERIFY2(Pay::load(&rules, &error) && Pay::set(&rules, QStringLiteral("holiday_rate"), QStringLiteral("ot"), &error),
+    QVERIFY2(Pay::load(&rules, &error) &&
+                 Pay::set(&rules, QStringLiteral("holiday_rate"), QStringLiteral("ot"), &error),
              qPrintable(error));
     rules.holidays.insert(day, QStringLiteral("Founders' Day"));
     QVERIFY2(Pay::save(rules, &error), qPrintable(error));
@@ -83,8 +84,10 @@ void seedWeek(TempDatabase& db)
 
 QStringList week(const QString& format, const QString& output, const QString& database)
 {
-    return {QStringLiteral("--format"), format, QStringLiteral("--from"), QStringLiteral("03/02/2026"),
-            QStringLiteral("--to"), QStringLiteral("03/06/2026"), QStringLiteral("--output"), output,
+    return {QStringLiteral("--format"),   format,
+            QStringLiteral("--from"),     QStringLiteral("03/02/2026"),
+            QStringLiteral("--to"),       QStringLiteral("03/06/2026"),
+            QStringLiteral("--output"),   output,
             QStringLiteral("--database"), database};
 }
 
@@ -146,13 +149,19 @@ void TestPayrollExport::refusals_data()
     QTest::addColumn<QString>("output"); // in the database's folder; "@" is the database itself
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unknown format") << "csv" << "" << "out.csv" << 2 << "--format \"csv\" is not a layout";
-    QTest::newRow("onto the database") << "generic" << "" << "@" << 2 << "is the database or one of its files";
+    QTest::newRow("unknown format") << "csv"
+                                    << ""
+                                    << "out.csv" << 2 << "--format \"csv\" is not a layout";
+    QTest::newRow("onto the database") << "generic"
+                                       << ""
+                                       << "@" << 2 << "is the database or one of its files";
     QTest::newRow("exceptions in range") << "generic"
                                          << "Update timesheet set out1 = NULL where emp_id = '1002' and rsdate = "
                                             "'2026-03-02'"
                                          << "out.csv" << 3 << "1 exception(s)";
-    QTest::newRow("ADP without a file number") << "adp" << "" << "out.csv" << 1 << "for: Bob Brown (1002)";
+    QTest::newRow("ADP without a file number") << "adp"
+                                               << ""
+                                               << "out.csv" << 1 << "for: Bob Brown (1002)";
     QTest::newRow("QuickBooks names alike") << "qbo"
                                             << "Update Employee set emp_fname = 'Bob', emp_lname = 'Brown', "
                                                "payroll_id = NULL"
@@ -161,7 +170,8 @@ void TestPayrollExport::refusals_data()
         << "paychex"
         << "Insert into paid_time_off (emp_id, rsdate, hours, kind) values ('1002', '2026-03-05', 8, 'Vacation')"
         << "out.csv" << 1 << "Set the code of paid time off: vacation for Paychex";
-    QTest::newRow("Paychex without a client") << "paychex" << "Delete from settings where name like '%paychex%'"
+    QTest::newRow("Paychex without a client") << "paychex"
+                                              << "Delete from settings where name like '%paychex%'"
                                               << "out.csv" << 1 << "the Paychex client ID";
 }
 
@@ -215,10 +225,10 @@ void TestPayrollExport::genericHoursEqualTheSummaryOverAYear()
         }
     }
     const QString output = QDir(db.dir()).filePath(QStringLiteral("year.csv"));
-    const Outcome outcome = runExport({QStringLiteral("--format"), QStringLiteral("generic"), QStringLiteral("--from"),
-                                       QStringLiteral("01/01/2025"), QStringLiteral("--to"),
-                                       QStringLiteral("12/31/2025"), QStringLiteral("--output"), output,
-                                       QStringLiteral("--database"), db.path()});
+    const Outcome outcome =
+        runExport({QStringLiteral("--format"), QStringLiteral("generic"), QStringLiteral("--from"),
+                   QStringLiteral("01/01/2025"), QStringLiteral("--to"), QStringLiteral("12/31/2025"),
+                   QStringLiteral("--output"), output, QStringLiteral("--database"), db.path()});
     QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
     const QHash<QString, double> hours = genericHours(contents(output));
 
@@ -249,7 +259,8 @@ void TestPayrollExport::exportsAreRecordedAndAReexportIsNamed()
     QVERIFY(!outcome.err.contains(QStringLiteral("exported before")));
     QCOMPARE(db.scalar(QStringLiteral("Select count(*) from audit_change where table_name = 'payroll_export'")).toInt(),
              1);
-    const QVariantMap made = TempDatabase::row(QStringLiteral("Select from_date, to_date, layout, file from payroll_export"));
+    const QVariantMap made =
+        TempDatabase::row(QStringLiteral("Select from_date, to_date, layout, file from payroll_export"));
     QCOMPARE(made.value(QStringLiteral("layout")).toString(), QStringLiteral("gusto"));
     QCOMPARE(made.value(QStringLiteral("file")).toString(), first);
 
@@ -307,9 +318,9 @@ void TestPayrollExport::theWindowsSetUpAndWriteAnExport()
     // Exported again: the earlier export is named, and No leaves everything as it was.
     dialogs.clear();
     QVERIFY(ExportForPayroll::run({kMonday, kMonday.addDays(4), {}}).isEmpty());
-    QVERIFY2(dialogs.texts().at(0).contains(QStringLiteral("exported before: 03/02/2026 to 03/06/2026 as adp to ") +
-                                            output),
-             qPrintable(dialogs.texts().join(QLatin1Char('\n'))));
+    QVERIFY2(
+        dialogs.texts().at(0).contains(QStringLiteral("exported before: 03/02/2026 to 03/06/2026 as adp to ") + output),
+        qPrintable(dialogs.texts().join(QLatin1Char('\n'))));
     QCOMPARE(dialogs.boxes.size(), 1);
 }
 

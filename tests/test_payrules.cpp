@@ -1,5 +1,6 @@
 #include "core/audit/closedperiods.h"
 #include "core/payroll/paycomputation.h"
+#include "core/payroll/payrules.h"
 #include "report/payrolllayouts.h"
 #include "report/reportcommand.h"
 #include "tests/support/fixedclock.h"
@@ -306,7 +307,7 @@ private Q_SLOTS:
         const QString paid = summaryCsv();
         QVERIFY2(paid.contains(QStringLiteral("48,6,54,10,15,")), qPrintable(paid));
         QString message;
-        QCOMPARE(ClosedPeriods::close(kSunday.addDays(6), &message), ClosedPeriods::Outcome::Done);
+        QCOMPARE(Pay::closePeriod(kSunday.addDays(6), &message), ClosedPeriods::Outcome::Done);
 
         QVERIFY(Pay::set(&rules, QStringLiteral("overtime"), QStringLiteral("weekly"), &error));
         QVERIFY2(Pay::save(rules, &error), qPrintable(error));

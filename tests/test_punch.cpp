@@ -150,8 +150,8 @@ void TestPunch::nightShiftsContinueTheShift_data()
     const QVariantList onBreak = {t("22:00:00"), t("02:00:00")};
     QTest::newRow("on: back from a break") << 16 << onBreak << QTime(2, 30) << "RIN" << 1 << 2;
     QTest::newRow("on: a break of 4 hours ends the shift") << 16 << onBreak << QTime(6, 0) << "RIN" << 0 << 0;
-    QTest::newRow("on: after a day shift") << 16 << QVariantList{t("08:00:00"), t("17:00:00")} << QTime(6, 0)
-                                           << "RIN" << 0 << 0;
+    QTest::newRow("on: after a day shift")
+        << 16 << QVariantList{t("08:00:00"), t("17:00:00")} << QTime(6, 0) << "RIN" << 0 << 0;
 }
 
 void TestPunch::nightShiftsContinueTheShift()
@@ -183,8 +183,9 @@ void TestPunch::nightShiftsContinueTheShift()
                  qPrintable(error));
         QCOMPARE(pay.totals.worked(), qint64(8 * 60));
         Payroll::DetailReport detail;
-        QVERIFY(Payroll::runDetail({kToday.addDays(-1), kToday.addDays(-1), {{QStringLiteral("Bo Ek"), QStringLiteral("5"), true}}},
-                                   &detail, &error));
+        QVERIFY(Payroll::runDetail(
+            {kToday.addDays(-1), kToday.addDays(-1), {{QStringLiteral("Bo Ek"), QStringLiteral("5"), true}}}, &detail,
+            &error));
         QCOMPARE(detail.rows.value(0).value(QStringLiteral("out1")).toString(), QStringLiteral("06:00:00 (+1)"));
     }
 }

@@ -40,16 +40,6 @@ using Commands::Id;
 
 namespace {
 
-// Each command as "caption:id", separators as "-".
-QStringList describe(const QMenu* menu)
-{
-    QStringList items;
-    for (QAction* action : menu->actions())
-        items << (action->isSeparator() ? QStringLiteral("-")
-                                        : action->text() + QLatin1Char(':') + action->data().toString());
-    return items;
-}
-
 QMenu* menuNamed(MainWindow& window, const QString& caption)
 {
     for (QAction* action : window.menuBar()->actions())
@@ -62,7 +52,8 @@ QMenu* menuNamed(MainWindow& window, const QString& caption)
 const QList<int> kAdministrative = {Commands::TimeSheets,       Commands::NewEmployee,    Commands::ChangeAdminPassword,
                                     Commands::PayrollReports,   Commands::EmployeeTable,  Commands::ChangeEmployeeId,
                                     Commands::AuditTrail,       Commands::ClosePayPeriod, Commands::ReopenPayPeriod,
-                                    Commands::AllowedTerminals, Commands::TerminalKey,    Commands::Exceptions, Commands::PayrollExport};
+                                    Commands::AllowedTerminals, Commands::TerminalKey,    Commands::Exceptions,
+                                    Commands::PayrollExport};
 const QList<int> kAlwaysOpen = {Commands::Terminals, Commands::Exit, Commands::LogIn,        Commands::Clock,
                                 Commands::Lock,      Commands::Help, Commands::Manual,       Commands::About,
                                 Commands::Cascade,   Commands::Tile, Commands::ArrangeIcons, Commands::StatusBar,
@@ -116,37 +107,20 @@ private Q_SLOTS:
     void init() { QVERIFY(setUp()); }
     void cleanup() { tearDown(); }
 
-    void menuBarFollowsTheCommandDesign()
+    // Each entry of the menus and the toolbar is its command's one action, so every route to a command runs it
+    // and follows the lock; no menu is empty and every button has an icon.
+    void menusAndToolbarRunTheirCommands()
     {
-        QCOMPARE(window().objectName(), QStringLiteral("Qorvil"));
         QCOMPARE(window().windowTitle(), QStringLiteral("Qorvil Clock System"));
-        QStringList menus;
-        for (QAction* action : window().menuBar()->actions())
-            menus << action->text();
-        QCOMPARE(menus, QStringList({"&File", "&Edit", "&View", "Administrator", "&Window", "Help"}));
-
-        QCOMPARE(describe(menuNamed(window(), "&File")), QStringList({"Terminals:1038", "-", "Time Sheets:1023",
-                                                                      "Change Admin Password:1033", "-", "Exit:1034"}));
-        QCOMPARE(describe(menuNamed(window(), "&Edit")),
-                 QStringList({"&Undo:57643", "-", "Cu&t:57635", "&Copy:57634", "&Paste:57637"}));
-        QCOMPARE(describe(menuNamed(window(), "&View")), QStringList({"&Toolbars:59392", "&Status Bar:59393"}));
-        QCOMPARE(describe(menuNamed(window(), "Administrator")),
-                 QStringList({"Payroll Reports:1035", "Pay Rules...:1044", "Exceptions:1047", "Payroll Export...:1048", "Employee Table:1036",
-                              "-", "New Employee:1024", "-", "Change Employee ID:1037", "-", "Audit Trail:1039",
-                              "Close Pay Period...:1040", "Reopen Pay Period...:1041", "-", "Allowed Terminals:1042",
-                              "Terminal Key:1043", "-", "Show hours after a punch:1050"}));
-        QCOMPARE(describe(menuNamed(window(), "&Window")),
-                 QStringList({"&Cascade:57650", "&Tile:57651", "&Arrange Icons:57649"}));
-        QCOMPARE(describe(menuNamed(window(), "Help")), QStringList({"Manual:1030", "-", "About Qorvil Clock:1029"}));
-        QCOMPARE(menuNamed(window(), "Administrator")->menuAction()->data().toInt(), 1031);
-        QCOMPARE(menuNamed(window(), "Help")->menuAction()->data().toInt(), 1028);
-
-        QStringList buttons;
-        for (QAction* action : window().standardToolBar()->actions())
-            buttons << action->text() + QLatin1Char(':') + action->data().toString();
-        QCOMPARE(window().standardToolBar()->windowTitle(), QStringLiteral("Standard"));
-        QCOMPARE(buttons, QStringList({"Log-In:1022", "New Employee:1024", "Time Sheets:1023", "Clock:1026",
-                                       "Lock:1027", "Help:1020"}));
+        QList<QAction*> entries = window().standardToolBar()->actions();
+        for (QAction* menu : window().menuBar()->actions()) {
+            QVERIFY2(menu->menu() && !menu->menu()->isEmpty(), qPrintable(menu->text()));
+            entries += menu->menu()->actions();
+        }
+        for (QAction* entry : std::as_const(entries)) {
+            if (!entry->isSeparator())
+                QVERIFY2(window().action(entry->data().toInt()) == entry, qPrintable(entry->text()));
+        }
         for (QAction* action : window().standardToolBar()->actions())
             QVERIFY2(!action->icon().isNull(), qPrintable(action->text()));
     }

@@ -371,7 +371,8 @@ private Q_SLOTS:
             type(name, QString());
         save();
         QVERIFY(m_dialogs->boxes.isEmpty());
-        QCOMPARE(storedRows(), before + QStringList{QStringLiteral("|2026-03-02|<null>|<null>|<null>|<null>|<null>|<null>")});
+        QCOMPARE(storedRows(),
+                 before + QStringList{QStringLiteral("|2026-03-02|<null>|<null>|<null>|<null>|<null>|<null>")});
         QVERIFY(!button(4)->isEnabled() && allLocked());
         QCOMPARE(text("rDate"), QStringLiteral("03/02/2026"));
         // The new row is current, at the end of the set.

@@ -13,14 +13,15 @@ namespace {
 
 bool isDateCharacter(const QString& text)
 {
-    return text.size() == 1 && (text.at(0).isDigit() || text.at(0) == QLatin1Char('/') || text.at(0) == QLatin1Char('-'));
+    return text.size() == 1 &&
+           (text.at(0).isDigit() || text.at(0) == QLatin1Char('/') || text.at(0) == QLatin1Char('-'));
 }
 
 } // namespace
 
 DateBox::DateBox(QWidget* parent) : QDateEdit(parent)
 {
-    setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+    setDisplayFormat(ValueForms::kDateForm);
     setCalendarPopup(true);
     setToolTip(tr("Type a date as MM/DD/YYYY or YYYY-MM-DD, or press F4 for a calendar"));
     connect(this, &QDateEdit::editingFinished, this, [this] { m_typing = false; });

@@ -6,10 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScreen>
-#include <QTimer>
-#include <QWidget>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QUrl>
+#include <QWidget>
 
 namespace Desktop {
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/trailwriter.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QSqlDatabase>
@@ -10,50 +12,21 @@
 #include <optional>
 #include <vector>
 
-// The audit trail: every insert, update and delete of a time record, an employee record, the administrator
-// password and the closed pay periods, kept in the same file and written by triggers in the same statement
-// as the change, so a crash keeps both or neither.
-//
-// Two sets of triggers write it. The file's own triggers catch changes made with other tools (sqlite3, a
-// script) and record them as made outside Qorvil. A Qorvil program puts temporary triggers of its own on its
-// connection, which read who is changing through a function of the program (the administrator when logged
-// in, the operating-system user, the host and the program), and marks the connection with a temporary table,
-// before which the file's triggers stand aside. Punches are the record itself, not changes to it, so the
-// punch rules write with the trail paused (PunchWrites).
+// The reading half of the audit trail: the changes the store's triggers recorded (core/store/trailwriter.h), a
+// page at a time, and how they are shown and exported.
 namespace AuditTrail {
 
-// The tables and triggers of the trail, as the file keeps them (a schema migration).
-bool createSchema(QSqlDatabase& db, QString* error);
-// The file's triggers on the followed tables it has; a migration that adds a followed table calls it.
-bool followTables(QSqlDatabase& db, QString* error);
-
-// Puts this program's triggers on a connection to a file that keeps the trail, in place of the file's own.
-// A file without the trail is left as it is. When this fails, the file's triggers go on, and the
-// connection's changes are still recorded, as made outside Qorvil.
-bool attach(QSqlDatabase& db, QString* error);
-
-// Whether the administrator is logged in to this program (the server's lock).
-void setAdministratorLoggedIn(bool loggedIn);
-// The program's name in the trail. The programs are known by their application names ("desktop server",
-// "service", "report tool"); anything else is recorded under its own application name unless set here.
-void setProgram(const QString& program);
-
-// While one exists, the changes to time records that this thread makes through the connection are punches and
-// are not recorded.
-class PunchWrites
+// Who is changing, and the punches left out: the store's writing half of the trail.
+inline void setAdministratorLoggedIn(bool loggedIn)
 {
-public:
-    explicit PunchWrites(const QSqlDatabase& db);
-    ~PunchWrites();
-    PunchWrites(const PunchWrites&) = delete;
-    PunchWrites& operator=(const PunchWrites&) = delete;
-
-private:
-    QSqlDatabase m_db;
-};
-
-// What the file's triggers record as the program of a change made with another tool.
-inline const QString kOutside = QStringLiteral("outside Qorvil");
+    TrailWriter::setAdministratorLoggedIn(loggedIn);
+}
+inline void setProgram(const QString& program)
+{
+    TrailWriter::setProgram(program);
+}
+using PunchWrites = TrailWriter::PunchWrites;
+inline const QString& kOutside = TrailWriter::kOutside;
 
 // One changed column of a change: the values as stored (Null where there was none).
 struct Value

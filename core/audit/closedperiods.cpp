@@ -2,7 +2,6 @@
 
 #include "core/admin/adminpassword.h"
 #include "core/clock.h"
-#include "core/payroll/payrules.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
 #include "core/valueforms.h"
@@ -37,17 +36,6 @@ QDate dayOf(const QVariant& value)
 
 } // namespace
 
-bool createSchema(QSqlDatabase& db, QString* error)
-{
-    Query query(db);
-    if (query.exec(
-            StoreDrivers::of(db).schemaSql(QStringLiteral("CREATE TABLE IF NOT EXISTS closed_period (id "
-                                                          "INTEGER PRIMARY KEY, closed_through DATE NOT NULL)"))))
-        return true;
-    *error = query.error();
-    return false;
-}
-
 bool closedThrough(QDate* through, QString* error, const QSqlDatabase& db)
 {
     Query query(db);
@@ -72,7 +60,7 @@ QString refusal(const QDate& through)
         .arg(ValueForms::showDate(through));
 }
 
-Outcome close(const QDate& through, QString* message)
+Outcome close(const QDate& through, const QString& payRules, QString* message)
 {
     if (!through.isValid())
         return refused(message, QStringLiteral("Choose the last day of the pay period to close."));
@@ -93,13 +81,10 @@ Outcome close(const QDate& through, QString* message)
             message,
             QStringLiteral("Every day up to and including %1 is closed already.").arg(ValueForms::showDate(current)));
     // The close keeps the rules and every employee's wages in force, so a reprint shows what was paid.
-    Pay::Rules rules;
-    if (!Pay::load(&rules, &why))
-        return failed(message, why);
     Query insert;
     const QString day = ValueForms::storeDate(through);
     if (!insert.exec(QStringLiteral("INSERT INTO closed_period (closed_through, pay_rules) VALUES (?, ?)"),
-                     {day, Pay::toText(rules)}) ||
+                     {day, payRules}) ||
         !insert.exec(QStringLiteral("INSERT INTO closed_period_wage (closed_through, emp_id, reg_wage, ot_wage) "
                                     "SELECT c.closed_through, e.emp_id, e.reg_wage, e.ot_wage FROM closed_period AS c, "
                                     "Employee AS e WHERE c.closed_through = ?"),

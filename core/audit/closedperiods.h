@@ -14,9 +14,6 @@
 // whose clock says a closed day (a computer's clock set back) is refused, so a paid record never changes.
 namespace ClosedPeriods {
 
-// The table of the closes (a schema migration).
-bool createSchema(QSqlDatabase& db, QString* error);
-
 // The title of the boxes that say a period is closed.
 inline const QString kTitle = QStringLiteral("Pay Period Closed");
 
@@ -36,8 +33,9 @@ enum class Outcome {
     Failed,  // the store failed; nothing was written
 };
 
-// Closes every day up to and including the date.
-Outcome close(const QDate& through, QString* message);
+// Closes every day up to and including the date, keeping the pay rules in force (as text) and every employee's
+// wages with it. Pay::closePeriod passes the rules.
+Outcome close(const QDate& through, const QString& payRules, QString* message);
 // With the administrator password, opens again the days the latest close closed; `through` becomes the
 // last day that stays closed (invalid when none).
 Outcome reopen(const QString& password, QDate* through, QString* message);

@@ -40,7 +40,9 @@ QString text(int systemNumber, const QString& description)
 {
     if (systemNumber <= 0)
         return QStringLiteral("Socket Error: ") + description;
-    return QStringLiteral("Socket Error %1: %2").arg(systemNumber).arg(QString::fromLocal8Bit(std::strerror(systemNumber)));
+    return QStringLiteral("Socket Error %1: %2")
+        .arg(systemNumber)
+        .arg(QString::fromLocal8Bit(std::strerror(systemNumber)));
 }
 
 } // namespace SocketErrors

@@ -534,9 +534,8 @@ void TerminalListener::punchReceived()
         };
         // Hours are read once the punches before them are stored and answered.
         if (!received.id.overlong && received.id.text == Protocol::kHoursRequest)
-            m_punches->answerInTurn(PunchResult{}, [this, index = received.index](const PunchResult&) {
-                answerHours(index);
-            });
+            m_punches->answerInTurn(PunchResult{},
+                                    [this, index = received.index](const PunchResult&) { answerHours(index); });
         // A line too long to be anybody's ID is answered as an unknown one without asking the store.
         else if (received.id.overlong)
             m_punches->answerInTurn(PunchResult{}, std::move(reply));
@@ -555,8 +554,8 @@ void TerminalListener::answer(qint64 index, const QString& id, const PunchResult
         terminal->socket->write(Protocol::toWire(*reply));
         terminal->socket->flush(); // now, not on the next turn of the event loop
     }
-    if (terminal && (result.outcome == PunchResult::Outcome::SignedIn ||
-                     result.outcome == PunchResult::Outcome::SignedOut))
+    if (terminal &&
+        (result.outcome == PunchResult::Outcome::SignedIn || result.outcome == PunchResult::Outcome::SignedOut))
         terminal->lastPunched = id;
     if (result.outcome == PunchResult::Outcome::StoreFailed)
         m_notices.punchNotRecorded(terminal ? terminal->address : QString(), id, result.error);

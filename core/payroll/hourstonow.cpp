@@ -27,12 +27,6 @@ std::optional<WorkedToNow> workedToNow(const QString& empId, const QDateTime& no
     return worked;
 }
 
-QString durationText(qint64 minutes)
-{
-    minutes = std::max<qint64>(0, minutes);
-    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
-
 QString workedText(const QString& today, const QString& week)
 {
     return QStringLiteral("Today %1, this week %2").arg(today, week);

@@ -16,10 +16,7 @@ struct WorkedToNow
 
 std::optional<WorkedToNow> workedToNow(const QString& empId, const QDateTime& now, QString* error);
 
-// Minutes as h:mm, hours without a limit: "31:10".
-QString durationText(qint64 minutes);
-
-// "Today 7:45, this week 31:10" (h:mm each, as durationText gives them): the line the punch stations show.
+// "Today 7:45, this week 31:10" (h:mm each, as ValueForms::showDuration gives them): the line the punch stations show.
 QString workedText(const QString& today, const QString& week);
 
 } // namespace Pay

@@ -1,6 +1,7 @@
 #include "core/payroll/payexceptions.h"
 
 #include "core/clock.h"
+#include "core/csv.h"
 #include "core/employees/employeerecord.h"
 #include "core/payroll/payrollreports.h"
 #include "core/payroll/payrules.h"
@@ -107,8 +108,8 @@ void check(const Sheet& sheet, const Limits& limits, const QDateTime& now, std::
         const QDateTime started(sheet.day, in);
         if (!out.isValid()) {
             // Still at work on the day itself, or within a night shift's hours; forgotten after that.
-            const bool over = sheet.day < now.date() &&
-                              (limits.nightShiftHours <= 0 || started.secsTo(now) > qint64(limits.nightShiftHours * 3600));
+            const bool over = sheet.day < now.date() && (limits.nightShiftHours <= 0 ||
+                                                         started.secsTo(now) > qint64(limits.nightShiftHours * 3600));
             if (over)
                 add(pair, Kind::MissingPunch, QStringLiteral("In %1, no out").arg(ValueForms::showTime(in)));
             continue;
@@ -118,7 +119,8 @@ void check(const Sheet& sheet, const Limits& limits, const QDateTime& now, std::
             blankPairs << QString::number(pair);
             continue;
         }
-        const QString pairText = QStringLiteral("In %1, out %2").arg(ValueForms::showTime(in), ValueForms::showTime(out));
+        const QString pairText =
+            QStringLiteral("In %1, out %2").arg(ValueForms::showTime(in), ValueForms::showTime(out));
         qint64 secs = in.secsTo(out);
         if (out < in) {
             if (limits.nightShiftHours <= 0) {
@@ -153,7 +155,8 @@ bool find(const Request& request, std::vector<Exception>* found, QString* error)
     const QString site = request.site.isEmpty() ? QString() : QStringLiteral(" and site = ?");
     const QString sql = QStringLiteral("Select emp_id, rsdate, in1, out1, in2, out2, in3, out3 from timesheet where ") +
                         (request.empIds.isEmpty() ? QString() : QStringLiteral("emp_id = ? and ")) +
-                        QStringLiteral("rsdate >= ? and rsdate <= ?") + site + QStringLiteral(" order by emp_id, rsdate, id");
+                        QStringLiteral("rsdate >= ? and rsdate <= ?") + site +
+                        QStringLiteral(" order by emp_id, rsdate, id");
     // Each employee's rows through the index; every employee in one pass. IDs are compared exactly.
     const QStringList ids = request.empIds.isEmpty() ? QStringList{QString()} : request.empIds;
     QHash<QString, QString> names;
@@ -244,9 +247,9 @@ QString csv(const std::vector<Exception>& found)
     QStringList header;
     for (const Payroll::Column& column : columns())
         header << column.header;
-    QString out = Payroll::csvLine(header);
+    QString out = Csv::line(header);
     for (const Exception& e : found)
-        out += Payroll::csvLine(fields(e, ValueForms::storeDate(e.day)));
+        out += Csv::line(fields(e, ValueForms::storeDate(e.day)));
     return out;
 }
 

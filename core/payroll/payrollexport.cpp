@@ -2,6 +2,7 @@
 
 #include "core/audit/closedperiods.h"
 #include "core/clock.h"
+#include "core/csv.h"
 #include "core/payroll/payexceptions.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
@@ -59,29 +60,13 @@ QString decimalHours(qint64 minutes)
     return QStringLiteral("%1.%2").arg(hundredths / 100).arg(hundredths % 100, 2, 10, QLatin1Char('0'));
 }
 
-QString clockHours(qint64 minutes)
-{
-    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
-
-QString csvField(const QString& field)
-{
-    static const QString special = QStringLiteral(",\"\r\n");
-    if (std::none_of(field.cbegin(), field.cend(), [](QChar c) { return special.contains(c); }))
-        return field;
-    return QLatin1Char('"') + QString(field).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-}
-
 // An hour type and, for paid time off, its kind: what a row of hours is of.
 struct TypeKey
 {
     HourType type = HourType::Regular;
     QString kind;
 
-    bool operator<(const TypeKey& other) const
-    {
-        return type != other.type ? type < other.type : kind < other.kind;
-    }
+    bool operator<(const TypeKey& other) const { return type != other.type ? type < other.type : kind < other.kind; }
 };
 
 using Totals = std::map<TypeKey, qint64>;
@@ -143,7 +128,7 @@ public:
         QStringList out;
         for (const QString& field : fields) {
             if (!m_layout.tabs) {
-                out << csvField(field);
+                out << Csv::field(field);
             } else if (field.contains(QLatin1Char('\t')) || field.contains(QLatin1Char('\n')) ||
                        field.contains(QLatin1Char('\r'))) {
                 *refusal = QStringLiteral("The %1 layout cannot hold a tab or a line break, as in \"%2\".")
@@ -199,7 +184,7 @@ public:
 
     QString hours(qint64 minutes) const
     {
-        return m_layout.clockDuration ? clockHours(minutes) : decimalHours(minutes);
+        return m_layout.clockDuration ? ValueForms::showDuration(minutes) : decimalHours(minutes);
     }
 
     bool row(const Worker& worker, const QDate& day, const TypeKey* type, const Totals& totals, QString* refusal)
@@ -258,7 +243,8 @@ const QList<Layout>& layouts()
         };
         generic.key = Value::PayrollId;
         generic.codeGroup = QStringLiteral("generic");
-        generic.defaultCodes = {QStringLiteral("REG"), QStringLiteral("OT"), QStringLiteral("DT"), QStringLiteral("HOL")};
+        generic.defaultCodes = {QStringLiteral("REG"), QStringLiteral("OT"), QStringLiteral("DT"),
+                                QStringLiteral("HOL")};
         generic.kindIsCode = true;
         generic.fileName = QStringLiteral("payroll-hours.csv");
         list << generic;
@@ -273,8 +259,8 @@ const QList<Layout>& layouts()
         iif.tabs = true;
         iif.preamble = {
             {text(QStringLiteral("!TIMERHDR")), text(QStringLiteral("VER")), text(QStringLiteral("REL")),
-             text(QStringLiteral("COMPANYNAME")), text(QStringLiteral("IMPORTEDBEFORE")), text(QStringLiteral("FROMTIMER")),
-             text(QStringLiteral("COMPANYCREATETIME"))},
+             text(QStringLiteral("COMPANYNAME")), text(QStringLiteral("IMPORTEDBEFORE")),
+             text(QStringLiteral("FROMTIMER")), text(QStringLiteral("COMPANYCREATETIME"))},
             {text(QStringLiteral("TIMERHDR")), text(QStringLiteral("8")), text(QStringLiteral("0")),
              of(Value::Setting, kCompanyName), text(QStringLiteral("N")), text(QStringLiteral("Y")),
              of(Value::Setting, kCompanyCreateTime)},
@@ -421,8 +407,8 @@ QStringList layoutNames()
 
 QString codeName(const QString& group, HourType type, const QString& kind)
 {
-    const QString what = type == HourType::PaidTimeOff ? QStringLiteral("pto.") + kind.toLower()
-                                                       : typeNames().at(int(type));
+    const QString what =
+        type == HourType::PaidTimeOff ? QStringLiteral("pto.") + kind.toLower() : typeNames().at(int(type));
     return group + QStringLiteral(".code.") + what;
 }
 
@@ -456,11 +442,11 @@ bool write(const Layout& layout, const Settings& settings, const Period& period,
         }
     }
     if (layout.requiredLength > 0 && settings.value(layout.required.value(0)).size() != layout.requiredLength) {
-        *refusal = QStringLiteral("The %1 layout needs %2; \"%3\" is not %4 characters: set it%5.")
-                       .arg(layout.title, settingText(layout.required.value(0)),
-                            settings.value(layout.required.value(0)))
-                       .arg(layout.requiredLength)
-                       .arg(where);
+        *refusal =
+            QStringLiteral("The %1 layout needs %2; \"%3\" is not %4 characters: set it%5.")
+                .arg(layout.title, settingText(layout.required.value(0)), settings.value(layout.required.value(0)))
+                .arg(layout.requiredLength)
+                .arg(where);
         return false;
     }
 
@@ -540,7 +526,8 @@ bool write(const Layout& layout, const Settings& settings, const Period& period,
         }
         switch (layout.grain) {
         case Grain::Employee:
-            if (std::any_of(totals.begin(), totals.end(), [&](const auto& each) { return carried(layout, each.first); }) &&
+            if (std::any_of(totals.begin(), totals.end(),
+                            [&](const auto& each) { return carried(layout, each.first); }) &&
                 !writer.row(*worker, QDate(), nullptr, totals, refusal))
                 return false;
             break;
@@ -556,7 +543,7 @@ bool write(const Layout& layout, const Settings& settings, const Period& period,
                 for (const auto& [type, minutes] : ofDay) {
                     if (layout.clockDuration && minutes >= 24 * 60) {
                         *refusal = QStringLiteral("%1 holds at most 23:59 of one hour type a day; %2 has %3 on %4.")
-                                       .arg(layout.title, named(*worker), clockHours(minutes),
+                                       .arg(layout.title, named(*worker), ValueForms::showDuration(minutes),
                                             ValueForms::showDate(day.day));
                         return false;
                     }
@@ -589,7 +576,8 @@ bool loadSettings(Settings* settings, QString* error)
 {
     *settings = Settings();
     Query query;
-    if (!query.exec(QStringLiteral("SELECT name, value FROM settings WHERE name LIKE ?"), {QString(kPrefix + QLatin1Char('%'))})) {
+    if (!query.exec(QStringLiteral("SELECT name, value FROM settings WHERE name LIKE ?"),
+                    {QString(kPrefix + QLatin1Char('%'))})) {
         *error = query.error();
         return false;
     }
@@ -704,8 +692,8 @@ bool employeesWithHours(const Request& request, QStringList* ids, QString* error
              (request.site.isEmpty() ? QString() : QStringLiteral(" AND site = ?")),
          request.site.isEmpty() ? range : range + QVariantList{request.site}}};
     if (gConn.tables().contains(QStringLiteral("paid_time_off"), Qt::CaseInsensitive))
-        queries.append({QStringLiteral("SELECT DISTINCT emp_id FROM paid_time_off WHERE rsdate >= ? AND rsdate <= ?"),
-                        range});
+        queries.append(
+            {QStringLiteral("SELECT DISTINCT emp_id FROM paid_time_off WHERE rsdate >= ? AND rsdate <= ?"), range});
     for (const auto& [sql, binds] : queries) {
         Query query;
         if (!query.exec(sql, binds)) {
@@ -803,10 +791,11 @@ bool record(const Record& record, int rows, QString* error)
     if (!Database::fileInPlace(gConn, error))
         return false;
     Query query;
-    if (query.exec(QStringLiteral("INSERT INTO payroll_export (exported_at, from_date, to_date, layout, file, hour_rows) "
-                                  "VALUES (?, ?, ?, ?, ?, ?)"),
-                   {record.exportedAt, ValueForms::storeDate(record.from), ValueForms::storeDate(record.to),
-                    record.layout, record.file, QVariant(rows)}))
+    if (query.exec(
+            QStringLiteral("INSERT INTO payroll_export (exported_at, from_date, to_date, layout, file, hour_rows) "
+                           "VALUES (?, ?, ?, ?, ?, ?)"),
+            {record.exportedAt, ValueForms::storeDate(record.from), ValueForms::storeDate(record.to), record.layout,
+             record.file, QVariant(rows)}))
         return true;
     *error = query.error();
     return false;
@@ -858,27 +847,11 @@ Result exportTo(const Request& request, const Layout& layout, const QString& pat
         return Result::Failed;
     }
     if (!transaction.commit()) {
-        *why = QStringLiteral("%1 was written, but the export could not be recorded: %2").arg(path, transaction.error());
+        *why =
+            QStringLiteral("%1 was written, but the export could not be recorded: %2").arg(path, transaction.error());
         return Result::Failed;
     }
     return Result::Done;
-}
-
-bool createSchema(QSqlDatabase& db, QString* error)
-{
-    const StoreDriver& driver = StoreDrivers::of(db);
-    for (const QString& sql :
-         {QStringLiteral("ALTER TABLE Employee ADD COLUMN payroll_id TEXT COLLATE NOCASE"),
-          QStringLiteral("CREATE TABLE IF NOT EXISTS payroll_export (id INTEGER PRIMARY KEY, exported_at TEXT NOT NULL, "
-                         "from_date DATE NOT NULL, to_date DATE NOT NULL, layout TEXT NOT NULL, file TEXT, "
-                         "hour_rows INTEGER)")}) {
-        Query query(db);
-        if (!query.exec(driver.schemaSql(sql))) {
-            *error = query.error();
-            return false;
-        }
-    }
-    return true;
 }
 
 } // namespace PayrollExport

@@ -54,7 +54,7 @@ struct Period
 // types. Kept in the database's settings; a code not set is the layout's default.
 struct Settings
 {
-    QString layout;            // the layout the payroll window exports; empty until chosen
+    QString layout;                 // the layout the payroll window exports; empty until chosen
     QHash<QString, QString> values; // by setting name (kCompanyName, ..., codeName(...))
 
     QString value(const QString& name) const { return values.value(name); }
@@ -69,21 +69,21 @@ inline const QString kPaychexClient = QStringLiteral("paychex_client_id");
 
 // What a cell of a layout holds.
 enum class Value {
-    Text,          // the column's text as it stands
-    EmployeeId,    // the employee's ID
-    PayrollId,     // the payroll ID, or the employee ID when none is set
-    FileNumber,    // the payroll ID; an employee without one is refused
-    ServiceName,   // the payroll ID, or "Last, First" when none is set (QuickBooks' employee list)
+    Text,        // the column's text as it stands
+    EmployeeId,  // the employee's ID
+    PayrollId,   // the payroll ID, or the employee ID when none is set
+    FileNumber,  // the payroll ID; an employee without one is refused
+    ServiceName, // the payroll ID, or "Last, First" when none is set (QuickBooks' employee list)
     LastName,
     FirstName,
     PeriodStart,
     PeriodEnd,
     Day,
-    Code,          // the code of the row's hour type
-    Hours,         // the row's hours (decimal, or H:MM where the layout says so)
-    Setting,       // the setting named by the cell's text
-    HoursOf,       // the hours of the hour type named by the cell's text, in a row per employee
-    CodeOf,        // the code of that hour type when it has hours, in a row per employee
+    Code,    // the code of the row's hour type
+    Hours,   // the row's hours (decimal, or H:MM where the layout says so)
+    Setting, // the setting named by the cell's text
+    HoursOf, // the hours of the hour type named by the cell's text, in a row per employee
+    CodeOf,  // the code of that hour type when it has hours, in a row per employee
 };
 
 struct Cell
@@ -100,9 +100,9 @@ struct Column
 
 // How many rows an employee gets.
 enum class Grain {
-    EmployeeAndType,    // one per employee and hour type, for the whole period
-    DayAndType,         // one per employee, day and hour type
-    Employee,           // one per employee for the whole period, a column per hour type
+    EmployeeAndType, // one per employee and hour type, for the whole period
+    DayAndType,      // one per employee, day and hour type
+    Employee,        // one per employee for the whole period, a column per hour type
 };
 
 struct Layout
@@ -111,19 +111,19 @@ struct Layout
     QString title; // as people read it
     QString extension;
     Grain grain = Grain::EmployeeAndType;
-    bool tabs = false;             // tab-separated, nothing quoted (IIF); CSV otherwise
-    QList<QList<Cell>> preamble;   // lines before the header
-    QString headerMark;            // a first header field whose rows carry its text without the '!' (IIF)
+    bool tabs = false;           // tab-separated, nothing quoted (IIF); CSV otherwise
+    QList<QList<Cell>> preamble; // lines before the header
+    QString headerMark;          // a first header field whose rows carry its text without the '!' (IIF)
     QList<Column> columns;
     QString dateForm = QStringLiteral("yyyy-MM-dd");
-    bool clockDuration = false;    // H:MM instead of decimal hours
-    Value key = Value::PayrollId;  // how the service finds the employee; two the same are refused
-    QString codeGroup;             // where its codes are kept (layouts of one service share them); empty: none
-    QStringList defaultCodes;      // regular, overtime, double time, holiday
-    QStringList required;          // settings the file cannot do without
-    int requiredLength = 0;        // the first of them has exactly this many characters (ADP's company code)
-    bool kindIsCode = false;       // paid time off's code is its kind unless one is set
-    QString fileName;              // suggested name; %1 is the first required setting
+    bool clockDuration = false;   // H:MM instead of decimal hours
+    Value key = Value::PayrollId; // how the service finds the employee; two the same are refused
+    QString codeGroup;            // where its codes are kept (layouts of one service share them); empty: none
+    QStringList defaultCodes;     // regular, overtime, double time, holiday
+    QStringList required;         // settings the file cannot do without
+    int requiredLength = 0;       // the first of them has exactly this many characters (ADP's company code)
+    bool kindIsCode = false;      // paid time off's code is its kind unless one is set
+    QString fileName;             // suggested name; %1 is the first required setting
 };
 
 const QList<Layout>& layouts();
@@ -202,8 +202,5 @@ struct Outcome
 };
 enum class Result { Done, Refused, Failed };
 Result exportTo(const Request& request, const Layout& layout, const QString& path, Outcome* outcome, QString* why);
-
-// The table of the exports made (a schema migration), and the payroll ID of each employee.
-bool createSchema(QSqlDatabase& db, QString* error);
 
 } // namespace PayrollExport

@@ -1,6 +1,7 @@
 #include "core/payroll/payrollreports.h"
 
 #include "core/clock.h"
+#include "core/csv.h"
 #include "core/employees/employeerecord.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
@@ -11,28 +12,6 @@
 #include <optional>
 
 namespace Payroll {
-
-namespace {
-
-QString csvField(const QString& text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-} // namespace
-
-QString csvLine(const QStringList& fields)
-{
-    QStringList out;
-    for (const QString& field : fields)
-        out << csvField(field);
-    return out.join(QLatin1Char(',')) + QStringLiteral("\r\n");
-}
 
 QString textTable(const QList<Column>& columns, const QList<QStringList>& rows)
 {
@@ -95,7 +74,7 @@ void writeExports(const Spec& spec, const QList<TotalLine>& totals, const std::o
     QStringList header;
     for (const Column& column : spec.columns)
         header << column.header;
-    QString csv = csvLine(header);
+    QString csv = Csv::line(header);
     QList<QStringList> lines;
     for (const Row& row : report->rows) {
         QStringList fields;
@@ -105,14 +84,14 @@ void writeExports(const Spec& spec, const QList<TotalLine>& totals, const std::o
             fields << csvValue(value);
             shown << ValueForms::showValue(value);
         }
-        csv += csvLine(fields);
+        csv += Csv::line(fields);
         lines << shown;
     }
     for (const TotalLine& total : totals) {
         QStringList fields = {total.caption};
         for (int i = 1; i < spec.columns.size(); ++i)
             fields << total.cells.value(spec.columns[i].name);
-        csv += csvLine(fields);
+        csv += Csv::line(fields);
         lines << fields;
     }
     report->csv = csv;

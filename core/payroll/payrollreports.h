@@ -46,8 +46,6 @@ struct Column
     QString box; // the text box's name
 };
 
-// One CSV line (CR LF), fields quoted where they must be.
-QString csvLine(const QStringList& fields);
 // A plain text table under a heading line, every column as wide as its widest cell; numbers right-aligned.
 QString textTable(const QList<Column>& columns, const QList<QStringList>& rows);
 

@@ -512,69 +512,14 @@ bool removePaidTimeOff(const QString& empId, const QDate& day, const QString& ki
         error);
 }
 
-bool createSchema(QSqlDatabase& db, QString* error)
+ClosedPeriods::Outcome closePeriod(const QDate& through, QString* message)
 {
-    const StoreDriver& driver = StoreDrivers::of(db);
-    QStringList columns;
-    for (const QString& name : settingNames())
-        columns << name + QStringLiteral(" TEXT");
-    const Rules defaults;
-    QVariantList values;
-    QStringList names;
-    for (const auto& [name, value] : settings(defaults)) {
-        if (name == QLatin1String("exempt"))
-            continue;
-        names << name;
-        values << value;
+    Rules rules;
+    if (QString why; !load(&rules, &why)) {
+        *message = why;
+        return ClosedPeriods::Outcome::Failed;
     }
-    const QStringList statements = {
-        QStringLiteral("CREATE TABLE IF NOT EXISTS pay_rules (id INTEGER PRIMARY KEY, ") +
-            columns.join(QStringLiteral(", ")) + QLatin1Char(')'),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS holiday (id INTEGER PRIMARY KEY, day DATE NOT NULL UNIQUE, "
-                       "name TEXT COLLATE NOCASE)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS pay_exempt (id INTEGER PRIMARY KEY, emp_id TEXT NOT NULL UNIQUE)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS paid_time_off (id INTEGER PRIMARY KEY, emp_id TEXT NOT NULL, "
-                       "rsdate DATE NOT NULL, hours REAL NOT NULL, kind TEXT NOT NULL)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS paid_time_off_emp_id_rsdate ON paid_time_off(emp_id, rsdate)"),
-        // What each close was paid under: the rules as one text, and every employee's wages.
-        QStringLiteral("ALTER TABLE closed_period ADD COLUMN pay_rules TEXT"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS closed_period_wage (id INTEGER PRIMARY KEY, closed_through DATE "
-                       "NOT NULL, emp_id TEXT, reg_wage REAL, ot_wage REAL)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS closed_period_wage_through ON closed_period_wage(closed_through)"),
-        // The report work tables' columns for what the rules add: counted times, hour types, a row's item.
-        QStringLiteral("ALTER TABLE details ADD COLUMN caption TEXT"),
-        QStringLiteral("ALTER TABLE details ADD COLUMN counted_in TEXT"),
-        QStringLiteral("ALTER TABLE details ADD COLUMN counted_out TEXT"),
-        QStringLiteral("ALTER TABLE details ADD COLUMN double_time REAL"),
-        QStringLiteral("ALTER TABLE details ADD COLUMN holiday REAL"),
-        QStringLiteral("ALTER TABLE details ADD COLUMN pto REAL"),
-        QStringLiteral("ALTER TABLE summary ADD COLUMN double_time REAL"),
-        QStringLiteral("ALTER TABLE summary ADD COLUMN holiday REAL"),
-        QStringLiteral("ALTER TABLE summary ADD COLUMN pto REAL"),
-        QStringLiteral("ALTER TABLE summary ADD COLUMN dt_wage REAL"),
-        QStringLiteral("ALTER TABLE summary ADD COLUMN hol_wage REAL"),
-        QStringLiteral("ALTER TABLE summary ADD COLUMN dt_earnings REAL"),
-        QStringLiteral("ALTER TABLE summary ADD COLUMN hol_earnings REAL"),
-        QStringLiteral("ALTER TABLE summary ADD COLUMN pto_earnings REAL"),
-    };
-    for (const QString& statement : statements) {
-        Query query(db);
-        if (!query.exec(driver.schemaSql(statement)))
-            return fail(error, query.error());
-    }
-    // Periods closed before the rules existed were paid under the defaults, at the wages of today.
-    Query fill(db);
-    return exec(fill,
-                QStringLiteral("INSERT INTO pay_rules (") + names.join(QStringLiteral(", ")) +
-                    QStringLiteral(") VALUES (") +
-                    QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")) + QLatin1Char(')'),
-                values, error) &&
-           exec(fill, QStringLiteral("UPDATE closed_period SET pay_rules = ?"), {toText(defaults)}, error) &&
-           exec(fill,
-                QStringLiteral("INSERT INTO closed_period_wage (closed_through, emp_id, reg_wage, ot_wage) "
-                               "SELECT c.closed_through, e.emp_id, e.reg_wage, e.ot_wage FROM closed_period AS c, "
-                               "Employee AS e"),
-                {}, error);
+    return ClosedPeriods::close(through, toText(rules), message);
 }
 
 } // namespace Pay

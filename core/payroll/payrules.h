@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/audit/closedperiods.h"
+
 #include <QDate>
 #include <QHash>
 #include <QList>
@@ -107,10 +109,10 @@ bool readPaidTimeOff(const QString& empId, const QDate& from, const QDate& to, s
                      QString* error);
 // Adds an entry, or replaces the one of that employee, day and kind. Refused on a day of a closed pay period.
 bool setPaidTimeOff(const PaidTimeOff& entry, QString* error);
+// Closes every day up to and including the date under the rules in force (ClosedPeriods::close).
+ClosedPeriods::Outcome closePeriod(const QDate& through, QString* message);
+
 // Removes the employee's entries of the day (of one kind when kind is not empty). Refused as setPaidTimeOff.
 bool removePaidTimeOff(const QString& empId, const QDate& day, const QString& kind, QString* error);
-
-// The tables of the rules and the closes' copies of them (a schema migration).
-bool createSchema(QSqlDatabase& db, QString* error);
 
 } // namespace Pay

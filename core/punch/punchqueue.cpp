@@ -72,7 +72,8 @@ PunchQueue::PunchQueue(QObject* parent)
     m_thread->setObjectName(QStringLiteral("punch store"));
     m_store->moveToThread(m_thread);
     // The connection is closed on the thread that used it, before the thread ends.
-    connect(m_thread, &QThread::finished, m_store, [store = m_store] { store->close(); }, Qt::DirectConnection);
+    connect(
+        m_thread, &QThread::finished, m_store, [store = m_store] { store->close(); }, Qt::DirectConnection);
     m_thread->start();
     // Opened now, while the database is surely where gConn found it.
     QMetaObject::invokeMethod(

@@ -1,6 +1,5 @@
 #include "core/punch/punchrules.h"
 
-#include "core/audit/audittrail.h"
 #include "core/audit/closedperiods.h"
 #include "core/clock.h"
 #include "core/employees/employeerecord.h"
@@ -8,6 +7,7 @@
 #include "core/store/database.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
+#include "core/store/trailwriter.h"
 #include "core/valueforms.h"
 
 #include <array>
@@ -185,7 +185,7 @@ PunchResult recordForEmployee(const QSqlDatabase& db, const QString& id, const Q
                               bool* busy = nullptr, std::optional<QDate> closed = std::nullopt)
 {
     // A punch is the record itself, not a change to it: the trail leaves it out.
-    const AuditTrail::PunchWrites punching(db);
+    const TrailWriter::PunchWrites punching(db);
     PunchResult result;
     result.name = name;
     const QTime time = QTime(at.time().hour(), at.time().minute(), at.time().second());

@@ -1,11 +1,11 @@
 #include "core/store/database.h"
 
-#include "core/audit/audittrail.h"
 #include "core/datapaths.h"
 #include "core/store/migrations.h"
 #include "core/store/pgdriver.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
+#include "core/store/trailwriter.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -90,9 +90,7 @@ void fail(QString* error, const QString& text)
 // The database as messages name it: its file, or where it lives on a server.
 QString displayName(const QSqlDatabase& db)
 {
-    if (StoreDrivers::of(db).engine() == StoreDriver::Engine::PostgreSQL)
-        return Postgres::display({db.userName(), db.hostName(), db.port(), db.databaseName()});
-    return db.databaseName();
+    return StoreDrivers::of(db).displayName(db);
 }
 
 std::optional<qint64> schemaVersionOf(const QSqlDatabase& db, QString* error)
@@ -118,7 +116,7 @@ bool reopen(const QSqlDatabase& db, QString* why)
         connection.close();
         return false;
     }
-    if (QString trail; !AuditTrail::attach(connection, &trail))
+    if (QString trail; !TrailWriter::attach(connection, &trail))
         qWarning().noquote() << "The audit trail records this program's changes as made outside Qorvil:" << trail;
     driver.rememberFiles(connection);
     if (state)
@@ -205,6 +203,16 @@ QString defaultPath(Kind kind)
     return DataPaths::locate(kind);
 }
 
+bool exists(const QString& location)
+{
+    return StoreDrivers::forLocation(location).locationExists(location);
+}
+
+QStringList filesOf(const QString& location)
+{
+    return StoreDrivers::forLocation(location).locationFiles(location);
+}
+
 namespace {
 
 // A named connection to the database at the location, checked to be one the engine reads, and brought to the
@@ -288,7 +296,7 @@ void adopt(const QSqlDatabase& connection, Kind kind, const QString& path, OpenM
 {
     QSqlDatabase db = connection;
     // Without its own triggers the program's changes are still recorded, by the file's, as made outside Qorvil.
-    if (QString trail; !AuditTrail::attach(db, &trail))
+    if (QString trail; !TrailWriter::attach(db, &trail))
         qWarning().noquote() << "The audit trail records this program's changes as made outside Qorvil:" << trail;
     StoreDrivers::of(db).rememberFiles(db);
     OpenState& state = openStates()[db.connectionName()];
@@ -312,6 +320,15 @@ bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
     adopt(db, kind, path, mode);
     ++openings;
     return true;
+}
+
+bool openExisting(const QString& path, QString* error)
+{
+    if (!exists(path)) {
+        fail(error, QStringLiteral("no database at %1").arg(path));
+        return false;
+    }
+    return open(Kind::Server, path, error, OpenMode::ExistingOnly);
 }
 
 std::optional<Opening> opening()
@@ -381,6 +398,14 @@ QString refusal()
     return lastRefusal();
 }
 
+bool mayAnswerLater(const QString& location)
+{
+    const StoreDriver& driver = StoreDrivers::forLocation(location);
+    QString unused;
+    return driver.reconnects() && Postgres::parseLocation(location, &unused) &&
+           QSqlDatabase::isDriverAvailable(driver.qtDriver()) && refusal().isEmpty();
+}
+
 QString openFailure()
 {
     return lastOpenFailure();
@@ -404,7 +429,7 @@ bool ensureOpen(const QSqlDatabase& db, QString* error)
     if (db.isValid() && db.isOpen())
         return true;
     // Only a connection to a database server that went away is made again; a closed file stays closed.
-    if (!db.isValid() || StoreDrivers::of(db).engine() != StoreDriver::Engine::PostgreSQL ||
+    if (!db.isValid() || !StoreDrivers::of(db).reconnects() ||
         (db.connectionName() == kConnectionName && !stateOf(db))) {
         fail(error, QStringLiteral("The database is not open."));
         return false;

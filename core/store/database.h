@@ -19,6 +19,12 @@ enum class Kind { Server, Client };
 // The database file of each program when no option names one (see DataPaths::locate).
 QString defaultPath(Kind kind);
 
+// Whether there is a database at the location that a program can open without creating one: a file that exists,
+// or a database server's location (the server says whether it is there when connecting).
+bool exists(const QString& location);
+// The files that hold the database at the location, whether they exist yet or not (none for a server).
+QStringList filesOf(const QString& location);
+
 // How open treats a file that is missing something: a program that keeps the file creates and upgrades it;
 // one that only reads and reports takes a Qorvil file as it finds it and writes nothing but its own rows.
 enum class OpenMode { CreateOrUpgrade, ExistingOnly };
@@ -29,6 +35,10 @@ enum class OpenMode { CreateOrUpgrade, ExistingOnly };
 // would need an upgrade, and leaves the file's journal mode as it is.
 [[nodiscard]] bool open(Kind kind, const QString& path, QString* error = nullptr,
                         OpenMode mode = OpenMode::CreateOrUpgrade);
+
+// Opens gConn, ExistingOnly, on the server database a command reads: "no database at PATH" when nothing is
+// there, since opening would create it.
+[[nodiscard]] bool openExisting(const QString& path, QString* error);
 
 // A second connection of the program, by name, to another database (a copy's target): opened, checked and
 // brought to the schema as open() does, without the audit trail's program triggers or the shared connection's
@@ -58,6 +68,10 @@ void closeOwn(const QString& name);
 // Why the last open refused its file as not this program's or lacking something it needs, naming what
 // is missing; empty when it did not.
 QString refusal();
+
+// Whether a database the last open could not reach may answer later: a database server, named right and with
+// its driver installed, that was not reached (still starting, the network not up), where a file is there or not.
+bool mayAnswerLater(const QString& location);
 
 // Why the last open of gConn failed, naming the file ("Could not open FILE: REASON"); empty after a
 // successful open.

@@ -327,7 +327,7 @@ bool RecordSet::toStored(const QString& declaredType, const QVariant& value, QVa
         else if (const auto read = ValueForms::readDate(value.toString()))
             date = *read;
         if (!date.isValid())
-            return refuse(QStringLiteral("date"), QStringLiteral("MM/DD/YYYY"));
+            return refuse(QStringLiteral("date"), ValueForms::kDatePlaceholder);
         *stored = ValueForms::storeDate(date);
         return true;
     }

@@ -1,20 +1,22 @@
 #include "core/store/sqlitedriver.h"
 
 #include "core/store/sqlitestatement.h"
+#include "core/store/trailtriggers.h"
 
 #include <QByteArray>
 #include <QDebug>
+#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlResult>
 #include <QVariant>
 #include <cstring>
+#include <fcntl.h>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <sqlite3.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -641,12 +643,39 @@ public:
         return version;
     }
 
-    // The migrations are written in SQLite's words.
-    QString schemaSql(const QString& sql) const override { return sql; }
-    QStringList schemaPrelude() const override { return {}; }
+    bool schemaText(const SchemaSql& sql, QString* text, QString*) const override
+    {
+        *text = sql.sqlite;
+        return true;
+    }
 
-    // The program's triggers ask the program itself (defineFunction); there is nothing to keep in the session.
-    bool setSessionValue(const QSqlDatabase&, const QString&, const QString&, QString*) const override { return true; }
+    bool locationExists(const QString& location) const override { return QFileInfo(location).isFile(); }
+
+    // The file, its write-ahead log and shared index, and the rollback journal of a file not in WAL mode.
+    QStringList locationFiles(const QString& location) const override
+    {
+        QStringList files;
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            files << location + QLatin1String(suffix);
+        return files;
+    }
+
+    QString displayName(const QSqlDatabase& db) const override { return db.databaseName(); }
+    bool reconnects() const override { return false; }
+
+    bool installTrail(QSqlDatabase& db, const std::vector<TrailTable>& tables, QString* why) const override
+    {
+        return SqliteTrail::install(db, tables, why);
+    }
+
+    bool attachTrail(QSqlDatabase& db, const std::vector<TrailTable>& tables, const Function& who,
+                     QString* why) const override
+    {
+        return SqliteTrail::attach(db, tables, who, why);
+    }
+
+    // The program's triggers ask the program itself each time; there is nothing to keep in the session.
+    bool trailChanged(const QSqlDatabase&, const QString&, const Function&, QString*) const override { return true; }
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QSqlError;
 class QSqlQuery;
@@ -45,6 +46,27 @@ public:
     virtual double real(int column) const = 0;
     // Stored text as UTF-8 bytes, valid until the next step or reset.
     virtual QByteArrayView utf8(int column) const = 0;
+};
+
+// A schema statement, written once when both engines read it alike and once per engine where their words differ
+// (types, collations, keys): never made from the other's text.
+struct SchemaSql
+{
+    SchemaSql(const QString& both) : sqlite(both), postgresql(both), shared(true) {}
+    SchemaSql(const QString& sqlite, const QString& postgresql) : sqlite(sqlite), postgresql(postgresql) {}
+    QString sqlite;
+    QString postgresql;
+    bool shared = false;
+};
+
+// A table the audit trail follows: which of its columns name the employee and the day, and whether the values
+// of its changes are kept (never those of the administrator password).
+struct TrailTable
+{
+    QString table;
+    QString empColumn;
+    QString dayColumn;
+    bool keepsValues;
 };
 
 // What the store needs from a database engine beyond Qt SQL's common interface. Everything that talks to an
@@ -113,13 +135,28 @@ public:
 
     // A number that changes whenever the schema does, so it is checked again only then.
     virtual std::optional<qint64> schemaVersion(const QSqlDatabase& db, QString* why) const = 0;
-    // A schema statement as the migrations write it (SQLite's types and collations), in this engine's words;
-    // and what a new database needs before the first of them.
-    virtual QString schemaSql(const QString& sql) const = 0;
-    virtual QStringList schemaPrelude() const = 0;
-    // A value of the connection's session that the engine's own triggers read (who is changing, and why).
-    virtual bool setSessionValue(const QSqlDatabase& db, const QString& name, const QString& value,
-                                 QString* why) const = 0;
+    // A schema statement in this engine's words; false with the reason when it has none (a statement given once
+    // for both engines that carries words of the other). Empty text: nothing to run on this engine.
+    virtual bool schemaText(const SchemaSql& sql, QString* text, QString* why) const = 0;
+
+    // Whether there is a database at the location that can be opened without creating one (a server location
+    // always: the server says so when connecting), and the files that hold it (none on a server).
+    virtual bool locationExists(const QString& location) const = 0;
+    virtual QStringList locationFiles(const QString& location) const = 0;
+    // The database as messages name it: its file, or where it lives on a server (never with a password).
+    virtual QString displayName(const QSqlDatabase& db) const = 0;
+    // Whether a connection that closed is one to make again by itself (a server that went away).
+    virtual bool reconnects() const = 0;
+
+    // The audit trail's triggers, as the database keeps them: every change to the tables is recorded with who
+    // made it, in the same statement as the change. Changes by other tools are recorded as made outside Qorvil.
+    virtual bool installTrail(QSqlDatabase& db, const std::vector<TrailTable>& tables, QString* why) const = 0;
+    // This program's own recording on a connection: who is changing is asked of `who` (keys "on", "now",
+    // "administrator", "os_user", "host", "program", "paused").
+    virtual bool attachTrail(QSqlDatabase& db, const std::vector<TrailTable>& tables, const Function& who,
+                             QString* why) const = 0;
+    // An answer of `who` changed (the administrator logged in, punches began).
+    virtual bool trailChanged(const QSqlDatabase& db, const QString& key, const Function& who, QString* why) const = 0;
 };
 
 namespace StoreDrivers {

@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "core/store/query.h"
+#include "core/valueforms.h"
 #include "server/audit/audittrailmodel.h"
 #include "widgets/childwindows.h"
 #include "widgets/datebox.h"
@@ -181,14 +182,17 @@ void AuditTrailWindow::listShown()
     QHeaderView* header = m_list->horizontalHeader();
     int width = 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width();
     for (int column = 0; column < m_model->columnCount(); ++column) {
-        const int natural = std::max(static_cast<QAbstractItemView*>(m_list)->sizeHintForColumn(column), header->sectionSizeHint(column)) + 12;
+        const int natural = std::max(static_cast<QAbstractItemView*>(m_list)->sizeHintForColumn(column),
+                                     header->sectionSizeHint(column)) +
+                            12;
         if (column >= kValueColumns) {
             header->setSectionResizeMode(column, QHeaderView::Stretch);
             width += std::min(natural, 22 * letter);
             continue;
         }
         // Never narrower than its heading.
-        const int heading = header->fontMetrics().horizontalAdvance(m_model->headerData(column, Qt::Horizontal).toString());
+        const int heading =
+            header->fontMetrics().horizontalAdvance(m_model->headerData(column, Qt::Horizontal).toString());
         const int widest = std::max(kWidestInLetters[std::size_t(column)] * letter, heading + 16);
         m_list->setColumnWidth(column, kWidestInLetters[std::size_t(column)] > 0 ? std::min(natural, widest) : natural);
         width += m_list->columnWidth(column);

@@ -2,8 +2,8 @@
 
 #include "core/audit/closedperiods.h"
 #include "core/clock.h"
-#include "core/payroll/payrules.h"
 #include "core/payroll/payexceptions.h"
+#include "core/payroll/payrules.h"
 #include "core/valueforms.h"
 #include "server/payroll/exceptionswindow.h"
 #include "widgets/childwindows.h"
@@ -118,12 +118,12 @@ void ClosePeriodWindow::closePeriod()
     }
     if (!open.empty()) {
         const PayExceptions::Exception& first = open.front();
-        dialogs().ok(QStringLiteral("%1 cannot be closed yet: the shift of employee %2 that began on %3 (%4) is "
-                                    "still open, and its out punch belongs to that day. Close the days before it, "
-                                    "or close once the shift has ended.")
-                         .arg(ValueForms::showDate(first.day), first.empId, ValueForms::showDate(first.day),
-                              first.detail),
-                     QStringLiteral("Close Pay Period"), Dialogs::Icon::Exclamation);
+        dialogs().ok(
+            QStringLiteral("%1 cannot be closed yet: the shift of employee %2 that began on %3 (%4) is "
+                           "still open, and its out punch belongs to that day. Close the days before it, "
+                           "or close once the shift has ended.")
+                .arg(ValueForms::showDate(first.day), first.empId, ValueForms::showDate(first.day), first.detail),
+            QStringLiteral("Close Pay Period"), Dialogs::Icon::Exclamation);
         return;
     }
     // The days this close would close: those after the last close, up to the chosen one.
@@ -156,7 +156,7 @@ void ClosePeriodWindow::closePeriod()
         return;
     }
     QString message;
-    const ClosedPeriods::Outcome outcome = ClosedPeriods::close(through, &message);
+    const ClosedPeriods::Outcome outcome = Pay::closePeriod(through, &message);
     if (outcome != ClosedPeriods::Outcome::Done) {
         dialogs().ok(outcome == ClosedPeriods::Outcome::Refused
                          ? message

@@ -148,11 +148,11 @@ void ExceptionsWindow::showExceptions()
         item->setToolTip(1, e.name);
         item->setToolTip(5, e.detail);
     }
-    m_count->setText(m_found.empty() ? QStringLiteral("No exceptions: every time record of these days can be paid.")
-                     : m_found.size() == 1
-                         ? QStringLiteral("1 exception. Double-click it to correct the time record.")
-                         : QStringLiteral("%1 exceptions. Double-click one to correct its time record.")
-                               .arg(m_found.size()));
+    m_count->setText(
+        m_found.empty() ? QStringLiteral("No exceptions: every time record of these days can be paid.")
+        : m_found.size() == 1
+            ? QStringLiteral("1 exception. Double-click it to correct the time record.")
+            : QStringLiteral("%1 exceptions. Double-click one to correct its time record.").arg(m_found.size()));
 }
 
 void ExceptionsWindow::editRow(QTreeWidgetItem* item)

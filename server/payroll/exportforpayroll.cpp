@@ -62,14 +62,13 @@ QString run(const PayrollExport::Request& request)
                           before.file);
     const QString who = request.empIds.isEmpty() ? QStringLiteral("every employee with hours")
                                                  : QStringLiteral("%1 employee(s)").arg(request.empIds.size());
-    if (!notes.isEmpty() &&
-        !dialogs().yesNo(notes.join(QLatin1Char('\n')) + QStringLiteral("\n\nExport the hours of %1 all the same?").arg(who),
-                         kTitle, Dialogs::Icon::Question))
+    if (!notes.isEmpty() && !dialogs().yesNo(notes.join(QLatin1Char('\n')) +
+                                                 QStringLiteral("\n\nExport the hours of %1 all the same?").arg(who),
+                                             kTitle, Dialogs::Icon::Question))
         return QString();
 
-    const QString path = dialogs().saveFileName(
-        kTitle, QDir::home().filePath(suggestedName(*layout, settings)),
-        QStringLiteral("%1 (*.%2)").arg(layout->title, layout->extension));
+    const QString path = dialogs().saveFileName(kTitle, QDir::home().filePath(suggestedName(*layout, settings)),
+                                                QStringLiteral("%1 (*.%2)").arg(layout->title, layout->extension));
     if (path.isEmpty())
         return QString();
     if (ReportCommand::isDatabaseFile(path, gConn.databaseName())) {
@@ -94,7 +93,8 @@ QString run(const PayrollExport::Request& request)
                        .arg(path, layout->title);
     if (!outcome.written.warnings.isEmpty())
         done += QStringLiteral("\n\n") + outcome.written.warnings.join(QStringLiteral("\n"));
-    dialogs().ok(done, kTitle, outcome.written.warnings.isEmpty() ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation);
+    dialogs().ok(done, kTitle,
+                 outcome.written.warnings.isEmpty() ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation);
     return path;
 }
 

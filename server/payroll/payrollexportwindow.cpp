@@ -31,8 +31,8 @@ QList<CodeColumn> codeColumns()
 {
     QList<CodeColumn> columns;
     for (const PayrollExport::Layout& layout : PayrollExport::layouts()) {
-        if (layout.codeGroup.isEmpty() ||
-            std::any_of(columns.begin(), columns.end(), [&](const CodeColumn& c) { return c.group == layout.codeGroup; }))
+        if (layout.codeGroup.isEmpty() || std::any_of(columns.begin(), columns.end(),
+                                                      [&](const CodeColumn& c) { return c.group == layout.codeGroup; }))
             continue;
         columns.append({layout.codeGroup, layout.title.section(QLatin1Char(' '), 0, 0), &layout});
     }

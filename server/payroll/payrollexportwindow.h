@@ -28,6 +28,6 @@ private:
     QHash<QString, QLineEdit*> m_boxes; // by setting name
     QTableWidget* m_codes;
     QTableWidget* m_employees;
-    QStringList m_kinds;                 // kinds of paid time off the database has seen
-    QHash<int, QString> m_storedIds;     // payroll ID as read, by grid row
+    QStringList m_kinds;             // kinds of paid time off the database has seen
+    QHash<int, QString> m_storedIds; // payroll ID as read, by grid row
 };

@@ -120,8 +120,8 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     m_summary = new QPushButton(reportIcon(false), QStringLiteral("Summary Report"), frame2);
     m_summary->setObjectName(QStringLiteral("PushButton2"));
     m_summary->setGeometry(twips(720, 960, 2415, 495));
-    m_exceptions = new QPushButton(style()->standardIcon(QStyle::SP_MessageBoxWarning), QStringLiteral("Exceptions"),
-                                   frame2);
+    m_exceptions =
+        new QPushButton(style()->standardIcon(QStyle::SP_MessageBoxWarning), QStringLiteral("Exceptions"), frame2);
     m_exceptions->setObjectName(QStringLiteral("PushButton3"));
     m_exceptions->setGeometry(twips(720, 1560, 2415, 495));
     m_exceptions->setToolTip(QStringLiteral("Time records of these days that would be paid wrong, to correct first"));

@@ -43,7 +43,7 @@ QDateEdit* dateBox(const char* name, QWidget* parent)
     auto* box = new QDateEdit(parent);
     box->setObjectName(QLatin1String(name));
     box->setCalendarPopup(true);
-    box->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+    box->setDisplayFormat(ValueForms::kDateForm);
     return box;
 }
 

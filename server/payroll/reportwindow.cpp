@@ -88,9 +88,9 @@ ReportWindow::ReportWindow(QWidget* parent) : FormWindow(parent), m_printer(new 
     m_preview->setZoomMode(QPrintPreviewWidget::FitToWidth);
     auto standard = [this](QStyle::StandardPixmap pixmap) { return style()->standardIcon(pixmap); };
 
-    add(output, QStringLiteral("Print"), "document-print", Icons::print(), tr("Print..."),
-        [this] { print(); })
-        ->setShortcut(QKeySequence::Print);
+    add(output, QStringLiteral("Print"), "document-print", Icons::print(), tr("Print..."), [this] {
+        print();
+    })->setShortcut(QKeySequence::Print);
     add(output, QStringLiteral("ExportPdf"), "application-pdf", Icons::exportPdf(), tr("Export PDF..."),
         [this] { exportPdf(); });
     add(output, QStringLiteral("ExportCsv"), "text-csv", standard(QStyle::SP_FileDialogDetailedView),

@@ -128,7 +128,7 @@ void ClockWindow::showHours(const QString& id)
     // Hours that cannot be read leave the line empty; the punch itself is recorded either way.
     QString error;
     const std::optional<Pay::WorkedToNow> worked = Pay::workedToNow(id, now(), &error);
-    m_hours->setText(worked ? Pay::workedText(Pay::durationText(worked->todayMinutes),
-                                              Pay::durationText(worked->weekMinutes))
+    m_hours->setText(worked ? Pay::workedText(ValueForms::showDuration(worked->todayMinutes),
+                                              ValueForms::showDuration(worked->weekMinutes))
                             : QString());
 }

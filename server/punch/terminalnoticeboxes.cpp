@@ -70,10 +70,10 @@ void TerminalNoticeBoxes::socketError(int error, const QString& description)
 {
     // Each keyed terminal's failed read or handshake may end in an error: one box counts those of a spell.
     const int count = m_socketErrors.open ? m_socketErrors.count + 1 : 1;
-    const QString text = count == 1 ? socketErrorText(error, description)
-                                    : QString::number(count) +
-                                          QStringLiteral(" terminal connections failed. The latest: ") +
-                                          socketErrorText(error, description);
+    const QString text = count == 1
+                             ? socketErrorText(error, description)
+                             : QString::number(count) + QStringLiteral(" terminal connections failed. The latest: ") +
+                                   socketErrorText(error, description);
     show(m_socketErrors, text, QString(), Dialogs::Icon::None);
 }
 

@@ -101,7 +101,8 @@ const QList<Design>& designs()
         {Exceptions,
          QStringLiteral("Exceptions"),
          QStringLiteral("Exceptions"),
-         QStringLiteral("List the time records that would be paid wrong: missing punches, impossible or overlong pairs"),
+         QStringLiteral(
+             "List the time records that would be paid wrong: missing punches, impossible or overlong pairs"),
          {},
          QStringLiteral("dialog-warning")},
         {ClosePayPeriod,

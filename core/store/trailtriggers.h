@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/store/storedriver.h"
+#include "core/store/trailwriter.h"
+
+// The audit trail's triggers in each engine's words (the drivers' installTrail and attachTrail).
+namespace SqliteTrail {
+
+// The file's own triggers, which record a change made with another tool as made outside Qorvil.
+bool install(QSqlDatabase& db, const std::vector<TrailTable>& tables, QString* why);
+// Temporary triggers on the connection that ask the program through an SQL function who is changing, and the
+// mark before which the file's triggers stand aside.
+bool attach(QSqlDatabase& db, const std::vector<TrailTable>& tables, const StoreDriver::Function& who,
+            QString* why);
+
+} // namespace SqliteTrail
+
+namespace PgTrail {
+
+// One function of the database's own for every audited table; it reads who is changing from the session.
+bool install(QSqlDatabase& db, const std::vector<TrailTable>& tables, QString* why);
+// The session values the function reads, named qorvil.KEY.
+QStringList sessionKeys();
+
+} // namespace PgTrail
+
+namespace TrailSql {
+
+QString identifier(const QString& name);
+QString literal(const QString& text);
+bool exec(QSqlDatabase& db, const QString& sql, QString* why);
+
+} // namespace TrailSql
