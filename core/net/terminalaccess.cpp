@@ -242,6 +242,15 @@ bool readSettings(QHash<QString, QString>* values, QString* error)
 
 } // namespace
 
+bool readSiteKey(QString* key, QString* error)
+{
+    QHash<QString, QString> settings;
+    if (!readSettings(&settings, error))
+        return false;
+    *key = settings.value(Settings::kTerminalSiteKey);
+    return true;
+}
+
 std::optional<Rules> readRules(Operator who, QString* error)
 {
     QList<Allowed> entries;

@@ -159,6 +159,8 @@ void TerminalListener::readRules()
     std::optional<TerminalAccess::Rules> rules = TerminalAccess::readRules(m_operator, &error);
     if (!rules) {
         m_rulesError = error;
+        if (m_rulesCheck->interval() != kRulesRetryMs)
+            m_rulesCheck->setInterval(kRulesRetryMs);
         tellAccessProblem(
             m_rulesRead ? QCoreApplication::translate("TerminalListener",
                                                       "The allowed terminals could not be read (%1); the rules read "
@@ -171,6 +173,8 @@ void TerminalListener::readRules()
         return;
     }
     m_rulesError.clear();
+    if (m_rulesCheck->interval() != kRulesCheckMs)
+        m_rulesCheck->setInterval(kRulesCheckMs);
     QStringList unreadable = rules->allowed.unreadable();
     if (unreadable.size() > 5)
         unreadable = unreadable.mid(0, 5) << QStringLiteral("and %1 more").arg(unreadable.size() - 5);

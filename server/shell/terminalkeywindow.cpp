@@ -2,7 +2,6 @@
 
 #include "core/net/sitekey.h"
 #include "core/net/terminalaccess.h"
-#include "core/settings.h"
 #include "widgets/dialogs.h"
 #include "widgets/icons.h"
 
@@ -84,7 +83,12 @@ bool TerminalKeyWindow::load()
 {
     if (!requireDatabase())
         return false;
-    const QString stored = Settings::value(Settings::kTerminalSiteKey).value_or(QString());
+    // A key that cannot be read now is not replaced: a new one would shut out every encrypted terminal.
+    QString stored;
+    if (QString error; !TerminalAccess::readSiteKey(&stored, &error)) {
+        showReadFailed(QStringLiteral("The site key"), error);
+        return false;
+    }
     if (const auto key = SiteKey::parse(stored)) {
         m_key->setText(SiteKey::format(*key));
         m_status->setText(tr("Plain terminals are served too while \"Accept plain terminals\" is on "
