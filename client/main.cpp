@@ -2,6 +2,7 @@
 #include "core/datapaths.h"
 #include "core/store/database.h"
 #include "widgets/desktop.h"
+#include "widgets/language.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -16,7 +17,7 @@ int main(int argc, char* argv[])
     Desktop::allowHelpWithoutDisplay(argc, argv);
     QApplication app(argc, argv);
     // No display name: the desktop would add it to every box title, and titles are shown exactly as given.
-    QApplication::setApplicationName(QStringLiteral("Qorvil Client"));
+    QApplication::setApplicationName(QStringLiteral(QT_TRANSLATE_NOOP("Application", "Qorvil Client")));
     QApplication::setApplicationVersion(QStringLiteral(QORVIL_VERSION));
 
     QCommandLineParser parser;
@@ -59,9 +60,14 @@ int main(int argc, char* argv[])
     };
     for (const Switch& option : switches)
         parser.addOptions({option.on, option.off});
+    const QCommandLineOption language = Language::option();
+    parser.addOption(language);
     parser.addHelpOption();
     parser.addVersionOption();
     parser.process(app);
+    if (!Language::install(parser.value(language)))
+        std::fprintf(stderr, "qorvil-client: no translation for the language \"%s\"; the windows stay English\n",
+                     qPrintable(parser.value(language)));
 
     Desktop::applySkin(app);
     // A database that cannot be opened is reported by the window's load; the reason also goes to the log.

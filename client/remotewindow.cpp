@@ -11,6 +11,7 @@
 #include "widgets/punchstation.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -32,8 +33,12 @@ const QColor kInk(30, 60, 120);
 // The most the socket reads ahead of the window: with the decoder's bound, all a flood of replies can hold.
 constexpr qint64 kReadBufferBytes = qint64(64) * 1024;
 
-const QString kNotAKey = QStringLiteral("\"%1\" is not a site key. A key has 32 digits and letters a to f, as the "
-                                        "server's Terminal Key window shows it.");
+QString notAKey()
+{
+    return QCoreApplication::translate("RemoteWindow",
+                                       "\"%1\" is not a site key. A key has 32 digits and letters a to f, as the "
+                                       "server's Terminal Key window shows it.");
+}
 
 // A terminal screen with a keypad, the window's decorative picture.
 QPixmap terminalPicture(int size)
@@ -132,7 +137,7 @@ const RemoteWindow::Option RemoteWindow::kShowHours = {"show_hours", "Show hours
 RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), m_port(port)
 {
     setObjectName(QStringLiteral("Remote"));
-    setWindowTitle(QStringLiteral("Qorvil Client"));
+    setWindowTitle(tr("Qorvil Client"));
     setWindowIcon(QIcon(terminalPicture(32)));
 
     m_socket = new QSslSocket(this);
@@ -170,9 +175,9 @@ RemoteWindow::RemoteWindow(quint16 port, QWidget* parent) : FormWindow(parent), 
     connect(m_quiet, &QTimer::timeout, this, &RemoteWindow::serverQuiet);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &RemoteWindow::socketError);
 
-    m_connect = new QPushButton(connectPicture(), QStringLiteral("Connect to Server"), this);
+    m_connect = new QPushButton(connectPicture(), tr("Connect to Server"), this);
     m_connect->setObjectName(QStringLiteral("konek"));
-    m_close = new QPushButton(closePicture(), QStringLiteral("Close this Window"), this);
+    m_close = new QPushButton(closePicture(), tr("Close this Window"), this);
     m_close->setObjectName(QStringLiteral("PushButton1"));
     for (QPushButton* button : {m_connect, m_close}) {
         button->setIconSize(QSize(24, 24));
@@ -208,8 +213,8 @@ bool RemoteWindow::load()
     if (!requireDatabase())
         return false;
     if (!m_server.openWritable(QStringLiteral("server"), QStringLiteral("Select * from server"))) {
-        dialogs().ok(QStringLiteral("The server's address could not be read: ") + m_server.lastError(),
-                     QStringLiteral("Connection Failed"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The server's address could not be read: ") + m_server.lastError(), tr("Connection Failed"),
+                     Dialogs::Icon::Exclamation);
         return false;
     }
     m_server.moveFirst();
@@ -223,11 +228,11 @@ bool RemoteWindow::load()
         // A terminal given a key never falls back to a plain connection.
         const std::optional<QByteArray> key = SiteKey::parse(storedKey);
         if (!key) {
-            dialogs().ok(kNotAKey.arg(storedKey.left(64)) +
-                             QStringLiteral("\n\nThe terminal does not connect; enter the key again with Connect to "
-                                            "Server."),
-                         QStringLiteral("Connection Error"), Dialogs::Icon::Information);
-            setStatus(QStringLiteral("Not connected: the stored site key is not a key."));
+            dialogs().ok(notAKey().arg(storedKey.left(64)) +
+                             tr("\n\nThe terminal does not connect; enter the key again with Connect to "
+                                "Server."),
+                         tr("Connection Error"), Dialogs::Icon::Information);
+            setStatus(tr("Not connected: the stored site key is not a key."));
             return true;
         }
         m_siteKey = *key;
@@ -245,8 +250,7 @@ void RemoteWindow::startConnecting()
     m_hoursAsked = false;
     m_serverGivesHours = true; // the server may have been updated meanwhile
     m_inFlight = 0;
-    setStatus(m_wasConnecting ? QStringLiteral("Reconnecting...")
-                              : QStringLiteral("Connecting to %1...").arg(m_address));
+    setStatus(m_wasConnecting ? tr("Reconnecting...") : tr("Connecting to %1...").arg(m_address));
     m_wasConnecting = true;
     if (encrypts())
         m_socket->connectToHostEncrypted(m_address, m_port);
@@ -259,8 +263,7 @@ void RemoteWindow::connected()
 {
     m_connectTimer->stop();
     m_retryMs = kFirstRetryMs;
-    setStatus((m_socket->isEncrypted() ? QStringLiteral("Connected to %1, encrypted")
-                                       : QStringLiteral("Connected to %1, not encrypted"))
+    setStatus((m_socket->isEncrypted() ? tr("Connected to %1, encrypted") : tr("Connected to %1, not encrypted"))
                   .arg(m_address));
 }
 
@@ -270,20 +273,20 @@ void RemoteWindow::connectTimedOut()
     m_socket->abort();
     lost(text.section(QLatin1Char('\n'), 0, 0));
     if (!m_reconnect)
-        dialogs().ok(text, QStringLiteral("Connection Error"), Dialogs::Icon::Information);
+        dialogs().ok(text, tr("Connection Error"), Dialogs::Icon::Information);
 }
 
 void RemoteWindow::lost(const QString& why)
 {
     m_connectTimer->stop();
     if (!m_reconnect) {
-        setStatus(why.isEmpty() ? QStringLiteral("Not connected to %1").arg(m_address)
-                                : QStringLiteral("Not connected to %1 (%2)").arg(m_address, why));
+        setStatus(why.isEmpty() ? tr("Not connected to %1").arg(m_address)
+                                : tr("Not connected to %1 (%2)").arg(m_address, why));
         return;
     }
     if (m_retry->isActive()) // the same loss, told twice by the socket
         return;
-    setStatus(why.isEmpty() ? QStringLiteral("Reconnecting...") : QStringLiteral("Reconnecting... (%1)").arg(why));
+    setStatus(why.isEmpty() ? tr("Reconnecting...") : tr("Reconnecting... (%1)").arg(why));
     m_retry->start(m_retryMs);
     m_retryMs = std::min(m_retryMs * 2, kMostRetryMs);
 }
@@ -303,8 +306,8 @@ void RemoteWindow::sendId()
     if (m_socket->state() != QAbstractSocket::ConnectedState || (encrypts() && !m_socket->isEncrypted()) ||
         m_socket->write(Protocol::idToWire(m_id->text())) < 0) {
         // The ID stays in the box, so it can be sent again once the server is back.
-        dialogs().ok(QStringLiteral("Unable to Reach Server! Please Make Sure They're Connected."),
-                     QStringLiteral("Error In Connection"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("Unable to Reach Server! Please Make Sure They're Connected."), tr("Error In Connection"),
+                     Dialogs::Icon::Exclamation);
         return;
     }
     if (!m_id->text().isEmpty()) { // a blank line is no ID and gets no reply
@@ -359,12 +362,12 @@ void RemoteWindow::showReplies(const QList<Protocol::ServerReply>& replies)
             break;
         case Kind::SignedIn:
             m_name->setText(reply.name);
-            m_action->setText(QStringLiteral("Signed In at ") + ValueForms::showTime(now().time()));
+            m_action->setText(tr("Signed In at ") + ValueForms::showTime(now().time()));
             askForHours();
             break;
         case Kind::SignedOut:
             m_name->setText(reply.name);
-            m_action->setText(QStringLiteral("Signed Out at ") + ValueForms::showTime(now().time()));
+            m_action->setText(tr("Signed Out at ") + ValueForms::showTime(now().time()));
             askForHours();
             break;
         case Kind::Hours: // asked for by nobody
@@ -397,11 +400,9 @@ void RemoteWindow::showWaitingBoxes()
         const Protocol::ServerReply::Kind kind = m_waitingBoxes.front();
         m_waitingBoxes.pop_front();
         if (kind == Protocol::ServerReply::Kind::Accepted)
-            dialogs().ok(QStringLiteral("Connection Request Accepted"), QStringLiteral("Remote Connected"),
-                         Dialogs::Icon::Information);
+            dialogs().ok(tr("Connection Request Accepted"), tr("Remote Connected"), Dialogs::Icon::Information);
         else
-            dialogs().ok(QStringLiteral("No Record of That ID Found"), QStringLiteral("ID Not Found"),
-                         Dialogs::Icon::Information);
+            dialogs().ok(tr("No Record of That ID Found"), tr("ID Not Found"), Dialogs::Icon::Information);
     }
     m_showingBoxes = false;
 }
@@ -424,21 +425,21 @@ void RemoteWindow::socketError(QAbstractSocket::SocketError error)
     m_socket->abort();
     if (keyRefused) {
         // Told once: a terminal that reconnects meets the same refusal at every attempt.
-        lost(QStringLiteral("the server did not accept the site key"));
+        lost(tr("the server did not accept the site key"));
         if (!std::exchange(m_keyRefusalTold, true))
-            dialogs().ok(QStringLiteral("The server did not accept this terminal's site key (%1).\n\nEnter the key "
-                                        "the server's Terminal Key window shows with Connect to Server. The server "
-                                        "address stored in this terminal is %2 (port %3).")
+            dialogs().ok(tr("The server did not accept this terminal's site key (%1).\n\nEnter the key "
+                            "the server's Terminal Key window shows with Connect to Server. The server "
+                            "address stored in this terminal is %2 (port %3).")
                              .arg(description, m_address)
                              .arg(m_port),
-                         QStringLiteral("Connection Error"), Dialogs::Icon::Information);
+                         tr("Connection Error"), Dialogs::Icon::Information);
         return;
     }
     const QString text = socketErrorText(error, description, m_address, m_port);
     // A terminal that reconnects says why in its status line; a box at every attempt would bury it.
     lost(text.section(QLatin1Char('\n'), 0, 0));
     if (!m_reconnect)
-        dialogs().ok(text, QStringLiteral("Connection Error"), Dialogs::Icon::Information);
+        dialogs().ok(text, tr("Connection Error"), Dialogs::Icon::Information);
 }
 
 QString RemoteWindow::socketErrorText(QAbstractSocket::SocketError error, const QString& description,
@@ -447,11 +448,10 @@ QString RemoteWindow::socketErrorText(QAbstractSocket::SocketError error, const 
     // The system's own error number and text, as the operating system reports them; a name the resolver
     // does not know has no error number of its own.
     const int number = systemErrorNumber(error, description);
-    const QString what =
-        number > 0
-            ? QStringLiteral("Socket Error %1: %2").arg(number).arg(QString::fromLocal8Bit(std::strerror(number)))
-            : QStringLiteral("Socket Error: ") + description;
-    return what + QStringLiteral("\n\nThe server address stored in this terminal is %1 (port %2).")
+    const QString what = number > 0
+                             ? tr("Socket Error %1: %2").arg(number).arg(QString::fromLocal8Bit(std::strerror(number)))
+                             : tr("Socket Error: ") + description;
+    return what + tr("\n\nThe server address stored in this terminal is %1 (port %2).")
                       .arg(address.isEmpty() ? QStringLiteral("empty") : address)
                       .arg(port);
 }
@@ -464,8 +464,8 @@ int RemoteWindow::systemErrorNumber(QAbstractSocket::SocketError error, const QS
 void RemoteWindow::closeEvent(QCloseEvent* event)
 {
     // However the window is closed (its button, the frame, the desktop), the terminal asks first.
-    if (!dialogs().yesNo(QStringLiteral("Are You Sure to Exit Qorvil"),
-                         QStringLiteral("You're About to Close Qorvil Client"), Dialogs::Icon::Question)) {
+    if (!dialogs().yesNo(tr("Are You Sure to Exit Qorvil"), tr("You're About to Close Qorvil Client"),
+                         Dialogs::Icon::Question)) {
         event->ignore();
         return;
     }
@@ -476,21 +476,19 @@ void RemoteWindow::connectToServer()
 {
     // Blanks around a pasted address would only make the next start fail to connect.
     const QString address =
-        dialogs()
-            .input(QStringLiteral("Please Enter the Server's IP Address"), QStringLiteral("Connect to Remote Server"))
-            .trimmed();
+        dialogs().input(tr("Please Enter the Server's IP Address"), tr("Connect to Remote Server")).trimmed();
     if (address.isEmpty())
         return;
     // A new server may be another site's: its key is asked for with it.
     const QString keyText = dialogs()
                                 .input(QStringLiteral("Please Enter the Site Key from the server's Terminal Key "
                                                       "window (leave it empty for a server without one)"),
-                                       QStringLiteral("Connect to Remote Server"))
+                                       tr("Connect to Remote Server"))
                                 .trimmed();
     const std::optional<QByteArray> key = keyText.isEmpty() ? QByteArray() : SiteKey::parse(keyText);
     if (!key) {
-        dialogs().ok(kNotAKey.arg(keyText.left(64)) + QStringLiteral(" Nothing was changed."),
-                     QStringLiteral("Connect to Remote Server"), Dialogs::Icon::Exclamation);
+        dialogs().ok(notAKey().arg(keyText.left(64)) + tr(" Nothing was changed."), tr("Connect to Remote Server"),
+                     Dialogs::Icon::Exclamation);
         return;
     }
     m_server.moveFirst();
@@ -499,12 +497,11 @@ void RemoteWindow::connectToServer()
     m_server.setValue(QStringLiteral("ip"), address);
     m_server.setValue(QStringLiteral("site_key"), key->isEmpty() ? QVariant() : QVariant(SiteKey::format(*key)));
     if (!m_server.update()) {
-        dialogs().ok(QStringLiteral("The server's address could not be stored: ") + m_server.lastError(),
-                     QStringLiteral("Connect to Remote Server"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The server's address could not be stored: ") + m_server.lastError(),
+                     tr("Connect to Remote Server"), Dialogs::Icon::Exclamation);
         return;
     }
-    dialogs().ok(QStringLiteral("The System Needs to be Restarted"), QStringLiteral("Closing Client"),
-                 Dialogs::Icon::Information);
+    dialogs().ok(tr("The System Needs to be Restarted"), tr("Closing Client"), Dialogs::Icon::Information);
     Q_EMIT endRequested();
 }
 
@@ -512,7 +509,7 @@ bool RemoteWindow::storeSiteKey(const QString& text, QString* error)
 {
     const std::optional<QByteArray> key = text.trimmed().isEmpty() ? QByteArray() : SiteKey::parse(text);
     if (!key) {
-        *error = kNotAKey.arg(text.left(64));
+        *error = notAKey().arg(text.left(64));
         return false;
     }
     return storeInServerRow(QStringLiteral("site_key"), key->isEmpty() ? QVariant() : QVariant(SiteKey::format(*key)),

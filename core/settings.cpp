@@ -3,6 +3,8 @@
 #include "core/store/database.h"
 #include "core/store/query.h"
 
+#include <QCoreApplication>
+
 namespace Settings {
 
 std::optional<QString> value(const QString& name)
@@ -19,7 +21,7 @@ bool setValue(const QString& name, const QString& value, QString* error)
 {
     QString why;
     if (!Database::isOpen()) {
-        why = QStringLiteral("No database is open");
+        why = QCoreApplication::translate("Settings", "No database is open");
     } else if (Database::fileInPlace(gConn, &why)) {
         Query query;
         if (query.exec(QStringLiteral("INSERT INTO settings (name, value) VALUES (?, ?) "

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Builds the manual beside the server from manual.txt: help.hlp (a web page) and help.doc (a word-processor
 document in RTF, which LibreOffice, AbiWord and Word open). Run it after changing manual.txt and commit the
-outputs; the build copies them beside qorvil-server.
+outputs; the build copies them beside qorvil-server. A translated manual lies in a folder named after its
+language (es/manual.txt) and gives es/help.hlp and es/help.doc, which the Help menu opens in that language.
 
 manual.txt: "= Title", "== Heading", "- item", blank lines between paragraphs, *bold* and `code`."""
 import html
@@ -39,7 +40,7 @@ def inline_html(text):
     return re.sub(r"\*([^*]+)\*", r"<b>\1</b>", text)
 
 
-def to_html(text):
+def to_html(text, language="en"):
     out, title, in_list = [], "Manual", False
     for kind, body in blocks(text):
         if kind != "item" and in_list:
@@ -62,7 +63,7 @@ def to_html(text):
     style = ("body{font-family:Arial,Helvetica,sans-serif;max-width:46em;margin:2em auto;padding:0 1em;"
              "line-height:1.45;color:#1a1a1a}h1{color:#18346e}h2{color:#18346e;border-bottom:1px solid #ccd;"
              "padding-bottom:.2em;margin-top:1.6em}code{background:#f0f2f7;padding:0 .25em}")
-    return ("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+    return ("<!DOCTYPE html>\n<html lang=\"" + language + "\">\n<head>\n<meta charset=\"utf-8\">\n"
             f"<title>{html.escape(title)}</title>\n<style>{style}</style>\n</head>\n<body>\n"
             + "\n".join(out) + "\n</body>\n</html>\n")
 
@@ -104,9 +105,12 @@ def to_rtf(text):
 
 
 def main():
-    text = (HERE / "manual.txt").read_text(encoding="utf-8")
-    (HERE / "help.hlp").write_text(to_html(text), encoding="utf-8")
-    (HERE / "help.doc").write_text(to_rtf(text), encoding="ascii")
+    for manual in [HERE / "manual.txt"] + sorted(HERE.glob("*/manual.txt")):
+        folder = manual.parent
+        language = "en" if folder == HERE else folder.name
+        text = manual.read_text(encoding="utf-8")
+        (folder / "help.hlp").write_text(to_html(text, language), encoding="utf-8")
+        (folder / "help.doc").write_text(to_rtf(text), encoding="ascii")
 
 
 if __name__ == "__main__":

@@ -42,6 +42,8 @@ endfunction()
 install(TARGETS qorvil-server qorvil-report RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT server)
 install(FILES ${CMAKE_SOURCE_DIR}/docs/help.hlp ${CMAKE_SOURCE_DIR}/docs/help.doc
     DESTINATION ${CMAKE_INSTALL_DATADIR}/qorvil COMPONENT server)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/es/help.hlp ${CMAKE_SOURCE_DIR}/docs/es/help.doc
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/qorvil/es COMPONENT server)
 install(FILES ${generated}/qorvil-server.1.gz ${generated}/qorvil-report.1.gz
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT server)
 qorvil_desktop_files(server org.qorvil.server)

@@ -37,17 +37,8 @@ QString parse(const QCommandLineParser& parser, AuditTrail::Filter* filter)
 {
     if (!parser.positionalArguments().isEmpty())
         return QStringLiteral("unknown argument \"%1\"").arg(parser.positionalArguments().constFirst());
-    for (const char* name : {"from", "to"}) {
-        const QString option = QLatin1String(name);
-        if (!parser.isSet(option))
-            return QStringLiteral("both --from and --to are needed");
-        const std::optional<QDate> date = ValueForms::readDate(parser.value(option));
-        if (!date)
-            return QStringLiteral("--%1 \"%2\" is not a date (MM/DD/YYYY)").arg(option, parser.value(option));
-        (option == QLatin1String("from") ? filter->from : filter->to) = *date;
-    }
-    if (filter->from > filter->to)
-        return QStringLiteral("--from is after --to");
+    if (const QString days = ReportCommand::readDays(parser, &filter->from, &filter->to); !days.isEmpty())
+        return days;
     if (parser.isSet(QStringLiteral("employee")))
         filter->empId = parser.value(QStringLiteral("employee"));
     return QString();

@@ -48,17 +48,8 @@ QString parse(const QCommandLineParser& parser, PayExceptions::Request* request)
                 return QStringLiteral("Missing value after '--%1'.").arg(QLatin1String(name));
         }
     }
-    for (const char* name : {"from", "to"}) {
-        const QString option = QLatin1String(name);
-        if (!parser.isSet(option))
-            return QStringLiteral("both --from and --to are needed");
-        const std::optional<QDate> date = ValueForms::readDate(parser.value(option));
-        if (!date)
-            return QStringLiteral("--%1 \"%2\" is not a date (MM/DD/YYYY)").arg(option, parser.value(option));
-        (option == QLatin1String("from") ? request->from : request->to) = *date;
-    }
-    if (request->from > request->to)
-        return QStringLiteral("--from is after --to");
+    if (const QString days = ReportCommand::readDays(parser, &request->from, &request->to); !days.isEmpty())
+        return days;
     request->empIds = parser.values(QStringLiteral("employee"));
     QString why;
     const std::optional<QString> site = Sites::fromArguments(parser, Sites::option(), &why);

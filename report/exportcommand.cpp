@@ -57,17 +57,8 @@ QString parse(const QCommandLineParser& parser, PayrollExport::Request* request,
     if (!*layout)
         return QStringLiteral("--format \"%1\" is not a layout; give one of %2")
             .arg(format, PayrollExport::layoutNames().join(QStringLiteral(", ")));
-    for (const char* name : {"from", "to"}) {
-        const QString option = QLatin1String(name);
-        if (!parser.isSet(option))
-            return QStringLiteral("both --from and --to are needed");
-        const std::optional<QDate> date = ValueForms::readDate(parser.value(option));
-        if (!date)
-            return QStringLiteral("--%1 \"%2\" is not a date (MM/DD/YYYY)").arg(option, parser.value(option));
-        (option == QLatin1String("from") ? request->from : request->to) = *date;
-    }
-    if (request->from > request->to)
-        return QStringLiteral("--from is after --to");
+    if (const QString days = ReportCommand::readDays(parser, &request->from, &request->to); !days.isEmpty())
+        return days;
     if (parser.value(QStringLiteral("output")).isEmpty())
         return QStringLiteral("say where to write the file: --output FILE");
     request->empIds = parser.values(QStringLiteral("employee"));

@@ -2,9 +2,17 @@
 
 #include "core/valueforms.h"
 
+#include <QCoreApplication>
+
 namespace Payroll {
 
 namespace {
+
+// A heading the core keeps in English for the exports, on the page in the language of the program painting it.
+QString translated(const QString& english)
+{
+    return QCoreApplication::translate("Payroll", english.toUtf8().constData());
+}
 
 using Report::Control;
 using Report::ControlKind;
@@ -111,7 +119,7 @@ Report::Section ruleFooter(const QList<Column>& columns, const QList<TotalLine>&
     Report::Section footer{QStringLiteral("Section5"), 2382, {line(QStringLiteral("Line4"), 1728, 432, 7200)}};
     int top = 576;
     for (int i = 0; i < lines.size(); ++i, top += 432) {
-        footer.controls << label(QStringLiteral("Total%1").arg(i), 1296, top, 1728, lines[i].caption);
+        footer.controls << label(QStringLiteral("Total%1").arg(i), 1296, top, 1728, translated(lines[i].caption));
         for (const Column& column : columns) {
             if (!column.numeric || !lines[i].cells.contains(column.name))
                 continue;
@@ -134,22 +142,23 @@ Report::Layout detailLayout(const QList<Column>& columns)
 {
     Report::Layout layout;
     layout.name = QStringLiteral("Detail");
-    layout.title = QStringLiteral("Full Detail Report");
-    layout.reportHeader = {QStringLiteral("Section4"),
-                           3075,
-                           {
-                               shape(QStringLiteral("Shape1"), 288, 288, 4320, 720, false),
-                               label(QStringLiteral("Label1"), 432, 432, 4032, kDetailHeading, 15.75),
-                               label(QStringLiteral("Label2"), 288, 1296, 1008, QStringLiteral("Pay Period")),
-                               label(QStringLiteral("Label3"), 1728, 1296, 576, QStringLiteral("From")),
-                               label(QStringLiteral("Label5"), 2304, 1296, 864),
-                               label(QStringLiteral("Label4"), 3312, 1296, 285, QStringLiteral("To")),
-                               label(QStringLiteral("Label6"), 3744, 1296, 1020),
-                               label(QStringLiteral("Label7"), 288, 1584, 1005, QStringLiteral("Date")),
-                               label(QStringLiteral("Label8"), 1728, 1584, 1440),
-                               line(QStringLiteral("Line1"), 288, 2304, 8640),
-                               label(QStringLiteral("Label12"), 288, 2304, 1740, QStringLiteral("Name")),
-                           }};
+    layout.title = QCoreApplication::translate("Payroll", "Full Detail Report");
+    layout.reportHeader = {
+        QStringLiteral("Section4"),
+        3075,
+        {
+            shape(QStringLiteral("Shape1"), 288, 288, 4320, 720, false),
+            label(QStringLiteral("Label1"), 432, 432, 4032, translated(kDetailHeading), 15.75),
+            label(QStringLiteral("Label2"), 288, 1296, 1008, QCoreApplication::translate("Payroll", "Pay Period")),
+            label(QStringLiteral("Label3"), 1728, 1296, 576, QCoreApplication::translate("Payroll", "From")),
+            label(QStringLiteral("Label5"), 2304, 1296, 864),
+            label(QStringLiteral("Label4"), 3312, 1296, 285, QCoreApplication::translate("Payroll", "To")),
+            label(QStringLiteral("Label6"), 3744, 1296, 1020),
+            label(QStringLiteral("Label7"), 288, 1584, 1005, QCoreApplication::translate("Payroll", "Date")),
+            label(QStringLiteral("Label8"), 1728, 1584, 1440),
+            line(QStringLiteral("Line1"), 288, 2304, 8640),
+            label(QStringLiteral("Label12"), 288, 2304, 1740, QCoreApplication::translate("Payroll", "Name")),
+        }};
     // Each printed column is headed by its name, above its text box.
     const bool items = columns.size() > 1 && columns.at(1).name == QLatin1String("caption");
     if (items) // the item column takes the place of the name's heading
@@ -158,7 +167,7 @@ Report::Layout detailLayout(const QList<Column>& columns)
     for (const Column& column : columns)
         if (column.width > 0)
             layout.reportHeader.controls << label(column.box + QStringLiteral("Heading"), column.left, 2304,
-                                                  column.width, column.header);
+                                                  column.width, translated(column.header));
     layout.reportHeader.controls << line(QStringLiteral("Line2"), 288, 2592, 8640)
                                  << label(QStringLiteral("Label16"), 288, 2736, 3165);
     layout.pageHeader = {QStringLiteral("Section2"), 0, {}};
@@ -168,19 +177,23 @@ Report::Layout detailLayout(const QList<Column>& columns)
                            2382,
                            {
                                line(QStringLiteral("Line4"), 1728, 432, 7200),
-                               label(QStringLiteral("Label20"), 4032, 576, 1440, QStringLiteral("Work week totals")),
+                               label(QStringLiteral("Label20"), 4032, 576, 1440,
+                                     QCoreApplication::translate("Payroll", "Work week totals")),
                                label(QStringLiteral("Label17"), 6048, 576, 576),
                                label(QStringLiteral("Label18"), 6912, 576, 720),
                                label(QStringLiteral("Label19"), 8064, 576, 870),
-                               label(QStringLiteral("Label21"), 4032, 1008, 1440, QStringLiteral("Pay Period Hours")),
+                               label(QStringLiteral("Label21"), 4032, 1008, 1440,
+                                     QCoreApplication::translate("Payroll", "Pay Period Hours")),
                                label(QStringLiteral("Label23"), 6048, 1008, 585),
                                label(QStringLiteral("Label24"), 6912, 1008, 720),
                                label(QStringLiteral("Label25"), 8064, 1008, 864),
-                               label(QStringLiteral("Label22"), 4032, 1296, 1440, QStringLiteral("Wages Per Hour")),
+                               label(QStringLiteral("Label22"), 4032, 1296, 1440,
+                                     QCoreApplication::translate("Payroll", "Wages Per Hour")),
                                label(QStringLiteral("Label26"), 6048, 1296, 576),
                                label(QStringLiteral("Label27"), 6912, 1296, 720),
                                line(QStringLiteral("Line5"), 3600, 1728, 5340),
-                               label(QStringLiteral("Label28"), 4032, 1872, 1440, QStringLiteral("Total Earnings"), 9),
+                               label(QStringLiteral("Label28"), 4032, 1872, 1440,
+                                     QCoreApplication::translate("Payroll", "Total Earnings"), 9),
                                label(QStringLiteral("Label29"), 6048, 1872, 570),
                                label(QStringLiteral("Label30"), 6912, 1872, 720),
                                shape(QStringLiteral("Shape2"), 7920, 1872, 1008, 288, true),
@@ -201,26 +214,26 @@ Report::Layout summaryLayout(const QList<Column>& columns)
     const auto header = [&](const char* column) { return columnOf(columns, QLatin1String(column)).header; };
     Report::Layout layout;
     layout.name = QStringLiteral("Summary");
-    layout.title = QStringLiteral("Timesheet Report Summary");
+    layout.title = QCoreApplication::translate("Payroll", "Timesheet Report Summary");
     layout.reportHeader = {
         QStringLiteral("Section4"),
         2160,
         {
             shape(QStringLiteral("Shape1"), 288, 144, 4320, 720, false),
-            label(QStringLiteral("Label1"), 432, 288, 4035, kSummaryHeading, 14.25),
-            label(QStringLiteral("Label2"), 432, 1008, 1008, QStringLiteral("Pay Period")),
-            label(QStringLiteral("Label3"), 1584, 1008, 570, QStringLiteral("From")),
+            label(QStringLiteral("Label1"), 432, 288, 4035, translated(kSummaryHeading), 14.25),
+            label(QStringLiteral("Label2"), 432, 1008, 1008, QCoreApplication::translate("Payroll", "Pay Period")),
+            label(QStringLiteral("Label3"), 1584, 1008, 570, QCoreApplication::translate("Payroll", "From")),
             label(QStringLiteral("Label5"), 2160, 1008, 720),
-            label(QStringLiteral("Label4"), 3024, 1008, 300, QStringLiteral("To")),
+            label(QStringLiteral("Label4"), 3024, 1008, 300, QCoreApplication::translate("Payroll", "To")),
             label(QStringLiteral("Label6"), 3312, 1008, 1005),
-            label(QStringLiteral("Label7"), 432, 1296, 576, QStringLiteral("Date")),
+            label(QStringLiteral("Label7"), 432, 1296, 576, QCoreApplication::translate("Payroll", "Date")),
             label(QStringLiteral("Label8"), 1584, 1296, 864),
             line(QStringLiteral("Line1"), 288, 1872, 8640),
             // The band is a block of lines rather than one line of columns, so its headings are placed here.
-            label(QStringLiteral("Label9"), 288, 1872, 1740, header("emp_name")),
-            label(QStringLiteral("Label11"), 4752, 1872, 870, header("regular")),
-            label(QStringLiteral("Label12"), 6048, 1872, 855, header("ot")),
-            label(QStringLiteral("Label13"), 7344, 1872, 1155, header("work_hours")),
+            label(QStringLiteral("Label9"), 288, 1872, 1740, translated(header("emp_name"))),
+            label(QStringLiteral("Label11"), 4752, 1872, 870, translated(header("regular"))),
+            label(QStringLiteral("Label12"), 6048, 1872, 855, translated(header("ot"))),
+            label(QStringLiteral("Label13"), 7344, 1872, 1155, translated(header("work_hours"))),
             line(QStringLiteral("Line2"), 288, 2160, 8640),
         }};
     layout.pageHeader = {QStringLiteral("Section2"), 0, {}};
@@ -236,13 +249,17 @@ Report::Layout summaryLayout(const QList<Column>& columns)
     layout.detail = {QStringLiteral("Section1"),
                      2355,
                      {
-                         label(QStringLiteral("Label10"), 2880, 576, 1440, QStringLiteral("Work week totals")),
-                         label(QStringLiteral("Label14"), 2880, 1008, 1440, QStringLiteral("Pay Period Hours")),
+                         label(QStringLiteral("Label10"), 2880, 576, 1440,
+                               QCoreApplication::translate("Payroll", "Work week totals")),
+                         label(QStringLiteral("Label14"), 2880, 1008, 1440,
+                               QCoreApplication::translate("Payroll", "Pay Period Hours")),
                          periodBox(QStringLiteral("Text7"), QStringLiteral("regular")),
                          periodBox(QStringLiteral("Text8"), QStringLiteral("ot")),
-                         label(QStringLiteral("Label15"), 2880, 1296, 1440, QStringLiteral("Wages Per Hour")),
+                         label(QStringLiteral("Label15"), 2880, 1296, 1440,
+                               QCoreApplication::translate("Payroll", "Wages Per Hour")),
                          line(QStringLiteral("Line3"), 2736, 1584, 6195),
-                         label(QStringLiteral("Label16"), 2880, 1728, 1440, QStringLiteral("Total Earnings"), 9),
+                         label(QStringLiteral("Label16"), 2880, 1728, 1440,
+                               QCoreApplication::translate("Payroll", "Total Earnings"), 9),
                          shape(QStringLiteral("Shape2"), 7344, 1728, 1296, 288, true),
                          separator,
                      }};
@@ -255,13 +272,16 @@ Report::Layout summaryLayout(const QList<Column>& columns)
         });
         for (const Column& column : columns)
             if (column.numeric && column.top == 576)
-                layout.reportHeader.controls
-                    << label(column.box + QStringLiteral("Heading"), column.left, 1872, column.width, column.header);
+                layout.reportHeader.controls << label(column.box + QStringLiteral("Heading"), column.left, 1872,
+                                                      column.width, translated(column.header));
         layout.detail.controls = {
-            label(QStringLiteral("Label10"), 1296, 576, 1656, QStringLiteral("Pay Period Hours")),
-            label(QStringLiteral("Label15"), 1296, 1296, 1656, QStringLiteral("Wages Per Hour")),
+            label(QStringLiteral("Label10"), 1296, 576, 1656,
+                  QCoreApplication::translate("Payroll", "Pay Period Hours")),
+            label(QStringLiteral("Label15"), 1296, 1296, 1656,
+                  QCoreApplication::translate("Payroll", "Wages Per Hour")),
             line(QStringLiteral("Line3"), 1296, 1584, 7632),
-            label(QStringLiteral("Label16"), 1296, 1728, 1656, QStringLiteral("Total Earnings"), 9),
+            label(QStringLiteral("Label16"), 1296, 1728, 1656, QCoreApplication::translate("Payroll", "Total Earnings"),
+                  9),
             separator,
         };
     }

@@ -128,6 +128,22 @@ QString resolved(const QString& path)
 
 } // namespace
 
+QString readDays(const QCommandLineParser& parser, QDate* from, QDate* to)
+{
+    for (const char* name : {"from", "to"}) {
+        const QString option = QLatin1String(name);
+        if (!parser.isSet(option))
+            return QStringLiteral("both --from and --to are needed");
+        const std::optional<QDate> date = ValueForms::readDate(parser.value(option));
+        if (!date)
+            return QStringLiteral("--%1 \"%2\" is not a date (MM/DD/YYYY)").arg(option, parser.value(option));
+        *(option == QLatin1String("from") ? from : to) = *date;
+    }
+    if (*from > *to)
+        return QStringLiteral("--from is after --to");
+    return QString();
+}
+
 bool isDatabaseFile(const QString& output, const QString& database)
 {
     if (Database::filesOf(database).isEmpty())

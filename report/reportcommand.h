@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QDate>
 #include <QStringList>
 
+class QCommandLineParser;
 class QTextStream;
 
 // qorvil-report: the payroll reports from the command line, for accountants' scripts.
@@ -15,6 +17,10 @@ namespace ReportCommand {
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
 QString usage();
+
+// The days of a command's --from and --to, both needed, from not after to; empty when they are right, else what
+// is wrong with them.
+QString readDays(const QCommandLineParser& parser, QDate* from, QDate* to);
 
 // Whether writing an output file would replace the database or a file the engine keeps beside it.
 bool isDatabaseFile(const QString& output, const QString& database);

@@ -2,6 +2,7 @@
 
 #include "core/valueforms.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -164,7 +165,7 @@ void Renderer::paintSection(QPainter& painter, const Section& section, int top, 
         case ControlKind::TextBox: {
             QString text = controlText(control, row);
             if (control.pageNumber)
-                text = QStringLiteral("Page %1 of %2").arg(page + 1).arg(pageCount());
+                text = QCoreApplication::translate("Report", "Page %1 of %2").arg(page + 1).arg(pageCount());
             if (text.isEmpty())
                 break;
             QFont font = reportFont(control);

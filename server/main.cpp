@@ -3,6 +3,7 @@
 #include "core/sites/sites.h"
 #include "server/shell/startup.h"
 #include "widgets/desktop.h"
+#include "widgets/language.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -14,7 +15,7 @@ int main(int argc, char* argv[])
     Desktop::allowHelpWithoutDisplay(argc, argv);
     QApplication app(argc, argv);
     // No display name: the desktop would add it to every box title, and titles are shown exactly as given.
-    QApplication::setApplicationName(QStringLiteral("Qorvil Clock System"));
+    QApplication::setApplicationName(QStringLiteral(QT_TRANSLATE_NOOP("Application", "Qorvil Clock System")));
     QApplication::setApplicationVersion(QStringLiteral(QORVIL_VERSION));
 
     QCommandLineParser parser;
@@ -25,9 +26,14 @@ int main(int argc, char* argv[])
     const QCommandLineOption site = Sites::option();
     parser.addOption(database);
     parser.addOption(site);
+    const QCommandLineOption language = Language::option();
+    parser.addOption(language);
     parser.addHelpOption();
     parser.addVersionOption();
     parser.process(app);
+    if (!Language::install(parser.value(language)))
+        std::fprintf(stderr, "qorvil-server: no translation for the language \"%s\"; the windows stay English\n",
+                     qPrintable(parser.value(language)));
     QString why;
     const std::optional<QString> name = Sites::fromArguments(parser, site, &why);
     if (!name) {

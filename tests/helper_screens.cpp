@@ -25,6 +25,7 @@
 #include "widgets/childwindows.h"
 #include "widgets/desktop.h"
 #include "widgets/dialogs.h"
+#include "widgets/language.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -239,6 +240,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Qorvil Clock System"));
     Desktop::applySkin(app);
+    Language::install(QString()); // the system's, as the programs do: LANG=es_ES.UTF-8 scripts/screenshots
     const QStringList args = app.arguments().mid(1);
 
     MainWindow* main = nullptr;

@@ -537,12 +537,12 @@ private Q_SLOTS:
             QVERIFY(records() != before);
             return;
         }
-        QCOMPARE(m_dialogs->last().title, ClosedPeriods::kTitle);
+        QCOMPARE(m_dialogs->last().title, ClosedPeriods::title());
         QVERIFY2(m_dialogs->last().text.contains("through 02/27/2026 is closed"), qPrintable(m_dialogs->last().text));
         QCOMPARE(records(), before);
         QCOMPARE(trail(), QStringList());
         // Said first, before any question; the editor is not left editing a row it cannot store.
-        QCOMPARE(m_dialogs->boxes.constFirst().title, ClosedPeriods::kTitle);
+        QCOMPARE(m_dialogs->boxes.constFirst().title, ClosedPeriods::title());
         if (auto* editor = qobject_cast<TimesheetEditor*>(ChildWindows::find("AddTime"))) {
             QVERIFY(!editor->isEditing());
             // A closed day's row is shown read-only with a line naming the period.

@@ -548,6 +548,15 @@ private Q_SLOTS:
             auto* window = ChildWindows::open<TerminalKeyWindow>(QStringLiteral("TerminalKey"));
             return window ? window->findChild<QLineEdit*>("Text1")->text() : QString();
         };
+        // A key that cannot be read now is not replaced by a new one.
+        QVERIFY(TerminalAccess::setSiteKey(m_key, nullptr));
+        m_db->exec(QStringLiteral("ALTER TABLE settings RENAME TO settings_away"));
+        QCOMPARE(open(), QString());
+        QVERIFY(m_dialogs->last().text.startsWith(QStringLiteral("The site key could not be read")));
+        m_db->exec(QStringLiteral("ALTER TABLE settings_away RENAME TO settings"));
+        QCOMPARE(Settings::value(Settings::kTerminalSiteKey), m_key);
+        m_db->exec(QStringLiteral("DELETE FROM settings"));
+
         const QString first = open();
         QVERIFY2(SiteKey::parse(first), qPrintable(first));
         QCOMPARE(Settings::value(Settings::kTerminalSiteKey), first);

@@ -32,7 +32,10 @@ QMessageBox::Icon toQt(Dialogs::Icon icon)
 
 QString titleOrAppName(const QString& title)
 {
-    return title.isEmpty() ? QApplication::applicationDisplayName() : title;
+    // The program's name in the language in use (the name itself also names the user's data folder).
+    return title.isEmpty()
+               ? QCoreApplication::translate("Application", QApplication::applicationName().toUtf8().constData())
+               : title;
 }
 
 // The width a box needs for its whole title: window managers cut a title that does not fit ("Warning!
@@ -193,13 +196,13 @@ void showDatabaseNotOpen()
     QString why = Database::openFailure();
     if (why.isEmpty())
         why = Database::refusal();
-    dialogs().ok(QStringLiteral("Could not open database ...") +
+    dialogs().ok(QCoreApplication::translate("Dialogs", "Could not open database ...") +
                      (why.isEmpty() ? QString() : QStringLiteral("\n\n") + why),
-                 QStringLiteral("Connection Failed"), Dialogs::Icon::Exclamation);
+                 QCoreApplication::translate("Dialogs", "Connection Failed"), Dialogs::Icon::Exclamation);
 }
 
 void showReadFailed(const QString& what, const QString& why)
 {
-    dialogs().ok(what + QStringLiteral(" could not be read: ") + why, QStringLiteral("Connection Failed"),
-                 Dialogs::Icon::Exclamation);
+    dialogs().ok(QCoreApplication::translate("Dialogs", "%1 could not be read: %2").arg(what, why),
+                 QCoreApplication::translate("Dialogs", "Connection Failed"), Dialogs::Icon::Exclamation);
 }

@@ -2,6 +2,7 @@
 
 #include "widgets/clockdisplay.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -41,11 +42,11 @@ PunchStation::PunchStation(QWidget* window, const QPixmap& picture, const QList<
         display->setMinimumWidth(260);
     }
     auto* grid = new QGridLayout(frame);
-    grid->addWidget(caption(QStringLiteral("Employee ID"), "Label2", frame), 0, 0);
+    grid->addWidget(caption(QCoreApplication::translate("PunchStation", "Employee ID"), "Label2", frame), 0, 0);
     grid->addWidget(id, 0, 1);
-    grid->addWidget(caption(QStringLiteral("Name "), "Label3", frame), 1, 0);
+    grid->addWidget(caption(QCoreApplication::translate("PunchStation", "Name "), "Label3", frame), 1, 0);
     grid->addWidget(name, 1, 1);
-    grid->addWidget(caption(QStringLiteral("Action "), "Label4", frame), 2, 0);
+    grid->addWidget(caption(QCoreApplication::translate("PunchStation", "Action "), "Label4", frame), 2, 0);
     grid->addWidget(action, 2, 1);
 
     auto* top = new QHBoxLayout;

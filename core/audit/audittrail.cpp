@@ -6,6 +6,7 @@
 #include "core/store/query.h"
 #include "core/valueforms.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QSaveFile>
 
@@ -112,34 +113,49 @@ bool readAll(const Filter& filter, const std::function<bool(const Change&)>& tak
 
 QString describe(const Change& change)
 {
-    static const QHash<QString, QString> things = {
-        {QStringLiteral("timesheet"), QStringLiteral("Time record")},
-        {QStringLiteral("employee"), QStringLiteral("Employee record")},
-        {QStringLiteral("holiday"), QStringLiteral("Holiday")},
-        {QStringLiteral("paid_time_off"), QStringLiteral("Paid time off")},
+    // Whole phrases, so that each language words them its own way; an unknown table is named as stored.
+    static const QHash<QString, std::array<const char*, 3>> things = {
+        {QStringLiteral("timesheet"),
+         {QT_TRANSLATE_NOOP("AuditTrail", "Time record added"), QT_TRANSLATE_NOOP("AuditTrail", "Time record deleted"),
+          QT_TRANSLATE_NOOP("AuditTrail", "Time record changed")}},
+        {QStringLiteral("employee"),
+         {QT_TRANSLATE_NOOP("AuditTrail", "Employee record added"),
+          QT_TRANSLATE_NOOP("AuditTrail", "Employee record deleted"),
+          QT_TRANSLATE_NOOP("AuditTrail", "Employee record changed")}},
+        {QStringLiteral("holiday"),
+         {QT_TRANSLATE_NOOP("AuditTrail", "Holiday added"), QT_TRANSLATE_NOOP("AuditTrail", "Holiday deleted"),
+          QT_TRANSLATE_NOOP("AuditTrail", "Holiday changed")}},
+        {QStringLiteral("paid_time_off"),
+         {QT_TRANSLATE_NOOP("AuditTrail", "Paid time off added"),
+          QT_TRANSLATE_NOOP("AuditTrail", "Paid time off deleted"),
+          QT_TRANSLATE_NOOP("AuditTrail", "Paid time off changed")}},
     };
     const QString table = change.table.toLower();
     if (table == QLatin1String("admin"))
-        return change.action == QLatin1String("update")   ? QStringLiteral("Administrator password changed")
-               : change.action == QLatin1String("insert") ? QStringLiteral("Administrator password set")
-                                                          : QStringLiteral("Administrator password removed");
+        return change.action == QLatin1String("update")
+                   ? QCoreApplication::translate("AuditTrail", "Administrator password changed")
+               : change.action == QLatin1String("insert")
+                   ? QCoreApplication::translate("AuditTrail", "Administrator password set")
+                   : QCoreApplication::translate("AuditTrail", "Administrator password removed");
     if (table == QLatin1String("pay_rules"))
-        return QStringLiteral("Pay rules changed");
+        return QCoreApplication::translate("AuditTrail", "Pay rules changed");
     if (table == QLatin1String("payroll_export") && change.action == QLatin1String("insert"))
-        return QStringLiteral("Hours exported for payroll");
+        return QCoreApplication::translate("AuditTrail", "Hours exported for payroll");
     if (table == QLatin1String("pay_exempt"))
-        return change.action == QLatin1String("delete") ? QStringLiteral("Overtime paid again")
-                                                        : QStringLiteral("Exempt from overtime");
+        return change.action == QLatin1String("delete")
+                   ? QCoreApplication::translate("AuditTrail", "Overtime paid again")
+                   : QCoreApplication::translate("AuditTrail", "Exempt from overtime");
     if (table == QLatin1String("closed_period"))
-        return change.action == QLatin1String("insert")   ? QStringLiteral("Pay period closed")
-               : change.action == QLatin1String("delete") ? QStringLiteral("Pay period reopened")
-                                                          : QStringLiteral("Closed pay period changed");
-    const QString thing = things.value(table, change.table);
-    if (change.action == QLatin1String("insert"))
-        return thing + QStringLiteral(" added");
-    if (change.action == QLatin1String("delete"))
-        return thing + QStringLiteral(" deleted");
-    return thing + QStringLiteral(" changed");
+        return change.action == QLatin1String("insert") ? QCoreApplication::translate("AuditTrail", "Pay period closed")
+               : change.action == QLatin1String("delete")
+                   ? QCoreApplication::translate("AuditTrail", "Pay period reopened")
+                   : QCoreApplication::translate("AuditTrail", "Closed pay period changed");
+    const int action = change.action == QLatin1String("insert") ? 0 : change.action == QLatin1String("delete") ? 1 : 2;
+    if (const auto found = things.constFind(table); found != things.constEnd())
+        return QCoreApplication::translate("AuditTrail", (*found)[std::size_t(action)]);
+    return change.table + (action == 0   ? QStringLiteral(" added")
+                           : action == 1 ? QStringLiteral(" deleted")
+                                         : QStringLiteral(" changed"));
 }
 
 QString who(const Change& change)
@@ -159,41 +175,45 @@ QString who(const Change& change)
 QString caption(const Change& change, const QString& column)
 {
     static const QHash<QString, QString> captions = {
-        {QStringLiteral("in1"), QStringLiteral("In 1")},
-        {QStringLiteral("out1"), QStringLiteral("Out 1")},
-        {QStringLiteral("in2"), QStringLiteral("In 2")},
-        {QStringLiteral("out2"), QStringLiteral("Out 2")},
-        {QStringLiteral("in3"), QStringLiteral("In 3")},
-        {QStringLiteral("out3"), QStringLiteral("Out 3")},
-        {QStringLiteral("emp_id"), QStringLiteral("Employee ID")},
-        {QStringLiteral("emp_lname"), QStringLiteral("Last Name")},
-        {QStringLiteral("emp_fname"), QStringLiteral("First Name")},
-        {QStringLiteral("emp_mname"), QStringLiteral("Middle Name")},
-        {QStringLiteral("emp_sex"), QStringLiteral("Sex")},
-        {QStringLiteral("emp_dob"), QStringLiteral("Date of Birth")},
-        {QStringLiteral("emp_apt"), QStringLiteral("Appartment")},
-        {QStringLiteral("emp_address"), QStringLiteral("Address")},
-        {QStringLiteral("city"), QStringLiteral("City")},
-        {QStringLiteral("emp_state"), QStringLiteral("State")},
-        {QStringLiteral("zip"), QStringLiteral("Zip")},
-        {QStringLiteral("emp_home_phone"), QStringLiteral("Home Phone")},
-        {QStringLiteral("emp_work_phone"), QStringLiteral("Work Phone")},
-        {QStringLiteral("emp_cp"), QStringLiteral("Mobile Phone")},
-        {QStringLiteral("sss"), QStringLiteral("Social Security")},
-        {QStringLiteral("job_description"), QStringLiteral("Job Definition & Responsibilities")},
-        {QStringLiteral("reg_wage"), QStringLiteral("Regular Wage")},
-        {QStringLiteral("ot_wage"), QStringLiteral("Overtime Wage")},
-        {QStringLiteral("date_hired"), QStringLiteral("Date Hired")},
-        {QStringLiteral("status"), QStringLiteral("Current Status")},
-        {QStringLiteral("notes"), QStringLiteral("Notes")},
-        {QStringLiteral("closed_through"), QStringLiteral("Closed Through")},
+        {QStringLiteral("in1"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "In 1"))},
+        {QStringLiteral("out1"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Out 1"))},
+        {QStringLiteral("in2"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "In 2"))},
+        {QStringLiteral("out2"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Out 2"))},
+        {QStringLiteral("in3"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "In 3"))},
+        {QStringLiteral("out3"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Out 3"))},
+        {QStringLiteral("emp_id"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Employee ID"))},
+        {QStringLiteral("emp_lname"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Last Name"))},
+        {QStringLiteral("emp_fname"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "First Name"))},
+        {QStringLiteral("emp_mname"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Middle Name"))},
+        {QStringLiteral("emp_sex"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Sex"))},
+        {QStringLiteral("emp_dob"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Date of Birth"))},
+        {QStringLiteral("emp_apt"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Appartment"))},
+        {QStringLiteral("emp_address"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Address"))},
+        {QStringLiteral("city"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "City"))},
+        {QStringLiteral("emp_state"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "State"))},
+        {QStringLiteral("zip"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Zip"))},
+        {QStringLiteral("emp_home_phone"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Home Phone"))},
+        {QStringLiteral("emp_work_phone"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Work Phone"))},
+        {QStringLiteral("emp_cp"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Mobile Phone"))},
+        {QStringLiteral("sss"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Social Security"))},
+        {QStringLiteral("job_description"),
+         QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Job Definition & Responsibilities"))},
+        {QStringLiteral("reg_wage"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Regular Wage"))},
+        {QStringLiteral("ot_wage"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Overtime Wage"))},
+        {QStringLiteral("date_hired"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Date Hired"))},
+        {QStringLiteral("status"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Current Status"))},
+        {QStringLiteral("notes"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Notes"))},
+        {QStringLiteral("closed_through"), QStringLiteral(QT_TRANSLATE_NOOP("AuditTrail", "Closed Through"))},
     };
     const QString key = column.toLower();
     // The time record's date is its day; elsewhere the column is named as its window names it.
     if (key == QLatin1String("rsdate"))
-        return change.table.compare(QLatin1String("timesheet"), Qt::CaseInsensitive) == 0 ? QStringLiteral("Date")
-                                                                                          : column;
-    return captions.value(key, column);
+        return change.table.compare(QLatin1String("timesheet"), Qt::CaseInsensitive) == 0
+                   ? QCoreApplication::translate("AuditTrail", "Date")
+                   : column;
+    const auto found = captions.constFind(key);
+    return found == captions.constEnd() ? column
+                                        : QCoreApplication::translate("AuditTrail", found->toUtf8().constData());
 }
 
 QString shownValue(const QString& column, const QVariant& stored)
@@ -210,9 +230,14 @@ QString shownValue(const QString& column, const QVariant& stored)
 
 QStringList lineHeadings()
 {
-    return {QStringLiteral("When"),      QStringLiteral("Who"),      QStringLiteral("Employee ID"),
-            QStringLiteral("Day"),       QStringLiteral("Change"),   QStringLiteral("Field"),
-            QStringLiteral("Old Value"), QStringLiteral("New Value")};
+    return {QCoreApplication::translate("AuditTrail", "When"),
+            QCoreApplication::translate("AuditTrail", "Who"),
+            QCoreApplication::translate("AuditTrail", "Employee ID"),
+            QCoreApplication::translate("AuditTrail", "Day"),
+            QCoreApplication::translate("AuditTrail", "Change"),
+            QCoreApplication::translate("AuditTrail", "Field"),
+            QCoreApplication::translate("AuditTrail", "Old Value"),
+            QCoreApplication::translate("AuditTrail", "New Value")};
 }
 
 std::vector<QStringList> shownLines(const Change& change)

@@ -6,10 +6,16 @@
 #include "core/store/storedriver.h"
 #include "core/valueforms.h"
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 
 namespace ClosedPeriods {
+
+QString title()
+{
+    return QCoreApplication::translate("ClosedPeriods", "Pay Period Closed");
+}
 
 namespace {
 
@@ -55,20 +61,24 @@ bool isClosed(const QDate& day, QDate* through)
 
 QString refusal(const QDate& through)
 {
-    return QStringLiteral("The pay period through %1 is closed: time records of that day and the days before it "
-                          "cannot be added, changed or deleted.")
+    return QCoreApplication::translate(
+               "ClosedPeriods", "The pay period through %1 is closed: time records of that day and the days before it "
+                                "cannot be added, changed or deleted.")
         .arg(ValueForms::showDate(through));
 }
 
 Outcome close(const QDate& through, const QString& payRules, QString* message)
 {
     if (!through.isValid())
-        return refused(message, QStringLiteral("Choose the last day of the pay period to close."));
+        return refused(message,
+                       QCoreApplication::translate("ClosedPeriods", "Choose the last day of the pay period to close."));
     // Punches write today's row whatever happens, so today is never closed.
     if (through >= today())
-        return refused(message, QStringLiteral("Only days before today can be closed; punches still write today's "
-                                               "time records. Choose %1 or an earlier day.")
-                                    .arg(ValueForms::showDate(today().addDays(-1))));
+        return refused(message,
+                       QCoreApplication::translate("ClosedPeriods",
+                                                   "Only days before today can be closed; punches still write today's "
+                                                   "time records. Choose %1 or an earlier day.")
+                           .arg(ValueForms::showDate(today().addDays(-1))));
     Transaction transaction;
     if (!transaction.isActive())
         return failed(message, transaction.error());
@@ -78,8 +88,8 @@ Outcome close(const QDate& through, const QString& payRules, QString* message)
         return failed(message, why);
     if (current.isValid() && through <= current)
         return refused(
-            message,
-            QStringLiteral("Every day up to and including %1 is closed already.").arg(ValueForms::showDate(current)));
+            message, QCoreApplication::translate("ClosedPeriods", "Every day up to and including %1 is closed already.")
+                         .arg(ValueForms::showDate(current)));
     // The close keeps the rules and every employee's wages in force, so a reprint shows what was paid.
     Query insert;
     const QString day = ValueForms::storeDate(through);
@@ -92,7 +102,8 @@ Outcome close(const QDate& through, const QString& payRules, QString* message)
         return failed(message, insert.error());
     if (!transaction.commit())
         return failed(message, transaction.error());
-    *message = QStringLiteral("Every day up to and including %1 is closed.").arg(ValueForms::showDate(through));
+    *message = QCoreApplication::translate("ClosedPeriods", "Every day up to and including %1 is closed.")
+                   .arg(ValueForms::showDate(through));
     return Outcome::Done;
 }
 
@@ -103,7 +114,8 @@ Outcome reopen(const QString& password, QDate* through, QString* message)
         return failed(message, admin.error());
     const QVariant stored = admin.next() ? admin.value(0) : QVariant();
     if (!AdminPassword::matches(stored, password))
-        return refused(message, QStringLiteral("Incorrect administrator password. The pay period stays closed."));
+        return refused(message, QCoreApplication::translate(
+                                    "ClosedPeriods", "Incorrect administrator password. The pay period stays closed."));
 
     Transaction transaction;
     if (!transaction.isActive())
@@ -113,8 +125,9 @@ Outcome reopen(const QString& password, QDate* through, QString* message)
                                     "ORDER BY closed_through DESC, id DESC LIMIT 1")))
         return failed(message, latest.error());
     if (!latest.next())
-        return latest.error().isEmpty() ? refused(message, QStringLiteral("No pay period is closed."))
-                                        : failed(message, latest.error());
+        return latest.error().isEmpty()
+                   ? refused(message, QCoreApplication::translate("ClosedPeriods", "No pay period is closed."))
+                   : failed(message, latest.error());
     const QVariant id = latest.value(0);
     const QDate reopened = dayOf(latest.value(1));
     Query remove;
@@ -126,11 +139,14 @@ Outcome reopen(const QString& password, QDate* through, QString* message)
         return failed(message, why.isEmpty() ? remove.error() : why);
     if (!transaction.commit())
         return failed(message, transaction.error());
-    *message = through->isValid() ? QStringLiteral("The pay period through %1 is open again; every day up to and "
-                                                   "including %2 stays closed.")
-                                        .arg(ValueForms::showDate(reopened), ValueForms::showDate(*through))
-                                  : QStringLiteral("The pay period through %1 is open again; no day is closed.")
-                                        .arg(ValueForms::showDate(reopened));
+    *message =
+        through->isValid()
+            ? QCoreApplication::translate("ClosedPeriods",
+                                          "The pay period through %1 is open again; every day up to and "
+                                          "including %2 stays closed.")
+                  .arg(ValueForms::showDate(reopened), ValueForms::showDate(*through))
+            : QCoreApplication::translate("ClosedPeriods", "The pay period through %1 is open again; no day is closed.")
+                  .arg(ValueForms::showDate(reopened));
     return Outcome::Done;
 }
 

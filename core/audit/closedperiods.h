@@ -15,7 +15,7 @@
 namespace ClosedPeriods {
 
 // The title of the boxes that say a period is closed.
-inline const QString kTitle = QStringLiteral("Pay Period Closed");
+QString title();
 
 // The last closed day, or an invalid date when no day is closed; false with the reason when it cannot be read.
 bool closedThrough(QDate* through, QString* error, const QSqlDatabase& db = gConn);

@@ -3,6 +3,7 @@
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
 
+#include <QCoreApplication>
 #include <tuple>
 
 namespace EmployeeRecord {
@@ -41,7 +42,7 @@ QString inCaptions(QString error)
     };
     for (const auto& [column, caption] : captions)
         error.replace(QStringLiteral(" for %1.").arg(QLatin1String(column)),
-                      QStringLiteral(" for %1.").arg(QLatin1String(caption)));
+                      QCoreApplication::translate("EmployeeRecord", " for %1.").arg(QLatin1String(caption)));
     return error;
 }
 
@@ -50,9 +51,11 @@ QString inCaptions(QString error)
 // today's date.
 QString emptyNumberOrDate(const Fields& f)
 {
-    const QString date = QStringLiteral("a date such as 01/31/1990, or leave %1 in the box for today's date")
+    const QString date = QCoreApplication::translate(
+                             "EmployeeRecord", "a date such as 01/31/1990, or leave %1 in the box for today's date")
                              .arg(ValueForms::kDatePlaceholder);
-    const QString wage = QStringLiteral("a plain decimal number such as 12.50, or 0 for no wage");
+    const QString wage =
+        QCoreApplication::translate("EmployeeRecord", "a plain decimal number such as 12.50, or 0 for no wage");
     const std::tuple<const QString&, const char*, const QString&> boxes[] = {
         {f.birthDate, "Date of Birth", date},
         {f.regularWage, "Regular Wage", wage},
@@ -61,7 +64,8 @@ QString emptyNumberOrDate(const Fields& f)
     };
     for (const auto& [text, caption, form] : boxes) {
         if (text.trimmed().isEmpty())
-            return QStringLiteral("%1 is empty. Type it as %2.").arg(QLatin1String(caption), form);
+            return QCoreApplication::translate("EmployeeRecord", "%1 is empty. Type it as %2.")
+                .arg(QLatin1String(caption), form);
     }
     return QString();
 }
@@ -100,11 +104,11 @@ QString missingRequired(const Fields& fields)
 {
     // Only a box with no text at all counts as empty; blanks pass.
     if (fields.empId.isEmpty())
-        return QStringLiteral("Employee ID Empty");
+        return QCoreApplication::translate("EmployeeRecord", "Employee ID Empty");
     if (fields.lastName.isEmpty())
-        return QStringLiteral("Employee Last Name Empty");
+        return QCoreApplication::translate("EmployeeRecord", "Employee Last Name Empty");
     if (fields.firstName.isEmpty())
-        return QStringLiteral("Employee First Name Empty");
+        return QCoreApplication::translate("EmployeeRecord", "Employee First Name Empty");
     return QString();
 }
 
@@ -151,8 +155,9 @@ bool write(RecordSet& rs, const Fields& fields, Write mode, const QDate& today, 
 {
     if (mode == Write::Update && (rs.bof() || rs.eof())) {
         if (error)
-            *error = QStringLiteral("No employee is loaded, so there is nothing to update. "
-                                    "Find the employee with Search first.");
+            *error =
+                QCoreApplication::translate("EmployeeRecord", "No employee is loaded, so there is nothing to update. "
+                                                              "Find the employee with Search first.");
         return false;
     }
     if (const QString empty = emptyNumberOrDate(fields); !empty.isEmpty()) {

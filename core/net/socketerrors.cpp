@@ -1,5 +1,6 @@
 #include "core/net/socketerrors.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
 
@@ -39,8 +40,8 @@ int systemNumber(QAbstractSocket::SocketError error, const QString& description)
 QString text(int systemNumber, const QString& description)
 {
     if (systemNumber <= 0)
-        return QStringLiteral("Socket Error: ") + description;
-    return QStringLiteral("Socket Error %1: %2")
+        return QCoreApplication::translate("SocketErrors", "Socket Error: %1").arg(description);
+    return QCoreApplication::translate("SocketErrors", "Socket Error %1: %2")
         .arg(systemNumber)
         .arg(QString::fromLocal8Bit(std::strerror(systemNumber)));
 }

@@ -5,6 +5,7 @@
 #include "core/store/database.h"
 #include "core/store/query.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QRegularExpression>
 
@@ -12,8 +13,8 @@ namespace TerminalAccess {
 
 namespace {
 
-const QString kExamples =
-    QStringLiteral("Type an address such as 192.168.1.20 or 2001:db8::20, or a range such as 192.168.1.0/24.");
+const QString kExamples = QCoreApplication::translate(
+    "TerminalAccess", "Type an address such as 192.168.1.20 or 2001:db8::20, or a range such as 192.168.1.0/24.");
 
 // An IPv4 address written as IPv6 (::ffff:192.0.2.7) as plain IPv4; every other address as it is. Only the
 // mapped form counts: "::" is IPv6's every-address, not IPv4's 0.0.0.0.
@@ -50,7 +51,7 @@ std::optional<QString> normalize(const QString& text, QString* error)
         return std::nullopt;
     };
     if (typed.isEmpty())
-        return refuse(QStringLiteral("No address was typed."));
+        return refuse(QCoreApplication::translate("TerminalAccess", "No address was typed."));
     const qsizetype slash = typed.indexOf(QLatin1Char('/'));
     const QString addressPart = slash < 0 ? typed : typed.left(slash);
     // Shortened IPv4 forms ("10.1") and interface-scoped IPv6 addresses would match other hosts than the ones
@@ -60,11 +61,14 @@ std::optional<QString> normalize(const QString& text, QString* error)
     if (addressPart.contains(QLatin1Char('%')) ||
         (!addressPart.contains(QLatin1Char(':')) && !fullIPv4.match(addressPart).hasMatch()) ||
         !address.setAddress(addressPart))
-        return refuse(QStringLiteral("\"%1\" is not an IP address.").arg(addressPart.left(64)));
+        return refuse(
+            QCoreApplication::translate("TerminalAccess", "\"%1\" is not an IP address.").arg(addressPart.left(64)));
     if (leadingZero(addressPart))
-        return refuse(QStringLiteral("\"%1\" has a number with a leading zero, which some programs read as octal: "
-                                     "write it without the zero.")
-                          .arg(addressPart.left(64)));
+        return refuse(
+            QCoreApplication::translate("TerminalAccess",
+                                        "\"%1\" has a number with a leading zero, which some programs read as octal: "
+                                        "write it without the zero.")
+                .arg(addressPart.left(64)));
     address = plainIPv4(address);
     if (slash < 0)
         return address.toString();
@@ -76,7 +80,8 @@ std::optional<QString> normalize(const QString& text, QString* error)
                            ? QHostAddress::parseSubnet(address.toString() + QLatin1Char('/') + maskPart)
                            : qMakePair(QHostAddress(), -1);
     if (range.second < 0 || leadingZero(maskPart))
-        return refuse(QStringLiteral("\"/%1\" is not a range: write the number of leading bits, 0 to %2.")
+        return refuse(QCoreApplication::translate("TerminalAccess",
+                                                  "\"/%1\" is not a range: write the number of leading bits, 0 to %2.")
                           .arg(maskPart.left(64))
                           .arg(bits));
     return range.first.toString() + QLatin1Char('/') + QString::number(range.second);
@@ -87,10 +92,11 @@ QString warning(const QString& stored)
     const auto range = QHostAddress::parseSubnet(stored);
     if (range.second != 0)
         return QString();
-    return QStringLiteral("%1 takes in every %2 address: every terminal that can reach this computer, from any "
-                          "network, would be greeted as an allowed one.")
-        .arg(stored, range.first.protocol() == QAbstractSocket::IPv4Protocol ? QStringLiteral("IPv4")
-                                                                             : QStringLiteral("IPv6"));
+    return QCoreApplication::translate(
+               "TerminalAccess", "%1 takes in every %2 address: every terminal that can reach this computer, from any "
+                                 "network, would be greeted as an allowed one.")
+        .arg(stored,
+             range.first.protocol() == QAbstractSocket::IPv4Protocol ? QStringLiteral("IPv4") : QStringLiteral("IPv6"));
 }
 
 AllowedList::AllowedList(const QStringList& entries)
@@ -122,7 +128,7 @@ bool read(QList<Allowed>* entries, QString* error)
 {
     entries->clear();
     if (!Database::isOpen()) {
-        *error = QStringLiteral("No database is open");
+        *error = QCoreApplication::translate("TerminalAccess", "No database is open");
         return false;
     }
     Query query;
@@ -156,7 +162,7 @@ bool add(const Allowed& entry, QString* error)
         return false;
     }
     if (listed.value(0).toLongLong() > 0) {
-        *error = QStringLiteral("%1 is already in the list.").arg(*address);
+        *error = QCoreApplication::translate("TerminalAccess", "%1 is already in the list.").arg(*address);
         return false;
     }
     Query insert;
@@ -236,6 +242,15 @@ bool readSettings(QHash<QString, QString>* values, QString* error)
 
 } // namespace
 
+bool readSiteKey(QString* key, QString* error)
+{
+    QHash<QString, QString> settings;
+    if (!readSettings(&settings, error))
+        return false;
+    *key = settings.value(Settings::kTerminalSiteKey);
+    return true;
+}
+
 std::optional<Rules> readRules(Operator who, QString* error)
 {
     QList<Allowed> entries;
@@ -245,7 +260,9 @@ std::optional<Rules> readRules(Operator who, QString* error)
     QStringList addresses;
     for (const Allowed& entry : entries)
         addresses << entry.address;
-    const auto on = [&](const QString& setting) { return settings.value(setting, QStringLiteral("1")) != QLatin1String("0"); };
+    const auto on = [&](const QString& setting) {
+        return settings.value(setting, QStringLiteral("1")) != QLatin1String("0");
+    };
     Rules rules;
     rules.allowed = AllowedList(addresses);
     rules.acceptUnknown = who == Operator::Present ? on(Settings::kAcceptUnknownTerminals) : rules.allowed.isEmpty();

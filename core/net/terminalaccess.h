@@ -54,6 +54,8 @@ bool read(QList<Allowed>* entries, QString* error);
 // listed.
 bool add(const Allowed& entry, QString* error);
 bool remove(const QString& address, QString* error);
+// The site key as stored (empty when none was made); false, with the reason, when it cannot be read.
+bool readSiteKey(QString* key, QString* error);
 // Stores the site key (SiteKey's written form); terminals connected with another key are closed.
 bool setSiteKey(const QString& key, QString* error);
 

@@ -7,6 +7,7 @@
 #include "core/payroll/hourstonow.h"
 
 #include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -158,23 +159,32 @@ void TerminalListener::readRules()
     std::optional<TerminalAccess::Rules> rules = TerminalAccess::readRules(m_operator, &error);
     if (!rules) {
         m_rulesError = error;
-        tellAccessProblem(m_rulesRead ? QStringLiteral("The allowed terminals could not be read (%1); the rules read "
-                                                       "before still hold.")
-                                            .arg(error)
-                                      : QStringLiteral("The allowed terminals could not be read (%1); no terminal is "
-                                                       "served until they can be.")
-                                            .arg(error));
+        if (m_rulesCheck->interval() != kRulesRetryMs)
+            m_rulesCheck->setInterval(kRulesRetryMs);
+        tellAccessProblem(
+            m_rulesRead ? QCoreApplication::translate("TerminalListener",
+                                                      "The allowed terminals could not be read (%1); the rules read "
+                                                      "before still hold.")
+                              .arg(error)
+                        : QCoreApplication::translate("TerminalListener",
+                                                      "The allowed terminals could not be read (%1); no terminal is "
+                                                      "served until they can be.")
+                              .arg(error));
         return;
     }
     m_rulesError.clear();
+    if (m_rulesCheck->interval() != kRulesCheckMs)
+        m_rulesCheck->setInterval(kRulesCheckMs);
     QStringList unreadable = rules->allowed.unreadable();
     if (unreadable.size() > 5)
         unreadable = unreadable.mid(0, 5) << QStringLiteral("and %1 more").arg(unreadable.size() - 5);
-    tellAccessProblem(unreadable.isEmpty()
-                          ? QString()
-                          : QStringLiteral("Allowed terminals that cannot be read let no terminal in: %1. Remove them "
-                                           "in the Allowed Terminals window and add the addresses again.")
-                                .arg(unreadable.join(QStringLiteral(", "))));
+    tellAccessProblem(
+        unreadable.isEmpty()
+            ? QString()
+            : QCoreApplication::translate("TerminalListener",
+                                          "Allowed terminals that cannot be read let no terminal in: %1. Remove them "
+                                          "in the Allowed Terminals window and add the addresses again.")
+                  .arg(unreadable.join(QStringLiteral(", "))));
     const bool changed = !m_rulesRead || !(*rules == m_rules);
     m_rules = std::move(*rules);
     m_rulesRead = true;

@@ -53,6 +53,9 @@ public:
     static constexpr int kSniffMs = 150;
     static constexpr int kDefaultHandshakeMs = 5000;
     static constexpr int kRulesCheckMs = 2000;
+    // After a failed reading: a database server out of reach may hold the event loop up to its connect
+    // time-out on each try.
+    static constexpr int kRulesRetryMs = 30000;
 
     struct ConnectedTerminal
     {

@@ -2,6 +2,7 @@
 
 #include "core/payroll/paycomputation.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace Pay {
@@ -29,7 +30,7 @@ std::optional<WorkedToNow> workedToNow(const QString& empId, const QDateTime& no
 
 QString workedText(const QString& today, const QString& week)
 {
-    return QStringLiteral("Today %1, this week %2").arg(today, week);
+    return QCoreApplication::translate("Pay", "Today %1, this week %2").arg(today, week);
 }
 
 } // namespace Pay

@@ -8,6 +8,7 @@
 #include "core/store/query.h"
 #include "core/valueforms.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 namespace PayExceptions {
@@ -23,7 +24,9 @@ QString hoursText(qint64 secs)
 
 QString slotName(int slot)
 {
-    return (slot % 2 == 0 ? QStringLiteral("In ") : QStringLiteral("Out ")) + QString::number(slot / 2 + 1);
+    return (slot % 2 == 0 ? QCoreApplication::translate("PayExceptions", "In %1")
+                          : QCoreApplication::translate("PayExceptions", "Out %1"))
+        .arg(slot / 2 + 1);
 }
 
 const QList<Payroll::Column>& columns()
@@ -59,15 +62,15 @@ QString kindText(Kind kind)
 {
     switch (kind) {
     case Kind::MissingPunch:
-        return QStringLiteral("Missing punch");
+        return QCoreApplication::translate("PayExceptions", "Missing punch");
     case Kind::OutBeforeIn:
-        return QStringLiteral("Out before in");
+        return QCoreApplication::translate("PayExceptions", "Out before in");
     case Kind::NotATime:
-        return QStringLiteral("Not a time");
+        return QCoreApplication::translate("PayExceptions", "Not a time");
     case Kind::LongPair:
-        return QStringLiteral("Long pair");
+        return QCoreApplication::translate("PayExceptions", "Long pair");
     case Kind::EditorBlanks:
-        return QStringLiteral("Blank boxes stored as 00:00:00");
+        return QCoreApplication::translate("PayExceptions", "Blank boxes stored as 00:00:00");
     }
     return QString();
 }
@@ -92,7 +95,8 @@ void check(const Sheet& sheet, const Limits& limits, const QDateTime& now, std::
             if (!times[side].isValid()) {
                 readable = false;
                 add(pair, Kind::NotATime,
-                    QStringLiteral("%1 holds \"%2\"").arg(slotName(2 * pair - 2 + side), stored.toString()));
+                    QCoreApplication::translate("PayExceptions", "%1 holds \"%2\"")
+                        .arg(slotName(2 * pair - 2 + side), stored.toString()));
             }
         }
         if (!readable)
@@ -102,7 +106,8 @@ void check(const Sheet& sheet, const Limits& limits, const QDateTime& now, std::
         if (!in.isValid() && !out.isValid())
             continue;
         if (!in.isValid()) {
-            add(pair, Kind::MissingPunch, QStringLiteral("Out %1, no in").arg(ValueForms::showTime(out)));
+            add(pair, Kind::MissingPunch,
+                QCoreApplication::translate("PayExceptions", "Out %1, no in").arg(ValueForms::showTime(out)));
             continue;
         }
         const QDateTime started(sheet.day, in);
@@ -111,7 +116,8 @@ void check(const Sheet& sheet, const Limits& limits, const QDateTime& now, std::
             const bool over = sheet.day < now.date() && (limits.nightShiftHours <= 0 ||
                                                          started.secsTo(now) > qint64(limits.nightShiftHours * 3600));
             if (over)
-                add(pair, Kind::MissingPunch, QStringLiteral("In %1, no out").arg(ValueForms::showTime(in)));
+                add(pair, Kind::MissingPunch,
+                    QCoreApplication::translate("PayExceptions", "In %1, no out").arg(ValueForms::showTime(in)));
             continue;
         }
         // An out of 00:00:00 is the editor's old blank box, never a shift across midnight.
@@ -119,8 +125,8 @@ void check(const Sheet& sheet, const Limits& limits, const QDateTime& now, std::
             blankPairs << QString::number(pair);
             continue;
         }
-        const QString pairText =
-            QStringLiteral("In %1, out %2").arg(ValueForms::showTime(in), ValueForms::showTime(out));
+        const QString pairText = QCoreApplication::translate("PayExceptions", "In %1, out %2")
+                                     .arg(ValueForms::showTime(in), ValueForms::showTime(out));
         qint64 secs = in.secsTo(out);
         if (out < in) {
             if (limits.nightShiftHours <= 0) {
@@ -131,18 +137,23 @@ void check(const Sheet& sheet, const Limits& limits, const QDateTime& now, std::
             secs = started.secsTo(QDateTime(sheet.day.addDays(1), out));
             if (secs > qint64(limits.nightShiftHours * 3600)) {
                 add(pair, Kind::OutBeforeIn,
-                    pairText + QStringLiteral(": %1 hours across midnight, more than the %2 a night shift may last")
-                                   .arg(hoursText(secs), ValueForms::showValue(limits.nightShiftHours)));
+                    pairText +
+                        QCoreApplication::translate(
+                            "PayExceptions", ": %1 hours across midnight, more than the %2 a night shift may last")
+                            .arg(hoursText(secs), ValueForms::showValue(limits.nightShiftHours)));
                 continue;
             }
         }
         if (secs / 60 > qint64(limits.longPairHours * 60))
-            add(pair, Kind::LongPair, pairText + QStringLiteral(": %1 hours").arg(hoursText(secs)));
+            add(pair, Kind::LongPair,
+                pairText + QCoreApplication::translate("PayExceptions", ": %1 hours").arg(hoursText(secs)));
     }
     if (!blankPairs.isEmpty())
         add(0, Kind::EditorBlanks,
-            (blankPairs.size() == 1 ? QStringLiteral("Pair ") : QStringLiteral("Pairs ")) +
-                blankPairs.join(QStringLiteral(", ")) + QStringLiteral(" end at 00:00:00, where a box was left blank"));
+            (blankPairs.size() == 1
+                 ? QCoreApplication::translate("PayExceptions", "Pair %1 end at 00:00:00, where a box was left blank")
+                 : QCoreApplication::translate("PayExceptions", "Pairs %1 end at 00:00:00, where a box was left blank"))
+                .arg(blankPairs.join(QStringLiteral(", "))));
 }
 
 bool find(const Request& request, std::vector<Exception>* found, QString* error)
@@ -232,7 +243,8 @@ bool openShifts(const QDate& through, std::vector<Exception>* open, QString* err
             const QTime time = ValueForms::storedTime(rows.text(in));
             if (time.isValid() && day.isValid() && QDateTime(day, time).secsTo(at) <= window)
                 open->push_back({rows.text(0), QString(), day, pair, Kind::MissingPunch,
-                                 QStringLiteral("In %1, no out yet").arg(ValueForms::showTime(time))});
+                                 QCoreApplication::translate("PayExceptions", "In %1, no out yet")
+                                     .arg(ValueForms::showTime(time))});
         }
     }
     if (!rows.error().isEmpty()) {

@@ -8,6 +8,7 @@
 #include "core/store/storedriver.h"
 #include "core/valueforms.h"
 
+#include <QCoreApplication>
 #include <QMap>
 #include <QSaveFile>
 #include <algorithm>
@@ -43,14 +44,16 @@ const QStringList& typeNames()
 QString settingText(const QString& name)
 {
     static const QHash<QString, QString> texts = {
-        {kCompanyName, QStringLiteral("the company name as QuickBooks shows it")},
-        {kCompanyCreateTime, QStringLiteral("the company file's creation time")},
-        {kServiceItem, QStringLiteral("the service item")},
-        {kAdpCompany, QStringLiteral("the ADP company code (Co Code, 3 characters)")},
-        {kAdpBatch, QStringLiteral("the ADP batch ID")},
-        {kPaychexClient, QStringLiteral("the Paychex client ID")},
+        {kCompanyName, QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "the company name as QuickBooks shows it"))},
+        {kCompanyCreateTime, QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "the company file's creation time"))},
+        {kServiceItem, QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "the service item"))},
+        {kAdpCompany,
+         QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "the ADP company code (Co Code, 3 characters)"))},
+        {kAdpBatch, QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "the ADP batch ID"))},
+        {kPaychexClient, QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "the Paychex client ID"))},
     };
-    return texts.value(name, name);
+    const auto found = texts.constFind(name);
+    return found == texts.constEnd() ? name : QCoreApplication::translate("PayrollExport", found->toUtf8().constData());
 }
 
 // Hundredths of an hour, half up, from whole minutes; "8.50".
@@ -131,7 +134,8 @@ public:
                 out << Csv::field(field);
             } else if (field.contains(QLatin1Char('\t')) || field.contains(QLatin1Char('\n')) ||
                        field.contains(QLatin1Char('\r'))) {
-                *refusal = QStringLiteral("The %1 layout cannot hold a tab or a line break, as in \"%2\".")
+                *refusal = QCoreApplication::translate("PayrollExport",
+                                                       "The %1 layout cannot hold a tab or a line break, as in \"%2\".")
                                .arg(m_layout.title, QString(field).replace(QLatin1Char('\t'), QLatin1Char(' ')));
                 return false;
             } else {
@@ -228,7 +232,7 @@ const QList<Layout>& layouts()
 
         Layout generic;
         generic.name = QStringLiteral("generic");
-        generic.title = QStringLiteral("Generic hours by code (CSV)");
+        generic.title = QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "Generic hours by code (CSV)"));
         generic.extension = QStringLiteral("csv");
         generic.grain = Grain::EmployeeAndType;
         generic.columns = {
@@ -253,7 +257,7 @@ const QList<Layout>& layouts()
                                              QStringLiteral("Double Time Rate"), QStringLiteral("Holiday Rate")};
         Layout iif;
         iif.name = QStringLiteral("iif");
-        iif.title = QStringLiteral("QuickBooks Desktop timer activities (IIF)");
+        iif.title = QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "QuickBooks Desktop timer activities (IIF)"));
         iif.extension = QStringLiteral("iif");
         iif.grain = Grain::DayAndType;
         iif.tabs = true;
@@ -289,7 +293,7 @@ const QList<Layout>& layouts()
 
         Layout qbo;
         qbo.name = QStringLiteral("qbo");
-        qbo.title = QStringLiteral("QuickBooks Online timesheets (CSV)");
+        qbo.title = QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "QuickBooks Online timesheets (CSV)"));
         qbo.extension = QStringLiteral("csv");
         qbo.grain = Grain::DayAndType;
         qbo.columns = {
@@ -313,7 +317,7 @@ const QList<Layout>& layouts()
 
         Layout gusto;
         gusto.name = QStringLiteral("gusto");
-        gusto.title = QStringLiteral("Gusto hours (CSV)");
+        gusto.title = QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "Gusto hours (CSV)"));
         gusto.extension = QStringLiteral("csv");
         gusto.grain = Grain::Employee;
         gusto.columns = {
@@ -331,7 +335,7 @@ const QList<Layout>& layouts()
 
         Layout adp;
         adp.name = QStringLiteral("adp");
-        adp.title = QStringLiteral("ADP Workforce Now paydata (CSV)");
+        adp.title = QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "ADP Workforce Now paydata (CSV)"));
         adp.extension = QStringLiteral("csv");
         adp.grain = Grain::Employee;
         adp.columns = {
@@ -355,7 +359,7 @@ const QList<Layout>& layouts()
 
         Layout paychex;
         paychex.name = QStringLiteral("paychex");
-        paychex.title = QStringLiteral("Paychex Flex time import (CSV)");
+        paychex.title = QStringLiteral(QT_TRANSLATE_NOOP("PayrollExport", "Paychex Flex time import (CSV)"));
         paychex.extension = QStringLiteral("csv");
         paychex.grain = Grain::EmployeeAndType;
         paychex.columns = {
@@ -434,16 +438,18 @@ QString typeText(HourType type, const QString& kind)
 bool write(const Layout& layout, const Settings& settings, const Period& period, Written* written, QString* refusal)
 {
     *written = Written();
-    const QString where = QStringLiteral(" in Administrator > Payroll Export");
+    const QString where = QCoreApplication::translate("PayrollExport", " in Administrator > Payroll Export");
     for (const QString& name : layout.required) {
         if (settings.value(name).trimmed().isEmpty()) {
-            *refusal = QStringLiteral("The %1 layout needs %2: set it%3.").arg(layout.title, settingText(name), where);
+            *refusal = QCoreApplication::translate("PayrollExport", "The %1 layout needs %2: set it%3.")
+                           .arg(layout.title, settingText(name), where);
             return false;
         }
     }
     if (layout.requiredLength > 0 && settings.value(layout.required.value(0)).size() != layout.requiredLength) {
         *refusal =
-            QStringLiteral("The %1 layout needs %2; \"%3\" is not %4 characters: set it%5.")
+            QCoreApplication::translate("PayrollExport",
+                                        "The %1 layout needs %2; \"%3\" is not %4 characters: set it%5.")
                 .arg(layout.title, settingText(layout.required.value(0)), settings.value(layout.required.value(0)))
                 .arg(layout.requiredLength)
                 .arg(where);
@@ -465,7 +471,8 @@ bool write(const Layout& layout, const Settings& settings, const Period& period,
     QMap<QString, QStringList> keys;
     for (const auto& [worker, totals] : workers) {
         if (byName(layout.key) && !worker->found) {
-            *refusal = QStringLiteral("No employee record has the ID %1, so its hours cannot be named for %2.")
+            *refusal = QCoreApplication::translate(
+                           "PayrollExport", "No employee record has the ID %1, so its hours cannot be named for %2.")
                            .arg(worker->empId, layout.title);
             return false;
         }
@@ -476,7 +483,8 @@ bool write(const Layout& layout, const Settings& settings, const Period& period,
             keys[key.toCaseFolded()] << named(*worker);
     }
     if (!missing.isEmpty()) {
-        *refusal = QStringLiteral("%1 needs each employee's file number as the payroll ID; set it%2 for: %3.")
+        *refusal = QCoreApplication::translate(
+                       "PayrollExport", "%1 needs each employee's file number as the payroll ID; set it%2 for: %3.")
                        .arg(layout.title, where, missing.join(QStringLiteral(", ")));
         return false;
     }
@@ -519,7 +527,7 @@ bool write(const Layout& layout, const Settings& settings, const Period& period,
                                          .arg(layout.title, typeText(type.type, type.kind).toLower(),
                                               decimalHours(minutes), named(*worker));
             } else if (layout.grain != Grain::Employee && codeOf(layout, settings, type.type, type.kind).isEmpty()) {
-                *refusal = QStringLiteral("Set the code of %1 for %2%3.")
+                *refusal = QCoreApplication::translate("PayrollExport", "Set the code of %1 for %2%3.")
                                .arg(typeText(type.type, type.kind).toLower(), layout.title, where);
                 return false;
             }
@@ -542,9 +550,11 @@ bool write(const Layout& layout, const Settings& settings, const Period& period,
                 const Totals ofDay = totalsOf(day.hours);
                 for (const auto& [type, minutes] : ofDay) {
                     if (layout.clockDuration && minutes >= 24 * 60) {
-                        *refusal = QStringLiteral("%1 holds at most 23:59 of one hour type a day; %2 has %3 on %4.")
-                                       .arg(layout.title, named(*worker), ValueForms::showDuration(minutes),
-                                            ValueForms::showDate(day.day));
+                        *refusal =
+                            QCoreApplication::translate(
+                                "PayrollExport", "%1 holds at most 23:59 of one hour type a day; %2 has %3 on %4.")
+                                .arg(layout.title, named(*worker), ValueForms::showDuration(minutes),
+                                     ValueForms::showDate(day.day));
                         return false;
                     }
                     if (!writer.row(*worker, day.day, &type, ofDay, refusal))
@@ -843,12 +853,12 @@ Result exportTo(const Request& request, const Layout& layout, const QString& pat
         return Result::Failed;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(outcome->written.text.toUtf8()) < 0 || !file.commit()) {
-        *why = QStringLiteral("could not write %1: %2").arg(path, file.errorString());
+        *why = QCoreApplication::translate("PayrollExport", "could not write %1: %2").arg(path, file.errorString());
         return Result::Failed;
     }
     if (!transaction.commit()) {
-        *why =
-            QStringLiteral("%1 was written, but the export could not be recorded: %2").arg(path, transaction.error());
+        *why = QCoreApplication::translate("PayrollExport", "%1 was written, but the export could not be recorded: %2")
+                   .arg(path, transaction.error());
         return Result::Failed;
     }
     return Result::Done;

@@ -204,16 +204,20 @@ struct TypeColumn
 const QList<TypeColumn>& typeColumns()
 {
     static const QList<TypeColumn> columns = {
-        {Pay::HourType::Regular, QStringLiteral("regular"), QStringLiteral("regular"), QStringLiteral("Regular"),
-         QStringLiteral("wage"), QStringLiteral("reg_earnings")},
-        {Pay::HourType::Overtime, QStringLiteral("rsot"), QStringLiteral("ot"), QStringLiteral("Overtime"),
-         QStringLiteral("ot_wage"), QStringLiteral("ot_earnings")},
+        {Pay::HourType::Regular, QStringLiteral("regular"), QStringLiteral("regular"),
+         QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Regular")), QStringLiteral("wage"),
+         QStringLiteral("reg_earnings")},
+        {Pay::HourType::Overtime, QStringLiteral("rsot"), QStringLiteral("ot"),
+         QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Overtime")), QStringLiteral("ot_wage"),
+         QStringLiteral("ot_earnings")},
         {Pay::HourType::DoubleTime, QStringLiteral("double_time"), QStringLiteral("double_time"),
-         QStringLiteral("Double Time"), QStringLiteral("dt_wage"), QStringLiteral("dt_earnings")},
-        {Pay::HourType::Holiday, QStringLiteral("holiday"), QStringLiteral("holiday"), QStringLiteral("Holiday"),
-         QStringLiteral("hol_wage"), QStringLiteral("hol_earnings")},
-        {Pay::HourType::PaidTimeOff, QStringLiteral("pto"), QStringLiteral("pto"), QStringLiteral("Paid Time Off"),
-         QString(), QStringLiteral("pto_earnings")},
+         QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Double Time")), QStringLiteral("dt_wage"),
+         QStringLiteral("dt_earnings")},
+        {Pay::HourType::Holiday, QStringLiteral("holiday"), QStringLiteral("holiday"),
+         QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Holiday")), QStringLiteral("hol_wage"),
+         QStringLiteral("hol_earnings")},
+        {Pay::HourType::PaidTimeOff, QStringLiteral("pto"), QStringLiteral("pto"),
+         QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Paid Time Off")), QString(), QStringLiteral("pto_earnings")},
     };
     return columns;
 }
@@ -307,13 +311,13 @@ QList<TotalLine> detailTotals(const DetailReport& report)
 {
     const auto known = [&](double value) { return report.employeeFound ? number(value) : QString(); };
     return {
-        {QStringLiteral("Pay Period Hours"),
+        {QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Pay Period Hours")),
          {{QStringLiteral("regular"), number(report.totals.regular)},
           {QStringLiteral("rsot"), number(report.totals.overtime)},
           {QStringLiteral("work_hours"), number(report.totals.work)}}},
-        {QStringLiteral("Wages Per Hour"),
+        {QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Wages Per Hour")),
          {{QStringLiteral("regular"), known(report.regWage)}, {QStringLiteral("rsot"), known(report.otWage)}}},
-        {QStringLiteral("Total Earnings"),
+        {QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Total Earnings")),
          {{QStringLiteral("regular"), known(report.earnings.regular)},
           {QStringLiteral("rsot"), known(report.earnings.overtime)},
           {QStringLiteral("work_hours"), number(report.earnings.total)}}},
@@ -325,13 +329,20 @@ QList<TotalLine> detailTotals(const DetailReport& report)
 const QList<Column>& detailColumns()
 {
     static const QList<Column> columns = {
-        {QStringLiteral("emp_id"), QStringLiteral("Employee ID"), 0, 0, 0, false, QString()},
-        {QStringLiteral("rsdate"), QStringLiteral("Date"), 2160, 0, 864, false, QStringLiteral("rsDate")},
-        {QStringLiteral("in1"), QStringLiteral("Time In"), 3312, 0, 1152, false, QStringLiteral("Text1")},
-        {QStringLiteral("out1"), QStringLiteral("Time Out"), 4752, 0, 1008, false, QStringLiteral("Text2")},
-        {QStringLiteral("regular"), QStringLiteral("Regular"), 6048, 0, 864, true, QStringLiteral("Text3")},
-        {QStringLiteral("rsot"), QStringLiteral("Overtime"), 6912, 0, 864, true, QStringLiteral("Text4")},
-        {QStringLiteral("work_hours"), QStringLiteral("Work Hours"), 7920, 0, 1152, true, QStringLiteral("Text5")},
+        {QStringLiteral("emp_id"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Employee ID")), 0, 0, 0, false,
+         QString()},
+        {QStringLiteral("rsdate"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Date")), 2160, 0, 864, false,
+         QStringLiteral("rsDate")},
+        {QStringLiteral("in1"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Time In")), 3312, 0, 1152, false,
+         QStringLiteral("Text1")},
+        {QStringLiteral("out1"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Time Out")), 4752, 0, 1008, false,
+         QStringLiteral("Text2")},
+        {QStringLiteral("regular"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Regular")), 6048, 0, 864, true,
+         QStringLiteral("Text3")},
+        {QStringLiteral("rsot"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Overtime")), 6912, 0, 864, true,
+         QStringLiteral("Text4")},
+        {QStringLiteral("work_hours"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Work Hours")), 7920, 0, 1152, true,
+         QStringLiteral("Text5")},
     };
     return columns;
 }
@@ -339,19 +350,26 @@ const QList<Column>& detailColumns()
 const QList<Column>& summaryColumns()
 {
     static const QList<Column> columns = {
-        {QStringLiteral("emp_id"), QStringLiteral("Employee ID"), 0, 0, 0, false, QString()},
-        {QStringLiteral("emp_name"), QStringLiteral("Name"), 288, 144, 2310, false, QStringLiteral("Text1")},
-        {QStringLiteral("regular"), QStringLiteral("Regular"), 4752, 576, 864, true, QStringLiteral("Text5")},
-        {QStringLiteral("ot"), QStringLiteral("Overtime"), 6048, 576, 864, true, QStringLiteral("Text6")},
-        {QStringLiteral("work_hours"), QStringLiteral("Work Hours"), 7488, 576, 1005, true, QStringLiteral("Text2")},
-        {QStringLiteral("wage"), QStringLiteral("Wage"), 4752, 1296, 864, true, QStringLiteral("Text3")},
-        {QStringLiteral("ot_wage"), QStringLiteral("Overtime Wage"), 6048, 1296, 864, true, QStringLiteral("Text4")},
-        {QStringLiteral("reg_earnings"), QStringLiteral("Regular Earnings"), 4752, 1728, 870, true,
-         QStringLiteral("Text9")},
-        {QStringLiteral("ot_earnings"), QStringLiteral("Overtime Earnings"), 6048, 1728, 864, true,
-         QStringLiteral("Text10")},
-        {QStringLiteral("tot_earnings"), QStringLiteral("Total Earnings"), 7488, 1728, 1008, true,
-         QStringLiteral("Text11")},
+        {QStringLiteral("emp_id"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Employee ID")), 0, 0, 0, false,
+         QString()},
+        {QStringLiteral("emp_name"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Name")), 288, 144, 2310, false,
+         QStringLiteral("Text1")},
+        {QStringLiteral("regular"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Regular")), 4752, 576, 864, true,
+         QStringLiteral("Text5")},
+        {QStringLiteral("ot"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Overtime")), 6048, 576, 864, true,
+         QStringLiteral("Text6")},
+        {QStringLiteral("work_hours"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Work Hours")), 7488, 576, 1005,
+         true, QStringLiteral("Text2")},
+        {QStringLiteral("wage"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Wage")), 4752, 1296, 864, true,
+         QStringLiteral("Text3")},
+        {QStringLiteral("ot_wage"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Overtime Wage")), 6048, 1296, 864,
+         true, QStringLiteral("Text4")},
+        {QStringLiteral("reg_earnings"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Regular Earnings")), 4752, 1728,
+         870, true, QStringLiteral("Text9")},
+        {QStringLiteral("ot_earnings"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Overtime Earnings")), 6048, 1728,
+         864, true, QStringLiteral("Text10")},
+        {QStringLiteral("tot_earnings"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Total Earnings")), 7488, 1728,
+         1008, true, QStringLiteral("Text11")},
     };
     return columns;
 }
@@ -363,23 +381,39 @@ QList<Column> detailColumns(const Shape& shape)
     // The item (a week's subtotal, the kind of paid time off, a meal deducted) at the left, then the date,
     // then the times and the hour types sharing the rest of the line.
     QList<Column> columns = {
-        {QStringLiteral("emp_id"), QStringLiteral("Employee ID"), 0, 0, 0, false, QString()},
-        {QStringLiteral("caption"), QStringLiteral("Item"), 288, 0, 1368, false, QStringLiteral("Caption")},
-        {QStringLiteral("rsdate"), QStringLiteral("Date"), 1728, 0, 864, false, QStringLiteral("rsDate")},
-        {QStringLiteral("in1"), QStringLiteral("Time In"), 0, 0, 1, false, QStringLiteral("Text1")},
-        {QStringLiteral("out1"), QStringLiteral("Time Out"), 0, 0, 1, false, QStringLiteral("Text2")},
+        {QStringLiteral("emp_id"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Employee ID")), 0, 0, 0, false,
+         QString()},
+        {QStringLiteral("caption"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Item")), 288, 0, 1368, false,
+         QStringLiteral("Caption")},
+        {QStringLiteral("rsdate"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Date")), 1728, 0, 864, false,
+         QStringLiteral("rsDate")},
+        {QStringLiteral("in1"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Time In")), 0, 0, 1, false,
+         QStringLiteral("Text1")},
+        {QStringLiteral("out1"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Time Out")), 0, 0, 1, false,
+         QStringLiteral("Text2")},
     };
     if (shape.rounding)
-        columns << Column{QStringLiteral("counted_in"), QStringLiteral("Counted In"), 0, 0, 1, false,
+        columns << Column{QStringLiteral("counted_in"),
+                          QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Counted In")),
+                          0,
+                          0,
+                          1,
+                          false,
                           QStringLiteral("CountedIn")}
-                << Column{QStringLiteral("counted_out"), QStringLiteral("Counted Out"), 0, 0, 1, false,
+                << Column{QStringLiteral("counted_out"),
+                          QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Counted Out")),
+                          0,
+                          0,
+                          1,
+                          false,
                           QStringLiteral("CountedOut")};
     int box = 3;
     for (const TypeColumn& type : typeColumns())
         if (shown(shape, type.type))
             columns << Column{type.detail, type.header, 0, 0, 1, true, QStringLiteral("Text%1").arg(box++)};
-    columns << Column{QStringLiteral("work_hours"),     QStringLiteral("Work Hours"), 0, 0, 1, true,
-                      QStringLiteral("Text%1").arg(box)};
+    columns << Column{
+        QStringLiteral("work_hours"),     QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Work Hours")), 0, 0, 1, true,
+        QStringLiteral("Text%1").arg(box)};
     const int first = 3; // the columns after the date share the line
     const int width = (8928 - 2664) / int(columns.size() - first);
     for (int i = first; i < columns.size(); ++i) {
@@ -402,16 +436,22 @@ QList<Column> summaryColumns(const Shape& shape)
     const int width = (8928 - 3024) / int(types.size() + 1);
     const auto left = [&](int i) { return 3024 + i * width; };
     QList<Column> columns = {
-        {QStringLiteral("emp_id"), QStringLiteral("Employee ID"), 0, 0, 0, false, QString()},
-        {QStringLiteral("emp_name"), QStringLiteral("Name"), 288, 144, 2736, false, QStringLiteral("Text1")},
+        {QStringLiteral("emp_id"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Employee ID")), 0, 0, 0, false,
+         QString()},
+        {QStringLiteral("emp_name"), QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Name")), 288, 144, 2736, false,
+         QStringLiteral("Text1")},
     };
     int box = 20;
     for (int i = 0; i < types.size(); ++i)
         columns << Column{
             types[i].summary, types[i].header, left(i), 576, width - 72, true, QStringLiteral("Text%1").arg(box++)};
-    columns << Column{
-        QStringLiteral("work_hours"), QStringLiteral("Work Hours"), left(int(types.size())), 576, width - 72, true,
-        QStringLiteral("Text2")};
+    columns << Column{QStringLiteral("work_hours"),
+                      QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Work Hours")),
+                      left(int(types.size())),
+                      576,
+                      width - 72,
+                      true,
+                      QStringLiteral("Text2")};
     for (int i = 0; i < types.size(); ++i)
         if (!types[i].wage.isEmpty())
             columns << Column{types[i].wage, types[i].header + QStringLiteral(" Wage"), left(i), 1296, width - 72,
@@ -425,7 +465,7 @@ QList<Column> summaryColumns(const Shape& shape)
                           true,
                           QStringLiteral("Text%1").arg(box++)};
     columns << Column{QStringLiteral("tot_earnings"),
-                      QStringLiteral("Total Earnings"),
+                      QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Total Earnings")),
                       left(int(types.size())),
                       1728,
                       width - 72,
@@ -434,9 +474,9 @@ QList<Column> summaryColumns(const Shape& shape)
     // The wage of regular hours keeps its name in the exports.
     for (Column& column : columns)
         if (column.name == QLatin1String("wage"))
-            column.header = QStringLiteral("Wage");
+            column.header = QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Wage"));
         else if (column.name == QLatin1String("ot_wage"))
-            column.header = QStringLiteral("Overtime Wage");
+            column.header = QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Overtime Wage"));
     return columns;
 }
 
@@ -532,9 +572,9 @@ bool addRuleRows(const Pay::Calculator& calculator, const QString& empId, const 
 
 QList<TotalLine> ruleTotals(const DetailReport& report, const Pay::Rules& rules)
 {
-    TotalLine hours{QStringLiteral("Pay Period Hours"), {}};
-    TotalLine wages{QStringLiteral("Wages Per Hour"), {}};
-    TotalLine earnings{QStringLiteral("Total Earnings"), {}};
+    TotalLine hours{QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Pay Period Hours")), {}};
+    TotalLine wages{QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Wages Per Hour")), {}};
+    TotalLine earnings{QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Total Earnings")), {}};
     const Pay::Wages paid{report.regWage, report.otWage};
     for (const TypeColumn& type : typeColumns()) {
         if (!shown(report.shape, type.type))

@@ -30,8 +30,8 @@ struct Request
 };
 
 // The reports' headings, on the page and at the top of the text form.
-inline const QString kDetailHeading = QStringLiteral("Detailed Timesheet Report");
-inline const QString kSummaryHeading = QStringLiteral("Timesheet Report Summary");
+inline const QString kDetailHeading = QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Detailed Timesheet Report"));
+inline const QString kSummaryHeading = QStringLiteral(QT_TRANSLATE_NOOP("Payroll", "Timesheet Report Summary"));
 
 // One column of a report. The work table's INSERT, the band's text box, the CSV and text exports and their
 // alignment all come from this table, so a column is added or moved in one place.

@@ -6,6 +6,7 @@
 #include "core/store/storedriver.h"
 #include "core/valueforms.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -86,27 +87,29 @@ QString Rules::describe() const
     QString text;
     switch (overtime) {
     case OvertimeRule::PerPair:
-        text = QStringLiteral("Overtime after 4 hours of one in/out pair");
+        text = QCoreApplication::translate("PayRules", "Overtime after 4 hours of one in/out pair");
         break;
     case OvertimeRule::Daily:
-        text = QStringLiteral("Overtime after %1 hours a day").arg(number(dailyAfter));
+        text = QCoreApplication::translate("PayRules", "Overtime after %1 hours a day").arg(number(dailyAfter));
         break;
     case OvertimeRule::Weekly:
-        text = QStringLiteral("Overtime after %1 hours a week").arg(number(weeklyAfter));
+        text = QCoreApplication::translate("PayRules", "Overtime after %1 hours a week").arg(number(weeklyAfter));
         break;
     case OvertimeRule::DailyWeekly:
-        text =
-            QStringLiteral("Overtime after %1 hours a day and %2 a week").arg(number(dailyAfter), number(weeklyAfter));
+        text = QCoreApplication::translate("PayRules", "Overtime after %1 hours a day and %2 a week")
+                   .arg(number(dailyAfter), number(weeklyAfter));
         break;
     }
     if (doubleTime())
-        text += QStringLiteral(", double time after %1 hours a day").arg(number(doubleAfter));
+        text += QCoreApplication::translate("PayRules", ", double time after %1 hours a day").arg(number(doubleAfter));
     if (roundMinutes > 0)
-        text += QStringLiteral(", punches rounded to %1 minutes").arg(roundMinutes);
+        text += QCoreApplication::translate("PayRules", ", punches rounded to %1 minutes").arg(roundMinutes);
     if (mealMinutes > 0)
-        text += QStringLiteral(", %1-minute meal after %2 hours").arg(mealMinutes).arg(number(mealAfter));
+        text += QCoreApplication::translate("PayRules", ", %1-minute meal after %2 hours")
+                    .arg(mealMinutes)
+                    .arg(number(mealAfter));
     if (nightShiftHours > 0)
-        text += QStringLiteral(", night shifts");
+        text += QCoreApplication::translate("PayRules", ", night shifts");
     return text;
 }
 
@@ -251,13 +254,15 @@ bool set(Rules* rules, const QString& name, const QString& text, QString* error)
 QString problem(const Rules& r)
 {
     if (r.doubleTime() && !r.daily())
-        return QStringLiteral("Double time needs a daily overtime rule (after N hours a day, or daily and weekly).");
+        return QCoreApplication::translate(
+            "PayRules", "Double time needs a daily overtime rule (after N hours a day, or daily and weekly).");
     if (r.doubleTime() && r.doubleAfter <= r.dailyAfter)
-        return QStringLiteral("Double time must start after daily overtime (%1 hours).").arg(number(r.dailyAfter));
+        return QCoreApplication::translate("PayRules", "Double time must start after daily overtime (%1 hours).")
+            .arg(number(r.dailyAfter));
     if (r.mealMinutes > 0 && r.overtime == OvertimeRule::PerPair)
-        return QStringLiteral("A meal deduction needs a daily or weekly overtime rule.");
+        return QCoreApplication::translate("PayRules", "A meal deduction needs a daily or weekly overtime rule.");
     if (r.period != PayPeriod::None && !r.periodStart.isValid())
-        return QStringLiteral("A pay period needs its first day.");
+        return QCoreApplication::translate("PayRules", "A pay period needs its first day.");
     return QString();
 }
 
@@ -282,7 +287,7 @@ bool fromText(const QString& text, Rules* rules, QString* error)
     Rules r;
     const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
     if (object.isEmpty() && !text.trimmed().isEmpty())
-        return fail(error, QStringLiteral("The stored pay rules cannot be read."));
+        return fail(error, QCoreApplication::translate("PayRules", "The stored pay rules cannot be read."));
     for (const QString& name : settingNames()) {
         if (object.contains(name) && !set(&r, name, object.value(name).toString(), error))
             return false;

@@ -3,6 +3,7 @@
 #include "core/clock.h"
 #include "core/store/database.h"
 
+#include <QCoreApplication>
 #include <QThread>
 #include <QTimer>
 
@@ -17,7 +18,7 @@ public:
     {
         if (!opened) {
             close();
-            *why = QStringLiteral("The database is not open.");
+            *why = QCoreApplication::translate("Punch", "The database is not open.");
             return {};
         }
         if (!m_generation || *m_generation != opened->generation || !m_db.isOpen()) {

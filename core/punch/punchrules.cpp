@@ -10,6 +10,7 @@
 #include "core/store/trailwriter.h"
 #include "core/valueforms.h"
 
+#include <QCoreApplication>
 #include <array>
 
 namespace Punch {
@@ -175,9 +176,10 @@ std::optional<QString> closedDay(const QSqlDatabase& db, const QDate& day, std::
     }
     if (!(*closed)->isValid() || day > **closed)
         return std::nullopt;
-    return QStringLiteral("The computer's clock says it is %1, a day of the pay period closed through %2, so the "
-                          "punch was not recorded: the time records of a closed pay period do not change. Check "
-                          "the computer's date and time.")
+    return QCoreApplication::translate(
+               "Punch", "The computer's clock says it is %1, a day of the pay period closed through %2, so the "
+                        "punch was not recorded: the time records of a closed pay period do not change. Check "
+                        "the computer's date and time.")
         .arg(ValueForms::showDate(day), ValueForms::showDate(**closed));
 }
 
@@ -231,15 +233,17 @@ PunchResult recordForEmployee(const QSqlDatabase& db, const QString& id, const Q
             return storeFailed(result, failedOn(write, busy).error);
         // The slot was free when read in this transaction; a write that changed nothing stored nothing.
         if (write.rowsAffected() != 1)
-            return storeFailed(result, QStringLiteral("The time record of %1 changed while the punch was stored, so "
-                                                      "nothing was written.")
+            return storeFailed(result, QCoreApplication::translate(
+                                           "Punch", "The time record of %1 changed while the punch was stored, so "
+                                                    "nothing was written.")
                                            .arg(id));
         result.outcome = free % 2 == 0 ? Outcome::SignedIn : Outcome::SignedOut;
     } else {
         if (!write.exec(kStartDaySql, {id, day, stamp, Sites::stored()}))
             return storeFailed(result, failedOn(write, busy).error);
         if (write.rowsAffected() != 1)
-            return storeFailed(result, QStringLiteral("The time record of %1 could not be added.").arg(id));
+            return storeFailed(
+                result, QCoreApplication::translate("Punch", "The time record of %1 could not be added.").arg(id));
         result.outcome = Outcome::SignedIn;
     }
     result.time = time;

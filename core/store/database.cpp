@@ -126,8 +126,9 @@ bool reopen(const QSqlDatabase& db, QString* why)
 
 Readiness fileMoved(const QSqlDatabase& db, QString* error)
 {
-    fail(error, QStringLiteral("The database file %1 is no longer where it was opened, so nothing was written. "
-                               "Put the file back; Qorvil uses it again as soon as it is there.")
+    fail(error, QCoreApplication::translate(
+                    "Database", "The database file %1 is no longer where it was opened, so nothing was written. "
+                                "Put the file back; Qorvil uses it again as soon as it is there.")
                     .arg(db.databaseName()));
     return Readiness::Refused;
 }
@@ -140,9 +141,10 @@ Readiness fileReplaced(const QSqlDatabase& db, QString* error)
     static std::mutex lock;
     static QSet<QString> told;
     const QString path = db.databaseName();
-    const QString text = QStringLiteral("The database file %1 was replaced or changed by another program while "
-                                        "Qorvil was using it, so nothing was written. Qorvil writes nothing into it "
-                                        "until it is started again: restore a backup only while Qorvil is stopped.")
+    const QString text = QCoreApplication::translate(
+                             "Database", "The database file %1 was replaced or changed by another program while "
+                                         "Qorvil was using it, so nothing was written. Qorvil writes nothing into it "
+                                         "until it is started again: restore a backup only while Qorvil is stopped.")
                              .arg(path);
     if (const std::lock_guard<std::mutex> locked(lock); !told.contains(path)) {
         told.insert(path);
@@ -157,8 +159,10 @@ Readiness fileReplaced(const QSqlDatabase& db, QString* error)
 // have lost it at the next start.
 Readiness logEmptied(const QSqlDatabase& db)
 {
-    qWarning().noquote() << QStringLiteral("The log file %1-wal was emptied by another program: what it held since the "
-                                           "last checkpoint is lost. Qorvil started a new log.")
+    qWarning().noquote() << QCoreApplication::translate(
+                                "Database",
+                                "The log file %1-wal was emptied by another program: what it held since the "
+                                "last checkpoint is lost. Qorvil started a new log.")
                                 .arg(db.databaseName());
     return Readiness::Ready;
 }
@@ -170,26 +174,30 @@ Readiness logLost(const QSqlDatabase& db, QString* error)
     const StoreDriver& driver = StoreDrivers::of(db);
     const QString path = db.databaseName();
     if (driver.inTransaction(db)) {
-        fail(error, QStringLiteral("The log file %1-wal was removed or replaced while a change was being written, so "
-                                   "nothing was written. Please try again.")
+        fail(error, QCoreApplication::translate(
+                        "Database", "The log file %1-wal was removed or replaced while a change was being written, so "
+                                    "nothing was written. Please try again.")
                         .arg(path));
         return Readiness::Refused;
     }
     QString why;
     bool busy = false;
     if (!driver.checkpoint(db, &why, &busy)) {
-        fail(error, busy ? QStringLiteral("The log file %1-wal was removed or replaced. What it held is being saved "
-                                          "into %1, which waits until other programs stop using the database; "
-                                          "nothing was written yet.")
+        fail(error, busy ? QCoreApplication::translate(
+                               "Database", "The log file %1-wal was removed or replaced. What it held is being saved "
+                                           "into %1, which waits until other programs stop using the database; "
+                                           "nothing was written yet.")
                                .arg(path)
-                         : QStringLiteral("The log file %1-wal was removed or replaced, and what it held could not be "
-                                          "saved into %1 (%2), so nothing was written.")
+                         : QCoreApplication::translate(
+                               "Database", "The log file %1-wal was removed or replaced, and what it held could not be "
+                                           "saved into %1 (%2), so nothing was written.")
                                .arg(path, why));
         return busy ? Readiness::Busy : Readiness::Refused;
     }
     if (!reopen(db, &why)) {
-        fail(error, QStringLiteral("The log file %1-wal was removed or replaced. What it held is saved in %1, but the "
-                                   "database could not be opened again (%2), so nothing was written.")
+        fail(error, QCoreApplication::translate(
+                        "Database", "The log file %1-wal was removed or replaced. What it held is saved in %1, but the "
+                                    "database could not be opened again (%2), so nothing was written.")
                         .arg(path, why));
         return Readiness::Refused;
     }
@@ -229,18 +237,20 @@ bool connectTo(const QString& name, Kind kind, const QString& path, OpenMode mod
             return false;
         }
         if (kind == Kind::Client) {
-            fail(error, QStringLiteral("The punch terminal keeps its settings in a file of its own, not on a "
-                                       "database server."));
+            fail(error, QCoreApplication::translate(
+                            "Database", "The punch terminal keeps its settings in a file of its own, not on a "
+                                        "database server."));
             return false;
         }
         if (!QSqlDatabase::isDriverAvailable(driver.qtDriver())) {
-            fail(error, QStringLiteral("Could not open %1: PostgreSQL support is not installed (the package "
-                                       "libqt6sql6-psql).")
+            fail(error, QCoreApplication::translate(
+                            "Database", "Could not open %1: PostgreSQL support is not installed (the package "
+                                        "libqt6sql6-psql).")
                             .arg(path));
             return false;
         }
     } else if (const QFileInfo info(path); info.exists() && !info.isFile()) {
-        fail(error, QStringLiteral("%1 is not a database file").arg(path));
+        fail(error, QCoreApplication::translate("Database", "%1 is not a database file").arg(path));
         return false;
     } else if (!info.exists() && mode == OpenMode::CreateOrUpgrade && path != driver.inMemoryName()) {
         // Employees' numbers, wages and addresses, or a terminal's site key: readable by the owner only (SQLite
@@ -280,7 +290,7 @@ bool connectTo(const QString& name, Kind kind, const QString& path, OpenMode mod
         db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(name);
-        fail(error, QStringLiteral("Could not open %1: %2").arg(path, why));
+        fail(error, QCoreApplication::translate("Database", "Could not open %1: %2").arg(path, why));
         return false;
     }
     *opened = db;
@@ -346,8 +356,9 @@ QSqlDatabase openOwn(const QString& name, const Opening& opened, QString* error)
     const OpenMode mode = OpenMode::ExistingOnly;
     if (StoreDrivers::forLocation(opened.location).engine() == StoreDriver::Engine::SQLite &&
         !QFileInfo(opened.location).isFile()) {
-        fail(error, QStringLiteral("The database file %1 is no longer where it was opened, so nothing was written. "
-                                   "Put the file back; Qorvil uses it again as soon as it is there.")
+        fail(error, QCoreApplication::translate(
+                        "Database", "The database file %1 is no longer where it was opened, so nothing was written. "
+                                    "Put the file back; Qorvil uses it again as soon as it is there.")
                         .arg(opened.location));
         return {};
     }
@@ -374,7 +385,7 @@ void closeOwn(const QString& name)
 QSqlDatabase openAside(const QString& name, Kind kind, const QString& path, QString* error, OpenMode mode)
 {
     if (name == kConnectionName) {
-        fail(error, QStringLiteral("The shared connection is opened by Database::open."));
+        fail(error, QCoreApplication::translate("Database", "The shared connection is opened by Database::open."));
         return {};
     }
     QSqlDatabase db;
@@ -418,8 +429,9 @@ Readiness connectionLost(const QSqlDatabase& db, QString* error)
     QString why;
     if (reopen(db, &why))
         return Readiness::Ready;
-    fail(error, QStringLiteral("The database server of %1 cannot be reached (%2), so nothing was written. Qorvil "
-                               "connects again by itself as soon as it is there.")
+    fail(error, QCoreApplication::translate(
+                    "Database", "The database server of %1 cannot be reached (%2), so nothing was written. Qorvil "
+                                "connects again by itself as soon as it is there.")
                     .arg(displayName(db), why));
     return Readiness::Refused;
 }
@@ -431,7 +443,7 @@ bool ensureOpen(const QSqlDatabase& db, QString* error)
     // Only a connection to a database server that went away is made again; a closed file stays closed.
     if (!db.isValid() || !StoreDrivers::of(db).reconnects() ||
         (db.connectionName() == kConnectionName && !stateOf(db))) {
-        fail(error, QStringLiteral("The database is not open."));
+        fail(error, QCoreApplication::translate("Database", "The database is not open."));
         return false;
     }
     return connectionLost(db, error) == Readiness::Ready;
@@ -476,9 +488,10 @@ bool checkSchema(const QSqlDatabase& db, QString* error)
         return false;
     }
     if (!missing.isEmpty()) {
-        fail(error, QStringLiteral("The database %1 no longer has %2, which Qorvil needs, so nothing was written. "
-                                   "Put it back (or the file from a backup); Qorvil uses the file again as soon as "
-                                   "it is whole.")
+        fail(error, QCoreApplication::translate(
+                        "Database", "The database %1 no longer has %2, which Qorvil needs, so nothing was written. "
+                                    "Put it back (or the file from a backup); Qorvil uses the file again as soon as "
+                                    "it is whole.")
                         .arg(db.databaseName(), missing.join(QStringLiteral(", "))));
         return false;
     }
@@ -496,8 +509,9 @@ bool fileInPlace(const QSqlDatabase& db, QString* error)
 
 QString busyText()
 {
-    return QStringLiteral("The database is busy: another program is writing to it, so nothing was saved. Please try "
-                          "again in a moment.");
+    return QCoreApplication::translate(
+        "Database", "The database is busy: another program is writing to it, so nothing was saved. Please try "
+                    "again in a moment.");
 }
 
 QString errorText(const QSqlDatabase& db, const QSqlError& error)

@@ -4,12 +4,14 @@
 #include "core/store/storedriver.h"
 #include "core/valueforms.h"
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <algorithm>
 
 namespace {
 
-const QString kReadOnly = QStringLiteral("These records were opened for reading only, so nothing was written.");
+const QString kReadOnly =
+    QCoreApplication::translate("RecordSet", "These records were opened for reading only, so nothing was written.");
 
 enum class Kind { Text, Date, Time, Real, Integer, Other };
 
@@ -90,7 +92,7 @@ bool RecordSet::openWritable(const QString& table, const QString& sql, const QVa
 {
     if (!isPlainName(table)) {
         close();
-        return fail(QStringLiteral("\"%1\" is not a table name.").arg(table));
+        return fail(QCoreApplication::translate("RecordSet", "\"%1\" is not a table name.").arg(table));
     }
     if (!open(sql, binds))
         return false;
@@ -106,7 +108,7 @@ bool RecordSet::open(const QString& sql, const QVariantList& binds)
     // and the writes that follow are refused.
     (void)Database::fileInPlace(m_db);
     if (!m_db.isValid() || !m_db.isOpen())
-        return fail(QStringLiteral("The database is not open."));
+        return fail(QCoreApplication::translate("RecordSet", "The database is not open."));
     QString why;
     const auto statement = Database::prepareStep(m_db, sql, &why);
     if (!statement)
@@ -277,9 +279,9 @@ bool RecordSet::setValue(const QString& column, const QVariant& value)
 {
     const int c = columnIndex(column);
     if (c < 0)
-        m_setError = QStringLiteral("There is no column %1.").arg(column);
+        m_setError = QCoreApplication::translate("RecordSet", "There is no column %1.").arg(column);
     else if (!m_adding && !onRow())
-        m_setError = QStringLiteral("There is no current record.");
+        m_setError = QCoreApplication::translate("RecordSet", "There is no current record.");
     else {
         m_pending.insert(c, value);
         return true;
@@ -304,10 +306,10 @@ void RecordSet::cancelUpdate()
 bool RecordSet::toStored(const QString& declaredType, const QVariant& value, QVariant* stored, QString* error,
                          const QString& column)
 {
-    const QString name = column.isEmpty() ? QStringLiteral("this field") : column;
+    const QString name = column.isEmpty() ? QCoreApplication::translate("RecordSet", "this field") : column;
     auto refuse = [&](const QString& what, const QString& form) {
         if (error)
-            *error = QStringLiteral("\"%1\" is not a valid %2 for %3. Type it as %4.")
+            *error = QCoreApplication::translate("RecordSet", "\"%1\" is not a valid %2 for %3. Type it as %4.")
                          .arg(value.toString(), what, name, form);
         return false;
     };
@@ -327,7 +329,7 @@ bool RecordSet::toStored(const QString& declaredType, const QVariant& value, QVa
         else if (const auto read = ValueForms::readDate(value.toString()))
             date = *read;
         if (!date.isValid())
-            return refuse(QStringLiteral("date"), ValueForms::kDatePlaceholder);
+            return refuse(QCoreApplication::translate("RecordSet", "date"), ValueForms::kDatePlaceholder);
         *stored = ValueForms::storeDate(date);
         return true;
     }
@@ -340,7 +342,7 @@ bool RecordSet::toStored(const QString& declaredType, const QVariant& value, QVa
         else if (const auto read = ValueForms::readTime(value.toString()))
             time = *read;
         if (!time.isValid())
-            return refuse(QStringLiteral("time"), QStringLiteral("HH:MM:SS"));
+            return refuse(QCoreApplication::translate("RecordSet", "time"), QStringLiteral("HH:MM:SS"));
         *stored = ValueForms::storeTime(time);
         return true;
     }
@@ -356,13 +358,15 @@ bool RecordSet::toStored(const QString& declaredType, const QVariant& value, QVa
             *stored = *read;
             return true;
         }
-        return refuse(QStringLiteral("number"), QStringLiteral("a plain decimal number such as 12.50"));
+        return refuse(QCoreApplication::translate("RecordSet", "number"),
+                      QCoreApplication::translate("RecordSet", "a plain decimal number such as 12.50"));
     }
     case Kind::Integer: {
         bool ok = false;
         const qlonglong number = isText ? value.toString().trimmed().toLongLong(&ok) : value.toLongLong(&ok);
         if (!ok)
-            return refuse(QStringLiteral("whole number"), QStringLiteral("a whole number"));
+            return refuse(QCoreApplication::translate("RecordSet", "whole number"),
+                          QCoreApplication::translate("RecordSet", "a whole number"));
         *stored = number;
         return true;
     }
@@ -403,9 +407,9 @@ bool RecordSet::update()
 {
     m_error.clear();
     if (!m_open)
-        return fail(QStringLiteral("The record set is not open."));
+        return fail(QCoreApplication::translate("RecordSet", "The record set is not open."));
     if (!m_adding && !onRow())
-        return fail(QStringLiteral("There is no current record to update."));
+        return fail(QCoreApplication::translate("RecordSet", "There is no current record to update."));
     if (!m_setError.isEmpty())
         return fail(m_setError);
     if (m_table.isEmpty())
@@ -414,7 +418,7 @@ bool RecordSet::update()
         return true;
     const int idColumn = columnIndex(QStringLiteral("id"));
     if (idColumn < 0)
-        return fail(QStringLiteral("These records cannot be changed."));
+        return fail(QCoreApplication::translate("RecordSet", "These records cannot be changed."));
     if (QString why; !Database::fileInPlace(m_db, &why))
         return fail(why);
 
@@ -459,7 +463,8 @@ bool RecordSet::update()
     if (!written)
         return fail(writeError);
     if (!m_adding && affected != 1)
-        return fail(QStringLiteral("The record was removed by someone else; nothing was changed."));
+        return fail(
+            QCoreApplication::translate("RecordSet", "The record was removed by someone else; nothing was changed."));
 
     if (m_adding) {
         Row row;
@@ -485,12 +490,12 @@ bool RecordSet::deleteCurrent()
     m_error.clear();
     cancelUpdate();
     if (!m_open || !onRow())
-        return fail(QStringLiteral("There is no current record to delete."));
+        return fail(QCoreApplication::translate("RecordSet", "There is no current record to delete."));
     if (m_table.isEmpty())
         return fail(kReadOnly);
     const int idColumn = columnIndex(QStringLiteral("id"));
     if (idColumn < 0)
-        return fail(QStringLiteral("These records cannot be deleted."));
+        return fail(QCoreApplication::translate("RecordSet", "These records cannot be deleted."));
     if (QString why; !Database::fileInPlace(m_db, &why))
         return fail(why);
     Query remove(m_db);
@@ -512,7 +517,7 @@ bool RecordSet::find(const QString& column, const QVariant& value)
         m_pos = 0;
     if (c < 0) {
         m_pos = int(m_rows.size());
-        return fail(QStringLiteral("There is no column %1.").arg(column));
+        return fail(QCoreApplication::translate("RecordSet", "There is no column %1.").arg(column));
     }
     QVariant wanted;
     QString why;

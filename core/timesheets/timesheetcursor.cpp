@@ -4,6 +4,7 @@
 #include "core/store/query.h"
 #include "core/valueforms.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <limits>
 
@@ -39,7 +40,7 @@ bool TimesheetCursor::open()
     setPlace(Where::BeforeFirst);
     m_error.clear();
     if (!Database::isOpen())
-        return fail(QStringLiteral("The database is not open."));
+        return fail(QCoreApplication::translate("TimesheetCursor", "The database is not open."));
 
     Query last;
     if (!last.exec(QStringLiteral("Select max(id) from TimeSheet")))
@@ -298,7 +299,7 @@ bool TimesheetCursor::updateCurrent(const QVariantHash& values)
     m_error.clear();
     m_closed = false;
     if (!hasCurrent())
-        return fail(QStringLiteral("There is no current time record."));
+        return fail(QCoreApplication::translate("TimesheetCursor", "There is no current time record."));
     // The row may not leave a closed day, nor be moved into one.
     const QVariantList days = {m_row.value(QStringLiteral("rsdate")), values.value(QStringLiteral("rsdate"))};
     bool wrote = false;
@@ -314,7 +315,7 @@ bool TimesheetCursor::addRow(const QVariantHash& values)
     m_error.clear();
     m_closed = false;
     if (!m_open)
-        return fail(QStringLiteral("The time records are not open."));
+        return fail(QCoreApplication::translate("TimesheetCursor", "The time records are not open."));
     // A set of no rows that knows the table's columns and their types; it takes the new row.
     RecordSet added;
     if (!added.openWritable(kTable, kRowSql, {QVariant(qint64(-1))}))
@@ -340,7 +341,7 @@ bool TimesheetCursor::deleteCurrent()
     m_error.clear();
     m_closed = false;
     if (!hasCurrent())
-        return fail(QStringLiteral("There is no current time record."));
+        return fail(QCoreApplication::translate("TimesheetCursor", "There is no current time record."));
     bool wrote = false;
     const bool deleted = change({m_row.value(QStringLiteral("rsdate"))}, [&](QString* error) {
         wrote = m_row.deleteCurrent();

@@ -9,6 +9,7 @@
 #include "widgets/dialogs.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDir>
 #include <QGridLayout>
@@ -26,16 +27,22 @@
 
 namespace {
 
-const QString kAllEmployees = QStringLiteral("All Employees");
-const QString kTitle = QStringLiteral("Audit Trail");
+QString allEmployees()
+{
+    return QCoreApplication::translate("AuditTrailWindow", "All Employees");
+}
+QString title()
+{
+    return QCoreApplication::translate("AuditTrailWindow", "Audit Trail");
+}
 
 } // namespace
 
 AuditTrailWindow::AuditTrailWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(kTitle);
+    setWindowTitle(title());
 
-    auto* filter = new QGroupBox(QStringLiteral("Filter Criteria"), this);
+    auto* filter = new QGroupBox(tr("Filter Criteria"), this);
     filter->setObjectName(QStringLiteral("GroupBox1"));
     m_employee = new QComboBox(filter);
     m_employee->setObjectName(QStringLiteral("EmpID"));
@@ -49,7 +56,7 @@ AuditTrailWindow::AuditTrailWindow(QWidget* parent) : FormWindow(parent)
     m_to->setObjectName(QStringLiteral("DTPicker2"));
     for (QDateEdit* picker : {m_from, m_to})
         picker->setMinimumWidth(130);
-    const QStringList captions = {QStringLiteral("Employee"), QStringLiteral("From"), QStringLiteral("To")};
+    const QStringList captions = {tr("Employee"), tr("From"), tr("To")};
     const QList<QWidget*> boxes = {m_employee, m_from, m_to};
     auto* grid = new QGridLayout(filter);
     for (int i = 0; i < captions.size(); ++i) {
@@ -59,7 +66,7 @@ AuditTrailWindow::AuditTrailWindow(QWidget* parent) : FormWindow(parent)
         grid->addWidget(caption, 0, 2 * i);
         grid->addWidget(boxes.at(i), 0, 2 * i + 1);
     }
-    m_show = new QPushButton(QStringLiteral("Show"), filter);
+    m_show = new QPushButton(tr("Show"), filter);
     m_show->setObjectName(QStringLiteral("PushButton1"));
     m_show->setAutoDefault(true);
     grid->addWidget(m_show, 0, 6);
@@ -80,9 +87,9 @@ AuditTrailWindow::AuditTrailWindow(QWidget* parent) : FormWindow(parent)
 
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("Label4"));
-    m_export = makeButton("PushButton2", QStringLiteral("Export CSV..."), 110);
+    m_export = makeButton("PushButton2", tr("Export CSV..."), 110);
     m_export->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    m_close = makeButton("PushButton3", QStringLiteral("Close"));
+    m_close = makeButton("PushButton3", tr("Close"));
     m_close->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     usePointerOver(m_close);
     auto* buttons = new QHBoxLayout;
@@ -102,7 +109,7 @@ AuditTrailWindow::AuditTrailWindow(QWidget* parent) : FormWindow(parent)
     // Enter in a box moves on towards "Show", and never shows by itself.
     connect(m_employee->lineEdit(), &QLineEdit::returnPressed, m_from, [this] { m_from->setFocus(); });
     connect(m_model, &AuditTrailModel::readFailed, this,
-            [](const QString& error) { showReadFailed(QStringLiteral("The older changes"), error); });
+            [](const QString& error) { showReadFailed(tr("The older changes"), error); });
     connect(m_model, &AuditTrailModel::rowsInserted, this, &AuditTrailWindow::showCount);
 }
 
@@ -110,17 +117,17 @@ bool AuditTrailWindow::load()
 {
     if (!requireDatabase())
         return false;
-    m_employee->addItem(kAllEmployees);
+    m_employee->addItem(allEmployees());
     Query employees;
     if (!employees.exec(QStringLiteral("Select emp_id, emp_lname, emp_fname from Employee order by emp_id"))) {
-        showReadFailed(QStringLiteral("The employees"), employees.error());
+        showReadFailed(tr("The employees"), employees.error());
         return false;
     }
     while (employees.next())
         m_employee->addItem(QStringLiteral("%1 - %2, %3").arg(employees.text(0), employees.text(1), employees.text(2)),
                             employees.text(0));
     if (!employees.error().isEmpty()) {
-        showReadFailed(QStringLiteral("The employees"), employees.error());
+        showReadFailed(tr("The employees"), employees.error());
         return false;
     }
     // The last month, which is where a question about a change usually lies.
@@ -128,7 +135,7 @@ bool AuditTrailWindow::load()
     m_to->setDate(today());
     QString error;
     if (!m_model->show(chosenFilter(), &error)) {
-        showReadFailed(QStringLiteral("The audit trail"), error);
+        showReadFailed(tr("The audit trail"), error);
         return false;
     }
     listShown();
@@ -142,7 +149,7 @@ void AuditTrailWindow::activated()
     if (!m_loadedNow) {
         QString error;
         if (!m_model->show(m_model->filter(), &error))
-            showReadFailed(QStringLiteral("The audit trail"), error);
+            showReadFailed(tr("The audit trail"), error);
         listShown();
     }
     m_loadedNow = false;
@@ -157,7 +164,7 @@ AuditTrail::Filter AuditTrailWindow::chosenFilter() const
     if (picked >= 0 && m_employee->itemText(picked) == text) {
         if (m_employee->itemData(picked).isValid())
             filter.empId = m_employee->itemData(picked).toString();
-    } else if (!text.trimmed().isEmpty() && text != kAllEmployees) {
+    } else if (!text.trimmed().isEmpty() && text != allEmployees()) {
         filter.empId = text;
     }
     return filter;
@@ -167,7 +174,7 @@ void AuditTrailWindow::showChanges()
 {
     QString error;
     if (!m_model->show(chosenFilter(), &error))
-        showReadFailed(QStringLiteral("The audit trail"), error);
+        showReadFailed(tr("The audit trail"), error);
     listShown();
 }
 
@@ -212,31 +219,29 @@ QSize AuditTrailWindow::sizeHint() const
 void AuditTrailWindow::showCount()
 {
     const int count = m_model->changeCount();
-    QString text = count == 0 ? QStringLiteral("No changes were recorded for this choice.")
-                              : QStringLiteral("%1 change%2, newest first")
-                                    .arg(count)
-                                    .arg(count == 1 ? QLatin1String("") : QLatin1String("s"));
+    QString text =
+        count == 0
+            ? tr("No changes were recorded for this choice.")
+            : tr("%1 change%2, newest first").arg(count).arg(count == 1 ? QLatin1String("") : QLatin1String("s"));
     if (m_model->canFetchMore(QModelIndex()))
-        text += QStringLiteral("; older ones follow as you scroll down");
+        text += tr("; older ones follow as you scroll down");
     m_count->setText(text + QLatin1Char('.'));
 }
 
 void AuditTrailWindow::exportCsv()
 {
     // The changes the list shows, all of them, not only those read so far.
-    const QString path = dialogs().saveFileName(QStringLiteral("Export CSV"), QStringLiteral("audit-trail.csv"),
-                                                QStringLiteral("CSV files (*.csv)"));
+    const QString path =
+        dialogs().saveFileName(tr("Export CSV"), QStringLiteral("audit-trail.csv"), tr("CSV files (*.csv)"));
     if (path.isEmpty())
         return;
     int written = 0;
     QString error;
     if (!AuditTrail::exportCsv(m_model->filter(), path, &written, &error)) {
-        dialogs().ok(QStringLiteral("The audit trail could not be exported to %1: %2")
-                         .arg(QDir::toNativeSeparators(path), error),
-                     QStringLiteral("Export CSV"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The audit trail could not be exported to %1: %2").arg(QDir::toNativeSeparators(path), error),
+                     tr("Export CSV"), Dialogs::Icon::Exclamation);
         return;
     }
-    ChildWindows::showStatus(QStringLiteral("Audit trail exported as CSV (%1 changes): %2")
-                                 .arg(written)
-                                 .arg(QDir::toNativeSeparators(path)));
+    ChildWindows::showStatus(
+        tr("Audit trail exported as CSV (%1 changes): %2").arg(written).arg(QDir::toNativeSeparators(path)));
 }

@@ -10,6 +10,7 @@
 #include "widgets/datebox.h"
 #include "widgets/dialogs.h"
 
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -27,13 +28,13 @@ bool describeClosed(QLabel* label)
     QDate through;
     QString error;
     if (!ClosedPeriods::closedThrough(&through, &error)) {
-        showReadFailed(QStringLiteral("The closed pay periods"), error);
+        showReadFailed(QCoreApplication::translate("ClosePeriodWindow", "The closed pay periods"), error);
         return false;
     }
-    label->setText(
-        through.isValid()
-            ? QStringLiteral("Every day up to and including %1 is closed.").arg(ValueForms::showDate(through))
-            : QStringLiteral("No pay period is closed."));
+    label->setText(through.isValid()
+                       ? QCoreApplication::translate("ClosePeriodWindow", "Every day up to and including %1 is closed.")
+                             .arg(ValueForms::showDate(through))
+                       : QCoreApplication::translate("ClosePeriodWindow", "No pay period is closed."));
     return true;
 }
 
@@ -61,11 +62,11 @@ void layOut(QWidget* window, QGroupBox* frame, QPushButton* action, QPushButton*
 
 ClosePeriodWindow::ClosePeriodWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Close Pay Period"));
-    auto* frame = new QGroupBox(QStringLiteral("Pay Period"), this);
+    setWindowTitle(tr("Close Pay Period"));
+    auto* frame = new QGroupBox(tr("Pay Period"), this);
     frame->setObjectName(QStringLiteral("GroupBox1"));
     m_state = stateLabel(frame);
-    auto* caption = new QLabel(QStringLiteral("Close every day up to and including"), frame);
+    auto* caption = new QLabel(tr("Close every day up to and including"), frame);
     caption->setObjectName(QStringLiteral("Label2"));
     m_through = new DateBox(frame);
     m_through->setObjectName(QStringLiteral("DTPicker1"));
@@ -76,8 +77,8 @@ ClosePeriodWindow::ClosePeriodWindow(QWidget* parent) : FormWindow(parent)
     grid->addWidget(caption, 1, 0);
     grid->addWidget(m_through, 1, 1);
 
-    m_close = makeButton("PushButton1", QStringLiteral("Close Period"), 110);
-    QPushButton* cancel = makeButton("PushButton2", QStringLiteral("Cancel"));
+    m_close = makeButton("PushButton1", tr("Close Period"), 110);
+    QPushButton* cancel = makeButton("PushButton2", tr("Cancel"));
     connect(m_close, &QPushButton::clicked, this, &ClosePeriodWindow::closePeriod);
     connect(cancel, &QPushButton::clicked, this, &ClosePeriodWindow::closeWindow);
     layOut(this, frame, m_close, cancel);
@@ -112,18 +113,17 @@ void ClosePeriodWindow::closePeriod()
     // A night shift still open would have its out punch refused on a closed day.
     std::vector<PayExceptions::Exception> open;
     if (!PayExceptions::openShifts(through, &open, &error)) {
-        dialogs().ok(QStringLiteral("The pay period was not closed: ") + error, QStringLiteral("Close Pay Period"),
-                     Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The pay period was not closed: ") + error, tr("Close Pay Period"), Dialogs::Icon::Exclamation);
         return;
     }
     if (!open.empty()) {
         const PayExceptions::Exception& first = open.front();
         dialogs().ok(
-            QStringLiteral("%1 cannot be closed yet: the shift of employee %2 that began on %3 (%4) is "
-                           "still open, and its out punch belongs to that day. Close the days before it, "
-                           "or close once the shift has ended.")
+            tr("%1 cannot be closed yet: the shift of employee %2 that began on %3 (%4) is "
+               "still open, and its out punch belongs to that day. Close the days before it, "
+               "or close once the shift has ended.")
                 .arg(ValueForms::showDate(first.day), first.empId, ValueForms::showDate(first.day), first.detail),
-            QStringLiteral("Close Pay Period"), Dialogs::Icon::Exclamation);
+            tr("Close Pay Period"), Dialogs::Icon::Exclamation);
         return;
     }
     // The days this close would close: those after the last close, up to the chosen one.
@@ -133,19 +133,18 @@ void ClosePeriodWindow::closePeriod()
         days.from = closed.addDays(1);
     std::vector<PayExceptions::Exception> found;
     if (!PayExceptions::find(days, &found, &error)) {
-        dialogs().ok(QStringLiteral("The pay period was not closed: the exceptions could not be counted: ") + error,
-                     QStringLiteral("Close Pay Period"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The pay period was not closed: the exceptions could not be counted: ") + error,
+                     tr("Close Pay Period"), Dialogs::Icon::Exclamation);
         return;
     }
-    QString question = QStringLiteral("Close every day up to and including %1? Time records of those days can "
-                                      "then no longer be added, changed or deleted.")
+    QString question = tr("Close every day up to and including %1? Time records of those days can "
+                          "then no longer be added, changed or deleted.")
                            .arg(ValueForms::showDate(through));
     if (!found.empty())
-        question += QStringLiteral("\n\nThese days hold %1 that would be paid wrong (missing punches, impossible or "
-                                   "overlong pairs). Choose No to see them in the Exceptions window.")
-                        .arg(found.size() == 1 ? QStringLiteral("1 exception")
-                                               : QStringLiteral("%1 exceptions").arg(found.size()));
-    if (!dialogs().yesNo(question, QStringLiteral("Close Pay Period"))) {
+        question += tr("\n\nThese days hold %1 that would be paid wrong (missing punches, impossible or "
+                       "overlong pairs). Choose No to see them in the Exceptions window.")
+                        .arg(found.size() == 1 ? tr("1 exception") : tr("%1 exceptions").arg(found.size()));
+    if (!dialogs().yesNo(question, tr("Close Pay Period"))) {
         if (!found.empty()) {
             QDate earliest = through;
             for (const PayExceptions::Exception& e : found)
@@ -158,23 +157,22 @@ void ClosePeriodWindow::closePeriod()
     QString message;
     const ClosedPeriods::Outcome outcome = Pay::closePeriod(through, &message);
     if (outcome != ClosedPeriods::Outcome::Done) {
-        dialogs().ok(outcome == ClosedPeriods::Outcome::Refused
-                         ? message
-                         : QStringLiteral("The pay period was not closed: ") + message,
-                     QStringLiteral("Close Pay Period"), Dialogs::Icon::Exclamation);
+        dialogs().ok(outcome == ClosedPeriods::Outcome::Refused ? message
+                                                                : tr("The pay period was not closed: ") + message,
+                     tr("Close Pay Period"), Dialogs::Icon::Exclamation);
         return;
     }
-    dialogs().ok(message, ClosedPeriods::kTitle, Dialogs::Icon::Information);
+    dialogs().ok(message, ClosedPeriods::title(), Dialogs::Icon::Information);
     closeWindow();
 }
 
 ReopenPeriodWindow::ReopenPeriodWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Reopen Pay Period"));
-    auto* frame = new QGroupBox(QStringLiteral("Pay Period"), this);
+    setWindowTitle(tr("Reopen Pay Period"));
+    auto* frame = new QGroupBox(tr("Pay Period"), this);
     frame->setObjectName(QStringLiteral("GroupBox1"));
     m_state = stateLabel(frame);
-    auto* caption = new QLabel(QStringLiteral("Administrator Password"), frame);
+    auto* caption = new QLabel(tr("Administrator Password"), frame);
     caption->setObjectName(QStringLiteral("Label2"));
     m_password = new QLineEdit(frame);
     m_password->setObjectName(QStringLiteral("Text1"));
@@ -188,8 +186,8 @@ ReopenPeriodWindow::ReopenPeriodWindow(QWidget* parent) : FormWindow(parent)
     grid->addWidget(caption, 1, 0);
     grid->addWidget(m_password, 1, 1);
 
-    m_reopen = makeButton("PushButton1", QStringLiteral("Reopen"));
-    QPushButton* cancel = makeButton("PushButton2", QStringLiteral("Cancel"));
+    m_reopen = makeButton("PushButton1", tr("Reopen"));
+    QPushButton* cancel = makeButton("PushButton2", tr("Cancel"));
     connect(m_reopen, &QPushButton::clicked, this, &ReopenPeriodWindow::reopen);
     connect(cancel, &QPushButton::clicked, this, &ReopenPeriodWindow::closeWindow);
     // Enter in the password box moves on to "Reopen"; reopening is always a deliberate second step.
@@ -217,13 +215,12 @@ void ReopenPeriodWindow::reopen()
     const ClosedPeriods::Outcome outcome = ClosedPeriods::reopen(m_password->text(), &through, &message);
     m_password->clear();
     if (outcome != ClosedPeriods::Outcome::Done) {
-        dialogs().ok(outcome == ClosedPeriods::Outcome::Refused
-                         ? message
-                         : QStringLiteral("The pay period was not reopened: ") + message,
-                     QStringLiteral("Reopen Pay Period"), Dialogs::Icon::Exclamation);
+        dialogs().ok(outcome == ClosedPeriods::Outcome::Refused ? message
+                                                                : tr("The pay period was not reopened: ") + message,
+                     tr("Reopen Pay Period"), Dialogs::Icon::Exclamation);
         m_password->setFocus();
         return;
     }
-    dialogs().ok(message, QStringLiteral("Reopen Pay Period"), Dialogs::Icon::Information);
+    dialogs().ok(message, tr("Reopen Pay Period"), Dialogs::Icon::Information);
     closeWindow();
 }

@@ -70,7 +70,7 @@ const QString kPlaceholder = ValueForms::kDatePlaceholder;
 
 EmployeeWindow::EmployeeWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Employee Form/Records"));
+    setWindowTitle(tr("Employee Form/Records"));
 
     int labelNumber = 0;
     auto caption = [this, &labelNumber](const QString& text, QWidget* box) {
@@ -130,23 +130,23 @@ EmployeeWindow::EmployeeWindow(QWidget* parent) : FormWindow(parent)
     auto* personalGrid = new QGridLayout(personal);
     personalGrid->setHorizontalSpacing(10);
     const std::pair<QString, QWidget*> left[] = {
-        {QStringLiteral("Employee ID"), m_id},
-        {QStringLiteral("Last Name"), m_lastName},
-        {QStringLiteral("First Name"), m_firstName},
-        {QStringLiteral("Middle Name"), m_middleName},
-        {QStringLiteral("Sex"), m_sex},
-        {QStringLiteral("Date of Birth"), m_birthDate},
-        {QStringLiteral("Social Security"), m_socialSecurity},
+        {tr("Employee ID"), m_id},
+        {tr("Last Name"), m_lastName},
+        {tr("First Name"), m_firstName},
+        {tr("Middle Name"), m_middleName},
+        {tr("Sex"), m_sex},
+        {tr("Date of Birth"), m_birthDate},
+        {tr("Social Security"), m_socialSecurity},
     };
     const std::pair<QString, QWidget*> right[] = {
-        {QStringLiteral("Appartment"), m_apartment},
-        {QStringLiteral("Address"), m_address},
-        {QStringLiteral("City"), m_city},
-        {QStringLiteral("State"), m_state},
-        {QStringLiteral("Zip"), m_zip},
-        {QStringLiteral("Home Phone"), m_homePhone},
-        {QStringLiteral("Work Phone"), m_workPhone},
-        {QStringLiteral("Mobile Phone"), m_mobilePhone},
+        {tr("Appartment"), m_apartment},
+        {tr("Address"), m_address},
+        {tr("City"), m_city},
+        {tr("State"), m_state},
+        {tr("Zip"), m_zip},
+        {tr("Home Phone"), m_homePhone},
+        {tr("Work Phone"), m_workPhone},
+        {tr("Mobile Phone"), m_mobilePhone},
     };
     int row = 0;
     for (const auto& [text, box] : left) {
@@ -162,45 +162,45 @@ EmployeeWindow::EmployeeWindow(QWidget* parent) : FormWindow(parent)
     personalGrid->setColumnStretch(1, 1);
     personalGrid->setColumnStretch(4, 1);
     personalGrid->setRowStretch(row, 1);
-    m_tabs->addTab(personal, QStringLiteral("Personal Information"));
+    m_tabs->addTab(personal, tr("Personal Information"));
 
     // Job Description.
     m_jobDescription = textBox("Job_Description");
     auto* job = new QWidget;
     auto* jobLayout = new QVBoxLayout(job);
-    jobLayout->addWidget(caption(QStringLiteral("Job Definition && Responsibilities"), m_jobDescription));
+    jobLayout->addWidget(caption(tr("Job Definition && Responsibilities"), m_jobDescription));
     jobLayout->addWidget(m_jobDescription, 1);
-    m_tabs->addTab(job, QStringLiteral("Job Description"));
+    m_tabs->addTab(job, tr("Job Description"));
 
     // Other Information.
     m_regularWage = lineBox("reg_wage", 120);
     m_overtimeWage = lineBox("ot_wage", 120);
     m_dateHired = lineBox("date_hired", 120);
-    m_active = new QCheckBox(QStringLiteral("Active"), this);
+    m_active = new QCheckBox(tr("Active"), this);
     m_active->setObjectName(QStringLiteral("cur_stat"));
     m_notes = textBox("Notes");
     auto* other = new QWidget;
     auto* otherGrid = new QGridLayout(other);
     otherGrid->setHorizontalSpacing(10);
     row = 0;
-    for (const auto& [text, box] : {std::pair<QString, QWidget*>{QStringLiteral("Regular Wage"), m_regularWage},
-                                    {QStringLiteral("Overtime Wage"), m_overtimeWage},
-                                    {QStringLiteral("Date Hired"), m_dateHired},
-                                    {QStringLiteral("Current Status"), m_active}}) {
+    for (const auto& [text, box] : {std::pair<QString, QWidget*>{tr("Regular Wage"), m_regularWage},
+                                    {tr("Overtime Wage"), m_overtimeWage},
+                                    {tr("Date Hired"), m_dateHired},
+                                    {tr("Current Status"), m_active}}) {
         otherGrid->addWidget(caption(text, box), row, 0);
         otherGrid->addWidget(box, row++, 1);
     }
-    otherGrid->addWidget(caption(QStringLiteral("Notes"), m_notes), row, 0, Qt::AlignTop);
+    otherGrid->addWidget(caption(tr("Notes"), m_notes), row, 0, Qt::AlignTop);
     otherGrid->addWidget(m_notes, row, 1);
     otherGrid->setRowStretch(row, 1);
     otherGrid->setColumnStretch(1, 1);
-    m_tabs->addTab(other, QStringLiteral("Other Information"));
+    m_tabs->addTab(other, tr("Other Information"));
 
-    m_addNew = makeButton("PushButton1", QStringLiteral("Add New"));
-    m_save = makeButton("PushButton3", QStringLiteral("Save"));
-    m_edit = makeButton("PushButton4", QStringLiteral("Edit"));
-    m_search = makeButton("PushButton5", QStringLiteral("Search"));
-    m_close = makeButton("PushButton2", QStringLiteral("Close"));
+    m_addNew = makeButton("PushButton1", tr("Add New"));
+    m_save = makeButton("PushButton3", tr("Save"));
+    m_edit = makeButton("PushButton4", tr("Edit"));
+    m_search = makeButton("PushButton5", tr("Search"));
+    m_close = makeButton("PushButton2", tr("Close"));
     m_save->setEnabled(false);
     m_edit->setEnabled(false);
     usePointerOver(m_close);
@@ -233,7 +233,7 @@ bool EmployeeWindow::load()
     if (!requireDatabase())
         return false;
     if (!m_employees.openWritable(QStringLiteral("Employee"), QStringLiteral("Select * from employee"))) {
-        showReadFailed(QStringLiteral("The employees"), m_employees.lastError());
+        showReadFailed(tr("The employees"), m_employees.lastError());
         return false;
     }
     if (EmployeeRecord::findExact(m_employees, gEmpID))
@@ -332,10 +332,10 @@ void EmployeeWindow::clearFields()
 
 void EmployeeWindow::storeRefused(const QString& action, const QString& why)
 {
-    dialogs().ok(QStringLiteral("The employee record was not %1:\n%2\n\nNothing was written; "
-                                "please correct the entry and try again.")
+    dialogs().ok(tr("The employee record was not %1:\n%2\n\nNothing was written; "
+                    "please correct the entry and try again.")
                      .arg(action, why),
-                 QStringLiteral("Record Not Saved"), Dialogs::Icon::Exclamation);
+                 tr("Record Not Saved"), Dialogs::Icon::Exclamation);
 }
 
 void EmployeeWindow::addNew()
@@ -355,19 +355,19 @@ void EmployeeWindow::save()
 {
     const EmployeeRecord::Fields typed = fields();
     if (const QString missing = EmployeeRecord::missingRequired(typed); !missing.isEmpty()) {
-        dialogs().ok(missing, QStringLiteral("Info Incomplete"), Dialogs::Icon::Exclamation);
+        dialogs().ok(missing, tr("Info Incomplete"), Dialogs::Icon::Exclamation);
         return;
     }
     QString why;
     if (!EmployeeRecord::write(m_employees, typed, EmployeeRecord::Write::Save, today(), &why)) {
-        storeRefused(QStringLiteral("saved"), why);
+        storeRefused(tr("saved"), why);
         return;
     }
     clearFields();
     LockFields(true);
     m_save->setEnabled(false);
     // The boxes empty at once, so without this line a saved record looks like a lost one.
-    ChildWindows::showStatus(QStringLiteral("Employee %1 saved.").arg(describe(typed)));
+    ChildWindows::showStatus(tr("Employee %1 saved.").arg(describe(typed)));
 }
 
 void EmployeeWindow::editOrUpdate()
@@ -375,19 +375,19 @@ void EmployeeWindow::editOrUpdate()
     if (!m_editing) {
         m_editing = true;
         LockFields(false);
-        m_edit->setText(QStringLiteral("Update"));
+        m_edit->setText(tr("Update"));
         return;
     }
     QString why;
     if (!EmployeeRecord::write(m_employees, fields(), EmployeeRecord::Write::Update, today(), &why)) {
         // Still editing, so the typed values can be corrected and stored with another "Update".
-        storeRefused(QStringLiteral("updated"), why);
+        storeRefused(tr("updated"), why);
         return;
     }
     m_editing = false;
     LockFields(true);
-    m_edit->setText(QStringLiteral("Edit"));
-    ChildWindows::showStatus(QStringLiteral("Employee %1 updated.").arg(describe(fields())));
+    m_edit->setText(tr("Edit"));
+    ChildWindows::showStatus(tr("Employee %1 updated.").arg(describe(fields())));
 }
 
 QString EmployeeWindow::describe(const EmployeeRecord::Fields& f)
@@ -399,13 +399,13 @@ QString EmployeeWindow::describe(const EmployeeRecord::Fields& f)
 void EmployeeWindow::showEmployee(const QString& empId)
 {
     if ((m_editing || m_save->isEnabled()) &&
-        !dialogs().yesNo(QStringLiteral("The changes typed in the employee record are not stored yet. Leave them "
-                                        "and show employee ID \"%1\"?")
+        !dialogs().yesNo(tr("The changes typed in the employee record are not stored yet. Leave them "
+                            "and show employee ID \"%1\"?")
                              .arg(empId),
                          windowTitle()))
         return;
     m_editing = false;
-    m_edit->setText(QStringLiteral("Edit"));
+    m_edit->setText(tr("Edit"));
     m_save->setEnabled(false);
     LockFields(true);
     if (EmployeeRecord::findExact(m_employees, empId))

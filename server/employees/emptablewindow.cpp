@@ -13,7 +13,7 @@
 
 EmpTableWindow::EmpTableWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Employee Table"));
+    setWindowTitle(tr("Employee Table"));
 
     m_model = new RecordSetModel(m_employees, this);
     m_grid = new QTableView(this);
@@ -30,9 +30,9 @@ EmpTableWindow::EmpTableWindow(QWidget* parent) : FormWindow(parent)
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { lineChosen(current); });
 
-    m_previous = makeButton("PushButton1", QStringLiteral("Previous"));
-    m_next = makeButton("PushButton2", QStringLiteral("Next"));
-    m_close = makeButton("PushButton3", QStringLiteral("Close"));
+    m_previous = makeButton("PushButton1", tr("Previous"));
+    m_next = makeButton("PushButton2", tr("Next"));
+    m_close = makeButton("PushButton3", tr("Close"));
     usePointerOver(m_close);
     connect(m_previous, &QPushButton::clicked, this, &EmpTableWindow::previous);
     connect(m_next, &QPushButton::clicked, this, &EmpTableWindow::next);
@@ -50,24 +50,40 @@ EmpTableWindow::EmpTableWindow(QWidget* parent) : FormWindow(parent)
 
 QString EmpTableWindow::query()
 {
-    return QStringLiteral("Select emp_id as \"Employee ID\", emp_lname as \"Last Name\", ") +
-           QStringLiteral("emp_fname as \"First Name\", emp_mname as \"Middle Name\", emp_sex as \"Sex\", ") +
-           QStringLiteral("emp_dob as \"Birth Date\", emp_address as \"Address\", emp_apt as \"Apartment\", ") +
-           QStringLiteral("city as \"City\", emp_state as \"State\", Zip as \"Zip\" ") +
-           QStringLiteral("from Employee ");
+    // The aliases head the columns; the grid shows them in the program's language.
+    static const struct
+    {
+        const char* column;
+        const char* heading;
+    } columns[] = {
+        {"emp_id", QT_TRANSLATE_NOOP("RecordSetModel", "Employee ID")},
+        {"emp_lname", QT_TRANSLATE_NOOP("RecordSetModel", "Last Name")},
+        {"emp_fname", QT_TRANSLATE_NOOP("RecordSetModel", "First Name")},
+        {"emp_mname", QT_TRANSLATE_NOOP("RecordSetModel", "Middle Name")},
+        {"emp_sex", QT_TRANSLATE_NOOP("RecordSetModel", "Sex")},
+        {"emp_dob", QT_TRANSLATE_NOOP("RecordSetModel", "Birth Date")},
+        {"emp_address", QT_TRANSLATE_NOOP("RecordSetModel", "Address")},
+        {"emp_apt", QT_TRANSLATE_NOOP("RecordSetModel", "Apartment")},
+        {"city", QT_TRANSLATE_NOOP("RecordSetModel", "City")},
+        {"emp_state", QT_TRANSLATE_NOOP("RecordSetModel", "State")},
+        {"Zip", QT_TRANSLATE_NOOP("RecordSetModel", "Zip")},
+    };
+    QStringList selected;
+    for (const auto& column : columns)
+        selected << QStringLiteral("%1 as \"%2\"").arg(QLatin1String(column.column), QLatin1String(column.heading));
+    return QStringLiteral("Select ") + selected.join(QStringLiteral(", ")) + QStringLiteral(" from Employee ");
 }
 
 bool EmpTableWindow::load()
 {
     // Unlike the other windows this one stays open, with an empty grid, when there is no database.
     if (!Database::isOpen()) {
-        dialogs().message(QStringLiteral("Could not open database ..."), QString(), Dialogs::Buttons::Ok,
-                          Dialogs::Icon::None);
+        dialogs().message(tr("Could not open database ..."), QString(), Dialogs::Buttons::Ok, Dialogs::Icon::None);
         return true;
     }
     if (!m_employees.open(query()))
-        dialogs().ok(QStringLiteral("The employees could not be read:\n") + m_employees.lastError(),
-                     QStringLiteral("Employee Table"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The employees could not be read:\n") + m_employees.lastError(), tr("Employee Table"),
+                     Dialogs::Icon::Exclamation);
     m_model->refresh();
     m_grid->resizeColumnsToContents();
     // Columns fit their headings and ordinary contents; a very long text is cut at a sensible width and
@@ -96,8 +112,7 @@ void EmpTableWindow::previous()
     m_employees.movePrevious();
     showCurrentLine();
     if (m_employees.bof())
-        dialogs().ok(QStringLiteral("You're At The First Record"), QStringLiteral("BOF Reached"),
-                     Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("You're At The First Record"), tr("BOF Reached"), Dialogs::Icon::Exclamation);
 }
 
 void EmpTableWindow::next()
@@ -105,8 +120,7 @@ void EmpTableWindow::next()
     m_employees.moveNext();
     showCurrentLine();
     if (m_employees.eof())
-        dialogs().ok(QStringLiteral("You're At The Last Record"), QStringLiteral("EOF Reached"),
-                     Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("You're At The Last Record"), tr("EOF Reached"), Dialogs::Icon::Exclamation);
 }
 
 void EmpTableWindow::showCurrentLine()

@@ -31,7 +31,9 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal)
-        return section >= 0 && section < m_records.columns().size() ? m_records.columns().at(section) : QVariant();
+        return section >= 0 && section < m_records.columns().size()
+                   ? tr(m_records.columns().at(section).toUtf8().constData())
+                   : QVariant();
     return QVariant();
 }
 

@@ -64,10 +64,10 @@ QIcon deletePicture()
 
 SearchIdWindow::SearchIdWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Search Employee"));
+    setWindowTitle(tr("Search Employee"));
 
     auto searchButton = [this](const char* name) {
-        auto* b = new QPushButton(QStringLiteral("Search"), this);
+        auto* b = new QPushButton(tr("Search"), this);
         b->setObjectName(QLatin1String(name));
         b->setAutoDefault(true);
         return b;
@@ -94,13 +94,12 @@ SearchIdWindow::SearchIdWindow(QWidget* parent) : FormWindow(parent)
     m_nameKey->setObjectName(QStringLiteral("Srch_LName"));
     m_nameSearch = searchButton("PushButton2");
     connect(m_nameKey, &QLineEdit::returnPressed, m_nameSearch, [this] { m_nameSearch->setFocus(); });
-    QGroupBox* idPart = keyPart("GroupBox3", QStringLiteral("Employee ID"), m_idKey, m_idSearch);
-    QGroupBox* namePart = keyPart("GroupBox1", QStringLiteral("Last Name"), m_nameKey, m_nameSearch);
+    QGroupBox* idPart = keyPart("GroupBox3", tr("Employee ID"), m_idKey, m_idSearch);
+    QGroupBox* namePart = keyPart("GroupBox1", tr("Last Name"), m_nameKey, m_nameSearch);
 
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("ListView1"));
-    m_list->setHeaderLabels({QStringLiteral("Employee ID"), QStringLiteral("Last Name"), QStringLiteral("First Name"),
-                             QStringLiteral("Middle Name")});
+    m_list->setHeaderLabels({tr("Employee ID"), tr("Last Name"), tr("First Name"), tr("Middle Name")});
     m_list->setRootIsDecorated(false);
     m_list->setAllColumnsShowFocus(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -118,12 +117,12 @@ SearchIdWindow::SearchIdWindow(QWidget* parent) : FormWindow(parent)
         b->setAutoDefault(true);
         return b;
     };
-    m_upload = pictureButton("PushButton3", uploadPicture(), QStringLiteral("Upload this Record"));
-    m_delete = pictureButton("PushButton4", deletePicture(), QStringLiteral("Delete this Record"));
+    m_upload = pictureButton("PushButton3", uploadPicture(), tr("Upload this Record"));
+    m_delete = pictureButton("PushButton4", deletePicture(), tr("Delete this Record"));
 
     auto* resultPart = new QGroupBox(this);
     resultPart->setObjectName(QStringLiteral("GroupBox2"));
-    auto* resultFrame = new QGroupBox(QStringLiteral("Result"), resultPart);
+    auto* resultFrame = new QGroupBox(tr("Result"), resultPart);
     auto* pictures = new QVBoxLayout;
     pictures->addWidget(m_upload);
     pictures->addWidget(m_delete);
@@ -156,7 +155,7 @@ bool SearchIdWindow::load()
     if (!requireDatabase())
         return false;
     if (!m_employees.openWritable(QStringLiteral("Employee"), QStringLiteral("Select * from employee"))) {
-        showReadFailed(QStringLiteral("The employees"), m_employees.lastError());
+        showReadFailed(tr("The employees"), m_employees.lastError());
         return false;
     }
     return true;
@@ -176,8 +175,7 @@ void SearchIdWindow::searchByLastName()
 void SearchIdWindow::search(const QString& typed, const QString& sql, bool capitals)
 {
     if (typed.isEmpty()) {
-        dialogs().ok(QStringLiteral("Unable to Search Empty Field"), QStringLiteral("Search Key Empty"),
-                     Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("Unable to Search Empty Field"), tr("Search Key Empty"), Dialogs::Icon::Exclamation);
         return;
     }
     const QString key = capitals ? typed.trimmed().toUpper() : typed.trimmed();
@@ -187,8 +185,8 @@ void SearchIdWindow::search(const QString& typed, const QString& sql, bool capit
     }
     RecordSet found;
     if (!found.openWritable(QStringLiteral("Employee"), sql, {key})) {
-        dialogs().ok(QStringLiteral("The search could not be made:\n") + found.lastError(),
-                     QStringLiteral("Search Failed"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The search could not be made:\n") + found.lastError(), tr("Search Failed"),
+                     Dialogs::Icon::Exclamation);
         return;
     }
     m_employees = found;
@@ -229,8 +227,7 @@ void SearchIdWindow::deleteRecord()
     QString why;
     if (!EmployeeRecord::deleteExact(m_employees, key, &why)) {
         // The line stays, so the list never shows as gone an employee who is still stored.
-        dialogs().ok(QStringLiteral("The employee could not be deleted:\n") + why, QStringLiteral("Delete Failed"),
-                     Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The employee could not be deleted:\n") + why, tr("Delete Failed"), Dialogs::Icon::Exclamation);
         return;
     }
     delete line;

@@ -21,33 +21,32 @@
 
 ExceptionsWindow::ExceptionsWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Exceptions"));
+    setWindowTitle(tr("Exceptions"));
 
-    auto* fromLabel = new QLabel(QStringLiteral("From"), this);
+    auto* fromLabel = new QLabel(tr("From"), this);
     fromLabel->setObjectName(QStringLiteral("Label1"));
     m_from = new DateBox(this);
     m_from->setObjectName(QStringLiteral("DTPicker1"));
     fromLabel->setBuddy(m_from);
-    auto* toLabel = new QLabel(QStringLiteral("To"), this);
+    auto* toLabel = new QLabel(tr("To"), this);
     toLabel->setObjectName(QStringLiteral("Label2"));
     m_to = new DateBox(this);
     m_to->setObjectName(QStringLiteral("DTPicker2"));
     toLabel->setBuddy(m_to);
     for (QDateEdit* picker : {m_from, m_to})
         picker->setMinimumWidth(120);
-    QPushButton* show = makeButton("PushButton1", QStringLiteral("Show"));
+    QPushButton* show = makeButton("PushButton1", tr("Show"));
     m_whose = new QLabel(this);
     m_whose->setObjectName(QStringLiteral("Label3"));
 
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("ExceptionList"));
-    m_list->setHeaderLabels({QStringLiteral("Employee ID"), QStringLiteral("Name"), QStringLiteral("Date"),
-                             QStringLiteral("Pair"), QStringLiteral("Exception"), QStringLiteral("Detail")});
+    m_list->setHeaderLabels({tr("Employee ID"), tr("Name"), tr("Date"), tr("Pair"), tr("Exception"), tr("Detail")});
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
     m_list->setAllColumnsShowFocus(true);
     m_list->setAlternatingRowColors(true);
-    m_list->setToolTip(QStringLiteral("Double-click a line to correct its time record"));
+    m_list->setToolTip(tr("Double-click a line to correct its time record"));
     // The short columns as wide as their contents; a long name is cut with "..." and the detail takes the rest.
     for (int column : {0, 2, 4})
         m_list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
@@ -58,7 +57,7 @@ ExceptionsWindow::ExceptionsWindow(QWidget* parent) : FormWindow(parent)
 
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("Label4"));
-    QPushButton* close = makeButton("PushButton2", QStringLiteral("Close"));
+    QPushButton* close = makeButton("PushButton2", tr("Close"));
 
     for (QLabel* label : {fromLabel, toLabel})
         label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
@@ -124,17 +123,17 @@ void ExceptionsWindow::choose(const PayExceptions::Request& request)
 
 void ExceptionsWindow::showExceptions()
 {
-    const QString site = m_request.site.isEmpty() ? QString() : QStringLiteral(" at %1").arg(m_request.site);
+    const QString site = m_request.site.isEmpty() ? QString() : tr(" at %1").arg(m_request.site);
     const qsizetype checked = m_request.empIds.size();
-    m_whose->setText((checked == 0   ? QStringLiteral("Every employee")
-                      : checked == 1 ? QStringLiteral("Employee %1").arg(m_request.empIds.constFirst())
-                                     : QStringLiteral("%1 checked employees").arg(checked)) +
+    m_whose->setText((checked == 0   ? tr("Every employee")
+                      : checked == 1 ? tr("Employee %1").arg(m_request.empIds.constFirst())
+                                     : tr("%1 checked employees").arg(checked)) +
                      site);
     m_list->clear();
     m_found.clear();
     QString error;
     if (!PayExceptions::find(m_request, &m_found, &error)) {
-        m_count->setText(QStringLiteral("The time records could not be read: ") + error);
+        m_count->setText(tr("The time records could not be read: ") + error);
         return;
     }
     for (const PayExceptions::Exception& e : m_found) {
@@ -148,11 +147,10 @@ void ExceptionsWindow::showExceptions()
         item->setToolTip(1, e.name);
         item->setToolTip(5, e.detail);
     }
-    m_count->setText(
-        m_found.empty() ? QStringLiteral("No exceptions: every time record of these days can be paid.")
-        : m_found.size() == 1
-            ? QStringLiteral("1 exception. Double-click it to correct the time record.")
-            : QStringLiteral("%1 exceptions. Double-click one to correct its time record.").arg(m_found.size()));
+    m_count->setText(m_found.empty() ? tr("No exceptions: every time record of these days can be paid.")
+                     : m_found.size() == 1
+                         ? tr("1 exception. Double-click it to correct the time record.")
+                         : tr("%1 exceptions. Double-click one to correct its time record.").arg(m_found.size()));
 }
 
 void ExceptionsWindow::editRow(QTreeWidgetItem* item)
@@ -165,9 +163,9 @@ void ExceptionsWindow::editRow(QTreeWidgetItem* item)
     if (auto* editor = qobject_cast<TimesheetEditor*>(ChildWindows::find(QStringLiteral("AddTime")))) {
         if (editor->isEditing() || editor->isSearching()) {
             ChildWindows::open<TimesheetEditor>(QStringLiteral("AddTime"));
-            dialogs().ok(QStringLiteral("The time record editor is in the middle of a change. Finish it with Update "
-                                        "or Fetch, then double-click the exception again."),
-                         QStringLiteral("Exceptions"), Dialogs::Icon::Information);
+            dialogs().ok(tr("The time record editor is in the middle of a change. Finish it with Update "
+                            "or Fetch, then double-click the exception again."),
+                         tr("Exceptions"), Dialogs::Icon::Information);
             return;
         }
         if (QMdiSubWindow* frame = ChildWindows::frameOf(editor))

@@ -5,6 +5,7 @@
 #include "widgets/dialogs.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,7 +18,10 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Payroll Export");
+QString title()
+{
+    return QCoreApplication::translate("PayrollExportWindow", "Payroll Export");
+}
 
 // The services whose codes the grid shows, one column each, in the order of the layouts.
 struct CodeColumn
@@ -34,7 +38,11 @@ QList<CodeColumn> codeColumns()
         if (layout.codeGroup.isEmpty() || std::any_of(columns.begin(), columns.end(),
                                                       [&](const CodeColumn& c) { return c.group == layout.codeGroup; }))
             continue;
-        columns.append({layout.codeGroup, layout.title.section(QLatin1Char(' '), 0, 0), &layout});
+        // Headed by the service's name, which no language changes; the generic layout's by a word.
+        const QString heading = layout.codeGroup == QLatin1String("generic")
+                                    ? QCoreApplication::translate("PayrollExportWindow", "Generic")
+                                    : layout.title.section(QLatin1Char(' '), 0, 0);
+        columns.append({layout.codeGroup, heading, &layout});
     }
     return columns;
 }
@@ -55,29 +63,29 @@ bool takesCode(const PayrollExport::Layout& layout, PayrollExport::HourType type
 
 PayrollExportWindow::PayrollExportWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(kTitle);
+    setWindowTitle(title());
     setObjectName(QStringLiteral("PayrollExport"));
 
     auto* top = new QHBoxLayout;
-    auto* layoutLabel = new QLabel(QStringLiteral("Your payroll service's layout:"), this);
+    auto* layoutLabel = new QLabel(tr("Your payroll service's layout:"), this);
     m_layout = new QComboBox(this);
     m_layout->setObjectName(QStringLiteral("ComboLayout"));
     for (const PayrollExport::Layout& layout : PayrollExport::layouts())
-        m_layout->addItem(layout.title, layout.name);
+        m_layout->addItem(QCoreApplication::translate("PayrollExport", layout.title.toUtf8().constData()), layout.name);
     layoutLabel->setBuddy(m_layout);
     layoutLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     top->addWidget(layoutLabel);
     top->addWidget(m_layout, 1);
 
-    auto* company = new QGroupBox(QStringLiteral("Company and client codes"), this);
+    auto* company = new QGroupBox(tr("Company and client codes"), this);
     auto* form = new QFormLayout(company);
     const QList<QPair<QString, QString>> boxes = {
-        {PayrollExport::kCompanyName, QStringLiteral("QuickBooks company name")},
-        {PayrollExport::kCompanyCreateTime, QStringLiteral("QuickBooks company file created (IIF)")},
-        {PayrollExport::kServiceItem, QStringLiteral("QuickBooks service item (IIF)")},
-        {PayrollExport::kAdpCompany, QStringLiteral("ADP company code")},
-        {PayrollExport::kAdpBatch, QStringLiteral("ADP batch ID")},
-        {PayrollExport::kPaychexClient, QStringLiteral("Paychex client ID")},
+        {PayrollExport::kCompanyName, tr("QuickBooks company name")},
+        {PayrollExport::kCompanyCreateTime, tr("QuickBooks company file created (IIF)")},
+        {PayrollExport::kServiceItem, tr("QuickBooks service item (IIF)")},
+        {PayrollExport::kAdpCompany, tr("ADP company code")},
+        {PayrollExport::kAdpBatch, tr("ADP batch ID")},
+        {PayrollExport::kPaychexClient, tr("Paychex client ID")},
     };
     for (const auto& [name, caption] : boxes) {
         auto* box = new QLineEdit(company);
@@ -87,10 +95,10 @@ PayrollExportWindow::PayrollExportWindow(QWidget* parent) : FormWindow(parent)
     }
     m_boxes.value(PayrollExport::kAdpCompany)->setMaxLength(3);
     m_boxes.value(PayrollExport::kCompanyCreateTime)
-        ->setToolTip(QStringLiteral("COMPANYCREATETIME from the TIMERHDR line of a timer export of your QuickBooks "
-                                    "company file (File > Utilities > Export > Timer Lists)"));
+        ->setToolTip(tr("COMPANYCREATETIME from the TIMERHDR line of a timer export of your QuickBooks "
+                        "company file (File > Utilities > Export > Timer Lists)"));
 
-    auto* codes = new QGroupBox(QStringLiteral("Hour type codes"), this);
+    auto* codes = new QGroupBox(tr("Hour type codes"), this);
     auto* codesLayout = new QVBoxLayout(codes);
     m_codes = new QTableWidget(codes);
     m_codes->setObjectName(QStringLiteral("CodeGrid"));
@@ -104,17 +112,16 @@ PayrollExportWindow::PayrollExportWindow(QWidget* parent) : FormWindow(parent)
     left->addWidget(company);
     left->addWidget(codes, 1);
 
-    auto* people = new QGroupBox(QStringLiteral("Payroll IDs"), this);
+    auto* people = new QGroupBox(tr("Payroll IDs"), this);
     auto* peopleLayout = new QVBoxLayout(people);
-    auto* hint = new QLabel(QStringLiteral("The employee's number in the payroll service (ADP: the file number). "
-                                           "Empty: generic and Paychex use the employee ID, QuickBooks and Gusto "
-                                           "the name."),
+    auto* hint = new QLabel(tr("The employee's number in the payroll service (ADP: the file number). "
+                               "Empty: generic and Paychex use the employee ID, QuickBooks and Gusto "
+                               "the name."),
                             people);
     hint->setWordWrap(true);
     m_employees = new QTableWidget(0, 3, people);
     m_employees->setObjectName(QStringLiteral("EmpGrid"));
-    m_employees->setHorizontalHeaderLabels(
-        {QStringLiteral("Employee ID"), QStringLiteral("Name"), QStringLiteral("Payroll ID")});
+    m_employees->setHorizontalHeaderLabels({tr("Employee ID"), tr("Name"), tr("Payroll ID")});
     m_employees->verticalHeader()->hide();
     m_employees->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     m_employees->setColumnWidth(0, 110);
@@ -128,8 +135,8 @@ PayrollExportWindow::PayrollExportWindow(QWidget* parent) : FormWindow(parent)
     middle->addLayout(left, 3);
     middle->addWidget(people, 2);
 
-    QPushButton* saveButton = makeButton("PushButtonSave", QStringLiteral("&Save"));
-    QPushButton* closeButton = makeButton("PushButtonClose", QStringLiteral("&Close"));
+    QPushButton* saveButton = makeButton("PushButtonSave", tr("&Save"));
+    QPushButton* closeButton = makeButton("PushButtonClose", tr("&Close"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(saveButton);
@@ -151,7 +158,7 @@ bool PayrollExportWindow::load()
         return false;
     QString error;
     if (!PayrollExport::loadSettings(&m_settings, &error)) {
-        showReadFailed(QStringLiteral("The payroll export settings"), error);
+        showReadFailed(tr("The payroll export settings"), error);
         return false;
     }
     const int chosen = m_layout->findData(m_settings.layout);
@@ -199,7 +206,7 @@ void PayrollExportWindow::fillCodes()
             } else {
                 // ADP's regular and overtime hours have columns of their own; the file has no place for a code.
                 item->setFlags(Qt::ItemIsEnabled);
-                item->setText(QStringLiteral("(own column)"));
+                item->setText(tr("(own column)"));
                 item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
             }
             m_codes->setItem(row, c, item);
@@ -214,7 +221,7 @@ bool PayrollExportWindow::readEmployees()
     Query query;
     if (!query.exec(QStringLiteral("SELECT emp_id, emp_fname, emp_lname, payroll_id FROM Employee "
                                    "ORDER BY emp_lname, emp_fname, emp_id"))) {
-        showReadFailed(QStringLiteral("The employees"), query.error());
+        showReadFailed(tr("The employees"), query.error());
         return false;
     }
     while (query.next()) {
@@ -264,7 +271,7 @@ void PayrollExportWindow::save()
     }
     const QString adp = settings.value(PayrollExport::kAdpCompany);
     if (!adp.isEmpty() && adp.size() != 3) {
-        dialogs().ok(QStringLiteral("The ADP company code has 3 characters."), kTitle, Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The ADP company code has 3 characters."), title(), Dialogs::Icon::Exclamation);
         return;
     }
 
@@ -277,16 +284,16 @@ void PayrollExportWindow::save()
     }
     for (auto it = owners.cbegin(); it != owners.cend(); ++it) {
         if (it.value().size() > 1) {
-            dialogs().ok(QStringLiteral("The payroll ID %1 is given to %2; each employee needs one of their own.")
-                             .arg(it.key(), it.value().join(QStringLiteral(" and "))),
-                         kTitle, Dialogs::Icon::Exclamation);
+            dialogs().ok(tr("The payroll ID %1 is given to %2; each employee needs one of their own.")
+                             .arg(it.key(), it.value().join(tr(" and "))),
+                         title(), Dialogs::Icon::Exclamation);
             return;
         }
     }
 
     QString error;
     if (!PayrollExport::saveSettings(settings, &error)) {
-        dialogs().ok(QStringLiteral("The settings could not be saved: ") + error, kTitle, Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The settings could not be saved: ") + error, title(), Dialogs::Icon::Exclamation);
         return;
     }
     m_settings = settings;
@@ -295,12 +302,12 @@ void PayrollExportWindow::save()
         if (id == m_storedIds.value(row))
             continue;
         if (!PayrollExport::setPayrollId(m_employees->item(row, 0)->text(), id, &error)) {
-            dialogs().ok(QStringLiteral("The payroll ID of %1 could not be saved: %2")
-                             .arg(m_employees->item(row, 1)->text(), error),
-                         kTitle, Dialogs::Icon::Exclamation);
+            dialogs().ok(
+                tr("The payroll ID of %1 could not be saved: %2").arg(m_employees->item(row, 1)->text(), error),
+                title(), Dialogs::Icon::Exclamation);
             return;
         }
         m_storedIds.insert(row, id);
     }
-    dialogs().ok(QStringLiteral("The payroll export settings are saved."), kTitle, Dialogs::Icon::Information);
+    dialogs().ok(tr("The payroll export settings are saved."), title(), Dialogs::Icon::Information);
 }

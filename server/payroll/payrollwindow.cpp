@@ -67,16 +67,16 @@ QIcon reportIcon(bool detail)
 
 PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Payroll Report"));
+    setWindowTitle(tr("Payroll Report"));
     setFixedSize(twips(0, 0, kListWider + 6855, 7200).size());
 
-    auto* frame1 = new QGroupBox(QStringLiteral("Employee List"), this);
+    auto* frame1 = new QGroupBox(tr("Employee List"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
     frame1->setGeometry(twips(120, 120, kListWider + 3015, 6915));
     m_list = new QTreeWidget(frame1);
     m_list->setObjectName(QStringLiteral("ListView1"));
     m_list->setGeometry(twips(120, 240, kListWider + 2775, 6555));
-    m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Employee ID")});
+    m_list->setHeaderLabels({tr("Name"), tr("Employee ID")});
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
     m_list->setAllColumnsShowFocus(true);
@@ -90,41 +90,39 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     auto* label1 = new QLabel(
-        QStringLiteral("Select the period date range by start date and end date from the 'From' and 'To'  dropdowns"),
-        this);
+        tr("Select the period date range by start date and end date from the 'From' and 'To'  dropdowns"), this);
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setWordWrap(true);
     label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label1->setGeometry(twips(kListWider + 3360, 360, 3375, 615));
 
-    auto* label2 = new QLabel(QStringLiteral("From"), this);
+    auto* label2 = new QLabel(tr("From"), this);
     label2->setObjectName(QStringLiteral("Label2"));
     label2->move(twips(kListWider + 3360, 1080, 0, 0).topLeft());
     m_from = new DateBox(this);
     m_from->setObjectName(QStringLiteral("DTPicker1"));
     m_from->setGeometry(twips(kListWider + 3360, 1320, 2175, 375));
 
-    auto* label3 = new QLabel(QStringLiteral("To"), this);
+    auto* label3 = new QLabel(tr("To"), this);
     label3->setObjectName(QStringLiteral("Label3"));
     label3->move(twips(kListWider + 3360, 1800, 0, 0).topLeft());
     m_to = new DateBox(this);
     m_to->setObjectName(QStringLiteral("DTPicker2"));
     m_to->setGeometry(twips(kListWider + 3360, 2040, 2175, 375));
 
-    auto* frame2 = new QGroupBox(QStringLiteral("Report Type"), this);
+    auto* frame2 = new QGroupBox(tr("Report Type"), this);
     frame2->setObjectName(QStringLiteral("Frame2"));
     frame2->setGeometry(twips(kListWider + 3240, 2640, 3375, 2655));
-    m_detail = new QPushButton(reportIcon(true), QStringLiteral("Full Detail Report"), frame2);
+    m_detail = new QPushButton(reportIcon(true), tr("Full Detail Report"), frame2);
     m_detail->setObjectName(QStringLiteral("PushButton1"));
     m_detail->setGeometry(twips(720, 360, 2415, 495));
-    m_summary = new QPushButton(reportIcon(false), QStringLiteral("Summary Report"), frame2);
+    m_summary = new QPushButton(reportIcon(false), tr("Summary Report"), frame2);
     m_summary->setObjectName(QStringLiteral("PushButton2"));
     m_summary->setGeometry(twips(720, 960, 2415, 495));
-    m_exceptions =
-        new QPushButton(style()->standardIcon(QStyle::SP_MessageBoxWarning), QStringLiteral("Exceptions"), frame2);
+    m_exceptions = new QPushButton(style()->standardIcon(QStyle::SP_MessageBoxWarning), tr("Exceptions"), frame2);
     m_exceptions->setObjectName(QStringLiteral("PushButton3"));
     m_exceptions->setGeometry(twips(720, 1560, 2415, 495));
-    m_exceptions->setToolTip(QStringLiteral("Time records of these days that would be paid wrong, to correct first"));
+    m_exceptions->setToolTip(tr("Time records of these days that would be paid wrong, to correct first"));
     // Before a report is made: how many time records of the choice would be paid wrong.
     m_exceptionCount = new QLabel(frame2);
     m_exceptionCount->setObjectName(QStringLiteral("Label5"));
@@ -136,7 +134,7 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
         button->setAutoDefault(true);
     }
 
-    m_markAll = new QCheckBox(QStringLiteral("Mark All Employee"), this);
+    m_markAll = new QCheckBox(tr("Mark All Employee"), this);
     m_markAll->setObjectName(QStringLiteral("CheckBox1"));
     m_markAll->setGeometry(twips(kListWider + 3360, 5400, 2535, 255));
 
@@ -148,21 +146,21 @@ PayrollWindow::PayrollWindow(QWidget* parent) : FormWindow(parent)
     m_openPeriod->setGeometry(twips(kListWider + 3360, 5715, 3375, 900));
 
     // The hours of the choice for the payroll service, in the layout chosen in Payroll Export.
-    m_export = new QPushButton(QStringLiteral("Export for Payroll..."), this);
+    m_export = new QPushButton(tr("Export for Payroll..."), this);
     m_export->setObjectName(QStringLiteral("PushButtonExport"));
     m_export->setGeometry(twips(kListWider + 3360, 6660, 3255, 435));
     m_export->setAutoDefault(true);
-    m_export->setToolTip(QStringLiteral("Write the hours of the chosen days (and checked employees, or everyone with "
-                                        "hours) for your payroll service"));
+    m_export->setToolTip(tr("Write the hours of the chosen days (and checked employees, or everyone with "
+                            "hours) for your payroll service"));
 
     // On a database shared by several sites, below the rest: the reports of one site or of all of them.
-    m_siteLabel = new QLabel(QStringLiteral("&Site"), this);
+    m_siteLabel = new QLabel(tr("&Site"), this);
     m_siteLabel->setObjectName(QStringLiteral("LabelSite"));
     m_siteLabel->setGeometry(twips(kListWider + 3360, 7200, 700, 375));
     m_site = new QComboBox(this);
     m_site->setObjectName(QStringLiteral("ComboSite"));
     m_site->setGeometry(twips(kListWider + 4080, 7170, 2535, 375));
-    m_site->setToolTip(QStringLiteral("Only the days whose first punch was at this site, or every site"));
+    m_site->setToolTip(tr("Only the days whose first punch was at this site, or every site"));
     m_siteLabel->setBuddy(m_site);
     m_siteLabel->hide();
     m_site->hide();
@@ -205,7 +203,7 @@ bool PayrollWindow::load()
         }
     }
     if (!m_employees.open(QStringLiteral("Select * from employee"))) {
-        showReadFailed(QStringLiteral("The employees"), m_employees.lastError());
+        showReadFailed(tr("The employees"), m_employees.lastError());
         return false;
     }
     for (m_employees.moveFirst(); !m_employees.eof(); m_employees.moveNext()) {
@@ -225,7 +223,7 @@ bool PayrollWindow::load()
     QString error;
     if (const QStringList sites = Sites::known(&error); !sites.isEmpty()) {
         m_site->clear();
-        m_site->addItem(QStringLiteral("All sites"));
+        m_site->addItem(tr("All sites"));
         m_site->addItems(sites);
         m_siteLabel->show();
         m_site->show();
@@ -259,12 +257,12 @@ void PayrollWindow::showOpenPeriod()
     if (!m_closedRead)
         m_openPeriod->clear();
     else if (!m_closedThrough.isValid())
-        m_openPeriod->setText(QStringLiteral("No pay period is closed: these days may still change."));
+        m_openPeriod->setText(tr("No pay period is closed: these days may still change."));
     else if (to > m_closedThrough)
         m_openPeriod->setText(QStringLiteral("The days from %1 on are open and may still change.")
                                   .arg(ValueForms::showDate(std::max(from, m_closedThrough.addDays(1)))));
     else
-        m_openPeriod->setText(QStringLiteral("Every day chosen is in a closed pay period."));
+        m_openPeriod->setText(tr("Every day chosen is in a closed pay period."));
     // A weekly threshold counts the week's days before From too; the reports say so, and so does the window.
     if (m_rules.weekly() && m_rules.weekOf(from) != from)
         m_openPeriod->setText(m_openPeriod->text() + QLatin1Char('\n') +
@@ -302,17 +300,15 @@ void PayrollWindow::countExceptions()
     std::vector<PayExceptions::Exception> found;
     QString error;
     const PayExceptions::Request request = exceptionsRequest();
-    const QString whose =
-        request.empIds.isEmpty() ? QStringLiteral("of every employee") : QStringLiteral("of the checked employees");
+    const QString whose = request.empIds.isEmpty() ? tr("of every employee") : tr("of the checked employees");
     if (!PayExceptions::find(request, &found, &error))
-        m_exceptionCount->setText(QStringLiteral("The exceptions could not be counted: ") + error);
+        m_exceptionCount->setText(tr("The exceptions could not be counted: ") + error);
     else if (found.empty())
-        m_exceptionCount->setText(QStringLiteral("No exceptions in these days %1.").arg(whose));
+        m_exceptionCount->setText(tr("No exceptions in these days %1.").arg(whose));
     else
         m_exceptionCount->setText(
-            QStringLiteral("%1 %2 in these days %3: correct them before paying.")
-                .arg(QString::number(found.size()),
-                     found.size() == 1 ? QStringLiteral("exception") : QStringLiteral("exceptions"), whose));
+            tr("%1 %2 in these days %3: correct them before paying.")
+                .arg(QString::number(found.size()), found.size() == 1 ? tr("exception") : tr("exceptions"), whose));
 }
 
 void PayrollWindow::showExceptions()
@@ -329,8 +325,8 @@ void PayrollWindow::markAll(bool checked)
 
 void PayrollWindow::reportFailed(const QString& report, const QString& error)
 {
-    dialogs().ok(QStringLiteral("The ") + report + QStringLiteral(" could not be prepared: ") + error,
-                 QStringLiteral("Payroll Report"), Dialogs::Icon::Exclamation);
+    dialogs().ok(tr("The %1 could not be prepared: %2").arg(report, error), tr("Payroll Report"),
+                 Dialogs::Icon::Exclamation);
 }
 
 void PayrollWindow::fullDetailReport()
@@ -338,13 +334,13 @@ void PayrollWindow::fullDetailReport()
     Payroll::DetailReport report;
     QString error;
     if (!Payroll::runDetail(request(), &report, &error)) {
-        reportFailed(QStringLiteral("full detail report"), error);
+        reportFailed(tr("full detail report"), error);
         return;
     }
     // A report headed by nobody, with 0 hours, would pass for a real one.
     if (!report.anyChecked) {
-        dialogs().ok(QStringLiteral("Check the employee whose full detail report you want in the Employee List."),
-                     QStringLiteral("Payroll Report"), Dialogs::Icon::Information);
+        dialogs().ok(tr("Check the employee whose full detail report you want in the Employee List."),
+                     tr("Payroll Report"), Dialogs::Icon::Information);
         return;
     }
     showReport(report);
@@ -378,7 +374,7 @@ void PayrollWindow::summaryReport()
     Payroll::SummaryReport report;
     QString error;
     if (!Payroll::runSummary(request(), &report, &error)) {
-        reportFailed(QStringLiteral("summary report"), error);
+        reportFailed(tr("summary report"), error);
         return;
     }
     if (report.anyChecked)

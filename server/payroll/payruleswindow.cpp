@@ -5,9 +5,11 @@
 #include "core/store/query.h"
 #include "core/valueforms.h"
 #include "widgets/dialogs.h"
+#include "widgets/language.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -26,9 +28,13 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Pay Rules");
+QString title()
+{
+    return QCoreApplication::translate("PayRulesWindow", "Pay Rules");
+}
 
-QDoubleSpinBox* hoursBox(const char* name, double max, QWidget* parent, const QString& suffix = QStringLiteral(" h"))
+QDoubleSpinBox* hoursBox(const char* name, double max, QWidget* parent,
+                         const QString& suffix = QCoreApplication::translate("PayRulesWindow", " h"))
 {
     auto* box = new QDoubleSpinBox(parent);
     box->setObjectName(QLatin1String(name));
@@ -68,22 +74,22 @@ QString hoursText(int minutes)
 
 PayRulesWindow::PayRulesWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(kTitle);
+    setWindowTitle(title());
     setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     auto* tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("Tabs"));
-    tabs->addTab(rulesPage(), QStringLiteral("Rules"));
-    tabs->addTab(holidaysPage(), QStringLiteral("Holidays"));
-    tabs->addTab(employeesPage(), QStringLiteral("Employees"));
-    tabs->addTab(timeOffPage(), QStringLiteral("Paid Time Off"));
+    tabs->addTab(rulesPage(), tr("Rules"));
+    tabs->addTab(holidaysPage(), tr("Holidays"));
+    tabs->addTab(employeesPage(), tr("Employees"));
+    tabs->addTab(timeOffPage(), tr("Paid Time Off"));
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("StatusLabel"));
     m_status->setTextFormat(Qt::PlainText);
     m_status->setWordWrap(true);
-    auto* saveButton = makeButton("PushButton1", QStringLiteral("Save"));
-    auto* revert = makeButton("PushButton2", QStringLiteral("Revert"));
-    auto* done = makeButton("PushButton3", QStringLiteral("Done"));
+    auto* saveButton = makeButton("PushButton1", tr("Save"));
+    auto* revert = makeButton("PushButton2", tr("Revert"));
+    auto* done = makeButton("PushButton3", tr("Done"));
     connect(saveButton, &QPushButton::clicked, this, &PayRulesWindow::save);
     connect(revert, &QPushButton::clicked, this, [this] { show(m_stored); });
     connect(done, &QPushButton::clicked, this, &PayRulesWindow::closeWindow);
@@ -100,69 +106,68 @@ PayRulesWindow::PayRulesWindow(QWidget* parent) : FormWindow(parent)
 QWidget* PayRulesWindow::rulesPage()
 {
     auto* page = new QWidget(this);
-    auto* overtime = new QGroupBox(QStringLiteral("Overtime"), page);
+    auto* overtime = new QGroupBox(tr("Overtime"), page);
     m_overtime = new QComboBox(overtime);
     m_overtime->setObjectName(QStringLiteral("OvertimeRule"));
-    m_overtime->addItems({QStringLiteral("After 4 hours of one in/out pair"), QStringLiteral("After N hours a day"),
-                          QStringLiteral("After N hours a week"), QStringLiteral("Daily and weekly")});
+    m_overtime->addItems({tr("After 4 hours of one in/out pair"), tr("After N hours a day"), tr("After N hours a week"),
+                          tr("Daily and weekly")});
     m_overtime->setMinimumWidth(260);
     m_dailyAfter = hoursBox("DailyAfter", 24, overtime);
     m_weeklyAfter = hoursBox("WeeklyAfter", 168, overtime);
     m_weekStart = new QComboBox(overtime);
     m_weekStart->setObjectName(QStringLiteral("WeekStart"));
     for (int day = 1; day <= 7; ++day)
-        m_weekStart->addItem(QLocale::c().dayName(day));
+        m_weekStart->addItem(Language::namesLocale().dayName(day));
     auto* overtimeForm = new QFormLayout(overtime);
     overtimeForm->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-    overtimeForm->addRow(QStringLiteral("Overtime is paid"), m_overtime);
-    overtimeForm->addRow(QStringLiteral("Hours a day"), m_dailyAfter);
-    overtimeForm->addRow(QStringLiteral("Hours a week"), m_weeklyAfter);
-    overtimeForm->addRow(QStringLiteral("The week starts on"), m_weekStart);
+    overtimeForm->addRow(tr("Overtime is paid"), m_overtime);
+    overtimeForm->addRow(tr("Hours a day"), m_dailyAfter);
+    overtimeForm->addRow(tr("Hours a week"), m_weeklyAfter);
+    overtimeForm->addRow(tr("The week starts on"), m_weekStart);
 
-    auto* extra = new QGroupBox(QStringLiteral("Double time, rounding and meals"), page);
-    m_double = new QCheckBox(QStringLiteral("Double time after"), extra);
+    auto* extra = new QGroupBox(tr("Double time, rounding and meals"), page);
+    m_double = new QCheckBox(tr("Double time after"), extra);
     m_double->setObjectName(QStringLiteral("DoubleTime"));
-    m_doubleAfter = hoursBox("DoubleAfter", 24, extra, QStringLiteral(" h a day"));
-    m_doubleRate = hoursBox("DoubleRate", 10, extra, QStringLiteral(" x regular wage"));
+    m_doubleAfter = hoursBox("DoubleAfter", 24, extra, tr(" h a day"));
+    m_doubleRate = hoursBox("DoubleRate", 10, extra, tr(" x regular wage"));
     m_rounding = new QComboBox(extra);
     m_rounding->setObjectName(QStringLiteral("Rounding"));
-    m_rounding->addItems({QStringLiteral("Off"), QStringLiteral("5 minutes"), QStringLiteral("6 minutes"),
-                          QStringLiteral("10 minutes"), QStringLiteral("15 minutes")});
-    m_meal = new QCheckBox(QStringLiteral("Deduct a meal of"), extra);
+    m_rounding->addItems({tr("Off"), tr("5 minutes"), tr("6 minutes"), tr("10 minutes"), tr("15 minutes")});
+    m_meal = new QCheckBox(tr("Deduct a meal of"), extra);
     m_meal->setObjectName(QStringLiteral("Meal"));
     m_mealMinutes = new QSpinBox(extra);
     m_mealMinutes->setObjectName(QStringLiteral("MealMinutes"));
     m_mealMinutes->setRange(1, 240);
-    m_mealMinutes->setSuffix(QStringLiteral(" min"));
-    m_mealAfter = hoursBox("MealAfter", 24, extra, QStringLiteral(" h worked"));
+    m_mealMinutes->setSuffix(tr(" min"));
+    m_mealAfter = hoursBox("MealAfter", 24, extra, tr(" h worked"));
     auto* extraGrid = new QGridLayout(extra);
     extraGrid->addWidget(m_double, 0, 0);
     extraGrid->addWidget(m_doubleAfter, 0, 1);
-    extraGrid->addWidget(new QLabel(QStringLiteral("paid at"), extra), 0, 2);
+    extraGrid->addWidget(new QLabel(tr("paid at"), extra), 0, 2);
     extraGrid->addWidget(m_doubleRate, 0, 3);
-    extraGrid->addWidget(new QLabel(QStringLiteral("Round punch times to the nearest"), extra), 1, 0);
+    extraGrid->addWidget(new QLabel(tr("Round punch times to the nearest"), extra), 1, 0);
     extraGrid->addWidget(m_rounding, 1, 1);
     extraGrid->addWidget(m_meal, 2, 0);
     extraGrid->addWidget(m_mealMinutes, 2, 1);
-    extraGrid->addWidget(new QLabel(QStringLiteral("once a day passes"), extra), 2, 2);
+    extraGrid->addWidget(new QLabel(tr("once a day passes"), extra), 2, 2);
     extraGrid->addWidget(m_mealAfter, 2, 3);
     extraGrid->setColumnStretch(4, 1);
 
-    auto* period = new QGroupBox(QStringLiteral("Pay period and night shifts"), page);
+    auto* period = new QGroupBox(tr("Pay period and night shifts"), page);
     m_period = new QComboBox(period);
     m_period->setObjectName(QStringLiteral("Period"));
-    m_period->addItems({QStringLiteral("Not set"), QStringLiteral("Weekly"), QStringLiteral("Every two weeks"),
-                        QStringLiteral("Twice a month (1st-15th, 16th-end)"), QStringLiteral("Monthly")});
+    m_period->addItems(
+        {tr("Not set"), tr("Weekly"), tr("Every two weeks"), tr("Twice a month (1st-15th, 16th-end)"), tr("Monthly")});
     m_periodStart = dateBox("PeriodStart", period);
     m_nightShift = hoursBox("NightShift", 24, period);
-    m_nightShift->setSpecialValueText(QStringLiteral("Off"));
+    m_nightShift->setSpecialValueText(tr("Off"));
     m_longPair = hoursBox("LongPair", 168, period);
     auto* periodForm = new QFormLayout(period);
     periodForm->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-    periodForm->addRow(QStringLiteral("Pay period"), m_period);
-    periodForm->addRow(QStringLiteral("A period's first day"), m_periodStart);
-    periodForm->addRow(QStringLiteral("Count pairs across midnight up to"), m_nightShift);
-    periodForm->addRow(QStringLiteral("Pairs longer than this are exceptions"), m_longPair);
+    periodForm->addRow(tr("Pay period"), m_period);
+    periodForm->addRow(tr("A period's first day"), m_periodStart);
+    periodForm->addRow(tr("Count pairs across midnight up to"), m_nightShift);
+    periodForm->addRow(tr("Pairs longer than this are exceptions"), m_longPair);
 
     for (QComboBox* box : {m_overtime, m_period})
         connect(box, &QComboBox::currentIndexChanged, this, &PayRulesWindow::updateEnabled);
@@ -170,8 +175,8 @@ QWidget* PayRulesWindow::rulesPage()
         connect(box, &QCheckBox::toggled, this, &PayRulesWindow::updateEnabled);
 
     auto* layout = new QVBoxLayout(page);
-    auto* hint = new QLabel(QStringLiteral("The first rule is Qorvil's own: up to 4 hours of each in/out pair are "
-                                           "regular. Most payrolls pay overtime after 8 hours a day or 40 a week."),
+    auto* hint = new QLabel(tr("The first rule is Qorvil's own: up to 4 hours of each in/out pair are "
+                               "regular. Most payrolls pay overtime after 8 hours a day or 40 a week."),
                             page);
     hint->setWordWrap(true);
     layout->addWidget(hint);
@@ -187,23 +192,23 @@ QWidget* PayRulesWindow::holidaysPage()
     auto* page = new QWidget(this);
     m_holidayPay = new QComboBox(page);
     m_holidayPay->setObjectName(QStringLiteral("HolidayPay"));
-    m_holidayPay->addItems({QStringLiteral("as an ordinary day"), QStringLiteral("at the overtime wage"),
-                            QStringLiteral("at a multiple of the regular wage")});
-    m_holidayRate = hoursBox("HolidayRate", 10, page, QStringLiteral(" x regular wage"));
+    m_holidayPay->addItems(
+        {tr("as an ordinary day"), tr("at the overtime wage"), tr("at a multiple of the regular wage")});
+    m_holidayRate = hoursBox("HolidayRate", 10, page, tr(" x regular wage"));
     connect(m_holidayPay, &QComboBox::currentIndexChanged, this, &PayRulesWindow::updateEnabled);
-    m_holidays = list("HolidayList", {QStringLiteral("Date"), QStringLiteral("Holiday")}, page);
+    m_holidays = list("HolidayList", {tr("Date"), tr("Holiday")}, page);
     m_holidays->setColumnWidth(0, 120);
     m_holidayDay = dateBox("HolidayDay", page);
     m_holidayName = new QLineEdit(page);
     m_holidayName->setObjectName(QStringLiteral("HolidayName"));
-    m_holidayName->setPlaceholderText(QStringLiteral("Independence Day"));
-    auto* add = makeButton("AddHoliday", QStringLiteral("Add"));
-    auto* remove = makeButton("RemoveHoliday", QStringLiteral("Remove"));
+    m_holidayName->setPlaceholderText(tr("Independence Day"));
+    auto* add = makeButton("AddHoliday", tr("Add"));
+    auto* remove = makeButton("RemoveHoliday", tr("Remove"));
     connect(add, &QPushButton::clicked, this, &PayRulesWindow::addHoliday);
     connect(remove, &QPushButton::clicked, this, &PayRulesWindow::removeHoliday);
 
     auto* pay = new QHBoxLayout;
-    pay->addWidget(new QLabel(QStringLiteral("Hours worked on a holiday are paid"), page));
+    pay->addWidget(new QLabel(tr("Hours worked on a holiday are paid"), page));
     pay->addWidget(m_holidayPay);
     pay->addWidget(m_holidayRate);
     pay->addStretch();
@@ -214,9 +219,9 @@ QWidget* PayRulesWindow::holidaysPage()
     entry->addWidget(remove);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(pay);
-    auto* hint = new QLabel(QStringLiteral("Holiday hours are neither regular nor overtime hours and do not count "
-                                           "toward the weekly threshold. Paid holidays not worked are entered as "
-                                           "paid time off."),
+    auto* hint = new QLabel(tr("Holiday hours are neither regular nor overtime hours and do not count "
+                               "toward the weekly threshold. Paid holidays not worked are entered as "
+                               "paid time off."),
                             page);
     hint->setWordWrap(true);
     layout->addWidget(hint);
@@ -228,13 +233,12 @@ QWidget* PayRulesWindow::holidaysPage()
 QWidget* PayRulesWindow::employeesPage()
 {
     auto* page = new QWidget(this);
-    m_employees = list("EmployeeList",
-                       {QStringLiteral("No overtime"), QStringLiteral("Employee ID"), QStringLiteral("Name")}, page);
+    m_employees = list("EmployeeList", {tr("No overtime"), tr("Employee ID"), tr("Name")}, page);
     m_employees->setColumnWidth(0, 110);
     m_employees->setColumnWidth(1, 120);
     auto* layout = new QVBoxLayout(page);
-    auto* hint = new QLabel(QStringLiteral("An employee marked \"No overtime\" is paid every hour as regular "
-                                           "(salaried managers, for example)."),
+    auto* hint = new QLabel(tr("An employee marked \"No overtime\" is paid every hour as regular "
+                               "(salaried managers, for example)."),
                             page);
     hint->setWordWrap(true);
     layout->addWidget(hint);
@@ -245,9 +249,7 @@ QWidget* PayRulesWindow::employeesPage()
 QWidget* PayRulesWindow::timeOffPage()
 {
     auto* page = new QWidget(this);
-    m_timeOff = list(
-        "TimeOffList",
-        {QStringLiteral("Employee ID"), QStringLiteral("Date"), QStringLiteral("Hours"), QStringLiteral("Kind")}, page);
+    m_timeOff = list("TimeOffList", {tr("Employee ID"), tr("Date"), tr("Hours"), tr("Kind")}, page);
     m_timeOff->setColumnWidth(0, 120);
     m_timeOff->setColumnWidth(1, 110);
     m_timeOffEmployee = new QComboBox(page);
@@ -261,8 +263,8 @@ QWidget* PayRulesWindow::timeOffPage()
     m_timeOffKind->setObjectName(QStringLiteral("TimeOffKind"));
     m_timeOffKind->setEditable(true);
     m_timeOffKind->addItems({QStringLiteral("Vacation"), QStringLiteral("Sick"), QStringLiteral("Holiday")});
-    auto* add = makeButton("AddTimeOff", QStringLiteral("Add"));
-    auto* remove = makeButton("RemoveTimeOff", QStringLiteral("Remove"));
+    auto* add = makeButton("AddTimeOff", tr("Add"));
+    auto* remove = makeButton("RemoveTimeOff", tr("Remove"));
     connect(add, &QPushButton::clicked, this, &PayRulesWindow::addTimeOff);
     connect(remove, &QPushButton::clicked, this, &PayRulesWindow::removeTimeOff);
     auto* entry = new QHBoxLayout;
@@ -273,8 +275,8 @@ QWidget* PayRulesWindow::timeOffPage()
     entry->addWidget(add);
     entry->addWidget(remove);
     auto* layout = new QVBoxLayout(page);
-    auto* hint = new QLabel(QStringLiteral("Hours not worked but paid, at the regular wage. They never count toward "
-                                           "overtime. Each entry is stored when it is added or removed."),
+    auto* hint = new QLabel(tr("Hours not worked but paid, at the regular wage. They never count toward "
+                               "overtime. Each entry is stored when it is added or removed."),
                             page);
     hint->setWordWrap(true);
     layout->addWidget(hint);
@@ -289,12 +291,12 @@ bool PayRulesWindow::load()
         return false;
     QString error;
     if (!Pay::load(&m_stored, &error)) {
-        showReadFailed(QStringLiteral("The pay rules"), error);
+        showReadFailed(tr("The pay rules"), error);
         return false;
     }
     Query employees;
     if (!employees.exec(QStringLiteral("Select emp_id, emp_fname, emp_lname from employee order by emp_id"))) {
-        showReadFailed(QStringLiteral("The employees"), employees.error());
+        showReadFailed(tr("The employees"), employees.error());
         return false;
     }
     while (employees.next()) {
@@ -404,22 +406,22 @@ void PayRulesWindow::save()
     const Pay::Rules rules = shown();
     QString error;
     if (const QString problem = Pay::problem(rules); !problem.isEmpty()) {
-        dialogs().ok(problem, kTitle, Dialogs::Icon::Exclamation);
+        dialogs().ok(problem, title(), Dialogs::Icon::Exclamation);
         return;
     }
     if (!Pay::save(rules, &error)) {
-        dialogs().ok(QStringLiteral("The pay rules could not be stored: ") + error, kTitle, Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The pay rules could not be stored: ") + error, title(), Dialogs::Icon::Exclamation);
         return;
     }
     m_stored = rules;
-    m_status->setText(QStringLiteral("Saved. ") + rules.describe() + QLatin1Char('.'));
+    m_status->setText(tr("Saved. ") + rules.describe() + QLatin1Char('.'));
 }
 
 void PayRulesWindow::addHoliday()
 {
     const QString name = m_holidayName->text().trimmed();
     if (name.isEmpty()) {
-        dialogs().ok(QStringLiteral("Type the holiday's name."), kTitle, Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("Type the holiday's name."), title(), Dialogs::Icon::Exclamation);
         m_holidayName->setFocus();
         return;
     }
@@ -434,14 +436,14 @@ void PayRulesWindow::addHoliday()
         ++at;
     m_holidays->insertTopLevelItem(at, item);
     m_holidayName->clear();
-    m_status->setText(QStringLiteral("Save to keep the holidays."));
+    m_status->setText(tr("Save to keep the holidays."));
 }
 
 void PayRulesWindow::removeHoliday()
 {
     if (QTreeWidgetItem* item = m_holidays->currentItem()) {
         delete item;
-        m_status->setText(QStringLiteral("Save to keep the holidays."));
+        m_status->setText(tr("Save to keep the holidays."));
     }
 }
 
@@ -451,7 +453,7 @@ bool PayRulesWindow::readTimeOff()
     QString error;
     const QDate day = today();
     if (!Pay::readPaidTimeOff(QString(), day.addYears(-1), day.addYears(1), &entries, &error)) {
-        showReadFailed(QStringLiteral("The paid time off"), error);
+        showReadFailed(tr("The paid time off"), error);
         return false;
     }
     m_timeOff->clear();
@@ -470,7 +472,7 @@ void PayRulesWindow::addTimeOff()
                                  m_timeOffKind->currentText().trimmed()};
     QString error;
     if (!Pay::setPaidTimeOff(entry, &error)) {
-        dialogs().ok(error, kTitle, Dialogs::Icon::Exclamation);
+        dialogs().ok(error, title(), Dialogs::Icon::Exclamation);
         return;
     }
     readTimeOff();
@@ -483,7 +485,7 @@ void PayRulesWindow::removeTimeOff()
         return;
     QString error;
     if (!Pay::removePaidTimeOff(item->text(0), item->data(1, Qt::UserRole).toDate(), item->text(3), &error)) {
-        dialogs().ok(error, kTitle, Dialogs::Icon::Exclamation);
+        dialogs().ok(error, title(), Dialogs::Icon::Exclamation);
         return;
     }
     readTimeOff();

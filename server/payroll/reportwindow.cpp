@@ -207,13 +207,12 @@ QString ReportWindow::suggestedName(const QString& extension) const
 
 void ReportWindow::exportFailed(const QString& what, const QString& reason)
 {
-    dialogs().ok(what + QStringLiteral(" failed: ") + reason, what, Dialogs::Icon::Exclamation);
+    dialogs().ok(tr("%1 failed: %2").arg(what, reason), what, Dialogs::Icon::Exclamation);
 }
 
 void ReportWindow::exported(const QString& format, const QString& path)
 {
-    ChildWindows::showStatus(
-        QStringLiteral("%1 exported as %2: %3").arg(m_layout.title, format, QDir::toNativeSeparators(path)));
+    ChildWindows::showStatus(tr("%1 exported as %2: %3").arg(m_layout.title, format, QDir::toNativeSeparators(path)));
 }
 
 bool ReportWindow::print()
@@ -225,7 +224,7 @@ bool ReportWindow::print()
         return false;
     Report::Renderer renderer(m_layout, m_report.rows);
     if (!renderer.render(&printer)) {
-        exportFailed(QStringLiteral("Printing"), QStringLiteral("the printer could not be started."));
+        exportFailed(tr("Printing"), tr("the printer could not be started."));
         return false;
     }
     return true;
@@ -233,14 +232,14 @@ bool ReportWindow::print()
 
 bool ReportWindow::exportPdf()
 {
-    const QString path = dialogs().saveFileName(QStringLiteral("Export PDF"), suggestedName(QStringLiteral("pdf")),
-                                                QStringLiteral("PDF files (*.pdf)"));
+    const QString path =
+        dialogs().saveFileName(tr("Export PDF"), suggestedName(QStringLiteral("pdf")), tr("PDF files (*.pdf)"));
     if (path.isEmpty())
         return false;
     Report::Renderer renderer(m_layout, m_report.rows);
     QString error;
     if (!renderer.writePdf(path, m_layout.title, &error)) {
-        exportFailed(QStringLiteral("Export PDF"), error);
+        exportFailed(tr("Export PDF"), error);
         return false;
     }
     exported(QStringLiteral("PDF"), path);
@@ -249,13 +248,13 @@ bool ReportWindow::exportPdf()
 
 bool ReportWindow::exportCsv()
 {
-    const QString path = dialogs().saveFileName(QStringLiteral("Export CSV"), suggestedName(QStringLiteral("csv")),
-                                                QStringLiteral("CSV files (*.csv)"));
+    const QString path =
+        dialogs().saveFileName(tr("Export CSV"), suggestedName(QStringLiteral("csv")), tr("CSV files (*.csv)"));
     if (path.isEmpty())
         return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(m_report.csv.toUtf8()) < 0 || !file.commit()) {
-        exportFailed(QStringLiteral("Export CSV"), file.errorString());
+        exportFailed(tr("Export CSV"), file.errorString());
         return false;
     }
     exported(QStringLiteral("CSV"), path);

@@ -44,10 +44,9 @@ QPixmap clockPicture(int size)
 
 ClockWindow::ClockWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Qorvil Clock System"));
+    setWindowTitle(tr("Qorvil Clock System"));
 
-    m_close =
-        new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Close this Window"), this);
+    m_close = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), tr("Close this Window"), this);
     m_close->setObjectName(QStringLiteral("PushButton1"));
     m_close->setAutoDefault(true); // Enter on the focused button presses it, as Space does
     connect(m_close, &QPushButton::clicked, this, &ClockWindow::closeWindow);
@@ -93,17 +92,16 @@ void ClockWindow::punch()
     switch (result.outcome) {
     case Outcome::NotFound:
     case Outcome::CaseOnly:
-        dialogs().ok(QStringLiteral("No Record Found That Match Your ID"), QStringLiteral("Record Not Found"),
-                     Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("No Record Found That Match Your ID"), tr("Record Not Found"), Dialogs::Icon::Exclamation);
         break;
     case Outcome::SignedIn:
         m_name->setText(result.name);
-        m_action->setText(QStringLiteral("Signed In At ") + ValueForms::showTime(result.time));
+        m_action->setText(tr("Signed In At ") + ValueForms::showTime(result.time));
         showHours(m_id->text());
         break;
     case Outcome::SignedOut:
         m_name->setText(result.name);
-        m_action->setText(QStringLiteral("Signed Out At ") + ValueForms::showTime(result.time));
+        m_action->setText(tr("Signed Out At ") + ValueForms::showTime(result.time));
         showHours(m_id->text());
         break;
     case Outcome::NoFreeSlot:
@@ -113,9 +111,9 @@ void ClockWindow::punch()
     case Outcome::StoreFailed:
         // The ID stays in the box, so the employee can try again once the store is back.
         m_name->setText(result.name);
-        dialogs().ok(QStringLiteral("The punch was not recorded: ") + result.error +
-                         QStringLiteral("\nPlease try again or tell the administrator."),
-                     QStringLiteral("Punch Not Recorded"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The punch was not recorded: ") + result.error +
+                         tr("\nPlease try again or tell the administrator."),
+                     tr("Punch Not Recorded"), Dialogs::Icon::Exclamation);
         return;
     }
     m_id->clear();

@@ -30,8 +30,8 @@ void TerminalNoticeBoxes::clientAccepted(qint64 index, const QString& address, s
     QPointer<TerminalNoticeBoxes> self(this);
     auto dismissed = std::make_shared<bool>(false);
     const Dialogs::NoticeId notice =
-        dialogs().notice(QStringLiteral("Connected with ") + address, QStringLiteral("Client Accepted"),
-                         Dialogs::Icon::Information, [self, index, dismissed, greet = std::move(greet)] {
+        dialogs().notice(tr("Connected with ") + address, tr("Client Accepted"), Dialogs::Icon::Information,
+                         [self, index, dismissed, greet = std::move(greet)] {
                              *dismissed = true;
                              if (self)
                                  self->m_greetings.erase(index);
@@ -53,16 +53,16 @@ void TerminalNoticeBoxes::clientClosed(qint64 index)
 
 void TerminalNoticeBoxes::listenFailed(quint16 port, int error, const QString& description)
 {
-    dialogs().notice(socketErrorText(error, description) + QStringLiteral("\nTerminals cannot connect until port ") +
-                         QString::number(port) + QStringLiteral(" is free; the server keeps trying."),
+    dialogs().notice(socketErrorText(error, description) +
+                         tr("\nTerminals cannot connect until port %1 is free; the server keeps trying.").arg(port),
                      QString(), Dialogs::Icon::None, {});
 }
 
 void TerminalNoticeBoxes::acceptFailed(int error, const QString& description)
 {
     dialogs().notice(socketErrorText(error, description) +
-                         QStringLiteral("\nNew terminals cannot connect until the server has descriptors free; "
-                                        "connected terminals are still served, and the server keeps trying."),
+                         tr("\nNew terminals cannot connect until the server has descriptors free; "
+                            "connected terminals are still served, and the server keeps trying."),
                      QString(), Dialogs::Icon::None, {});
 }
 
@@ -70,29 +70,25 @@ void TerminalNoticeBoxes::socketError(int error, const QString& description)
 {
     // Each keyed terminal's failed read or handshake may end in an error: one box counts those of a spell.
     const int count = m_socketErrors.open ? m_socketErrors.count + 1 : 1;
-    const QString text = count == 1
-                             ? socketErrorText(error, description)
-                             : QString::number(count) + QStringLiteral(" terminal connections failed. The latest: ") +
-                                   socketErrorText(error, description);
+    const QString text = count == 1 ? socketErrorText(error, description)
+                                    : tr("%1 terminal connections failed. The latest: %2")
+                                          .arg(QString::number(count), socketErrorText(error, description));
     show(m_socketErrors, text, QString(), Dialogs::Icon::None);
 }
 
 void TerminalNoticeBoxes::punchNotRecorded(const QString& address, const QString& id, const QString& error)
 {
-    const QString from = address.isEmpty() ? QStringLiteral("a terminal") : address;
-    const QString which =
-        QStringLiteral("the terminal at ") + from + QStringLiteral(" for ID \"") + id.left(40) + QStringLiteral("\"");
+    const QString from = address.isEmpty() ? tr("a terminal") : address;
+    const QString which = tr("the terminal at %1 for ID \"%2\"").arg(from, id.left(40));
     const int count = m_outage.open ? m_outage.count + 1 : 1;
     QString text;
     if (count == 1)
-        text = QStringLiteral("A punch from ") + which +
-               QStringLiteral(" was not recorded, and the terminal was given no answer: ") + error;
+        text = tr("A punch from %1 was not recorded, and the terminal was given no answer: %2").arg(which, error);
     else
-        text = QString::number(count) +
-               QStringLiteral(" punches from terminals were not recorded, and their terminals were given no answer. "
-                              "The latest, from ") +
-               which + QStringLiteral(": ") + error;
-    show(m_outage, text, QStringLiteral("Punch Not Recorded"), Dialogs::Icon::Exclamation);
+        text = tr("%1 punches from terminals were not recorded, and their terminals were given no answer. "
+                  "The latest, from %2: %3")
+                   .arg(QString::number(count), which, error);
+    show(m_outage, text, tr("Punch Not Recorded"), Dialogs::Icon::Exclamation);
 }
 
 void TerminalNoticeBoxes::show(Counted& counted, const QString& text, const QString& title, Dialogs::Icon icon)

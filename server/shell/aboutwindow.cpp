@@ -3,6 +3,7 @@
 #include "core/store/database.h"
 #include "server/shell/logo.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QGroupBox>
@@ -14,13 +15,14 @@
 
 QString databaseDescription()
 {
-    return Database::isOpen() ? QStringLiteral("Database: ") + QDir::toNativeSeparators(gConn.databaseName())
-                              : QStringLiteral("No database is open");
+    return Database::isOpen() ? QCoreApplication::translate("AboutWindow", "Database: %1")
+                                    .arg(QDir::toNativeSeparators(gConn.databaseName()))
+                              : QCoreApplication::translate("AboutWindow", "No database is open");
 }
 
 AboutWindow::AboutWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(QStringLiteral("About Qorvil Clock System"));
+    setWindowTitle(tr("About Qorvil Clock System"));
 
     auto* image = new QLabel(this);
     image->setObjectName(QStringLiteral("Image1"));
@@ -29,10 +31,10 @@ AboutWindow::AboutWindow(QWidget* parent) : FormWindow(parent)
 
     m_frame = new QGroupBox(this);
     m_frame->setObjectName(QStringLiteral("GroupBox1"));
-    auto* name = new QLabel(QStringLiteral("Qorvil Clock System"), m_frame);
+    auto* name = new QLabel(tr("Qorvil Clock System"), m_frame);
     name->setObjectName(QStringLiteral("Label1"));
     name->setFont(QFont(QStringLiteral("Arial"), 22, QFont::Bold));
-    auto* version = new QLabel(QStringLiteral("Version " QORVIL_VERSION), m_frame);
+    auto* version = new QLabel(tr("Version %1").arg(QStringLiteral(QORVIL_VERSION)), m_frame);
     version->setObjectName(QStringLiteral("Label2"));
     auto* database = new QLabel(databaseDescription(), m_frame);
     database->setObjectName(QStringLiteral("DatabaseLabel"));
@@ -49,8 +51,8 @@ AboutWindow::AboutWindow(QWidget* parent) : FormWindow(parent)
     m_close->setObjectName(QStringLiteral("PushButton1"));
     m_close->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     m_close->setIconSize(QSize(24, 24));
-    m_close->setToolTip(QStringLiteral("Close this window"));
-    m_close->setAccessibleName(QStringLiteral("Close this window"));
+    m_close->setToolTip(tr("Close this window"));
+    m_close->setAccessibleName(tr("Close this window"));
     connect(m_close, &QPushButton::clicked, this, &AboutWindow::closeWindow);
 
     // The window's pointer changes as the mouse passes over these two, and stays changed in between.

@@ -14,13 +14,12 @@
 
 AdminPassWindow::AdminPassWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Change Administrator Password"));
+    setWindowTitle(tr("Change Administrator Password"));
 
-    auto* frame = new QGroupBox(QStringLiteral("Enter Password"), this);
+    auto* frame = new QGroupBox(tr("Enter Password"), this);
     frame->setObjectName(QStringLiteral("GroupBox1"));
     auto* grid = new QGridLayout(frame);
-    const QStringList captions = {QStringLiteral("Current Password"), QStringLiteral("New Password"),
-                                  QStringLiteral("Confirm Password")};
+    const QStringList captions = {tr("Current Password"), tr("New Password"), tr("Confirm Password")};
     QList<QLineEdit*> fields;
     for (int i = 0; i < captions.size(); ++i) {
         auto* caption = new QLabel(captions.at(i), frame);
@@ -35,9 +34,9 @@ AdminPassWindow::AdminPassWindow(QWidget* parent) : FormWindow(parent)
     m_new = fields.at(1);
     m_confirm = fields.at(2);
 
-    m_accept = new QPushButton(QStringLiteral("Accept"), this);
+    m_accept = new QPushButton(tr("Accept"), this);
     m_accept->setObjectName(QStringLiteral("PushButton1"));
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(tr("Cancel"), this);
     cancel->setObjectName(QStringLiteral("PushButton2"));
     for (QPushButton* button : {m_accept, cancel})
         button->setAutoDefault(true);
@@ -68,7 +67,7 @@ bool AdminPassWindow::load()
     if (!requireDatabase())
         return false;
     if (!m_admin.openWritable(QStringLiteral("admin"), QStringLiteral("Select * from admin"))) {
-        showReadFailed(QStringLiteral("The administrator password"), m_admin.lastError());
+        showReadFailed(tr("The administrator password"), m_admin.lastError());
         return false;
     }
     return true;
@@ -87,29 +86,26 @@ void AdminPassWindow::accept()
 {
     m_admin.moveFirst();
     if (m_current->text().isEmpty() || m_new->text().isEmpty() || m_confirm->text().isEmpty()) {
-        dialogs().ok(QStringLiteral("Some Fields are Empty"), QStringLiteral("Incomplete Information"),
-                     Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("Some Fields are Empty"), tr("Incomplete Information"), Dialogs::Icon::Exclamation);
         return;
     }
     if (m_confirm->text() != m_new->text()) {
-        dialogs().ok(QStringLiteral("New Password Did Not Match"), QStringLiteral("Password Mismatch"),
-                     Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("New Password Did Not Match"), tr("Password Mismatch"), Dialogs::Icon::Exclamation);
         return;
     }
     if (!AdminPassword::matches(m_admin.value(QStringLiteral("password")), m_current->text())) {
-        dialogs().ok(QStringLiteral("Incorrect Admin Password"),
-                     QStringLiteral("Password Incorrect! No Changes Have Been Made"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("Incorrect Admin Password"), tr("Password Incorrect! No Changes Have Been Made"),
+                     Dialogs::Icon::Exclamation);
         return;
     }
     m_admin.setValue(QStringLiteral("password"), AdminPassword::hash(m_new->text()));
     if (!m_admin.update()) {
         // The old password still holds; the typed entries stay so the administrator can try again.
         m_admin.cancelUpdate();
-        dialogs().ok(QStringLiteral("The password was not changed: ") + m_admin.lastError(),
-                     QStringLiteral("Password Not Updated"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The password was not changed: ") + m_admin.lastError(), tr("Password Not Updated"),
+                     Dialogs::Icon::Exclamation);
         return;
     }
-    dialogs().ok(QStringLiteral("Admin Password Updated"), QStringLiteral("Password Update Successful"),
-                 Dialogs::Icon::Information);
+    dialogs().ok(tr("Admin Password Updated"), tr("Password Update Successful"), Dialogs::Icon::Information);
     closeWindow();
 }

@@ -5,6 +5,7 @@
 #include "widgets/dialogs.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -19,7 +20,10 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Allowed Terminals");
+QString title()
+{
+    return QCoreApplication::translate("AllowedTerminalsWindow", "Allowed Terminals");
+}
 
 QLabel* hint(const QString& text, QWidget* parent)
 {
@@ -36,15 +40,15 @@ QLabel* hint(const QString& text, QWidget* parent)
 
 AllowedTerminalsWindow::AllowedTerminalsWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(kTitle);
+    setWindowTitle(title());
     setWindowIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
 
-    auto* listed = new QGroupBox(QStringLiteral("Terminals that may connect"), this);
+    auto* listed = new QGroupBox(tr("Terminals that may connect"), this);
     listed->setObjectName(QStringLiteral("GroupBox1"));
     m_list = new QTreeWidget(listed);
     m_list->setObjectName(QStringLiteral("ListView1"));
     m_list->setColumnCount(2);
-    m_list->setHeaderLabels({QStringLiteral("Address or Range"), QStringLiteral("Description")});
+    m_list->setHeaderLabels({tr("Address or Range"), tr("Description")});
     m_list->setRootIsDecorated(false);
     m_list->setAlternatingRowColors(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -52,20 +56,20 @@ AllowedTerminalsWindow::AllowedTerminalsWindow(QWidget* parent) : FormWindow(par
     m_list->setColumnWidth(0, 200);
     m_list->setMinimumSize(420, 160);
 
-    auto* addressCaption = new QLabel(QStringLiteral("Address or range"), listed);
+    auto* addressCaption = new QLabel(tr("Address or range"), listed);
     addressCaption->setObjectName(QStringLiteral("Label1"));
     m_address = new QLineEdit(listed);
     m_address->setObjectName(QStringLiteral("Text1"));
-    m_address->setPlaceholderText(QStringLiteral("192.168.1.20 or 192.168.1.0/24"));
+    m_address->setPlaceholderText(tr("192.168.1.20 or 192.168.1.0/24"));
     addressCaption->setBuddy(m_address);
-    auto* descriptionCaption = new QLabel(QStringLiteral("Description"), listed);
+    auto* descriptionCaption = new QLabel(tr("Description"), listed);
     descriptionCaption->setObjectName(QStringLiteral("Label2"));
     m_description = new QLineEdit(listed);
     m_description->setObjectName(QStringLiteral("Text2"));
-    m_description->setPlaceholderText(QStringLiteral("Front door"));
+    m_description->setPlaceholderText(tr("Front door"));
     descriptionCaption->setBuddy(m_description);
-    m_add = makeButton("PushButton1", QStringLiteral("Add"));
-    m_remove = makeButton("PushButton2", QStringLiteral("Remove"));
+    m_add = makeButton("PushButton1", tr("Add"));
+    m_remove = makeButton("PushButton2", tr("Remove"));
     m_remove->setEnabled(false);
 
     auto* entry = new QGridLayout;
@@ -76,9 +80,9 @@ AllowedTerminalsWindow::AllowedTerminalsWindow(QWidget* parent) : FormWindow(par
     entry->addWidget(m_description, 1, 1);
     entry->addWidget(m_remove, 1, 2);
     auto* listedLayout = new QVBoxLayout(listed);
-    listedLayout->addWidget(hint(QStringLiteral("A terminal at one of these addresses is greeted at once, without a "
-                                                "notice. The terminal service serves only these terminals, or "
-                                                "every terminal while the list is empty."),
+    listedLayout->addWidget(hint(tr("A terminal at one of these addresses is greeted at once, without a "
+                                    "notice. The terminal service serves only these terminals, or "
+                                    "every terminal while the list is empty."),
                                  listed));
     listedLayout->addWidget(m_list);
     m_unreadable = new QLabel(listed);
@@ -92,24 +96,24 @@ AllowedTerminalsWindow::AllowedTerminalsWindow(QWidget* parent) : FormWindow(par
     listedLayout->addWidget(m_unreadable);
     listedLayout->addLayout(entry);
 
-    auto* others = new QGroupBox(QStringLiteral("Other terminals"), this);
+    auto* others = new QGroupBox(tr("Other terminals"), this);
     others->setObjectName(QStringLiteral("GroupBox2"));
-    m_acceptUnknown = new QCheckBox(QStringLiteral("Accept unknown terminals"), others);
+    m_acceptUnknown = new QCheckBox(tr("Accept unknown terminals"), others);
     m_acceptUnknown->setObjectName(QStringLiteral("CheckBox1"));
-    m_acceptPlain = new QCheckBox(QStringLiteral("Accept plain terminals"), others);
+    m_acceptPlain = new QCheckBox(tr("Accept plain terminals"), others);
     m_acceptPlain->setObjectName(QStringLiteral("CheckBox2"));
     auto* othersLayout = new QVBoxLayout(others);
     othersLayout->addWidget(m_acceptUnknown);
-    othersLayout->addWidget(hint(QStringLiteral("On: a terminal not in the list is announced (\"Client Accepted\") "
-                                                "and served. Off: it is closed without an answer and counted in the "
-                                                "status bar."),
+    othersLayout->addWidget(hint(tr("On: a terminal not in the list is announced (\"Client Accepted\") "
+                                    "and served. Off: it is closed without an answer and counted in the "
+                                    "status bar."),
                                  others));
     othersLayout->addWidget(m_acceptPlain);
-    othersLayout->addWidget(hint(QStringLiteral("On: terminals without the site key (older ones) are served. Off: "
-                                                "only terminals given the key of the Terminal Key window connect."),
+    othersLayout->addWidget(hint(tr("On: terminals without the site key (older ones) are served. Off: "
+                                    "only terminals given the key of the Terminal Key window connect."),
                                  others));
 
-    auto* done = makeButton("PushButton3", QStringLiteral("Done"));
+    auto* done = makeButton("PushButton3", tr("Done"));
     connect(done, &QPushButton::clicked, this, &AllowedTerminalsWindow::closeWindow);
     connect(m_add, &QPushButton::clicked, this, &AllowedTerminalsWindow::addEntry);
     connect(m_remove, &QPushButton::clicked, this, &AllowedTerminalsWindow::removeEntry);
@@ -155,7 +159,7 @@ bool AllowedTerminalsWindow::readList()
     QList<TerminalAccess::Allowed> entries;
     QString error;
     if (!TerminalAccess::read(&entries, &error)) {
-        showReadFailed(QStringLiteral("The allowed terminals"), error);
+        showReadFailed(tr("The allowed terminals"), error);
         return false;
     }
     m_list->clear();
@@ -169,12 +173,12 @@ bool AllowedTerminalsWindow::readList()
             continue;
         ++unreadable;
         item->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxWarning));
-        item->setToolTip(0, QStringLiteral("Cannot be read, so it lets no terminal in: ") + why);
+        item->setToolTip(0, tr("Cannot be read, so it lets no terminal in: %1").arg(why));
     }
-    m_unreadable->setText(unreadable == 1 ? QStringLiteral("1 entry (marked) cannot be read and lets no terminal in. "
-                                                           "Remove it and add the address again.")
-                                          : QStringLiteral("%1 entries (marked) cannot be read and let no terminal "
-                                                           "in. Remove them and add the addresses again.")
+    m_unreadable->setText(unreadable == 1 ? tr("1 entry (marked) cannot be read and lets no terminal in. "
+                                               "Remove it and add the address again.")
+                                          : tr("%1 entries (marked) cannot be read and let no terminal "
+                                               "in. Remove them and add the addresses again.")
                                                 .arg(unreadable));
     m_unreadable->setVisible(unreadable > 0);
     return true;
@@ -187,14 +191,14 @@ void AllowedTerminalsWindow::addEntry()
     if (const std::optional<QString> stored = TerminalAccess::normalize(m_address->text(), &error)) {
         if (const QString warning = TerminalAccess::warning(*stored);
             !warning.isEmpty() &&
-            !dialogs().yesNo(warning + QStringLiteral(" Add it anyway?"), kTitle, Dialogs::Icon::Exclamation)) {
+            !dialogs().yesNo(warning + tr(" Add it anyway?"), title(), Dialogs::Icon::Exclamation)) {
             m_address->setFocus();
             return;
         }
     }
     if (!TerminalAccess::add({m_address->text(), m_description->text()}, &error)) {
         // The typed text stays, to be corrected.
-        dialogs().ok(error, kTitle, Dialogs::Icon::Exclamation);
+        dialogs().ok(error, title(), Dialogs::Icon::Exclamation);
         m_address->setFocus();
         return;
     }
@@ -211,7 +215,7 @@ void AllowedTerminalsWindow::removeEntry()
         return;
     QString error;
     if (!TerminalAccess::remove(selected.first()->text(0), &error)) {
-        dialogs().ok(QStringLiteral("The terminal could not be removed: ") + error, kTitle, Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The terminal could not be removed: ") + error, title(), Dialogs::Icon::Exclamation);
         return;
     }
     readList();
@@ -222,7 +226,7 @@ void AllowedTerminalsWindow::settingToggled(QCheckBox* box, const QString& setti
     QString error;
     if (TerminalAccess::setOn(setting, on, &error))
         return;
-    dialogs().ok(QStringLiteral("The setting could not be stored: ") + error, kTitle, Dialogs::Icon::Exclamation);
+    dialogs().ok(tr("The setting could not be stored: ") + error, title(), Dialogs::Icon::Exclamation);
     const QSignalBlocker quiet(box);
     box->setChecked(!on);
 }

@@ -15,11 +15,11 @@
 
 LoginWindow::LoginWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Administrator Login"));
+    setWindowTitle(tr("Administrator Login"));
 
-    auto* frame = new QGroupBox(QStringLiteral(" Enter Administrator Password "), this);
+    auto* frame = new QGroupBox(tr(" Enter Administrator Password "), this);
     frame->setObjectName(QStringLiteral("GroupBox1"));
-    auto* caption = new QLabel(QStringLiteral("Password"), frame);
+    auto* caption = new QLabel(tr("Password"), frame);
     caption->setObjectName(QStringLiteral("Label1"));
     m_password = makePasswordField(QStringLiteral("Text1"), frame);
     caption->setBuddy(m_password);
@@ -27,9 +27,9 @@ LoginWindow::LoginWindow(QWidget* parent) : FormWindow(parent)
     grid->addWidget(caption, 0, 0);
     grid->addWidget(m_password, 0, 1);
 
-    m_ok = new QPushButton(QStringLiteral("Ok"), this);
+    m_ok = new QPushButton(tr("Ok"), this);
     m_ok->setObjectName(QStringLiteral("PushButton1"));
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(tr("Cancel"), this);
     cancel->setObjectName(QStringLiteral("PushButton2"));
     for (QPushButton* button : {m_ok, cancel})
         button->setAutoDefault(true); // Enter on a focused button presses it
@@ -55,7 +55,7 @@ bool LoginWindow::load()
     if (!requireDatabase())
         return false;
     if (!m_admin.open(QStringLiteral("Select * from admin"))) {
-        showReadFailed(QStringLiteral("The administrator password"), m_admin.lastError());
+        showReadFailed(tr("The administrator password"), m_admin.lastError());
         return false;
     }
     return true;
@@ -76,13 +76,12 @@ void LoginWindow::focusPassword()
 void LoginWindow::tryLogin()
 {
     if (AdminPassword::matches(m_admin.value(QStringLiteral("password")), m_password->text())) {
-        dialogs().ok(QStringLiteral("Log-in Successful"), QStringLiteral("Administrator Priviledges are Opened"),
-                     Dialogs::Icon::Information);
+        dialogs().ok(tr("Log-in Successful"), tr("Administrator Priviledges are Opened"), Dialogs::Icon::Information);
         LockState::set(false);
         closeWindow();
         return;
     }
-    dialogs().ok(QStringLiteral("Incorrect Password"), QStringLiteral("Access Denied"), Dialogs::Icon::Exclamation);
+    dialogs().ok(tr("Incorrect Password"), tr("Access Denied"), Dialogs::Icon::Exclamation);
     // Back in the field: left on "Ok", typing would go nowhere and Enter would send the wrong password again.
     focusPassword();
 }

@@ -31,6 +31,7 @@
 #include "widgets/desktop.h"
 #include "widgets/dialogs.h"
 #include "widgets/icons.h"
+#include "widgets/language.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -77,7 +78,7 @@ protected:
         font.setBold(true);
         p.setFont(font);
         p.drawText(QRect(all.left(), logo.bottom() + size / 12, all.width(), size / 4), Qt::AlignHCenter | Qt::AlignTop,
-                   QStringLiteral("Qorvil Clock System"));
+                   QCoreApplication::translate("MainWindow", "Qorvil Clock System"));
     }
 
 private:
@@ -152,7 +153,7 @@ QIcon timeSheetsIcon()
 MainWindow::MainWindow(quint16 listenPort, QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Qorvil"));
-    setWindowTitle(QStringLiteral("Qorvil Clock System"));
+    setWindowTitle(tr("Qorvil Clock System"));
     setWindowIcon(QIcon(qorvilLogo(64)));
     // Every window and box of the server shows the program's own icon, not the toolkit's.
     QApplication::setWindowIcon(windowIcon());
@@ -188,16 +189,15 @@ MainWindow::MainWindow(quint16 listenPort, QWidget* parent) : QMainWindow(parent
     statusBar()->addPermanentWidget(m_refusedIndicator);
     connect(m_terminalNotices, &TerminalNoticeBoxes::refusedChanged, this, [this] {
         const int refused = m_terminalNotices->refusedCount();
-        m_refusedIndicator->setText(refused == 1 ? QStringLiteral("1 terminal refused")
-                                                 : QStringLiteral("%1 terminals refused").arg(refused));
-        m_refusedIndicator->setToolTip(QStringLiteral("The latest connections closed without an answer:\n") +
+        m_refusedIndicator->setText(refused == 1 ? tr("1 terminal refused") : tr("%1 terminals refused").arg(refused));
+        m_refusedIndicator->setToolTip(tr("The latest connections closed without an answer:\n") +
                                        m_terminalNotices->latestRefusals().join(QLatin1Char('\n')));
         m_refusedIndicator->show();
     });
     m_listener = new TerminalListener(listenPort, *m_terminalNotices, this);
     if (Settings::value(Settings::kTerminalsServedBy) == Settings::kService) {
         // The service holds the port; this window administers the same database without competing for it.
-        auto* served = new QLabel(QStringLiteral("Terminals are served by the Qorvil terminal service"), this);
+        auto* served = new QLabel(tr("Terminals are served by the Qorvil terminal service"), this);
         served->setObjectName(QStringLiteral("TerminalsIndicator"));
         statusBar()->addPermanentWidget(served);
     } else {
@@ -267,7 +267,7 @@ QAction* MainWindow::makeAction(int id)
 
 void MainWindow::buildToolBar()
 {
-    m_toolBar = addToolBar(QStringLiteral("Standard"));
+    m_toolBar = addToolBar(tr("Standard"));
     m_toolBar->setObjectName(QStringLiteral("Standard"));
     m_toolBar->setIconSize(QSize(24, 24));
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -278,7 +278,7 @@ void MainWindow::buildToolBar()
 
 void MainWindow::buildMenus()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* file = menuBar()->addMenu(tr("&File"));
     file->setObjectName(QStringLiteral("FileMenu"));
     file->addAction(makeAction(Commands::Terminals));
     file->addSeparator();
@@ -287,7 +287,7 @@ void MainWindow::buildMenus()
     file->addSeparator();
     file->addAction(makeAction(Commands::Exit));
 
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     edit->setObjectName(QStringLiteral("EditMenu"));
     edit->addAction(makeAction(Commands::Undo));
     edit->addSeparator();
@@ -295,7 +295,7 @@ void MainWindow::buildMenus()
     edit->addAction(makeAction(Commands::Copy));
     edit->addAction(makeAction(Commands::Paste));
 
-    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("ViewMenu"));
     const Commands::Design* toolbarsDesign = Commands::design(Commands::Toolbars);
     QMenu* toolbars = view->addMenu(toolbarsDesign->caption);
@@ -304,7 +304,7 @@ void MainWindow::buildMenus()
     toolbars->menuAction()->setToolTip(toolbarsDesign->toolTip);
     toolbars->menuAction()->setStatusTip(toolbarsDesign->description);
     QAction* standard = m_toolBar->toggleViewAction();
-    standard->setText(QStringLiteral("Standard"));
+    standard->setText(tr("Standard"));
     standard->setStatusTip(toolbarsDesign->description);
     toolbars->addAction(standard);
     m_actions.insert(Commands::Toolbars, toolbars->menuAction());
@@ -321,7 +321,7 @@ void MainWindow::buildMenus()
     view->addAction(statusItem);
     m_actions.insert(Commands::StatusBar, statusItem);
 
-    QMenu* admin = menuBar()->addMenu(QStringLiteral("Administrator"));
+    QMenu* admin = menuBar()->addMenu(tr("Administrator"));
     admin->setObjectName(QStringLiteral("AdministratorMenu"));
     admin->menuAction()->setData(int(Commands::AdministratorMenu));
     admin->addAction(makeAction(Commands::PayrollReports));
@@ -346,14 +346,14 @@ void MainWindow::buildMenus()
     showHours->setChecked(Settings::value(Settings::kShowHoursAfterPunch) == QStringLiteral("1"));
     admin->addAction(showHours);
 
-    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+    QMenu* window = menuBar()->addMenu(tr("&Window"));
     window->setObjectName(QStringLiteral("WindowMenu"));
     window->addAction(makeAction(Commands::Cascade));
     window->addAction(makeAction(Commands::Tile));
     window->addAction(makeAction(Commands::ArrangeIcons));
     connect(window, &QMenu::aboutToShow, this, [this, window] { fillWindowList(window); });
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    QMenu* help = menuBar()->addMenu(tr("Help"));
     help->setObjectName(QStringLiteral("HelpMenu"));
     help->menuAction()->setData(int(Commands::HelpMenu));
     help->addAction(makeAction(Commands::Manual));
@@ -378,7 +378,7 @@ void MainWindow::fillWindowList(QMenu* menu)
         entry->setData(int(Commands::WindowList));
         entry->setCheckable(true);
         entry->setChecked(sub == m_area->activeSubWindow());
-        entry->setStatusTip(QStringLiteral("Bring this window to the front"));
+        entry->setStatusTip(tr("Bring this window to the front"));
         entry->setActionGroup(group);
         connect(entry, &QAction::triggered, m_area, [this, sub = QPointer<QMdiSubWindow>(sub)] {
             if (!sub)
@@ -415,9 +415,9 @@ void MainWindow::applyCommandStates()
         if (const std::optional<bool> enabled = Commands::enabledState(it.key(), gLocked))
             it.value()->setEnabled(*enabled);
     }
-    m_lockIndicator->setText(gLocked ? QStringLiteral("Locked") : QStringLiteral("Administrator logged in"));
-    m_lockIndicator->setToolTip((gLocked ? QStringLiteral("Log in to open the administrative commands")
-                                         : QStringLiteral("Choose Lock to close the administrative commands")) +
+    m_lockIndicator->setText(gLocked ? tr("Locked") : tr("Administrator logged in"));
+    m_lockIndicator->setToolTip((gLocked ? tr("Log in to open the administrative commands")
+                                         : tr("Choose Lock to close the administrative commands")) +
                                 QLatin1Char('\n') + databaseDescription());
 }
 
@@ -432,8 +432,7 @@ void MainWindow::executeCommand(int id)
         if (QString error; !Settings::setValue(Settings::kShowHoursAfterPunch,
                                                item->isChecked() ? QStringLiteral("1") : QStringLiteral("0"), &error)) {
             item->setChecked(!item->isChecked());
-            dialogs().ok(QStringLiteral("The setting could not be stored: ") + error, item->text(),
-                         Dialogs::Icon::Exclamation);
+            dialogs().ok(tr("The setting could not be stored: ") + error, item->text(), Dialogs::Icon::Exclamation);
         }
         break;
     }
@@ -529,13 +528,13 @@ void MainWindow::openHelpDocument(const QString& name)
 {
     // A missing document stays silent, as the help always was; one that is there but finds no program to
     // show it would otherwise look like a dead button.
-    const QString path = DataPaths::document(name);
+    const QString path = Language::document(name);
     if (Desktop::openDocument(path) || !QFileInfo::exists(path))
         return;
-    dialogs().ok(QStringLiteral("No program was found to open the manual (a web browser or a document viewer). "
-                                "You can open it yourself: %1")
+    dialogs().ok(tr("No program was found to open the manual (a web browser or a document viewer). "
+                    "You can open it yourself: %1")
                      .arg(QDir::toNativeSeparators(path)),
-                 QStringLiteral("Help"), Dialogs::Icon::Information);
+                 tr("Help"), Dialogs::Icon::Information);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

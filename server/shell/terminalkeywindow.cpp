@@ -2,11 +2,11 @@
 
 #include "core/net/sitekey.h"
 #include "core/net/terminalaccess.h"
-#include "core/settings.h"
 #include "widgets/dialogs.h"
 #include "widgets/icons.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -19,22 +19,25 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Terminal Key");
+QString title()
+{
+    return QCoreApplication::translate("TerminalKeyWindow", "Terminal Key");
+}
 
 } // namespace
 
 TerminalKeyWindow::TerminalKeyWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(kTitle);
+    setWindowTitle(title());
     setWindowIcon(Icons::key());
 
-    auto* frame = new QGroupBox(QStringLiteral("Site key"), this);
+    auto* frame = new QGroupBox(tr("Site key"), this);
     frame->setObjectName(QStringLiteral("GroupBox1"));
-    auto* explanation = new QLabel(
-        QStringLiteral("Terminals given this key connect encrypted, and only with it. Give it to each terminal once: "
-                       "start it with  qorvil-client --site-key KEY  or type it after its Connect to Server "
-                       "button. Keep it as secret as the administrator password."),
-        frame);
+    auto* explanation =
+        new QLabel(tr("Terminals given this key connect encrypted, and only with it. Give it to each terminal once: "
+                      "start it with  qorvil-client --site-key KEY  or type it after its Connect to Server "
+                      "button. Keep it as secret as the administrator password."),
+                   frame);
     explanation->setObjectName(QStringLiteral("Label1"));
     explanation->setWordWrap(true);
     explanation->setTextFormat(Qt::PlainText);
@@ -47,7 +50,7 @@ TerminalKeyWindow::TerminalKeyWindow(QWidget* parent) : FormWindow(parent)
     m_key->setFont(fixed);
     m_key->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(46, QLatin1Char('0'))));
 
-    auto* copy = makeButton("PushButton1", QStringLiteral("Copy"));
+    auto* copy = makeButton("PushButton1", tr("Copy"));
     auto* keyRow = new QHBoxLayout;
     keyRow->addWidget(m_key, 1);
     keyRow->addWidget(copy);
@@ -60,8 +63,8 @@ TerminalKeyWindow::TerminalKeyWindow(QWidget* parent) : FormWindow(parent)
     frameLayout->addLayout(keyRow);
     frameLayout->addWidget(m_status);
 
-    auto* makeNew = makeButton("PushButton2", QStringLiteral("Make New Key"), 120);
-    auto* done = makeButton("PushButton3", QStringLiteral("Done"));
+    auto* makeNew = makeButton("PushButton2", tr("Make New Key"), 120);
+    auto* done = makeButton("PushButton3", tr("Done"));
     connect(copy, &QPushButton::clicked, this, &TerminalKeyWindow::copyKey);
     connect(makeNew, &QPushButton::clicked, this, &TerminalKeyWindow::makeNewKey);
     connect(done, &QPushButton::clicked, this, &TerminalKeyWindow::closeWindow);
@@ -80,16 +83,21 @@ bool TerminalKeyWindow::load()
 {
     if (!requireDatabase())
         return false;
-    const QString stored = Settings::value(Settings::kTerminalSiteKey).value_or(QString());
+    // A key that cannot be read now is not replaced: a new one would shut out every encrypted terminal.
+    QString stored;
+    if (QString error; !TerminalAccess::readSiteKey(&stored, &error)) {
+        showReadFailed(QStringLiteral("The site key"), error);
+        return false;
+    }
     if (const auto key = SiteKey::parse(stored)) {
         m_key->setText(SiteKey::format(*key));
-        m_status->setText(QStringLiteral("Plain terminals are served too while \"Accept plain terminals\" is on "
-                                         "(Allowed Terminals window)."));
+        m_status->setText(tr("Plain terminals are served too while \"Accept plain terminals\" is on "
+                             "(Allowed Terminals window)."));
         return true;
     }
     if (!store(SiteKey::generate()))
         return false;
-    m_status->setText(QStringLiteral("A new key was made. Copy it to the terminals that should connect encrypted."));
+    m_status->setText(tr("A new key was made. Copy it to the terminals that should connect encrypted."));
     return true;
 }
 
@@ -103,7 +111,7 @@ bool TerminalKeyWindow::store(const QString& key)
 {
     QString error;
     if (!TerminalAccess::setSiteKey(key, &error)) {
-        dialogs().ok(QStringLiteral("The site key could not be stored: ") + error, kTitle, Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The site key could not be stored: ") + error, title(), Dialogs::Icon::Exclamation);
         return false;
     }
     m_key->setText(key);
@@ -113,16 +121,16 @@ bool TerminalKeyWindow::store(const QString& key)
 void TerminalKeyWindow::copyKey()
 {
     QGuiApplication::clipboard()->setText(m_key->text());
-    m_status->setText(QStringLiteral("The key is on the clipboard."));
+    m_status->setText(tr("The key is on the clipboard."));
 }
 
 void TerminalKeyWindow::makeNewKey()
 {
-    if (!dialogs().yesNo(QStringLiteral("Terminals that have the current key are disconnected and refused until they "
-                                        "are given the new one. Make a new key?"),
-                         kTitle))
+    if (!dialogs().yesNo(tr("Terminals that have the current key are disconnected and refused until they "
+                            "are given the new one. Make a new key?"),
+                         title()))
         return;
     if (store(SiteKey::generate()))
-        m_status->setText(QStringLiteral("A new key was made; the old one is no longer accepted. Give the new key "
-                                         "to every encrypted terminal."));
+        m_status->setText(tr("A new key was made; the old one is no longer accepted. Give the new key "
+                             "to every encrypted terminal."));
 }

@@ -6,6 +6,7 @@
 #include "widgets/dialogs.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,7 +20,9 @@ namespace {
 
 QString yesNo(const QVariant& value)
 {
-    return value.isNull() ? QString() : value.toBool() ? QStringLiteral("Yes") : QStringLiteral("No");
+    return value.isNull()   ? QString()
+           : value.toBool() ? QCoreApplication::translate("TerminalsWindow", "Yes")
+                            : QCoreApplication::translate("TerminalsWindow", "No");
 }
 
 } // namespace
@@ -36,8 +39,8 @@ TerminalsWindow::Shown TerminalsWindow::showConnected(const QList<TerminalListen
         own.append({terminal.address, terminal.encrypted, terminal.allowed});
     QString error;
     if (!Sites::publishTerminals(own, &error)) {
-        dialogs().ok(QStringLiteral("The list of terminals could not be written: ") + error,
-                     QStringLiteral("Terminals Connected"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The list of terminals could not be written: ") + error, tr("Terminals Connected"),
+                     Dialogs::Icon::Exclamation);
         return Shown::NotWritten;
     }
     ChildWindows::open<TerminalsWindow>(QStringLiteral("Terminals"));
@@ -46,26 +49,25 @@ TerminalsWindow::Shown TerminalsWindow::showConnected(const QList<TerminalListen
 
 TerminalsWindow::TerminalsWindow(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Terminals Connected"));
+    setWindowTitle(tr("Terminals Connected"));
     setWindowIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
 
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("ListView1"));
     m_list->setColumnCount(4);
-    m_list->setHeaderLabels(
-        {QStringLiteral("IP Address"), QStringLiteral("Encrypted"), QStringLiteral("Allowed"), QStringLiteral("Site")});
+    m_list->setHeaderLabels({tr("IP Address"), tr("Encrypted"), tr("Allowed"), tr("Site")});
     m_list->setColumnWidth(0, 150);
     m_list->setColumnWidth(1, 80);
     m_list->setColumnWidth(2, 70);
-    m_list->headerItem()->setToolTip(1, QStringLiteral("Whether the terminal connected with the site key"));
-    m_list->headerItem()->setToolTip(2, QStringLiteral("Whether the terminal's address is an allowed terminal"));
+    m_list->headerItem()->setToolTip(1, tr("Whether the terminal connected with the site key"));
+    m_list->headerItem()->setToolTip(2, tr("Whether the terminal's address is an allowed terminal"));
     m_list->setRootIsDecorated(false);
     m_list->setAlternatingRowColors(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->header()->setStretchLastSection(true);
     m_list->setMinimumSize(440, 200);
 
-    m_done = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("Done"), this);
+    m_done = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), tr("Done"), this);
     m_done->setObjectName(QStringLiteral("PushButton1"));
     m_done->setDefault(true);
     usePointerOver(m_done);
@@ -74,8 +76,8 @@ TerminalsWindow::TerminalsWindow(QWidget* parent) : FormWindow(parent)
     // Shown once the database knows more than one place the terminals punch from.
     m_site = new QComboBox(this);
     m_site->setObjectName(QStringLiteral("ComboSite"));
-    m_site->setToolTip(QStringLiteral("The terminals of one site, or of all of them"));
-    m_siteLabel = new QLabel(QStringLiteral("Site:"), this);
+    m_site->setToolTip(tr("The terminals of one site, or of all of them"));
+    m_siteLabel = new QLabel(tr("Site:"), this);
     m_siteLabel->setBuddy(m_site);
     connect(m_site, &QComboBox::currentIndexChanged, this, [this] { (void)fill(); });
 
@@ -102,7 +104,7 @@ bool TerminalsWindow::load()
     }
     const QSignalBlocker quiet(m_site);
     m_site->clear();
-    m_site->addItem(QStringLiteral("All sites"));
+    m_site->addItem(tr("All sites"));
     m_site->addItems(sites);
     m_site->setVisible(!sites.isEmpty());
     m_siteLabel->setVisible(!sites.isEmpty());
@@ -119,8 +121,8 @@ bool TerminalsWindow::fill()
     if (!(all ? terminals.open(QStringLiteral("Select * from Terminal order by site, id"))
               : terminals.open(QStringLiteral("Select * from Terminal where site = ? order by id"),
                                {m_site->currentText()}))) {
-        dialogs().ok(QStringLiteral("The list of terminals could not be read: ") + terminals.lastError(),
-                     QStringLiteral("Terminals Connected"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The list of terminals could not be read: ") + terminals.lastError(), tr("Terminals Connected"),
+                     Dialogs::Icon::Exclamation);
         return false;
     }
     for (terminals.moveFirst(); !terminals.eof(); terminals.moveNext())

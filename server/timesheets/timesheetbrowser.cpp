@@ -45,11 +45,11 @@ QTreeWidget* makeList(const QStringList& headers, const QString& name, QWidget* 
 
 TimesheetBrowser::TimesheetBrowser(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Employee Timesheets"));
+    setWindowTitle(tr("Employee Timesheets"));
 
-    auto* filter = new QGroupBox(QStringLiteral("Filter Criteria"), this);
+    auto* filter = new QGroupBox(tr("Filter Criteria"), this);
     filter->setObjectName(QStringLiteral("GroupBox1"));
-    m_empList = makeList({QStringLiteral("Employee ID"), QStringLiteral("Name")}, QStringLiteral("EmpList"), filter);
+    m_empList = makeList({tr("Employee ID"), tr("Name")}, QStringLiteral("EmpList"), filter);
     m_empList->setColumnWidth(0, 110);
     m_empList->setMinimumSize(380, 150);
 
@@ -59,17 +59,17 @@ TimesheetBrowser::TimesheetBrowser(QWidget* parent) : FormWindow(parent)
     m_to->setObjectName(QStringLiteral("DTPicker2"));
     for (QDateEdit* picker : {m_from, m_to})
         picker->setMinimumWidth(130);
-    auto* fromLabel = new QLabel(QStringLiteral("From"), filter);
+    auto* fromLabel = new QLabel(tr("From"), filter);
     fromLabel->setObjectName(QStringLiteral("Label1"));
     fromLabel->setBuddy(m_from);
-    auto* toLabel = new QLabel(QStringLiteral("To"), filter);
+    auto* toLabel = new QLabel(tr("To"), filter);
     toLabel->setObjectName(QStringLiteral("Label2"));
     toLabel->setBuddy(m_to);
 
     auto* range = new QFormLayout;
     range->addRow(fromLabel, m_from);
     range->addRow(toLabel, m_to);
-    auto* hint = new QLabel(QStringLiteral("Click an employee to list the time records of these days."), filter);
+    auto* hint = new QLabel(tr("Click an employee to list the time records of these days."), filter);
     hint->setObjectName(QStringLiteral("Label3"));
     hint->setWordWrap(true);
     hint->setEnabled(false);
@@ -78,12 +78,10 @@ TimesheetBrowser::TimesheetBrowser(QWidget* parent) : FormWindow(parent)
     filterLayout->addWidget(m_empList, 1);
     filterLayout->addLayout(range);
 
-    auto* sheets = new QGroupBox(QStringLiteral("Timesheets"), this);
+    auto* sheets = new QGroupBox(tr("Timesheets"), this);
     sheets->setObjectName(QStringLiteral("GroupBox2"));
-    m_timeList =
-        makeList({QStringLiteral("IN 1"), QStringLiteral("OUT 1"), QStringLiteral("IN 2"), QStringLiteral("OUT 2"),
-                  QStringLiteral("IN 3"), QStringLiteral("OUT 3"), QStringLiteral("DATE")},
-                 QStringLiteral("TimeList"), sheets);
+    m_timeList = makeList({tr("IN 1"), tr("OUT 1"), tr("IN 2"), tr("OUT 2"), tr("IN 3"), tr("OUT 3"), tr("DATE")},
+                          QStringLiteral("TimeList"), sheets);
     const int timeWidth = QFontMetrics(font()).horizontalAdvance(QStringLiteral("00:00:00")) + 30;
     for (int c = 0; c < kDateColumn; ++c)
         m_timeList->setColumnWidth(c, timeWidth);
@@ -98,10 +96,10 @@ TimesheetBrowser::TimesheetBrowser(QWidget* parent) : FormWindow(parent)
         b->setMinimumWidth(84);
         return b;
     };
-    m_add = button(QStringLiteral("Add"), 1);
-    m_edit = button(QStringLiteral("Edit"), 2);
-    m_delete = button(QStringLiteral("Delete"), 3);
-    m_close = button(QStringLiteral("Close"), 4);
+    m_add = button(tr("Add"), 1);
+    m_edit = button(tr("Edit"), 2);
+    m_delete = button(tr("Delete"), 3);
+    m_close = button(tr("Close"), 4);
     m_close->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     usePointerOver(m_close);
     m_edit->setEnabled(false);
@@ -151,8 +149,8 @@ bool TimesheetBrowser::load()
     if (!requireDatabase())
         return false;
     if (!m_employees.open(QStringLiteral("Select * from Employee"))) {
-        dialogs().ok(QStringLiteral("The employees could not be read: ") + m_employees.lastError(),
-                     QStringLiteral("Connection Failed"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The employees could not be read: ") + m_employees.lastError(), tr("Connection Failed"),
+                     Dialogs::Icon::Exclamation);
         return false;
     }
     for (m_employees.moveFirst(); !m_employees.eof(); m_employees.moveNext()) {
@@ -191,8 +189,8 @@ void TimesheetBrowser::listTimes(const QString& id, const QDate& from, const QDa
         return;
     }
     if (!openTimeRows(m_times, id, from, to)) {
-        dialogs().ok(QStringLiteral("The time records could not be read: ") + m_times.lastError(),
-                     QStringLiteral("Employee Timesheets"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The time records could not be read: ") + m_times.lastError(), tr("Employee Timesheets"),
+                     Dialogs::Icon::Exclamation);
         return;
     }
     m_listedId = id;
@@ -227,8 +225,8 @@ bool TimesheetBrowser::haveSelection()
 {
     if (m_times.isOpen() && m_timeList->currentItem() && m_timeList->currentItem()->isSelected())
         return true;
-    dialogs().ok(QStringLiteral("Click an employee, then the time record in the list below."),
-                 QStringLiteral("Employee Timesheets"), Dialogs::Icon::Information);
+    dialogs().ok(tr("Click an employee, then the time record in the list below."), tr("Employee Timesheets"),
+                 Dialogs::Icon::Information);
     return false;
 }
 
@@ -258,12 +256,12 @@ void TimesheetBrowser::deleteRecord()
     const QString date = line->text(kDateColumn);
     // A closed day is said at once, not after the question.
     if (QDate through; ClosedPeriods::isClosed(ValueForms::readDate(date).value_or(QDate()), &through)) {
-        dialogs().ok(ClosedPeriods::refusal(through) + QStringLiteral("\nNothing was deleted."), ClosedPeriods::kTitle,
+        dialogs().ok(ClosedPeriods::refusal(through) + tr("\nNothing was deleted."), ClosedPeriods::title(),
                      Dialogs::Icon::Exclamation);
         return;
     }
-    if (!dialogs().yesNo(QStringLiteral("Are You Sure to Delete This Time Record"),
-                         QStringLiteral("Warning! Deletion in Progress"), Dialogs::Icon::None))
+    if (!dialogs().yesNo(tr("Are You Sure to Delete This Time Record"), tr("Warning! Deletion in Progress"),
+                         Dialogs::Icon::None))
         return;
     for (m_times.moveFirst(); !m_times.eof(); m_times.moveNext()) {
         const QVariant emp = m_times.value(QStringLiteral("emp_id"));
@@ -281,13 +279,12 @@ void TimesheetBrowser::deleteRecord()
             },
             &why);
         if (outcome == ClosedPeriods::Outcome::Refused) {
-            dialogs().ok(why + QStringLiteral("\nNothing was deleted."), ClosedPeriods::kTitle,
-                         Dialogs::Icon::Exclamation);
+            dialogs().ok(why + tr("\nNothing was deleted."), ClosedPeriods::title(), Dialogs::Icon::Exclamation);
             return;
         }
         if (outcome == ClosedPeriods::Outcome::Failed) {
-            dialogs().ok(QStringLiteral("The time record could not be deleted: ") + why,
-                         QStringLiteral("Time Record Not Deleted"), Dialogs::Icon::Exclamation);
+            dialogs().ok(tr("The time record could not be deleted: ") + why, tr("Time Record Not Deleted"),
+                         Dialogs::Icon::Exclamation);
             // A delete written but not kept: the list shows the records as they are stored.
             if (wrote)
                 refreshTimes();
@@ -297,8 +294,8 @@ void TimesheetBrowser::deleteRecord()
         return;
     }
     // Listed through the case-blind query, but its ID is not written exactly like the employee's.
-    dialogs().ok(QStringLiteral("No time record of employee ID \"%1\" dated %2 is written exactly like that; "
-                                "nothing was deleted. Correct it in the time record editor.")
+    dialogs().ok(tr("No time record of employee ID \"%1\" dated %2 is written exactly like that; "
+                    "nothing was deleted. Correct it in the time record editor.")
                      .arg(m_listedId, date),
-                 QStringLiteral("Time Record Not Deleted"), Dialogs::Icon::Exclamation);
+                 tr("Time Record Not Deleted"), Dialogs::Icon::Exclamation);
 }

@@ -6,6 +6,7 @@
 #include "server/serverstate.h"
 #include "widgets/dialogs.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -49,16 +50,22 @@ void setLocked(QLineEdit* field, bool locked)
     field->setPalette(palette);
 }
 
-const QString kDeleteQuestion = QStringLiteral("Are You Sure to Delete This Time Record");
-const QString kDeleteTitle = QStringLiteral("Warning! Deletion in Progress");
+QString deleteQuestion()
+{
+    return QCoreApplication::translate("TimesheetEditor", "Are You Sure to Delete This Time Record");
+}
+QString deleteTitle()
+{
+    return QCoreApplication::translate("TimesheetEditor", "Warning! Deletion in Progress");
+}
 
 } // namespace
 
 TimesheetEditor::TimesheetEditor(QWidget* parent) : FormWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Add/Edit/Delete Timesheet"));
+    setWindowTitle(tr("Add/Edit/Delete Timesheet"));
 
-    auto* record = new QGroupBox(QStringLiteral("In/Out Record"), this);
+    auto* record = new QGroupBox(tr("In/Out Record"), this);
     record->setObjectName(QStringLiteral("GroupBox1"));
     auto* lookup = new QGroupBox(record);
     lookup->setObjectName(QStringLiteral("GroupBox2"));
@@ -89,13 +96,13 @@ TimesheetEditor::TimesheetEditor(QWidget* parent) : FormWindow(parent)
         b->setMinimumWidth(84);
         return b;
     };
-    m_previous = button(QStringLiteral("Previous"), 1, record);
-    m_next = button(QStringLiteral("Next"), 2, record);
-    m_new = button(QStringLiteral("New"), 3, record);
-    m_save = button(QStringLiteral("Save"), 4, record);
-    m_edit = button(QStringLiteral("Edit"), 5, lookup);
-    m_delete = button(QStringLiteral("Delete"), 6, lookup);
-    m_search = button(QStringLiteral("Search"), 7, lookup);
+    m_previous = button(tr("Previous"), 1, record);
+    m_next = button(tr("Next"), 2, record);
+    m_new = button(tr("New"), 3, record);
+    m_save = button(tr("Save"), 4, record);
+    m_edit = button(tr("Edit"), 5, lookup);
+    m_delete = button(tr("Delete"), 6, lookup);
+    m_search = button(tr("Search"), 7, lookup);
     m_save->setEnabled(false);
 
     // Times in three in/out pairs, the way a day is punched.
@@ -159,8 +166,8 @@ bool TimesheetEditor::load()
     if (!requireDatabase())
         return false;
     if (!m_records.open()) {
-        dialogs().ok(QStringLiteral("The time records could not be read: ") + m_records.lastError(),
-                     QStringLiteral("Connection Failed"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The time records could not be read: ") + m_records.lastError(), tr("Connection Failed"),
+                     Dialogs::Icon::Exclamation);
         return false;
     }
     if (m_records.findFirst(gEmpID, gRecDate))
@@ -214,8 +221,8 @@ void TimesheetEditor::showClosedLine()
     const bool closed = currentDayClosed(&through);
     m_closedLine->setVisible(closed);
     if (closed)
-        m_closedLine->setText(QStringLiteral("This day is in the pay period closed through %1: it is shown "
-                                             "read-only and cannot be changed or deleted.")
+        m_closedLine->setText(tr("This day is in the pay period closed through %1: it is shown "
+                                 "read-only and cannot be changed or deleted.")
                                   .arg(ValueForms::showDate(through)));
 }
 
@@ -225,7 +232,7 @@ bool TimesheetEditor::refuseClosedDay(const QString& notDone)
     if (!currentDayClosed(&through))
         return false;
     showClosedLine();
-    dialogs().ok(ClosedPeriods::refusal(through) + QLatin1Char('\n') + notDone, ClosedPeriods::kTitle,
+    dialogs().ok(ClosedPeriods::refusal(through) + QLatin1Char('\n') + notDone, ClosedPeriods::title(),
                  Dialogs::Icon::Exclamation);
     return true;
 }
@@ -233,22 +240,22 @@ bool TimesheetEditor::refuseClosedDay(const QString& notDone)
 void TimesheetEditor::leaveEditing()
 {
     m_editing = false;
-    m_edit->setText(QStringLiteral("Edit"));
+    m_edit->setText(tr("Edit"));
     LockFields(true);
 }
 
 void TimesheetEditor::showRecord(const QString& empId, const QString& shownDate)
 {
     if ((m_editing || m_save->isEnabled()) &&
-        !dialogs().yesNo(QStringLiteral("The changes typed in the time record editor are not stored yet. Leave "
-                                        "them and show the time record of employee ID \"%1\" dated %2?")
+        !dialogs().yesNo(tr("The changes typed in the time record editor are not stored yet. Leave "
+                            "them and show the time record of employee ID \"%1\" dated %2?")
                              .arg(empId, shownDate),
                          windowTitle()))
         return;
     leaveEditing();
     m_save->setEnabled(false);
     m_searching = false;
-    m_search->setText(QStringLiteral("Search"));
+    m_search->setText(tr("Search"));
     if (m_records.findFirst(empId, shownDate)) {
         showRow();
         return;
@@ -263,8 +270,7 @@ void TimesheetEditor::next()
     const bool fromEnd = m_records.eof();
     m_records.moveNext();
     if (m_records.eof()) {
-        dialogs().ok(QStringLiteral("This is the Last Record"), QStringLiteral("EOF Reached"),
-                     Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("This is the Last Record"), tr("EOF Reached"), Dialogs::Icon::Exclamation);
         // The last row stays current; after a look-up that found nothing there is none to stay on.
         if (fromEnd)
             return;
@@ -279,8 +285,7 @@ void TimesheetEditor::previous()
     const bool fromStart = m_records.bof();
     m_records.movePrevious();
     if (m_records.bof()) {
-        dialogs().ok(QStringLiteral("This is the First Record"), QStringLiteral("BOF Reached"),
-                     Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("This is the First Record"), tr("BOF Reached"), Dialogs::Icon::Exclamation);
         if (fromStart)
             return;
         m_records.moveNext();
@@ -305,7 +310,7 @@ bool TimesheetEditor::valuesFromFields(QVariantHash* values, bool newRow, const 
 {
     const QString example = ValueForms::showDate(today());
     auto refuse = [&](Field field, const QString& text) {
-        dialogs().ok(text + QLatin1Char(' ') + notDone, QStringLiteral("Invalid Entry"), Dialogs::Icon::Exclamation);
+        dialogs().ok(text + QLatin1Char(' ') + notDone, tr("Invalid Entry"), Dialogs::Icon::Exclamation);
         m_fields[field]->setFocus();
         m_fields[field]->selectAll();
         return false;
@@ -322,8 +327,8 @@ bool TimesheetEditor::valuesFromFields(QVariantHash* values, bool newRow, const 
             continue;
         }
         if (!ValueForms::readTime(text))
-            return refuse(Field(i), QStringLiteral("\"%1\" in %2 is not a time of day. Type it as HH:MM:SS "
-                                                   "(for example 08:30:00), or leave the box empty.")
+            return refuse(Field(i), tr("\"%1\" in %2 is not a time of day. Type it as HH:MM:SS "
+                                       "(for example 08:30:00), or leave the box empty.")
                                         .arg(text, QString::fromLatin1(kFields[i].label)));
         values->insert(column, text.trimmed());
     }
@@ -331,12 +336,12 @@ bool TimesheetEditor::valuesFromFields(QVariantHash* values, bool newRow, const 
     if (date.trimmed().isEmpty()) {
         values->insert(QStringLiteral("rsdate"), today());
     } else if (date.trimmed() == ValueForms::kDatePlaceholder) {
-        return refuse(RDate, QStringLiteral("Type the date of the time record in place of %1 (for example %2), "
-                                            "or empty the box for today's date.")
+        return refuse(RDate, tr("Type the date of the time record in place of %1 (for example %2), "
+                                "or empty the box for today's date.")
                                  .arg(ValueForms::kDatePlaceholder, example));
     } else if (!ValueForms::readDate(date)) {
-        return refuse(RDate, QStringLiteral("\"%1\" in Date is not a date. Type it as %2 (for example %3), "
-                                            "or empty the box for today's date.")
+        return refuse(RDate, tr("\"%1\" in Date is not a date. Type it as %2 (for example %3), "
+                                "or empty the box for today's date.")
                                  .arg(date, ValueForms::kDatePlaceholder, example));
     } else {
         values->insert(QStringLiteral("rsdate"), date.trimmed());
@@ -349,11 +354,11 @@ void TimesheetEditor::save()
 {
     // Fields stay open and "Save" enabled while a refusal is shown: the typed values are for correcting.
     QVariantHash values;
-    const QString notSaved = QStringLiteral("Nothing was saved.");
+    const QString notSaved = tr("Nothing was saved.");
     if (!valuesFromFields(&values, true, notSaved))
         return;
     if (!m_records.addRow(values)) {
-        writeRefused(QStringLiteral("Saved"), notSaved);
+        writeRefused(tr("Saved"), notSaved);
         return;
     }
     m_save->setEnabled(false);
@@ -364,29 +369,29 @@ void TimesheetEditor::save()
 
 void TimesheetEditor::editOrUpdate()
 {
-    if (!m_editing && refuseClosedDay(QStringLiteral("Nothing can be changed.")))
+    if (!m_editing && refuseClosedDay(tr("Nothing can be changed.")))
         return;
     if (!m_editing) {
-        m_edit->setText(QStringLiteral("Update"));
+        m_edit->setText(tr("Update"));
         m_editing = true;
         LockFields(false);
         m_fields[In1]->setFocus();
         return;
     }
     // A refused update keeps the editor editing, with the typed values in their boxes.
-    const QString notUpdated = QStringLiteral("Nothing was changed.");
+    const QString notUpdated = tr("Nothing was changed.");
     if (!m_records.hasCurrent()) {
-        dialogs().ok(QStringLiteral("There is no current time record to update. Go to one with Next, Previous "
-                                    "or Search first. ") +
+        dialogs().ok(tr("There is no current time record to update. Go to one with Next, Previous "
+                        "or Search first. ") +
                          notUpdated,
-                     QStringLiteral("No Current Record"), Dialogs::Icon::Exclamation);
+                     tr("No Current Record"), Dialogs::Icon::Exclamation);
         return;
     }
     QVariantHash values;
     if (!valuesFromFields(&values, false, notUpdated))
         return;
     if (!m_records.updateCurrent(values)) {
-        writeRefused(QStringLiteral("Updated"), notUpdated);
+        writeRefused(tr("Updated"), notUpdated);
         // A day closed meanwhile cannot be corrected here at all: back to the stored row, not left editing.
         if (m_records.refusedAsClosed()) {
             leaveEditing();
@@ -401,45 +406,43 @@ void TimesheetEditor::editOrUpdate()
 void TimesheetEditor::deleteRecord()
 {
     if (!m_records.hasCurrent()) {
-        dialogs().ok(QStringLiteral("There is no current time record to delete. Go to one with Next, Previous "
-                                    "or Search first. Nothing was deleted."),
-                     QStringLiteral("No Current Record"), Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("There is no current time record to delete. Go to one with Next, Previous "
+                        "or Search first. Nothing was deleted."),
+                     tr("No Current Record"), Dialogs::Icon::Exclamation);
         return;
     }
-    if (refuseClosedDay(QStringLiteral("Nothing was deleted.")))
+    if (refuseClosedDay(tr("Nothing was deleted.")))
         return;
-    if (!dialogs().yesNo(kDeleteQuestion, kDeleteTitle, Dialogs::Icon::None))
+    if (!dialogs().yesNo(deleteQuestion(), deleteTitle(), Dialogs::Icon::None))
         return;
     if (!m_records.deleteCurrent())
-        writeRefused(QStringLiteral("Deleted"), QStringLiteral("Nothing was deleted."));
+        writeRefused(tr("Deleted"), tr("Nothing was deleted."));
 }
 
 void TimesheetEditor::writeRefused(const QString& done, const QString& notDone)
 {
     if (m_records.refusedAsClosed())
-        dialogs().ok(m_records.lastError() + QLatin1Char('\n') + notDone, ClosedPeriods::kTitle,
+        dialogs().ok(m_records.lastError() + QLatin1Char('\n') + notDone, ClosedPeriods::title(),
                      Dialogs::Icon::Exclamation);
     else
-        dialogs().ok(QStringLiteral("The time record could not be %1: %2\n%3")
-                         .arg(done.toLower(), m_records.lastError(), notDone),
-                     QStringLiteral("Time Record Not ") + done, Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("The time record could not be %1: %2\n%3").arg(done.toLower(), m_records.lastError(), notDone),
+                     tr("Time Record Not %1").arg(done), Dialogs::Icon::Exclamation);
 }
 
 void TimesheetEditor::searchOrFetch()
 {
     if (!m_searching) {
-        m_search->setText(QStringLiteral("Fetch"));
+        m_search->setText(tr("Fetch"));
         m_searching = true;
         setLocked(m_fields[EmpID], false);
         setLocked(m_fields[RDate], false);
         m_fields[EmpID]->setFocus();
         return;
     }
-    m_search->setText(QStringLiteral("Search"));
+    m_search->setText(tr("Search"));
     m_searching = false;
     if (!m_records.findFirst(m_fields[EmpID]->text(), m_fields[RDate]->text())) {
-        dialogs().ok(QStringLiteral("No Matching Record Found"), QStringLiteral("Re-Enter Filter Criteria"),
-                     Dialogs::Icon::Exclamation);
+        dialogs().ok(tr("No Matching Record Found"), tr("Re-Enter Filter Criteria"), Dialogs::Icon::Exclamation);
         m_fields[EmpID]->setFocus();
         return;
     }
