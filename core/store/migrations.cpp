@@ -253,6 +253,27 @@ bool payrollExport(QSqlDatabase& db, QString* error)
     return TrailWriter::followTables(db, error);
 }
 
+// The trail made harder to dodge: the site of each change, the hash chain over the entries and the chain's head
+// kept with each closed period, and the rows a REPLACE removes kept aside for a moment so that they are recorded.
+// Every trigger of the file is made anew, to record all of that and to stand aside only for a program's own
+// connection (a function no plain SQL tool can define).
+bool trailHardening(QSqlDatabase& db, QString* error)
+{
+    QStringList remade;
+    return run(db,
+               {QStringLiteral("ALTER TABLE audit_change ADD COLUMN site TEXT"),
+                QStringLiteral("ALTER TABLE audit_change ADD COLUMN chain_prev TEXT"),
+                QStringLiteral("ALTER TABLE audit_change ADD COLUMN chain_hash TEXT"),
+                {QStringLiteral("ALTER TABLE closed_period ADD COLUMN trail_head_id INTEGER"),
+                 QStringLiteral("ALTER TABLE closed_period ADD COLUMN trail_head_id BIGINT")},
+                QStringLiteral("ALTER TABLE closed_period ADD COLUMN trail_head TEXT"),
+                {QStringLiteral("CREATE TABLE IF NOT EXISTS audit_replaced (id INTEGER PRIMARY KEY, table_name TEXT NOT "
+                                "NULL, row_id INTEGER, emp_id TEXT, rsdate DATE, column_name TEXT, value)"),
+                 QString()}},
+               error) &&
+           TrailWriter::restoreTriggers(db, &remade, error);
+}
+
 bool clientSchema(QSqlDatabase& db, QString* error)
 {
     return run(db,
@@ -406,6 +427,7 @@ const std::vector<Migration>& forKind(Database::Kind kind)
         {5, QStringLiteral("sites"), sites},
         {6, QStringLiteral("pay rules"), payRules},
         {7, QStringLiteral("payroll export: payroll IDs, exports made"), payrollExport},
+        {8, QStringLiteral("audit trail: sites, hash chain, replaced rows"), trailHardening},
     };
     static const std::vector<Migration> client = {
         {1, QStringLiteral("server address"), clientSchema},
