@@ -207,6 +207,10 @@ int main(int argc, char** argv)
     sqlite3_busy_timeout(db, 5000);
     if (sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;", NULL, NULL, NULL) != SQLITE_OK)
         die("pragma");
+    /* Marked as the time clock marks its own connection: the file's audit triggers stand aside for punches,
+     * so both servers write the same rows. */
+    if (sqlite3_exec(db, "CREATE TEMP TABLE qorvil_own_trail (id INTEGER)", NULL, NULL, NULL) != SQLITE_OK)
+        die("mark");
     prepare("select emp_id, emp_fname, emp_lname from Employee where emp_id = ?", &find_employee);
     prepare("select id, in1, out1, in2, out2, in3, out3, emp_id from timesheet where emp_id = ? and rsdate = ?",
             &find_row);

@@ -12,6 +12,10 @@ public:
     static const Clock& get();
     // Installs a clock; nullptr restores the system clock. Not owned.
     static void install(const Clock* clock);
+
+    // The system's wall-clock time at an instant: the local date and time with the offset from UTC in force
+    // then. The system clock's now() is this at the current instant.
+    static QDateTime systemTimeAt(qint64 msecsSinceEpoch);
 };
 
 inline QDateTime now()

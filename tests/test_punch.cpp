@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QTest>
 #include <csignal>
+#include <ctime>
 
 using Outcome = PunchResult::Outcome;
 Q_DECLARE_METATYPE(Outcome)
@@ -65,6 +66,8 @@ private Q_SLOTS:
     void storeFailureWritesNothing_data();
     void storeFailureWritesNothing();
     void answeredPunchesSurviveKill();
+    void systemClockFollowsDaylightSaving_data();
+    void systemClockFollowsDaylightSaving();
 };
 
 void TestPunch::fullDaySequence_data()
@@ -331,6 +334,39 @@ void TestPunch::answeredPunchesSurviveKill()
     }
     QVERIFY(verified >= 400);
     Database::close();
+}
+
+void TestPunch::systemClockFollowsDaylightSaving_data()
+{
+    QTest::addColumn<QString>("utc");
+    QTest::addColumn<QString>("local");
+    QTest::addColumn<int>("offset");
+    QTest::newRow("last second of winter time") << "2026-03-08T06:59:59Z" << "2026-03-08T01:59:59" << -5 * 3600;
+    QTest::newRow("first second of summer time") << "2026-03-08T07:00:00Z" << "2026-03-08T03:00:00" << -4 * 3600;
+    QTest::newRow("first 1 am of the autumn") << "2026-11-01T05:59:59Z" << "2026-11-01T01:59:59" << -4 * 3600;
+    QTest::newRow("second 1 am of the autumn") << "2026-11-01T06:00:00Z" << "2026-11-01T01:00:00" << -5 * 3600;
+}
+
+// The punch's time is read without a look at the zone file each time; the rules already loaded still carry
+// the clock across a change of daylight-saving time, both ways.
+void TestPunch::systemClockFollowsDaylightSaving()
+{
+    QFETCH(QString, utc);
+    QFETCH(QString, local);
+    QFETCH(int, offset);
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "America/New_York");
+    tzset();
+    const QDateTime instant = QDateTime::fromString(utc, Qt::ISODate);
+    const QDateTime at = Clock::systemTimeAt(instant.toMSecsSinceEpoch());
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    tzset();
+    QCOMPARE(at.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")), local);
+    QCOMPARE(at.offsetFromUtc(), offset);
+    QCOMPARE(at, instant);
 }
 
 QTEST_GUILESS_MAIN(TestPunch)

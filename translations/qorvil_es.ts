@@ -1201,6 +1201,14 @@ Estos días tienen %1 que se pagarían mal (marcaciones que faltan, pares imposi
 <context>
     <name>EmployeeWindow</name>
     <message>
+        <source>Male</source>
+        <translation>Hombre</translation>
+    </message>
+    <message>
+        <source>Female</source>
+        <translation>Mujer</translation>
+    </message>
+    <message>
         <source>Employee Form/Records</source>
         <translation>Ficha de empleados</translation>
     </message>

@@ -1,8 +1,10 @@
 #include "widgets/datebox.h"
 
 #include "core/valueforms.h"
+#include "widgets/language.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -23,6 +25,9 @@ DateBox::DateBox(QWidget* parent) : QDateEdit(parent)
 {
     setDisplayFormat(ValueForms::kDateForm);
     setCalendarPopup(true);
+    // The calendar names months and days in the windows' language; the box keeps the one date form.
+    if (QCalendarWidget* calendar = calendarWidget())
+        calendar->setLocale(Language::namesLocale());
     setToolTip(tr("Type a date as MM/DD/YYYY or YYYY-MM-DD, or press F4 for a calendar"));
     connect(this, &QDateEdit::editingFinished, this, [this] { m_typing = false; });
 }

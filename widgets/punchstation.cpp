@@ -41,6 +41,8 @@ PunchStation::PunchStation(QWidget* window, const QPixmap& picture, const QList<
         display->setFont(bold);
         display->setMinimumWidth(260);
     }
+    // A long name goes on over a second line rather than losing its end.
+    name->setWordWrap(true);
     auto* grid = new QGridLayout(frame);
     grid->addWidget(caption(QCoreApplication::translate("PunchStation", "Employee ID"), "Label2", frame), 0, 0);
     grid->addWidget(id, 0, 1);

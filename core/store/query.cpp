@@ -101,14 +101,14 @@ bool WriteBatch::commit()
             m_error = QStringLiteral("There is no transaction to commit.");
         return false;
     }
-    if (!m_db.commit()) {
-        m_busy = StoreDrivers::of(m_db).isBusy(m_db.lastError());
-        m_error = Database::errorText(m_db, m_db.lastError());
+    const StoreDriver& driver = StoreDrivers::of(m_db);
+    if (QString why; !driver.commitWriting(m_db, &m_busy, &why)) {
+        m_error = m_busy ? Database::busyText() : why;
         end();
         return false;
     }
     m_active = false;
-    StoreDrivers::of(m_db).setVouched(m_db, false);
+    driver.setVouched(m_db, false);
     return true;
 }
 

@@ -598,7 +598,23 @@ public:
             *why = QStringLiteral("The database is not open.");
             return false;
         }
-        const int result = sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        const int result = SqliteStatements::runKept(handle, "BEGIN IMMEDIATE");
+        if (result == SQLITE_OK)
+            return true;
+        *busy = (result & 0xff) == SQLITE_BUSY;
+        *why = QString::fromUtf8(sqlite3_errmsg(handle));
+        return false;
+    }
+
+    bool commitWriting(const QSqlDatabase& db, bool* busy, QString* why) const override
+    {
+        *busy = false;
+        sqlite3* handle = handleOf(db);
+        if (!handle) {
+            *why = QStringLiteral("The database is not open.");
+            return false;
+        }
+        const int result = SqliteStatements::runKept(handle, "COMMIT");
         if (result == SQLITE_OK)
             return true;
         *busy = (result & 0xff) == SQLITE_BUSY;
@@ -630,16 +646,10 @@ public:
     std::optional<qint64> schemaVersion(const QSqlDatabase& db, QString* why) const override
     {
         sqlite3* handle = handleOf(db);
-        sqlite3_stmt* stmt = nullptr;
-        if (!handle || sqlite3_prepare_v2(handle, "PRAGMA schema_version", -1, &stmt, nullptr) != SQLITE_OK ||
-            sqlite3_step(stmt) != SQLITE_ROW) {
-            if (why)
-                *why = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QStringLiteral("The database is not open.");
-            sqlite3_finalize(stmt);
-            return std::nullopt;
-        }
-        const qint64 version = sqlite3_column_int64(stmt, 0);
-        sqlite3_finalize(stmt);
+        const std::optional<qint64> version =
+            handle ? SqliteStatements::integerKept(handle, "PRAGMA schema_version") : std::nullopt;
+        if (!version && why)
+            *why = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QStringLiteral("The database is not open.");
         return version;
     }
 

@@ -18,6 +18,23 @@ QHash<sqlite3*, QSet<SqliteStatement*>>& live()
     return *statements;
 }
 
+// Statements of fixed text kept per handle, finalized with the handle's others.
+QHash<sqlite3*, QHash<const char*, sqlite3_stmt*>>& kept()
+{
+    thread_local auto* statements = new QHash<sqlite3*, QHash<const char*, sqlite3_stmt*>>;
+    return *statements;
+}
+
+sqlite3_stmt* keptStatement(sqlite3* handle, const char* sql)
+{
+    sqlite3_stmt*& stmt = kept()[handle][sql];
+    if (!stmt && sqlite3_prepare_v2(handle, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        stmt = nullptr;
+    }
+    return stmt;
+}
+
 const QString kClosed = QStringLiteral("The database was closed.");
 
 class SqliteStatement final : public StepStatement
@@ -225,8 +242,32 @@ std::unique_ptr<StepStatement> prepare(sqlite3* handle, const QString& sql, QStr
     return std::make_unique<SqliteStatement>(handle, stmt);
 }
 
+int runKept(sqlite3* handle, const char* sql)
+{
+    sqlite3_stmt* stmt = keptStatement(handle, sql);
+    if (!stmt)
+        return sqlite3_errcode(handle) == SQLITE_OK ? SQLITE_ERROR : sqlite3_errcode(handle);
+    int rc = sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+    return rc == SQLITE_DONE || rc == SQLITE_ROW ? SQLITE_OK : rc;
+}
+
+std::optional<qint64> integerKept(sqlite3* handle, const char* sql)
+{
+    sqlite3_stmt* stmt = keptStatement(handle, sql);
+    if (!stmt)
+        return std::nullopt;
+    std::optional<qint64> value;
+    if (sqlite3_step(stmt) == SQLITE_ROW)
+        value = sqlite3_column_int64(stmt, 0);
+    sqlite3_reset(stmt);
+    return value;
+}
+
 void finalizeAll(sqlite3* handle)
 {
+    for (sqlite3_stmt* stmt : kept().take(handle))
+        sqlite3_finalize(stmt);
     const QSet<SqliteStatement*> statements = live().take(handle);
     for (SqliteStatement* statement : statements)
         statement->finalize();

@@ -3,6 +3,19 @@
 #include "core/store/pgdriver.h"
 #include "core/store/sqlitedriver.h"
 
+#include <QSqlError>
+
+bool StoreDriver::commitWriting(const QSqlDatabase& db, bool* busy, QString* why) const
+{
+    QSqlDatabase connection = db;
+    *busy = false;
+    if (connection.commit())
+        return true;
+    *busy = isBusy(connection.lastError());
+    *why = connection.lastError().text();
+    return false;
+}
+
 namespace StoreDrivers {
 
 const StoreDriver& standard()

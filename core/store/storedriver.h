@@ -128,6 +128,8 @@ public:
     // Starts a transaction holding the punches' write lock from its start, without waiting for it: busy when
     // another program holds it (then no transaction is open).
     virtual bool beginWriting(const QSqlDatabase& db, bool* busy, QString* why) const = 0;
+    // Commits the transaction beginWriting started; busy when another program's lock stopped it.
+    virtual bool commitWriting(const QSqlDatabase& db, bool* busy, QString* why) const;
     // While vouched for, the files and the schema were checked for the whole group of writes under way, and
     // the guard at each commit trusts that check.
     virtual void setVouched(const QSqlDatabase& db, bool vouched) const = 0;

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -22,6 +23,27 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// The two usual answers are stored in English, whatever language the window shows them in; anything else
+// typed is stored as it stands.
+constexpr const char* kSexes[] = {QT_TRANSLATE_NOOP("EmployeeWindow", "Male"),
+                                  QT_TRANSLATE_NOOP("EmployeeWindow", "Female")};
+
+QString shownSex(const QString& stored)
+{
+    for (const char* sex : kSexes)
+        if (stored.compare(QLatin1String(sex), Qt::CaseInsensitive) == 0)
+            return QCoreApplication::translate("EmployeeWindow", sex);
+    return stored;
+}
+
+QString storedSex(const QString& shown)
+{
+    for (const char* sex : kSexes)
+        if (shown.compare(QCoreApplication::translate("EmployeeWindow", sex), Qt::CaseInsensitive) == 0)
+            return QLatin1String(sex);
+    return shown;
+}
 
 // An editable drop-down that can be made read-only like the text boxes beside it: no typing, no list.
 class LockableComboBox : public QComboBox
@@ -107,7 +129,8 @@ EmployeeWindow::EmployeeWindow(QWidget* parent) : FormWindow(parent)
     auto* sex = new LockableComboBox(this);
     sex->setObjectName(QStringLiteral("emp_sex1"));
     sex->setEditable(true);
-    sex->addItems({QStringLiteral("Male"), QStringLiteral("Female")});
+    for (const char* name : kSexes)
+        sex->addItem(shownSex(QLatin1String(name)));
     sex->setMaximumWidth(160);
     sex->setInsertPolicy(QComboBox::NoInsert);
     // Enter moves on here too, so the next typing does not land in the drop-down.
@@ -224,7 +247,7 @@ EmployeeWindow::EmployeeWindow(QWidget* parent) : FormWindow(parent)
     m_overtimeWage->setText(QStringLiteral("0.00"));
     m_birthDate->setText(kPlaceholder);
     m_dateHired->setText(kPlaceholder);
-    m_sex->setEditText(QStringLiteral("Male"));
+    m_sex->setEditText(shownSex(QStringLiteral("Male")));
     LockFields(true);
 }
 
@@ -280,7 +303,7 @@ EmployeeRecord::Fields EmployeeWindow::fields() const
     f.lastName = m_lastName->text();
     f.firstName = m_firstName->text();
     f.middleName = m_middleName->text();
-    f.sex = m_sex->currentText();
+    f.sex = storedSex(m_sex->currentText());
     f.birthDate = m_birthDate->text();
     f.apartment = m_apartment->text();
     f.address = m_address->text();
@@ -306,7 +329,7 @@ void EmployeeWindow::showFields(const EmployeeRecord::Fields& f)
     m_lastName->setText(f.lastName);
     m_firstName->setText(f.firstName);
     m_middleName->setText(f.middleName);
-    m_sex->setEditText(f.sex);
+    m_sex->setEditText(shownSex(f.sex));
     m_birthDate->setText(f.birthDate);
     m_apartment->setText(f.apartment);
     m_address->setText(f.address);
