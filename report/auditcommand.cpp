@@ -28,6 +28,9 @@ void describe(QCommandLineParser* parser)
         {QStringLiteral("employee"), QStringLiteral("Only the changes of this employee ID."), QStringLiteral("ID")},
         {QStringLiteral("csv"), QStringLiteral("Write the changes as CSV to FILE."), QStringLiteral("FILE")},
         {QStringLiteral("database"), QStringLiteral("The database to read."), QStringLiteral("FILE")},
+        {QStringLiteral("verify"),
+         QStringLiteral("Check the audit trail's hash chain instead of listing changes: exit status 0 when it is "
+                        "intact, 4 when an entry was changed or removed (the first one is named).")},
     });
     parser->addHelpOption();
 }
@@ -37,6 +40,9 @@ QString parse(const QCommandLineParser& parser, AuditTrail::Filter* filter)
 {
     if (!parser.positionalArguments().isEmpty())
         return QStringLiteral("unknown argument \"%1\"").arg(parser.positionalArguments().constFirst());
+    // The check covers the whole trail.
+    if (parser.isSet(QStringLiteral("verify")))
+        return QString();
     if (const QString days = ReportCommand::readDays(parser, &filter->from, &filter->to); !days.isEmpty())
         return days;
     if (parser.isSet(QStringLiteral("employee")))
@@ -91,6 +97,15 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
     if (!Database::openExisting(path, &error)) {
         err << "qorvil-report audit: " << error << "\n";
         return Failed;
+    }
+    if (parser.isSet(QStringLiteral("verify"))) {
+        AuditTrail::ChainCheck check;
+        if (!AuditTrail::verifyChain(&check, &error)) {
+            err << "qorvil-report audit: the audit trail could not be read: " << error << "\n";
+            return Failed;
+        }
+        out << AuditTrail::chainLine(check) << "\n";
+        return check.intact ? Done : TrailBroken;
     }
     if (parser.isSet(QStringLiteral("csv"))) {
         if (!AuditTrail::exportCsv(filter, parser.value(QStringLiteral("csv")), nullptr, &error)) {

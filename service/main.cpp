@@ -9,6 +9,7 @@
 #include "core/signalwatcher.h"
 #include "core/sites/sites.h"
 #include "core/store/database.h"
+#include "core/store/trailwriter.h"
 #include "service/servicelog.h"
 
 #include <QCommandLineParser>
@@ -110,6 +111,8 @@ int main(int argc, char* argv[])
         if (made.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             made.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
     }
+    // The site is recorded with the trail's entries from the start on.
+    Sites::setCurrent(options.site);
     SignalWatcher stopSignals({SIGTERM, SIGINT});
     // A database server that is not there yet (still starting, the network not up) is waited for: the terminals
     // are served as soon as it answers. A file that is not a Qorvil database is refused at once.
@@ -136,7 +139,13 @@ int main(int argc, char* argv[])
         }
     }
     ServiceLog::write(Priority::Info, QStringLiteral("Database: ") + path);
-    Sites::setCurrent(options.site);
+    // The chain's head goes to the log at each start: a trail recomputed later still disagrees with it.
+    const TrailWriter::Start& trail = TrailWriter::lastStart();
+    const QStringList trailLines = TrailWriter::startLines(trail);
+    for (const QString& line : trailLines) // the head last; triggers put back or a failed check are warnings
+        ServiceLog::write(&line == &trailLines.constLast() && trail.problem.isEmpty() ? Priority::Info
+                                                                                         : Priority::Warning,
+                          line);
     if (!options.site.isEmpty())
         ServiceLog::write(Priority::Info, QStringLiteral("Site: ") + options.site);
     // The desktop servers on this database leave the terminals to the service from now on.

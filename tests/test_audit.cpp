@@ -1,9 +1,12 @@
 #include "core/audit/audittrail.h"
 #include "core/audit/closedperiods.h"
+#include "core/exitstatus.h"
 #include "core/payroll/payrules.h"
 #include "core/punch/punchrules.h"
+#include "core/sites/sites.h"
 #include "core/store/query.h"
 #include "core/store/recordset.h"
+#include "core/store/trailchain.h"
 #include "core/valueforms.h"
 #include "report/auditcommand.h"
 #include "server/audit/audittrailmodel.h"
@@ -17,6 +20,7 @@
 #include "server/timesheets/timesheetbrowser.h"
 #include "server/timesheets/timesheeteditor.h"
 #include "tests/support/fixedclock.h"
+#include "tests/support/outsideconnection.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdatabase.h"
 #include "tests/test_employeeshared.h"
@@ -250,6 +254,7 @@ private Q_SLOTS:
         m_clock.reset();
         gEmpID.clear();
         gRecDate.clear();
+        Sites::setCurrent(QString());
     }
 
     void handChangesAreRecordedWithTheirValues_data()
@@ -325,24 +330,54 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("tool");
         QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QStringList>("expected");
         const QString update = "UPDATE timesheet SET in1 = '09:00:00' WHERE emp_id = 'E2'";
+        const QString outside = "  outside Qorvil | ";
+        const QString e2Row = "emp_id:E2> rsdate:2026-02-26> in1:09:00:00>";
         QTest::newRow("a plain connection")
-            << "connection" << update << "timesheet update E2 2026-02-26  outside Qorvil | in1:09:00:00>09:01:00";
+            << "connection" << update
+            << QStringList{"timesheet update E2 2026-02-26" + outside + "in1:09:00:00>09:01:00"};
         QTest::newRow("sqlite3") << "sqlite3"
                                  << "UPDATE admin SET password = 'reset'"
-                                 << "admin update    outside Qorvil | ";
+                                 << QStringList{"admin update  " + outside};
+        // A tool cannot make itself look like a program that records its own changes.
+        QTest::newRow("sqlite3 making the mark of earlier releases")
+            << "sqlite3" << "CREATE TEMP TABLE qorvil_own_trail (id INTEGER); " + update
+            << QStringList{"timesheet update E2 2026-02-26" + outside + "in1:09:00:00>09:01:00"};
+        // SQLite fires no delete trigger for the row a REPLACE removes: its values are kept all the same.
+        QTest::newRow("sqlite3 replacing a row by its key")
+            << "sqlite3"
+            << "INSERT OR REPLACE INTO timesheet (id, emp_id, rsdate, in1) SELECT id, emp_id, rsdate, '09:01:00' "
+               "FROM timesheet WHERE emp_id = 'E2'"
+            << QStringList{"timesheet delete E2 2026-02-26" + outside + e2Row,
+                           "timesheet insert E2 2026-02-26" + outside + "emp_id:>E2 rsdate:>2026-02-26 in1:>09:01:00"};
+        QTest::newRow("sqlite3 replacing a row by a unique column, an ignored insert between")
+            << "sqlite3"
+            << "INSERT INTO holiday (day, name) VALUES ('2026-07-04', 'July 4th'); INSERT OR IGNORE INTO holiday "
+               "(day, name) VALUES ('2026-07-04', 'Ignored'); INSERT INTO holiday (day, name) VALUES ('2026-12-25', "
+               "'Christmas'); INSERT OR REPLACE INTO holiday (day, name) VALUES ('2026-07-04', 'Independence Day')"
+            << QStringList{"holiday insert  2026-07-04" + outside + "day:>2026-07-04 name:>July 4th",
+                           "holiday insert  2026-12-25" + outside + "day:>2026-12-25 name:>Christmas",
+                           "holiday delete  2026-07-04" + outside + "day:2026-07-04> name:July 4th>",
+                           "holiday insert  2026-07-04" + outside + "day:>2026-07-04 name:>Independence Day"};
+        QTest::newRow("sqlite3 updating a row over another")
+            << "sqlite3"
+            << "UPDATE OR REPLACE timesheet SET id = (SELECT id FROM timesheet WHERE emp_id = 'E2') WHERE emp_id = "
+               "'E1' AND rsdate = '2026-03-01'"
+            << QStringList{"timesheet delete E2 2026-02-26" + outside + e2Row,
+                           "timesheet update E1 2026-03-01" + outside};
         QTest::newRow("this program") << "gConn" << update
-                                      << "timesheet update E2 2026-02-26 Administrator " + program() +
-                                             " | in1:09:00:00>09:01:00";
+                                      << QStringList{"timesheet update E2 2026-02-26 Administrator " + program() +
+                                                     " | in1:09:00:00>09:01:00"};
     }
 
     void changesWithOtherToolsAreRecordedAsOutsideQorvil()
     {
         QFETCH(QString, tool);
         QFETCH(QString, sql);
-        QFETCH(QString, expected);
+        QFETCH(QStringList, expected);
         const QString changed = QString(sql).replace("09:00:00", "09:01:00");
+        Sites::setCurrent("North");
         if (tool == "gConn") {
             m_db->exec(changed);
         } else if (tool == "connection") {
@@ -362,12 +397,116 @@ private Q_SLOTS:
             QProcess tool;
             tool.start(sqlite3, {m_db->path(), changed});
             QVERIFY(tool.waitForFinished());
-            QCOMPARE(tool.exitCode(), 0);
+            QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
         }
-        QCOMPARE(trail(), QStringList{expected});
-        // Who is known of this program's changes only.
+        QCOMPARE(trail(), expected);
+        // Who and where are known of this program's changes only.
         const QVariant user = m_db->scalar("SELECT os_user FROM audit_change");
         QCOMPARE(user.toString().isEmpty(), tool != "gConn");
+        QCOMPARE(m_db->scalar("SELECT site FROM audit_change").toString(), tool == QLatin1String("gConn") ? QStringLiteral("North") : QString());
+    }
+
+    // Each start of a program that keeps the file puts back the triggers another tool dropped or altered, and
+    // says so in the trail and the log.
+    void startPutsBackTheTrailTriggers_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("restored");
+        QTest::newRow("dropped") << "DROP TRIGGER audit_timesheet_update"
+                                 << "audit_timesheet_update:missing>restored";
+        QTest::newRow("made to record nothing")
+            << "DROP TRIGGER audit_timesheet_update\nCREATE TRIGGER audit_timesheet_update AFTER UPDATE ON timesheet "
+               "WHEN 0 BEGIN SELECT 1; END"
+            << "audit_timesheet_update:altered>restored";
+        QTest::newRow("the REPLACE half dropped") << "DROP TRIGGER audit_timesheet_replace_insert"
+                                                  << "audit_timesheet_replace_insert:missing>restored";
+        QTest::newRow("untouched") << QString() << QString();
+    }
+
+    void startPutsBackTheTrailTriggers()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, restored);
+        if (!sql.isEmpty()) {
+            OutsideConnection outside(m_db->path());
+            for (const QString& statement : sql.split('\n'))
+                outside.exec(statement);
+        }
+        QVERIFY(Database::open(Database::Kind::Server, m_db->path()));
+        const QStringList lines = TrailWriter::startLines(TrailWriter::lastStart());
+        QCOMPARE(trail(), restored.isEmpty()
+                              ? QStringList()
+                              : QStringList{"audit_trigger restore   Administrator " + program() + " | " + restored});
+        QCOMPARE(lines.constFirst().startsWith("Audit trail triggers restored: "), !restored.isEmpty());
+        QVERIFY2(lines.constLast().startsWith("Audit trail chain head: "), qPrintable(lines.join('\n')));
+        // Changes of other tools are recorded again.
+        clearTrail();
+        OutsideConnection(m_db->path()).exec("UPDATE timesheet SET in1 = '10:00:00' WHERE emp_id = 'E2'");
+        QCOMPARE(trail(), QStringList{"timesheet update E2 2026-02-26  outside Qorvil | in1:09:00:00>10:00:00"});
+    }
+
+    // The hash chain names the first entry a tool changed or removed; kept heads catch a chain made anew.
+    void chainNamesTheFirstEntryChangedOrRemoved_data()
+    {
+        QTest::addColumn<QStringList>("sql");
+        QTest::addColumn<QString>("line");
+        const QString head = "Entry 2 of the audit trail, the newest when the pay period through 02/27/2026 was closed, ";
+        QTest::newRow("untouched") << QStringList() << "Audit trail chain intact (checked through entry 4).";
+        QTest::newRow("a value edited") << QStringList{"UPDATE audit_value SET new_value = '07:00:00' WHERE change_id = 3"}
+                                        << "Entry 3 of the audit trail was changed.";
+        QTest::newRow("who edited") << QStringList{"UPDATE audit_change SET program = 'service' WHERE id = 1"}
+                                    << "Entry 1 of the audit trail was changed.";
+        QTest::newRow("its hash removed") << QStringList{"UPDATE audit_change SET chain_hash = NULL WHERE id = 3"}
+                                          << "Entry 3 of the audit trail was changed.";
+        QTest::newRow("one removed") << QStringList{"DELETE FROM audit_value WHERE change_id = 3",
+                                                    "DELETE FROM audit_change WHERE id = 3"}
+                                     << "Entry 3 of the audit trail was removed.";
+        QTest::newRow("the first two removed") << QStringList{"DELETE FROM audit_value WHERE change_id <= 2",
+                                                              "DELETE FROM audit_change WHERE id <= 2"}
+                                               << "Entries 1 to 2 of the audit trail were removed.";
+        QTest::newRow("the newest removed, back to a kept head")
+            << QStringList{"DELETE FROM audit_value WHERE change_id >= 2", "DELETE FROM audit_change WHERE id >= 2"}
+            << head + "was removed.";
+        QTest::newRow("edited, and the chain made anew")
+            << QStringList{"UPDATE audit_value SET new_value = '07:00:00' WHERE change_id = 1",
+                           "UPDATE audit_change SET chain_prev = NULL, chain_hash = NULL", "SEAL"}
+            << head + "was changed.";
+    }
+
+    void chainNamesTheFirstEntryChangedOrRemoved()
+    {
+        QFETCH(QStringList, sql);
+        QFETCH(QString, line);
+        // 1: this program's change; 2: another tool's, chained at the next start; 3: the close, which keeps
+        // entry 2 as its head; 4: this program's again.
+        m_db->exec("UPDATE timesheet SET in1 = '08:01:00' WHERE emp_id = 'E1' AND rsdate = '2026-02-26'");
+        OutsideConnection(m_db->path()).exec("UPDATE timesheet SET in1 = '09:01:00' WHERE emp_id = 'E2'");
+        QCOMPARE(m_db->scalar("SELECT count(*) FROM audit_change WHERE chain_hash IS NULL"), QVariant(1));
+        QVERIFY(Database::open(Database::Kind::Server, m_db->path()));
+        QCOMPARE(m_db->scalar("SELECT count(*) FROM audit_change WHERE chain_hash IS NULL"), QVariant(0));
+        QString message;
+        QCOMPARE(Pay::closePeriod(kClosedThrough, &message), ClosedPeriods::Outcome::Done);
+        m_db->exec("UPDATE timesheet SET in1 = '08:02:00' WHERE emp_id = 'E1' AND rsdate = '2026-03-01'");
+        QCOMPARE(m_db->scalar("SELECT trail_head_id FROM closed_period"), QVariant(2));
+
+        for (const QString& statement : sql) {
+            if (statement == "SEAL") {
+                Transaction seal;
+                QVERIFY(TrailChain::seal(gConn, &message) && seal.commit());
+            } else {
+                m_db->exec(statement);
+            }
+        }
+        auto* window = ChildWindows::open<AuditTrailWindow>("AuditTrail");
+        QCOMPARE(window->findChild<QLabel*>("Label5")->text(), line);
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        QCOMPARE(AuditCommand::run({"--database", m_db->path(), "--verify"}, outStream, errStream),
+                 int(sql.isEmpty() ? ExitStatus::Done : ExitStatus::TrailBroken));
+        outStream.flush();
+        QCOMPARE(out, line + "\n");
     }
 
     void passwordChangesKeepNoValue()

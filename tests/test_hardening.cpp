@@ -1446,7 +1446,7 @@ void TestHardening::schemaChangedWhileRunning()
         OutsideConnection outside(db.path());
         if (change == QLatin1String("dropped")) {
             // The audit trail's triggers name every column; whoever drops one has to drop them first.
-            for (const char* event : {"insert", "update", "delete"})
+            for (const char* event : {"insert", "update", "delete", "replace_insert", "replace_update"})
                 outside.exec(QStringLiteral("DROP TRIGGER IF EXISTS audit_timesheet_%1").arg(QLatin1String(event)));
             outside.exec(QStringLiteral("ALTER TABLE timesheet DROP COLUMN out1"));
         } else {

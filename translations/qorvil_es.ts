@@ -443,6 +443,46 @@
         <source>New Value</source>
         <translation>Valor nuevo</translation>
     </message>
+    <message>
+        <source>Audit trail triggers restored</source>
+        <translation>Disparadores del registro de auditoría restaurados</translation>
+    </message>
+    <message>
+        <source>Entry %1 of the audit trail, the newest when the pay period through %2 was closed, was removed.</source>
+        <translation>La entrada %1 del registro de auditoría, la más reciente cuando se cerró el período de pago hasta el %2, fue eliminada.</translation>
+    </message>
+    <message>
+        <source>Entry %1 of the audit trail, the newest when the pay period through %2 was closed, was changed.</source>
+        <translation>La entrada %1 del registro de auditoría, la más reciente cuando se cerró el período de pago hasta el %2, fue modificada.</translation>
+    </message>
+    <message>
+        <source>Entry %1 of the audit trail was changed.</source>
+        <translation>La entrada %1 del registro de auditoría fue modificada.</translation>
+    </message>
+    <message>
+        <source>Entry %1 of the audit trail was removed.</source>
+        <translation>La entrada %1 del registro de auditoría fue eliminada.</translation>
+    </message>
+    <message>
+        <source>Entries %1 to %2 of the audit trail were removed.</source>
+        <translation>Las entradas %1 a %2 del registro de auditoría fueron eliminadas.</translation>
+    </message>
+    <message>
+        <source>An entry just before entry %1 of the audit trail was removed.</source>
+        <translation>Se eliminó una entrada justo antes de la entrada %1 del registro de auditoría.</translation>
+    </message>
+    <message>
+        <source>Audit trail chain intact (no entries chained yet).</source>
+        <translation>Cadena del registro de auditoría intacta (aún no hay entradas encadenadas).</translation>
+    </message>
+    <message>
+        <source>Audit trail chain intact (checked through entry %1).</source>
+        <translation>Cadena del registro de auditoría intacta (comprobada hasta la entrada %1).</translation>
+    </message>
+    <message>
+        <source>Newer entries made with other tools (%1) are chained when the server or the service next starts.</source>
+        <translation>Las entradas más recientes hechas con otras herramientas (%1) se encadenan la próxima vez que se inicie el servidor o el servicio.</translation>
+    </message>
 </context>
 <context>
     <name>AuditTrailWindow</name>
@@ -521,6 +561,10 @@
     <message>
         <source>Audit trail exported as CSV (%1 changes): %2</source>
         <translation>Registro de auditoría exportado como CSV (%1 cambios): %2</translation>
+    </message>
+    <message>
+        <source>The audit trail&apos;s chain could not be checked: %1</source>
+        <translation>No se pudo comprobar la cadena del registro de auditoría: %1</translation>
     </message>
 </context>
 <context>

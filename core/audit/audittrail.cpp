@@ -4,11 +4,14 @@
 #include "core/csv.h"
 #include "core/store/database.h"
 #include "core/store/query.h"
+#include "core/store/storedriver.h"
+#include "core/store/trailchain.h"
 #include "core/valueforms.h"
 
 #include <QCoreApplication>
 #include <QHash>
 #include <QSaveFile>
+#include <map>
 
 namespace AuditTrail {
 
@@ -137,6 +140,8 @@ QString describe(const Change& change)
                : change.action == QLatin1String("insert")
                    ? QCoreApplication::translate("AuditTrail", "Administrator password set")
                    : QCoreApplication::translate("AuditTrail", "Administrator password removed");
+    if (table == QLatin1String("audit_trigger"))
+        return QCoreApplication::translate("AuditTrail", "Audit trail triggers restored");
     if (table == QLatin1String("pay_rules"))
         return QCoreApplication::translate("AuditTrail", "Pay rules changed");
     if (table == QLatin1String("payroll_export") && change.action == QLatin1String("insert"))
@@ -309,6 +314,118 @@ bool exportCsv(const Filter& filter, const QString& path, int* written, QString*
     if (written)
         *written = count;
     return true;
+}
+
+bool verifyChain(ChainCheck* check, QString* error)
+{
+    *check = ChainCheck{};
+    if (!TrailChain::kept(gConn))
+        return true;
+    // The heads kept with the closed periods, by entry.
+    std::map<qint64, std::pair<QString, QString>> heads;
+    {
+        Query query;
+        if (!query.exec(QStringLiteral("SELECT trail_head_id, trail_head, closed_through FROM closed_period "
+                                       "WHERE trail_head_id > 0"))) {
+            *error = query.error();
+            return false;
+        }
+        while (query.next())
+            heads[query.value(0).toLongLong()] = {query.text(1), query.text(2)};
+        if (!query.error().isEmpty()) {
+            *error = query.error();
+            return false;
+        }
+    }
+    const auto found = [&](qint64 entry, const QString& problem) {
+        if (!check->intact && check->entry <= entry)
+            return;
+        check->intact = false;
+        check->entry = entry;
+        check->problem = problem.arg(entry);
+    };
+    const auto headProblem = [&](qint64 entry, const QString& day, bool removed) {
+        const QString shown = shownValue(QStringLiteral("closed_through"), day);
+        found(entry, (removed ? QCoreApplication::translate("AuditTrail", "Entry %1 of the audit trail, the newest when the pay period through %2 "
+                                          "was closed, was removed.")
+                              : QCoreApplication::translate("AuditTrail", "Entry %1 of the audit trail, the newest when the pay period through %2 "
+                                          "was closed, was changed."))
+                         .arg(QStringLiteral("%1"), shown));
+    };
+
+    Query query;
+    if (!query.exec(QStringLiteral("SELECT id, chain_prev, chain_hash, %1 FROM audit_change ORDER BY id")
+                        .arg(StoreDrivers::of(gConn).trailChainText(QStringLiteral("audit_change"))))) {
+        *error = query.error();
+        return false;
+    }
+    QString expected; // the hash of the entry before, as the next one must name it
+    qint64 before = 0;
+    qint64 firstUnchained = 0;
+    auto head = heads.cbegin();
+    while (check->intact && query.next()) {
+        const qint64 id = query.value(0).toLongLong();
+        for (; head != heads.cend() && head->first < id; ++head)
+            headProblem(head->first, head->second.second, true);
+        if (query.isNull(2)) {
+            firstUnchained = firstUnchained ? firstUnchained : id;
+            ++check->unchained;
+            continue;
+        }
+        // A chained entry after one without a hash: that one's hash was taken away.
+        if (firstUnchained) {
+            found(firstUnchained, QCoreApplication::translate("AuditTrail", "Entry %1 of the audit trail was changed."));
+            break;
+        }
+        const QString hash = query.text(2);
+        const QString previous = query.text(1);
+        ++check->checked;
+        check->last = id;
+        if (TrailChain::link(previous, query.text(3)) != hash)
+            found(id, QCoreApplication::translate("AuditTrail", "Entry %1 of the audit trail was changed."));
+        else if (previous != expected) {
+            if (id - before == 2)
+                found(before + 1, QCoreApplication::translate("AuditTrail", "Entry %1 of the audit trail was removed."));
+            else if (id - before > 2)
+                found(before + 1,
+                      QCoreApplication::translate("AuditTrail", "Entries %1 to %2 of the audit trail were removed.")
+                          .arg(QStringLiteral("%1"), QString::number(id - 1)));
+            else
+                found(id, QCoreApplication::translate("AuditTrail", "An entry just before entry %1 of the audit trail was removed."));
+        }
+        if (head != heads.cend() && head->first == id) {
+            if (head->second.first != hash)
+                headProblem(id, head->second.second, false);
+            ++head;
+        }
+        expected = hash;
+        before = id;
+    }
+    if (!query.error().isEmpty()) {
+        *error = query.error();
+        return false;
+    }
+    if (check->intact) {
+        for (; head != heads.cend(); ++head)
+            headProblem(head->first, head->second.second, true);
+    }
+    return true;
+}
+
+QString chainLine(const ChainCheck& check)
+{
+    if (!check.intact)
+        return check.problem;
+    QString line = check.last == 0
+                       ? QCoreApplication::translate("AuditTrail", "Audit trail chain intact (no entries chained yet).")
+                       : QCoreApplication::translate("AuditTrail", "Audit trail chain intact (checked through entry %1).")
+                             .arg(check.last);
+    if (check.unchained > 0)
+        line += QLatin1Char(' ') + QCoreApplication::translate("AuditTrail",
+                                                               "Newer entries made with other tools (%1) are chained "
+                                                               "when the server or the service next starts.")
+                                       .arg(check.unchained);
+    return line;
 }
 
 } // namespace AuditTrail

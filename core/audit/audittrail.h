@@ -87,4 +87,19 @@ QString csvLines(const Change& change);
 // Every change of the filter as CSV into the file (written whole or not at all).
 bool exportCsv(const Filter& filter, const QString& path, int* written, QString* error);
 
+// The check of the trail's hash chain (TrailChain): the first entry, in order, that was changed or removed by a
+// tool that did not recompute the chain, or whose hash disagrees with the chain head kept with a closed period.
+struct ChainCheck
+{
+    bool intact = true;
+    qint64 entry = 0;     // the first entry changed or removed
+    QString problem;      // what happened to it, in words
+    qint64 checked = 0;   // entries whose hash was checked
+    qint64 last = 0;      // the newest of them
+    qint64 unchained = 0; // the newest entries, by other tools, that no program has chained yet
+};
+bool verifyChain(ChainCheck* check, QString* error);
+// One line for the window and the report tool: "Audit trail chain intact ..." or the problem.
+QString chainLine(const ChainCheck& check);
+
 } // namespace AuditTrail

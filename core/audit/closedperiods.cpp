@@ -4,6 +4,7 @@
 #include "core/clock.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
+#include "core/store/trailchain.h"
 #include "core/valueforms.h"
 
 #include <QCoreApplication>
@@ -90,11 +91,20 @@ Outcome close(const QDate& through, const QString& payRules, QString* message)
         return refused(
             message, QCoreApplication::translate("ClosedPeriods", "Every day up to and including %1 is closed already.")
                          .arg(ValueForms::showDate(current)));
-    // The close keeps the rules and every employee's wages in force, so a reprint shows what was paid.
+    // The close keeps the rules and every employee's wages in force, so a reprint shows what was paid, and the
+    // audit trail's chain head, so that a chain recomputed later by another tool still disagrees with it.
+    std::optional<TrailChain::Head> head = TrailChain::Head{};
+    if (TrailChain::kept(gConn) && !(TrailChain::seal(gConn, &why) && (head = TrailChain::head(gConn, &why))))
+        return failed(message, why);
     Query insert;
     const QString day = ValueForms::storeDate(through);
-    if (!insert.exec(QStringLiteral("INSERT INTO closed_period (closed_through, pay_rules) VALUES (?, ?)"),
-                     {day, payRules}) ||
+    const bool kept = TrailChain::kept(gConn);
+    if (!insert.exec(kept ? QStringLiteral("INSERT INTO closed_period (closed_through, pay_rules, trail_head_id, "
+                                           "trail_head) VALUES (?, ?, ?, ?)")
+                          : QStringLiteral("INSERT INTO closed_period (closed_through, pay_rules) VALUES (?, ?)"),
+                     kept ? QVariantList{day, payRules, head->id ? QVariant(head->id) : QVariant(),
+                                         head->id ? QVariant(head->hash) : QVariant()}
+                          : QVariantList{day, payRules}) ||
         !insert.exec(QStringLiteral("INSERT INTO closed_period_wage (closed_through, emp_id, reg_wage, ot_wage) "
                                     "SELECT c.closed_through, e.emp_id, e.reg_wage, e.ot_wage FROM closed_period AS c, "
                                     "Employee AS e WHERE c.closed_through = ?"),

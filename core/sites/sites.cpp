@@ -1,6 +1,7 @@
 #include "core/sites/sites.h"
 
 #include "core/store/query.h"
+#include "core/store/trailwriter.h"
 
 namespace Sites {
 
@@ -25,6 +26,7 @@ QString current()
 void setCurrent(const QString& site)
 {
     currentSite() = site.trimmed();
+    TrailWriter::setSite(currentSite());
 }
 
 QVariant stored()

@@ -328,6 +328,9 @@ bool open(Kind kind, const QString& path, QString* error, OpenMode mode)
     }
     gConn = db;
     adopt(db, kind, path, mode);
+    // A program that keeps the file checks the trail's triggers and chains other tools' entries at each start.
+    if (kind == Kind::Server && mode == OpenMode::CreateOrUpgrade)
+        (void)TrailWriter::start(db);
     ++openings;
     return true;
 }

@@ -569,6 +569,14 @@ public:
         return PgTrail::install(db, tables, why);
     }
 
+    bool restoreTrail(QSqlDatabase& db, const std::vector<TrailTable>& tables, QStringList* restored,
+                      QString* why) const override
+    {
+        return PgTrail::restore(db, tables, restored, why);
+    }
+
+    QString trailChainText(const QString& change) const override { return PgTrail::chainText(change); }
+
     // The database's function reads who is changing from the session.
     bool attachTrail(QSqlDatabase& db, const std::vector<TrailTable>&, const Function& who, QString* why) const override
     {

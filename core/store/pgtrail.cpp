@@ -1,5 +1,9 @@
 #include "core/store/trailtriggers.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
 using TrailSql::exec;
 using TrailSql::identifier;
 using TrailSql::literal;
@@ -9,18 +13,21 @@ namespace PgTrail {
 QStringList sessionKeys()
 {
     return {QStringLiteral("program"), QStringLiteral("os_user"), QStringLiteral("host"),
-            QStringLiteral("administrator"), QStringLiteral("paused")};
+            QStringLiteral("administrator"), QStringLiteral("site"), QStringLiteral("paused")};
 }
 
-// On a database server the trail is kept by one function of the database's own, for every audited table; it
-// reads who is changing from the connection's session, which the program keeps up to date. A connection
-// that says nothing (another tool) is recorded as outside Qorvil.
-bool install(QSqlDatabase& db, const std::vector<TrailTable>& tables, QString* error)
+namespace {
+
+bool hasSite(const QSqlDatabase& db)
 {
-    static const QString function =
+    return db.record(QStringLiteral("audit_change")).contains(QStringLiteral("site"));
+}
+
+QString functionBody(bool site)
+{
+    QString body =
         QStringLiteral(
-            "CREATE OR REPLACE FUNCTION qorvil_audit() RETURNS trigger LANGUAGE plpgsql AS $trail$\n"
-            "DECLARE\n"
+            "\nDECLARE\n"
             "  o jsonb := CASE WHEN TG_OP = 'INSERT' THEN NULL ELSE to_jsonb(OLD) END;\n"
             "  n jsonb := CASE WHEN TG_OP = 'DELETE' THEN NULL ELSE to_jsonb(NEW) END;\n"
             "  r jsonb := coalesce(n, o);\n"
@@ -49,11 +56,35 @@ bool install(QSqlDatabase& db, const std::vector<TrailTable>& tables, QString* e
                        "      AND (o->>a.attname) IS DISTINCT FROM (n->>a.attname) ORDER BY a.attnum;\n"
                        "  END IF;\n"
                        "  RETURN NULL;\n"
-                       "END $trail$");
-    if (!exec(db, function, error))
+                       "END ");
+    if (site)
+        body.replace(QStringLiteral("host, program)\n"), QStringLiteral("host, program, site)\n"))
+            .replace(QStringLiteral("coalesce(program, '") + TrailWriter::kOutside + QStringLiteral("'))\n"),
+                     QStringLiteral("coalesce(program, '") + TrailWriter::kOutside +
+                         QStringLiteral("'),\n    CASE WHEN program IS NOT NULL THEN nullif(current_setting("
+                                        "'qorvil.site', true), '') END)\n"));
+    return body;
+}
+
+const QString kFunctionHead =
+    QStringLiteral("CREATE OR REPLACE FUNCTION qorvil_audit() RETURNS trigger LANGUAGE plpgsql AS $trail$");
+
+QString triggerName(const TrailTable& table)
+{
+    return QStringLiteral("audit_") + table.table.toLower();
+}
+
+} // namespace
+
+// On a database server the trail is kept by one function of the database's own, for every audited table; it
+// reads who is changing from the connection's session, which the program keeps up to date. A connection
+// that says nothing (another tool) is recorded as outside Qorvil.
+bool install(QSqlDatabase& db, const std::vector<TrailTable>& tables, QString* error)
+{
+    if (!exec(db, kFunctionHead + functionBody(hasSite(db)) + QStringLiteral("$trail$"), error))
         return false;
     for (const TrailTable& table : tables) {
-        const QString name = QStringLiteral("audit_") + table.table.toLower();
+        const QString name = triggerName(table);
         const QString sql = QStringLiteral("CREATE TRIGGER %1 AFTER INSERT OR UPDATE OR DELETE ON %2 FOR EACH ROW "
                                            "EXECUTE FUNCTION qorvil_audit(%3, %4, %5, '%6')")
                                 .arg(name, identifier(table.table.toLower()), literal(table.table),
@@ -65,6 +96,56 @@ bool install(QSqlDatabase& db, const std::vector<TrailTable>& tables, QString* e
             return false;
     }
     return true;
+}
+
+} // namespace PgTrail
+
+namespace PgTrail {
+
+// A trigger dropped or disabled, or the function rewritten, by another tool: everything is made again.
+bool restore(QSqlDatabase& db, const std::vector<TrailTable>& tables, QStringList* restored, QString* error)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT prosrc FROM pg_proc WHERE proname = 'qorvil_audit'"))) {
+        *error = query.lastError().text();
+        return false;
+    }
+    QStringList found;
+    if (!query.next())
+        found << QStringLiteral("qorvil_audit (missing)");
+    else if (query.value(0).toString() != functionBody(hasSite(db)))
+        found << QStringLiteral("qorvil_audit (altered)");
+    for (const TrailTable& table : tables) {
+        query.prepare(QStringLiteral("SELECT t.tgenabled FROM pg_trigger AS t JOIN pg_proc AS p ON p.oid = t.tgfoid "
+                                     "WHERE t.tgrelid = to_regclass(?) AND t.tgname = ? AND p.proname = 'qorvil_audit'"));
+        query.addBindValue(identifier(table.table.toLower()));
+        query.addBindValue(triggerName(table));
+        if (!query.exec()) {
+            *error = query.lastError().text();
+            return false;
+        }
+        if (!query.next())
+            found << triggerName(table) + QStringLiteral(" (missing)");
+        else if (query.value(0).toString() != QLatin1String("O"))
+            found << triggerName(table) + QStringLiteral(" (altered)");
+    }
+    if (found.isEmpty())
+        return true;
+    *restored << found;
+    return install(db, tables, error);
+}
+
+QString chainText(const QString& change)
+{
+    QStringList fields;
+    for (const char* name : {"id", "changed_at", "table_name", "action", "row_id", "emp_id", "rsdate", "administrator",
+                             "os_user", "host", "program", "site"})
+        fields << QStringLiteral("quote_nullable(%1.%2)").arg(change, QLatin1String(name));
+    return QStringLiteral("concat_ws('|', ") + fields.join(QStringLiteral(", ")) +
+           QStringLiteral(", coalesce((SELECT string_agg(quote_nullable(v.column_name) || ',' || "
+                          "quote_nullable(v.old_value) || ',' || quote_nullable(v.new_value), ';' ORDER BY v.id) FROM "
+                          "audit_value AS v WHERE v.change_id = %1.id), ''))")
+               .arg(change);
 }
 
 } // namespace PgTrail

@@ -678,6 +678,14 @@ public:
         return SqliteTrail::install(db, tables, why);
     }
 
+    bool restoreTrail(QSqlDatabase& db, const std::vector<TrailTable>& tables, QStringList* restored,
+                      QString* why) const override
+    {
+        return SqliteTrail::restore(db, tables, restored, why);
+    }
+
+    QString trailChainText(const QString& change) const override { return SqliteTrail::chainText(change); }
+
     bool attachTrail(QSqlDatabase& db, const std::vector<TrailTable>& tables, const Function& who,
                      QString* why) const override
     {

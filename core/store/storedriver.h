@@ -154,9 +154,16 @@ public:
     // made it, in the same statement as the change. Changes by other tools are recorded as made outside Qorvil.
     virtual bool installTrail(QSqlDatabase& db, const std::vector<TrailTable>& tables, QString* why) const = 0;
     // This program's own recording on a connection: who is changing is asked of `who` (keys "on", "now",
-    // "administrator", "os_user", "host", "program", "paused").
+    // "administrator", "os_user", "host", "program", "site", "paused").
     virtual bool attachTrail(QSqlDatabase& db, const std::vector<TrailTable>& tables, const Function& who,
                              QString* why) const = 0;
+    // Puts back the database's trail triggers that are missing or were altered (dropped, disabled, rewritten by
+    // another tool); their names go to `restored`.
+    virtual bool restoreTrail(QSqlDatabase& db, const std::vector<TrailTable>& tables, QStringList* restored,
+                              QString* why) const = 0;
+    // What a change's chain hash covers besides the hash before it, as an SQL expression over the audit_change
+    // row named `change` (see TrailChain).
+    virtual QString trailChainText(const QString& change) const = 0;
     // An answer of `who` changed (the administrator logged in, punches began).
     virtual bool trailChanged(const QSqlDatabase& db, const QString& key, const Function& who, QString* why) const = 0;
 };

@@ -12,6 +12,12 @@ bool install(QSqlDatabase& db, const std::vector<TrailTable>& tables, QString* w
 // mark before which the file's triggers stand aside.
 bool attach(QSqlDatabase& db, const std::vector<TrailTable>& tables, const StoreDriver::Function& who,
             QString* why);
+// Makes again the file's triggers that are missing or differ from what install() makes; their names, each with
+// "(missing)" or "(altered)", go to `restored`.
+bool restore(QSqlDatabase& db, const std::vector<TrailTable>& tables, QStringList* restored, QString* why);
+// The text a change's chain hash covers besides the hash before it, as an SQL expression over the audit_change
+// row named `change`: its own fields and its values in order.
+QString chainText(const QString& change);
 
 } // namespace SqliteTrail
 
@@ -21,6 +27,8 @@ namespace PgTrail {
 bool install(QSqlDatabase& db, const std::vector<TrailTable>& tables, QString* why);
 // The session values the function reads, named qorvil.KEY.
 QStringList sessionKeys();
+bool restore(QSqlDatabase& db, const std::vector<TrailTable>& tables, QStringList* restored, QString* why);
+QString chainText(const QString& change);
 
 } // namespace PgTrail
 

@@ -2,12 +2,15 @@
 
 #include "core/clock.h"
 #include "core/store/database.h"
+#include "core/store/query.h"
 #include "core/store/storedriver.h"
+#include "core/store/trailchain.h"
 
 #include <QCoreApplication>
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QSysInfo>
 
 #ifdef Q_OS_UNIX
@@ -20,11 +23,15 @@ namespace TrailWriter {
 namespace {
 
 const QString kChangeTable = QStringLiteral("audit_change");
+// The table name of the entries that say which of the file's triggers a program put back.
+const QString kTriggerTable = QStringLiteral("audit_trigger");
 
 struct State
 {
     bool administrator = false;
     QString program;
+    QString site;
+    Start start;
 };
 
 State& state()
@@ -91,6 +98,8 @@ QVariant who(const QVariantList& arguments)
         return QSysInfo::machineHostName();
     if (key == QLatin1String("program"))
         return programName();
+    if (key == QLatin1String("site"))
+        return state().site.isEmpty() ? QVariant() : QVariant(state().site);
     return {};
 }
 
@@ -177,6 +186,11 @@ bool followTables(QSqlDatabase& db, QString* error)
     return StoreDrivers::of(db).installTrail(db, present(db), error);
 }
 
+bool restoreTriggers(QSqlDatabase& db, QStringList* restored, QString* error)
+{
+    return StoreDrivers::of(db).restoreTrail(db, present(db), restored, error);
+}
+
 bool attach(QSqlDatabase& db, QString* error)
 {
     if (!db.tables().contains(kChangeTable, Qt::CaseInsensitive))
@@ -193,6 +207,93 @@ void setAdministratorLoggedIn(bool loggedIn)
 void setProgram(const QString& program)
 {
     state().program = program;
+}
+
+void setSite(const QString& site)
+{
+    state().site = site;
+    tell(gConn, QStringLiteral("site"));
+}
+
+namespace {
+
+// One entry of the program's own saying which of the file's triggers it put back.
+bool recordRestored(const QSqlDatabase& db, const QStringList& restored, QString* error)
+{
+    const bool site = db.record(kChangeTable).contains(QStringLiteral("site"));
+    Query insert(db);
+    QVariantList binds;
+    for (const char* key : {"now", "administrator", "os_user", "host", "program"})
+        binds << who({QString::fromLatin1(key)});
+    if (site)
+        binds << who({QStringLiteral("site")});
+    if (!insert.exec(QStringLiteral("INSERT INTO audit_change (changed_at, table_name, action, administrator, os_user, "
+                                    "host, program%1) VALUES (?, '%2', 'restore', ?, ?, ?, ?%3)")
+                         .arg(site ? QStringLiteral(", site") : QString(), kTriggerTable,
+                              site ? QStringLiteral(", ?") : QString()),
+                     binds)) {
+        *error = insert.error();
+        return false;
+    }
+    Query change(db);
+    if (!change.exec(QStringLiteral("SELECT max(id) FROM audit_change")) || !change.next()) {
+        *error = change.error();
+        return false;
+    }
+    const QVariant id = change.value(0);
+    for (const QString& trigger : restored) {
+        const qsizetype space = trigger.indexOf(QLatin1Char(' '));
+        if (!insert.exec(QStringLiteral("INSERT INTO audit_value (change_id, column_name, old_value, new_value) "
+                                        "VALUES (?, ?, ?, 'restored')"),
+                         {id, trigger.left(space), trigger.mid(space + 2).chopped(1)})) {
+            *error = insert.error();
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+Start start(QSqlDatabase& db)
+{
+    Start start;
+    if (!db.tables().contains(kChangeTable, Qt::CaseInsensitive))
+        return state().start = start;
+    QString why;
+    Transaction transaction(db);
+    bool done = transaction.isActive() && restoreTriggers(db, &start.restored, &why) &&
+                (start.restored.isEmpty() || recordRestored(db, start.restored, &why));
+    if (done && TrailChain::kept(db)) {
+        std::optional<TrailChain::Head> head;
+        done = TrailChain::seal(db, &why) && (head = TrailChain::head(db, &why)).has_value();
+        if (head) {
+            start.headId = head->id;
+            start.headHash = head->hash;
+        }
+    }
+    if (!done || !transaction.commit()) {
+        start.problem = why.isEmpty() ? transaction.error() : why;
+        start.restored.clear();
+    }
+    return state().start = start;
+}
+
+const Start& lastStart()
+{
+    return state().start;
+}
+
+QStringList startLines(const Start& start)
+{
+    if (!start.problem.isEmpty())
+        return {QStringLiteral("The audit trail could not be checked: ") + start.problem};
+    QStringList lines;
+    if (!start.restored.isEmpty())
+        lines << QStringLiteral("Audit trail triggers restored: ") + start.restored.join(QStringLiteral(", "));
+    lines << (start.headId == 0 ? QStringLiteral("Audit trail chain head: no entries yet")
+                                : QStringLiteral("Audit trail chain head: entry %1, %2").arg(start.headId).arg(start.headHash));
+    return lines;
 }
 
 // A group of punches from terminals said so when its transaction began (StoreDriver::beginWriting); a lone

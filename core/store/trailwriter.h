@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 struct TrailTable;
@@ -30,16 +31,39 @@ bool createSchema(QSqlDatabase& db, QString* error);
 // The database's triggers on the followed tables it has; a schema step that adds a followed table calls it.
 bool followTables(QSqlDatabase& db, QString* error);
 
+// Makes again the database's triggers that are missing or differ from what followTables makes now (a schema
+// step that changes them calls it); their names go to `restored`.
+bool restoreTriggers(QSqlDatabase& db, QStringList* restored, QString* error);
+
 // Puts this program's recording on a connection to a database that keeps the trail. A database without the
 // trail is left as it is. When this fails, the database's triggers go on, and the connection's changes are
 // still recorded, as made outside Qorvil.
 bool attach(QSqlDatabase& db, QString* error);
+
+// What a program found of the trail when it opened the database: the file's triggers it put back ("name
+// (missing)" or "name (altered)"), and the chain's head once the entries of other tools were chained.
+struct Start
+{
+    QStringList restored;
+    qint64 headId = 0;
+    QString headHash;
+    QString problem; // why the check could not be made; empty when it was
+};
+
+// At the start of a program that keeps the file: puts back the file's triggers that another tool dropped or
+// altered, records that in the trail, and chains the entries that lack a hash, in one transaction.
+Start start(QSqlDatabase& db);
+// The last start's result on this program's connection, and its log line(s).
+const Start& lastStart();
+QStringList startLines(const Start& start);
 
 // Whether the administrator is logged in to this program (the server's lock).
 void setAdministratorLoggedIn(bool loggedIn);
 // The program's name in the trail. The programs are known by their application names ("desktop server",
 // "service", "report tool"); anything else is recorded under its own application name unless set here.
 void setProgram(const QString& program);
+// The site this program works for, recorded with each of its changes (empty: none).
+void setSite(const QString& site);
 
 // While one exists, the changes to time records that this thread makes through the connection are punches and
 // are not recorded.

@@ -97,9 +97,16 @@ AuditTrailWindow::AuditTrailWindow(QWidget* parent) : FormWindow(parent)
     buttons->addWidget(m_export);
     buttons->addWidget(m_close);
 
+    // Whether the trail is whole: the check of its hash chain, read with the list.
+    m_chain = new QLabel(this);
+    m_chain->setObjectName(QStringLiteral("Label5"));
+    m_chain->setWordWrap(true);
+    m_chain->setTextFormat(Qt::PlainText);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(filter);
     layout->addWidget(m_list, 1);
+    layout->addWidget(m_chain);
     layout->addLayout(buttons);
 
     giveFocusBackOnClose();
@@ -139,6 +146,7 @@ bool AuditTrailWindow::load()
         return false;
     }
     listShown();
+    showChain();
     m_loadedNow = true;
     return true;
 }
@@ -151,6 +159,7 @@ void AuditTrailWindow::activated()
         if (!m_model->show(m_model->filter(), &error))
             showReadFailed(tr("The audit trail"), error);
         listShown();
+        showChain();
     }
     m_loadedNow = false;
     m_employee->setFocus();
@@ -226,6 +235,17 @@ void AuditTrailWindow::showCount()
     if (m_model->canFetchMore(QModelIndex()))
         text += tr("; older ones follow as you scroll down");
     m_count->setText(text + QLatin1Char('.'));
+}
+
+void AuditTrailWindow::showChain()
+{
+    AuditTrail::ChainCheck check;
+    QString error;
+    const bool read = AuditTrail::verifyChain(&check, &error);
+    const bool bad = !read || !check.intact;
+    m_chain->setText(read ? AuditTrail::chainLine(check) : tr("The audit trail's chain could not be checked: %1").arg(error));
+    // A broken chain must not pass unseen among the rows.
+    m_chain->setStyleSheet(bad ? QStringLiteral("color: #b00020; font-weight: bold;") : QString());
 }
 
 void AuditTrailWindow::exportCsv()

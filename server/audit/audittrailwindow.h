@@ -32,6 +32,7 @@ public:
 private:
     void listShown();
     void showCount();
+    void showChain();
 
     AuditTrailModel* m_model;
     QComboBox* m_employee;
@@ -40,6 +41,7 @@ private:
     QPushButton* m_show;
     QTableView* m_list;
     QLabel* m_count;
+    QLabel* m_chain;
     QPushButton* m_export;
     QPushButton* m_close;
     bool m_loadedNow = false;

@@ -1,6 +1,7 @@
 #include "server/shell/startup.h"
 
 #include "core/net/openfiles.h"
+#include "core/store/trailwriter.h"
 #include "server/serverstate.h"
 #include "server/shell/mainwindow.h"
 #include "widgets/desktop.h"
@@ -16,6 +17,10 @@ MainWindow* run(const QString& databasePath, quint16 listenPort)
     // A database that cannot be used is reported by each window that needs it; the reason also goes to the log.
     if (QString error; !Database::open(Database::Kind::Server, databasePath, &error))
         qWarning().noquote() << error;
+    else
+        // The chain's head goes to the log at each start: a trail recomputed later still disagrees with it.
+        for (const QString& line : TrailWriter::startLines(TrailWriter::lastStart()))
+            qDebug().noquote() << line;
     gEmpID.clear();
     auto* window = new MainWindow(listenPort);
     window->setAttribute(Qt::WA_DeleteOnClose);
