@@ -3,6 +3,7 @@
 #include "core/valueforms.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 namespace Payroll {
 
@@ -84,9 +85,27 @@ const Column& columnOf(const QList<Column>& columns, const QString& name)
     return none;
 }
 
+// An item's caption as the core writes it for the exports (English), on the page in the language of the
+// program painting it. Holiday names are the owner's own words and stay as typed.
+QString itemOnPage(const QString& caption)
+{
+    static const QRegularExpression week(QStringLiteral("^Week of (.+)$"));
+    static const QRegularExpression meal(QStringLiteral("^Meal (\\d+) min$"));
+    if (const QRegularExpressionMatch found = week.match(caption); found.hasMatch())
+        return QCoreApplication::translate("Payroll", "Week of %1").arg(found.captured(1));
+    if (const QRegularExpressionMatch found = meal.match(caption); found.hasMatch())
+        return QCoreApplication::translate("Payroll", "Meal %1 min").arg(found.captured(1));
+    if (caption == QLatin1String("Across midnight"))
+        return QCoreApplication::translate("Payroll", "Across midnight");
+    return caption;
+}
+
 Control columnBox(const Column& column)
 {
-    return textBox(column.box, column.left, column.top, column.width, column.name);
+    Control box = textBox(column.box, column.left, column.top, column.width, column.name);
+    if (column.name == QLatin1String("caption"))
+        box.shown = itemOnPage;
+    return box;
 }
 
 // The band's text boxes, one for each printed column.

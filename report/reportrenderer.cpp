@@ -76,8 +76,10 @@ QString Layout::caption(const QString& name) const
 
 QString controlText(const Control& control, const Row& row)
 {
-    if (control.kind == ControlKind::TextBox)
-        return ValueForms::showValue(row.value(control.column.toLower()));
+    if (control.kind == ControlKind::TextBox) {
+        const QString text = ValueForms::showValue(row.value(control.column.toLower()));
+        return control.shown ? control.shown(text) : text;
+    }
     return control.caption;
 }
 

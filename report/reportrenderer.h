@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QColor>
 #include <QList>
 #include <QSizeF>
@@ -38,6 +40,9 @@ struct Control
     Qt::PenStyle lineStyle = Qt::SolidLine;
     Qt::Alignment align = Qt::AlignLeft;
     bool pageNumber = false; // caption is "Page n of m", filled in per page
+    // How a text box's value reads on the page when not as the report keeps it (a caption in the language of
+    // the program painting the page).
+    std::function<QString(const QString&)> shown;
 };
 
 struct Section

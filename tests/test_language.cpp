@@ -1,5 +1,6 @@
 // The windows in Spanish: the translation built into the programs, and no caption left in English.
 #include "client/remotewindow.h"
+#include "report/payrolllayouts.h"
 #include "server/punch/clockwindow.h"
 #include "server/shell/commands.h"
 #include "server/shell/lockstate.h"
@@ -66,6 +67,19 @@ private Q_SLOTS:
         QTest::keyClick(id, Qt::Key_Return);
         QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("No se encontró ningún registro con su ID")});
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Sí"));
+
+        // A report's items are painted in the program's language; the report keeps them in English for exports.
+        const Report::Layout page = Payroll::detailLayout(
+            {{QStringLiteral("emp_id"), QStringLiteral("ID"), 0, 0, 500, false, QStringLiteral("IdBox")},
+             {QStringLiteral("caption"), QStringLiteral("Item"), 500, 0, 1500, false, QStringLiteral("ItemBox")}});
+        const Report::Control* item = page.control(QStringLiteral("ItemBox"));
+        QVERIFY(item);
+        for (const auto& [kept, painted] : {std::pair{"Week of 03/02/2026", "Semana del 03/02/2026"},
+                                            {"Meal 30 min", "Comida 30 min"},
+                                            {"Across midnight", "Pasada la medianoche"},
+                                            {"Labor Day", "Labor Day"}})
+            QCOMPARE(Report::controlText(*item, {{QStringLiteral("caption"), QString::fromUtf8(kept)}}),
+                     QString::fromUtf8(painted));
 
         // A language without a translation leaves the program in English.
         QVERIFY(!Language::install(QStringLiteral("xx")));

@@ -2060,6 +2060,18 @@ Export the hours of %1 all the same?</source>
 <context>
     <name>Payroll</name>
     <message>
+        <source>Week of %1</source>
+        <translation>Semana del %1</translation>
+    </message>
+    <message>
+        <source>Meal %1 min</source>
+        <translation>Comida %1 min</translation>
+    </message>
+    <message>
+        <source>Across midnight</source>
+        <translation>Pasada la medianoche</translation>
+    </message>
+    <message>
         <source>Regular</source>
         <translation>Normales</translation>
     </message>
