@@ -361,12 +361,12 @@ void RemoteWindow::showReplies(const QList<Protocol::ServerReply>& replies)
                 m_waitingBoxes.push_back(reply.kind);
             break;
         case Kind::SignedIn:
-            m_name->setText(reply.name);
+            PunchStation::showName(m_name, reply.name);
             m_action->setText(tr("Signed In at ") + ValueForms::showTime(now().time()));
             askForHours();
             break;
         case Kind::SignedOut:
-            m_name->setText(reply.name);
+            PunchStation::showName(m_name, reply.name);
             m_action->setText(tr("Signed Out at ") + ValueForms::showTime(now().time()));
             askForHours();
             break;

@@ -494,6 +494,9 @@ int main(int argc, char* argv[])
         {QStringLiteral("client-connecting"), [] {}},
         {QStringLiteral("client-hours"),
          [&remote] {
+             // The greeting's box is answered first, as the employee at the terminal does.
+             if (QWidget* greeting = QApplication::activeModalWidget())
+                 greeting->close();
              auto* id = remote->findChild<QLineEdit*>(QStringLiteral("Text1"));
              id->setText(QStringLiteral("1003"));
              Q_EMIT id->returnPressed();

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -41,8 +42,7 @@ PunchStation::PunchStation(QWidget* window, const QPixmap& picture, const QList<
         display->setFont(bold);
         display->setMinimumWidth(260);
     }
-    // A long name goes on over a second line rather than losing its end.
-    name->setWordWrap(true);
+
     auto* grid = new QGridLayout(frame);
     grid->addWidget(caption(QCoreApplication::translate("PunchStation", "Employee ID"), "Label2", frame), 0, 0);
     grid->addWidget(id, 0, 1);
@@ -67,4 +67,12 @@ PunchStation::PunchStation(QWidget* window, const QPixmap& picture, const QList<
     layout->addWidget(frame);
     layout->addLayout(bottom);
     layout->addWidget(hours);
+}
+
+void PunchStation::showName(QLabel* display, const QString& name)
+{
+    const int room = std::max(display->width(), display->minimumWidth());
+    const QString shown = display->fontMetrics().elidedText(name, Qt::ElideRight, room);
+    display->setText(shown);
+    display->setToolTip(shown == name ? QString() : name);
 }

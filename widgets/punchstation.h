@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QString>
 
 class ClockDisplay;
 class QGroupBox;
@@ -17,6 +18,10 @@ struct PunchStation
 {
     PunchStation(QWidget* window, const QPixmap& picture, const QList<QPushButton*>& leftButtons,
                  const QList<QPushButton*>& rightButtons);
+
+    // Shows an employee's name in the name display: one too long for it ends in an ellipsis, and its tool tip
+    // holds it whole.
+    static void showName(QLabel* display, const QString& name);
 
     ClockDisplay* clock;
     QGroupBox* frame; // around the ID entry

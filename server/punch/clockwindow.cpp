@@ -95,22 +95,22 @@ void ClockWindow::punch()
         dialogs().ok(tr("No Record Found That Match Your ID"), tr("Record Not Found"), Dialogs::Icon::Exclamation);
         break;
     case Outcome::SignedIn:
-        m_name->setText(result.name);
+        PunchStation::showName(m_name, result.name);
         m_action->setText(tr("Signed In At ") + ValueForms::showTime(result.time));
         showHours(m_id->text());
         break;
     case Outcome::SignedOut:
-        m_name->setText(result.name);
+        PunchStation::showName(m_name, result.name);
         m_action->setText(tr("Signed Out At ") + ValueForms::showTime(result.time));
         showHours(m_id->text());
         break;
     case Outcome::NoFreeSlot:
-        m_name->setText(result.name);
+        PunchStation::showName(m_name, result.name);
         showHours(m_id->text());
         break;
     case Outcome::StoreFailed:
         // The ID stays in the box, so the employee can try again once the store is back.
-        m_name->setText(result.name);
+        PunchStation::showName(m_name, result.name);
         dialogs().ok(tr("The punch was not recorded: ") + result.error +
                          tr("\nPlease try again or tell the administrator."),
                      tr("Punch Not Recorded"), Dialogs::Icon::Exclamation);
