@@ -1785,6 +1785,14 @@ Export the hours of %1 all the same?</source>
 <context>
     <name>PayRulesWindow</name>
     <message>
+        <source>Vacation</source>
+        <translation>Vacaciones</translation>
+    </message>
+    <message>
+        <source>Sick</source>
+        <translation>Enfermedad</translation>
+    </message>
+    <message>
         <source>Pay Rules</source>
         <translation>Reglas de pago</translation>
     </message>

@@ -6,6 +6,7 @@
 #include "server/serverstate.h"
 #include "widgets/childwindows.h"
 #include "widgets/dialogs.h"
+#include "widgets/storedwords.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,25 +25,18 @@
 
 namespace {
 
-// The two usual answers are stored in English, whatever language the window shows them in; anything else
-// typed is stored as it stands.
-constexpr const char* kSexes[] = {QT_TRANSLATE_NOOP("EmployeeWindow", "Male"),
-                                  QT_TRANSLATE_NOOP("EmployeeWindow", "Female")};
+// The two usual answers, kept in English whatever language the window shows them in.
+const StoredWords::Words kSexes = {QT_TRANSLATE_NOOP("EmployeeWindow", "Male"),
+                                   QT_TRANSLATE_NOOP("EmployeeWindow", "Female")};
 
 QString shownSex(const QString& stored)
 {
-    for (const char* sex : kSexes)
-        if (stored.compare(QLatin1String(sex), Qt::CaseInsensitive) == 0)
-            return QCoreApplication::translate("EmployeeWindow", sex);
-    return stored;
+    return StoredWords::shown("EmployeeWindow", kSexes, stored);
 }
 
 QString storedSex(const QString& shown)
 {
-    for (const char* sex : kSexes)
-        if (shown.compare(QCoreApplication::translate("EmployeeWindow", sex), Qt::CaseInsensitive) == 0)
-            return QLatin1String(sex);
-    return shown;
+    return StoredWords::stored("EmployeeWindow", kSexes, shown);
 }
 
 // An editable drop-down that can be made read-only like the text boxes beside it: no typing, no list.

@@ -6,6 +6,7 @@
 #include "core/valueforms.h"
 #include "widgets/dialogs.h"
 #include "widgets/language.h"
+#include "widgets/storedwords.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,6 +28,11 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// Kinds of paid time off offered; they are kept in English, shown in the window's language.
+const StoredWords::Words kTimeOffKinds = {QT_TRANSLATE_NOOP("PayRulesWindow", "Vacation"),
+                                          QT_TRANSLATE_NOOP("PayRulesWindow", "Sick"),
+                                          QT_TRANSLATE_NOOP("PayRulesWindow", "Holiday")};
 
 QString title()
 {
@@ -262,7 +268,8 @@ QWidget* PayRulesWindow::timeOffPage()
     m_timeOffKind = new QComboBox(page);
     m_timeOffKind->setObjectName(QStringLiteral("TimeOffKind"));
     m_timeOffKind->setEditable(true);
-    m_timeOffKind->addItems({QStringLiteral("Vacation"), QStringLiteral("Sick"), QStringLiteral("Holiday")});
+    for (const char* kind : kTimeOffKinds)
+        m_timeOffKind->addItem(StoredWords::shown("PayRulesWindow", kTimeOffKinds, QLatin1String(kind)));
     auto* add = makeButton("AddTimeOff", tr("Add"));
     auto* remove = makeButton("RemoveTimeOff", tr("Remove"));
     connect(add, &QPushButton::clicked, this, &PayRulesWindow::addTimeOff);
@@ -459,7 +466,8 @@ bool PayRulesWindow::readTimeOff()
     m_timeOff->clear();
     for (const Pay::PaidTimeOff& entry : entries) {
         auto* item = new QTreeWidgetItem(
-            m_timeOff, {entry.empId, ValueForms::showDate(entry.day), hoursText(entry.minutes), entry.kind});
+            m_timeOff, {entry.empId, ValueForms::showDate(entry.day), hoursText(entry.minutes),
+                                   StoredWords::shown("PayRulesWindow", kTimeOffKinds, entry.kind)});
         item->setData(1, Qt::UserRole, entry.day);
     }
     return true;
@@ -469,7 +477,7 @@ void PayRulesWindow::addTimeOff()
 {
     const Pay::PaidTimeOff entry{m_timeOffEmployee->currentData().toString(), m_timeOffDay->date(),
                                  int(std::lround(m_timeOffHours->value() * 60)),
-                                 m_timeOffKind->currentText().trimmed()};
+                                 StoredWords::stored("PayRulesWindow", kTimeOffKinds, m_timeOffKind->currentText().trimmed())};
     QString error;
     if (!Pay::setPaidTimeOff(entry, &error)) {
         dialogs().ok(error, title(), Dialogs::Icon::Exclamation);
