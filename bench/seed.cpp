@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QFile>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <libpq-fe.h>
@@ -68,8 +69,13 @@ public:
         // Nothing to keep if the machine fails while seeding: no journal, no waits for the disk.
         exec("PRAGMA journal_mode=DELETE; PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-524288");
         // Seeded rows are punches, not hand changes: the file's audit triggers stand aside, as they do for the
-        // time clock's own connection.
-        exec("CREATE TEMP TABLE qorvil_own_trail (id INTEGER)");
+        // time clock's own connection, which defines this collating sequence.
+        const auto bytes = [](void*, int leftSize, const void* left, int rightSize, const void* right) {
+            const int common = std::memcmp(left, right, std::size_t(std::min(leftSize, rightSize)));
+            return common != 0 ? common : leftSize - rightSize;
+        };
+        if (sqlite3_create_collation(m_db, "qorvil_own_trail", SQLITE_UTF8, nullptr, bytes) != SQLITE_OK)
+            fail("mark");
         std::vector<std::string> names;
         sqlite3_stmt* list = prepare("select name, sql from sqlite_master where type = 'index' and"
                                      " tbl_name = 'timesheet' and sql is not null");
