@@ -556,10 +556,8 @@ void TerminalListener::answer(qint64 index, const QString& id, const PunchResult
     // Answers go out only once the rows are stored, so an answer never claims an unrecorded punch.
     Connection* terminal = connection(index);
     if (const auto reply = Protocol::replyFor(result);
-        reply && terminal && terminal->socket->state() == QAbstractSocket::ConnectedState) {
-        terminal->socket->write(Protocol::toWire(*reply));
-        terminal->socket->flush(); // now, not on the next turn of the event loop
-    }
+        reply && terminal && terminal->socket->state() == QAbstractSocket::ConnectedState)
+        send(*terminal, Protocol::toWire(*reply));
     if (terminal &&
         (result.outcome == PunchResult::Outcome::SignedIn || result.outcome == PunchResult::Outcome::SignedOut))
         terminal->lastPunched = id;
@@ -588,10 +586,29 @@ void TerminalListener::answerHours(qint64 index)
             reply = worked ? Protocol::hoursToWire(worked->todayMinutes, worked->weekMinutes)
                            : Protocol::toWire(Protocol::kHours) + '\n';
         }
-        terminal->socket->write(reply);
-        terminal->socket->flush();
+        send(*terminal, reply);
     }
     answered(index);
+}
+
+void TerminalListener::send(Connection& terminal, const QByteArray& bytes)
+{
+    // A plain terminal with nothing queued takes its reply straight from here: the socket's own write would
+    // copy it into its buffer and turn its write watch on and off again, waking the event loop twice a
+    // punch. Whatever the system does not take at once is queued behind, in order, as before.
+    qsizetype sent = 0;
+    if (!qobject_cast<QSslSocket*>(terminal.socket) && terminal.socket->bytesToWrite() == 0 && terminal.socket->socketDescriptor() >= 0) {
+        const ssize_t wrote = ::send(int(terminal.socket->socketDescriptor()), bytes.constData(), std::size_t(bytes.size()),
+                                     MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (wrote > 0)
+            sent = wrote;
+        else if (wrote < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            return; // the connection is going; the socket reports it as it reads
+    }
+    if (sent < bytes.size()) {
+        terminal.socket->write(bytes.constData() + sent, bytes.size() - sent);
+        terminal.socket->flush(); // now, not on the next turn of the event loop
+    }
 }
 
 void TerminalListener::answered(qint64 index)

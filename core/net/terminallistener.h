@@ -139,6 +139,9 @@ private:
     };
 
     // A connection whose first byte has not come yet; only the descriptor exists.
+    // Writes a reply to the terminal now.
+    static void send(Connection& terminal, const QByteArray& bytes);
+
     struct Arriving
     {
         int descriptor = -1;
