@@ -195,6 +195,7 @@ static void report_usage(void)
     fflush(stdout);
 }
 
+/* The collating sequence whose presence marks a connection that records its own changes. */
 static int own_trail(void* unused, int left_size, const void* left, int right_size, const void* right)
 {
     (void)unused;

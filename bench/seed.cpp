@@ -59,6 +59,19 @@ public:
     virtual void finish() = 0;
 };
 
+// Marks a connection as one that records its own changes, as the time clock marks its own: the file's audit
+// triggers stand aside.
+// The time clock marks its own connection with this collating sequence.
+void markOwnTrail(sqlite3* db)
+{
+    const auto bytes = [](void*, int leftSize, const void* left, int rightSize, const void* right) {
+        const int common = std::memcmp(left, right, std::size_t(std::min(leftSize, rightSize)));
+        return common != 0 ? common : leftSize - rightSize;
+    };
+    if (sqlite3_create_collation(db, "qorvil_own_trail", SQLITE_UTF8, nullptr, bytes) != SQLITE_OK)
+        die("mark", sqlite3_errmsg(db));
+}
+
 class SqliteSink final : public Sink
 {
 public:
@@ -69,13 +82,8 @@ public:
         // Nothing to keep if the machine fails while seeding: no journal, no waits for the disk.
         exec("PRAGMA journal_mode=DELETE; PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-524288");
         // Seeded rows are punches, not hand changes: the file's audit triggers stand aside, as they do for the
-        // time clock's own connection, which defines this collating sequence.
-        const auto bytes = [](void*, int leftSize, const void* left, int rightSize, const void* right) {
-            const int common = std::memcmp(left, right, std::size_t(std::min(leftSize, rightSize)));
-            return common != 0 ? common : leftSize - rightSize;
-        };
-        if (sqlite3_create_collation(m_db, "qorvil_own_trail", SQLITE_UTF8, nullptr, bytes) != SQLITE_OK)
-            fail("mark");
+        // time clock's own connection.
+        markOwnTrail(m_db);
         std::vector<std::string> names;
         sqlite3_stmt* list = prepare("select name, sql from sqlite_master where type = 'index' and"
                                      " tbl_name = 'timesheet' and sql is not null");
@@ -298,13 +306,34 @@ void at(Random& random, int hour, int spreadMinutes, char* out)
     std::snprintf(out, 9, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
 }
 
+// Today's punches of a run go, and the desktop server serves terminals again after a run of the service:
+// housekeeping between runs, not a change anybody made, so the trail stays quiet.
+int reset(const char* path)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path, &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        die("open", sqlite3_errmsg(db));
+    markOwnTrail(db);
+    if (sqlite3_exec(db,
+                     "delete from timesheet where rsdate = date('now', 'localtime');"
+                     " delete from settings where name = 'terminals_served_by';"
+                     " pragma wal_checkpoint(truncate);",
+                     nullptr, nullptr, nullptr) != SQLITE_OK)
+        die("reset", sqlite3_errmsg(db));
+    sqlite3_close(db);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (argc == 3 && std::strcmp(argv[1], "--reset") == 0)
+        return reset(argv[2]);
     QCoreApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: seed <path or postgresql://USER@HOST:PORT/DBNAME> [employees] [days]\n");
+        std::fprintf(stderr, "usage: seed <path or postgresql://USER@HOST:PORT/DBNAME> [employees] [days]\n"
+                             "       seed --reset <path>\n");
         return 2;
     }
     const QString location = QString::fromLocal8Bit(argv[1]);

@@ -95,7 +95,7 @@ QList<IdSplitter::Id> IdSplitter::feed(QByteArrayView bytes)
         }
         if (lineFeed == bytes.end())
             break;
-        if (auto id = finish(true))
+        if (auto id = finish())
             ids.append(std::move(*id));
         bytes = bytes.sliced(part.size() + 1);
     }
@@ -104,14 +104,16 @@ QList<IdSplitter::Id> IdSplitter::feed(QByteArrayView bytes)
 
 std::optional<IdSplitter::Id> IdSplitter::takeHeld()
 {
-    return finish(false);
+    return finish();
 }
 
-std::optional<IdSplitter::Id> IdSplitter::finish(bool lineEnd)
+std::optional<IdSplitter::Id> IdSplitter::finish()
 {
     QByteArray line = std::exchange(m_held, {});
     bool overlong = std::exchange(m_overlong, false);
-    if (lineEnd && line.endsWith('\r'))
+    // A carriage return ends an ID whether its line feed came with it, comes late, or never comes (readers
+    // that end each scan with a carriage return alone).
+    if (line.endsWith('\r'))
         line.chop(1);
     if (line.startsWith(kByteOrderMark))
         line.remove(0, kByteOrderMark.size());

@@ -66,7 +66,7 @@ public:
     bool holding() const { return !m_held.isEmpty() || m_overlong; }
 
 private:
-    std::optional<Id> finish(bool lineEnd);
+    std::optional<Id> finish();
 
     QByteArray m_held;
     bool m_overlong = false;

@@ -512,6 +512,7 @@ void TestHardening::framing_data()
         << W{"1003\n1004\n"} << QStringList{"1003", "1004"} << QByteArray("RINCy OkRINDi Fox");
     QTest::newRow("CR LF") << W{"1003\r\n1004\r", "\n"} << QStringList{"1003", "1004"}
                            << QByteArray("RINCy OkRINDi Fox");
+    QTest::newRow("a reader's carriage return alone") << W{"1003\r"} << QStringList{"1003"} << QByteArray("RINCy Ok");
     QTest::newRow("a bare ID") << W{"1003"} << QStringList{"1003"} << QByteArray("RINCy Ok");
     QTest::newRow("a line in pieces, then a bare ID")
         << W{"10", "03\n10", "04"} << QStringList{"1003", "1004"} << QByteArray("RINCy OkRINDi Fox");

@@ -124,12 +124,17 @@ bool reopen(const QSqlDatabase& db, QString* why)
     return true;
 }
 
+QString goneText(const QString& location)
+{
+    return QCoreApplication::translate("Database",
+                                       "The database file %1 is no longer where it was opened, so nothing was written. "
+                                       "Put the file back; Qorvil uses it again as soon as it is there.")
+        .arg(location);
+}
+
 Readiness fileMoved(const QSqlDatabase& db, QString* error)
 {
-    fail(error, QCoreApplication::translate(
-                    "Database", "The database file %1 is no longer where it was opened, so nothing was written. "
-                                "Put the file back; Qorvil uses it again as soon as it is there.")
-                    .arg(db.databaseName()));
+    fail(error, goneText(db.databaseName()));
     return Readiness::Refused;
 }
 
@@ -359,16 +364,20 @@ QSqlDatabase openOwn(const QString& name, const Opening& opened, QString* error)
     const OpenMode mode = OpenMode::ExistingOnly;
     if (StoreDrivers::forLocation(opened.location).engine() == StoreDriver::Engine::SQLite &&
         !QFileInfo(opened.location).isFile()) {
-        fail(error, QCoreApplication::translate(
-                        "Database", "The database file %1 is no longer where it was opened, so nothing was written. "
-                                    "Put the file back; Qorvil uses it again as soon as it is there.")
-                        .arg(opened.location));
+        fail(error, goneText(opened.location));
         return {};
     }
     QSqlDatabase db;
     if (!connectTo(name, opened.kind, opened.location, mode, &db, error))
         return {};
     adopt(db, opened.kind, opened.location, mode);
+    // A file taken away while this connection was being made left it nothing to watch: it would write into
+    // the file no longer there and never notice.
+    if (StoreDrivers::of(db).engine() == StoreDriver::Engine::SQLite && !QFileInfo(opened.location).isFile()) {
+        closeOwn(name);
+        fail(error, goneText(opened.location));
+        return {};
+    }
     return db;
 }
 
