@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QFile>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <libpq-fe.h>
@@ -60,10 +61,14 @@ public:
 
 // Marks a connection as one that records its own changes, as the time clock marks its own: the file's audit
 // triggers stand aside.
+// The time clock marks its own connection with this collating sequence.
 void markOwnTrail(sqlite3* db)
 {
-    const auto one = [](sqlite3_context* context, int, sqlite3_value**) { sqlite3_result_int(context, 1); };
-    if (sqlite3_create_function(db, "qorvil_own_trail", 0, SQLITE_UTF8, nullptr, one, nullptr, nullptr) != SQLITE_OK)
+    const auto bytes = [](void*, int leftSize, const void* left, int rightSize, const void* right) {
+        const int common = std::memcmp(left, right, std::size_t(std::min(leftSize, rightSize)));
+        return common != 0 ? common : leftSize - rightSize;
+    };
+    if (sqlite3_create_collation(db, "qorvil_own_trail", SQLITE_UTF8, nullptr, bytes) != SQLITE_OK)
         die("mark", sqlite3_errmsg(db));
 }
 

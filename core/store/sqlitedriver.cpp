@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QSqlResult>
 #include <QVariant>
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
@@ -40,6 +41,13 @@ constexpr int kIndexFramesOffset = 16;
 constexpr qint64 kLogHeaderSize = 32;
 constexpr qint64 kFrameHeaderSize = 24;
 constexpr int kAutoCheckpointFrames = 1000;
+
+// The order of the audit trail's mark collation (SqliteTrail::attach): plain bytes.
+int sameBytes(void*, int leftSize, const void* left, int rightSize, const void* right)
+{
+    const int common = std::memcmp(left, right, std::size_t(std::min(leftSize, rightSize)));
+    return common != 0 ? common : leftSize - rightSize;
+}
 
 sqlite3* handleOf(const QSqlDatabase& db)
 {
@@ -689,7 +697,16 @@ public:
     bool attachTrail(QSqlDatabase& db, const std::vector<TrailTable>& tables, const Function& who,
                      QString* why) const override
     {
-        return SqliteTrail::attach(db, tables, who, why);
+        const auto mark = [&db](const QString& name, QString* error) {
+            sqlite3* handle = handleOf(db);
+            const int result =
+                handle ? sqlite3_create_collation(handle, name.toUtf8().constData(), SQLITE_UTF8, nullptr, sameBytes)
+                       : SQLITE_MISUSE;
+            if (result != SQLITE_OK && error)
+                *error = QString::fromUtf8(sqlite3_errstr(result));
+            return result == SQLITE_OK;
+        };
+        return SqliteTrail::attach(db, tables, who, mark, why);
     }
 
     // The program's triggers ask the program itself each time; there is nothing to keep in the session.

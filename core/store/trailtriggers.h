@@ -9,9 +9,9 @@ namespace SqliteTrail {
 // The file's own triggers, which record a change made with another tool as made outside Qorvil.
 bool install(QSqlDatabase& db, const std::vector<TrailTable>& tables, QString* why);
 // Temporary triggers on the connection that ask the program through an SQL function who is changing, and the
-// mark before which the file's triggers stand aside.
+// mark before which the file's triggers stand aside (`mark` defines a collating sequence of that name).
 bool attach(QSqlDatabase& db, const std::vector<TrailTable>& tables, const StoreDriver::Function& who,
-            QString* why);
+            const std::function<bool(const QString& name, QString* why)>& mark, QString* why);
 // Makes again the file's triggers that are missing or differ from what install() makes; their names, each with
 // "(missing)" or "(altered)", go to `restored`.
 bool restore(QSqlDatabase& db, const std::vector<TrailTable>& tables, QStringList* restored, QString* why);
