@@ -1050,6 +1050,10 @@ void TestHardening::storeFaults()
     TerminalListener& listener = server.listener;
     const QList<PunchResult::Outcome>& outcomes = server.outcomes;
     QVERIFY(listener.start());
+    // The punches' own connection open before the fault, as in a server that has been running.
+    bool storeOpen = false;
+    listener.punches().onStoreConnection([&](const QSqlDatabase& punches) { storeOpen = punches.isOpen(); });
+    QVERIFY(storeOpen);
     LoopbackTerminal terminal(listener.port());
     QVERIFY(terminal.connected(kWait));
     QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
