@@ -7,32 +7,17 @@
  * plain (the default): each statement is a round trip, as a plain client sends them.
  * pipelined: libpq's pipeline mode; the group's reads go in one round trip and its writes with the commit in a
  *   second; a punch of an employee already punched earlier in the group follows from that punch.
- * Prints "listening <port>" once it accepts connections; the end of standard input ends the program. Not a
- * product: no limits, no bare IDs, no site. */
-#define _GNU_SOURCE
-#include <arpa/inet.h>
-#include <errno.h>
-#include <libpq-fe.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
-#include <sys/epoll.h>
-#include <sys/socket.h>
-#include <time.h>
-#include <unistd.h>
+ * The network half is refloop.h's, as for refserver. No site. */
+#include "refloop.h"
 
-enum { kMaxFds = 4096, kLineMax = 64, kReplyMax = 256 };
+#include <libpq-fe.h>
+#include <time.h>
+
+enum { kMaxFds = kRefMaxFds, kLineMax = 64, kReplyMax = 256 };
 
 static PGconn* conn;
 static const char* slot_names[6] = {"in1", "out1", "in2", "out2", "in3", "out3"};
 
-static struct
-{
-    char text[kLineMax];
-    int length;
-} partial[kMaxFds];
 
 /* One punch of the group: its ID, what was read for it, and its reply. */
 static struct pending
@@ -260,13 +245,46 @@ static int store_pipelined(void)
     return good;
 }
 
+static int pipelined = 0;
+
+static void take_line(int fd, const char* id, int length)
+{
+    if (batch_size == kMaxFds || length >= kLineMax)
+        return;
+    struct pending* p = &batch[batch_size++];
+    memset(p, 0, sizeof *p);
+    p->fd = fd;
+    memcpy(p->id, id, (size_t)length);
+}
+
+static void take_turn(void)
+{
+    if (batch_size == 0)
+        return;
+    now_text();
+    const int stored = pipelined ? store_pipelined() : store_plain();
+    for (int i = 0; i < batch_size; ++i) {
+        make_reply(&batch[i]);
+        if (stored && batch[i].fd >= 0 && batch[i].length > 0)
+            send(batch[i].fd, batch[i].reply, (size_t)batch[i].length, MSG_NOSIGNAL);
+    }
+    batch_size = 0;
+}
+
+static void forget_connection(int fd)
+{
+    for (int k = 0; k < batch_size; ++k)
+        if (batch[k].fd == fd)
+            batch[k].fd = -1;
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 3) {
         fprintf(stderr, "usage: pgrefserver <postgresql://...> <port> [plain|pipelined]\n");
         return 2;
     }
-    const int pipelined = argc > 3 && strcmp(argv[3], "pipelined") == 0;
+    pipelined = argc > 3 && strcmp(argv[3], "pipelined") == 0;
     conn = PQconnectdb(argv[1]);
     if (PQstatus(conn) != CONNECTION_OK)
         die("connect");
@@ -286,88 +304,6 @@ int main(int argc, char** argv)
         prepare(name, sql, 3);
     }
 
-    int listener = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-    int yes = 1;
-    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    struct sockaddr_in addr = {.sin_family = AF_INET, .sin_port = htons((unsigned short)atoi(argv[2]))};
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(listener, (struct sockaddr*)&addr, sizeof addr) < 0 || listen(listener, 1024) < 0) {
-        perror("pgrefserver: listen");
-        return 1;
-    }
-    int ep = epoll_create1(0);
-    struct epoll_event ev = {.events = EPOLLIN, .data.fd = listener};
-    epoll_ctl(ep, EPOLL_CTL_ADD, listener, &ev);
-    struct epoll_event input = {.events = EPOLLIN, .data.fd = STDIN_FILENO};
-    epoll_ctl(ep, EPOLL_CTL_ADD, STDIN_FILENO, &input);
-    printf("listening %s\n", argv[2]);
-    fflush(stdout);
-
-    static char buffer[1 << 16];
-    struct epoll_event events[256];
-    for (;;) {
-        int n = epoll_wait(ep, events, 256, -1);
-        batch_size = 0;
-        for (int i = 0; i < n; ++i) {
-            int fd = events[i].data.fd;
-            if (fd == STDIN_FILENO) {
-                if (read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
-                    return 0;
-                continue;
-            }
-            if (fd == listener) {
-                int client;
-                while ((client = accept4(listener, NULL, NULL, SOCK_NONBLOCK)) >= 0) {
-                    if (client >= kMaxFds) {
-                        close(client);
-                        continue;
-                    }
-                    setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-                    struct epoll_event cev = {.events = EPOLLIN, .data.fd = client};
-                    epoll_ctl(ep, EPOLL_CTL_ADD, client, &cev);
-                    partial[client].length = 0;
-                    send(client, "CRA", 3, MSG_NOSIGNAL);
-                }
-                continue;
-            }
-            ssize_t got = recv(fd, buffer, sizeof buffer, 0);
-            if (got <= 0) {
-                if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
-                    epoll_ctl(ep, EPOLL_CTL_DEL, fd, NULL);
-                    close(fd);
-                    for (int k = 0; k < batch_size; ++k)
-                        if (batch[k].fd == fd)
-                            batch[k].fd = -1;
-                }
-                continue;
-            }
-            for (ssize_t k = 0; k < got; ++k) {
-                char c = buffer[k];
-                if (c != '\n') {
-                    if (partial[fd].length < kLineMax)
-                        partial[fd].text[partial[fd].length++] = c;
-                    continue;
-                }
-                int length = partial[fd].length;
-                partial[fd].length = 0;
-                if (length > 0 && partial[fd].text[length - 1] == '\r')
-                    --length;
-                if (length == 0 || length >= kLineMax || batch_size == kMaxFds)
-                    continue;
-                struct pending* p = &batch[batch_size++];
-                memset(p, 0, sizeof *p);
-                p->fd = fd;
-                memcpy(p->id, partial[fd].text, (size_t)length);
-            }
-        }
-        if (batch_size == 0)
-            continue;
-        now_text();
-        const int stored = pipelined ? store_pipelined() : store_plain();
-        for (int i = 0; i < batch_size; ++i) {
-            make_reply(&batch[i]);
-            if (stored && batch[i].fd >= 0 && batch[i].length > 0)
-                send(batch[i].fd, batch[i].reply, (size_t)batch[i].length, MSG_NOSIGNAL);
-        }
-    }
+    static const struct ref_server server = {take_line, take_turn, forget_connection};
+    return ref_serve(argv[2], &server);
 }

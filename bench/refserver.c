@@ -10,34 +10,18 @@
  * Prints "listening <port>" once it accepts connections. Each line on standard input prints "cpu_us <user +
  * system time> peak_kib <peak memory>"; the end of standard input ends the program. Not a product: no
  * limits, no bare IDs. */
-#define _GNU_SOURCE
-#include <arpa/inet.h>
-#include <errno.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sqlite3.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
-#include <sys/epoll.h>
-#include <sys/resource.h>
-#include <sys/socket.h>
-#include <time.h>
-#include <unistd.h>
+#include "refloop.h"
 
-enum { kMaxFds = 4096, kLineMax = 256, kReplyMax = 512 };
+#include <sqlite3.h>
+#include <time.h>
+
+enum { kMaxFds = kRefMaxFds, kReplyMax = 512 };
 
 static sqlite3* db;
 static sqlite3_stmt *find_employee, *find_row, *insert_row, *update_slot[6];
 static sqlite3_stmt *begin, *commit, *rollback, *savepoint, *release, *rollback_to;
 static const char* slot_names[6] = {"in1", "out1", "in2", "out2", "in3", "out3"};
 
-/* A connection's bytes after its last line end. */
-static struct
-{
-    char text[kLineMax];
-    int length;
-} partial[kMaxFds];
 
 /* The punches of one loop turn and their replies. */
 static struct pending
@@ -185,15 +169,7 @@ static void store_group(void)
     }
 }
 
-static void report_usage(void)
-{
-    struct rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    long long us = (long long)(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000 + usage.ru_utime.tv_usec +
-                   usage.ru_stime.tv_usec;
-    printf("cpu_us %lld peak_kib %ld\n", us, usage.ru_maxrss);
-    fflush(stdout);
-}
+static int group = 1;
 
 /* The collating sequence whose presence marks a connection that records its own changes. */
 static int own_trail(void* unused, int left_size, const void* left, int right_size, const void* right)
@@ -203,13 +179,44 @@ static int own_trail(void* unused, int left_size, const void* left, int right_si
     return common != 0 ? common : left_size - right_size;
 }
 
+static void take_line(int fd, const char* id, int length)
+{
+    if (batch_size == kMaxFds || length >= kReplyMax)
+        return;
+    batch[batch_size].fd = fd;
+    batch[batch_size].length = length;
+    memcpy(batch[batch_size].reply, id, (size_t)length);
+    ++batch_size;
+}
+
+static void take_turn(void)
+{
+    if (batch_size == 0)
+        return;
+    if (group)
+        store_group();
+    else
+        store_single();
+    for (int i = 0; i < batch_size; ++i)
+        if (batch[i].fd >= 0 && batch[i].length > 0)
+            send(batch[i].fd, batch[i].reply, (size_t)batch[i].length, MSG_NOSIGNAL);
+    batch_size = 0;
+}
+
+static void forget_connection(int fd)
+{
+    for (int k = 0; k < batch_size; ++k)
+        if (batch[k].fd == fd)
+            batch[k].fd = -1;
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 3) {
         fprintf(stderr, "usage: refserver <database> <port> [group|single]\n");
         return 2;
     }
-    const int group = argc < 4 || strcmp(argv[3], "single") != 0;
+    group = argc < 4 || strcmp(argv[3], "single") != 0;
     if (sqlite3_open(argv[1], &db) != SQLITE_OK)
         die("open");
     sqlite3_busy_timeout(db, 5000);
@@ -235,90 +242,6 @@ int main(int argc, char** argv)
     prepare("release punch", &release);
     prepare("rollback to punch", &rollback_to);
 
-    int listener = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-    int yes = 1;
-    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    struct sockaddr_in addr = {.sin_family = AF_INET, .sin_port = htons((unsigned short)atoi(argv[2]))};
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(listener, (struct sockaddr*)&addr, sizeof addr) < 0 || listen(listener, 1024) < 0) {
-        perror("refserver: listen");
-        return 1;
-    }
-    int ep = epoll_create1(0);
-    struct epoll_event ev = {.events = EPOLLIN, .data.fd = listener};
-    epoll_ctl(ep, EPOLL_CTL_ADD, listener, &ev);
-    struct epoll_event input = {.events = EPOLLIN, .data.fd = STDIN_FILENO};
-    epoll_ctl(ep, EPOLL_CTL_ADD, STDIN_FILENO, &input);
-    printf("listening %s\n", argv[2]);
-    fflush(stdout);
-
-    static char buffer[1 << 16];
-    struct epoll_event events[256];
-    for (;;) {
-        int n = epoll_wait(ep, events, 256, -1);
-        batch_size = 0;
-        for (int i = 0; i < n; ++i) {
-            int fd = events[i].data.fd;
-            if (fd == STDIN_FILENO) {
-                ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
-                report_usage();
-                if (got <= 0)
-                    return 0;
-                continue;
-            }
-            if (fd == listener) {
-                int client;
-                while ((client = accept4(listener, NULL, NULL, SOCK_NONBLOCK)) >= 0) {
-                    if (client >= kMaxFds) {
-                        close(client);
-                        continue;
-                    }
-                    setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-                    struct epoll_event cev = {.events = EPOLLIN, .data.fd = client};
-                    epoll_ctl(ep, EPOLL_CTL_ADD, client, &cev);
-                    partial[client].length = 0;
-                    send(client, "CRA", 3, MSG_NOSIGNAL);
-                }
-                continue;
-            }
-            ssize_t got = recv(fd, buffer, sizeof buffer, 0);
-            if (got <= 0) {
-                if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
-                    epoll_ctl(ep, EPOLL_CTL_DEL, fd, NULL);
-                    close(fd);
-                    for (int k = 0; k < batch_size; ++k)
-                        if (batch[k].fd == fd)
-                            batch[k].fd = -1;
-                }
-                continue;
-            }
-            for (ssize_t k = 0; k < got; ++k) {
-                char c = buffer[k];
-                if (c != '\n') {
-                    if (partial[fd].length < kLineMax)
-                        partial[fd].text[partial[fd].length++] = c;
-                    continue;
-                }
-                int length = partial[fd].length;
-                partial[fd].length = 0;
-                if (length > 0 && partial[fd].text[length - 1] == '\r')
-                    --length;
-                if (length == 0 || length >= kLineMax || batch_size == kMaxFds)
-                    continue;
-                batch[batch_size].fd = fd;
-                batch[batch_size].length = length;
-                memcpy(batch[batch_size].reply, partial[fd].text, (size_t)length);
-                ++batch_size;
-            }
-        }
-        if (batch_size == 0)
-            continue;
-        if (group)
-            store_group();
-        else
-            store_single();
-        for (int i = 0; i < batch_size; ++i)
-            if (batch[i].fd >= 0 && batch[i].length > 0)
-                send(batch[i].fd, batch[i].reply, (size_t)batch[i].length, MSG_NOSIGNAL);
-    }
+    static const struct ref_server server = {take_line, take_turn, forget_connection};
+    return ref_serve(argv[2], &server);
 }
