@@ -63,7 +63,7 @@ QString locate(Database::Kind kind, const QString& given, const Places& places)
     if (!given.isEmpty())
         return given;
     const QString name = fileName(kind);
-    const QString beside = QDir(places.programFolder).filePath(name);
+    QString beside = QDir(places.programFolder).filePath(name);
     if (QFileInfo::exists(beside) ||
         (places.writable(places.programFolder) && !isInstalledFolder(places.programFolder)))
         return beside;
@@ -79,7 +79,7 @@ QString locate(Database::Kind kind, const QString& given, const Places& places)
 QString document(const QString& fileName, const QString& programFolder)
 {
     const QString folder = programFolderOrApplication(programFolder);
-    const QString beside = QDir(folder).filePath(fileName);
+    QString beside = QDir(folder).filePath(fileName);
     for (const QString& candidate :
          {beside, QDir(dataFolderBeside(folder)).filePath(fileName), QDir(kInstalledDataFolder).filePath(fileName)}) {
         if (QFileInfo(candidate).isFile())

@@ -43,7 +43,7 @@ QString parse(const QCommandLineParser& parser, AuditTrail::Filter* filter)
     // The check covers the whole trail.
     if (parser.isSet(QStringLiteral("verify")))
         return QString();
-    if (const QString days = ReportCommand::readDays(parser, &filter->from, &filter->to); !days.isEmpty())
+    if (QString days = ReportCommand::readDays(parser, &filter->from, &filter->to); !days.isEmpty())
         return days;
     if (parser.isSet(QStringLiteral("employee")))
         filter->empId = parser.value(QStringLiteral("employee"));

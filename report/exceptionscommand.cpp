@@ -48,7 +48,7 @@ QString parse(const QCommandLineParser& parser, PayExceptions::Request* request)
                 return QStringLiteral("Missing value after '--%1'.").arg(QLatin1String(name));
         }
     }
-    if (const QString days = ReportCommand::readDays(parser, &request->from, &request->to); !days.isEmpty())
+    if (QString days = ReportCommand::readDays(parser, &request->from, &request->to); !days.isEmpty())
         return days;
     request->empIds = parser.values(QStringLiteral("employee"));
     QString why;

@@ -57,7 +57,7 @@ QString parse(const QCommandLineParser& parser, PayrollExport::Request* request,
     if (!*layout)
         return QStringLiteral("--format \"%1\" is not a layout; give one of %2")
             .arg(format, PayrollExport::layoutNames().join(QStringLiteral(", ")));
-    if (const QString days = ReportCommand::readDays(parser, &request->from, &request->to); !days.isEmpty())
+    if (QString days = ReportCommand::readDays(parser, &request->from, &request->to); !days.isEmpty())
         return days;
     if (parser.value(QStringLiteral("output")).isEmpty())
         return QStringLiteral("say where to write the file: --output FILE");

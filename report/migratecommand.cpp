@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <ranges>
+
 namespace MigrateCommand {
 
 namespace {
@@ -324,9 +326,9 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         if (!transaction.isActive())
             return fail(transaction.error());
         // What the new database was seeded with (the first administrator password) gives way to the file's.
-        for (auto table = copiedTables().crbegin(); table != copiedTables().crend(); ++table) {
+        for (const QString& table : copiedTables() | std::views::reverse) {
             Query clear(copy.target);
-            if (!clear.exec(QStringLiteral("DELETE FROM %1").arg(*table)))
+            if (!clear.exec(QStringLiteral("DELETE FROM %1").arg(table)))
                 return fail(clear.error());
         }
         for (const QString& table : copiedTables()) {

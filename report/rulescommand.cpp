@@ -99,7 +99,7 @@ QString parse(const QCommandLineParser& parser, Changes* changes)
             return QStringLiteral("--no-pto %1: give ID,YYYY-MM-DD").arg(text);
         changes->unpaid.push_back({parts.at(0).trimmed(), *day, 0, QString()});
     }
-    if (const QString wrong = Pay::problem(changes->rules); changes->any && !wrong.isEmpty())
+    if (QString wrong = Pay::problem(changes->rules); changes->any && !wrong.isEmpty())
         return wrong;
     return QString();
 }

@@ -63,7 +63,7 @@ void DateBox::keyPressEvent(QKeyEvent* event)
         m_typing = true;
     if (m_typing && plain && (isDateCharacter(event->text()) || editingKey)) {
         // Straight into the text, past the part-by-part editing of the shown date.
-        QAbstractSpinBox::keyPressEvent(event);
+        QAbstractSpinBox::keyPressEvent(event); // NOLINT(bugprone-parent-virtual-call): skipping it is the point
         return;
     }
     QDateEdit::keyPressEvent(event);

@@ -76,7 +76,7 @@ QLocale namesLocale()
 QString document(const QString& fileName)
 {
     if (g_current != QLatin1String("en")) {
-        const QString translated = DataPaths::document(g_current + QLatin1Char('/') + fileName);
+        QString translated = DataPaths::document(g_current + QLatin1Char('/') + fileName);
         if (QFileInfo::exists(translated))
             return translated;
     }

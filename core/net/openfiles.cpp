@@ -16,7 +16,7 @@ bool raiseSoftLimit()
         QFile ceiling(QStringLiteral("/proc/sys/fs/nr_open"));
         bool ok = false;
         const rlim_t most = ceiling.open(QIODevice::ReadOnly) ? ceiling.readAll().trimmed().toULongLong(&ok) : 0;
-        wanted = ok ? most : 1024 * 1024;
+        wanted = ok ? most : rlim_t(1024) * 1024;
     }
     if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= wanted)
         return true;

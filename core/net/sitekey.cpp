@@ -60,7 +60,7 @@ std::optional<QByteArray> parse(const QString& text)
             return std::nullopt;
         hex += char(u);
     }
-    if (hex.size() != 2 * kBytes)
+    if (hex.size() != qsizetype(2) * kBytes)
         return std::nullopt;
     return QByteArray::fromHex(hex);
 }

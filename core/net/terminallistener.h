@@ -48,8 +48,8 @@ class TerminalListener : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr qint64 kReadBufferBytes = 64 * 1024;
-    static constexpr qint64 kUnsentReplyBytes = 64 * 1024;
+    static constexpr qint64 kReadBufferBytes = qint64(64) * 1024;
+    static constexpr qint64 kUnsentReplyBytes = qint64(64) * 1024;
     static constexpr int kSniffMs = 150;
     static constexpr int kDefaultHandshakeMs = 5000;
     static constexpr int kRulesCheckMs = 2000;

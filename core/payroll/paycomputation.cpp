@@ -47,7 +47,8 @@ PairHours pairHours(const QTime& from, const QTime& to)
     if (!from.isValid() || !to.isValid() || to < from)
         return pair;
     const int minutes = from.secsTo(to) / 60;
-    pair.raw = minutes / 60 + (minutes % 60) / 60.0;
+    const int wholeHours = minutes / 60;
+    pair.raw = wholeHours + (minutes % 60) / 60.0;
     pair.hours = round4(pair.raw);
     if (pair.raw > kRegularHoursPerPair) {
         pair.regular = kRegularHoursPerPair;
@@ -160,7 +161,8 @@ Money& Money::operator+=(const Money& other)
 
 double hoursOf(qint64 minutes)
 {
-    return round4(double(minutes / 60) + double(minutes % 60) / 60.0);
+    const qint64 wholeHours = minutes / 60;
+    return round4(double(wholeHours) + double(minutes % 60) / 60.0);
 }
 
 qint64 centsOf(qint64 minutes, double wage, double multiplier)

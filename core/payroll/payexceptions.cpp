@@ -19,7 +19,8 @@ const QTime kMidnight(0, 0);
 
 QString hoursText(qint64 secs)
 {
-    return ValueForms::showValue(Pay::round4(double(secs / 60) / 60.0));
+    const qint64 wholeMinutes = secs / 60;
+    return ValueForms::showValue(Pay::round4(double(wholeMinutes) / 60.0));
 }
 
 QString slotName(int slot)

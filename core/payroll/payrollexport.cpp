@@ -420,7 +420,7 @@ QString codeOf(const Layout& layout, const Settings& settings, HourType type, co
 {
     if (layout.codeGroup.isEmpty())
         return QString();
-    const QString set = settings.value(codeName(layout.codeGroup, type, kind));
+    QString set = settings.value(codeName(layout.codeGroup, type, kind));
     if (!set.isEmpty())
         return set;
     if (type == HourType::PaidTimeOff)
@@ -549,7 +549,7 @@ bool write(const Layout& layout, const Settings& settings, const Period& period,
             for (const Day& day : worker->days) {
                 const Totals ofDay = totalsOf(day.hours);
                 for (const auto& [type, minutes] : ofDay) {
-                    if (layout.clockDuration && minutes >= 24 * 60) {
+                    if (layout.clockDuration && minutes >= qint64(24) * 60) {
                         *refusal =
                             QCoreApplication::translate(
                                 "PayrollExport", "%1 holds at most 23:59 of one hour type a day; %2 has %3 on %4.")

@@ -295,7 +295,7 @@ bool fromText(const QString& text, Rules* rules, QString* error)
     const QJsonObject holidays = object.value(QStringLiteral("holidays")).toObject();
     for (auto it = holidays.begin(); it != holidays.end(); ++it)
         r.holidays.insert(QDate::fromString(it.key(), Qt::ISODate), it.value().toString());
-    for (const QJsonValue& id : object.value(QStringLiteral("exempt")).toArray())
+    for (const QJsonValue id : object.value(QStringLiteral("exempt")).toArray())
         r.exempt.insert(id.toString());
     *rules = r;
     return true;

@@ -98,7 +98,7 @@ Day readDay(const QSqlDatabase& db, const QString& id, const QString& day)
 // With night shifts on, a punch without a row of its own day may continue the shift of the employee's latest
 // row: that row has a punch within the last `hours` (inclusive) and its last pair is open or ended less than
 // kShiftBreakSecs ago. The row, and the slot the punch fills there; no row when the punch starts its own day.
-constexpr qint64 kShiftBreakSecs = 4 * 3600;
+constexpr qint64 kShiftBreakSecs = qint64(4) * 3600;
 const QString kLatestRowsSql = QStringLiteral("Select id, emp_id, rsdate, in1, out1, in2, out2, in3, out3 from "
                                               "timesheet where emp_id = ? and rsdate >= ? and rsdate < ? "
                                               "order by rsdate desc, id");

@@ -65,7 +65,7 @@ std::optional<QString> fromArguments(const QCommandLineParser& parser, const QCo
 {
     if (!parser.isSet(option))
         return QString();
-    const std::optional<QString> name = readName(parser.value(option), why);
+    std::optional<QString> name = readName(parser.value(option), why);
     if (!name && why)
         *why = QStringLiteral("--site: ") + *why;
     return name;

@@ -202,15 +202,15 @@ bool payRules(QSqlDatabase& db, QString* error)
     };
     for (const char* column : {"double_time", "holiday", "pto"}) {
         for (const char* table : {"details", "summary"})
-            statements.push_back(
-                {QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 REAL").arg(QLatin1String(table), QLatin1String(column)),
-                 QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 DOUBLE PRECISION")
-                     .arg(QLatin1String(table), QLatin1String(column))});
+            statements.emplace_back(
+                QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 REAL").arg(QLatin1String(table), QLatin1String(column)),
+                QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 DOUBLE PRECISION")
+                    .arg(QLatin1String(table), QLatin1String(column)));
     }
     for (const char* column : {"dt_wage", "hol_wage", "dt_earnings", "hol_earnings", "pto_earnings"})
-        statements.push_back(
-            {QStringLiteral("ALTER TABLE summary ADD COLUMN %1 REAL").arg(QLatin1String(column)),
-             QStringLiteral("ALTER TABLE summary ADD COLUMN %1 DOUBLE PRECISION").arg(QLatin1String(column))});
+        statements.emplace_back(
+            QStringLiteral("ALTER TABLE summary ADD COLUMN %1 REAL").arg(QLatin1String(column)),
+            QStringLiteral("ALTER TABLE summary ADD COLUMN %1 DOUBLE PRECISION").arg(QLatin1String(column)));
     return run(db, statements, error) &&
            insertRow(db,
                      QStringLiteral("INSERT INTO pay_rules (overtime, daily_after, weekly_after, week_start, "

@@ -81,7 +81,7 @@ QString run(const PayrollExport::Request& request)
             title(), Dialogs::Icon::Question))
         return QString();
 
-    const QString path = dialogs().saveFileName(title(), QDir::home().filePath(suggestedName(*layout, settings)),
+    QString path = dialogs().saveFileName(title(), QDir::home().filePath(suggestedName(*layout, settings)),
                                                 QStringLiteral("%1 (*.%2)").arg(layout->title, layout->extension));
     if (path.isEmpty())
         return QString();
