@@ -470,11 +470,12 @@ void TerminalListener::refuseConnection(qint64 index, const QString& reason)
         return;
     QTcpSocket* socket = it->second.socket;
     const QString address = it->second.address;
+    const QString why = reason; // the reason may be the connection's own, erased next
     m_connections.erase(it);
     socket->disconnect(this);
     socket->abort();
     socket->deleteLater();
-    refuse(address, reason);
+    refuse(address, why);
     m_notices.clientClosed(index);
     Q_EMIT socketClosed(index);
 }

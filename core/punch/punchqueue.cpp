@@ -128,6 +128,15 @@ void PunchQueue::answerFront(const PunchResult& result)
         reply(result);
 }
 
+void PunchQueue::answerSettledFront()
+{
+    // The answer lives in the entry, which leaves the queue before its reply runs.
+    Entry front = std::move(m_entries.front());
+    m_entries.pop_front();
+    if (front.reply)
+        front.reply(*front.settled);
+}
+
 void PunchQueue::process()
 {
     m_retry->stop();
@@ -135,7 +144,7 @@ void PunchQueue::process()
         return;
     // Answers that need no store go at once while nothing is before them.
     while (!m_entries.empty() && m_entries.front().settled)
-        answerFront(*m_entries.front().settled);
+        answerSettledFront();
     if (m_entries.empty())
         return;
     std::vector<Punch::TerminalPunch> punches;
@@ -191,7 +200,7 @@ void PunchQueue::deliver()
     while (!m_entries.empty()) {
         Entry& front = m_entries.front();
         if (front.settled)
-            answerFront(*front.settled);
+            answerSettledFront();
         else if (front.withStore && next < returned->results.size())
             answerFront(returned->results[next++]);
         else

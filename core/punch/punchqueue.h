@@ -76,7 +76,8 @@ private:
     class Store;
 
     void append(Entry entry);
-    void answerFront(const PunchResult& result);
+    void answerFront(const PunchResult& result); // never one the front entry holds: see answerSettledFront
+    void answerSettledFront();
     void deliver();
     void holdUp(const std::vector<std::optional<PunchResult>>& withoutWriting);
 

@@ -5,6 +5,7 @@
 #include "core/store/pgdriver.h"
 #include "core/store/query.h"
 #include "core/store/storedriver.h"
+#include "core/store/threadmap.h"
 #include "core/store/trailwriter.h"
 
 #include <QCoreApplication>
@@ -35,8 +36,8 @@ constexpr int kMaxCachedStatements = 64;
 
 // What a connection of the program was opened as, the schema version last found whole, and the statements kept
 // for reuse on it. Each thread keeps those of the connections it uses (a connection is used by one thread
-// only), so none of this is shared between threads. Never destroyed: at exit the connection may be gone before
-// the statements could be finished on it.
+// only), so none of this is shared between threads. Kept until the thread's last connection closes, never by a
+// destructor at exit: the connection may be gone by then, before the statements could be finished on it.
 struct OpenState
 {
     Kind kind = Kind::Server;
@@ -46,16 +47,19 @@ struct OpenState
     QHash<QString, std::shared_ptr<StepStatement>> statements;
 };
 
+thread_local ThreadMap<std::map<QString, OpenState>> t_openStates;
 std::map<QString, OpenState>& openStates()
 {
-    thread_local auto* states = new std::map<QString, OpenState>;
-    return *states;
+    return *t_openStates;
 }
 
 OpenState* stateOf(const QSqlDatabase& db)
 {
-    const auto found = openStates().find(db.connectionName());
-    return found == openStates().end() ? nullptr : &found->second;
+    std::map<QString, OpenState>* states = t_openStates.existing();
+    if (!states)
+        return nullptr;
+    const auto found = states->find(db.connectionName());
+    return found == states->end() ? nullptr : &found->second;
 }
 
 std::atomic<quint64> openings{0};
@@ -390,6 +394,7 @@ void closeOwn(const QString& name)
             db.close();
     }
     openStates().erase(name);
+    t_openStates.releaseIfEmpty();
     if (QSqlDatabase::contains(name))
         QSqlDatabase::removeDatabase(name);
 }
@@ -554,6 +559,7 @@ void close()
     forgetStatements(gConn);
     lastRefusal().clear();
     openStates().erase(kConnectionName);
+    t_openStates.releaseIfEmpty();
     ++openings;
     if (gConn.isValid())
         gConn.close();

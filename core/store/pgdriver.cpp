@@ -1,5 +1,6 @@
 #include "core/store/pgdriver.h"
 
+#include "core/store/threadmap.h"
 #include "core/store/trailtriggers.h"
 
 #include <QHash>
@@ -130,10 +131,10 @@ class PgStatement;
 
 // The statements alive on each connection, so that closing it can finish them first; each thread keeps those
 // of the connections it uses (the punches have a thread of their own).
+thread_local ThreadMap<QHash<PGconn*, QSet<PgStatement*>>> t_live;
 QHash<PGconn*, QSet<PgStatement*>>& live()
 {
-    thread_local auto* statements = new QHash<PGconn*, QSet<PgStatement*>>;
-    return *statements;
+    return *t_live;
 }
 
 // A statement prepared on the server once and run with text values; its rows come back as text in the same
@@ -165,6 +166,7 @@ public:
             if (it->isEmpty())
                 live().erase(it);
         }
+        t_live.releaseIfEmpty();
         // Never in the middle of a failed transaction, where the engine refuses everything but its end.
         if (PQstatus(m_conn) == CONNECTION_OK && PQtransactionStatus(m_conn) == PQTRANS_IDLE)
             PQclear(PQexec(m_conn, QByteArray("DEALLOCATE " + m_name).constData()));
@@ -469,6 +471,7 @@ public:
         const QSet<PgStatement*> statements = live().take(handleOf(db));
         for (PgStatement* statement : statements)
             statement->forget();
+        t_live.releaseIfEmpty();
     }
 
     // There are no files here; what can be lost is the connection to the server.

@@ -1,5 +1,7 @@
 #include "core/store/sqlitestatement.h"
 
+#include "core/store/threadmap.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QSet>
@@ -9,20 +11,19 @@ namespace {
 
 class SqliteStatement;
 
-// The statements alive on each connection, so that closing it can finish them first. Never destroyed: a
-// statement kept until the program exits may outlive any static. A connection and its statements are used by
-// one thread only (the punches have a thread of their own), so each thread keeps its own.
+// The statements alive on each connection, so that closing it can finish them first. A connection and its
+// statements are used by one thread only (the punches have a thread of their own), so each thread keeps its own.
+thread_local ThreadMap<QHash<sqlite3*, QSet<SqliteStatement*>>> t_live;
 QHash<sqlite3*, QSet<SqliteStatement*>>& live()
 {
-    thread_local auto* statements = new QHash<sqlite3*, QSet<SqliteStatement*>>;
-    return *statements;
+    return *t_live;
 }
 
 // Statements of fixed text kept per handle, finalized with the handle's others.
+thread_local ThreadMap<QHash<sqlite3*, QHash<const char*, sqlite3_stmt*>>> t_kept;
 QHash<sqlite3*, QHash<const char*, sqlite3_stmt*>>& kept()
 {
-    thread_local auto* statements = new QHash<sqlite3*, QHash<const char*, sqlite3_stmt*>>;
-    return *statements;
+    return *t_kept;
 }
 
 sqlite3_stmt* keptStatement(sqlite3* handle, const char* sql)
@@ -55,6 +56,7 @@ public:
                 if (it->isEmpty())
                     live().erase(it);
             }
+            t_live.releaseIfEmpty();
         }
     }
 
@@ -271,6 +273,8 @@ void finalizeAll(sqlite3* handle)
     const QSet<SqliteStatement*> statements = live().take(handle);
     for (SqliteStatement* statement : statements)
         statement->finalize();
+    t_kept.releaseIfEmpty();
+    t_live.releaseIfEmpty();
 }
 
 } // namespace SqliteStatements

@@ -28,3 +28,11 @@ qint64 residentKiB();
 #else
 #define VERIFY_MEMORY_GROWTH(grownKiB, limitKiB) QVERIFY2((grownKiB) < (limitKiB), qPrintable(QString::number(grownKiB)))
 #endif
+
+// How much longer a time limit that guards against a stall allows in the sanitizer build, where every
+// allocation and memory access is checked.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kSanitizerSlowdown = 4;
+#else
+constexpr int kSanitizerSlowdown = 1;
+#endif
