@@ -219,7 +219,6 @@ struct PunchingListener
     }
 };
 
-
 // qorvil-service on the database under the power-cut layer (tests/support/powercut.h), the layer's settings
 // given as NAME=VALUE.
 std::unique_ptr<ServiceProcess> serviceUnderLayer(const QString& path, const QStringList& settings = {})
@@ -254,7 +253,8 @@ struct PlainConnection
     QString integrity()
     {
         QSqlQuery check(db);
-        return check.exec("PRAGMA integrity_check") && check.next() ? check.value(0).toString() : check.lastError().text();
+        return check.exec("PRAGMA integrity_check") && check.next() ? check.value(0).toString()
+                                                                    : check.lastError().text();
     }
 };
 
@@ -297,14 +297,18 @@ QStringList punchesAgainstStore(const QSqlDatabase& db, const Ledger& ledger)
             faults << QString("%1: a row nobody punched for, or a second row on %2").arg(id, day.toString(Qt::ISODate));
         days.insert(id + day.toString());
         for (int s = 0; s < 6 && !rows.value(2 + s).isNull(); ++s)
-            stored[id].push_back({QDateTime(day, QTime::fromString(rows.value(2 + s).toString(), "HH:mm:ss")), s % 2 == 0});
+            stored[id].push_back(
+                {QDateTime(day, QTime::fromString(rows.value(2 + s).toString(), "HH:mm:ss")), s % 2 == 0});
     }
     for (const auto& [id, employee] : ledger) {
         const std::vector<Slot>& slots = stored[id];
         const std::size_t answered = employee.answered.size();
         if (slots.size() < answered || slots.size() > answered + (employee.inFlight ? 1 : 0)) {
             faults << QString("%1: %2 punches answered (%3 in flight), %4 stored")
-                          .arg(id).arg(answered).arg(employee.inFlight ? 1 : 0).arg(slots.size());
+                          .arg(id)
+                          .arg(answered)
+                          .arg(employee.inFlight ? 1 : 0)
+                          .arg(slots.size());
             continue;
         }
         for (std::size_t k = 0; k < answered; ++k) {
@@ -312,7 +316,9 @@ QStringList punchesAgainstStore(const QSqlDatabase& db, const Ledger& ledger)
             const QDateTime sentSecond = punch.sent.addMSecs(-punch.sent.time().msec());
             if (slots[k].in != punch.in || slots[k].at < sentSecond || slots[k].at > punch.answered)
                 faults << QString("%1: punch %2 (%3, sent %4) stored as %5 at %6")
-                              .arg(id).arg(k + 1).arg(QString::fromLatin1(punch.in ? "in" : "out"), punch.sent.toString(Qt::ISODateWithMs),
+                              .arg(id)
+                              .arg(k + 1)
+                              .arg(QString::fromLatin1(punch.in ? "in" : "out"), punch.sent.toString(Qt::ISODateWithMs),
                                    QString::fromLatin1(slots[k].in ? "in" : "out"), slots[k].at.toString(Qt::ISODate));
         }
     }
@@ -368,7 +374,8 @@ bool punchThenKill(QProcess& service, quint16 port, const QStringList& ids, int 
             if (at.socket->received != at.expected)
                 *wrong << QString::fromUtf8(at.socket->received);
             at.socket->received.clear();
-            ledger[at.pending].answered.push_back({at.sent, QDateTime::currentDateTime(), at.expected.startsWith("RIN")});
+            ledger[at.pending].answered.push_back(
+                {at.sent, QDateTime::currentDateTime(), at.expected.startsWith("RIN")});
             if (!killed && (++answered >= killAfter || answered == total))
                 kill();
             sendNext(at, t);
@@ -382,8 +389,8 @@ bool punchThenKill(QProcess& service, quint16 port, const QStringList& ids, int 
     const bool ended = QTest::qWaitFor(
         [&] {
             return std::all_of(all.begin(), all.end(), [](const Terminal& terminal) {
-                       return terminal.socket->socket.state() == QAbstractSocket::UnconnectedState;
-                   });
+                return terminal.socket->socket.state() == QAbstractSocket::UnconnectedState;
+            });
         },
         kWait);
     for (const Terminal& terminal : all) {
@@ -1226,7 +1233,7 @@ void TestHardening::powerCuts()
     constexpr int kTerminals = 4;
     constexpr int kPerTerminal = 6;
     constexpr int kPerRun = kTerminals * kPerTerminal; // fresh employees each run, six punches each at most
-    const int runs = syncs ? cuts + 1 : 1;           // the last one without the layer and without a cut
+    const int runs = syncs ? cuts + 1 : 1;             // the last one without the layer and without a cut
     TempDatabase db;
     db.exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < ?) INSERT INTO Employee "
             "(emp_id, emp_fname, emp_lname, reg_wage, ot_wage, status) SELECT 'P' || i, 'F' || i, 'L' || i, 10, 15, 1 "
@@ -1265,14 +1272,14 @@ void TestHardening::powerCuts()
             ids << QString("P%1").arg(e);
             ledger[ids.last()].name = QString("F%1 L%1").arg(e).toUtf8();
         }
-        // Every other cut the layer kills the service at a random write or sync (the punches take a few hundred),
-        // so the cut often finds writes not yet synced.
+        // Every other cut the layer kills the service at a random write or sync (a run's punches take some two
+        // hundred), so the cut often finds writes not yet synced, now and then while the service starts.
         const bool layerKills = syncs && cut && run % 2 == 1;
         QStringList settings;
         if (!syncs)
             settings << "QORVIL_POWERCUT_NO_SYNC=1";
         if (layerKills)
-            settings << QString("QORVIL_POWERCUT_KILL_AT=%1").arg(1 + rng() % 600);
+            settings << QString("QORVIL_POWERCUT_KILL_AT=%1").arg(1 + rng() % 200);
         std::unique_ptr<ServiceProcess> service =
             cut ? serviceUnderLayer(path, settings)
                 : std::make_unique<ServiceProcess>(QStringLiteral(QORVIL_SERVICE_PROGRAM), path);
@@ -1322,14 +1329,15 @@ void TestHardening::powerCutDuringMigration()
     const int cuts = soak() ? 24 : 3;
     QTemporaryDir dir;
     const QString original = dir.filePath("previous.mdb");
-    makeFile(original,
-             kPreviousServerSchema +
-                 QStringList{"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) INSERT INTO "
-                             "Employee (emp_id, emp_fname, emp_lname, reg_wage, date_hired) SELECT 'M' || i, 'F' || i, "
-                             "'L' || i, 11.5, '2024-02-01' FROM n",
-                             "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 19999) INSERT INTO "
-                             "timesheet (emp_id, rsdate, in1, out1) SELECT 'M' || (i % 2000 + 1), date('2025-01-01', '+' "
-                             "|| (i / 2000) || ' days'), '08:00:00', '16:30:00' FROM n"});
+    makeFile(
+        original,
+        kPreviousServerSchema +
+            QStringList{"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) INSERT INTO "
+                        "Employee (emp_id, emp_fname, emp_lname, reg_wage, date_hired) SELECT 'M' || i, 'F' || i, "
+                        "'L' || i, 11.5, '2024-02-01' FROM n",
+                        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 19999) INSERT INTO "
+                        "timesheet (emp_id, rsdate, in1, out1) SELECT 'M' || (i % 2000 + 1), date('2025-01-01', '+' "
+                        "|| (i / 2000) || ' days'), '08:00:00', '16:30:00' FROM n"});
     if (QTest::currentTestFailed())
         return;
     // The rows of the release's own tables but Terminal, the list of connected terminals each service start
@@ -1380,8 +1388,10 @@ void TestHardening::powerCutDuringMigration()
         const QString path = dir.filePath(QString("cut%1.mdb").arg(i));
         QVERIFY(QFile::copy(original, path));
         // The ith cut falls in the ith share of the run's writes and syncs.
-        const quint64 killAt = 1 + changes * quint64(i) / quint64(cuts) + rng() % std::max<quint64>(1, changes / quint64(cuts));
-        std::unique_ptr<ServiceProcess> service = serviceUnderLayer(path, {QString("QORVIL_POWERCUT_KILL_AT=%1").arg(killAt)});
+        const quint64 killAt =
+            1 + changes * quint64(i) / quint64(cuts) + rng() % std::max<quint64>(1, changes / quint64(cuts));
+        std::unique_ptr<ServiceProcess> service =
+            serviceUnderLayer(path, {QString("QORVIL_POWERCUT_KILL_AT=%1").arg(killAt)});
         if (service->start()) // done migrating before its cut
             ::kill(pid_t(service->process.processId()), SIGKILL);
         QVERIFY(service->process.state() == QProcess::NotRunning || service->process.waitForFinished(kWait));

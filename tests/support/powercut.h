@@ -34,7 +34,7 @@ struct UndoEntry
 
 struct Outcome
 {
-    int filesCut = 0;            // files that had writes since their last sync
+    int filesCut = 0;              // files that had writes since their last sync
     std::uint64_t sectorsLost = 0; // sectors put back as they were at the sync
     std::uint64_t sectorsKept = 0; // sectors of unsynced writes that reached the disk anyway
 };

@@ -92,11 +92,6 @@ int layerClose(sqlite3_file* file)
     return layer->real->pMethods->xClose(layer->real);
 }
 
-int layerRead(sqlite3_file* file, void* buffer, int amount, sqlite3_int64 offset)
-{
-    return realOf(file)->pMethods->xRead(realOf(file), buffer, amount, offset);
-}
-
 int layerWrite(sqlite3_file* file, const void* buffer, int amount, sqlite3_int64 offset)
 {
     const std::lock_guard<std::mutex> locked(gLock);
@@ -141,60 +136,33 @@ int layerSync(sqlite3_file* file, int flags)
     return rc;
 }
 
-int layerFileSize(sqlite3_file* file, sqlite3_int64* size)
+// Everything else goes straight to the real file. The -shm file is shared memory, lost at a reboot anyway.
+template <auto Method, typename Result, typename... Args> Result forward(sqlite3_file* file, Args... args)
 {
-    return realOf(file)->pMethods->xFileSize(realOf(file), size);
-}
-int layerLock(sqlite3_file* file, int level)
-{
-    return realOf(file)->pMethods->xLock(realOf(file), level);
-}
-int layerUnlock(sqlite3_file* file, int level)
-{
-    return realOf(file)->pMethods->xUnlock(realOf(file), level);
-}
-int layerCheckReservedLock(sqlite3_file* file, int* out)
-{
-    return realOf(file)->pMethods->xCheckReservedLock(realOf(file), out);
-}
-int layerFileControl(sqlite3_file* file, int op, void* arg)
-{
-    return realOf(file)->pMethods->xFileControl(realOf(file), op, arg);
-}
-int layerSectorSize(sqlite3_file* file)
-{
-    return realOf(file)->pMethods->xSectorSize(realOf(file));
-}
-int layerDeviceCharacteristics(sqlite3_file* file)
-{
-    return realOf(file)->pMethods->xDeviceCharacteristics(realOf(file));
-}
-// The -shm file is shared memory, lost at a reboot anyway: straight to the real file system.
-int layerShmMap(sqlite3_file* file, int region, int size, int extend, void volatile** out)
-{
-    return realOf(file)->pMethods->xShmMap(realOf(file), region, size, extend, out);
-}
-int layerShmLock(sqlite3_file* file, int offset, int n, int flags)
-{
-    return realOf(file)->pMethods->xShmLock(realOf(file), offset, n, flags);
-}
-void layerShmBarrier(sqlite3_file* file)
-{
-    realOf(file)->pMethods->xShmBarrier(realOf(file));
-}
-int layerShmUnmap(sqlite3_file* file, int deleteFlag)
-{
-    return realOf(file)->pMethods->xShmUnmap(realOf(file), deleteFlag);
+    return (realOf(file)->pMethods->*Method)(realOf(file), args...);
 }
 
 // Version 2: no memory-mapped reads, so every byte read comes through xRead as the undo entries assume.
-const sqlite3_io_methods kMethods = {
-    2,           layerClose,        layerRead,         layerWrite,
-    layerTruncate, layerSync,       layerFileSize,     layerLock,
-    layerUnlock, layerCheckReservedLock, layerFileControl, layerSectorSize,
-    layerDeviceCharacteristics, layerShmMap, layerShmLock, layerShmBarrier,
-    layerShmUnmap, nullptr,         nullptr,
-};
+using M = sqlite3_io_methods;
+const sqlite3_io_methods kMethods = {2,
+                                     layerClose,
+                                     forward<&M::xRead>,
+                                     layerWrite,
+                                     layerTruncate,
+                                     layerSync,
+                                     forward<&M::xFileSize>,
+                                     forward<&M::xLock>,
+                                     forward<&M::xUnlock>,
+                                     forward<&M::xCheckReservedLock>,
+                                     forward<&M::xFileControl>,
+                                     forward<&M::xSectorSize>,
+                                     forward<&M::xDeviceCharacteristics>,
+                                     forward<&M::xShmMap>,
+                                     forward<&M::xShmLock>,
+                                     forward<&M::xShmBarrier>,
+                                     forward<&M::xShmUnmap>,
+                                     nullptr,
+                                     nullptr};
 
 int layerOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags)
 {
@@ -205,7 +173,8 @@ int layerOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags
     const int rc = gReal->xOpen(gReal, name, layer->real, flags, outFlags);
     if (rc != SQLITE_OK)
         return rc;
-    constexpr int kDurable = SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_MAIN_JOURNAL | SQLITE_OPEN_WAL | SQLITE_OPEN_SUPER_JOURNAL;
+    constexpr int kDurable =
+        SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_MAIN_JOURNAL | SQLITE_OPEN_WAL | SQLITE_OPEN_SUPER_JOURNAL;
     if (name && (flags & kDurable)) {
         const std::string undo = name + PowerCut::kUndoSuffix;
         layer->undo = ::open(undo.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
@@ -228,51 +197,6 @@ int layerDelete(sqlite3_vfs*, const char* name, int syncDir)
     return rc;
 }
 
-int layerAccess(sqlite3_vfs*, const char* name, int flags, int* out)
-{
-    return gReal->xAccess(gReal, name, flags, out);
-}
-int layerFullPathname(sqlite3_vfs*, const char* name, int size, char* out)
-{
-    return gReal->xFullPathname(gReal, name, size, out);
-}
-void* layerDlOpen(sqlite3_vfs*, const char* name)
-{
-    return gReal->xDlOpen(gReal, name);
-}
-void layerDlError(sqlite3_vfs*, int size, char* out)
-{
-    gReal->xDlError(gReal, size, out);
-}
-void (*layerDlSym(sqlite3_vfs*, void* handle, const char* symbol))(void)
-{
-    return gReal->xDlSym(gReal, handle, symbol);
-}
-void layerDlClose(sqlite3_vfs*, void* handle)
-{
-    gReal->xDlClose(gReal, handle);
-}
-int layerRandomness(sqlite3_vfs*, int size, char* out)
-{
-    return gReal->xRandomness(gReal, size, out);
-}
-int layerSleep(sqlite3_vfs*, int micros)
-{
-    return gReal->xSleep(gReal, micros);
-}
-int layerCurrentTime(sqlite3_vfs*, double* out)
-{
-    return gReal->xCurrentTime(gReal, out);
-}
-int layerGetLastError(sqlite3_vfs*, int size, char* out)
-{
-    return gReal->xGetLastError(gReal, size, out);
-}
-int layerCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out)
-{
-    return gReal->xCurrentTimeInt64(gReal, out);
-}
-
 __attribute__((constructor)) void installLayer()
 {
     gReal = sqlite3_vfs_find(nullptr);
@@ -281,24 +205,13 @@ __attribute__((constructor)) void installLayer()
     gNoSync = std::getenv("QORVIL_POWERCUT_NO_SYNC") != nullptr;
     if (const char* at = std::getenv("QORVIL_POWERCUT_KILL_AT"))
         gKillAt = std::strtoull(at, nullptr, 10);
-    gLayer = sqlite3_vfs{};
-    gLayer.iVersion = 2;
+    // The rest as the real one has it: the real functions find in it the data they keep (pAppData).
+    gLayer = *gReal;
+    gLayer.pNext = nullptr;
     gLayer.szOsFile = int(sizeof(LayerFile)) + gReal->szOsFile;
-    gLayer.mxPathname = gReal->mxPathname;
     gLayer.zName = "powercut";
     gLayer.xOpen = layerOpen;
     gLayer.xDelete = layerDelete;
-    gLayer.xAccess = layerAccess;
-    gLayer.xFullPathname = layerFullPathname;
-    gLayer.xDlOpen = layerDlOpen;
-    gLayer.xDlError = layerDlError;
-    gLayer.xDlSym = layerDlSym;
-    gLayer.xDlClose = layerDlClose;
-    gLayer.xRandomness = layerRandomness;
-    gLayer.xSleep = layerSleep;
-    gLayer.xCurrentTime = layerCurrentTime;
-    gLayer.xGetLastError = layerGetLastError;
-    gLayer.xCurrentTimeInt64 = layerCurrentTimeInt64;
     sqlite3_vfs_register(&gLayer, 1);
 }
 
