@@ -49,8 +49,9 @@ void undo(int fd, const std::vector<Entry>& entries, std::mt19937_64& rng, doubl
     std::bernoulli_distribution kept(keep);
     const std::uint64_t sizeAtSync = entries.front().head.sizeBefore;
     std::uint64_t size = sizeAtSync; // grows with each sector kept past the synced end
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-        const UndoEntry& head = entry->head;
+    for (std::size_t i = entries.size(); i-- > 0;) {
+        const Entry& entry = entries[i];
+        const UndoEntry& head = entry.head;
         for (std::uint64_t at = 0; at < head.imageLength; at += kSector) {
             const std::uint64_t offset = head.imageStart + at;
             if (head.kind == UndoEntry::Write && kept(rng)) {
@@ -59,7 +60,7 @@ void undo(int fd, const std::vector<Entry>& entries, std::mt19937_64& rng, doubl
                 continue;
             }
             ++outcome->sectorsLost;
-            if (::pwrite(fd, entry->image.data() + at, kSector, off_t(offset)) != off_t(kSector))
+            if (::pwrite(fd, entry.image.data() + at, kSector, off_t(offset)) != off_t(kSector))
                 return;
         }
     }

@@ -5,6 +5,8 @@
 #include <QSqlRecord>
 #include <QTest>
 
+// Long statements are split over lines, not lists missing a comma.
+// NOLINTBEGIN(bugprone-suspicious-missing-comma)
 const QStringList kPreviousServerSchema = {
     "CREATE TABLE IF NOT EXISTS Employee (id INTEGER PRIMARY KEY, emp_id TEXT COLLATE NOCASE, emp_lname TEXT COLLATE "
     "NOCASE, emp_fname TEXT COLLATE NOCASE, emp_mname TEXT COLLATE NOCASE, emp_sex TEXT COLLATE NOCASE, emp_dob DATE, "
@@ -32,6 +34,7 @@ const QStringList kPreviousServerSchema = {
     "INSERT INTO details (emp_id, work_hours) VALUES ('E1', 4)",
     "INSERT INTO summary (emp_id, tot_earnings) VALUES ('E1', 50)",
 };
+// NOLINTEND(bugprone-suspicious-missing-comma)
 const QStringList kPreviousClientSchema = {
     "CREATE TABLE IF NOT EXISTS server (id INTEGER PRIMARY KEY, ip TEXT COLLATE NOCASE)",
     "PRAGMA user_version = 1",
