@@ -1229,7 +1229,7 @@ void TestHardening::powerCuts_data()
 void TestHardening::powerCuts()
 {
     QFETCH(bool, syncs);
-    const int cuts = !syncs ? 1 : soak() ? 100 : 3;
+    const int cuts = !syncs ? 1 : soak() ? 60 : 3;
     constexpr int kTerminals = 4;
     constexpr int kPerTerminal = 6;
     constexpr int kPerRun = kTerminals * kPerTerminal; // fresh employees each run, six punches each at most
@@ -1326,7 +1326,7 @@ void TestHardening::powerCuts()
 // migrated and hold every row it held.
 void TestHardening::powerCutDuringMigration()
 {
-    const int cuts = soak() ? 24 : 3;
+    const int cuts = soak() ? 12 : 3;
     QTemporaryDir dir;
     const QString original = dir.filePath("previous.mdb");
     makeFile(
