@@ -4,7 +4,9 @@
 // kills) keeps beside every file SQLite writes (the database, its -wal, its -journal) an undo file: what each
 // write and truncation since that file's last sync overwrote. After the kill, PowerCut::cut undoes those
 // writes sector by sector, keeping a random share of the sectors as a disk that lost power mid-write would,
-// and drops the -shm file a reboot would lose. What was synced stays; nothing else is sure to.
+// and drops the -shm file a reboot would lose. What was synced stays; nothing else is sure to. Files made and
+// deleted stay made and deleted (SQLite syncs the folder where it counts on a new journal or log), and bytes
+// next to a write are never damaged by it (SQLite's default "powersafe overwrite" on Linux).
 //
 // The layer reads, from its program's environment:
 //   QORVIL_POWERCUT_NO_SYNC=1   syncs do nothing, as on a disk that lies about them (the control)
