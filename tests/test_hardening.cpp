@@ -689,35 +689,38 @@ void TestHardening::connectionFlood()
 }
 
 // A terminal's text on the wire: each line is one ID, and text without a line end one ID once the terminal
-// falls quiet. The writes of a row go out 50 ms apart (closer in the sanitizer build, whose pauses would
-// otherwise outlast the quiet time between them).
+// falls quiet. The writes of a row go out 50 ms apart.
 void TestHardening::framing_data()
 {
     QTest::addColumn<QList<QByteArray>>("writes");
     QTest::addColumn<QStringList>("punched");
     QTest::addColumn<QByteArray>("replies");
+    QTest::addColumn<int>("lockedMs"); // another program holds the database's write lock this long
     using W = QList<QByteArray>;
-    QTest::newRow("an ID split by the network") << W{"10", "01"} << QStringList{"1001"} << QByteArray("RINAnn Lee");
+    QTest::newRow("an ID split by the network") << W{"10", "01"} << QStringList{"1001"} << QByteArray("RINAnn Lee") << 0;
     QTest::newRow("two lines in one write")
-        << W{"1003\n1004\n"} << QStringList{"1003", "1004"} << QByteArray("RINCy OkRINDi Fox");
+        << W{"1003\n1004\n"} << QStringList{"1003", "1004"} << QByteArray("RINCy OkRINDi Fox") << 0;
     QTest::newRow("CR LF") << W{"1003\r\n1004\r", "\n"} << QStringList{"1003", "1004"}
-                           << QByteArray("RINCy OkRINDi Fox");
-    QTest::newRow("a reader's carriage return alone") << W{"1003\r"} << QStringList{"1003"} << QByteArray("RINCy Ok");
-    QTest::newRow("a bare ID") << W{"1003"} << QStringList{"1003"} << QByteArray("RINCy Ok");
+                           << QByteArray("RINCy OkRINDi Fox") << 0;
+    QTest::newRow("a reader's carriage return alone") << W{"1003\r"} << QStringList{"1003"} << QByteArray("RINCy Ok") << 0;
+    QTest::newRow("a bare ID") << W{"1003"} << QStringList{"1003"} << QByteArray("RINCy Ok") << 0;
     QTest::newRow("a line in pieces, then a bare ID")
-        << W{"10", "03\n10", "04"} << QStringList{"1003", "1004"} << QByteArray("RINCy OkRINDi Fox");
-    QTest::newRow("blank lines are no ID") << W{"\n\r\n1003\n\n"} << QStringList{"1003"} << QByteArray("RINCy Ok");
+        << W{"10", "03\n10", "04"} << QStringList{"1003", "1004"} << QByteArray("RINCy OkRINDi Fox") << 0;
+    QTest::newRow("blank lines are no ID") << W{"\n\r\n1003\n\n"} << QStringList{"1003"} << QByteArray("RINCy Ok") << 0;
     QTest::newRow("byte-order mark") << W{"\xEF\xBB\xBF"
                                           "1003\n"}
-                                     << QStringList{"1003"} << QByteArray("RINCy Ok");
+                                     << QStringList{"1003"} << QByteArray("RINCy Ok") << 0;
     QTest::newRow("byte-order mark before a bare ID in pieces") << W{"\xEF\xBB",
                                                                      "\xBF"
                                                                      "10",
                                                                      "01"}
-                                                                << QStringList{"1001"} << QByteArray("RINAnn Lee");
+                                                                << QStringList{"1001"} << QByteArray("RINAnn Lee") << 0;
     QTest::newRow("a line longer than any ID")
         << W{QByteArray(1 << 20, '1') + "\n1003\n"}
-        << QStringList{QString(Protocol::IdSplitter::kMaxIdBytes, '1'), "1003"} << QByteArray("NRFRINCy Ok");
+        << QStringList{QString(Protocol::IdSplitter::kMaxIdBytes, '1'), "1003"} << QByteArray("NRFRINCy Ok") << 0;
+    // The terminal is not read while its punch waits; what it sent meanwhile is the rest of the held text.
+    QTest::newRow("the rest of an ID while a punch waits for the database")
+        << W{"1003\n10", "04"} << QStringList{"1003", "1004"} << QByteArray("RINCy OkRINDi Fox") << 400;
 }
 
 void TestHardening::framing()
@@ -725,6 +728,7 @@ void TestHardening::framing()
     QFETCH(QList<QByteArray>, writes);
     QFETCH(QStringList, punched);
     QFETCH(QByteArray, replies);
+    QFETCH(int, lockedMs);
     TempDatabase db;
     ScriptedDialogs dialogs;
     FixedClock clock;
@@ -744,9 +748,14 @@ void TestHardening::framing()
     QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRA"), kWait);
     terminal.received.clear();
 
+    std::optional<OutsideConnection> outside;
+    if (lockedMs > 0) {
+        outside.emplace(db.path());
+        outside->exec(QStringLiteral("BEGIN IMMEDIATE"));
+        QTimer::singleShot(lockedMs, &terminal.socket, [&outside] { outside->exec(QStringLiteral("COMMIT")); });
+    }
     for (int i = 0; i < writes.size(); ++i)
-        QTimer::singleShot(50 / kSanitizerSlowdown * i, &terminal.socket,
-                           [&terminal, bytes = writes.at(i)] { terminal.send(bytes); });
+        QTimer::singleShot(50 * i, &terminal.socket, [&terminal, bytes = writes.at(i)] { terminal.send(bytes); });
     QTRY_COMPARE_WITH_TIMEOUT(handled, punched, kWait);
     // Anything more the server made of the writes would be handled and answered before this probe.
     terminal.send("nobody\n");

@@ -512,10 +512,17 @@ void TerminalListener::receive(qint64 index)
 
 void TerminalListener::takeHeld(qint64 index)
 {
-    if (Connection* terminal = connection(index); terminal && terminal->revoked.isEmpty()) {
-        if (auto id = terminal->splitter.takeHeld())
-            enqueue(index, std::move(*id));
+    Connection* terminal = connection(index);
+    if (!terminal || !terminal->revoked.isEmpty())
+        return;
+    // Quiet is the terminal sending nothing more, not this side not reading it: while its punches are still
+    // being stored, what it sent since waits unread and may be the rest of the held text, so look again later.
+    if (terminal->punchesWaiting > 0 || terminal->socket->bytesAvailable() > 0) {
+        terminal->quiet->start();
+        return;
     }
+    if (auto id = terminal->splitter.takeHeld())
+        enqueue(index, std::move(*id));
 }
 
 void TerminalListener::enqueue(qint64 index, Protocol::IdSplitter::Id id)
