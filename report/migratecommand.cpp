@@ -13,8 +13,6 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-#include <ranges>
-
 namespace MigrateCommand {
 
 namespace {
@@ -326,9 +324,10 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         if (!transaction.isActive())
             return fail(transaction.error());
         // What the new database was seeded with (the first administrator password) gives way to the file's.
-        for (const QString& table : copiedTables() | std::views::reverse) {
+        const QStringList& tables = copiedTables();
+        for (qsizetype at = tables.size() - 1; at >= 0; --at) {
             Query clear(copy.target);
-            if (!clear.exec(QStringLiteral("DELETE FROM %1").arg(table)))
+            if (!clear.exec(QStringLiteral("DELETE FROM %1").arg(tables.at(at))))
                 return fail(clear.error());
         }
         for (const QString& table : copiedTables()) {

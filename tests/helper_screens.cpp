@@ -511,8 +511,8 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: helper_screens <folder> <scene> <picture.png> | --list\n");
         return 2;
     }
-    const QString scene = args.at(1);
-    const QString picture = args.at(2);
+    const QString& scene = args.at(1);
+    const QString& picture = args.at(2);
     auto found = std::find_if(scenes.cbegin(), scenes.cend(), [&](const auto& s) { return s.first == scene; });
     if (found == scenes.cend()) {
         std::fprintf(stderr, "unknown scene %s\n", qPrintable(scene));
@@ -556,9 +556,11 @@ int main(int argc, char* argv[])
             address.sin_family = AF_INET;
             address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
             socklen_t length = sizeof address;
-            ::bind(full, reinterpret_cast<sockaddr*>(&address), length);
-            ::listen(full, 0);
-            ::getsockname(full, reinterpret_cast<sockaddr*>(&address), &length);
+            if (::bind(full, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(full, 0) != 0 ||
+                ::getsockname(full, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+                std::perror("a server that never answers");
+                return 1;
+            }
             port = ntohs(address.sin_port);
             auto* fillsTheQueue = new QTcpSocket(&app);
             fillsTheQueue->connectToHost(QHostAddress::LocalHost, port);

@@ -135,11 +135,11 @@ QByteArray fuzzBlock(QRandomGenerator& rng, int n)
         return rng.bounded(4) == 0 ? QByteArray(1 + rng.bounded(64), '\0') : bytes;
     }
     case 2: { // invalid UTF-8 glued to an ID
-        const QByteArray bad = invalidUtf8.at(rng.bounded(invalidUtf8.size()));
+        const QByteArray& bad = invalidUtf8.at(rng.bounded(invalidUtf8.size()));
         return rng.bounded(2) ? id + bad : bad + id;
     }
     case 3: { // quotes and SQL text, alone or after an ID
-        const QByteArray text = sql.at(rng.bounded(sql.size()));
+        const QByteArray& text = sql.at(rng.bounded(sql.size()));
         return rng.bounded(2) ? text : id + text;
     }
     case 4: { // the same letters in another case
@@ -154,7 +154,7 @@ QByteArray fuzzBlock(QRandomGenerator& rng, int n)
     }
     case 5: { // blanks and line ends around an ID
         static const QList<QByteArray> around = {" ", "  ", "\t", "\r", "\v", "\xc2\xa0"};
-        const QByteArray blank = around.at(rng.bounded(around.size()));
+        const QByteArray& blank = around.at(rng.bounded(around.size()));
         return rng.bounded(3) ? id + blank : blank + id;
     }
     case 6: { // one character more or less
@@ -1014,7 +1014,7 @@ void TestHardening::acceptWithoutDescriptors()
     for (const QString& fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System))
         highest = std::max(highest, fd.toInt());
     rlimit low = exhausted.saved;
-    low.rlim_cur = rlim_t(highest + 32);
+    low.rlim_cur = rlim_t(highest) + 32;
     QVERIFY(::setrlimit(RLIMIT_NOFILE, &low) == 0);
     exhausted.takeAll();
     QCOMPARE(errno, EMFILE);
@@ -1056,7 +1056,7 @@ void TestHardening::idleTerminalsBeyondTheSoftLimit()
     const int idle = soak() ? 1100 : 100;
     rlimit limit{};
     QVERIFY(::getrlimit(RLIMIT_NOFILE, &limit) == 0);
-    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < rlim_t(2 * idle + 256))
+    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < rlim_t(2) * idle + 256)
         QSKIP("the hard limit on descriptors is too low for this many terminals");
     QVERIFY(OpenFiles::raiseSoftLimit()); // this process holds the terminals' ends
     TempDatabase db;

@@ -171,7 +171,8 @@ void TestPayroll::roundingAndWages()
     // Every span of a day, its overtime part and a running total round exactly as the text form does.
     double total = 0;
     for (int minutes = 0; minutes < 24 * 60; ++minutes) {
-        const double raw = minutes / 60 + (minutes % 60) / 60.0;
+        const int wholeHours = minutes / 60;
+        const double raw = wholeHours + (minutes % 60) / 60.0;
         total += Pay::round4(raw);
         for (double value : {raw, raw - 4, total})
             QCOMPARE(Pay::round4(value), QString::number(value, 'f', 4).toDouble());

@@ -224,11 +224,11 @@ private Q_SLOTS:
         add("a holiday worked", weekly + QStringList{QStringLiteral("holiday_rate=ot")},
             week(6, QStringLiteral("08:00-16:00")), "40:00 0:00 0:00 8:00 0:00", "", 40 * 1000 + 8 * 1500);
         add("a holiday at 2x", weekly + QStringList{QStringLiteral("holiday_rate=2")},
-            {QStringLiteral("1 08:00-16:00")}, "0:00 0:00 0:00 8:00 0:00", "", 8 * 2000);
+            {QStringLiteral("1 08:00-16:00")}, "0:00 0:00 0:00 8:00 0:00", "", qint64(8 * 2000));
         add("a holiday as an ordinary day", weekly, week(6, QStringLiteral("08:00-16:00")),
             "40:00 8:00 0:00 0:00 0:00");
         add("paid time off", weekly, week(5, QStringLiteral("08:00-16:00"), 2) << QStringLiteral("1 pto 8 Vacation"),
-            "40:00 0:00 0:00 0:00 8:00", "", 48 * 1000);
+            "40:00 0:00 0:00 0:00 8:00", "", qint64(48 * 1000));
         add("exempt", daily + QStringList{QStringLiteral("exempt=1")}, {QStringLiteral("1 07:00-19:00")},
             "12:00 0:00 0:00 0:00 0:00");
         add("the per-pair rule", {}, {QStringLiteral("1 07:00-19:00 20:00-23:00")}, "7:00 8:00 0:00 0:00 0:00");

@@ -85,9 +85,9 @@ void TestPunch::fullDaySequence()
     db.addEmployee(QStringLiteral("17"), QStringLiteral("Ann"), QStringLiteral("Lee"));
     const Outcome expected[] = {Outcome::SignedIn,  Outcome::SignedOut, Outcome::SignedIn,
                                 Outcome::SignedOut, Outcome::SignedIn,  Outcome::SignedOut};
-    for (int i = 0; i < 6; ++i) {
+    for (const Outcome outcome : expected) {
         const PunchResult result = punchBy(path, QStringLiteral("17"));
-        QCOMPARE(result.outcome, expected[i]);
+        QCOMPARE(result.outcome, outcome);
         QCOMPARE(result.name, QStringLiteral("Ann Lee"));
         QCOMPARE(result.time, clock.now().time());
         clock.advance(3600);

@@ -470,7 +470,8 @@ void TerminalListener::refuseConnection(qint64 index, const QString& reason)
         return;
     QTcpSocket* socket = it->second.socket;
     const QString address = it->second.address;
-    const QString why = reason; // the reason may be the connection's own, erased next
+    // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): the reason may be the connection's own, erased next
+    const QString why = reason;
     m_connections.erase(it);
     socket->disconnect(this);
     socket->abort();

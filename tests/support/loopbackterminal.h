@@ -26,7 +26,8 @@ qint64 residentKiB();
 #if defined(__SANITIZE_ADDRESS__)
 #define VERIFY_MEMORY_GROWTH(grownKiB, limitKiB) static_cast<void>(grownKiB)
 #else
-#define VERIFY_MEMORY_GROWTH(grownKiB, limitKiB) QVERIFY2((grownKiB) < (limitKiB), qPrintable(QString::number(grownKiB)))
+#define VERIFY_MEMORY_GROWTH(grownKiB, limitKiB)                                                                \
+    QVERIFY2((grownKiB) < qint64(limitKiB), qPrintable(QString::number(grownKiB)))
 #endif
 
 // How much longer a time limit that guards against a stall allows in the sanitizer build, where every

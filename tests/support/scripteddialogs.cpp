@@ -34,7 +34,7 @@ QString ScriptedDialogs::input(const QString& prompt, const QString& title)
         onShow(boxes.last());
     if (m_texts.empty())
         return QString();
-    const QString text = m_texts.front();
+    QString text = m_texts.front();
     m_texts.pop_front();
     return text;
 }
@@ -89,7 +89,7 @@ QString ScriptedDialogs::saveFileName(const QString& caption, const QString& sug
     Q_UNUSED(filter);
     if (m_texts.empty())
         return QString();
-    const QString text = m_texts.front();
+    QString text = m_texts.front();
     m_texts.pop_front();
     return text;
 }

@@ -38,7 +38,7 @@ public:
     // An accepted printer with an output file prints into that PDF file.
     void queuePrinter(bool accept, const QString& outputFile = QString())
     {
-        m_printers.push_back({accept, outputFile});
+        m_printers.emplace_back(accept, outputFile);
     }
 
     // Notices are dismissed at once unless held; held notices wait for dismissNotice(). The first held notice
