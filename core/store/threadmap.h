@@ -14,7 +14,6 @@ public:
             m_map = new Map;
         return *m_map;
     }
-    Map* operator->() { return &**this; }
     // The map if this thread has one, without making it.
     Map* existing() const { return m_map; }
     void releaseIfEmpty()
