@@ -309,20 +309,25 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
                                    "and run the copy again:\n  ") +
                     copy.problems.join(QStringLiteral("\n  ")));
 
-    const StoreDriver& server = StoreDrivers::of(copy.target);
     {
-        // The copied rows are not changes: the trail copies the file's own trail instead.
-        const StoreDriver::Function copying = [](const QVariantList& key) -> QVariant {
-            return key.value(0).toString() == QLatin1String("paused") ? QStringLiteral("1")
-                                                                      : QStringLiteral("report tool");
-        };
-        for (const QString& key : {QStringLiteral("program"), QStringLiteral("paused")}) {
-            if (!server.trailChanged(copy.target, key, copying, &error))
-                return fail(error);
-        }
         Transaction transaction(copy.target);
         if (!transaction.isActive())
             return fail(transaction.error());
+        // The copied rows are not changes: the trail copies the file's own trail instead. Its triggers stand
+        // aside for this transaction only, which only the database's owner may ask.
+        const auto triggers = [&](const char* state) {
+            for (const QString& table : copiedTables()) {
+                Query alter(copy.target);
+                if (!alter.exec(
+                        QStringLiteral("ALTER TABLE %1 %2 TRIGGER USER").arg(table.toLower(), QLatin1String(state)))) {
+                    error = alter.error();
+                    return false;
+                }
+            }
+            return true;
+        };
+        if (!triggers("DISABLE"))
+            return fail(error);
         // What the new database was seeded with (the first administrator password) gives way to the file's.
         const QStringList& tables = copiedTables();
         for (qsizetype at = tables.size() - 1; at >= 0; --at) {
@@ -341,6 +346,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
                         .arg(table.toLower())))
                 return fail(number.error());
         }
+        if (!triggers("ENABLE"))
+            return fail(error);
         if (!transaction.commit())
             return fail(transaction.error());
     }

@@ -2,6 +2,7 @@
 // a database server that goes away and comes back, and a file copied in by qorvil-report migrate.
 #include "core/store/database.h"
 #include "core/store/query.h"
+#include "core/store/trailwriter.h"
 #include "tests/support/loopbackterminal.h"
 #include "tests/support/serviceprocess.h"
 #include "tests/support/tempdatabase.h"
@@ -40,6 +41,22 @@ Run report(const QStringList& arguments)
     return run;
 }
 
+// Runs SQL with psql at the location, stopping at the first error.
+Run psql(const QString& location, const QString& sql)
+{
+    QProcess program;
+    program.start(QStringLiteral("psql"),
+                  {QStringLiteral("-X"), QStringLiteral("-qAt"), QStringLiteral("-v"),
+                   QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-d"), location, QStringLiteral("-c"), sql});
+    Run run;
+    if (!program.waitForFinished(60000))
+        return run;
+    run.status = program.exitCode();
+    run.out = QString::fromUtf8(program.readAllStandardOutput());
+    run.err = QString::fromUtf8(program.readAllStandardError());
+    return run;
+}
+
 // The database's name, the last part of its location.
 QString nameOf(const QString& location)
 {
@@ -57,6 +74,7 @@ private Q_SLOTS:
     void twoSitesPunchTheSameEmployees();
     void lostServerRefusesThenReconnects();
     void migrationCopiesAFile();
+    void programsRoleCannotSwitchTheTrailOff();
 };
 
 void TestSharedServer::initTestCase()
@@ -218,3 +236,98 @@ void TestSharedServer::migrationCopiesAFile()
 
 QTEST_GUILESS_MAIN(TestSharedServer)
 #include "test_sharedserver.moc"
+
+// The set-up the README gives: the database and its schema belong to one role and the programs connect as
+// another, which changes records but cannot stop, rewrite or empty the trail, and whose say-so that a punch is
+// under way leaves out only what a punch writes.
+void TestSharedServer::programsRoleCannotSwitchTheTrailOff()
+{
+    const QString admin =
+        TempDatabase::emptyServerDatabase(QStringLiteral("qorvil_roles_%1").arg(QCoreApplication::applicationPid()));
+    for (const char* role : {"qorvil_owner", "qorvil_app"})
+        QVERIFY(TempDatabase::serverAdmin(
+            QStringLiteral("DO $$BEGIN CREATE ROLE %1 LOGIN; EXCEPTION WHEN duplicate_object THEN NULL; END$$")
+                .arg(QLatin1String(role))));
+    QCOMPARE(psql(admin, QStringLiteral("ALTER DATABASE %1 OWNER TO qorvil_owner; ALTER SCHEMA public OWNER TO "
+                                        "qorvil_owner")
+                             .arg(nameOf(admin)))
+                 .status,
+             0);
+    const auto as = [&](const char* role) {
+        return QString(admin).replace(QStringLiteral("postgres@"), QLatin1String(role) + QStringLiteral("@"));
+    };
+    const QString owner = as("qorvil_owner");
+    const QString programs = as("qorvil_app");
+    QCOMPARE(psql(owner, QStringLiteral("GRANT USAGE ON SCHEMA public TO qorvil_app; "
+                                        "ALTER DEFAULT PRIVILEGES GRANT SELECT, INSERT, UPDATE, DELETE ON TABLES TO "
+                                        "qorvil_app; ALTER DEFAULT PRIVILEGES GRANT USAGE, SELECT ON SEQUENCES TO "
+                                        "qorvil_app"))
+                 .status,
+             0);
+    QVERIFY(Database::open(Database::Kind::Server, owner));
+    Query add;
+    QVERIFY(add.exec(QStringLiteral("INSERT INTO Employee (emp_id, emp_fname, emp_lname, reg_wage) VALUES ('E1', "
+                                    "'Ann', 'Lee', 10)")));
+    Database::close();
+
+    ServiceProcess service(QStringLiteral(QORVIL_SERVICE_PROGRAM), programs);
+    QVERIFY2(service.start(), qPrintable(service.log()));
+    LoopbackTerminal terminal(service.port());
+    QVERIFY(terminal.connected());
+    terminal.send("E1\nE1\n");
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.received, QByteArray("CRARINAnn LeeOUTAnn Lee"), kWait);
+    QCOMPARE(service.stop(), 0);
+    QVERIFY2(!service.log().contains(QStringLiteral("could not be checked")), qPrintable(service.log()));
+
+    const auto entries = [&] { return psql(owner, QStringLiteral("SELECT count(*) FROM audit_change")).out.trimmed(); };
+    const QString before = entries();
+    QCOMPARE(before, QStringLiteral("1")); // the employee added; the punches are not changes
+    const char* rewrite = "CREATE OR REPLACE FUNCTION qorvil_audit() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN "
+                          "RETURN NULL; END$$";
+    for (const char* sql : {"ALTER TABLE employee DISABLE TRIGGER ALL", "DROP TRIGGER audit_employee ON employee",
+                            rewrite, "SET session_replication_role = replica", "DELETE FROM audit_change",
+                            "UPDATE audit_change SET os_user = 'nobody'", "TRUNCATE audit_value",
+                            "INSERT INTO audit_change (changed_at, table_name, action) VALUES ('now', 'x', 'x')",
+                            "UPDATE audit_change SET chain_hash = NULL"}) {
+        const Run tried = psql(programs, QLatin1String(sql));
+        QVERIFY2(tried.status != 0, sql);
+        QVERIFY2(tried.err.contains(QStringLiteral("permission denied")) || tried.err.contains(QStringLiteral("owner")),
+                 qPrintable(tried.err));
+    }
+    QCOMPARE(entries(), before);
+
+    // Saying a punch is under way, then changing a wage, a punched time, or removing a day: recorded. Filling an
+    // empty slot is what a punch does, and is left out.
+    const QString paused = QStringLiteral("SELECT set_config('qorvil.program', 'x', false), "
+                                          "set_config('qorvil.paused', '1', false); ");
+    for (const auto& [sql, recorded] :
+         {std::pair{"UPDATE employee SET reg_wage = 99", 1}, std::pair{"UPDATE timesheet SET in1 = '06:00'", 1},
+          std::pair{"UPDATE timesheet SET in2 = '13:00'", 0},
+          std::pair{"UPDATE timesheet SET in3 = '14:00', out3 = '23:00'", 1},
+          std::pair{"INSERT INTO timesheet (emp_id, rsdate, in1, out1) VALUES ('E1', '2026-01-02', '08:00', '18:00')",
+                    1},
+          std::pair{"DELETE FROM timesheet", 2}}) {
+        const int count = entries().toInt();
+        const Run done = psql(programs, paused + QLatin1String(sql));
+        QVERIFY2(done.status == 0, qPrintable(done.err));
+        QVERIFY2(entries().toInt() == count + recorded, sql);
+    }
+
+    // The programs' role chains the entries through the trail's own function, and the chain holds.
+    const Run verified = report({"audit", "--verify", "--database", programs});
+    QVERIFY2(verified.status == 0, qPrintable(verified.out + verified.err));
+    QVERIFY2(verified.out.contains(QStringLiteral("intact")), qPrintable(verified.out));
+
+    // A grant too wide is taken back, and said, when the owner's program next starts; the programs' role cannot
+    // put back what the owner took away, and says so.
+    QCOMPARE(psql(owner, QStringLiteral("GRANT ALL ON audit_change TO qorvil_app")).status, 0);
+    QVERIFY(Database::open(Database::Kind::Server, owner));
+    QCOMPARE(TrailWriter::lastStart().restored, QStringList{QStringLiteral("audit_change (writable by qorvil_app)")});
+    QCOMPARE(psql(owner, QStringLiteral("DROP TRIGGER audit_employee ON employee")).status, 0);
+    QVERIFY(Database::open(Database::Kind::Server, programs));
+    QVERIFY2(TrailWriter::lastStart().problem.contains(QStringLiteral("audit_employee (missing) must be put back by "
+                                                                      "the database's owner")),
+             qPrintable(TrailWriter::lastStart().problem));
+    QVERIFY(psql(programs, QStringLiteral("DELETE FROM audit_change")).status != 0);
+    Database::close();
+}

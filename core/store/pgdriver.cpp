@@ -580,6 +580,12 @@ public:
 
     QString trailChainText(const QString& change) const override { return PgTrail::chainText(change); }
 
+    bool sealTrail(const QSqlDatabase& db, QString* why) const override
+    {
+        QSqlDatabase connection = db;
+        return PgTrail::seal(connection, why);
+    }
+
     // The database's function reads who is changing from the session.
     bool attachTrail(QSqlDatabase& db, const std::vector<TrailTable>&, const Function& who, QString* why) const override
     {

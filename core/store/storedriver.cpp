@@ -2,8 +2,14 @@
 
 #include "core/store/pgdriver.h"
 #include "core/store/sqlitedriver.h"
+#include "core/store/trailchain.h"
 
 #include <QSqlError>
+
+bool StoreDriver::sealTrail(const QSqlDatabase& db, QString* why) const
+{
+    return TrailChain::chainHere(db, why);
+}
 
 bool StoreDriver::commitWriting(const QSqlDatabase& db, bool* busy, QString* why) const
 {

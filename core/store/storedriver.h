@@ -164,6 +164,8 @@ public:
     // What a change's chain hash covers besides the hash before it, as an SQL expression over the audit_change
     // row named `change` (see TrailChain).
     virtual QString trailChainText(const QString& change) const = 0;
+    // Chains the entries after the newest chained one (TrailChain::seal); by default the program computes it.
+    virtual bool sealTrail(const QSqlDatabase& db, QString* why) const;
     // An answer of `who` changed (the administrator logged in, punches began).
     virtual bool trailChanged(const QSqlDatabase& db, const QString& key, const Function& who, QString* why) const = 0;
 };

@@ -43,6 +43,11 @@ std::optional<Head> head(const QSqlDatabase& db, QString* error)
 
 bool seal(const QSqlDatabase& db, QString* error)
 {
+    return StoreDrivers::of(db).sealTrail(db, error);
+}
+
+bool chainHere(const QSqlDatabase& db, QString* error)
+{
     const std::optional<Head> last = head(db, error);
     if (!last)
         return false;

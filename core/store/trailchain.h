@@ -30,5 +30,7 @@ bool kept(const QSqlDatabase& db);
 // Chains the entries after the newest chained one, in order, on the connection's open transaction. Entries
 // before it that lack a hash are left alone: they were chained once, and the check names them.
 bool seal(const QSqlDatabase& db, QString* error);
+// The same computed here, entry by entry; what seal does unless the engine chains the trail itself.
+bool chainHere(const QSqlDatabase& db, QString* error);
 
 } // namespace TrailChain

@@ -29,6 +29,8 @@ bool install(QSqlDatabase& db, const std::vector<TrailTable>& tables, QString* w
 QStringList sessionKeys();
 bool restore(QSqlDatabase& db, const std::vector<TrailTable>& tables, QStringList* restored, QString* why);
 QString chainText(const QString& change);
+// Chains the new entries through the database's own function, which may write the trail where the role may not.
+bool seal(QSqlDatabase& db, QString* error);
 
 } // namespace PgTrail
 
