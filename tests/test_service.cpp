@@ -345,7 +345,17 @@ void TestService::desktopServerLeavesTheTerminalsToTheService()
     auto* in1 = editor->findChild<QLineEdit*>(QStringLiteral("In1"));
     in1->clear();
     QTest::keyClicks(in1, QStringLiteral("07:00:00"));
-    QTest::mouseClick(edit, Qt::LeftButton); // Update
+    // Update. On a loaded machine the service may hold the write lock longer than a window waits; the window
+    // then says so, and the correction is made by pressing Update again, as its message asks.
+    QTest::mouseClick(edit, Qt::LeftButton);
+    for (int again = 0; again < 5 && !m_dialogs->boxes.isEmpty() &&
+                        m_dialogs->last().text.startsWith(QStringLiteral("The database is busy"));
+         ++again) {
+        m_dialogs->clear();
+        QTest::qWait(200);
+        QTest::mouseClick(edit, Qt::LeftButton);
+    }
+    QVERIFY2(m_dialogs->boxes.isEmpty(), qPrintable(m_dialogs->texts().join(QLatin1Char('\n'))));
 
     // Punches go on beside the correction, and nothing of either is lost.
     terminal.send("E200\n");
