@@ -28,33 +28,30 @@ struct Run
     QString err;
 };
 
-Run report(const QStringList& arguments)
+Run runProgram(const QString& name, const QStringList& arguments)
 {
     QProcess program;
-    program.start(QStringLiteral(QORVIL_REPORT_PROGRAM), arguments);
-    Run run;
+    program.start(name, arguments);
+    Run done;
     if (!program.waitForFinished(60000))
-        return run;
-    run.status = program.exitCode();
-    run.out = QString::fromUtf8(program.readAllStandardOutput());
-    run.err = QString::fromUtf8(program.readAllStandardError());
-    return run;
+        return done;
+    done.status = program.exitCode();
+    done.out = QString::fromUtf8(program.readAllStandardOutput());
+    done.err = QString::fromUtf8(program.readAllStandardError());
+    return done;
+}
+
+Run report(const QStringList& arguments)
+{
+    return runProgram(QStringLiteral(QORVIL_REPORT_PROGRAM), arguments);
 }
 
 // Runs SQL with psql at the location, stopping at the first error.
 Run psql(const QString& location, const QString& sql)
 {
-    QProcess program;
-    program.start(QStringLiteral("psql"),
-                  {QStringLiteral("-X"), QStringLiteral("-qAt"), QStringLiteral("-v"),
-                   QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-d"), location, QStringLiteral("-c"), sql});
-    Run run;
-    if (!program.waitForFinished(60000))
-        return run;
-    run.status = program.exitCode();
-    run.out = QString::fromUtf8(program.readAllStandardOutput());
-    run.err = QString::fromUtf8(program.readAllStandardError());
-    return run;
+    return runProgram(QStringLiteral("psql"),
+                      {QStringLiteral("-X"), QStringLiteral("-qAt"), QStringLiteral("-v"),
+                       QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-d"), location, QStringLiteral("-c"), sql});
 }
 
 // The database's name, the last part of its location.
