@@ -25,7 +25,8 @@ Run run(const QString& program, const QStringList& arguments, const QProcessEnvi
         process.setProcessEnvironment(environment);
     process.start(program, arguments);
     Run result;
-    if (process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit)
+    // Packing the sanitizer build's programs takes minutes on a busy machine.
+    if (process.waitForFinished(480000) && process.exitStatus() == QProcess::NormalExit)
         result.status = process.exitCode();
     result.output = QString::fromUtf8(process.readAll());
     return result;

@@ -310,7 +310,10 @@ private Q_SLOTS:
         constexpr qsizetype kPerBatch = kWrongKeys + kStalled;
         QString error;
         QVERIFY(Settings::setValue(Settings::kTerminalSiteKey, m_key, &error));
-        m_listener->setHandshakeTimeout(300);
+        // A handshake the listener waited for would hold the good punch for its whole timeout; one that is
+        // handled beside the others costs it only the work of the batch, which is a fraction of that.
+        const int handshakeMs = 3000 * kSanitizerSlowdown;
+        m_listener->setHandshakeTimeout(handshakeMs);
         LoopbackTerminal good(m_listener->port());
         QTRY_COMPARE(good.received, QByteArray("CRA"));
         QSignalSpy accepted(m_listener.get(), &TerminalListener::accepted);
@@ -337,10 +340,10 @@ private Q_SLOTS:
             slowestMs = std::max(slowestMs, answered.elapsed());
             QTRY_COMPARE(accepted.count(), batch * kPerBatch);
         }
-        QTRY_COMPARE_WITH_TIMEOUT(refused.count(), kBatches * kPerBatch, 15000 * kSanitizerSlowdown);
+        QTRY_COMPARE_WITH_TIMEOUT(refused.count(), kBatches * kPerBatch, 15000 * kSanitizerSlowdown + handshakeMs);
         qInfo("slowest of %d punches beside %lld failing handshakes: %lld ms", kBatches, qlonglong(kBatches * kPerBatch),
               slowestMs);
-        QVERIFY2(slowestMs < qint64(1500) * kSanitizerSlowdown, qPrintable(QString::number(slowestMs)));
+        QVERIFY2(slowestMs < handshakeMs, qPrintable(QString::number(slowestMs)));
         QCOMPARE(m_listener->connectedIndexes(), QList<qint64>({1}));
         for (const auto& terminal : wrong)
             QCOMPARE(terminal->received, QByteArray());

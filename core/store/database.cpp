@@ -353,6 +353,13 @@ bool openExisting(const QString& path, QString* error)
     return open(Kind::Server, path, error, OpenMode::ExistingOnly);
 }
 
+bool isOpen()
+{
+    if (!gConn.isValid())
+        return false;
+    return gConn.isOpen() || (StoreDrivers::of(gConn).reconnects() && stateOf(gConn));
+}
+
 std::optional<Opening> opening()
 {
     const OpenState* state = stateOf(gConn);

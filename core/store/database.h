@@ -80,10 +80,9 @@ QString openFailure();
 // Closes gConn and releases the driver's connection (tests and orderly shutdown).
 void close();
 
-inline bool isOpen()
-{
-    return gConn.isValid() && gConn.isOpen();
-}
+// Whether gConn is open: a file opened and not closed, or a database server's connection, also while the server
+// cannot be reached (the next use connects again).
+bool isOpen();
 
 // A prepared statement for the SQL text on the connection, stepped directly on the engine (the road of Query
 // and RecordSet). Statements on gConn are kept and reused, so the punch path and the reports do not compile the
