@@ -1,5 +1,6 @@
 #include "core/payroll/paycomputation.h"
 #include "core/payroll/payrollreports.h"
+#include "core/store/query.h"
 #include "core/store/recordset.h"
 #include "core/valueforms.h"
 #include "report/payrolllayouts.h"
@@ -60,6 +61,7 @@ private Q_SLOTS:
     void summaryRowsPerCheckedEmployee();
     void summaryEarningsFromRoundedTotals();
     void summaryMissingEmployeeAndNothingChecked();
+    void summaryOfEveryoneGivesEachTheLineOfTheirOwn();
     void exportsHoldRowsAndTotals();
     void failedStoreChangesNothing();
     void siteLimitsTheReports_data();
@@ -435,6 +437,53 @@ void TestPayroll::summaryMissingEmployeeAndNothingChecked()
         Payroll::runSummary(request({{QStringLiteral("Old Hand"), QStringLiteral("GONE"), false}}), &report, &error));
     QVERIFY(!report.anyChecked);
     QCOMPARE(db.scalar(QStringLiteral("Select count(*) from summary")).toInt(), 0);
+}
+
+// However the rows of many employees are read (on a database server, all of them at once in batches), each gets
+// the line a summary of that employee alone gives: IDs that differ only in case share their rows, as they do
+// everywhere, and an employee without rows or without a record still has a line.
+void TestPayroll::summaryOfEveryoneGivesEachTheLineOfTheirOwn()
+{
+    FixedClock clock;
+    TempDatabase db;
+    db.addEmployee(QStringLiteral("E1"), QStringLiteral("Ann"), QStringLiteral("Avery"), 10, 15);
+    db.addEmployee(QStringLiteral("e1"), QStringLiteral("Bea"), QStringLiteral("Avery"), 11, 16);
+    db.addEmployee(QStringLiteral("E2"), QStringLiteral("Cal"), QStringLiteral("Brook"), 12, 18);
+    db.addEmployee(QStringLiteral("E3"), QStringLiteral("Dee"), QStringLiteral("Crane"), 13, 19);
+    const QDate first(2015, 1, 1);
+    {
+        // More rows than one batch of a server's reply holds.
+        Transaction rows;
+        QVERIFY(rows.isActive());
+        for (int day = 0; day < 4300; ++day) {
+            const QString id = day % 3 == 0 ? QStringLiteral("E2") : day % 3 == 1 ? QStringLiteral("E1")
+                                                                                   : QStringLiteral("e1");
+            const QString out = QStringLiteral("%1:%2:00").arg(12 + day % 5).arg(day % 60, 2, 10, QLatin1Char('0'));
+            db.addTimesheet(id, first.addDays(day / 2), {t("08:00:00"), QVariant(out), t("18:00:00"), t("19:30:00")});
+        }
+        db.addTimesheet(QStringLiteral("GONE"), first, {t("08:00:00"), t("13:00:00")});
+        QVERIFY(rows.commit());
+    }
+    const QStringList ids = {"E2", "GONE", "E1", "E3", "e1"};
+    QList<ListEntry> everyone;
+    for (const QString& id : ids)
+        everyone.append({QString(), id, true});
+    const Payroll::Request all = request(everyone, first, first.addDays(2200));
+    Payroll::SummaryReport report;
+    QString error;
+    QVERIFY2(Payroll::runSummary(all, &report, &error), qPrintable(error));
+    QCOMPARE(report.rows.size(), ids.size());
+    for (int i = 0; i < ids.size(); ++i) {
+        Payroll::SummaryReport alone;
+        QVERIFY2(Payroll::runSummary(request({{QString(), ids[i], true}}, all.from, all.to), &alone, &error),
+                 qPrintable(error));
+        QCOMPARE(report.rows[i], alone.rows.value(0));
+    }
+    const auto hours = [&](int row) { return report.rows[row].value(QStringLiteral("work_hours")).toDouble(); };
+    QCOMPARE(hours(2), hours(4));
+    QVERIFY(hours(2) > 1000);
+    QCOMPARE(hours(1), 5.0);
+    QCOMPARE(hours(3), 0.0);
 }
 
 void TestPayroll::exportsHoldRowsAndTotals()

@@ -417,6 +417,41 @@ QDate dayOf(QByteArrayView text)
     return QDate(digits(0, 4), digits(5, 2), digits(8, 2));
 }
 
+// The timesheet rows the computation reads: in1, out1, in2, out2, in3, out3 and rsdate, the site when it chooses
+// what is listed (thresholds count every site), after the employee's ID as lower() gives it when it is read too.
+QString sheetsSql(const Calculator::Options& options, const QString& employee, const QString& order,
+                  bool withEmployee = false)
+{
+    return QStringLiteral("SELECT ") + (withEmployee ? QStringLiteral("lower(emp_id), ") : QString()) +
+           QStringLiteral("in1, out1, in2, out2, in3, out3, rsdate") +
+           (options.site.isEmpty() ? QString() : QStringLiteral(", site")) + QStringLiteral(" FROM timesheet WHERE ") +
+           employee + QStringLiteral("rsdate >= ? AND rsdate <= ? ORDER BY ") + order;
+}
+
+// The row of sheetsSql whose first time is in column `first`.
+SheetRow sheetRowOf(const Query& sheets, int first, const Calculator::Options& options)
+{
+    SheetRow row;
+    row.day = dayOf(sheets.utf8(first + 6));
+    if (!options.site.isEmpty() && !sheets.isNull(first + 7))
+        row.site = sheets.text(first + 7);
+    if (options.keepStored)
+        row.dayStored = sheets.value(first + 6);
+    for (int slot = 0; slot < 3; ++slot) {
+        const int in = first + 2 * slot;
+        row.hasIn[std::size_t(slot)] = !sheets.isNull(in);
+        if (row.hasIn[std::size_t(slot)])
+            row.in[std::size_t(slot)] = ValueForms::storedTime(sheets.utf8(in));
+        if (!sheets.isNull(in + 1))
+            row.out[std::size_t(slot)] = ValueForms::storedTime(sheets.utf8(in + 1));
+        if (options.keepStored) {
+            row.inStored[std::size_t(slot)] = sheets.value(in);
+            row.outStored[std::size_t(slot)] = sheets.value(in + 1);
+        }
+    }
+    return row;
+}
+
 } // namespace
 
 bool Calculator::load(QString* error)
@@ -510,24 +545,7 @@ bool Calculator::compute(const QString& empId, const QDate& from, const QDate& t
                          const Options& options) const
 {
     *result = Result();
-    // The stretches of the range under one set of rules and wages: each closed period, then the open days.
-    struct Stretch
-    {
-        QDate from, to;
-        const Closed* closed;
-    };
-    std::vector<Stretch> stretches;
-    QDate next = from;
-    for (const Closed& closed : m_closed) {
-        if (next > to)
-            break;
-        if (closed.through < next)
-            continue;
-        stretches.push_back({next, std::min(closed.through, to), &closed});
-        next = closed.through.addDays(1);
-    }
-    if (next <= to)
-        stretches.push_back({next, to, nullptr});
+    const std::vector<Stretch> stretches = stretchesOf(from, to);
     if (options.wages) {
         result->wages = *options.wages;
         result->wagesFound = options.wagesFound;
@@ -555,38 +573,20 @@ bool Calculator::compute(const QString& empId, const QDate& from, const QDate& t
                    found != result->wagesFound) {
             result->mixedWages = true;
         }
-        const QDate readFrom = input.rules.weekly() ? input.rules.weekOf(stretch.from) : stretch.from;
-        // The site is read only when it chooses what is listed; thresholds count every site.
-        const bool withSite = !options.site.isEmpty();
-        Query sheets;
-        if (!sheets.exec(QStringLiteral("SELECT in1, out1, in2, out2, in3, out3, rsdate") +
-                             (withSite ? QStringLiteral(", site") : QString()) +
-                             QStringLiteral(" FROM timesheet WHERE emp_id = ? AND rsdate >= ? AND rsdate <= ? "
-                                            "ORDER BY rsdate, id"),
-                         {empId, ValueForms::storeDate(readFrom), ValueForms::storeDate(stretch.to)}))
-            return failed(error, sheets.error());
-        while (sheets.next()) {
-            SheetRow row;
-            row.day = dayOf(sheets.utf8(6));
-            if (withSite && !sheets.isNull(7))
-                row.site = sheets.text(7);
-            if (options.keepStored)
-                row.dayStored = sheets.value(6);
-            for (int slot = 0; slot < 3; ++slot) {
-                row.hasIn[std::size_t(slot)] = !sheets.isNull(2 * slot);
-                if (row.hasIn[std::size_t(slot)])
-                    row.in[std::size_t(slot)] = ValueForms::storedTime(sheets.utf8(2 * slot));
-                if (!sheets.isNull(2 * slot + 1))
-                    row.out[std::size_t(slot)] = ValueForms::storedTime(sheets.utf8(2 * slot + 1));
-                if (options.keepStored) {
-                    row.inStored[std::size_t(slot)] = sheets.value(2 * slot);
-                    row.outStored[std::size_t(slot)] = sheets.value(2 * slot + 1);
-                }
-            }
-            input.rows.push_back(std::move(row));
+        if (options.rows) {
+            for (const SheetRow& row : *options.rows)
+                if (row.day >= stretch.readFrom && row.day <= stretch.to)
+                    input.rows.push_back(row);
+        } else {
+            Query sheets;
+            if (!sheets.exec(sheetsSql(options, QStringLiteral("emp_id = ? AND "), QStringLiteral("rsdate, id")),
+                             {empId, ValueForms::storeDate(stretch.readFrom), ValueForms::storeDate(stretch.to)}))
+                return failed(error, sheets.error());
+            while (sheets.next())
+                input.rows.push_back(sheetRowOf(sheets, 0, options));
+            if (!sheets.error().isEmpty())
+                return failed(error, sheets.error());
         }
-        if (!sheets.error().isEmpty())
-            return failed(error, sheets.error());
         if (m_anyPaidTimeOff && !readPaidTimeOff(empId, stretch.from, stretch.to, &input.paidTimeOff, error))
             return false;
 
@@ -614,6 +614,57 @@ bool Calculator::compute(const QString& empId, const QDate& from, const QDate& t
         result->readEarlierDays = result->readEarlierDays || part.readEarlierDays;
     }
     return true;
+}
+
+std::vector<Calculator::Stretch> Calculator::stretchesOf(const QDate& from, const QDate& to) const
+{
+    std::vector<Stretch> stretches;
+    const auto add = [&](const QDate& first, const QDate& last, const Closed* closed) {
+        const Rules& rules = closed ? closed->rules : m_current;
+        stretches.push_back({first, last, closed, rules.weekly() ? rules.weekOf(first) : first});
+    };
+    QDate next = from;
+    for (const Closed& closed : m_closed) {
+        if (next > to)
+            break;
+        if (closed.through < next)
+            continue;
+        add(next, std::min(closed.through, to), &closed);
+        next = closed.through.addDays(1);
+    }
+    if (next <= to)
+        add(next, to, nullptr);
+    return stretches;
+}
+
+bool Calculator::readSheets(const QDate& from, const QDate& to, const Options& options, const EmployeeRows& each,
+                            QString* error) const
+{
+    const std::vector<Stretch> stretches = stretchesOf(from, to);
+    if (stretches.empty())
+        return true;
+    QDate readFrom = stretches.front().readFrom;
+    for (const Stretch& stretch : stretches)
+        readFrom = std::min(readFrom, stretch.readFrom);
+    Query sheets;
+    if (!sheets.execInBatches(sheetsSql(options, QString(), QStringLiteral("emp_id, rsdate, id"), true),
+                              {ValueForms::storeDate(readFrom), ValueForms::storeDate(to)}))
+        return failed(error, sheets.error());
+    QByteArray empId;
+    std::vector<SheetRow> rows;
+    const auto hand = [&] { return empId.isNull() || each(QString::fromUtf8(empId), rows); };
+    while (sheets.next()) {
+        if (const QByteArrayView id = sheets.utf8(0); empId.isNull() || id != empId) {
+            if (!hand())
+                return false;
+            empId = id.toByteArray();
+            rows.clear();
+        }
+        rows.push_back(sheetRowOf(sheets, 1, options));
+    }
+    if (!sheets.error().isEmpty())
+        return failed(error, sheets.error());
+    return hand();
 }
 
 bool computeFor(const QString& empId, const QDate& from, const QDate& to, Result* result, QString* error,

@@ -6,6 +6,7 @@
 #include <QTime>
 #include <QVariant>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -204,6 +205,9 @@ public:
         // The employee's own wages when the caller has read them already; otherwise they are read.
         std::optional<Wages> wages;
         bool wagesFound = true;
+        // The employee's timesheet rows when the caller has read them already (readSheets), otherwise they are
+        // read.
+        const std::vector<SheetRow>* rows = nullptr;
     };
 
     bool load(QString* error);
@@ -223,6 +227,16 @@ public:
         return compute(empId, from, to, result, error, Options());
     }
 
+    // Every employee's timesheet rows that compute() would read from `from` to `to`, with one statement in
+    // employee order, handed to `each` an employee at a time (in the order of the store's IDs, each ID as the
+    // store's lower() gives it: IDs compare case-blind, so the rows of "e1" are those of "E1"). For a store where
+    // each statement is a round trip: a report of many employees then makes one instead of one each. Stops at
+    // the first false from `each` (and is false then, with the reason `each` gave), or false with the reason
+    // when the rows cannot be read.
+    using EmployeeRows = std::function<bool(const QString& empId, const std::vector<SheetRow>& rows)>;
+    bool readSheets(const QDate& from, const QDate& to, const Options& options, const EmployeeRows& each,
+                    QString* error) const;
+
     // The wages that apply to a day: those kept with its closed pay period, or the employee's own.
     bool wagesOn(const QString& empId, const QDate& day, Wages* wages, bool* found, QString* error) const;
     // Whether any paid time off is kept at all (otherwise none is read per employee).
@@ -237,6 +251,14 @@ private:
         QHash<QString, Wages> wages;
     };
     const Closed* closedOn(const QDate& day) const;
+    // The stretches of a range under one set of rules and wages: each closed period, then the open days.
+    struct Stretch
+    {
+        QDate from, to;
+        const Closed* closed;
+        QDate readFrom; // the first day whose rows it reads (the start of its first week under a weekly rule)
+    };
+    std::vector<Stretch> stretchesOf(const QDate& from, const QDate& to) const;
 
     Rules m_current;
     std::vector<Closed> m_closed; // in order of their days

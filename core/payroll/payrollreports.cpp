@@ -291,6 +291,16 @@ struct Employee
     double otWage = 0;
 };
 
+Employee employeeOf(const Query& query, int first)
+{
+    Employee employee;
+    employee.found = true;
+    employee.name = EmployeeRecord::displayName(query.value(first), query.value(first + 1));
+    employee.regWage = Pay::wage(query.value(first + 2));
+    employee.otWage = Pay::wage(query.value(first + 3));
+    return employee;
+}
+
 bool readEmployee(const QString& empId, Employee* employee, QString* error)
 {
     *employee = Employee();
@@ -298,11 +308,23 @@ bool readEmployee(const QString& empId, Employee* employee, QString* error)
     if (!query.exec(QStringLiteral("Select emp_fname, emp_lname, reg_wage, ot_wage from employee where emp_id = ?"),
                     {empId}))
         return fail(error, query.error());
-    if (query.next()) {
-        employee->found = true;
-        employee->name = EmployeeRecord::displayName(query.value(0), query.value(1));
-        employee->regWage = Pay::wage(query.value(2));
-        employee->otWage = Pay::wage(query.value(3));
+    if (query.next())
+        *employee = employeeOf(query, 0);
+    return query.error().isEmpty() || fail(error, query.error());
+}
+
+// Every employee at once, by ID as the store's lower() gives it (IDs compare case-blind, as readEmployee's do),
+// and that form of each ID.
+bool readEmployees(QHash<QString, Employee>* employees, QHash<QString, QString>* lowered, QString* error)
+{
+    Query query;
+    if (!query.exec(
+            QStringLiteral("Select emp_id, lower(emp_id), emp_fname, emp_lname, reg_wage, ot_wage from employee")))
+        return fail(error, query.error());
+    while (query.next()) {
+        if (!employees->contains(query.text(1)))
+            employees->insert(query.text(1), employeeOf(query, 2));
+        lowered->insert(query.text(0), query.text(1));
     }
     return query.error().isEmpty() || fail(error, query.error());
 }
@@ -687,25 +709,55 @@ bool runSummary(const Request& request, SummaryReport* report, QString* error)
         Pay::Result result;
     };
     std::vector<Line> lines;
-    bool paidTimeOff = false, mixedWages = false;
     for (const ListEntry& entry : request.list) {
-        if (!entry.checked)
-            continue;
-        report->anyChecked = true;
-        Line line{&entry, {}, {}};
-        if (!readEmployee(entry.empId, &line.employee, error))
-            return false;
-        Pay::Calculator::Options options;
-        options.site = request.site;
-        options.keepPairs = false;
+        if (entry.checked)
+            lines.push_back({&entry, {}, {}});
+    }
+    report->anyChecked = !lines.empty();
+    Pay::Calculator::Options options;
+    options.site = request.site;
+    options.keepPairs = false;
+    const auto compute = [&](Line& line, const std::vector<Pay::SheetRow>* rows, QString* why) {
         options.wages = Pay::Wages{line.employee.regWage, line.employee.otWage};
         options.wagesFound = line.employee.found;
-        if (!calculator.compute(entry.empId, request.from, request.to, &line.result, error, options))
+        options.rows = rows;
+        return calculator.compute(line.entry->empId, request.from, request.to, &line.result, why, options);
+    };
+    if (lines.size() > 1 && Database::statementIsRoundTrip()) {
+        // On a database server, everybody's rows in one read instead of a round trip for each employee.
+        QHash<QString, Employee> employees;
+        QHash<QString, QString> lowered;
+        if (!readEmployees(&employees, &lowered, error))
             return false;
+        QHash<QString, std::vector<Line*>> byId;
+        for (Line& line : lines) {
+            const QString key = lowered.value(line.entry->empId, line.entry->empId.toLower());
+            line.employee = employees.value(key);
+            byId[key].push_back(&line);
+        }
+        const auto each = [&](const QString& empId, const std::vector<Pay::SheetRow>& rows) {
+            for (Line* line : byId.take(empId))
+                if (!compute(*line, &rows, error))
+                    return false;
+            return true;
+        };
+        if (!calculator.readSheets(request.from, request.to, options, each, error))
+            return false;
+        const std::vector<Pay::SheetRow> none; // the employees without rows
+        for (const std::vector<Line*>& left : std::as_const(byId))
+            for (Line* line : left)
+                if (!compute(*line, &none, error))
+                    return false;
+    } else {
+        for (Line& line : lines)
+            if (!readEmployee(line.entry->empId, &line.employee, error) || !compute(line, nullptr, error))
+                return false;
+    }
+    bool paidTimeOff = false, mixedWages = false;
+    for (const Line& line : lines) {
         paidTimeOff = paidTimeOff || line.result.totals[Pay::HourType::PaidTimeOff] > 0;
         mixedWages = mixedWages || line.result.mixedWages;
         report->readEarlierDays = report->readEarlierDays || line.result.readEarlierDays;
-        lines.push_back(std::move(line));
     }
     report->shape = shapeOf(calculator, request, paidTimeOff, mixedWages);
     report->columns = summaryColumns(report->shape);

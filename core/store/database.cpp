@@ -561,6 +561,16 @@ std::shared_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString
     return statement;
 }
 
+std::shared_ptr<StepStatement> prepareBatches(const QSqlDatabase& db, const QString& sql, QString* error)
+{
+    return StoreDrivers::of(db).prepareBatches(db, sql, error);
+}
+
+bool statementIsRoundTrip(const QSqlDatabase& db)
+{
+    return db.isValid() && StoreDrivers::of(db).statementIsRoundTrip();
+}
+
 void close()
 {
     forgetStatements(gConn);

@@ -90,6 +90,12 @@ bool isOpen();
 // Null with the reason on failure.
 [[nodiscard]] std::shared_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql,
                                                          QString* error = nullptr);
+// A statement for a read of more rows than fit in memory at once (StoreDriver::prepareBatches); never kept.
+[[nodiscard]] std::shared_ptr<StepStatement> prepareBatches(const QSqlDatabase& db, const QString& sql,
+                                                            QString* error = nullptr);
+// Whether a statement on the connection is a round trip to a server, so that one read of many rows costs less
+// than many reads of a few.
+bool statementIsRoundTrip(const QSqlDatabase& db = gConn);
 
 // Whether the connection may write: the files it opened are still the ones at its path and the schema
 // still has what the program needs. Every write is refused while this is false:

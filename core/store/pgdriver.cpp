@@ -140,10 +140,15 @@ QHash<PGconn*, QSet<PgStatement*>>& live()
 // A statement prepared on the server once and run with text values; its rows come back as text in the same
 // forms the programs store (dates yyyy-MM-dd, times HH:mm:ss), so every reader takes them alike from either
 // engine. The rows of one run are read whole, so several statements may be stepped at once on the connection.
+// A statement in batches (a read of more rows than fit in memory) runs through a cursor instead, in a read-only
+// transaction of its own when none is open, and holds one batch of its rows at a time.
 class PgStatement final : public StepStatement
 {
 public:
-    PgStatement(PGconn* conn, QByteArray name, const PGresult* description) : m_conn(conn), m_name(std::move(name))
+    static constexpr int kBatchRows = 4096;
+
+    PgStatement(PGconn* conn, QByteArray name, const PGresult* description, QByteArray batchedText = {})
+        : m_conn(conn), m_name(std::move(name)), m_batchedText(std::move(batchedText))
     {
         const int params = PQnparams(description);
         m_values.resize(std::size_t(params));
@@ -157,6 +162,7 @@ public:
 
     ~PgStatement() override
     {
+        endCursor();
         clearResult();
         if (!m_conn)
             return;
@@ -175,6 +181,8 @@ public:
     void forget()
     {
         clearResult();
+        m_cursorOpen = false;
+        m_ownTransaction = false;
         m_conn = nullptr;
         m_active = false;
     }
@@ -230,13 +238,19 @@ public:
             if (!run())
                 return Step::Failed;
         }
-        if (!m_result || ++m_row >= m_rows)
+        if (m_result && ++m_row < m_rows)
+            return Step::Row;
+        // The next batch, while the last one was full.
+        if (!m_cursorOpen || m_rows < kBatchRows)
             return Step::Done;
-        return Step::Row;
+        if (!fetch())
+            return Step::Failed;
+        return ++m_row < m_rows ? Step::Row : Step::Done;
     }
 
     void reset() override
     {
+        endCursor();
         clearResult();
         m_active = false;
         std::fill(m_nulls.begin(), m_nulls.end(), true);
@@ -312,7 +326,65 @@ private:
         std::vector<const char*> values(m_values.size());
         for (std::size_t i = 0; i < m_values.size(); ++i)
             values[i] = m_nulls[i] ? nullptr : m_values[i].constData();
+        if (!m_batchedText.isEmpty())
+            return openCursor(values);
         m_result = PQexecPrepared(m_conn, m_name.constData(), int(values.size()), values.data(), nullptr, nullptr, 0);
+        return took();
+    }
+
+    QByteArray cursorName() const { return m_name + "_rows"; }
+
+    bool openCursor(const std::vector<const char*>& values)
+    {
+        if (PQtransactionStatus(m_conn) == PQTRANS_IDLE) {
+            m_result = PQexec(m_conn, "BEGIN READ ONLY");
+            if (!took())
+                return false;
+            clearResult();
+            m_ownTransaction = true;
+        }
+        const QByteArray declare = "DECLARE " + cursorName() + " NO SCROLL CURSOR FOR " + m_batchedText;
+        m_result = PQexecParams(m_conn, declare.constData(), int(values.size()), nullptr, values.data(), nullptr,
+                                nullptr, 0);
+        if (!took()) {
+            endCursor();
+            return false;
+        }
+        clearResult();
+        m_cursorOpen = true;
+        if (fetch())
+            return true;
+        endCursor();
+        return false;
+    }
+
+    bool fetch()
+    {
+        clearResult();
+        const QByteArray sql = "FETCH FORWARD " + QByteArray::number(kBatchRows) + " FROM " + cursorName();
+        m_result = PQexec(m_conn, sql.constData());
+        return took();
+    }
+
+    // The cursor goes, and the transaction opened for it ends (rolled back after a failure, which is all the
+    // engine takes then; it read only).
+    void endCursor()
+    {
+        if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
+            m_cursorOpen = m_ownTransaction = false;
+            return;
+        }
+        const bool failed = PQtransactionStatus(m_conn) == PQTRANS_INERROR;
+        if (m_cursorOpen && !failed)
+            PQclear(PQexec(m_conn, QByteArray("CLOSE " + cursorName()).constData()));
+        if (m_ownTransaction)
+            PQclear(PQexec(m_conn, failed ? "ROLLBACK" : "COMMIT"));
+        m_cursorOpen = m_ownTransaction = false;
+    }
+
+    // Takes the result just run: its rows, or its failure.
+    bool took()
+    {
         const ExecStatusType status = m_result ? PQresultStatus(m_result) : PGRES_FATAL_ERROR;
         if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK) {
             m_rows = PQntuples(m_result);
@@ -344,6 +416,9 @@ private:
 
     PGconn* m_conn;
     QByteArray m_name;
+    QByteArray m_batchedText; // the SQL, with the engine's placeholders, of a statement in batches
+    bool m_cursorOpen = false;
+    bool m_ownTransaction = false;
     QStringList m_names;
     std::vector<Oid> m_types;
     std::vector<QByteArray> m_values;
@@ -437,6 +512,22 @@ public:
 
     std::unique_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql, QString* why) const override
     {
+        return prepare(db, sql, false, why);
+    }
+
+    std::unique_ptr<StepStatement> prepareBatches(const QSqlDatabase& db, const QString& sql,
+                                                  QString* why) const override
+    {
+        return prepare(db, sql, true, why);
+    }
+
+    bool statementIsRoundTrip() const override { return true; }
+
+    // Prepared on the server even in batches, where it runs through a cursor: so its columns are known, and
+    // a fault in the SQL shows here.
+    static std::unique_ptr<StepStatement> prepare(const QSqlDatabase& db, const QString& sql, bool inBatches,
+                                                  QString* why)
+    {
         PGconn* conn = handleOf(db);
         if (!conn) {
             if (why)
@@ -461,7 +552,7 @@ public:
             PQclear(description);
             return nullptr;
         }
-        auto statement = std::make_unique<PgStatement>(conn, name, description);
+        auto statement = std::make_unique<PgStatement>(conn, name, description, inBatches ? text : QByteArray());
         PQclear(description);
         return statement;
     }

@@ -131,6 +131,16 @@ void Query::finish()
 
 bool Query::exec(const QString& sql, const QVariantList& binds)
 {
+    return run(sql, binds, false);
+}
+
+bool Query::execInBatches(const QString& sql, const QVariantList& binds)
+{
+    return run(sql, binds, true);
+}
+
+bool Query::run(const QString& sql, const QVariantList& binds, bool inBatches)
+{
     finish();
     m_error.clear();
     m_busy = false;
@@ -138,7 +148,8 @@ bool Query::exec(const QString& sql, const QVariantList& binds)
     if (!Database::ensureOpen(m_db, &m_error))
         return false;
     QString why;
-    auto statement = Database::prepareStep(m_db, sql, &why);
+    auto statement =
+        inBatches ? Database::prepareBatches(m_db, sql, &why) : Database::prepareStep(m_db, sql, &why);
     if (!statement) {
         m_error = why;
         return false;

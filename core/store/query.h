@@ -68,6 +68,8 @@ public:
     Query& operator=(const Query&) = delete;
 
     [[nodiscard]] bool exec(const QString& sql, const QVariantList& binds = {});
+    // The same for a read of more rows than fit in memory at once: a database server sends them in batches.
+    [[nodiscard]] bool execInBatches(const QString& sql, const QVariantList& binds = {});
     bool next();                      // false at the end or on failure (then error() is not empty)
     QVariant value(int column) const; // the stored value as the driver gives it
     QString text(int column) const;
@@ -84,6 +86,7 @@ public:
 
 private:
     void finish();
+    bool run(const QString& sql, const QVariantList& binds, bool inBatches);
 
     QSqlDatabase m_db;
     std::shared_ptr<StepStatement> m_statement;

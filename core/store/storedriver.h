@@ -100,6 +100,15 @@ public:
     // A statement of one SQL text on the connection; null with the reason when it cannot be prepared.
     virtual std::unique_ptr<StepStatement> prepareStep(const QSqlDatabase& db, const QString& sql,
                                                        QString* why) const = 0;
+    // A statement whose rows may be more than fit in memory at once. A driver whose statement holds its whole
+    // result gives them in batches instead; the others give prepareStep's.
+    virtual std::unique_ptr<StepStatement> prepareBatches(const QSqlDatabase& db, const QString& sql,
+                                                          QString* why) const
+    {
+        return prepareStep(db, sql, why);
+    }
+    // Whether every statement is a round trip to a server: then many small reads cost more than one large one.
+    virtual bool statementIsRoundTrip() const { return false; }
     // The connection is about to close: its step statements are finished and fail from now on.
     virtual void closing(const QSqlDatabase& db) const = 0;
 
