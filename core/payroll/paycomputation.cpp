@@ -417,15 +417,17 @@ QDate dayOf(QByteArrayView text)
     return QDate(digits(0, 4), digits(5, 2), digits(8, 2));
 }
 
-// The timesheet rows the computation reads: in1, out1, in2, out2, in3, out3 and rsdate, the site when it chooses
-// what is listed (thresholds count every site), after the employee's ID as lower() gives it when it is read too.
+// The timesheet rows the computation reads: in1, out1, in2, out2, in3, out3 and rsdate, then the site when it
+// chooses what is listed (thresholds count every site). For many employees at once the employee's ID comes first
+// and the row's id last.
 QString sheetsSql(const Calculator::Options& options, const QString& employee, const QString& order,
-                  bool withEmployee = false)
+                  bool manyEmployees = false)
 {
-    return QStringLiteral("SELECT ") + (withEmployee ? QStringLiteral("lower(emp_id), ") : QString()) +
+    return QStringLiteral("SELECT ") + (manyEmployees ? QStringLiteral("emp_id, ") : QString()) +
            QStringLiteral("in1, out1, in2, out2, in3, out3, rsdate") +
-           (options.site.isEmpty() ? QString() : QStringLiteral(", site")) + QStringLiteral(" FROM timesheet WHERE ") +
-           employee + QStringLiteral("rsdate >= ? AND rsdate <= ? ORDER BY ") + order;
+           (options.site.isEmpty() ? QString() : QStringLiteral(", site")) +
+           (manyEmployees ? QStringLiteral(", id") : QString()) + QStringLiteral(" FROM timesheet WHERE ") + employee +
+           QStringLiteral("rsdate >= ? AND rsdate <= ? ORDER BY ") + order;
 }
 
 // The row of sheetsSql whose first time is in column `first`.
@@ -646,21 +648,68 @@ bool Calculator::readSheets(const QDate& from, const QDate& to, const Options& o
     QDate readFrom = stretches.front().readFrom;
     for (const Stretch& stretch : stretches)
         readFrom = std::min(readFrom, stretch.readFrom);
+    // IDs compare case-blind, by the store's lower(): the employees' forms are read once, any other's when met.
+    QHash<QByteArray, QString> lowered;
+    Query ids;
+    if (!ids.exec(QStringLiteral("SELECT emp_id, lower(emp_id) FROM employee")))
+        return failed(error, ids.error());
+    while (ids.next())
+        lowered.insert(ids.utf8(0).toByteArray(), ids.text(1));
+    if (!ids.error().isEmpty())
+        return failed(error, ids.error());
+    const auto keyOf = [&](QByteArrayView id, QString* key) {
+        if (const auto found = lowered.constFind(id.toByteArray()); found != lowered.cend()) {
+            *key = *found;
+            return true;
+        }
+        Query lower;
+        if (!lower.exec(QStringLiteral("SELECT lower(CAST(? AS TEXT))"), {QString::fromUtf8(id)}) || !lower.next())
+            return failed(error, lower.error());
+        *key = lower.text(0);
+        lowered.insert(id.toByteArray(), *key);
+        return true;
+    };
+
+    // In the order of the employees' index, so the server sorts nothing; each employee's rows are put in the
+    // order one employee's read has (by day, then as they were added) here.
     Query sheets;
-    if (!sheets.execInBatches(sheetsSql(options, QString(), QStringLiteral("emp_id, rsdate, id"), true),
+    if (!sheets.execInBatches(sheetsSql(options, QString(), QStringLiteral("emp_id, rsdate"), true),
                               {ValueForms::storeDate(readFrom), ValueForms::storeDate(to)}))
         return failed(error, sheets.error());
-    QByteArray empId;
+    const int idColumn = options.site.isEmpty() ? 8 : 9;
+    QByteArray lastId;
+    QString key;
+    bool any = false;
+    std::vector<std::pair<qint64, SheetRow>> read;
     std::vector<SheetRow> rows;
-    const auto hand = [&] { return empId.isNull() || each(QString::fromUtf8(empId), rows); };
+    const auto hand = [&] {
+        if (!any)
+            return true;
+        const auto before = [](const std::pair<qint64, SheetRow>& a, const std::pair<qint64, SheetRow>& b) {
+            return a.second.day != b.second.day ? a.second.day < b.second.day : a.first < b.first;
+        };
+        if (!std::is_sorted(read.begin(), read.end(), before))
+            std::sort(read.begin(), read.end(), before);
+        rows.clear();
+        for (auto& [id, row] : read)
+            rows.push_back(std::move(row));
+        read.clear();
+        return each(key, rows);
+    };
     while (sheets.next()) {
-        if (const QByteArrayView id = sheets.utf8(0); empId.isNull() || id != empId) {
-            if (!hand())
+        if (const QByteArrayView id = sheets.utf8(0); !any || id != lastId) {
+            QString next;
+            if (!keyOf(id, &next))
                 return false;
-            empId = id.toByteArray();
-            rows.clear();
+            if (!any || next != key) {
+                if (!hand())
+                    return false;
+                key = next;
+                any = true;
+            }
+            lastId = id.toByteArray();
         }
-        rows.push_back(sheetRowOf(sheets, 1, options));
+        read.emplace_back(qint64(sheets.number(idColumn)), sheetRowOf(sheets, 1, options));
     }
     if (!sheets.error().isEmpty())
         return failed(error, sheets.error());
