@@ -639,8 +639,22 @@ std::vector<Calculator::Stretch> Calculator::stretchesOf(const QDate& from, cons
     return stretches;
 }
 
-bool Calculator::readSheets(const QDate& from, const QDate& to, const Options& options, const EmployeeRows& each,
-                            QString* error) const
+bool IdForms::formOf(QByteArrayView id, QString* form, QString* error)
+{
+    if (const auto found = m_forms.constFind(id.toByteArray()); found != m_forms.cend()) {
+        *form = *found;
+        return true;
+    }
+    Query lower;
+    if (!lower.exec(QStringLiteral("SELECT lower(CAST(? AS TEXT))"), {QString::fromUtf8(id)}) || !lower.next())
+        return failed(error, lower.error());
+    *form = lower.text(0);
+    m_forms.insert(id.toByteArray(), *form);
+    return true;
+}
+
+bool Calculator::readSheets(const QDate& from, const QDate& to, const Options& options, IdForms& ids,
+                            const EmployeeRows& each, QString* error) const
 {
     const std::vector<Stretch> stretches = stretchesOf(from, to);
     if (stretches.empty())
@@ -648,27 +662,6 @@ bool Calculator::readSheets(const QDate& from, const QDate& to, const Options& o
     QDate readFrom = stretches.front().readFrom;
     for (const Stretch& stretch : stretches)
         readFrom = std::min(readFrom, stretch.readFrom);
-    // IDs compare case-blind, by the store's lower(): the employees' forms are read once, any other's when met.
-    QHash<QByteArray, QString> lowered;
-    Query ids;
-    if (!ids.exec(QStringLiteral("SELECT emp_id, lower(emp_id) FROM employee")))
-        return failed(error, ids.error());
-    while (ids.next())
-        lowered.insert(ids.utf8(0).toByteArray(), ids.text(1));
-    if (!ids.error().isEmpty())
-        return failed(error, ids.error());
-    const auto keyOf = [&](QByteArrayView id, QString* key) {
-        if (const auto found = lowered.constFind(id.toByteArray()); found != lowered.cend()) {
-            *key = *found;
-            return true;
-        }
-        Query lower;
-        if (!lower.exec(QStringLiteral("SELECT lower(CAST(? AS TEXT))"), {QString::fromUtf8(id)}) || !lower.next())
-            return failed(error, lower.error());
-        *key = lower.text(0);
-        lowered.insert(id.toByteArray(), *key);
-        return true;
-    };
 
     // In the order of the employees' index, so the server sorts nothing; each employee's rows are put in the
     // order one employee's read has (by day, then as they were added) here.
@@ -699,7 +692,7 @@ bool Calculator::readSheets(const QDate& from, const QDate& to, const Options& o
     while (sheets.next()) {
         if (const QByteArrayView id = sheets.utf8(0); !any || id != lastId) {
             QString next;
-            if (!keyOf(id, &next))
+            if (!ids.formOf(id, &next, error))
                 return false;
             if (!any || next != key) {
                 if (!hand())

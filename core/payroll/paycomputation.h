@@ -3,6 +3,7 @@
 #include "core/payroll/payrules.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QTime>
 #include <QVariant>
 #include <array>
@@ -193,6 +194,19 @@ Result compute(const Input& input);
 
 // What compute() needs from the store, read once for any number of employees: the rules in force and those of
 // each closed pay period with its wages.
+// Employee IDs compare case-blind, by the store's lower(), so the rows of "e1" are those of "E1": the form each ID
+// compares by. Forms added by the caller (read with the employees) are kept; any other is asked of the store
+// once.
+class IdForms
+{
+public:
+    void add(const QString& id, const QString& form) { m_forms.insert(id.toUtf8(), form); }
+    bool formOf(QByteArrayView id, QString* form, QString* error);
+
+private:
+    QHash<QByteArray, QString> m_forms;
+};
+
 class Calculator
 {
 public:
@@ -228,14 +242,14 @@ public:
     }
 
     // Every employee's timesheet rows that compute() would read from `from` to `to`, with one statement in
-    // employee order, handed to `each` an employee at a time (in the order of the store's IDs, each ID as the
-    // store's lower() gives it: IDs compare case-blind, so the rows of "e1" are those of "E1"). For a store where
+    // employee order, handed to `each` an employee at a time (in the order of the store's IDs, each by the form
+    // `ids` gives it). For a store where
     // each statement is a round trip: a report of many employees then makes one instead of one each. Stops at
     // the first false from `each` (and is false then, with the reason `each` gave), or false with the reason
     // when the rows cannot be read.
     using EmployeeRows = std::function<bool(const QString& empId, const std::vector<SheetRow>& rows)>;
-    bool readSheets(const QDate& from, const QDate& to, const Options& options, const EmployeeRows& each,
-                    QString* error) const;
+    bool readSheets(const QDate& from, const QDate& to, const Options& options, IdForms& ids,
+                    const EmployeeRows& each, QString* error) const;
 
     // The wages that apply to a day: those kept with its closed pay period, or the employee's own.
     bool wagesOn(const QString& empId, const QDate& day, Wages* wages, bool* found, QString* error) const;

@@ -313,9 +313,8 @@ bool readEmployee(const QString& empId, Employee* employee, QString* error)
     return query.error().isEmpty() || fail(error, query.error());
 }
 
-// Every employee at once, by ID as the store's lower() gives it (IDs compare case-blind, as readEmployee's do),
-// and that form of each ID.
-bool readEmployees(QHash<QString, Employee>* employees, QHash<QString, QString>* lowered, QString* error)
+// Every employee at once, by the form its ID compares by (case-blind, as readEmployee's do), which goes to `ids`.
+bool readEmployees(QHash<QString, Employee>* employees, Pay::IdForms* ids, QString* error)
 {
     Query query;
     if (!query.exec(
@@ -324,7 +323,7 @@ bool readEmployees(QHash<QString, Employee>* employees, QHash<QString, QString>*
     while (query.next()) {
         if (!employees->contains(query.text(1)))
             employees->insert(query.text(1), employeeOf(query, 2));
-        lowered->insert(query.text(0), query.text(1));
+        ids->add(query.text(0), query.text(1));
     }
     return query.error().isEmpty() || fail(error, query.error());
 }
@@ -726,14 +725,16 @@ bool runSummary(const Request& request, SummaryReport* report, QString* error)
     if (lines.size() > 1 && Database::statementIsRoundTrip()) {
         // On a database server, everybody's rows in one read instead of a round trip for each employee.
         QHash<QString, Employee> employees;
-        QHash<QString, QString> lowered;
-        if (!readEmployees(&employees, &lowered, error))
+        Pay::IdForms ids;
+        if (!readEmployees(&employees, &ids, error))
             return false;
         QHash<QString, std::vector<Line*>> byId;
         for (Line& line : lines) {
-            const QString key = lowered.value(line.entry->empId, line.entry->empId.toLower());
-            line.employee = employees.value(key);
-            byId[key].push_back(&line);
+            QString form;
+            if (!ids.formOf(line.entry->empId.toUtf8(), &form, error))
+                return false;
+            line.employee = employees.value(form);
+            byId[form].push_back(&line);
         }
         const auto each = [&](const QString& empId, const std::vector<Pay::SheetRow>& rows) {
             for (Line* line : byId.take(empId))
@@ -741,7 +742,7 @@ bool runSummary(const Request& request, SummaryReport* report, QString* error)
                     return false;
             return true;
         };
-        if (!calculator.readSheets(request.from, request.to, options, each, error))
+        if (!calculator.readSheets(request.from, request.to, options, ids, each, error))
             return false;
         const std::vector<Pay::SheetRow> none; // the employees without rows
         for (const std::vector<Line*>& left : std::as_const(byId))
